@@ -1,0 +1,21 @@
+// The CLI's status line: each message as one UTF-8 line on stderr.
+#include <cstdio>
+#include <cstring>
+
+#include "platform/status.h"
+#include "text/cp932.h"
+
+namespace status {
+
+void showStatus(const char* text) {
+  if (!text[0]) return;
+  char utf8[1024];
+  text::cp932ToUtf8(text, std::strlen(text), utf8, sizeof utf8);
+  std::fprintf(stderr, "%s\n", utf8);
+}
+
+void beep() {}
+
+bool hasStatusBar() { return true; }
+
+}  // namespace status

@@ -1,0 +1,67 @@
+#include "platform/files.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace files {
+
+FILE* openRead(const char* path) { return std::fopen(path, "rb"); }
+FILE* openWrite(const char* path) { return std::fopen(path, "wb"); }
+FILE* openUpdate(const char* path) { return std::fopen(path, "r+b"); }
+
+size_t readBlock(void* buffer, size_t size, FILE* f) { return std::fread(buffer, 1, size, f); }
+
+bool hasError(FILE* f) { return std::ferror(f) != 0; }
+
+size_t writeBlock(const void* buffer, size_t size, FILE* f) { return std::fwrite(buffer, size, 1, f); }
+
+bool seekStart(FILE* f) { return std::fseek(f, 0, SEEK_SET) == 0; }
+
+bool flush(FILE* f) {
+  if (std::fflush(f) != 0) return false;
+#ifdef _WIN32
+  return _commit(_fileno(f)) == 0;
+#else
+  return fsync(fileno(f)) == 0;
+#endif
+}
+
+void close(FILE* f) { std::fclose(f); }
+
+bool removeFile(const char* path) { return std::remove(path) == 0; }
+
+Created createExclusive(const char* path, const char* data, size_t size) {
+#ifdef _WIN32
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD e = GetLastError();
+    return (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS) ? Created::exists : Created::failed;
+  }
+  DWORD written = 0;
+  if (size > 0) WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr);
+  CloseHandle(h);
+  return Created::created;
+#else
+  int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
+  if (fd < 0) return errno == EEXIST ? Created::exists : Created::failed;
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd, data + done, size - done);
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return Created::created;
+#endif
+}
+
+}  // namespace files

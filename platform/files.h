@@ -1,0 +1,45 @@
+#pragma once
+// Stream file access of the core. The board's file semantics are defined in terms of the C stream
+// functions, so these are thin wrappers; they exist as one place where a test build can inject faults.
+#include <cstddef>
+#include <cstdio>
+
+namespace files {
+
+FILE* openRead(const char* path);    // "rb"
+FILE* openWrite(const char* path);   // "wb": create or truncate
+FILE* openUpdate(const char* path);  // "r+b": must exist, neither created nor truncated
+
+// One block read; the count of bytes read. Callers judge success by hasError, not by the count.
+size_t readBlock(void* buffer, size_t size, FILE* f);
+bool hasError(FILE* f);
+// Writes size bytes as one block; returns the number of complete blocks written (1 or 0).
+size_t writeBlock(const void* buffer, size_t size, FILE* f);
+bool seekStart(FILE* f);
+bool flush(FILE* f);  // fflush plus the OS's commit to the device
+void close(FILE* f);
+bool removeFile(const char* path);
+
+enum class Created { created, exists, failed };
+// Creates path exclusively (fails when it exists) and writes data into it.
+Created createExclusive(const char* path, const char* data, size_t size);
+
+// Owns an open stream; close() ends it early where the order of closing matters.
+class Handle {
+ public:
+  explicit Handle(FILE* f) : f_(f) {}
+  ~Handle() { close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  FILE* get() const { return f_; }
+  explicit operator bool() const { return f_ != nullptr; }
+  void close() {
+    if (f_) files::close(f_);
+    f_ = nullptr;
+  }
+
+ private:
+  FILE* f_;
+};
+
+}  // namespace files

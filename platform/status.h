@@ -1,0 +1,13 @@
+#pragma once
+// The status-line seam. Declared here, defined by each front end: the GUI writes status-bar part 0
+// and calls MessageBeep(0); the CLI writes UTF-8 to stderr; tests record every call in order.
+
+namespace status {
+
+// Part 0 of the status line; an empty text clears it. Dropped while no status bar exists.
+void showStatus(const char* text);
+void beep();
+// Whether part 1 (the time of the last access) has somewhere to be shown.
+bool hasStatusBar();
+
+}  // namespace status

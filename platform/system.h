@@ -1,0 +1,36 @@
+#pragma once
+// What the core asks of the operating system besides stream files. One implementation per build
+// (posix.cpp or win32.cpp); the tests link a fake with a virtual clock instead.
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+
+namespace platform {
+
+// gethostname semantics: fills out (size bytes), 0 on success.
+int hostName(char* out, size_t size);
+
+// Milliseconds of wall-clock time elapsed since an arbitrary fixed moment (process start).
+uint64_t elapsedMs();
+
+// Blocks the calling thread for about ms milliseconds; pumps no messages.
+void sleepMs(unsigned ms);
+
+// The broken-down local time of now.
+void localNow(std::tm* out);
+
+// GetCurrentDirectoryA semantics: the length written without the NUL, 0 on failure, or the size
+// needed (with the NUL) when out is too small.
+size_t currentDirectory(char* out, size_t size);
+
+// The "Windows directory": GetWindowsDirectoryA on Windows, the user's configuration directory
+// ($XDG_CONFIG_HOME/tavelin or ~/.config/tavelin) on POSIX. Same return convention as above.
+size_t windowsDirectory(char* out, size_t size);
+
+// Creates the Windows directory if it is missing (a no-op on Windows, where it always exists).
+void prepareWindowsDirectory();
+
+// The separator the local and lock paths use: '\\' on Windows, '/' on POSIX.
+char separator();
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#include <winsock2.h>
+#include <windows.h>
+
+#include <ctime>
+
+#include "platform/system.h"
+
+namespace platform {
+
+int hostName(char* out, size_t size) { return gethostname(out, static_cast<int>(size)); }
+
+// The performance counter, not GetTickCount64: retry waits are judged to the millisecond.
+uint64_t elapsedMs() {
+  static LARGE_INTEGER frequency, start;
+  static const bool ready = QueryPerformanceFrequency(&frequency) && QueryPerformanceCounter(&start);
+  LARGE_INTEGER now;
+  if (!ready || !QueryPerformanceCounter(&now)) return GetTickCount64();
+  return static_cast<uint64_t>((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
+}
+
+void sleepMs(unsigned ms) { Sleep(ms); }
+
+void localNow(std::tm* out) {
+  std::time_t now = std::time(nullptr);
+  const std::tm* t = std::localtime(&now);
+  if (t) *out = *t;
+}
+
+size_t currentDirectory(char* out, size_t size) { return GetCurrentDirectoryA(static_cast<DWORD>(size), out); }
+
+size_t windowsDirectory(char* out, size_t size) { return GetWindowsDirectoryA(out, static_cast<UINT>(size)); }
+
+void prepareWindowsDirectory() {}
+
+char separator() { return '\\'; }
+
+}  // namespace platform

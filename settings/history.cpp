@@ -1,0 +1,55 @@
+#include "settings/history.h"
+
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/system.h"
+#include "settings/preferences.h"
+#include "text/bounded.h"
+
+namespace settings {
+
+EntryHistory history;
+
+namespace {
+
+FILE* openHistory(FILE* (*open)(const char*), bool forWriting) {
+  auto tryOpen = [&](const char* path) -> FILE* { return path[0] ? open(path) : nullptr; };
+  if (prefsFromCurrentDir) return tryOpen(historyPathCurrent);
+  if (forWriting && historyPathWindows[0]) platform::prepareWindowsDirectory();
+  FILE* f = tryOpen(historyPathWindows);
+  return f ? f : tryOpen(historyPathCurrent);
+}
+
+}  // namespace
+
+void loadHistory() {
+  files::Handle file(openHistory(files::openRead, false));
+  if (file) files::readBlock(&history, sizeof history, file.get());
+}
+
+void saveHistory() {
+  files::Handle file(openHistory(files::openWrite, true));
+  if (file) files::writeBlock(&history, sizeof history, file.get());
+}
+
+void addToHistory(const char* text) {
+  if (!text[0]) return;
+  char candidates[HistorySlots][HistoryTextSize];
+  text::storeText(candidates[0], HistoryTextSize, text);
+  for (int i = 1; i < HistorySlots; ++i) text::copyField(candidates[i], history.texts[i - 1]);
+
+  std::memset(&history, 0, sizeof history);
+  int next = 0;
+  for (int i = 0; i < HistorySlots; ++i) {
+    bool seen = false;
+    for (int j = 0; j < i && !seen; ++j) seen = std::strcmp(candidates[i], candidates[j]) == 0;
+    if (!seen) std::memcpy(history.texts[next++], candidates[i], std::strlen(candidates[i]) + 1);
+  }
+}
+
+void historyText(int slot, char (&out)[HistoryTextSize + 1]) {
+  text::copyField(out, sizeof out, history.texts[slot], HistoryTextSize);
+}
+
+}  // namespace settings

@@ -1,0 +1,25 @@
+#pragma once
+// The last 20 distinct plan texts entered on this PC, newest first, kept in a 2,400-byte local file.
+#include <cstddef>
+
+namespace settings {
+
+constexpr int HistorySlots = 20;
+constexpr size_t HistoryTextSize = 120;
+
+struct EntryHistory {
+  char texts[HistorySlots][HistoryTextSize];
+};
+static_assert(sizeof(EntryHistory) == 2400, "the history file is the record byte for byte");
+
+extern EntryHistory history;
+
+void loadHistory();
+void saveHistory();
+// Moves text to the front; an older copy and duplicates already present collapse.
+void addToHistory(const char* text);
+
+// Slot i as a NUL-terminated text, bounded by its 120 bytes; empty slots are to be skipped by readers.
+void historyText(int slot, char (&out)[HistoryTextSize + 1]);
+
+}  // namespace settings

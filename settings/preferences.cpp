@@ -1,0 +1,110 @@
+#include "settings/preferences.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/system.h"
+#include "text/bounded.h"
+
+namespace settings {
+
+Preferences prefs;
+bool needsSetup;
+bool prefsFromCurrentDir;
+char prefsPathCurrent[PathSize];
+char prefsPathWindows[PathSize];
+char historyPathCurrent[PathSize];
+char historyPathWindows[PathSize];
+
+namespace {
+
+// dir + separator + name into out; empty when it does not fit, so that place is never used.
+void joinPath(char (&out)[PathSize], const char* dir, size_t dirLength, const char* name) {
+  out[0] = '\0';
+  if (dirLength == 0 || dirLength >= PathSize) return;
+  int n = std::snprintf(out, sizeof out, "%.*s%c%s", static_cast<int>(dirLength), dir, platform::separator(), name);
+  if (n < 0 || static_cast<size_t>(n) >= sizeof out) out[0] = '\0';
+}
+
+// The directory limit is 255 characters, as the directory queries are given; a longer one is refused.
+void pathsIn(size_t (*query)(char*, size_t), char (&prefsPath)[PathSize], char (&historyPath)[PathSize]) {
+  char dir[PathSize];
+  size_t n = query(dir, sizeof dir);
+  if (n >= sizeof dir) n = 0;
+  joinPath(prefsPath, dir, n, "tavelin.prf");
+  joinPath(historyPath, dir, n, "tavelin.cmb");
+}
+
+FILE* openForReading(const char* path) { return path[0] ? files::openRead(path) : nullptr; }
+FILE* openForWriting(const char* path) { return path[0] ? files::openWrite(path) : nullptr; }
+
+void defaultRecord() {
+  std::memcpy(prefs.magic, PrefsMagic, sizeof PrefsMagic);
+  needsSetup = true;
+  // Only text and NUL: the bytes behind each NUL stay as they were.
+  std::memcpy(prefs.nameListPath, DefaultNameListPath, sizeof DefaultNameListPath);
+  std::memcpy(prefs.boardPath, DefaultBoardPath, sizeof DefaultBoardPath);
+  prefs.windowWidth.set(prefs.colWidthState.get() + prefs.colWidthAfternoon.get() + 465);
+  prefs.colWidthName.set(70);
+  prefs.colWidthMorning.set(100);
+  prefs.colWidthReturn.set(60);
+  prefs.windowX.set(20);
+  prefs.windowY.set(20);
+  prefs.colWidthWritten.set(220);
+  prefs.windowHeight.set(415);
+  prefs.refreshMinutes.set(3);
+}
+
+}  // namespace
+
+void initLocalPaths() {
+  pathsIn(platform::currentDirectory, prefsPathCurrent, historyPathCurrent);
+  pathsIn(platform::windowsDirectory, prefsPathWindows, historyPathWindows);
+}
+
+void loadPreferences() {
+  FILE* f = openForReading(prefsPathCurrent);
+  if (f)
+    prefsFromCurrentDir = true;
+  else
+    f = openForReading(prefsPathWindows);
+
+  bool valid = false;
+  if (f) {
+    files::Handle file(f);
+    files::readBlock(&prefs, sizeof prefs, f);
+    file.close();
+    valid = text::fieldLength(prefs.magic) < sizeof prefs.magic && std::strcmp(prefs.magic, PrefsMagic) == 0;
+  }
+  if (!valid) defaultRecord();
+
+  if (prefs.colWidthState.get() == 0) prefs.colWidthState.set(50);
+  if (prefs.colWidthAfternoon.get() == 0) prefs.colWidthAfternoon.set(100);
+}
+
+void savePreferences() {
+  if (needsSetup) return;
+  FILE* f = nullptr;
+  if (prefsFromCurrentDir) {
+    f = openForWriting(prefsPathCurrent);
+  } else {
+    if (prefsPathWindows[0]) platform::prepareWindowsDirectory();
+    f = openForWriting(prefsPathWindows);
+    if (!f) f = openForWriting(prefsPathCurrent);
+  }
+  if (!f) return;
+  files::Handle file(f);
+  files::writeBlock(&prefs, sizeof prefs, f);
+}
+
+void pathText(const char (&field)[PathSize], char (&out)[PathSize + 1]) { text::copyField(out, field); }
+
+void resetPreferences() {
+  std::memset(&prefs, 0, sizeof prefs);
+  needsSetup = false;
+  prefsFromCurrentDir = false;
+  prefsPathCurrent[0] = prefsPathWindows[0] = historyPathCurrent[0] = historyPathWindows[0] = '\0';
+}
+
+}  // namespace settings

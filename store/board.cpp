@@ -1,0 +1,75 @@
+#include "store/board.h"
+
+#include <cstring>
+
+#include "text/bounded.h"
+
+namespace store {
+
+BoardImage board;
+char displayNames[MaxMembers][NameSize];
+
+void clearBoard() {
+  for (int slot = 0; slot < MaxMembers; ++slot) {
+    board.boardNames[slot][0] = '\0';
+    board.entries[slot].morning[0] = '\0';
+    board.entries[slot].afternoon[0] = '\0';
+    board.entries[slot].state[0] = '\0';
+    board.returnTimes[slot][0] = '\0';
+    board.writtenAt[slot][0] = '\0';
+    displayNames[slot][0] = '\0';
+  }
+}
+
+void replaceImage(const unsigned char* buffer) { std::memcpy(&board, buffer, BoardSize); }
+
+void setRow(int slot, const char* morning, const char* afternoon, const char* state, const char* returnTime,
+            const char* written) {
+  if (slot < 0 || slot >= MaxMembers) return;
+  // Bounded copies: over-long input is cut rather than spilled into the next field.
+  text::storeText(board.entries[slot].morning, PlanSize, morning);
+  text::storeText(board.entries[slot].afternoon, PlanSize, afternoon);
+  text::storeText(board.entries[slot].state, StateSize, state);
+  text::storeText(board.returnTimes[slot], ReturnTimeSize, returnTime);
+  text::storeText(board.writtenAt[slot], WrittenSize, written);
+}
+
+const char* fieldBytes(int slot, Field field) {
+  switch (field) {
+    case Field::name: return board.boardNames[slot];
+    case Field::morning: return board.entries[slot].morning;
+    case Field::afternoon: return board.entries[slot].afternoon;
+    case Field::returnTime: return board.returnTimes[slot];
+    case Field::state: return board.entries[slot].state;
+    case Field::writtenAt: return board.writtenAt[slot];
+  }
+  return board.boardNames[slot];
+}
+
+size_t fieldSize(Field field) {
+  switch (field) {
+    case Field::name: return NameSize;
+    case Field::morning:
+    case Field::afternoon: return PlanSize;
+    case Field::returnTime: return ReturnTimeSize;
+    case Field::state: return StateSize;
+    case Field::writtenAt: return WrittenSize;
+  }
+  return NameSize;
+}
+
+size_t fieldText(int slot, Field field, char* out, size_t outSize) {
+  if (slot < 0 || slot >= MaxMembers) {
+    if (outSize) out[0] = '\0';
+    return 0;
+  }
+  return text::copyField(out, outSize, fieldBytes(slot, field), fieldSize(field));
+}
+
+bool rowHasText(int slot) {
+  for (int f = 0; f < FieldCount; ++f)
+    if (fieldBytes(slot, static_cast<Field>(f))[0] != '\0') return true;
+  return false;
+}
+
+}  // namespace store

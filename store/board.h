@@ -1,0 +1,61 @@
+#pragma once
+// The shared board: one fixed 192,000-byte image, the same bytes in memory and in the board file.
+#include <cstddef>
+
+namespace store {
+
+constexpr int MaxMembers = 300;
+constexpr size_t NameSize = 64;
+constexpr size_t PlanSize = 120;
+constexpr size_t StateSize = 16;
+constexpr size_t ReturnTimeSize = 64;
+constexpr size_t WrittenSize = 256;
+
+struct ScheduleEntry {
+  char morning[PlanSize];
+  char afternoon[PlanSize];
+  char state[StateSize];
+};
+
+struct BoardImage {
+  char boardNames[MaxMembers][NameSize];
+  ScheduleEntry entries[MaxMembers];
+  char returnTimes[MaxMembers][ReturnTimeSize];
+  char writtenAt[MaxMembers][WrittenSize];
+};
+
+static_assert(sizeof(ScheduleEntry) == 256, "entry layout is part of the file format");
+static_assert(offsetof(ScheduleEntry, morning) == 0, "entry layout");
+static_assert(offsetof(ScheduleEntry, afternoon) == 120, "entry layout");
+static_assert(offsetof(ScheduleEntry, state) == 240, "entry layout");
+static_assert(sizeof(BoardImage) == 192000, "the board file is exactly the image");
+static_assert(offsetof(BoardImage, boardNames) == 0, "board layout");
+static_assert(offsetof(BoardImage, entries) == 19200, "board layout");
+static_assert(offsetof(BoardImage, returnTimes) == 96000, "board layout");
+static_assert(offsetof(BoardImage, writtenAt) == 115200, "board layout");
+
+constexpr size_t BoardSize = sizeof(BoardImage);
+
+extern BoardImage board;
+// Names from this PC's name list, held beside the image and never written to the file.
+extern char displayNames[MaxMembers][NameSize];
+
+// The five fields of a row, and the name, in the order of the list's columns.
+enum class Field { name, morning, afternoon, returnTime, state, writtenAt };
+constexpr int FieldCount = 6;
+
+void clearBoard();
+void replaceImage(const unsigned char* buffer);
+// Copies each text with its NUL into the slot; the caller guarantees the lengths (119, 119, 15, 63, 255).
+void setRow(int slot, const char* morning, const char* afternoon, const char* state, const char* returnTime,
+            const char* written);
+
+// The raw field of a slot and its size; readers must stay within the size.
+const char* fieldBytes(int slot, Field field);
+size_t fieldSize(Field field);
+// The field's text copied into out, bounded by the field's size and by outSize.
+size_t fieldText(int slot, Field field, char* out, size_t outSize);
+// Whether any of the six fields of the slot is non-empty.
+bool rowHasText(int slot);
+
+}  // namespace store

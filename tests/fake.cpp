@@ -1,0 +1,93 @@
+#include "tests/fake.h"
+
+#include <cstring>
+
+#include "platform/status.h"
+#include "platform/system.h"
+#include "settings/history.h"
+#include "settings/preferences.h"
+#include "store/board.h"
+#include "text/waits.h"
+
+namespace fake {
+
+uint64_t nowMs;
+std::vector<unsigned> sleeps;
+std::string hostName;
+std::string currentDir;
+std::string windowsDir;
+std::tm localTime;
+bool statusBar;
+std::vector<Event> events;
+
+void resetAll() {
+  nowMs = 1000000;
+  sleeps.clear();
+  hostName = "TESTPC";
+  currentDir.clear();
+  windowsDir.clear();
+  localTime = std::tm{};
+  statusBar = true;
+  events.clear();
+  settings::resetPreferences();
+  std::memset(&settings::history, 0, sizeof settings::history);
+  std::memset(&store::board, 0, sizeof store::board);
+  std::memset(store::displayNames, 0, sizeof store::displayNames);
+  std::memset(text::statusInfoText, 0, sizeof text::statusInfoText);
+}
+
+std::vector<std::string> messages() {
+  std::vector<std::string> out;
+  for (const Event& e : events)
+    if (e.kind == Event::message) out.push_back(e.text);
+  return out;
+}
+
+int beeps() {
+  int n = 0;
+  for (const Event& e : events) n += e.kind == Event::beep;
+  return n;
+}
+
+}  // namespace fake
+
+namespace {
+size_t copyOut(const std::string& text, char* out, size_t size) {
+  if (text.empty()) return 0;
+  if (text.size() + 1 > size) return text.size() + 1;
+  std::memcpy(out, text.c_str(), text.size() + 1);
+  return text.size();
+}
+}  // namespace
+
+namespace platform {
+
+int hostName(char* out, size_t size) {
+  if (fake::hostName.size() + 1 > size) return -1;
+  std::memcpy(out, fake::hostName.c_str(), fake::hostName.size() + 1);
+  return 0;
+}
+uint64_t elapsedMs() { return fake::nowMs; }
+void sleepMs(unsigned ms) {
+  fake::sleeps.push_back(ms);
+  fake::nowMs += ms;
+}
+void localNow(std::tm* out) { *out = fake::localTime; }
+size_t currentDirectory(char* out, size_t size) { return copyOut(fake::currentDir, out, size); }
+size_t windowsDirectory(char* out, size_t size) { return copyOut(fake::windowsDir, out, size); }
+void prepareWindowsDirectory() {}
+#ifdef _WIN32
+char separator() { return '\\'; }
+#else
+char separator() { return '/'; }
+#endif
+
+}  // namespace platform
+
+namespace status {
+
+void showStatus(const char* text) { fake::events.push_back({fake::Event::message, text, fake::nowMs}); }
+void beep() { fake::events.push_back({fake::Event::beep, "", fake::nowMs}); }
+bool hasStatusBar() { return fake::statusBar; }
+
+}  // namespace status

@@ -1,0 +1,32 @@
+#pragma once
+// The test double of the platform and of the status line: a virtual clock whose sleep advances time
+// at once, fixed directories and host name, and a record of every status message and beep in order.
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+// Resets every record of the core and of the fake to a fresh process's state.
+void resetAll();
+
+extern uint64_t nowMs;                 // the virtual clock
+extern std::vector<unsigned> sleeps;   // every sleep requested, in order
+extern std::string hostName;
+extern std::string currentDir;         // empty: the query fails
+extern std::string windowsDir;
+extern std::tm localTime;
+extern bool statusBar;
+
+struct Event {
+  enum Kind { message, beep } kind;
+  std::string text;  // CP932, for messages
+  uint64_t atMs;
+};
+extern std::vector<Event> events;
+
+std::vector<std::string> messages();  // the texts only, in order
+int beeps();
+
+}  // namespace fake

@@ -1,0 +1,103 @@
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "settings/history.h"
+#include "settings/preferences.h"
+#include "tests/support.h"
+
+using namespace testsupport;
+
+namespace {
+
+class HistoryTest : public CoreTest {
+ protected:
+  void fill(const std::vector<std::string>& texts) {
+    std::memset(&settings::history, 0, sizeof settings::history);
+    for (size_t i = 0; i < texts.size(); ++i) std::strcpy(settings::history.texts[i], texts[i].c_str());
+  }
+  std::vector<std::string> nonEmpty() {
+    std::vector<std::string> out;
+    for (int i = 0; i < settings::HistorySlots; ++i) {
+      char text[settings::HistoryTextSize + 1];
+      settings::historyText(i, text);
+      if (text[0]) out.push_back(text);
+    }
+    return out;
+  }
+};
+
+TEST_F(HistoryTest, AddingMovesTheTextToTheFrontAndRemovesItsOlderCopy) {
+  struct Case {
+    std::vector<std::string> before;
+    const char* add;
+    std::vector<std::string> after;
+  } cases[] = {
+      {{"Y", "X", "Z"}, "X", {"X", "Y", "Z"}},
+      {{"Y", "X", "Z"}, "W", {"W", "Y", "X", "Z"}},
+      {{"Y", "X", "Z"}, "", {"Y", "X", "Z"}},
+      {{"A", "A", "B", "A"}, "C", {"C", "A", "B"}},  // duplicates already present collapse
+      {{}, "外出", {"外出"}},
+  };
+  for (const Case& c : cases) {
+    fill(c.before);
+    settings::addToHistory(c.add);
+    EXPECT_EQ(nonEmpty(), c.after) << "adding '" << c.add << "'";
+  }
+}
+
+TEST_F(HistoryTest, FullHistoryDropsTheOldest) {
+  std::vector<std::string> twenty;
+  for (int i = 0; i < 20; ++i) twenty.push_back("t" + std::to_string(i));
+  fill(twenty);
+  settings::addToHistory("new");
+  std::vector<std::string> expected{"new"};
+  expected.insert(expected.end(), twenty.begin(), twenty.end() - 1);
+  EXPECT_EQ(nonEmpty(), expected);
+}
+
+TEST_F(HistoryTest, EmptySlotsInTheMiddleCollapseIntoOneAfterTheFirstAdd) {
+  fill({"A", "", "B", "", "C"});
+  settings::addToHistory("D");
+  EXPECT_STREQ(settings::history.texts[0], "D");
+  EXPECT_STREQ(settings::history.texts[1], "A");
+  EXPECT_STREQ(settings::history.texts[2], "");  // the first empty candidate is kept once
+  EXPECT_STREQ(settings::history.texts[3], "B");
+  EXPECT_STREQ(settings::history.texts[4], "C");
+}
+
+TEST_F(HistoryTest, MorningThenAfternoonPutsTheAfternoonFirst) {
+  fill({"old"});
+  settings::addToHistory("朝会");
+  settings::addToHistory("客先");
+  EXPECT_EQ(nonEmpty(), (std::vector<std::string>{"客先", "朝会", "old"}));
+}
+
+TEST_F(HistoryTest, SlotWithoutNulIsReadBoundedAndNeverSpillsIntoTheNext) {
+  std::memset(settings::history.texts[0], 'x', 120);
+  std::strcpy(settings::history.texts[1], "next");
+  char text[settings::HistoryTextSize + 1];
+  settings::historyText(0, text);
+  EXPECT_EQ(std::strlen(text), 120u);
+  settings::addToHistory("new");
+  EXPECT_STREQ(settings::history.texts[0], "new");
+  EXPECT_EQ(settings::history.texts[1][119], '\0');
+  EXPECT_STREQ(settings::history.texts[2], "next");
+}
+
+TEST_F(HistoryTest, ShortFileFillsOnlyItsLength) {
+  fake::windowsDir = dir.path();
+  settings::initLocalPaths();
+  fill({"keep0", "keep1"});
+  std::string bytes(130, '\0');
+  std::memcpy(&bytes[0], "file0", 6);
+  writeFile(settings::historyPathWindows, bytes);
+  settings::loadHistory();
+  EXPECT_STREQ(settings::history.texts[0], "file0");
+  EXPECT_STREQ(settings::history.texts[1], "");   // the file's 10 bytes of slot 1 were zero
+  EXPECT_STREQ(settings::history.texts[1] + 10, "");
+  settings::saveHistory();
+  EXPECT_EQ(readFile(settings::historyPathWindows).size(), 2400u);
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+#include <cstring>
+
+#include "settings/history.h"
+#include "settings/preferences.h"
+#include "tests/support.h"
+
+using namespace testsupport;
+using settings::prefs;
+
+namespace {
+
+class PreferencesTest : public CoreTest {
+ protected:
+  TempDir current, windows;
+  void SetUp() override {
+    CoreTest::SetUp();
+    fake::currentDir = current.path();
+    fake::windowsDir = windows.path();
+    settings::initLocalPaths();
+  }
+  // A 550-byte record with the given magic and every 16-bit field set from values.
+  static std::string record(const char* magic, int nonZeroFrom = 0) {
+    std::string bytes(550, '\0');
+    std::memcpy(&bytes[0], magic, std::strlen(magic) + 1);
+    std::memcpy(&bytes[16], "\\\\srv\\names.lst", 16);
+    std::memcpy(&bytes[272], "\\\\srv\\board.lst", 16);
+    for (int off = 528; off < 550; off += 2) bytes[off] = static_cast<char>(nonZeroFrom + off - 520);
+    return bytes;
+  }
+};
+
+TEST_F(PreferencesTest, LocalPathsJoinDirectoryAndFileName) {
+  EXPECT_EQ(settings::prefsPathCurrent, current.file("tavelin.prf"));
+  EXPECT_EQ(settings::prefsPathWindows, windows.file("tavelin.prf"));
+  EXPECT_EQ(settings::historyPathCurrent, current.file("tavelin.cmb"));
+  EXPECT_EQ(settings::historyPathWindows, windows.file("tavelin.cmb"));
+}
+
+TEST_F(PreferencesTest, DirectoryTooLongForThePathsIsNotUsed) {
+  fake::currentDir = std::string(244, 'c');  // 244 + separator + 11 + NUL = 257 bytes: one too many
+  fake::windowsDir = std::string(243, 'w');  // exactly fits
+  settings::initLocalPaths();
+  EXPECT_STREQ(settings::prefsPathCurrent, "");
+  EXPECT_STREQ(settings::historyPathCurrent, "");
+  EXPECT_EQ(std::strlen(settings::prefsPathWindows), 255u);
+  fake::currentDir = std::string(300, 'c');  // the query itself reports it does not fit
+  settings::initLocalPaths();
+  EXPECT_STREQ(settings::prefsPathCurrent, "");
+  settings::loadPreferences();
+  EXPECT_TRUE(settings::needsSetup);
+  EXPECT_FALSE(settings::prefsFromCurrentDir);
+}
+
+TEST_F(PreferencesTest, NoFileAnywhereGivesDefaultsAndAsksForSetup) {
+  settings::loadPreferences();
+  EXPECT_TRUE(settings::needsSetup);
+  EXPECT_FALSE(settings::prefsFromCurrentDir);
+  EXPECT_STREQ(prefs.magic, "TAVELINE_V107");
+  EXPECT_STREQ(prefs.nameListPath, "\\\\server_name\\tv_name.lst");
+  EXPECT_STREQ(prefs.boardPath, "\\\\server_name\\tv_cont.lst");
+  EXPECT_EQ(prefs.windowWidth.get(), 465);
+  EXPECT_EQ(prefs.windowHeight.get(), 415);
+  EXPECT_EQ(prefs.windowX.get(), 20);
+  EXPECT_EQ(prefs.windowY.get(), 20);
+  EXPECT_EQ(prefs.colWidthName.get(), 70);
+  EXPECT_EQ(prefs.colWidthMorning.get(), 100);
+  EXPECT_EQ(prefs.colWidthReturn.get(), 60);
+  EXPECT_EQ(prefs.colWidthWritten.get(), 220);
+  EXPECT_EQ(prefs.refreshMinutes.get(), 3);
+  EXPECT_EQ(prefs.colWidthAfternoon.get(), 100);
+  EXPECT_EQ(prefs.colWidthState.get(), 50);
+}
+
+TEST_F(PreferencesTest, ForeignMagicDefaultsButKeepsTheTwoTrailingWidthsInTheWindowWidth) {
+  std::string bytes = record("TAVELINE_V106");
+  bytes[546] = 0x2C, bytes[547] = 0x01;  // afternoon 300
+  bytes[548] = 0x28, bytes[549] = 0x00;  // state 40
+  std::memcpy(&bytes[16], "\\\\a\\b_long_name_that_stays_behind.lst", 37);
+  writeFile(settings::prefsPathWindows, bytes);
+  settings::loadPreferences();
+  EXPECT_TRUE(settings::needsSetup);
+  EXPECT_EQ(prefs.windowWidth.get(), 300 + 40 + 465);
+  EXPECT_EQ(prefs.colWidthAfternoon.get(), 300);
+  EXPECT_EQ(prefs.colWidthState.get(), 40);
+  EXPECT_EQ(prefs.colWidthName.get(), 70);
+  // Only the default text and its NUL are copied: the old bytes behind it stay.
+  EXPECT_STREQ(prefs.nameListPath, "\\\\server_name\\tv_name.lst");
+  EXPECT_EQ(std::string(prefs.nameListPath + 26, 11), std::string(bytes.data() + 16 + 26, 11));
+}
+
+TEST_F(PreferencesTest, CurrentDirectoryWinsAndIsWrittenBack) {
+  std::string mine = record("TAVELINE_V107", 1);
+  std::string other = record("TAVELINE_V107", 50);
+  writeFile(settings::prefsPathCurrent, mine);
+  writeFile(settings::prefsPathWindows, other);
+  settings::loadPreferences();
+  EXPECT_FALSE(settings::needsSetup);
+  EXPECT_TRUE(settings::prefsFromCurrentDir);
+  EXPECT_EQ(std::memcmp(&prefs, mine.data(), 550), 0);
+  prefs.windowX.set(-5);
+  settings::savePreferences();
+  std::string saved = readFile(settings::prefsPathCurrent);
+  ASSERT_EQ(saved.size(), 550u);
+  EXPECT_EQ(static_cast<unsigned char>(saved[540]), 0xFB);
+  EXPECT_EQ(static_cast<unsigned char>(saved[541]), 0xFF);
+  EXPECT_EQ(readFile(settings::prefsPathWindows), other);
+}
+
+TEST_F(PreferencesTest, WrongMagicInCurrentDirectoryBeatsValidWindowsFileAndIsTheOneRewritten) {
+  writeFile(settings::prefsPathCurrent, record("OTHER"));
+  writeFile(settings::prefsPathWindows, record("TAVELINE_V107"));
+  settings::loadPreferences();
+  EXPECT_TRUE(settings::needsSetup);
+  EXPECT_TRUE(settings::prefsFromCurrentDir);
+  settings::savePreferences();  // still needs setup: nothing written
+  EXPECT_EQ(readFile(settings::prefsPathCurrent).substr(0, 5), "OTHER");
+  settings::needsSetup = false;  // the settings were confirmed
+  settings::savePreferences();
+  EXPECT_EQ(readFile(settings::prefsPathCurrent).substr(0, 13), "TAVELINE_V107");
+}
+
+TEST_F(PreferencesTest, ShortValidFileFillsOnlyItsLength) {
+  std::string bytes = record("TAVELINE_V107", 1).substr(0, 532);  // up to colWidthMorning
+  writeFile(settings::prefsPathWindows, bytes);
+  settings::loadPreferences();
+  EXPECT_FALSE(settings::needsSetup);
+  EXPECT_EQ(prefs.colWidthName.get(), 9);
+  EXPECT_EQ(prefs.colWidthMorning.get(), 11);
+  EXPECT_EQ(prefs.colWidthReturn.get(), 0);
+  EXPECT_EQ(prefs.windowWidth.get(), 0);
+  EXPECT_EQ(prefs.refreshMinutes.get(), 0);
+  EXPECT_EQ(prefs.colWidthAfternoon.get(), 100);
+  EXPECT_EQ(prefs.colWidthState.get(), 50);
+}
+
+TEST_F(PreferencesTest, ZeroWidthsRepairOnlyAfternoonAndState) {
+  std::string bytes = record("TAVELINE_V107", 1);
+  for (int off : {528, 546, 548}) bytes[off] = bytes[off + 1] = 0;
+  writeFile(settings::prefsPathWindows, bytes);
+  settings::loadPreferences();
+  EXPECT_EQ(prefs.colWidthName.get(), 0);
+  EXPECT_EQ(prefs.colWidthAfternoon.get(), 100);
+  EXPECT_EQ(prefs.colWidthState.get(), 50);
+}
+
+TEST_F(PreferencesTest, SavingGoesToWindowsDirectoryElseCurrentAndNeverWhileSetupIsNeeded) {
+  settings::loadPreferences();
+  settings::savePreferences();
+  EXPECT_FALSE(exists(settings::prefsPathWindows));
+  EXPECT_FALSE(exists(settings::prefsPathCurrent));
+
+  settings::needsSetup = false;
+  settings::savePreferences();
+  EXPECT_EQ(readFile(settings::prefsPathWindows).size(), 550u);
+  EXPECT_FALSE(exists(settings::prefsPathWindows + std::string("x")));
+
+  fake::windowsDir = windows.path() + "/missing";
+  settings::initLocalPaths();
+  settings::savePreferences();
+  EXPECT_EQ(readFile(settings::prefsPathCurrent).size(), 550u);
+}
+
+TEST_F(PreferencesTest, MagicWithoutNulIsForeign) {
+  std::string bytes = record("TAVELINE_V107", 1);
+  std::memset(&bytes[0], 'T', 16);
+  writeFile(settings::prefsPathWindows, bytes);
+  settings::loadPreferences();
+  EXPECT_TRUE(settings::needsSetup);
+}
+
+TEST_F(PreferencesTest, PathWithoutNulReadsBoundedByItsField) {
+  std::string bytes = record("TAVELINE_V107", 1);
+  std::memset(&bytes[16], 'n', 512);  // both paths without NUL
+  writeFile(settings::prefsPathWindows, bytes);
+  settings::loadPreferences();
+  char path[settings::PathSize + 1];
+  settings::pathText(prefs.nameListPath, path);
+  EXPECT_EQ(std::strlen(path), 256u);
+}
+
+// Defaulted preferences do not stop the history from loading, and it follows the preferences' place.
+TEST_F(PreferencesTest, HistoryIsLoadedWhateverThePreferencesAndFollowsTheirPlace) {
+  std::string hist(2400, '\0');
+  std::memcpy(&hist[0], "会議", 5);
+  writeFile(settings::historyPathWindows, hist);
+  settings::loadPreferences();
+  settings::loadHistory();
+  EXPECT_STREQ(settings::history.texts[0], "会議");
+
+  writeFile(settings::prefsPathCurrent, record("TAVELINE_V107"));
+  fake::resetAll();
+  fake::currentDir = current.path();
+  fake::windowsDir = windows.path();
+  settings::initLocalPaths();
+  settings::loadPreferences();
+  settings::loadHistory();  // from the current directory now, where there is none
+  EXPECT_STREQ(settings::history.texts[0], "");
+  settings::addToHistory("出張");
+  settings::saveHistory();
+  EXPECT_EQ(readFile(settings::historyPathCurrent).size(), 2400u);
+  EXPECT_EQ(readFile(settings::historyPathWindows), hist);
+}
+
+}  // namespace

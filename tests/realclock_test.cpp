@@ -1,0 +1,51 @@
+// Runs against the real platform: the one check that the blocking wait measures real time.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "platform/status.h"
+#include "platform/system.h"
+#include "text/waits.h"
+
+namespace status {
+void showStatus(const char*) {}
+void beep() {}
+bool hasStatusBar() { return false; }
+}  // namespace status
+
+namespace {
+
+// Processor time of this process; msvcrt's clock() is wall time, so Windows asks the kernel.
+double cpuMs() {
+#ifdef _WIN32
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto ticks = [](const FILETIME& f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+#else
+  return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+#endif
+}
+
+TEST(RealClock, JitteredWaitBlocksForTheAmountWithoutSpinning) {
+  std::srand(3);
+  const auto wallStart = std::chrono::steady_clock::now();
+  const uint64_t start = platform::elapsedMs();
+  const double cpuStart = cpuMs();
+  text::waitJittered(200);
+  const uint64_t waited = platform::elapsedMs() - start;
+  const double cpuUsed = cpuMs() - cpuStart;
+  const auto wallMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - wallStart).count();
+  EXPECT_GE(waited, 200u);
+  EXPECT_GE(wallMs, 199);
+  EXPECT_LT(waited, 200u + 49u + 100u);  // the spread plus generous scheduling slack
+  EXPECT_LT(cpuUsed, 60.0);                // a spinning wait would use about 200 ms of processor time
+}
+
+}  // namespace

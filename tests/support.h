@@ -1,0 +1,36 @@
+#pragma once
+// Shared helpers of the core tests: a scratch directory, whole-file reads and writes, and a fixture
+// that gives every test a fresh process state.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/fake.h"
+
+namespace testsupport {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const;  // path + separator + name
+
+ private:
+  std::string path_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+bool exists(const std::string& path);
+
+class CoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fake::resetAll(); }
+  TempDir dir;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,26 @@
+#pragma once
+// Reading fixed-size text fields that came from a file: never past the field, NUL or no NUL.
+#include <cstddef>
+
+namespace text {
+
+// Length of the text in a field of fieldSize bytes: up to its NUL, or the whole field.
+size_t fieldLength(const char* field, size_t fieldSize);
+
+// Copies the field's text into out (outSize bytes, always NUL-terminated, cut to fit); returns its length.
+size_t copyField(char* out, size_t outSize, const char* field, size_t fieldSize);
+
+// Copies a NUL-terminated text into a field of fieldSize bytes, cut to fieldSize - 1 bytes.
+void storeText(char* field, size_t fieldSize, const char* text);
+
+template <size_t N>
+size_t fieldLength(const char (&field)[N]) {
+  return fieldLength(field, N);
+}
+
+template <size_t N, size_t M>
+size_t copyField(char (&out)[N], const char (&field)[M]) {
+  return copyField(out, N, field, M);
+}
+
+}  // namespace text

@@ -1,0 +1,21 @@
+#pragma once
+// CP932 <-> UTF-8 at the edges of the command-line tool. The files and the core stay in CP932.
+#include <cstddef>
+
+namespace text {
+
+// Whether b starts a Shift-JIS double-byte character.
+inline bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Converts len bytes of CP932 to UTF-8 into out (always NUL-terminated, cut at a whole character).
+// A byte sequence that is not valid CP932 becomes U+FFFD. Returns the bytes written without the NUL.
+size_t cp932ToUtf8(const char* in, size_t len, char* out, size_t outSize);
+
+// Converts a UTF-8 text to CP932. False when a character has no CP932 form, the input is not valid
+// UTF-8, or the result with its NUL does not fit outSize.
+bool utf8ToCp932(const char* in, char* out, size_t outSize);
+
+// Columns a CP932 text takes on a terminal: two for a double-byte character, one otherwise.
+size_t displayWidth(const char* in, size_t len);
+
+}  // namespace text
