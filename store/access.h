@@ -1,0 +1,19 @@
+#pragma once
+// Moving the board image between the share and this client, under the lock, with retries.
+
+namespace store {
+
+constexpr int Attempts = 20;
+
+// The slot the entry dialog (or the CLI's set) writes.
+extern int selectedRow;
+
+// Replaces the image with the board file. 1 when replaced, 0 otherwise.
+int refreshBoard();
+
+// Writes the five texts into row selectedRow of the file and of the image by a locked
+// read-modify-write of the whole image. 1 when the file took the row, 0 otherwise.
+int writeRow(const char* morning, const char* afternoon, const char* state, const char* returnTime,
+             const char* written);
+
+}  // namespace store

@@ -1,0 +1,28 @@
+#pragma once
+// The lock file "sem.dat" beside the board file: its holder's host name, created atomically.
+#include <cstddef>
+
+namespace store {
+
+constexpr size_t LockPathSize = 256;
+constexpr size_t HolderSize = 256;
+
+// After a busy answer: the first bytes (up to 255) of the lock file; after taking the lock: this PC's name.
+extern char holderName[HolderSize];
+
+enum class LockPath { ok, tooLong };
+// boardPath cut at its last separator (double-byte characters skipped), then "sem.dat".
+LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]);
+
+// 1: go ahead (the lock is ours, or no lock file can be made here); 0: another client holds it.
+// A board path whose lock path does not fit reports (304), beeps and answers -1: touch nothing.
+int acquireLock();
+// Deletes the lock file only if this process created it in the matching acquireLock. Always 1.
+int releaseLock();
+// The administrator's forced removal, with its messages. Always 1.
+int resetLock();
+
+// Whether the last acquireLock created the file (so releaseLock has something of ours to delete).
+bool holdsLock();
+
+}  // namespace store
