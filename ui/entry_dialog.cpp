@@ -1,0 +1,7 @@
+#include "ui/entry_dialog.h"
+
+namespace ui {
+
+void openEntryDialog() {}
+
+}  // namespace ui

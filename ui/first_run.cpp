@@ -1,0 +1,7 @@
+#include "ui/first_run.h"
+
+namespace ui {
+
+void runFirstRunFlow() {}
+
+}  // namespace ui

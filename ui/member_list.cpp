@@ -1,0 +1,226 @@
+#include "ui/member_list.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "platform/status.h"
+#include "settings/preferences.h"
+#include "store/access.h"
+#include "store/board.h"
+#include "store/names.h"
+#include "text/waits.h"
+#include "ui/app.h"
+#include "ui/entry_dialog.h"
+#include "ui/first_run.h"
+#include "ui/resources/resource.h"
+
+namespace ui {
+
+HWND statusBar;
+HWND listView;
+
+namespace {
+
+constexpr int ToolbarBand = 28;  // the list starts below the toolbar
+constexpr int ChromeHeight = 46;  // toolbar band and status bar together
+
+struct Column {
+  const char* header;
+  settings::Le16 settings::Preferences::*width;
+  store::Field field;
+};
+
+const Column columns[store::FieldCount] = {
+    {"氏名(電話)", &settings::Preferences::colWidthName, store::Field::name},
+    {"午前", &settings::Preferences::colWidthMorning, store::Field::morning},
+    {"午後", &settings::Preferences::colWidthAfternoon, store::Field::afternoon},
+    {"帰社予定", &settings::Preferences::colWidthReturn, store::Field::returnTime},
+    {"状態", &settings::Preferences::colWidthState, store::Field::state},
+    {"書き込み時間", &settings::Preferences::colWidthWritten, store::Field::writtenAt},
+};
+
+// Owns an icon loaded from the resources.
+class Icon {
+ public:
+  Icon(int id, int size)
+      : icon_(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0))) {}
+  ~Icon() {
+    if (icon_) DestroyIcon(icon_);
+  }
+  Icon(const Icon&) = delete;
+  Icon& operator=(const Icon&) = delete;
+  HICON get() const { return icon_; }
+
+ private:
+  HICON icon_;
+};
+
+void setCellText(int slot, int column) {
+  char text[store::WrittenSize + 1];
+  store::fieldText(slot, columns[column].field, text, sizeof text);
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = slot;
+  item.iSubItem = column;
+  item.pszText = text;
+  SendMessageA(listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void insertRow(int slot) {
+  char name[store::NameSize + 1];
+  store::fieldText(slot, store::Field::name, name, sizeof name);
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.iItem = slot;
+  item.pszText = name;
+  item.iImage = 0;
+  SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  for (int column = 1; column < store::FieldCount; ++column) setCellText(slot, column);
+}
+
+void insertColumns() {
+  for (int i = 0; i < store::FieldCount; ++i) {
+    char header[32];
+    lstrcpynA(header, columns[i].header, sizeof header);
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = (settings::prefs.*columns[i].width).get();
+    column.pszText = header;
+    column.iSubItem = i;
+    SendMessageA(listView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+void redrawAllRows() {
+  LRESULT count = SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
+  SendMessageA(listView, LVM_REDRAWITEMS, 0, count);
+}
+
+void showStatusInfo() {
+  if (statusBar) SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text::statusInfoText));
+}
+
+void createStatusBar(HWND window) {
+  statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "", window, IDC_STATUS_BAR);
+}
+
+void createListView(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  listView = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT, 0,
+                             ToolbarBand, r.right, r.bottom - ChromeHeight, window,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
+  if (!listView) return;
+  LRESULT styles = SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  styles |= LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
+  SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles);
+}
+
+// The list owns its image lists unless they are detached first, so detaching keeps them from being
+// destroyed twice (once here and once when the list itself goes).
+void destroyImageList(int which) {
+  if (!listView) return;
+  HIMAGELIST list = reinterpret_cast<HIMAGELIST>(SendMessageA(listView, LVM_SETIMAGELIST, which, 0));
+  if (list) ImageList_Destroy(list);
+}
+
+// The keyboard's context-menu key gives no point; then the focused row is the one meant.
+int rowAt(LPARAM lParam) {
+  if (lParam == -1) return static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+  LVHITTESTINFO hit = {};
+  hit.pt.x = GET_X_LPARAM(lParam);
+  hit.pt.y = GET_Y_LPARAM(lParam);
+  ScreenToClient(listView, &hit.pt);
+  return static_cast<int>(SendMessageA(listView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
+}  // namespace
+
+void onCreate(HWND window) {
+  InitCommonControls();
+  createStatusBar(window);
+  createListView(window);
+  if (!settings::needsSetup && !store::loadNameList()) {
+    status::showStatus("サーバーに接続できません");
+    status::beep();
+  }
+  if (listView) {
+    insertColumns();
+    fillMemberList();
+  }
+  int minutes = settings::prefs.refreshMinutes.get();
+  if (minutes != 0) SetTimer(window, IDT_REFRESH, text::timerPeriodMs(minutes), nullptr);
+  if (settings::needsSetup)
+    runFirstRunFlow();
+  else
+    store::refreshBoard();
+}
+
+void fillMemberList() {
+  HIMAGELIST icons = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR4, 4, 1);
+  SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons));
+  Icon member(IDI_MEMBER, 16);
+  for (int i = 0; i < store::memberCount; ++i) ImageList_ReplaceIcon(icons, -1, member.get());
+  for (int slot = 0; slot < store::memberCount; ++slot) insertRow(slot);
+}
+
+void refreshMemberList() {
+  if (!listView) return;
+  for (int slot = 0; slot < store::memberCount; ++slot)
+    for (int column = 1; column < store::FieldCount; ++column) setCellText(slot, column);
+}
+
+void saveColumnWidths() {
+  if (!listView) return;
+  for (int i = 0; i < store::FieldCount; ++i)
+    (settings::prefs.*columns[i].width).set(static_cast<int>(SendMessageA(listView, LVM_GETCOLUMNWIDTH, i, 0)));
+}
+
+void onSize(HWND window, WPARAM sizeType, int width, int height) {
+  int edges[2] = {width / 2, width};
+  SendMessageA(statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+  RECT bar;
+  GetClientRect(statusBar, &bar);
+  MoveWindow(statusBar, 0, height - bar.bottom, width, bar.bottom, TRUE);
+  SendMessageA(toolbar, TB_AUTOSIZE, 0, 0);
+  if (listView) {
+    int listHeight = height - ChromeHeight;
+    MoveWindow(listView, 0, ToolbarBand, width, listHeight > 0 ? listHeight : 0, FALSE);
+    if (sizeType == SIZE_RESTORED || sizeType == SIZE_MAXIMIZED) redrawAllRows();
+  }
+  captureWindowRect(window);
+}
+
+// Every repaint shows the image in memory; the share is not touched.
+void onPaint(HWND window) {
+  PAINTSTRUCT ps;
+  BeginPaint(window, &ps);
+  refreshMemberList();
+  if (listView) redrawAllRows();
+  showStatusInfo();
+  EndPaint(window, &ps);
+}
+
+void onTimer(HWND window, WPARAM timerId) {
+  if (timerId != IDT_REFRESH) return;
+  store::refreshBoard();
+  onActivate(window);
+}
+
+void onActivate(HWND window) { InvalidateRect(window, nullptr, TRUE); }
+
+void onDestroy() {
+  saveColumnWidths();
+  destroyImageList(LVSIL_NORMAL);
+  destroyImageList(LVSIL_SMALL);
+  PostQuitMessage(0);
+}
+
+void onContextMenu(LPARAM lParam) {
+  if (!listView) return;
+  store::selectedRow = rowAt(lParam);
+  if (store::selectedRow != -1) openEntryDialog();
+}
+
+}  // namespace ui

@@ -1,0 +1,26 @@
+#pragma once
+// The body of the main window: the member list, the two-part status bar and the refresh timer.
+#include <windows.h>
+
+namespace ui {
+
+extern HWND statusBar;
+extern HWND listView;
+
+void onCreate(HWND window);
+// Builds the row icons and inserts one row per member; once, at creation.
+void fillMemberList();
+// Columns 1 to 5 of every row from the board image; the names stay as inserted.
+void refreshMemberList();
+// The six column widths back into the preferences.
+void saveColumnWidths();
+
+void onSize(HWND window, WPARAM sizeType, int width, int height);
+void onPaint(HWND window);
+void onTimer(HWND window, WPARAM timerId);
+void onActivate(HWND window);
+void onDestroy();
+// A right click: the row under the point becomes store::selectedRow.
+void onContextMenu(LPARAM lParam);
+
+}  // namespace ui

@@ -1,0 +1,28 @@
+#pragma once
+// Resource and control ids, shared by tavelin.rc and the code.
+
+#define IDM_MAIN 101
+#define IDB_TOOLBAR 107
+#define IDI_TAVELIN 113
+#define IDI_MEMBER 125
+
+// Dialogs built by later work; their ids are reserved here so nothing else takes them.
+#define IDD_ABOUT 115
+#define IDD_SETTINGS 127
+#define IDD_RESTART 131
+#define IDD_ENTRY 133
+
+// Child controls of the main window.
+#define IDC_MEMBER_LIST 1
+#define IDC_STATUS_BAR 101
+#define IDC_TOOLBAR 107
+
+// Menu and toolbar commands.
+#define IDM_SETTINGS 40014
+#define IDM_EXIT 40015
+#define IDM_ABOUT 40017
+#define IDM_UPDATE_LIST 40053
+#define IDM_LATEST_INFO 40055
+#define IDM_RESET_LOCK 40057
+
+#define IDT_REFRESH 1
