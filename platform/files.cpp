@@ -25,6 +25,8 @@ size_t writeBlock(const void* buffer, size_t size, FILE* f) { return std::fwrite
 
 bool seekStart(FILE* f) { return std::fseek(f, 0, SEEK_SET) == 0; }
 
+bool flushBuffered(FILE* f) { return std::fflush(f) == 0; }
+
 bool flush(FILE* f) {
   if (std::fflush(f) != 0) return false;
 #ifdef _WIN32
