@@ -1,0 +1,170 @@
+#include "tests/gui/remote.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace gui {
+
+namespace {
+
+constexpr DWORD CallTimeoutMs = 5000;
+
+LRESULT call(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, CallTimeoutMs, &result)) return -1;
+  return static_cast<LRESULT>(result);
+}
+
+// Memory in the target process, freed when the call is done.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HANDLE process, size_t size)
+      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+  ~RemoteBuffer() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  char* at(size_t offset) const { return static_cast<char*>(address_) + offset; }
+  bool write(size_t offset, const void* data, size_t size) const {
+    return address_ && WriteProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+  bool read(size_t offset, void* data, size_t size) const {
+    return address_ && ReadProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+  LPARAM param() const { return reinterpret_cast<LPARAM>(address_); }
+
+ private:
+  HANDLE process_;
+  void* address_;
+};
+
+constexpr size_t TextRoom = 1024;
+
+}  // namespace
+
+Program::~Program() {
+  if (info_.hProcess) {
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+}
+
+bool Program::start(const std::string& exe, const std::string& directory) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  std::vector<char> line(exe.begin(), exe.end());
+  line.push_back('\0');
+  return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+                        &info_) != 0;
+}
+
+bool Program::waitExit(DWORD ms, DWORD* code) {
+  if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return false;
+  if (code) GetExitCodeProcess(info_.hProcess, code);
+  return true;
+}
+
+HWND child(HWND parent, const char* className) { return FindWindowExA(parent, nullptr, className, nullptr); }
+
+HWND waitForMainWindow(const Program& program, DWORD ms) {
+  HWND found = nullptr;
+  waitFor(
+      [&] {
+        HWND w = FindWindowA("Tavelin", "タベリン V1.21");
+        DWORD pid = 0;
+        if (w) GetWindowThreadProcessId(w, &pid);
+        // Visible with its toolbar: WinMain is past creation and into the loop.
+        if (!w || pid != program.id() || !IsWindowVisible(w) || !child(w, TOOLBARCLASSNAMEA)) return false;
+        DWORD_PTR r;
+        if (!SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &r)) return false;
+        found = w;
+        return true;
+      },
+      ms);
+  return found;
+}
+
+int itemCount(HWND list) { return static_cast<int>(call(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+int columnCount(HWND list) {
+  HWND header = reinterpret_cast<HWND>(call(list, LVM_GETHEADER, 0, 0));
+  return header ? static_cast<int>(call(header, HDM_GETITEMCOUNT, 0, 0)) : -1;
+}
+
+std::string itemText(HANDLE process, HWND list, int item, int subitem) {
+  RemoteBuffer remote(process, sizeof(LVITEMA) + TextRoom);
+  LVITEMA request = {};
+  request.mask = LVIF_TEXT;
+  request.iItem = item;
+  request.iSubItem = subitem;
+  request.pszText = remote.at(sizeof(LVITEMA));
+  request.cchTextMax = TextRoom;
+  char text[TextRoom + 1] = {};
+  if (!remote.write(0, &request, sizeof request)) return "<no remote memory>";
+  call(list, LVM_GETITEMTEXTA, item, remote.param());
+  remote.read(sizeof(LVITEMA), text, TextRoom);
+  return text;
+}
+
+std::string statusText(HANDLE process, HWND bar, int part) {
+  // The length answer may count characters, not bytes; double it to be sure the text fits.
+  RemoteBuffer remote(process, TextRoom);
+  LRESULT length = LOWORD(call(bar, SB_GETTEXTLENGTHA, part, 0));
+  if (length * 2 >= static_cast<LRESULT>(TextRoom)) return "<too long>";
+  char text[TextRoom + 1] = {};
+  std::vector<char> zeros(TextRoom, 0);
+  remote.write(0, zeros.data(), TextRoom);
+  call(bar, SB_GETTEXTA, part, remote.param());
+  remote.read(0, text, TextRoom);
+  return text;
+}
+
+bool clickToolbarButton(HANDLE process, HWND toolbar, int command) {
+  RemoteBuffer remote(process, sizeof(RECT));
+  if (!call(toolbar, TB_GETRECT, command, remote.param())) return false;
+  RECT r;
+  if (!remote.read(0, &r, sizeof r)) return false;
+  LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(toolbar, WM_MOUSEMOVE, 0, point);
+  PostMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PostMessageA(toolbar, WM_LBUTTONUP, 0, point);
+  return true;
+}
+
+bool saveScreen(const std::string& path) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = w;
+  info.biHeight = h;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  int row = ((w * 3 + 3) / 4) * 4;
+  std::vector<unsigned char> pixels(static_cast<size_t>(row) * h);
+  GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
+            std::fwrite(pixels.data(), pixels.size(), 1, f) == 1;
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace gui

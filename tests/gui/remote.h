@@ -1,0 +1,52 @@
+#pragma once
+// Acting on a running tavelin.exe from another process, as a user's tools would: windows found by
+// class and title, control texts read through a buffer placed in the program's own address space.
+#include <windows.h>
+
+#include <string>
+
+namespace gui {
+
+// A started program; a still-running one is ended when the case leaves.
+class Program {
+ public:
+  Program() = default;
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  bool start(const std::string& exe, const std::string& directory);
+  // Waits for the process to end; false on time-out.
+  bool waitExit(DWORD ms, DWORD* code = nullptr);
+  HANDLE process() const { return info_.hProcess; }
+  DWORD id() const { return info_.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+};
+
+// The program's main window once its message loop answers; nullptr on time-out.
+HWND waitForMainWindow(const Program& program, DWORD ms);
+HWND child(HWND parent, const char* className);
+
+int itemCount(HWND list);
+int columnCount(HWND list);
+std::string itemText(HANDLE process, HWND list, int item, int subitem);
+std::string statusText(HANDLE process, HWND bar, int part);
+// The toolbar button with the command id pressed by a mouse click on it.
+bool clickToolbarButton(HANDLE process, HWND toolbar, int command);
+
+// Polls cond every 50 ms until it holds or ms have passed.
+template <typename Cond>
+bool waitFor(Cond cond, DWORD ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (cond()) return true;
+    if (GetTickCount() - start > ms) return false;
+    Sleep(50);
+  }
+}
+
+// The whole screen into a 24-bit BMP file.
+bool saveScreen(const std::string& path);
+
+}  // namespace gui
