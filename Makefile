@@ -31,7 +31,7 @@ test: native windows
 	ctest --preset windows || status=1; \
 	exit $$status
 
-demo: native
+demo: native windows
 	@scripts/demo
 
 clean:

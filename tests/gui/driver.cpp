@@ -143,7 +143,20 @@ settings::Preferences readPreferences(const CaseDirs& d) {
   return p;
 }
 
+BOOL CALLBACK paintNow(HWND window, LPARAM) {
+  UpdateWindow(window);
+  return TRUE;
+}
+
+// Pending paints of the program's windows are done first, so the picture shows a settled window.
 void screenshot(const char* name) {
+  HWND main = FindWindowA("Tavelin", nullptr);
+  if (main) {
+    UpdateWindow(main);
+    EnumChildWindows(main, paintNow, 0);
+    DWORD_PTR r;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+  }
   std::string path = shots + "\\" + name + ".bmp";
   CHECK(gui::saveScreen(path), "screenshot %s", path.c_str());
 }
@@ -368,7 +381,19 @@ const Case cases[] = {
 
 }  // namespace
 
+// For the demo: waits for a copy started by the demo, saves DIRECTORY\\shot.bmp and closes it.
+int shootRunningCopy(const char* directory) {
+  Window w = windowOf(gui::waitForMainWindow(0, SlowStartMs));
+  if (!w.main) return 1;
+  gui::waitFor([&] { return gui::itemCount(w.list) > 0; }, 5000);
+  shots = directory;
+  screenshot("shot");
+  PostMessageA(w.main, WM_CLOSE, 0, 0);
+  return gui::waitFor([&] { return !IsWindow(w.main); }, ExitMs) && failures == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--shoot") == 0) return shootRunningCopy(argv[2]);
   if (argc < 4) {
     std::fprintf(stderr, "usage: gui_driver TAVELIN_EXE SCRATCH_DIR SHOTS_DIR [CASE_SUBSTRING]\n");
     return 2;

@@ -70,7 +70,9 @@ bool Program::waitExit(DWORD ms, DWORD* code) {
 
 HWND child(HWND parent, const char* className) { return FindWindowExA(parent, nullptr, className, nullptr); }
 
-HWND waitForMainWindow(const Program& program, DWORD ms) {
+HWND waitForMainWindow(const Program& program, DWORD ms) { return waitForMainWindow(program.id(), ms); }
+
+HWND waitForMainWindow(DWORD processId, DWORD ms) {
   HWND found = nullptr;
   waitFor(
       [&] {
@@ -78,7 +80,7 @@ HWND waitForMainWindow(const Program& program, DWORD ms) {
         DWORD pid = 0;
         if (w) GetWindowThreadProcessId(w, &pid);
         // Visible with its toolbar: WinMain is past creation and into the loop.
-        if (!w || pid != program.id() || !IsWindowVisible(w) || !child(w, TOOLBARCLASSNAMEA)) return false;
+        if (!w || (processId && pid != processId) || !IsWindowVisible(w) || !child(w, TOOLBARCLASSNAMEA)) return false;
         DWORD_PTR r;
         if (!SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &r)) return false;
         found = w;

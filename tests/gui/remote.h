@@ -26,6 +26,8 @@ class Program {
 
 // The program's main window once its message loop answers; nullptr on time-out.
 HWND waitForMainWindow(const Program& program, DWORD ms);
+// The same for a copy started by someone else (processId 0: any).
+HWND waitForMainWindow(DWORD processId, DWORD ms);
 HWND child(HWND parent, const char* className);
 
 int itemCount(HWND list);
