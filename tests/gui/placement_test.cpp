@@ -1,0 +1,48 @@
+// Where a saved window rectangle ends up on a monitor's work area.
+#include <gtest/gtest.h>
+
+#include "ui/placement.h"
+
+namespace {
+
+using ui::Box;
+
+const Box Work = {0, 0, 1920, 1040};
+
+TEST(MoveInside, KeepsSizeAndMovesAsLittleAsNeeded) {
+  struct {
+    const char* what;
+    Box saved;
+    Box expected;
+  } cases[] = {
+      {"already inside", {100, 100, 800, 600}, {100, 100, 800, 600}},
+      {"left of a removed monitor", {-1700, 200, -1000, 700}, {0, 200, 700, 700}},
+      {"right of the area", {2500, 300, 3200, 800}, {1220, 300, 1920, 800}},
+      {"below the area", {50, 1200, 750, 1700}, {50, 540, 750, 1040}},
+      {"above and left", {-900, -700, -200, -200}, {0, 0, 700, 500}},
+  };
+  for (const auto& c : cases) {
+    Box got = ui::moveInside(c.saved, Work);
+    EXPECT_EQ(got.left, c.expected.left) << c.what;
+    EXPECT_EQ(got.top, c.expected.top) << c.what;
+    EXPECT_EQ(got.right, c.expected.right) << c.what;
+    EXPECT_EQ(got.bottom, c.expected.bottom) << c.what;
+  }
+}
+
+TEST(MoveInside, CutsAWindowLargerThanTheArea) {
+  Box got = ui::moveInside({-100, -100, 3000, 2000}, Work);
+  EXPECT_EQ(got.left, 0);
+  EXPECT_EQ(got.top, 0);
+  EXPECT_EQ(got.right, 1920);
+  EXPECT_EQ(got.bottom, 1040);
+}
+
+TEST(Overlaps, EdgesThatOnlyTouchDoNotCount) {
+  EXPECT_TRUE(ui::overlaps({10, 10, 20, 20}, Work));
+  EXPECT_FALSE(ui::overlaps({1920, 10, 2000, 20}, Work));
+  EXPECT_FALSE(ui::overlaps({-50, -50, 0, 0}, Work));
+  EXPECT_TRUE(ui::overlaps({-50, -50, 1, 1}, Work));
+}
+
+}  // namespace
