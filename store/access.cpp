@@ -7,6 +7,7 @@
 #include "platform/status.h"
 #include "settings/preferences.h"
 #include "store/board.h"
+#include "store/journal.h"
 #include "store/lock.h"
 #include "store/names.h"
 #include "text/waits.h"
@@ -33,6 +34,16 @@ bool readScratch(FILE* f) {
   return !files::hasError(f);
 }
 
+// Ends a failed write attempt: message, beep, close, release; the caller tries again.
+void failWriteAttempt(const char* message, files::Handle& file) {
+  status::showStatus(message);
+  status::beep();
+  file.close();
+  releaseLock();
+}
+
+constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
+
 void showBusyHolder(int attempt) {
   // 255 bytes of holder name plus the fixed text always fit.
   char message[HolderSize + 64];
@@ -56,6 +67,9 @@ int refreshBoard() {
       showBusyHolder(attempt);
       continue;
     }
+    // A write torn by a crash is finished before anyone reads; a reader that cannot apply it
+    // still reads the board as it stands.
+    if (holdsLock()) recoverJournal(path);
     files::Handle file(files::openRead(path));
     if (!file) {
       status::showStatus("(105)掲示板ファイルがオープンできません");
@@ -94,7 +108,12 @@ int writeRow(const char* morning, const char* afternoon, const char* state, cons
       status::showStatus("(201)他のユーザがファイルを使用中");
       continue;
     }
-    files::Handle file(files::openUpdate(path));
+    files::Handle file(nullptr);
+    if (holdsLock() && !recoverJournal(path)) {
+      failWriteAttempt(WriteError, file);
+      continue;
+    }
+    file.reset(files::openUpdate(path));
     if (!file) {
       status::showStatus("(205)掲示板ファイルがオープンできません");
       releaseLock();
@@ -103,30 +122,32 @@ int writeRow(const char* morning, const char* afternoon, const char* state, cons
     }
     // Every attempt re-reads the file, so a retry never writes stale rows of other members.
     if (!readScratch(file.get())) {
-      status::showStatus("(103)サーバーからの読み込みエラー");
-      status::beep();
-      file.close();
-      releaseLock();
+      failWriteAttempt("(103)サーバーからの読み込みエラー", file);
       continue;
     }
     replaceImage(scratch);
     setRow(selectedRow, morning, afternoon, state, returnTime, written);
-    if (!files::seekStart(file.get())) {
-      status::showStatus("(104)サーバーファイルシークエラー");
-      status::beep();
-      file.close();
-      releaseLock();
+    const Journal journal = holdsLock() ? writeJournal(path, board) : Journal::notCreated;
+    if (journal == Journal::failed) {
+      failWriteAttempt(WriteError, file);
       continue;
     }
-    // The buffered tail must reach the file too, or a failed write would be reported as success.
-    if (files::writeBlock(&board, BoardSize, file.get()) != 1 || !files::flushBuffered(file.get())) {
-      status::showStatus("(106)サーバーへの書き込みエラー");
-      status::beep();
-      file.close();
-      releaseLock();
+    if (!files::seekStart(file.get())) {
+      // The board is untouched: the side file must not land this row after a reported failure.
+      if (journal == Journal::written) discardJournal(path);
+      failWriteAttempt("(104)サーバーファイルシークエラー", file);
+      continue;
+    }
+    // The board must be on the device before its side file goes; without one, the buffered tail
+    // must at least reach the file, or a failed write would be reported as success.
+    const bool stored = files::writeBlock(&board, BoardSize, file.get()) == 1 &&
+                        (journal == Journal::written ? files::flush(file.get()) : files::flushBuffered(file.get()));
+    if (!stored) {
+      failWriteAttempt(WriteError, file);
       continue;
     }
     file.close();
+    if (journal == Journal::written) discardJournal(path);
     status::showStatus("");
     releaseLock();
     return 1;
