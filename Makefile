@@ -3,7 +3,7 @@ SHELL := /bin/bash
 MAKEFLAGS += --no-print-directory
 JOBS ?= 2
 
-.PHONY: all deps native windows test test-native test-windows demo clean
+.PHONY: all deps native windows test test-native test-windows demo stress clean
 
 all: native windows
 
@@ -33,6 +33,11 @@ test: native windows
 
 demo: native
 	@scripts/demo
+
+# The full stress run: 16 processes x 100 row writes, 5 times, then the same with half old clients.
+stress: native
+	tests/stress.sh build/native/tests/stress_writer 16 100 5
+	tests/stress.sh build/native/tests/stress_writer 16 100 5 old
 
 clean:
 	rm -rf build
