@@ -11,21 +11,65 @@
 #include <unistd.h>
 #endif
 
+#ifdef TAVELIN_FILE_FAULTS
+#include "platform/faults.h"
+#define FAULT(op, failure) \
+  if (faults::shouldFail(faults::Op::op)) return failure
+#else
+#define FAULT(op, failure)
+#endif
+
 namespace files {
 
-FILE* openRead(const char* path) { return std::fopen(path, "rb"); }
-FILE* openWrite(const char* path) { return std::fopen(path, "wb"); }
-FILE* openUpdate(const char* path) { return std::fopen(path, "r+b"); }
+namespace {
+// A read made to fail by the fault hooks marks its stream as a real error would.
+FILE* failedStream;
+}  // namespace
 
-size_t readBlock(void* buffer, size_t size, FILE* f) { return std::fread(buffer, 1, size, f); }
+FILE* openRead(const char* path) {
+  FAULT(open, nullptr);
+  return std::fopen(path, "rb");
+}
 
-bool hasError(FILE* f) { return std::ferror(f) != 0; }
+FILE* openWrite(const char* path) {
+  FAULT(open, nullptr);
+  return std::fopen(path, "wb");
+}
 
-size_t writeBlock(const void* buffer, size_t size, FILE* f) { return std::fwrite(buffer, size, 1, f); }
+FILE* openUpdate(const char* path) {
+  FAULT(open, nullptr);
+  return std::fopen(path, "r+b");
+}
 
-bool seekStart(FILE* f) { return std::fseek(f, 0, SEEK_SET) == 0; }
+size_t readBlock(void* buffer, size_t size, FILE* f) {
+#ifdef TAVELIN_FILE_FAULTS
+  if (faults::shouldFail(faults::Op::read)) {
+    failedStream = f;
+    return 0;
+  }
+#endif
+  return std::fread(buffer, 1, size, f);
+}
+
+bool hasError(FILE* f) { return f == failedStream || std::ferror(f) != 0; }
+
+size_t writeBlock(const void* buffer, size_t size, FILE* f) {
+  FAULT(write, 0);
+  return std::fwrite(buffer, size, 1, f);
+}
+
+bool seekStart(FILE* f) {
+  FAULT(seek, false);
+  return std::fseek(f, 0, SEEK_SET) == 0;
+}
+
+bool flushBuffered(FILE* f) {
+  FAULT(flush, false);
+  return std::fflush(f) == 0;
+}
 
 bool flush(FILE* f) {
+  FAULT(flush, false);
   if (std::fflush(f) != 0) return false;
 #ifdef _WIN32
   return _commit(_fileno(f)) == 0;
@@ -34,11 +78,18 @@ bool flush(FILE* f) {
 #endif
 }
 
-void close(FILE* f) { std::fclose(f); }
+void close(FILE* f) {
+  if (f == failedStream) failedStream = nullptr;
+  std::fclose(f);
+}
 
-bool removeFile(const char* path) { return std::remove(path) == 0; }
+bool removeFile(const char* path) {
+  FAULT(remove, false);
+  return std::remove(path) == 0;
+}
 
 Created createExclusive(const char* path, const char* data, size_t size) {
+  FAULT(create, Created::failed);
 #ifdef _WIN32
   HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

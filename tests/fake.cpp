@@ -2,17 +2,22 @@
 
 #include <cstring>
 
+#include "platform/faults.h"
 #include "platform/status.h"
 #include "platform/system.h"
 #include "settings/history.h"
 #include "settings/preferences.h"
+#include "store/access.h"
 #include "store/board.h"
+#include "store/lock.h"
+#include "store/names.h"
 #include "text/waits.h"
 
 namespace fake {
 
 uint64_t nowMs;
 std::vector<unsigned> sleeps;
+std::function<void()> afterSleep;
 std::string hostName;
 std::string currentDir;
 std::string windowsDir;
@@ -23,6 +28,7 @@ std::vector<Event> events;
 void resetAll() {
   nowMs = 1000000;
   sleeps.clear();
+  afterSleep = nullptr;
   hostName = "TESTPC";
   currentDir.clear();
   windowsDir.clear();
@@ -34,6 +40,10 @@ void resetAll() {
   std::memset(&store::board, 0, sizeof store::board);
   std::memset(store::displayNames, 0, sizeof store::displayNames);
   std::memset(text::statusInfoText, 0, sizeof text::statusInfoText);
+  std::memset(store::holderName, 0, sizeof store::holderName);
+  store::memberCount = 0;
+  store::selectedRow = -1;
+  files::faults::reset();
 }
 
 std::vector<std::string> messages() {
@@ -71,6 +81,7 @@ uint64_t elapsedMs() { return fake::nowMs; }
 void sleepMs(unsigned ms) {
   fake::sleeps.push_back(ms);
   fake::nowMs += ms;
+  if (fake::afterSleep) fake::afterSleep();
 }
 void localNow(std::tm* out) { *out = fake::localTime; }
 size_t currentDirectory(char* out, size_t size) { return copyOut(fake::currentDir, out, size); }

@@ -2,6 +2,7 @@
 // The test double of the platform and of the status line: a virtual clock whose sleep advances time
 // at once, fixed directories and host name, and a record of every status message and beep in order.
 #include <cstdint>
+#include <functional>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ void resetAll();
 
 extern uint64_t nowMs;                 // the virtual clock
 extern std::vector<unsigned> sleeps;   // every sleep requested, in order
+extern std::function<void()> afterSleep;  // runs after each sleep: other clients acting meanwhile
 extern std::string hostName;
 extern std::string currentDir;         // empty: the query fails
 extern std::string windowsDir;

@@ -1,0 +1,149 @@
+#include "store/lock.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/status.h"
+#include "platform/system.h"
+#include "settings/preferences.h"
+#include "store/access.h"
+#include "text/bounded.h"
+#include "text/cp932.h"
+#include "text/waits.h"
+
+namespace store {
+
+char holderName[HolderSize];
+
+namespace {
+
+constexpr char LockName[] = "sem.dat";
+constexpr int ResetAttempts = 21;
+
+// The lock path this process created, so that release deletes only its own file.
+bool created;
+char createdPath[LockPathSize];
+
+bool currentLockPath(char (&out)[LockPathSize]) {
+  if (lockPathFor(settings::prefs.boardPath, sizeof settings::prefs.boardPath, out) == LockPath::ok) return true;
+  status::showStatus("(304)排他ファイルのパスが長すぎます");
+  status::beep();
+  return false;
+}
+
+void readHolder(FILE* f) {
+  std::memset(holderName, 0, sizeof holderName);
+  files::readBlock(holderName, sizeof holderName - 1, f);
+}
+
+}  // namespace
+
+LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]) {
+  const size_t length = text::fieldLength(boardPath, boardPathSize);
+  const char sep = platform::separator();
+  // The last separator that is not the second byte of a double-byte character (表 and ソ end in 0x5C).
+  size_t cut = length;
+  bool found = false;
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char b = static_cast<unsigned char>(boardPath[i]);
+    if (text::isLeadByte(b) && i + 1 < length) {
+      ++i;
+    } else if (b == static_cast<unsigned char>(sep)) {
+      cut = i;
+      found = true;
+    }
+  }
+  // Without a separator the name is appended to the whole path, which names no creatable file.
+  const size_t keep = found ? cut : length;
+  int n = std::snprintf(out, sizeof out, "%.*s%c%s", static_cast<int>(keep), boardPath, sep, LockName);
+  if (n < 0 || static_cast<size_t>(n) >= sizeof out) {
+    out[0] = '\0';
+    return LockPath::tooLong;
+  }
+  return LockPath::ok;
+}
+
+int acquireLock() {
+  char path[LockPathSize];
+  if (!currentLockPath(path)) return -1;
+  created = false;
+
+  char host[HolderSize] = {};
+  platform::hostName(host, sizeof host);
+  host[sizeof host - 1] = '\0';
+
+  // One atomic step: the creation fails when another client's lock is there.
+  switch (files::createExclusive(path, host, std::strlen(host))) {
+    case files::Created::created:
+      std::memcpy(holderName, host, sizeof holderName);
+      created = true;
+      std::memcpy(createdPath, path, sizeof createdPath);
+      return 1;
+    case files::Created::exists: {
+      files::Handle f(files::openRead(path));
+      if (f) {
+        readHolder(f.get());
+      } else {
+        // It vanished between our attempt and the read: its holder has just released it.
+        std::memset(holderName, 0, sizeof holderName);
+      }
+      return 0;
+    }
+    case files::Created::failed:
+      break;
+  }
+  // No lock file can be made here (unreachable or read-only folder). A lock file that exists but
+  // could not be reported as such still means busy.
+  files::Handle f(files::openRead(path));
+  if (f) {
+    readHolder(f.get());
+    return 0;
+  }
+  return 1;
+}
+
+int releaseLock() {
+  if (!created) return 1;
+  created = false;
+  for (int attempt = 1; attempt <= Attempts; ++attempt) {
+    if (files::removeFile(createdPath)) return 1;
+    // Already gone (an administrator reset it): nothing of ours is left to delete.
+    files::Handle still(files::openRead(createdPath));
+    if (!still) return 1;
+    still.close();
+    char message[96];
+    std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
+    status::showStatus(message);
+    text::waitJittered(1000);
+  }
+  status::showStatus("(301)排他ファイルの削除エラー");
+  status::beep();
+  return 1;
+}
+
+int resetLock() {
+  char path[LockPathSize];
+  if (!currentLockPath(path)) return 1;
+  files::Handle f(files::openRead(path));
+  if (!f) {
+    status::showStatus("(302)排他制御ファイルがありません");
+    status::beep();
+    return 1;
+  }
+  f.close();
+  for (int attempt = 1; attempt <= ResetAttempts; ++attempt) {
+    if (files::removeFile(path)) {
+      status::showStatus("(303)排他ファイルを削除しました");
+      return 1;
+    }
+    text::waitJittered(1000);
+  }
+  status::showStatus("(301)排他ファイルの削除エラー");
+  status::beep();
+  return 1;
+}
+
+bool holdsLock() { return created; }
+
+}  // namespace store

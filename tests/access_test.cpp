@@ -1,0 +1,237 @@
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/faults.h"
+#include "platform/system.h"
+#include "settings/preferences.h"
+#include "store/access.h"
+#include "store/board.h"
+#include "store/names.h"
+#include "tests/support.h"
+#include "text/waits.h"
+
+using namespace testsupport;
+using files::faults::Op;
+using V = std::vector<std::string>;
+
+namespace {
+
+class AccessTest : public CoreTest {
+ protected:
+  void SetUp() override {
+    CoreTest::SetUp();
+    boardFile = dir.file("tv_cont.lst");
+    lock = dir.file("sem.dat");
+    std::strcpy(settings::prefs.boardPath, boardFile.c_str());
+    store::memberCount = 3;
+    store::selectedRow = 1;
+    fake::localTime.tm_year = 126;
+  }
+
+  // A board image with text in the given slot's morning field.
+  static std::string imageWith(int slot, const char* morning, size_t size = store::BoardSize) {
+    std::string bytes(size, '\0');
+    std::strcpy(&bytes[19200 + slot * 256], morning);
+    return bytes;
+  }
+  static std::string morningIn(const std::string& image, int slot) { return image.c_str() + 19200 + slot * 256; }
+
+  // Another client holds the lock until the virtual clock reaches releaseAt.
+  void lockHeldUntil(uint64_t releaseAt, const char* holder = "OTHERPC") {
+    writeFile(lock, holder);
+    fake::afterSleep = [this, releaseAt] {
+      if (fake::nowMs >= releaseAt) std::remove(lock.c_str());
+    };
+  }
+
+  std::string boardFile, lock;
+};
+
+TEST_F(AccessTest, WithNoMembersNothingIsTouchedOrShown) {
+  store::memberCount = 0;
+  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(store::writeRow("a", "b", "c", "d", "e"), 0);
+  EXPECT_TRUE(fake::events.empty());
+  EXPECT_EQ(files::faults::operations(), 0);
+  EXPECT_FALSE(exists(boardFile));
+  EXPECT_STREQ(text::statusInfoText, "");
+}
+
+TEST_F(AccessTest, RefreshReplacesTheImageAndClearsTheStatusLine) {
+  writeFile(boardFile, imageWith(2, "客先"));
+  std::strcpy(store::board.boardNames[0], "in memory only");
+  EXPECT_EQ(store::refreshBoard(), 1);
+  EXPECT_STREQ(store::board.entries[2].morning, "客先");
+  EXPECT_STREQ(store::board.boardNames[0], "");  // the file's names block, zeros here
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", ""}));
+  EXPECT_EQ(fake::beeps(), 0);
+  EXPECT_FALSE(exists(lock));
+  EXPECT_STREQ(text::statusInfoText, "2026/01/00  0:00の情報");
+}
+
+TEST_F(AccessTest, StatusInfoIsOnlyFormattedWhenThereIsAStatusBar) {
+  writeFile(boardFile, "");
+  fake::statusBar = false;
+  EXPECT_EQ(store::refreshBoard(), 1);
+  EXPECT_STREQ(text::statusInfoText, "");
+}
+
+TEST_F(AccessTest, EmptyBoardReadsAsEmptyRowsAndTheFirstWriteMakesItWhole) {
+  writeFile(boardFile, "");
+  std::memset(&store::board, 'x', sizeof store::board);
+  EXPECT_EQ(store::refreshBoard(), 1);
+  for (int slot = 0; slot < store::MaxMembers; ++slot) ASSERT_FALSE(store::rowHasText(slot));
+  EXPECT_EQ(store::writeRow("会議", "外出", "外出・戻り", "17:00", "26/12/07 10:00"), 1);
+  std::string file = readFile(boardFile);
+  ASSERT_EQ(file.size(), store::BoardSize);
+  EXPECT_EQ(morningIn(file, 1), "会議");
+  EXPECT_STREQ(file.c_str() + 19200 + 256 + 240, "外出・戻り");
+  EXPECT_STREQ(file.c_str() + 96000 + 64, "17:00");
+  EXPECT_STREQ(file.c_str() + 115200 + 256, "26/12/07 10:00");
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "", "サーバーアクセス中", ""}));
+  EXPECT_FALSE(exists(lock));
+}
+
+TEST_F(AccessTest, WriteKeepsOtherRowsAsTheFileHasThemAndATailBeyondTheImage) {
+  std::string bytes = imageWith(0, "theirs", store::BoardSize + 100);
+  std::memset(&bytes[store::BoardSize], 'T', 100);
+  writeFile(boardFile, bytes);
+  std::strcpy(store::board.entries[0].morning, "stale in memory");
+  EXPECT_EQ(store::writeRow("mine", "", "", "", "t"), 1);
+  std::string file = readFile(boardFile);
+  ASSERT_EQ(file.size(), store::BoardSize + 100);
+  EXPECT_EQ(morningIn(file, 0), "theirs");
+  EXPECT_EQ(morningIn(file, 1), "mine");
+  EXPECT_EQ(file.substr(store::BoardSize), std::string(100, 'T'));
+  EXPECT_STREQ(store::board.entries[0].morning, "theirs");  // the image is the file's new content
+}
+
+TEST_F(AccessTest, MissingBoardEndsAtOnceWithABeepAndIsNotCreated) {
+  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(105)掲示板ファイルがオープンできません"}));
+  EXPECT_EQ(fake::beeps(), 1);
+  fake::events.clear();
+  EXPECT_EQ(store::writeRow("a", "", "", "", "t"), 0);
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(205)掲示板ファイルがオープンできません"}));
+  EXPECT_EQ(fake::beeps(), 1);
+  EXPECT_FALSE(exists(boardFile));
+  EXPECT_FALSE(exists(lock));
+  EXPECT_TRUE(fake::sleeps.empty());
+}
+
+TEST_F(AccessTest, UnreachableShareFailsAtOnceWithoutFalseLockErrors) {
+  std::string gone = dir.file("gone") + platform::separator() + "tv_cont.lst";
+  std::strcpy(settings::prefs.boardPath, gone.c_str());
+  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(105)掲示板ファイルがオープンできません"}));
+  EXPECT_EQ(fake::beeps(), 1);
+  EXPECT_TRUE(fake::sleeps.empty());
+}
+
+TEST_F(AccessTest, ALockHeldForFiveSecondsDelaysThenSucceeds) {
+  writeFile(boardFile, imageWith(2, "fresh"));
+  const uint64_t start = fake::nowMs;
+  lockHeldUntil(start + 5000);
+  EXPECT_EQ(store::refreshBoard(), 1);
+  V expected{"サーバーアクセス中.."};
+  for (int i = 1; i <= 5; ++i) expected.push_back("(202)他のユーザ[OTHERPC]がファイルを使用中 (" + std::to_string(i) + "/20)");
+  expected.push_back("");
+  EXPECT_EQ(fake::messages(), expected);
+  EXPECT_STREQ(store::board.entries[2].morning, "fresh");
+  EXPECT_EQ(fake::beeps(), 0);
+
+  fake::events.clear();
+  lockHeldUntil(fake::nowMs + 2500);
+  EXPECT_EQ(store::writeRow("w", "", "", "", "t"), 1);
+  EXPECT_EQ(fake::messages(),
+            (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中", "(201)他のユーザがファイルを使用中",
+               "(201)他のユーザがファイルを使用中", ""}));
+  EXPECT_EQ(morningIn(readFile(boardFile), 1), "w");
+}
+
+TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
+  writeFile(boardFile, imageWith(2, "file"));
+  writeFile(lock, std::string(255, 'H'));
+  std::strcpy(store::board.entries[2].morning, "memory");
+  const uint64_t start = fake::nowMs;
+  EXPECT_EQ(store::refreshBoard(), 0);
+  const uint64_t took = fake::nowMs - start;
+  EXPECT_GE(took, 19000u);
+  EXPECT_LT(took, 19000u + 19 * 50);
+  auto messages = fake::messages();
+  ASSERT_EQ(messages.size(), 21u);
+  EXPECT_EQ(messages.back(), "(202)他のユーザ[" + std::string(255, 'H') + "]がファイルを使用中 (20/20)");
+  EXPECT_EQ(fake::beeps(), 1);
+  EXPECT_STREQ(store::board.entries[2].morning, "memory");
+  EXPECT_EQ(readFile(lock), std::string(255, 'H'));
+
+  fake::events.clear();
+  EXPECT_EQ(store::writeRow("w", "", "", "", "t"), 0);
+  EXPECT_EQ(fake::messages().size(), 21u);
+  EXPECT_EQ(fake::beeps(), 1);
+  EXPECT_EQ(morningIn(readFile(boardFile), 1), "");
+}
+
+// Each failure of a write attempt is retried with a fresh read: a row another client wrote
+// in between survives, and the lock is released after every attempt.
+TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
+  struct Case {
+    Op op;
+    const char* message;
+  } cases[] = {
+      {Op::read, "(103)サーバーからの読み込みエラー"},
+      {Op::seek, "(104)サーバーファイルシークエラー"},
+      {Op::write, "(106)サーバーへの書き込みエラー"},
+      {Op::flush, "(106)サーバーへの書き込みエラー"},
+  };
+  for (const Case& c : cases) {
+    fake::resetAll();
+    std::strcpy(settings::prefs.boardPath, boardFile.c_str());
+    store::memberCount = 3;
+    store::selectedRow = 1;
+    writeFile(boardFile, imageWith(0, "before"));
+    files::faults::failAt(1, false, c.op);
+    fake::afterSleep = [this] {
+      EXPECT_FALSE(exists(lock)) << "released between attempts";
+      std::string other = readFile(boardFile);
+      std::strcpy(&other[19200 + 2 * 256], "written meanwhile");
+      writeFile(boardFile, other);
+    };
+    EXPECT_EQ(store::writeRow("mine", "", "", "", "t"), 1);
+    std::string file = readFile(boardFile);
+    EXPECT_EQ(morningIn(file, 1), "mine") << c.message;
+    EXPECT_EQ(morningIn(file, 2), "written meanwhile") << c.message;
+    EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", c.message, ""}));
+    EXPECT_EQ(fake::beeps(), 1);
+    EXPECT_FALSE(exists(lock));
+  }
+}
+
+TEST_F(AccessTest, RefreshReadErrorIsRetriedAndLeavesTheImageUntilARealRead) {
+  writeFile(boardFile, imageWith(0, "file"));
+  files::faults::failAt(1, false, Op::read);
+  EXPECT_EQ(store::refreshBoard(), 1);
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(101)サーバーからの読み込みエラー", ""}));
+  EXPECT_STREQ(store::board.entries[0].morning, "file");
+
+  fake::events.clear();
+  std::strcpy(store::board.entries[0].morning, "memory");
+  files::faults::reset();
+  files::faults::failAt(1, true, Op::read);
+  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(fake::messages().size(), 21u);
+  EXPECT_EQ(fake::beeps(), 1);
+  EXPECT_STREQ(store::board.entries[0].morning, "memory");
+  EXPECT_FALSE(exists(lock));
+}
+
+TEST_F(AccessTest, WriteWithNoRowSelectedTouchesNothing) {
+  writeFile(boardFile, "");
+  store::selectedRow = -1;
+  EXPECT_EQ(store::writeRow("a", "", "", "", "t"), 0);
+  EXPECT_EQ(readFile(boardFile).size(), 0u);
+  EXPECT_TRUE(fake::events.empty());
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include <cstring>
+#include <string>
+
+#include "platform/faults.h"
+#include "platform/system.h"
+#include "settings/preferences.h"
+#include "store/lock.h"
+#include "tests/support.h"
+
+using namespace testsupport;
+using files::faults::Op;
+
+namespace {
+
+class LockTest : public CoreTest {
+ protected:
+  void SetUp() override {
+    CoreTest::SetUp();
+    board = dir.file("tv_cont.lst");
+    lock = dir.file("sem.dat");
+    std::strcpy(settings::prefs.boardPath, board.c_str());
+  }
+  std::string board, lock;
+};
+
+std::string lockPathOf(const std::string& boardPath) {
+  char out[store::LockPathSize];
+  if (store::lockPathFor(boardPath.c_str(), boardPath.size() + 1, out) != store::LockPath::ok) return "<too long>";
+  return out;
+}
+
+TEST(LockPath, IsTheBoardsFolderPlusSemDat) {
+  const char s = platform::separator();
+  auto p = [&](std::string text) {
+    for (char& c : text)
+      if (c == '|') c = s;
+    return text;
+  };
+  EXPECT_EQ(lockPathOf(p("||srv|office|tv_cont.lst")), p("||srv|office|sem.dat"));
+  EXPECT_EQ(lockPathOf(p("Z:|share|予定表.lst")), p("Z:|share|sem.dat"));
+  // A name whose double-byte characters end in 0x5C: the cut is still at the real separator.
+  EXPECT_EQ(lockPathOf(p("Z:|share|表ソ")), p("Z:|share|sem.dat"));
+  EXPECT_EQ(lockPathOf(p("|表|ソ|x")), p("|表|ソ|sem.dat"));
+  EXPECT_EQ(lockPathOf("noseparator"), p("noseparator|sem.dat"));
+}
+
+TEST(LockPath, LongestFolderThatFitsAndOneByteMore) {
+  const char s = platform::separator();
+  std::string folder(247, 'f');
+  EXPECT_EQ(lockPathOf(folder + s + "b.lst").size(), 255u);
+  EXPECT_EQ(lockPathOf(folder + "g" + s + "b.lst"), "<too long>");
+}
+
+TEST_F(LockTest, TakingTheLockCreatesItWithOurHostNameAndReleaseDeletesIt) {
+  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_EQ(readFile(lock), "TESTPC");
+  EXPECT_STREQ(store::holderName, "TESTPC");
+  EXPECT_EQ(store::releaseLock(), 1);
+  EXPECT_FALSE(exists(lock));
+  EXPECT_TRUE(fake::events.empty());
+}
+
+TEST_F(LockTest, AnExistingLockIsBusyAndNamesItsHolder) {
+  struct Case {
+    std::string content;
+    std::string holder;
+  } cases[] = {
+      {"", ""},
+      {"OTHERPC", "OTHERPC"},
+      {std::string(300, 'h'), std::string(255, 'h')},
+      {std::string("PC\0junk", 7), "PC"},
+  };
+  for (const Case& c : cases) {
+    writeFile(lock, c.content);
+    std::memset(store::holderName, 'x', sizeof store::holderName);
+    EXPECT_EQ(store::acquireLock(), 0);
+    EXPECT_EQ(std::string(store::holderName), c.holder);
+    EXPECT_EQ(readFile(lock), c.content);  // never touched
+    store::releaseLock();                  // not ours: left alone
+    EXPECT_TRUE(exists(lock));
+  }
+  EXPECT_TRUE(fake::events.empty());
+}
+
+TEST_F(LockTest, ASecondClientCannotTakeALockThatIsHeld) {
+  EXPECT_EQ(store::acquireLock(), 1);
+  fake::hostName = "SECOND";
+  EXPECT_EQ(store::acquireLock(), 0);  // what any other client sees: busy, held by us
+  EXPECT_STREQ(store::holderName, "TESTPC");
+}
+
+TEST_F(LockTest, ALockResetByTheAdministratorCountsAsReleased) {
+  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_EQ(store::resetLock(), 1);
+  EXPECT_EQ(fake::messages(), std::vector<std::string>{"(303)排他ファイルを削除しました"});
+  fake::events.clear();
+  EXPECT_EQ(store::releaseLock(), 1);
+  EXPECT_TRUE(fake::events.empty());
+  EXPECT_TRUE(fake::sleeps.empty());
+}
+
+TEST_F(LockTest, UnwritableFolderGoesAheadWithoutLockAndReleaseDoesNothing) {
+  std::string missing = dir.file("gone") + platform::separator() + "tv_cont.lst";
+  std::strcpy(settings::prefs.boardPath, missing.c_str());
+  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_FALSE(store::holdsLock());
+  EXPECT_EQ(store::releaseLock(), 1);
+  EXPECT_TRUE(fake::events.empty());
+  EXPECT_TRUE(fake::sleeps.empty());
+}
+
+TEST_F(LockTest, ALockThatCannotBeDeletedIsRetriedTwentyTimesWithProgress) {
+  EXPECT_EQ(store::acquireLock(), 1);
+  files::faults::failAt(1, true, Op::remove);
+  const uint64_t start = fake::nowMs;
+  store::releaseLock();
+  auto messages = fake::messages();
+  ASSERT_EQ(messages.size(), 21u);
+  EXPECT_EQ(messages[0], "(301)排他ファイルの削除リトライ中..(1/20)");
+  EXPECT_EQ(messages[19], "(301)排他ファイルの削除リトライ中..(20/20)");
+  EXPECT_EQ(messages[20], "(301)排他ファイルの削除エラー");
+  EXPECT_EQ(fake::beeps(), 1);
+  EXPECT_GE(fake::nowMs - start, 20000u);
+  EXPECT_LT(fake::nowMs - start, 21000u);
+  EXPECT_TRUE(exists(lock));
+}
+
+TEST_F(LockTest, ResetWithoutALockSaysSoAndBeeps) {
+  EXPECT_EQ(store::resetLock(), 1);
+  EXPECT_EQ(fake::messages(), std::vector<std::string>{"(302)排他制御ファイルがありません"});
+  EXPECT_EQ(fake::beeps(), 1);
+}
+
+TEST_F(LockTest, ResetThatCannotDeleteTries21TimesSilently) {
+  writeFile(lock, "DEADPC");
+  files::faults::failAt(1, true, Op::remove);
+  const uint64_t start = fake::nowMs;
+  store::resetLock();
+  EXPECT_EQ(fake::messages(), std::vector<std::string>{"(301)排他ファイルの削除エラー"});
+  EXPECT_EQ(fake::beeps(), 1);
+  EXPECT_GE(fake::nowMs - start, 21000u);
+  EXPECT_LT(fake::nowMs - start, 22050u);
+}
+
+TEST_F(LockTest, TooLongALockPathTouchesNothing) {
+  const std::string deep = std::string(248, 'd') + platform::separator() + "b";
+  std::strcpy(settings::prefs.boardPath, deep.c_str());
+  EXPECT_EQ(store::acquireLock(), -1);
+  EXPECT_EQ(files::faults::operations(), 0);
+  EXPECT_EQ(fake::messages(), std::vector<std::string>{"(304)排他ファイルのパスが長すぎます"});
+  EXPECT_EQ(fake::beeps(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/faults.h"
+#include "settings/preferences.h"
+#include "store/board.h"
+#include "store/names.h"
+#include "tests/support.h"
+
+using namespace testsupport;
+
+namespace {
+
+std::vector<std::string> parse(const std::string& bytes) {
+  store::memberCount = 0;
+  store::clearBoard();
+  store::parseNameList(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  std::vector<std::string> names;
+  for (int i = 0; i < store::memberCount; ++i) {
+    EXPECT_STREQ(store::displayNames[i], store::board.boardNames[i]);
+    names.push_back(store::displayNames[i]);
+  }
+  return names;
+}
+
+using V = std::vector<std::string>;
+using NameListTest = CoreTest;
+
+TEST_F(NameListTest, SemicolonsEndNamesAndControlBytesAreDropped) {
+  struct Case {
+    std::string bytes;
+    V names;
+  } cases[] = {
+      {"A;B;C", {"A", "B"}},
+      {"A;B;C;", {"A", "B", "C"}},
+      {"A;\r\nB;\r\n", {"A", "B"}},
+      {"Ya\tma\rda\n 1;", {"Yamada 1"}},
+      {";;", {"", ""}},
+      {std::string("A\0B;C;", 6), {"A", "C"}},
+      {"", {}},
+      {"山田(101);佐藤;", {"山田(101)", "佐藤"}},
+      // The second byte of ソ and 表 is 0x5C, of ｿ is none; a trail byte 0x3B would be ';' in ASCII.
+      {"ソ表;\x81;x;", {"ソ表", "\x81;x"}},
+      // A double-byte character whose second byte would read as TAB or LF stays whole.
+      {"\x88\x09;\x88\x0A;", {"\x88\x09", "\x88\x0A"}},
+      // A lead byte as the last byte ends the scan; its name is dropped.
+      {"A;B\x88", {"A"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(parse(c.bytes), c.names) << "bytes: " << c.bytes;
+}
+
+TEST_F(NameListTest, LongNamesAreCutAt63BytesOr62WhenByte62IsALeadByteValue) {
+  EXPECT_EQ(parse(std::string(70, 'a') + ";"), V{std::string(63, 'a')});
+  EXPECT_EQ(parse(std::string(63, 'a') + ";"), V{std::string(63, 'a')});
+  // 31 kanji (62 bytes), then one more: byte 62 is a lead byte.
+  std::string kanji;
+  for (int i = 0; i < 40; ++i) kanji += "表";
+  EXPECT_EQ(parse(kanji + ";"), V{kanji.substr(0, 62)});
+  // Byte 62 is a trail byte with a lead-byte value (0x88 0x9F: 'b' then 0x88 0x9F at 61, 62).
+  std::string odd = std::string(61, 'b') + "\x88\x9F" + "zz;";
+  EXPECT_EQ(parse(odd), V{odd.substr(0, 62)});
+}
+
+TEST_F(NameListTest, AtMost300NamesAreLoaded) {
+  std::string bytes;
+  for (int i = 0; i < 301; ++i) bytes += "n" + std::to_string(i) + ";";
+  V names = parse(bytes);
+  ASSERT_EQ(names.size(), 300u);
+  EXPECT_EQ(names.back(), "n299");
+}
+
+class NameListFileTest : public CoreTest {
+ protected:
+  void SetUp() override {
+    CoreTest::SetUp();
+    path = dir.file("tv_name.lst");
+    std::strcpy(settings::prefs.nameListPath, path.c_str());
+  }
+  std::string path;
+};
+
+TEST_F(NameListFileTest, OnlyTheFirst32768BytesAreReadAndANameCutThereIsDropped) {
+  std::string bytes(32760, 'x');
+  bytes[0] = 'a';
+  bytes[1] = ';';
+  bytes += "12345678;after;";  // the name crossing the boundary has no ';' within the window
+  writeFile(path, bytes);
+  std::memset(&store::board, 'z', sizeof store::board);
+  EXPECT_EQ(store::loadNameList(), 1);
+  ASSERT_EQ(store::memberCount, 1);
+  EXPECT_STREQ(store::displayNames[0], "a");
+  EXPECT_EQ(store::board.entries[0].morning[0], '\0');  // cleared before loading
+}
+
+TEST_F(NameListFileTest, EmptyFileSucceedsWithNoMembers) {
+  writeFile(path, "");
+  EXPECT_EQ(store::loadNameList(), 1);
+  EXPECT_EQ(store::memberCount, 0);
+  EXPECT_TRUE(fake::sleeps.empty());
+}
+
+TEST_F(NameListFileTest, UnreachableFileIsTriedTwentyTimesWithAJitteredSecondAfterEach) {
+  const uint64_t start = fake::nowMs;
+  EXPECT_EQ(store::loadNameList(), 0);
+  EXPECT_EQ(store::memberCount, 0);
+  EXPECT_GE(fake::nowMs - start, 20000u);
+  EXPECT_LT(fake::nowMs - start, 21000u);
+  EXPECT_TRUE(fake::events.empty());  // the caller reports it
+}
+
+TEST_F(NameListFileTest, FileThatOpensOnTheThirdAttemptLoads) {
+  writeFile(path, "A;B;");
+  files::faults::failAt(1, false, files::faults::Op::open);
+  EXPECT_EQ(store::loadNameList(), 1);
+  EXPECT_EQ(store::memberCount, 2);
+  EXPECT_GE(fake::nowMs - 1000000, 1000u);
+}
+
+TEST_F(NameListFileTest, ReadErrorParsesWhateverArrived) {
+  writeFile(path, "A;B;");
+  files::faults::failAt(1, false, files::faults::Op::read);
+  EXPECT_EQ(store::loadNameList(), 1);
+  EXPECT_EQ(store::memberCount, 0);
+}
+
+}  // namespace
