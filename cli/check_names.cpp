@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "store/board.h"
 #include "store/names.h"
+#include "text/bounded.h"
 
 namespace cli {
 

@@ -8,6 +8,7 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
+#include "text/cp932.h"
 #include "text/fold.h"
 #include "text/waits.h"
 
@@ -44,7 +45,7 @@ bool takeText(const char* option, const char* utf8, size_t limit, char* out, siz
       std::snprintf(reason, sizeof reason, "%s has a character that CP932 cannot hold, or is not UTF-8", option);
       break;
   }
-  usageError("set", reason, SetUsage);
+  usageError("set", reason, "");
   return false;
 }
 
