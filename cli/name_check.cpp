@@ -86,6 +86,9 @@ void checkNameList(const unsigned char* bytes, size_t count, size_t fileSize, Na
   out.count = 0;
   out.dropped = 0;
   if (count > store::NameListWindow) count = store::NameListWindow;
+  // As loadNameList does: the parse appends to what is there.
+  store::clearBoard();
+  store::memberCount = 0;
   store::parseNameList(bytes, count);
   out.members = store::memberCount;
 
