@@ -166,12 +166,20 @@ TEST_F(CliSourceFiles, GivenPathsMustFitThePreferencesField) {
   }
 }
 
-TEST_F(CliSourceFiles, WithoutPreferencesTheDefaultSourceIsAUsageError) {
+TEST_F(CliSourceFiles, TheDefaultSourceIsThePreferencesTheProgramLoads) {
   fake::currentDir = dir.path();
-  fake::windowsDir = dir.path();
+  fake::windowsDir = dir.path() + "-none";
   cli::Options o;
   char error[512];
   EXPECT_FALSE(cli::applySource(o, cli::SourceKind::defaults, error, sizeof error));
+
+  settings::Preferences record{};
+  std::memcpy(record.magic, settings::PrefsMagic, sizeof settings::PrefsMagic);
+  std::strcpy(record.boardPath, "B:\\tv_cont.lst");
+  writeFile(dir.file("tavelin.prf"), std::string(reinterpret_cast<const char*>(&record), sizeof record));
+  settings::resetPreferences();
+  EXPECT_TRUE(cli::applySource(o, cli::SourceKind::defaults, error, sizeof error)) << error;
+  EXPECT_STREQ(settings::prefs.boardPath, "B:\\tv_cont.lst");
 }
 
 }  // namespace

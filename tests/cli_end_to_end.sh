@@ -45,6 +45,9 @@ PY
 expect_exit 0 show --names "$names" --board "$board"
 grep -q "佐藤 花子(102)  会議" "$share/out" || fail "table row"
 
+expect_exit 0 show --board "$board"  # without names: the filled slots only
+[ "$(wc -l <"$share/out")" = 3 ] || fail "show --board prints the header and two filled rows"
+
 expect_exit 0 check-names "$names"
 grep -q "members: 3" "$share/out" || fail "check-names count"
 
