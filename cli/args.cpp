@@ -99,8 +99,7 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
 
 bool checkSource(const Options& opts, Need need, SourceKind& kind, char* error, size_t errorSize) {
   if (opts.prefsPath) {
-    if (opts.namesPath || opts.boardPath)
-      return fail(error, errorSize, "give either --prefs or", "--names/--board");
+    if (opts.namesPath || opts.boardPath) return fail(error, errorSize, "give either --prefs or", "--names/--board");
     kind = SourceKind::prefsFile;
     return true;
   }
@@ -109,8 +108,7 @@ bool checkSource(const Options& opts, Need need, SourceKind& kind, char* error, 
     return true;
   }
   if (!opts.boardPath) return fail(error, errorSize, "--names needs", "--board FILE");
-  if (!opts.namesPath && need == Need::boardAndNames)
-    return fail(error, errorSize, "--board needs", "--names FILE");
+  if (!opts.namesPath && need == Need::boardAndNames) return fail(error, errorSize, "--board needs", "--names FILE");
   kind = SourceKind::paths;
   return true;
 }
@@ -153,8 +151,7 @@ bool loadPrefsFile(const char* arg, char* error, size_t errorSize) {
 
 bool applySource(const Options& opts, SourceKind kind, char* error, size_t errorSize) {
   switch (kind) {
-    case SourceKind::prefsFile:
-      return loadPrefsFile(opts.prefsPath, error, errorSize);
+    case SourceKind::prefsFile: return loadPrefsFile(opts.prefsPath, error, errorSize);
     case SourceKind::paths:
       if (opts.namesPath && !setPath(settings::prefs.nameListPath, opts.namesPath, error, errorSize)) return false;
       if (!opts.namesPath) settings::prefs.nameListPath[0] = '\0';

@@ -32,27 +32,17 @@ void printFinding(const Finding& f) {
     case FindingKind::cut:
       std::printf("%zu bytes long, cut to %zu bytes\n", f.size, text::fieldLength(store::displayNames[f.slot], 64));
       break;
-    case FindingKind::afterNul:
-      std::printf("a NUL byte inside; the %zu bytes after it are lost\n", f.size);
-      break;
+    case FindingKind::afterNul: std::printf("a NUL byte inside; the %zu bytes after it are lost\n", f.size); break;
     case FindingKind::tooWide:
       std::printf("%zu half-width columns, more than the %zu the column shows\n", f.size, WideNameColumns);
       break;
-    case FindingKind::empty:
-      std::puts("empty name (an empty row on the board)");
-      break;
-    case FindingKind::duplicate:
-      std::printf("same name as slot %d\n", f.other);
-      break;
+    case FindingKind::empty: std::puts("empty name (an empty row on the board)"); break;
+    case FindingKind::duplicate: std::printf("same name as slot %d\n", f.other); break;
     case FindingKind::trailingText:
       std::printf("%zu bytes after the last ';' are no name and are dropped\n", f.size);
       break;
-    case FindingKind::pastWindow:
-      std::printf("%zu bytes past the first 32,768 are never read\n", f.size);
-      break;
-    case FindingKind::pastLimit:
-      std::printf("%zu names past the 300th are ignored\n", f.size);
-      break;
+    case FindingKind::pastWindow: std::printf("%zu bytes past the first 32,768 are never read\n", f.size); break;
+    case FindingKind::pastLimit: std::printf("%zu names past the 300th are ignored\n", f.size); break;
   }
 }
 

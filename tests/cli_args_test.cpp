@@ -47,8 +47,8 @@ TEST(CliOptions, EachCommandAcceptsItsOwnOptionsOnly) {
       {ShowAllow, {"stray"}, false},
       {SetAllow, {"--slot", "3"}, true},
       {SetAllow, {"--member", "x", "--morning", ""}, true},
-      {SetAllow, {}, false},                                  // no row picked
-      {SetAllow, {"--slot", "1", "--member", "x"}, false},    // two rows picked
+      {SetAllow, {}, false},                                // no row picked
+      {SetAllow, {"--slot", "1", "--member", "x"}, false},  // two rows picked
       {SetAllow, {"--slot", "-1"}, false},
       {SetAllow, {"--slot", "1x"}, false},
       {SetAllow, {"--slot", ""}, false},

@@ -49,11 +49,16 @@ TEST_F(CliSet, WritesLikeTheDialogsOkKeepingFieldsNotGiven) {
     int slot;
     Row row;
   } steps[] = {
-      {{"--slot", "1", "--morning", u8"会議", "--return", u8"１７：３０"}, 0, 1,
+      {{"--slot", "1", "--morning", u8"会議", "--return", u8"１７：３０"},
+       0,
+       1,
        {"会議", "", "17:30", "", "26/12/07 09:05"}},
       {{"--member", "B", "--state", u8"外出・戻り"}, 0, 1, {"会議", "", "17:30", "外出・戻り", "26/12/07 09:05"}},
       // Only the state given: the plans are kept, not emptied.
-      {{"--slot", "1", "--afternoon", u8"（外出）"}, 0, 1, {"会議", "（外出）", "17:30", "外出・戻り", "26/12/07 09:05"}},
+      {{"--slot", "1", "--afternoon", u8"（外出）"},
+       0,
+       1,
+       {"会議", "（外出）", "17:30", "外出・戻り", "26/12/07 09:05"}},
       // All four empty: the row is cleared, the time too.
       {{"--slot", "1", "--morning", "", "--afternoon", "", "--return", "", "--state", ""}, 0, 1, {"", "", "", "", ""}},
       {{"--slot", "2", "--state", "x"}, 0, 2, {"", "", "", "x", "26/12/07 09:05"}},
@@ -70,11 +75,11 @@ TEST_F(CliSet, RejectedArgumentsWriteNothing) {
   ASSERT_EQ(set({"--slot", "0", "--morning", "keep"}), 0);
   const std::string before = readFile(board);
   const std::vector<std::string> rejected[] = {
-      {"--slot", "4"},                                       // only four members
-      {"--member", "D"},                                     // nobody
-      {"--member", "b"},                                     // the match is exact
-      {"--slot", "0", "--state", std::string(15, 's')},      // longer than the dialog passes
-      {"--slot", "0", "--morning", u8"\U0001F600"},          // not in CP932
+      {"--slot", "4"},                                   // only four members
+      {"--member", "D"},                                 // nobody
+      {"--member", "b"},                                 // the match is exact
+      {"--slot", "0", "--state", std::string(15, 's')},  // longer than the dialog passes
+      {"--slot", "0", "--morning", u8"\U0001F600"},      // not in CP932
       {"--slot", "0", "--return", std::string(63, '1')},
   };
   for (const auto& args : rejected) {

@@ -21,7 +21,7 @@ std::string repeat(const std::string& s, int n) {
 }
 
 // Literals in this file are CP932 (the build's execution charset); u8 literals stay UTF-8.
-const std::string Kanji8 = u8"表";   // 2 bytes in CP932
+const std::string Kanji8 = u8"表";  // 2 bytes in CP932
 const std::string KanjiCp = "表";
 
 TEST(CliDialogText, TextsMustFitWhatTheDialogPassesInCp932) {
@@ -61,7 +61,7 @@ TEST(CliDialogText, CurrentTextIsCutToTheLimitAtAWholeCharacter) {
     std::string expected;
   } cases[] = {
       {std::string("abc\0zz", 6), 14, "abc"},
-      {std::string(16, 'x'), 14, std::string(14, 'x')},        // no NUL: bounded by the limit
+      {std::string(16, 'x'), 14, std::string(14, 'x')},                                 // no NUL: bounded by the limit
       {"a" + repeat(KanjiCp, 7) + std::string(1, '\0'), 14, "a" + repeat(KanjiCp, 6)},  // 表 at 13..14 would not fit
       {repeat(KanjiCp, 7) + std::string(2, '\0'), 14, repeat(KanjiCp, 7)},
   };
@@ -109,11 +109,15 @@ TEST(CliOutput, ControlBytesNeverReachTheTerminalOrTheJsonRaw) {
     std::string json;
   } cases[] = {
       {"a\x1b[2Jb", "a\\x1b[2Jb", "\"a\\u001b[2Jb\""},
-      {"\x07" "bell\r", "\\x07bell\\x0d", "\"\\u0007bell\\u000d\""},
+      {"\x07"
+       "bell\r",
+       "\\x07bell\\x0d", "\"\\u0007bell\\u000d\""},
       {"q\"\\", "q\"\\", "\"q\\\"\\\\\""},
       {"外出・戻り", u8"外出・戻り", u8"\"外出・戻り\""},
       // 0x85 0x40 is an unassigned double-byte code; a lone lead byte at the end is no character.
-      {"\x85\x40" "x\x88", u8"\ufffdx\ufffd", u8"\"\ufffdx\ufffd\""},
+      {"\x85\x40"
+       "x\x88",
+       u8"\ufffdx\ufffd", u8"\"\ufffdx\ufffd\""},
       // The second byte of ソ is 0x5C (a backslash in ASCII); it must not be escaped or split.
       {"ソ", u8"ソ", u8"\"ソ\""},
   };
