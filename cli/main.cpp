@@ -5,8 +5,9 @@
 #include "cli/commands.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the types of windows.h first.
+#include <shellapi.h>
 #endif
 
 namespace {
