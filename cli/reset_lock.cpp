@@ -2,6 +2,7 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/lock_info.h"
 #include "platform/files.h"
 #include "settings/preferences.h"
 #include "store/lock.h"
@@ -37,6 +38,8 @@ int runResetLock(int argc, char** argv) {
   char lockPath[store::LockPathSize];
   const bool fits = store::lockPathFor(boardPath, sizeof boardPath, lockPath) == store::LockPath::ok;
   const bool existed = fits && lockExists(lockPath);
+  // Say whose lock goes, and how old it is, before it goes.
+  if (existed) describeLock(stdout, "removing the ");
   store::resetLock();
   // resetLock always answers 1; success here means a lock file was there and is gone now, as (303) says.
   return existed && !lockExists(lockPath) ? ExitOk : ExitFailed;

@@ -2,6 +2,7 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/lock_info.h"
 #include "cli/output.h"
 #include "store/access.h"
 #include "store/board.h"
@@ -40,7 +41,12 @@ int runShow(int argc, char** argv) {
     if (!loadNames()) return ExitFailed;
     rows.count = store::memberCount;
   }
-  if (store::memberCount > 0 && !store::refreshBoard()) return ExitFailed;
+  if (store::memberCount > 0 && !store::refreshBoard()) {
+    if (describeLock(stderr, "tavelin-cli show: "))
+      std::fputs("tavelin-cli show: if that PC is no longer working, remove the lock with 'tavelin-cli reset-lock'\n",
+                  stderr);
+    return ExitFailed;
+  }
   if (opts.json)
     printJson(stdout, rows);
   else

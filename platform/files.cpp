@@ -1,6 +1,9 @@
 #include "platform/files.h"
 
 #include <cstring>
+#include <ctime>
+
+#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -119,6 +122,18 @@ bool writeWholeFile(const char* path, const void* data, size_t size) {
   if (written && replaceFile(temporary, path)) return true;
   removeFile(temporary);
   return false;
+}
+
+bool ageSeconds(const char* path, long long* seconds) {
+#ifdef _WIN32
+  struct _stat64 info;
+  if (_stat64(path, &info) != 0) return false;
+#else
+  struct stat info;
+  if (stat(path, &info) != 0) return false;
+#endif
+  *seconds = static_cast<long long>(std::time(nullptr)) - static_cast<long long>(info.st_mtime);
+  return true;
 }
 
 Created createExclusive(const char* path, const char* data, size_t size) {

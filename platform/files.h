@@ -25,6 +25,9 @@ bool removeFile(const char* path);
 // which then takes the old file's place in one step. False when nothing was replaced.
 bool writeWholeFile(const char* path, const void* data, size_t size);
 
+// Seconds since the file was last modified; false when it cannot be examined.
+bool ageSeconds(const char* path, long long* seconds);
+
 enum class Created { created, exists, failed };
 // Creates path exclusively (fails when it exists) and writes data into it.
 Created createExclusive(const char* path, const char* data, size_t size);

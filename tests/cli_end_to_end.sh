@@ -54,8 +54,10 @@ grep -q "members: 3" "$share/out" || fail "check-names count"
 expect_exit 1 reset-lock --board "$board"  # no lock file: (302)
 grep -q "(302)" "$share/err" || fail "reset-lock message (302)"
 printf 'OTHERPC' >"$share/sem.dat"
+touch -d '3 hours ago' "$share/sem.dat"
 expect_exit 0 reset-lock --board "$board"
 grep -q "(303)" "$share/err" || fail "reset-lock message (303)"
+grep -q "lock held by OTHERPC for 3 h 0 min" "$share/out" || fail "reset-lock names the holder and the age"
 [ ! -e "$share/sem.dat" ] || fail "sem.dat left"
 expect_exit 0 show --help
 echo "end to end: ok"
