@@ -21,9 +21,18 @@ namespace {
 // One scratch image per operation; the process is single-threaded and the operations do not nest.
 unsigned char scratch[BoardSize];
 
-void startOperation(const char* message) {
+// The common start of both operations: the message, the time of this access, the board's path.
+void startOperation(const char* message, char (&boardPath)[settings::PathSize + 1]) {
   status::showStatus(message);
   if (status::hasStatusBar()) text::formatStatusInfo();
+  settings::pathText(settings::prefs.boardPath, boardPath);
+}
+
+// The start of every attempt: the wait before all but the first, then the lock.
+// 1: ours to go ahead; 0: busy; -1: the lock cannot be placed, the operation ends.
+int beginAttempt(int attempt) {
+  if (attempt > 1) text::waitJittered(1000);
+  return acquireLock();
 }
 
 // Reads the whole image from an open board file into the zeroed scratch buffer. A short file reads
@@ -55,13 +64,11 @@ void showBusyHolder(int attempt) {
 
 int refreshBoard() {
   if (memberCount == 0) return 0;
-  startOperation("サーバーアクセス中..");
   char path[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, path);
+  startOperation("サーバーアクセス中..", path);
 
   for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    if (attempt > 1) text::waitJittered(1000);
-    const int lock = acquireLock();
+    const int lock = beginAttempt(attempt);
     if (lock < 0) return 0;
     if (lock == 0) {
       showBusyHolder(attempt);
@@ -96,13 +103,11 @@ int refreshBoard() {
 int writeRow(const char* morning, const char* afternoon, const char* state, const char* returnTime,
              const char* written) {
   if (memberCount == 0 || selectedRow < 0 || selectedRow >= MaxMembers) return 0;
-  startOperation("サーバーアクセス中");
   char path[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, path);
+  startOperation("サーバーアクセス中", path);
 
   for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    if (attempt > 1) text::waitJittered(1000);
-    const int lock = acquireLock();
+    const int lock = beginAttempt(attempt);
     if (lock < 0) return 0;
     if (lock == 0) {
       status::showStatus("(201)他のユーザがファイルを使用中");

@@ -5,16 +5,9 @@
 #include <cstring>
 
 #include "platform/faults.h"
-#include "platform/status.h"
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "store/names.h"
-
-namespace status {
-void showStatus(const char*) {}
-void beep() {}
-bool hasStatusBar() { return false; }
-}  // namespace status
 
 int main(int argc, char** argv) {
   if (argc != 5) {

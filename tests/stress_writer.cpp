@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "platform/status.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
 #include "store/access.h"
@@ -15,12 +14,6 @@
 #include "store/lock.h"
 #include "store/names.h"
 #include "text/waits.h"
-
-namespace status {
-void showStatus(const char*) {}
-void beep() {}
-bool hasStatusBar() { return false; }
-}  // namespace status
 
 namespace {
 
