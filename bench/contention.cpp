@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     std::snprintf(expected, sizeof expected, "%d:%d", p, count);
     if (!holds(p, expected)) ++rowsWrong;
   }
-  struct stat st{};
+  struct stat st {};
   const bool sizeOk = stat(share.board, &st) == 0 && st.st_size == static_cast<off_t>(store::BoardSize);
   const bool lockLeft = access(share.lock, F_OK) == 0;
   std::printf(
