@@ -42,7 +42,7 @@ stress: native
 # Every benchmark in one go; writes bench/RESULTS.md. The Windows programs are built when the cross
 # toolchain can make them (their size, imports and GUI figures); without them the table says so.
 bench: native
-	@{ cmake --preset windows >/dev/null && cmake --build --preset windows -j$(JOBS) --target tavelin-cli && \
+	@{ cmake --preset windows >/dev/null && cmake --build --preset windows -j$(JOBS) --target tavelin-cli gui_probe minimal_window paint_hook && \
 	   { [ ! -d build/windows/ui ] || $(MAKE) -C build/windows/ui -j$(JOBS); }; } >/dev/null \
 	  || echo "bench: the Windows programs did not build; their figures will say so"
 	bench/run.sh
