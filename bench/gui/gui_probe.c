@@ -7,10 +7,11 @@
    idle-paints  WM_PAINTs the program takes from its queue in 10 idle seconds (a message hook);
                 -1 when the hook did not see the paint of an invalidation made to check it
    Then the window is closed and the program waited for. */
+#include <windows.h>
+
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <windows.h>
 
 static double msSince(LARGE_INTEGER start) {
   LARGE_INTEGER now, freq;
