@@ -8,7 +8,7 @@
                 -1 when the hook did not see the paint of an invalidation made to check it
    Then the window is closed and the program waited for. */
 #include <windows.h>
-
+/* commctrl.h needs the types windows.h declares. */
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
