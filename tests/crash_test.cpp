@@ -105,3 +105,23 @@ TEST_F(CrashTest, AnUncrashedWriterLeavesNoSideFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Checksum, IsTheStandardCrc32AtEveryLengthAndAlignment) {
+  EXPECT_EQ(store::crc32(reinterpret_cast<const unsigned char*>("123456789"), 9), 0xCBF43926u);
+  // Against the plain bitwise definition, so the fast path cannot drift at any tail length.
+  unsigned char data[64];
+  for (int i = 0; i < 64; ++i) data[i] = static_cast<unsigned char>(i * 37 + 11);
+  for (size_t start = 0; start < 8; ++start)
+    for (size_t length = 0; start + length <= sizeof data; ++length) {
+      uint32_t c = 0xFFFFFFFFu;
+      for (size_t i = start; i < start + length; ++i) {
+        c ^= data[i];
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      }
+      ASSERT_EQ(store::crc32(data + start, length), c ^ 0xFFFFFFFFu) << start << "+" << length;
+    }
+}
+
+}  // namespace
