@@ -3,7 +3,7 @@ SHELL := /bin/bash
 MAKEFLAGS += --no-print-directory
 JOBS ?= 2
 
-.PHONY: all deps native windows test test-native test-windows demo clean
+.PHONY: all deps native windows test test-native test-windows demo stress bench clean
 
 all: native windows
 
@@ -33,6 +33,19 @@ test: native windows
 
 demo: native windows
 	@scripts/demo
+
+# The full stress run: 16 processes x 100 row writes, 5 times, then the same with half old clients.
+stress: native
+	tests/stress.sh build/native/tests/stress_writer 16 100 5
+	tests/stress.sh build/native/tests/stress_writer 16 100 5 old
+
+# Every benchmark in one go; writes bench/RESULTS.md. The Windows programs are built when the cross
+# toolchain can make them (their size, imports and GUI figures); without them the table says so.
+bench: native
+	@{ cmake --preset windows >/dev/null && cmake --build --preset windows -j$(JOBS) --target tavelin-cli gui_probe minimal_window paint_hook && \
+	   { [ ! -d build/windows/ui ] || $(MAKE) -C build/windows/ui -j$(JOBS); }; } >/dev/null \
+	  || echo "bench: the Windows programs did not build; their figures will say so"
+	bench/run.sh
 
 clean:
 	rm -rf build

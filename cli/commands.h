@@ -1,6 +1,6 @@
 #pragma once
-// The commands of tavelin-cli. Each returns the exit status: 0 success, 1 the board operation
-// failed, 2 usage or input error.
+// The commands of tavelin-cli. Each takes its own argv (argv[0] is the command's name) and returns
+// the exit status: 0 success, 1 the board operation failed, 2 usage or input error.
 
 namespace cli {
 
@@ -9,5 +9,9 @@ constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
 int runShow(int argc, char** argv);
+int runSet(int argc, char** argv);
+int runResetLock(int argc, char** argv);
+int runCheckNames(int argc, char** argv);
+int runInitShare(int argc, char** argv);
 
 }  // namespace cli

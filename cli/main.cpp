@@ -4,24 +4,97 @@
 
 #include "cli/commands.h"
 
+#ifdef _WIN32
+#include <windows.h>
+// shellapi.h needs the types of windows.h first.
+#include <shellapi.h>
+#endif
+
 namespace {
 
 constexpr char Usage[] =
     "usage: tavelin-cli COMMAND [OPTIONS]\n"
     "\n"
     "commands:\n"
-    "  show --board FILE [--json]   print every filled row of a board file\n"
+    "  show         [SOURCE] [--json]       print every member's row\n"
+    "  set          [SOURCE] (--slot N | --member NAME) [--morning T] [--afternoon T]\n"
+    "                        [--return T] [--state T] [--clear]\n"
+    "                                       write one member's row, as the entry dialog does\n"
+    "  reset-lock   [SOURCE]                delete a lock file left behind\n"
+    "  check-names  FILE                    report what the program would make of a name list\n"
+    "  init-share   DIR [--names FILE]      create an empty board and a name list\n"
     "\n"
+    "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, the preferences this PC's\n"
+    "program loads. Texts in and out are UTF-8; the files stay CP932.\n"
+    "Exit status: 0 success, 1 the board operation failed, 2 usage or input error.\n"
     "Run 'tavelin-cli COMMAND --help' for a command's options.\n";
 
-}  // namespace
+struct Command {
+  const char* name;
+  int (*run)(int, char**);
+};
 
-int main(int argc, char** argv) {
+constexpr Command Commands[] = {
+    {"show", cli::runShow},
+    {"set", cli::runSet},
+    {"reset-lock", cli::runResetLock},
+    {"check-names", cli::runCheckNames},
+    {"init-share", cli::runInitShare},
+};
+
+int dispatch(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(Usage, argc < 2 ? stderr : stdout);
     return argc < 2 ? cli::ExitUsage : cli::ExitOk;
   }
-  if (std::strcmp(argv[1], "show") == 0) return cli::runShow(argc - 1, argv + 1);
+  for (const Command& c : Commands)
+    if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 1, argv + 1);
   std::fprintf(stderr, "tavelin-cli: unknown command '%s'\n\n%s", argv[1], Usage);
   return cli::ExitUsage;
+}
+
+#ifdef _WIN32
+// The ANSI argv would already be CP932 and lose what CP932 cannot hold; the commands take UTF-8
+// and convert themselves, so they see the same text on every system.
+constexpr int MaxArgs = 64;
+char argText[32768];
+char* utf8Argv[MaxArgs + 1];
+
+int utf8Arguments(char** fallback, int fallbackCount, char**& out) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide || count > MaxArgs) {
+    if (wide) LocalFree(wide);
+    out = fallback;
+    return fallbackCount;
+  }
+  size_t used = 0;
+  for (int i = 0; i < count; ++i) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argText + used, static_cast<int>(sizeof argText - used),
+                                nullptr, nullptr);
+    if (n <= 0) {
+      LocalFree(wide);
+      out = fallback;
+      return fallbackCount;
+    }
+    utf8Argv[i] = argText + used;
+    used += static_cast<size_t>(n);
+  }
+  utf8Argv[count] = nullptr;
+  LocalFree(wide);
+  out = utf8Argv;
+  return count;
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  char** args = nullptr;
+  int count = utf8Arguments(argv, argc, args);
+  return dispatch(count, args);
+#else
+  return dispatch(argc, argv);
+#endif
 }

@@ -11,7 +11,8 @@ namespace cli {
 namespace {
 
 constexpr const char* Headers[store::FieldCount] = {"氏名(電話)", "午前", "午後", "帰社予定", "状態", "書き込み時間"};
-constexpr const char* JsonKeys[store::FieldCount] = {"name", "morning", "afternoon", "returnTime", "state", "writtenAt"};
+constexpr const char* JsonKeys[store::FieldCount] = {"name",       "morning", "afternoon",
+                                                     "returnTime", "state",   "writtenAt"};
 
 struct Cell {
   char text[store::WrittenSize + 1];

@@ -1,59 +1,53 @@
 #include <cstdio>
-#include <cstring>
 
+#include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/lock_info.h"
 #include "cli/output.h"
-#include "platform/files.h"
+#include "store/access.h"
 #include "store/board.h"
+#include "store/names.h"
 
 namespace cli {
 
 namespace {
 
 constexpr char ShowUsage[] =
-    "usage: tavelin-cli show --board FILE [--json]\n"
-    "  Prints every slot of the board file that has any text, as a table or as JSON (UTF-8).\n";
-
-// A board file read as the program reads it: a zeroed buffer, one block; a short file reads as zeros.
-bool readBoardFile(const char* path) {
-  static unsigned char buffer[store::BoardSize];
-  files::Handle file(files::openRead(path));
-  if (!file) return false;
-  std::memset(buffer, 0, sizeof buffer);
-  files::readBlock(buffer, sizeof buffer, file.get());
-  if (files::hasError(file.get())) return false;
-  store::replaceImage(buffer);
-  return true;
-}
+    "usage: tavelin-cli show [SOURCE] [--json]\n"
+    "  Reads the board under the lock and prints one row per member of the name list, as a table\n"
+    "  or as a JSON array (UTF-8). With --board FILE alone, prints every slot that has any text.\n"
+    "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 }  // namespace
 
 int runShow(int argc, char** argv) {
-  const char* boardPath = nullptr;
-  bool json = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0) {
-      std::fputs(ShowUsage, stdout);
-      return ExitOk;
-    } else if (std::strcmp(argv[i], "--json") == 0) {
-      json = true;
-    } else if (std::strcmp(argv[i], "--board") == 0 && i + 1 < argc) {
-      boardPath = argv[++i];
-    } else {
-      std::fprintf(stderr, "tavelin-cli show: unexpected argument '%s'\n%s", argv[i], ShowUsage);
-      return ExitUsage;
-    }
+  Options opts;
+  char error[512];
+  if (!parseOptions(argc, argv, AllowSource | AllowJson, opts, error, sizeof error))
+    return usageError("show", error, ShowUsage);
+  if (opts.help) return printHelp(ShowUsage);
+
+  const bool boardOnly = opts.boardPath && !opts.namesPath;
+  int status = prepareSource("show", opts, boardOnly ? Need::board : Need::boardAndNames, ShowUsage);
+  if (status != ExitOk) return status;
+
+  RowSource rows{0, false, store::displayNames};
+  if (boardOnly) {
+    // Without a name list every slot is a candidate; the board's own name block labels them.
+    store::clearBoard();
+    store::memberCount = store::MaxMembers;
+    rows = RowSource{store::MaxMembers, true, nullptr};
+  } else {
+    if (!loadNames()) return ExitFailed;
+    rows.count = store::memberCount;
   }
-  if (!boardPath) {
-    std::fputs(ShowUsage, stderr);
-    return ExitUsage;
-  }
-  if (!readBoardFile(boardPath)) {
-    std::fprintf(stderr, "tavelin-cli show: cannot read the board file '%s'\n", boardPath);
+  if (store::memberCount > 0 && !store::refreshBoard()) {
+    if (describeLock(stderr, "tavelin-cli show: "))
+      std::fputs("tavelin-cli show: if that PC is no longer working, remove the lock with 'tavelin-cli reset-lock'\n",
+                  stderr);
     return ExitFailed;
   }
-  RowSource rows{store::MaxMembers, true, nullptr};
-  if (json)
+  if (opts.json)
     printJson(stdout, rows);
   else
     printTable(stdout, rows);

@@ -1,5 +1,8 @@
 #include "platform/faults.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace files::faults {
 
 namespace {
@@ -7,6 +10,9 @@ int counted[static_cast<int>(Op::any) + 1];
 int target;
 bool keepFailing;
 Op targetOp = Op::any;
+int crashOperation;
+long long crashBytes = -1;
+long long bytesWritten;
 }  // namespace
 
 void reset() {
@@ -14,6 +20,25 @@ void reset() {
   target = 0;
   keepFailing = false;
   targetOp = Op::any;
+  crashOperation = 0;
+  crashBytes = -1;
+  bytesWritten = 0;
+}
+
+void crashAtOperation(int k) { crashOperation = k; }
+void crashAfterBytes(long long bytes) { crashBytes = bytes; }
+
+size_t bytesBeforeCrash(size_t size) {
+  if (crashBytes < 0) return size;
+  const long long left = crashBytes - bytesWritten;
+  const size_t allowed = left < static_cast<long long>(size) ? static_cast<size_t>(left < 0 ? 0 : left) : size;
+  bytesWritten += static_cast<long long>(allowed);
+  return allowed;
+}
+
+void crashNow() {
+  std::fflush(nullptr);
+  std::_Exit(CrashExitCode);
 }
 
 void failAt(int k, bool persistent, Op op) {
@@ -27,6 +52,7 @@ int operations() { return counted[static_cast<int>(Op::any)]; }
 bool shouldFail(Op op) {
   const int n = ++counted[static_cast<int>(op)];
   const int all = ++counted[static_cast<int>(Op::any)];
+  if (crashOperation != 0 && all == crashOperation) crashNow();
   if (target == 0) return false;
   const int index = targetOp == Op::any ? all : (op == targetOp ? n : 0);
   if (index == 0) return false;

@@ -1,15 +1,25 @@
 #pragma once
 // Fault injection for the stream-file seam, compiled only into the test build of files.cpp.
 // Operations are counted from the last reset; a planned operation fails as the OS would make it fail.
+#include <cstddef>
 
 namespace files::faults {
 
-enum class Op { open, read, write, seek, flush, close, remove, create, any };
+enum class Op { open, read, write, seek, flush, remove, rename, create, any };
 
 void reset();  // no faults planned, count back to 0
 // The k-th operation (1-based) of kind op fails; with persistent, every later one of that kind too.
 void failAt(int k, bool persistent = false, Op op = Op::any);
 int operations();  // operations counted since the reset
+
+// Crash simulation for a test writer process: the process ends (exit code CrashExitCode) right
+// before its k-th file operation, or in the middle of a write once bytes in all have been written.
+constexpr int CrashExitCode = 70;
+void crashAtOperation(int k);
+void crashAfterBytes(long long bytes);
+// Called by writeBlock: how many of size bytes may still be written before the crash (size if none).
+size_t bytesBeforeCrash(size_t size);
+[[noreturn]] void crashNow();
 
 // Called by each wrapper: whether this operation is to fail.
 bool shouldFail(Op op);

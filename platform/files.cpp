@@ -1,6 +1,9 @@
 #include "platform/files.h"
 
 #include <cstring>
+#include <ctime>
+
+#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -55,6 +58,15 @@ bool hasError(FILE* f) { return f == failedStream || std::ferror(f) != 0; }
 
 size_t writeBlock(const void* buffer, size_t size, FILE* f) {
   FAULT(write, 0);
+#ifdef TAVELIN_FILE_FAULTS
+  // A simulated crash part-way: the bytes before it reach the file, as on a lost connection.
+  const size_t allowed = faults::bytesBeforeCrash(size);
+  if (allowed < size) {
+    std::fwrite(buffer, 1, allowed, f);
+    std::fflush(f);
+    faults::crashNow();
+  }
+#endif
   return std::fwrite(buffer, size, 1, f);
 }
 
@@ -74,7 +86,8 @@ bool flush(FILE* f) {
 #ifdef _WIN32
   return _commit(_fileno(f)) == 0;
 #else
-  return fsync(fileno(f)) == 0;
+  // Data and size, not times: all a reader after a crash needs.
+  return fdatasync(fileno(f)) == 0;
 #endif
 }
 
@@ -86,6 +99,42 @@ void close(FILE* f) {
 bool removeFile(const char* path) {
   FAULT(remove, false);
   return std::remove(path) == 0;
+}
+
+namespace {
+bool replaceFile(const char* from, const char* to) {
+  FAULT(rename, false);
+#ifdef _WIN32
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+  return std::rename(from, to) == 0;
+#endif
+}
+}  // namespace
+
+bool writeWholeFile(const char* path, const void* data, size_t size) {
+  char temporary[FILENAME_MAX + 8];
+  const int n = std::snprintf(temporary, sizeof temporary, "%s.tmp", path);
+  if (n < 0 || static_cast<size_t>(n) >= sizeof temporary) return false;
+  FILE* f = openWrite(temporary);
+  if (!f) return false;
+  const bool written = writeBlock(data, size, f) == 1 && flush(f);
+  close(f);
+  if (written && replaceFile(temporary, path)) return true;
+  removeFile(temporary);
+  return false;
+}
+
+bool ageSeconds(const char* path, long long* seconds) {
+#ifdef _WIN32
+  struct _stat64 info;
+  if (_stat64(path, &info) != 0) return false;
+#else
+  struct stat info;
+  if (stat(path, &info) != 0) return false;
+#endif
+  *seconds = static_cast<long long>(std::time(nullptr)) - static_cast<long long>(info.st_mtime);
+  return true;
 }
 
 Created createExclusive(const char* path, const char* data, size_t size) {

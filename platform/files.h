@@ -21,6 +21,13 @@ bool flush(FILE* f);          // fflush plus the OS's commit to the device
 void close(FILE* f);
 bool removeFile(const char* path);
 
+// Replaces path with exactly these bytes, or leaves the old file: the bytes go to "path.tmp" first,
+// which then takes the old file's place in one step. False when nothing was replaced.
+bool writeWholeFile(const char* path, const void* data, size_t size);
+
+// Seconds since the file was last modified; false when it cannot be examined.
+bool ageSeconds(const char* path, long long* seconds);
+
 enum class Created { created, exists, failed };
 // Creates path exclusively (fails when it exists) and writes data into it.
 Created createExclusive(const char* path, const char* data, size_t size);
@@ -34,9 +41,10 @@ class Handle {
   Handle& operator=(const Handle&) = delete;
   FILE* get() const { return f_; }
   explicit operator bool() const { return f_ != nullptr; }
-  void close() {
+  void close() { reset(nullptr); }
+  void reset(FILE* f) {
     if (f_) files::close(f_);
-    f_ = nullptr;
+    f_ = f;
   }
 
  private:

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "platform/system.h"
 #include "settings/preferences.h"
 #include "text/bounded.h"
 
@@ -13,10 +12,9 @@ EntryHistory history;
 
 namespace {
 
-FILE* openHistory(FILE* (*open)(const char*), bool forWriting) {
-  auto tryOpen = [&](const char* path) -> FILE* { return path[0] ? open(path) : nullptr; };
+FILE* openHistory() {
+  auto tryOpen = [](const char* path) -> FILE* { return path[0] ? files::openRead(path) : nullptr; };
   if (prefsFromCurrentDir) return tryOpen(historyPathCurrent);
-  if (forWriting && historyPathWindows[0]) platform::prepareWindowsDirectory();
   FILE* f = tryOpen(historyPathWindows);
   return f ? f : tryOpen(historyPathCurrent);
 }
@@ -24,14 +22,11 @@ FILE* openHistory(FILE* (*open)(const char*), bool forWriting) {
 }  // namespace
 
 void loadHistory() {
-  files::Handle file(openHistory(files::openRead, false));
+  files::Handle file(openHistory());
   if (file) files::readBlock(&history, sizeof history, file.get());
 }
 
-void saveHistory() {
-  files::Handle file(openHistory(files::openWrite, true));
-  if (file) files::writeBlock(&history, sizeof history, file.get());
-}
+void saveHistory() { saveLocalRecord(historyPathCurrent, historyPathWindows, &history, sizeof history); }
 
 void addToHistory(const char* text) {
   if (!text[0]) return;

@@ -37,7 +37,6 @@ void pathsIn(size_t (*query)(char*, size_t), char (&prefsPath)[PathSize], char (
 }
 
 FILE* openForReading(const char* path) { return path[0] ? files::openRead(path) : nullptr; }
-FILE* openForWriting(const char* path) { return path[0] ? files::openWrite(path) : nullptr; }
 
 void defaultRecord() {
   std::memcpy(prefs.magic, PrefsMagic, sizeof PrefsMagic);
@@ -85,17 +84,18 @@ void loadPreferences() {
 
 void savePreferences() {
   if (needsSetup) return;
-  FILE* f = nullptr;
+  saveLocalRecord(prefsPathCurrent, prefsPathWindows, &prefs, sizeof prefs);
+}
+
+void saveLocalRecord(const char* currentPath, const char* windowsPath, const void* data, size_t size) {
+  // A failed write leaves the old file whole rather than a truncated one.
+  auto saveTo = [&](const char* path) { return path[0] && files::writeWholeFile(path, data, size); };
   if (prefsFromCurrentDir) {
-    f = openForWriting(prefsPathCurrent);
-  } else {
-    if (prefsPathWindows[0]) platform::prepareWindowsDirectory();
-    f = openForWriting(prefsPathWindows);
-    if (!f) f = openForWriting(prefsPathCurrent);
+    saveTo(currentPath);
+    return;
   }
-  if (!f) return;
-  files::Handle file(f);
-  files::writeBlock(&prefs, sizeof prefs, f);
+  if (windowsPath[0]) platform::prepareWindowsDirectory();
+  if (!saveTo(windowsPath)) saveTo(currentPath);
 }
 
 void pathText(const char (&field)[PathSize], char (&out)[PathSize + 1]) { text::copyField(out, field); }

@@ -69,6 +69,10 @@ void initLocalPaths();
 void loadPreferences();
 void savePreferences();
 
+// Writes a local record where the preferences live: the current directory when they came from
+// there, else the Windows directory and, failing that, the current one.
+void saveLocalRecord(const char* currentPath, const char* windowsPath, const void* data, size_t size);
+
 // A path field as a NUL-terminated text (bounded by its 256 bytes even when a file gave no NUL).
 void pathText(const char (&field)[PathSize], char (&out)[PathSize + 1]);
 

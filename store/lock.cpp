@@ -32,6 +32,21 @@ bool currentLockPath(char (&out)[LockPathSize]) {
   return false;
 }
 
+bool opens(const char* path) {
+  files::Handle f(files::openRead(path));
+  return static_cast<bool>(f);
+}
+
+// Our lock was removed by someone else (an administrator's reset): it no longer opens while the
+// board beside it still does. When neither opens, the share is unreachable and the lock may
+// well still be there.
+bool removedByOthers() {
+  if (opens(createdPath)) return false;
+  char board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, board);
+  return opens(board);
+}
+
 void readHolder(FILE* f) {
   std::memset(holderName, 0, sizeof holderName);
   files::readBlock(holderName, sizeof holderName - 1, f);
@@ -108,10 +123,7 @@ int releaseLock() {
   created = false;
   for (int attempt = 1; attempt <= Attempts; ++attempt) {
     if (files::removeFile(createdPath)) return 1;
-    // Already gone (an administrator reset it): nothing of ours is left to delete.
-    files::Handle still(files::openRead(createdPath));
-    if (!still) return 1;
-    still.close();
+    if (removedByOthers()) return 1;
     char message[96];
     std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
     status::showStatus(message);

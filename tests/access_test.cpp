@@ -226,6 +226,18 @@ TEST_F(AccessTest, RefreshReadErrorIsRetriedAndLeavesTheImageUntilARealRead) {
   EXPECT_FALSE(exists(lock));
 }
 
+TEST_F(AccessTest, ABoardWhoseLockPathCannotFitTouchesNothing) {
+  const std::string deep = std::string(248, 'd') + platform::separator() + "b";
+  std::strcpy(settings::prefs.boardPath, deep.c_str());
+  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(store::writeRow("a", "", "", "", "t"), 0);
+  EXPECT_EQ(files::faults::operations(), 0);
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(304)排他ファイルのパスが長すぎます", "サーバーアクセス中",
+                                 "(304)排他ファイルのパスが長すぎます"}));
+  EXPECT_EQ(fake::beeps(), 2);
+  EXPECT_TRUE(fake::sleeps.empty());
+}
+
 TEST_F(AccessTest, WriteWithNoRowSelectedTouchesNothing) {
   writeFile(boardFile, "");
   store::selectedRow = -1;

@@ -19,6 +19,7 @@ class LockTest : public CoreTest {
     board = dir.file("tv_cont.lst");
     lock = dir.file("sem.dat");
     std::strcpy(settings::prefs.boardPath, board.c_str());
+    writeFile(board, "");
   }
   std::string board, lock;
 };

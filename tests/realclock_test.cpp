@@ -8,15 +8,8 @@
 #include <windows.h>
 #endif
 
-#include "platform/status.h"
 #include "platform/system.h"
 #include "text/waits.h"
-
-namespace status {
-void showStatus(const char*) {}
-void beep() {}
-bool hasStatusBar() { return false; }
-}  // namespace status
 
 namespace {
 

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The GUI figures: tavelin.exe under Wine and Xvfb with 300 members, against a minimal Win32 window
+# program started the same way (by build/windows/bench/gui/gui_probe.exe) in the same run.
+#   bench/gui.sh WINDOWS_BUILD_DIR WORK_DIR     prints the markdown section body
+# TAVELIN_EXE and TAVELIN_CLASS name another program and its window class to measure in tavelin.exe's
+# place, for trying the probe out.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+win=$(realpath "$1") work=$(realpath "$2")
+exe=$(realpath -m "${TAVELIN_EXE:-$win/ui/tavelin.exe}")
+probe=$win/bench/gui/gui_probe.exe
+[ -f "$probe" ] || { echo "not built (gui_probe.exe is missing)"; exit 0; }
+share=$work/gui && mkdir -p "$share"
+winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+"$root/build/native/bench/bench_gui_share" "$share" "$(winpath "$share")"
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+export DISPLAY=$display
+sleep 1
+# The first start in a fresh prefix creates it; a warm-up run keeps that out of the figures.
+(cd "$win/bench/gui" && "$root/scripts/wine-run" gui_probe.exe "$(winpath "$win/bench/gui/minimal_window.exe")" \
+  BenchMinimal "$(winpath "$share")" >/dev/null 2>&1) || true
+run() {
+  (cd "$win/bench/gui" && "$root/scripts/wine-run" gui_probe.exe "$(winpath "$1")" "$2" "$(winpath "$share")") | tr -d '\r'
+}
+ours=$(run "$exe" "${TAVELIN_CLASS:-Tavelin}") || ours=""
+minimal=$(run "$win/bench/gui/minimal_window.exe" BenchMinimal) || minimal=""
+val() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+echo "\`bench/gui.sh\`: each program started by gui_probe.exe (CreateProcess) under Wine with Xvfb; start = until"
+echo "its window is shown with nothing left to paint and its list holds its rows; paint = median of 21 forced"
+echo "repaints (RedrawWindow with RDW_UPDATENOW, which returns once painted; includes the round trip between"
+echo "processes); idle = WM_PAINTs taken from its queue in 10 idle seconds (WH_GETMESSAGE hook, checked first on one"
+echo "queued paint; -1 when it did not see it). Goal: none."
+echo
+echo "| Program | Rows | Start ms | Paint ms | WM_PAINTs idle 10 s |"
+echo "|---|---:|---:|---:|---:|"
+echo "| tavelin.exe | $(val "$ours" rows) | $(val "$ours" start-ms) | $(val "$ours" paint-ms) | $(val "$ours" idle-paints) |"
+echo "| minimal window | - | $(val "$minimal" start-ms) | $(val "$minimal" paint-ms) | $(val "$minimal" idle-paints) |"
+echo
+echo "Start ratio: $(awk -v a="$(val "$ours" start-ms)" -v b="$(val "$minimal" start-ms)" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')"

@@ -1,0 +1,195 @@
+#include "cli/args.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/commands.h"
+#include "platform/files.h"
+#include "platform/status.h"
+#include "settings/preferences.h"
+#include "store/names.h"
+#include "text/bounded.h"
+#include "text/cp932.h"
+
+namespace cli {
+
+namespace {
+
+// Always false, so a check can end with "return fail(...)".
+bool fail(char* error, size_t errorSize, const char* what, const char* arg) {
+  std::snprintf(error, errorSize, "%s '%s'", what, arg);
+  return false;
+}
+
+bool is(const char* arg, const char* name) { return std::strcmp(arg, name) == 0; }
+
+// A slot number: decimal digits only, no sign, no trailing text.
+bool parseSlot(const char* text, long& out) {
+  if (!text[0]) return false;
+  for (const char* p = text; *p; ++p)
+    if (*p < '0' || *p > '9') return false;
+  errno = 0;
+  long v = std::strtol(text, nullptr, 10);
+  if (errno != 0 || v > 100000) return false;
+  out = v;
+  return true;
+}
+
+// The option that takes a value, and where the value goes; null when arg is not one of them.
+const char** valueSlot(const char* arg, unsigned allow, Options& out) {
+  if (allow & AllowSource) {
+    if (is(arg, "--prefs")) return &out.prefsPath;
+    if (is(arg, "--board")) return &out.boardPath;
+  }
+  if ((allow & (AllowSource | AllowNamesOnly)) && is(arg, "--names")) return &out.namesPath;
+  if (allow & AllowRowPick) {
+    if (is(arg, "--member")) return &out.member;
+  }
+  if (allow & AllowTexts) {
+    if (is(arg, "--morning")) return &out.morning;
+    if (is(arg, "--afternoon")) return &out.afternoon;
+    if (is(arg, "--return")) return &out.returnTime;
+    if (is(arg, "--state")) return &out.state;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* error, size_t errorSize) {
+  out = Options{};
+  error[0] = '\0';
+  const char* slotText = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (is(arg, "--help") || is(arg, "-h")) {
+      out.help = true;
+      return true;
+    }
+    if (const char** target = valueSlot(arg, allow, out)) {
+      if (i + 1 >= argc) return fail(error, errorSize, "missing value after", arg);
+      if (*target) return fail(error, errorSize, "given twice:", arg);
+      *target = argv[++i];
+    } else if ((allow & AllowRowPick) && is(arg, "--slot")) {
+      if (i + 1 >= argc) return fail(error, errorSize, "missing value after", arg);
+      if (slotText) return fail(error, errorSize, "given twice:", arg);
+      slotText = argv[++i];
+      if (!parseSlot(slotText, out.slot)) return fail(error, errorSize, "not a slot number:", slotText);
+    } else if ((allow & AllowJson) && is(arg, "--json")) {
+      out.json = true;
+    } else if ((allow & AllowTexts) && is(arg, "--clear")) {
+      out.clear = true;
+    } else if ((allow & AllowOperand) && arg[0] != '-' && !out.operand) {
+      out.operand = arg;
+    } else {
+      return fail(error, errorSize, "unexpected argument", arg);
+    }
+  }
+  if ((allow & AllowOperand) && !out.operand) return fail(error, errorSize, "missing", "FILE or DIR");
+  if (allow & AllowRowPick) {
+    if (slotText && out.member) return fail(error, errorSize, "give one of", "--slot, --member");
+    if (!slotText && !out.member) return fail(error, errorSize, "missing", "--slot N or --member NAME");
+  }
+  if (out.clear && (out.morning || out.afternoon || out.returnTime || out.state))
+    return fail(error, errorSize, "--clear takes no texts:", "--morning/--afternoon/--return/--state");
+  return true;
+}
+
+bool checkSource(const Options& opts, Need need, SourceKind& kind, char* error, size_t errorSize) {
+  if (opts.prefsPath) {
+    if (opts.namesPath || opts.boardPath) return fail(error, errorSize, "give either --prefs or", "--names/--board");
+    kind = SourceKind::prefsFile;
+    return true;
+  }
+  if (!opts.namesPath && !opts.boardPath) {
+    kind = SourceKind::defaults;
+    return true;
+  }
+  if (!opts.boardPath) return fail(error, errorSize, "--names needs", "--board FILE");
+  if (!opts.namesPath && need == Need::boardAndNames) return fail(error, errorSize, "--board needs", "--names FILE");
+  kind = SourceKind::paths;
+  return true;
+}
+
+bool nativePath(const char* arg, char* out, size_t outSize) {
+#ifdef _WIN32
+  // main hands every argument over in UTF-8; the C library opens paths in the ANSI code page.
+  return text::utf8ToCp932(arg, out, outSize);
+#else
+  if (std::strlen(arg) + 1 > outSize) return false;
+  std::memcpy(out, arg, std::strlen(arg) + 1);
+  return true;
+#endif
+}
+
+namespace {
+
+bool setPath(char (&field)[settings::PathSize], const char* arg, char* error, size_t errorSize) {
+  char path[settings::PathSize];
+  if (!nativePath(arg, path, sizeof path))
+    return fail(error, errorSize, "path too long (at most 255 bytes) or not representable:", arg);
+  text::storeText(field, sizeof field, path);
+  return true;
+}
+
+bool loadPrefsFile(const char* arg, char* error, size_t errorSize) {
+  char path[1024];
+  if (!nativePath(arg, path, sizeof path)) return fail(error, errorSize, "path not representable:", arg);
+  files::Handle file(files::openRead(path));
+  if (!file) return fail(error, errorSize, "cannot open the preferences file", arg);
+  settings::Preferences record{};
+  files::readBlock(&record, sizeof record, file.get());
+  if (text::fieldLength(record.magic) >= sizeof record.magic || std::strcmp(record.magic, settings::PrefsMagic) != 0)
+    return fail(error, errorSize, "not a preferences file of this program:", arg);
+  settings::prefs = record;
+  return true;
+}
+
+}  // namespace
+
+bool applySource(const Options& opts, SourceKind kind, char* error, size_t errorSize) {
+  switch (kind) {
+    case SourceKind::prefsFile: return loadPrefsFile(opts.prefsPath, error, errorSize);
+    case SourceKind::paths:
+      if (opts.namesPath && !setPath(settings::prefs.nameListPath, opts.namesPath, error, errorSize)) return false;
+      if (!opts.namesPath) settings::prefs.nameListPath[0] = '\0';
+      return setPath(settings::prefs.boardPath, opts.boardPath, error, errorSize);
+    case SourceKind::defaults:
+      settings::initLocalPaths();
+      settings::loadPreferences();
+      if (settings::needsSetup)
+        return fail(error, errorSize, "no preferences file here or in",
+                    settings::prefsPathWindows[0] ? settings::prefsPathWindows : "the Windows directory");
+      return true;
+  }
+  return false;
+}
+
+int prepareSource(const char* command, const Options& opts, Need need, const char* usage) {
+  char error[512];
+  SourceKind kind;
+  if (!checkSource(opts, need, kind, error, sizeof error) || !applySource(opts, kind, error, sizeof error))
+    return usageError(command, error, usage);
+  return ExitOk;
+}
+
+bool loadNames() {
+  if (store::loadNameList()) return true;
+  status::showStatus("サーバーに接続できません");
+  status::beep();
+  return false;
+}
+
+int printHelp(const char* usage) {
+  std::fputs(usage, stdout);
+  return ExitOk;
+}
+
+int usageError(const char* command, const char* reason, const char* usage) {
+  std::fprintf(stderr, "tavelin-cli %s: %s\n%s", command, reason, usage);
+  return ExitUsage;
+}
+
+}  // namespace cli

@@ -1,0 +1,55 @@
+#include "cli/entry.h"
+
+#include <cstring>
+
+#include "store/board.h"
+#include "store/names.h"
+#include "text/bounded.h"
+#include "text/cp932.h"
+
+namespace cli {
+
+TextCheck dialogText(const char* utf8, size_t limit, char* out, size_t outSize) {
+  // Convert with room to spare, so that too long and not representable are told apart.
+  char wide[1024];
+  if (!text::utf8ToCp932(utf8, wide, sizeof wide)) {
+    out[0] = '\0';
+    return std::strlen(utf8) + 1 >= sizeof wide ? TextCheck::tooLong : TextCheck::notCp932;
+  }
+  size_t n = std::strlen(wide);
+  if (n > limit || n + 1 > outSize) {
+    out[0] = '\0';
+    return TextCheck::tooLong;
+  }
+  std::memcpy(out, wide, n + 1);
+  return TextCheck::ok;
+}
+
+void currentText(const char* field, size_t fieldSize, size_t limit, char* out, size_t outSize) {
+  size_t n = text::fieldLength(field, fieldSize);
+  if (n > limit) n = limit;
+  if (n + 1 > outSize) n = outSize - 1;
+  size_t whole = 0;
+  for (size_t i = 0; i < n;) {
+    size_t step = text::isLeadByte(static_cast<unsigned char>(field[i])) ? 2 : 1;
+    if (i + step > n) break;
+    i += step;
+    whole = i;
+  }
+  std::memcpy(out, field, whole);
+  out[whole] = '\0';
+}
+
+int matchMembers(const char* name, int* matches, int maxMatches) {
+  int count = 0;
+  size_t len = std::strlen(name);
+  for (int slot = 0; slot < store::memberCount; ++slot) {
+    const char* shown = store::displayNames[slot];
+    if (text::fieldLength(shown, store::NameSize) != len || std::memcmp(shown, name, len) != 0) continue;
+    if (count < maxMatches) matches[count] = slot;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace cli

@@ -1,0 +1,58 @@
+#include "cli/lock_info.h"
+
+#include <cstring>
+#include <ctime>
+
+#include "cli/output.h"
+#include "platform/files.h"
+#include "settings/preferences.h"
+#include "store/lock.h"
+
+namespace cli {
+
+namespace {
+
+void formatAge(long long seconds, char* out, size_t size) {
+  if (seconds < 0) seconds = 0;
+  if (seconds < 60)
+    std::snprintf(out, size, "%lld s", seconds);
+  else if (seconds < 3600)
+    std::snprintf(out, size, "%lld min", seconds / 60);
+  else if (seconds < 86400)
+    std::snprintf(out, size, "%lld h %lld min", seconds / 3600, seconds / 60 % 60);
+  else
+    std::snprintf(out, size, "%lld days %lld h", seconds / 86400, seconds / 3600 % 24);
+}
+
+}  // namespace
+
+bool describeLock(FILE* out, const char* prefix) {
+  char boardPath[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, boardPath);
+  char lockPath[store::LockPathSize];
+  if (store::lockPathFor(boardPath, sizeof boardPath, lockPath) != store::LockPath::ok) return false;
+  files::Handle lock(files::openRead(lockPath));
+  if (!lock) return false;
+  char holder[store::HolderSize] = {};
+  const size_t length = files::readBlock(holder, sizeof holder - 1, lock.get());
+  lock.close();
+
+  std::fprintf(out, "%slock held by ", prefix);
+  if (length == 0)
+    std::fputs("(no name)", out);
+  else
+    writeTerminalText(out, holder, std::strlen(holder));
+  long long seconds = 0;
+  if (files::ageSeconds(lockPath, &seconds)) {
+    char age[48];
+    formatAge(seconds, age, sizeof age);
+    const std::time_t since = std::time(nullptr) - static_cast<std::time_t>(seconds);
+    char when[32] = "";
+    if (const std::tm* t = std::localtime(&since)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", t);
+    std::fprintf(out, " for %s (since %s)", age, when);
+  }
+  std::fputc('\n', out);
+  return true;
+}
+
+}  // namespace cli

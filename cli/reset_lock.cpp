@@ -1,0 +1,48 @@
+#include <cstdio>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/lock_info.h"
+#include "platform/files.h"
+#include "settings/preferences.h"
+#include "store/lock.h"
+
+namespace cli {
+
+namespace {
+
+constexpr char ResetUsage[] =
+    "usage: tavelin-cli reset-lock [SOURCE]\n"
+    "  Deletes the lock file (sem.dat) beside the board file, which a client that stopped in the\n"
+    "  middle of an access left behind. Make sure no client is writing at this moment.\n"
+    "SOURCE: --prefs FILE, or --board FILE (--names is not needed); without it, this PC's preferences.\n";
+
+bool lockExists(const char* path) {
+  files::Handle file(files::openRead(path));
+  return static_cast<bool>(file);
+}
+
+}  // namespace
+
+int runResetLock(int argc, char** argv) {
+  Options opts;
+  char error[512];
+  if (!parseOptions(argc, argv, AllowSource, opts, error, sizeof error))
+    return usageError("reset-lock", error, ResetUsage);
+  if (opts.help) return printHelp(ResetUsage);
+  int status = prepareSource("reset-lock", opts, Need::board, ResetUsage);
+  if (status != ExitOk) return status;
+
+  char boardPath[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, boardPath);
+  char lockPath[store::LockPathSize];
+  const bool fits = store::lockPathFor(boardPath, sizeof boardPath, lockPath) == store::LockPath::ok;
+  const bool existed = fits && lockExists(lockPath);
+  // Say whose lock goes, and how old it is, before it goes.
+  if (existed) describeLock(stdout, "removing the ");
+  store::resetLock();
+  // resetLock always answers 1; success here means a lock file was there and is gone now, as (303) says.
+  return existed && !lockExists(lockPath) ? ExitOk : ExitFailed;
+}
+
+}  // namespace cli

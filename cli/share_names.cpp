@@ -1,0 +1,69 @@
+#include "cli/share_names.h"
+
+#include <cstring>
+
+#include "store/board.h"
+#include "store/names.h"
+#include "text/cp932.h"
+
+namespace cli {
+
+namespace {
+
+bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// The line's name as CP932 into name (NameLimit + 1 bytes), or the error that stops it.
+NamesError convertLine(const char* begin, size_t len, char (&name)[store::NameLimit + 1]) {
+  for (size_t i = 0; i < len; ++i) {
+    unsigned char c = static_cast<unsigned char>(begin[i]);
+    if (c == ';' || c < 0x20 || c == 0x7F) return NamesError::badByte;
+  }
+  char line[1024];
+  if (len + 1 > sizeof line) return NamesError::tooLong;
+  std::memcpy(line, begin, len);
+  line[len] = '\0';
+  char wide[sizeof line * 2];
+  if (!text::utf8ToCp932(line, wide, sizeof wide)) return NamesError::notCp932;
+  if (std::strlen(wide) > store::NameLimit) return NamesError::tooLong;
+  std::memcpy(name, wide, std::strlen(wide) + 1);
+  return NamesError::none;
+}
+
+}  // namespace
+
+NamesResult buildNameList(const char* utf8, size_t len, char* out, size_t outSize) {
+  NamesResult r{NamesError::none, 0, 0, 0};
+  if (len >= 3 && std::memcmp(utf8, "\xEF\xBB\xBF", 3) == 0) {  // a byte-order mark some editors write
+    utf8 += 3;
+    len -= 3;
+  }
+  const size_t limit = outSize < store::NameListWindow ? outSize : store::NameListWindow;
+  size_t pos = 0;
+  int lineNo = 0;
+  while (pos < len) {
+    ++lineNo;
+    const char* end = static_cast<const char*>(std::memchr(utf8 + pos, '\n', len - pos));
+    size_t next = end ? static_cast<size_t>(end - utf8) + 1 : len;
+    size_t b = pos, e = end ? static_cast<size_t>(end - utf8) : len;
+    pos = next;
+    while (b < e && blank(utf8[b])) ++b;
+    while (e > b && blank(utf8[e - 1])) --e;
+    if (b == e) continue;
+    char name[store::NameLimit + 1] = "";
+    r.error = r.members == store::MaxMembers ? NamesError::tooMany : convertLine(utf8 + b, e - b, name);
+    const size_t n = std::strlen(name);
+    if (r.error == NamesError::none && r.size + n + 3 > limit) r.error = NamesError::tooBig;
+    if (r.error != NamesError::none) {
+      r.line = lineNo;
+      return r;
+    }
+    std::memcpy(out + r.size, name, n);
+    std::memcpy(out + r.size + n, ";\r\n", 3);
+    r.size += n + 3;
+    ++r.members;
+  }
+  if (r.members == 0) r.error = NamesError::noNames;
+  return r;
+}
+
+}  // namespace cli

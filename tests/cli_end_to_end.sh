@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The real tavelin-cli on a scratch share: init-share, set, show --json, check-names, reset-lock.
+# Usage: cli_end_to_end.sh CLI [RUNNER...]   (RUNNER, e.g. scripts/wine-run, runs a Windows build)
+set -euo pipefail
+cli=$1; shift
+share=$(mktemp -d)
+trap 'rm -rf "$share"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+expect_exit() {  # expect_exit STATUS ARGS...
+  local want=$1; shift
+  local got=0
+  "${runner[@]}" "$cli" "$@" >"$share/out" 2>"$share/err" || got=$?
+  [ "$got" = "$want" ] || { cat "$share/err" >&2; fail "tavelin-cli $* exited $got, expected $want"; }
+}
+runner=("$@")
+sharePath=$share
+if [ "${#runner[@]}" -gt 0 ]; then sharePath="Z:${share//\//\\}"; fi
+names="$sharePath/tv_name.lst"; board="$sharePath/tv_cont.lst"
+if [ "${#runner[@]}" -gt 0 ]; then names="$sharePath\\tv_name.lst"; board="$sharePath\\tv_cont.lst"; fi
+
+printf '山田 太郎(101)\n佐藤 花子(102)\n鈴木 一郎(103)\n' >"$share/names.txt"
+namesInput="$sharePath/names.txt"; [ "${#runner[@]}" -gt 0 ] && namesInput="$sharePath\\names.txt"
+expect_exit 0 init-share "$sharePath" --names "$namesInput"
+[ "$(stat -c %s "$share/tv_cont.lst")" = 0 ] || fail "board not empty"
+[ "$(iconv -f CP932 -t UTF-8 "$share/tv_name.lst")" = "$(printf '山田 太郎(101);\r\n佐藤 花子(102);\r\n鈴木 一郎(103);\r')" ] ||
+  fail "name list content"
+expect_exit 2 init-share "$sharePath"  # never overwrites
+
+expect_exit 0 set --names "$names" --board "$board" --member "佐藤 花子(102)" --morning "会議" --return "１７：３０" --state "外出・戻り"
+expect_exit 0 set --names "$names" --board "$board" --slot 2 --state "帰宅"
+expect_exit 2 set --names "$names" --board "$board" --slot 0 --state "ステータスが長すぎる"
+expect_exit 2 set --names "$names" --board "$board" --member "nobody"
+[ "$(stat -c %s "$share/tv_cont.lst")" = 192000 ] || fail "board size after set"
+
+expect_exit 0 show --names "$names" --board "$board" --json
+python3 - "$share/out" <<'PY' || fail "show --json content"
+import json, sys, re
+rows = json.load(open(sys.argv[1], encoding="utf-8"))
+assert [r["name"] for r in rows] == ["山田 太郎(101)", "佐藤 花子(102)", "鈴木 一郎(103)"], rows
+r = rows[1]
+assert (r["slot"], r["morning"], r["returnTime"], r["state"]) == (1, "会議", "17:30", "外出・戻り"), r
+assert re.fullmatch(r"\d\d/\d\d/\d\d \d\d:\d\d", r["writtenAt"]), r
+assert rows[2]["state"] == "帰宅" and rows[0]["writtenAt"] == "", rows
+PY
+expect_exit 0 show --names "$names" --board "$board"
+grep -q "佐藤 花子(102)  会議" "$share/out" || fail "table row"
+
+expect_exit 0 show --board "$board"  # without names: the filled slots only
+[ "$(wc -l <"$share/out")" = 3 ] || fail "show --board prints the header and two filled rows"
+
+expect_exit 0 check-names "$names"
+grep -q "members: 3" "$share/out" || fail "check-names count"
+
+expect_exit 1 reset-lock --board "$board"  # no lock file: (302)
+grep -q "(302)" "$share/err" || fail "reset-lock message (302)"
+printf 'OTHERPC' >"$share/sem.dat"
+touch -d '3 hours ago' "$share/sem.dat"
+expect_exit 0 reset-lock --board "$board"
+grep -q "(303)" "$share/err" || fail "reset-lock message (303)"
+grep -q "lock held by OTHERPC for 3 h 0 min" "$share/out" || fail "reset-lock names the holder and the age"
+[ ! -e "$share/sem.dat" ] || fail "sem.dat left"
+expect_exit 0 show --help
+echo "end to end: ok"

@@ -1,0 +1,26 @@
+// A writer process that dies at a chosen point of a row write, as a PC that loses power or its
+// network would. Usage: crash_writer BOARD (op K | bytes N) TEXT
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/faults.h"
+#include "settings/preferences.h"
+#include "store/access.h"
+#include "store/names.h"
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: crash_writer BOARD (op K | bytes N) TEXT\n");
+    return 2;
+  }
+  std::snprintf(settings::prefs.boardPath, sizeof settings::prefs.boardPath, "%s", argv[1]);
+  const long long point = std::atoll(argv[3]);
+  if (std::strcmp(argv[2], "op") == 0)
+    files::faults::crashAtOperation(static_cast<int>(point));
+  else
+    files::faults::crashAfterBytes(point);
+  store::memberCount = 1;
+  store::selectedRow = 0;
+  return store::writeRow(argv[4], argv[4], "", "", "t") == 1 ? 0 : 1;
+}

@@ -1,0 +1,197 @@
+// Every file operation of the board access, the lock, the name list and the local records is made
+// to fail once, and to fail from then on, at every position. Whatever fails, the files hold the old
+// content or the new one byte for byte, no lock of ours is left unless its deletion was reported
+// as failed, and a failure is never reported as success.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/faults.h"
+#include "settings/history.h"
+#include "settings/preferences.h"
+#include "store/access.h"
+#include "store/board.h"
+#include "store/names.h"
+#include "tests/support.h"
+
+using namespace testsupport;
+using files::faults::failAt;
+
+namespace {
+
+std::string imageWith(const char* morning) {
+  std::string bytes(store::BoardSize, '\0');
+  for (int slot = 0; slot < 3; ++slot) std::strcpy(&bytes[19200 + slot * 256], morning);
+  return bytes;
+}
+
+std::string imageInMemory() { return std::string(reinterpret_cast<const char*>(&store::board), store::BoardSize); }
+
+bool shown(const std::string& text) {
+  for (const std::string& m : fake::messages())
+    if (m == text) return true;
+  return false;
+}
+
+class FaultSweep : public CoreTest {
+ protected:
+  void SetUp() override {
+    CoreTest::SetUp();
+    board = dir.file("tv_cont.lst");
+    lock = dir.file("sem.dat");
+    oldImage = imageWith("old");
+  }
+  void freshClient() {
+    fake::resetAll();
+    std::strcpy(settings::prefs.boardPath, board.c_str());
+    store::memberCount = 3;
+    store::selectedRow = 1;
+  }
+  // Runs op once without faults and returns how many file operations it made.
+  template <typename Op>
+  int operationsOf(Op op) {
+    freshClient();
+    writeFile(board, oldImage);
+    op();
+    return files::faults::operations();
+  }
+  void lockLeftOnlyWhenReported(const std::string& label) {
+    if (exists(lock)) {
+      EXPECT_TRUE(shown("(301)排他ファイルの削除エラー")) << label << ": a lock of ours was left silently";
+      std::remove(lock.c_str());
+    }
+  }
+  std::string board, lock, oldImage;
+};
+
+TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
+  const int total = operationsOf([] { store::writeRow("new", "new", "", "", "t"); });
+  ASSERT_GE(total, 10);
+  std::string expectedNew = oldImage;
+  std::strcpy(&expectedNew[19200 + 256], "new");
+  std::strcpy(&expectedNew[19200 + 256 + 120], "new");
+  std::strcpy(&expectedNew[115200 + 256], "t");
+  int runs = 0;
+  for (int k = 1; k <= total; ++k) {
+    for (bool persistent : {false, true}) {
+      const std::string label = "operation " + std::to_string(k) + (persistent ? " on" : " once");
+      freshClient();
+      writeFile(board, oldImage);
+      failAt(k, persistent);
+      const int result = store::writeRow("new", "new", "", "", "t");
+      ++runs;
+      if (result == 1) {
+        EXPECT_EQ(readFile(board), expectedNew) << label;
+        EXPECT_TRUE(shown("")) << label;
+      } else {
+        EXPECT_GE(fake::beeps(), 1) << label;
+        EXPECT_FALSE(shown("")) << label << ": a failed write cleared the status line";
+      }
+      lockLeftOnlyWhenReported(label);
+
+      // The next client, with working files, sees one image or the other, and cleans up.
+      freshClient();
+      ASSERT_EQ(store::refreshBoard(), 1) << label;
+      const std::string seen = imageInMemory();
+      EXPECT_TRUE(seen == oldImage || seen == expectedNew) << label;
+      if (result == 1) EXPECT_EQ(seen, expectedNew) << label;
+      EXPECT_EQ(readFile(board), seen) << label;
+      EXPECT_FALSE(exists(board + ".jnl")) << label;
+      EXPECT_FALSE(exists(lock)) << label;
+    }
+  }
+  EXPECT_EQ(runs, 2 * total);
+}
+
+TEST_F(FaultSweep, RefreshReplacesTheImageWholeOrNotAtAll) {
+  const int total = operationsOf([] { store::refreshBoard(); });
+  ASSERT_GE(total, 4);
+  const std::string memory = imageWith("memory");
+  for (int k = 1; k <= total; ++k) {
+    for (bool persistent : {false, true}) {
+      const std::string label = "operation " + std::to_string(k) + (persistent ? " on" : " once");
+      freshClient();
+      writeFile(board, oldImage);
+      store::replaceImage(reinterpret_cast<const unsigned char*>(memory.data()));
+      failAt(k, persistent);
+      const int result = store::refreshBoard();
+      const std::string seen = imageInMemory();
+      if (result == 1) {
+        EXPECT_EQ(seen, oldImage) << label;
+      } else {
+        EXPECT_EQ(seen, memory) << label;
+        EXPECT_GE(fake::beeps(), 1) << label;
+      }
+      EXPECT_EQ(readFile(board), oldImage) << label;
+      lockLeftOnlyWhenReported(label);
+    }
+  }
+}
+
+TEST_F(FaultSweep, NameListLoadsWholeOrReportsFailure) {
+  const std::string names = dir.file("tv_name.lst");
+  writeFile(names, "A;B;C;");
+  auto load = [&] {
+    freshClient();
+    std::strcpy(settings::prefs.nameListPath, names.c_str());
+  };
+  load();
+  ASSERT_EQ(store::loadNameList(), 1);
+  const int total = files::faults::operations();
+  for (int k = 1; k <= total; ++k) {
+    for (bool persistent : {false, true}) {
+      load();
+      failAt(k, persistent);
+      const int result = store::loadNameList();
+      // An open that keeps failing is reported; a failed read parses what arrived (nothing).
+      EXPECT_TRUE((result == 1 && (store::memberCount == 3 || store::memberCount == 0)) ||
+                  (result == 0 && store::memberCount == 0 && persistent))
+          << k << persistent;
+    }
+  }
+}
+
+TEST_F(FaultSweep, LocalRecordsAreReplacedWholeOrLeftAsTheyWere) {
+  fake::currentDir = dir.path();
+  settings::initLocalPaths();
+  struct Record {
+    const char* name;
+    void (*save)();
+    std::string path;
+    const void* bytes;
+    size_t size;
+  } records[] = {
+      {"preferences", settings::savePreferences, settings::prefsPathCurrent, &settings::prefs, sizeof settings::prefs},
+      {"history", settings::saveHistory, settings::historyPathCurrent, &settings::history, sizeof settings::history},
+  };
+  for (const Record& r : records) {
+    const std::string before(r.size, 'o');
+    std::string after;
+    auto prepare = [&] {
+      files::faults::reset();
+      settings::prefsFromCurrentDir = true;
+      settings::needsSetup = false;
+      std::memset(&settings::prefs, 'n', sizeof settings::prefs);
+      std::memset(&settings::history, 'n', sizeof settings::history);
+      writeFile(r.path, before);
+    };
+    prepare();
+    r.save();
+    after = readFile(r.path);
+    ASSERT_EQ(after, std::string(r.size, 'n')) << r.name;
+    const int total = files::faults::operations();
+    for (int k = 1; k <= total; ++k) {
+      for (bool persistent : {false, true}) {
+        prepare();
+        failAt(k, persistent);
+        r.save();
+        const std::string file = readFile(r.path);
+        EXPECT_TRUE(file == before || file == after) << r.name << " operation " << k;
+        // Its removal can only fail when every later operation fails too.
+        if (!persistent) EXPECT_FALSE(exists(r.path + ".tmp")) << r.name << " operation " << k;
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+// A platform whose clock runs a hundred times faster than real time: retry waits of a second take
+// ten milliseconds, so many real processes can contend for one board in a test's time while the
+// proportions of lock holding and waiting stay as in an office.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <thread>
+
+#include "platform/system.h"
+
+namespace platform {
+
+namespace {
+constexpr int Scale = 100;
+const auto start = std::chrono::steady_clock::now();
+}  // namespace
+
+int hostName(char* out, size_t size) {
+  std::snprintf(out, size, "STRESS%d", static_cast<int>(getpid()));
+  return 0;
+}
+
+uint64_t elapsedMs() {
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  return static_cast<uint64_t>(us.count()) * Scale / 1000;
+}
+
+void sleepMs(unsigned ms) { std::this_thread::sleep_for(std::chrono::microseconds(ms * 1000 / Scale)); }
+
+void localNow(std::tm* out) {
+  std::time_t now = std::time(nullptr);
+  localtime_r(&now, out);
+}
+
+size_t currentDirectory(char*, size_t) { return 0; }
+size_t windowsDirectory(char*, size_t) { return 0; }
+void prepareWindowsDirectory() {}
+char separator() { return '/'; }
+
+}  // namespace platform

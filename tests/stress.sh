@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Many processes write rows of one board at once.
+#   stress.sh WRITER PROCESSES WRITES REPEATS [OLD]
+# With OLD, half of the processes lock as older clients do; the losses are reported, not failed on.
+# Without it, any lost update, any row not holding its last value or a lock left behind fails.
+# A write that gave up after its 20 attempts was reported to its user and is tried again; counted.
+set -u
+writer=$1 procs=$2 writes=$3 repeats=$4 old=${5:-}
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+status=0 total_lost=0 total_gave_up=0 total_wrong=0
+for ((r = 1; r <= repeats; r++)); do
+  : > "$dir/tv_cont.lst"
+  rm -f "$dir/sem.dat"
+  pids=()
+  for ((p = 0; p < procs; p++)); do
+    mode=new
+    [ -n "$old" ] && (( p % 2 == 1 )) && mode=old
+    "$writer" "$dir/tv_cont.lst" "$p" "$writes" "$mode" > "$dir/out.$p" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+  lost=$(cat "$dir"/out.* | sed -n 's/.*lost=\([0-9]*\).*/\1/p' | awk '{s+=$1} END {print s+0}')
+  gave_up=$(cat "$dir"/out.* | sed -n 's/.*gave-up=\([0-9]*\).*/\1/p' | awk '{s+=$1} END {print s+0}')
+  check=$("$writer" "$dir/tv_cont.lst" check "$procs" "$writes")
+  wrong=${check#rows-wrong=}
+  [[ "$wrong" =~ ^[0-9]+$ ]] || { echo "the check did not run"; wrong=0; status=1; }
+  size=$(stat -c %s "$dir/tv_cont.lst")
+  echo "run $r: $procs processes x $writes writes${old:+ (half old clients)}: lost=$lost gave-up=$gave_up rows-wrong=$wrong size=$size"
+  total_lost=$((total_lost + lost)); total_gave_up=$((total_gave_up + gave_up)); total_wrong=$((total_wrong + wrong))
+  [ "$size" -eq 192000 ] || { echo "board is $size bytes"; status=1; }
+  if [ -e "$dir/sem.dat" ]; then echo "a lock was left behind"; status=1; fi
+  ls "$dir"/*.jnl >/dev/null 2>&1 && { echo "a side file was left behind"; status=1; }
+done
+echo "total: lost=$total_lost gave-up=$total_gave_up rows-wrong=$total_wrong"
+if [ -z "$old" ] && [ $((total_lost + total_wrong)) -ne 0 ]; then status=1; fi
+exit $status
