@@ -3,7 +3,7 @@ SHELL := /bin/bash
 MAKEFLAGS += --no-print-directory
 JOBS ?= 2
 
-.PHONY: all deps native windows test test-native test-windows demo clean
+.PHONY: all deps native windows asan test test-native test-windows test-asan demo clean
 
 all: native windows
 
@@ -18,17 +18,26 @@ windows: deps
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j$(JOBS)
 
+# AddressSanitizer and UBSan (native); any finding aborts the test binary, so ctest fails.
+asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j$(JOBS)
+
 test-native: native
 	ctest --preset native
 
 test-windows: windows
 	ctest --preset windows
 
-# Both test layers run; the target fails if either failed.
-test: native windows
+test-asan: asan
+	ctest --preset asan
+
+# Every test layer runs; the target fails if any failed.
+test: native windows asan
 	@status=0; \
 	ctest --preset native || status=1; \
 	ctest --preset windows || status=1; \
+	ctest --preset asan || status=1; \
 	exit $$status
 
 demo: native
