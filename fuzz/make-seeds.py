@@ -89,6 +89,8 @@ def preferences():
     write("preferences", "wrong-magic", prefs_record(magic=b"TAVELINE_V106"))
     write("preferences", "magic-without-nul", prefs_record(magic=b"TAVELINE_V107xyz"))
     write("preferences", "short", prefs_record()[:40])
+    # The magic's NUL is not in the file: the zeros of a fresh record supply it.
+    write("preferences", "magic-only-no-nul", b"TAVELINE_V107")
     write("preferences", "backslash-paths", prefs_record(names=b"\\\\server_name\\tv_name.lst",
                                                          board_path=b"\\\\server_name\\tv_cont.lst"))
 

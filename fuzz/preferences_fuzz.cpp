@@ -28,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const settings::Preferences& p = settings::prefs;
   fuzz::check(settings::prefsFromCurrentDir, "the record came from the current directory");
   const size_t kept = size < sizeof p ? size : sizeof p;
-  const bool magicOk = size >= sizeof settings::PrefsMagic &&
-                       std::memcmp(data, settings::PrefsMagic, sizeof settings::PrefsMagic) == 0;
+  // A short file fills only its length; the rest of the record keeps a fresh process's zeros.
+  unsigned char record[sizeof p] = {};
+  if (kept) std::memcpy(record, data, kept);
+  const bool magicOk = std::memcmp(record, settings::PrefsMagic, sizeof settings::PrefsMagic) == 0;
   fuzz::check(settings::needsSetup == !magicOk, "defaults exactly when the magic is wrong");
   fuzz::check(std::strcmp(p.magic, settings::PrefsMagic) == 0, "the record carries the magic");
   if (magicOk) {
