@@ -2,8 +2,11 @@
 SHELL := /bin/bash
 MAKEFLAGS += --no-print-directory
 JOBS ?= 2
+# Seconds of fuzzing per target: `make fuzz` (FUZZ_SECONDS) and the short run inside `make test`.
+FUZZ_SECONDS ?= 60
+FUZZ_TEST_SECONDS ?= 10
 
-.PHONY: all deps native windows test test-native test-windows demo stress bench clean
+.PHONY: all deps native windows asan fuzz-build test test-native test-windows test-asan test-fuzz fuzz demo stress bench clean
 
 all: native windows
 
@@ -18,18 +21,39 @@ windows: deps
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j$(JOBS)
 
+# AddressSanitizer and UBSan (native); any finding aborts the test binary, so ctest fails.
+asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j$(JOBS)
+
+# libFuzzer targets (clang, with ASan and UBSan).
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j$(JOBS)
+
 test-native: native
 	ctest --preset native
 
 test-windows: windows
 	ctest --preset windows
 
-# Both test layers run; the target fails if either failed.
-test: native windows
+test-asan: asan
+	ctest --preset asan
+
+test-fuzz: fuzz-build
+	scripts/fuzz-run $(FUZZ_TEST_SECONDS)
+
+# Every test layer runs; the target fails if any failed.
+test: native windows asan fuzz-build
 	@status=0; \
 	ctest --preset native || status=1; \
 	ctest --preset windows || status=1; \
+	ctest --preset asan || status=1; \
+	scripts/fuzz-run $(FUZZ_TEST_SECONDS) || status=1; \
 	exit $$status
+
+fuzz: fuzz-build
+	scripts/fuzz-run $(FUZZ_SECONDS)
 
 demo: native windows
 	@scripts/demo

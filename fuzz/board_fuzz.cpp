@@ -1,0 +1,85 @@
+// The board reader and what the CLI prints from it: bytes as the board file on the share, read as the
+// program reads it (a zeroed image, a short file reads as zeros), then every field and both outputs.
+#include <cstring>
+#include <string>
+
+#include "cli/output.h"
+#include "fuzz/harness.h"
+#include "store/board.h"
+#include "store/names.h"
+#include "tests/fake.h"
+
+namespace {
+
+unsigned char image[store::BoardSize];
+
+void checkFields() {
+  char out[store::WrittenSize + 8];
+  for (int slot = 0; slot < store::MaxMembers; ++slot) {
+    for (int f = 0; f < store::FieldCount; ++f) {
+      const auto field = static_cast<store::Field>(f);
+      const size_t n = store::fieldText(slot, field, out, sizeof out);
+      fuzz::check(n < sizeof out && out[n] == '\0' && std::strlen(out) == n, "field text terminated at its length");
+      fuzz::check(n <= store::fieldSize(field), "field text within its field");
+      // A small destination cuts the text and still terminates it.
+      char small[8];
+      const size_t m = store::fieldText(slot, field, small, sizeof small);
+      fuzz::check(m < sizeof small && small[m] == '\0' && std::memcmp(small, out, m) == 0, "cut field text");
+    }
+  }
+}
+
+// A terminal must never receive a raw control byte: only the line ends the table writes itself.
+void checkTable(const cli::RowSource& rows) {
+  fuzz::Capture capture;
+  cli::printTable(capture.stream(), rows);
+  const std::string s = capture.text();
+  for (unsigned char c : s) fuzz::check(c == '\n' || (c >= 0x20 && c != 0x7F), "no raw control byte in the table");
+  fuzz::check(fuzz::isUtf8(s.data(), s.size()), "table is UTF-8");
+}
+
+void checkJson(const cli::RowSource& rows) {
+  fuzz::Capture capture;
+  cli::printJson(capture.stream(), rows);
+  const std::string s = capture.text();
+  for (unsigned char c : s) fuzz::check(c == '\n' || (c >= 0x20 && c != 0x7F), "no raw control byte in JSON");
+  fuzz::check(fuzz::isUtf8(s.data(), s.size()), "JSON is UTF-8");
+  fuzz::check(s.size() >= 3 && s.front() == '[' && s.compare(s.size() - 2, 2, "]\n") == 0, "JSON is one array");
+}
+
+// Every field of all 300 slots is read; the outputs print the first rows only, since padding makes a
+// table of 300 full rows megabytes long and the same code runs for every row.
+constexpr int PrintedRows = 8;
+
+void readAndPrint() {
+  const int rows = PrintedRows;
+  store::replaceImage(image);
+  fuzz::check(std::memcmp(&store::board, image, store::BoardSize) == 0, "the image is the file's bytes");
+  checkFields();
+  // As show prints a board file: the rows with any text, under the board's own names.
+  checkTable({rows, true, nullptr});
+  checkJson({rows, true, nullptr});
+  // Every row under this PC's names in column 0.
+  checkTable({rows, false, store::displayNames});
+  checkJson({rows, false, store::displayNames});
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fake::resetAll();
+  if (size > store::BoardSize) size = store::BoardSize;
+  std::memset(image, 0, sizeof image);
+  if (size) std::memcpy(image, data, size);
+  // Display names from the same bytes, as an unterminated 64-byte block would come.
+  for (int slot = 0; slot < store::MaxMembers; ++slot)
+    std::memcpy(store::displayNames[slot], image + slot * store::NameSize, store::NameSize);
+  readAndPrint();
+
+  // A small input only reaches the first rows; repeated over the whole image it reaches every field.
+  if (size > 0 && size < store::BoardSize) {
+    for (size_t i = size; i < store::BoardSize; ++i) image[i] = data[i % size];
+    readAndPrint();
+  }
+  return 0;
+}

@@ -1,0 +1,148 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora under fuzz/corpus/: small, meaningful inputs for each fuzz target."""
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def cp(text):
+    return text.encode("cp932")
+
+
+def write(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+DEMO_NAMES = ["山田 太郎(101)", "佐藤 花子(102)", "鈴木 一郎(103)", "表 ソ能(104)", "田中 健(105)"]
+
+
+def names():
+    write("names", "demo-crlf", cp("".join(n + ";\r\n" for n in DEMO_NAMES)))
+    write("names", "lf-tabs-spaces", cp("\tA B;\nC\t;\n D ;"))
+    write("names", "last-without-semicolon", b"A;B;C")
+    write("names", "empty-names", b";;")
+    # 表 ソ 能 end in 0x5C; ヤ; ends in 0x3B, a semicolon value as a second byte.
+    write("names", "trail-5c-and-3b", cp("表;ソ;能力;") + b"\x83\x3b;" + b"\x83\x0a;")
+    write("names", "nul-inside", b"A\x00B;C;")
+    write("names", "long-ascii", b"x" * 70 + b";")
+    write("names", "lead-at-byte-62", b"x" * 62 + cp("山田") + b";")
+    write("names", "lead-last-byte", b"A;\x88")
+    write("names", "301-names", b"".join(b"n%d;" % i for i in range(301)))
+
+
+def board_image(rows, names_block=None):
+    image = bytearray(192000)
+
+    def put(offset, size, data):
+        assert len(data) < size
+        image[offset:offset + len(data) + 1] = data + b"\0"
+
+    for slot, name in enumerate(names_block or []):
+        put(slot * 64, 64, cp(name))
+    for slot, (morning, afternoon, state, ret, written) in rows.items():
+        put(19200 + slot * 256, 120, cp(morning))
+        put(19200 + slot * 256 + 120, 120, cp(afternoon))
+        put(19200 + slot * 256 + 240, 16, cp(state))
+        put(96000 + slot * 64, 64, cp(ret))
+        put(115200 + slot * 256, 256, cp(written))
+    return bytes(image)
+
+
+def board():
+    rows = {
+        0: ("定例会議", "資料作成", "社内", "", "26/12/07 08:55"),
+        2: ("客先訪問（横浜）", "", "外出・戻り", "15:00", "26/12/07 09:10"),
+        5: ("", "", "帰宅", "", "26/12/06 18:02"),
+        7: ("出張（大阪）", "出張（大阪）", "外出・直帰", "", "26/12/07 07:40"),
+        299: ("表示ソフト", "", "社内", "17:00", "26/12/07 09:31"),
+    }
+    write("board", "demo-board", board_image(rows))
+    write("board", "empty-file", b"")
+    # Short files read as zeros: names only, with bytes a terminal must not get raw.
+    short = bytearray(64 * 4)
+    for slot, name in enumerate([b"A\x1b[2Jclear", b"bell\x07\r", cp("表\\\"q\""), b"\x7f\x80\xa0\xfd\xff"]):
+        short[slot * 64:slot * 64 + len(name)] = name
+    write("board", "names-with-controls", bytes(short))
+    # No NUL anywhere; the target repeats a short file over the whole image, so every field is full.
+    write("board", "no-terminators", (cp("表ソ能") + b"x\x1b") * 400)
+
+
+def prefs_record(magic=b"TAVELINE_V107", names=b"/mnt/share/tv_name.lst", board_path=b"/mnt/share/tv_cont.lst",
+                 widths=(70, 100, 60, 220, 715, 415, 20, 20, 3, 100, 50)):
+    def field(data, size):
+        return data[:size] + b"\0" * (size - min(len(data), size))
+    return field(magic, 16) + field(names, 256) + field(board_path, 256) + struct.pack("<11h", *widths)
+
+
+def preferences():
+    write("preferences", "valid", prefs_record())
+    write("preferences", "board-in-5c-folder", prefs_record(board_path=cp("/mnt/表/ソ.lst")))
+    write("preferences", "unterminated-paths", prefs_record(names=b"n" * 256, board_path=b"/" + b"b" * 255))
+    write("preferences", "lock-path-too-long", prefs_record(board_path=b"/" + b"d" * 250 + b"/x"))
+    write("preferences", "zero-widths", prefs_record(widths=(0,) * 11))
+    write("preferences", "negative-widths", prefs_record(widths=(-1, -32768, 32767, 0, -5, 1, 2, 3, -3, 0, 0)))
+    write("preferences", "wrong-magic", prefs_record(magic=b"TAVELINE_V106"))
+    write("preferences", "magic-without-nul", prefs_record(magic=b"TAVELINE_V107xyz"))
+    write("preferences", "short", prefs_record()[:40])
+    # The magic's NUL is not in the file: the zeros of a fresh record supply it.
+    write("preferences", "magic-only-no-nul", b"TAVELINE_V107")
+    write("preferences", "backslash-paths", prefs_record(names=b"\\\\server_name\\tv_name.lst",
+                                                         board_path=b"\\\\server_name\\tv_cont.lst"))
+
+
+def history_record(texts):
+    return b"".join(t[:120] + b"\0" * (120 - min(len(t), 120)) for t in texts + [b""] * (20 - len(texts)))
+
+
+def history():
+    write("history", "typical", history_record([cp(t) for t in ["定例会議", "客先訪問", "出張（大阪）", "研修"]]))
+    write("history", "duplicates", history_record([b"a", b"b", b"a", b"", b"b", b"c"]))
+    write("history", "unterminated", b"".join((cp("表ソ") * 40)[:120] for _ in range(20)))
+    write("history", "short", cp("会議") + b"\0abc")
+    write("history", "empty", b"")
+
+
+def lock():
+    write("lock", "host", b"TESTPC")
+    write("lock", "empty", b"")
+    write("lock", "300-bytes", bytes(range(1, 256)) + b"x" * 45)
+    write("lock", "format-and-controls", b"%s%n%x\x1b[31m\x07")
+    write("lock", "cp932-host", cp("総務部ソ表"))
+
+
+def fold():
+    write("fold", "time", cp("１７：３０"))
+    write("fold", "mixed", cp("１７時（会議室Ａ）ｂ＋－＠＼") + b" x")
+    write("fold", "lone-lead-at-end", cp("ＡＢ") + b"\x82")
+    write("fold", "255-bytes", (cp("１") * 128)[:255])
+    write("fold", "256-bytes", cp("１") * 128)
+    write("fold", "trail-5c", cp("表ソ１"))
+
+
+def cp932():
+    write("cp932", "names", b"\xff" + cp("山田 太郎(101) 表ソ能"))
+    write("cp932", "utf8-text", b"\x40" + "会議 ①Ⅰ㈱ ～".encode("utf-8"))
+    write("cp932", "controls", b"\x10" + b"\x1b[2J\x07\r\n\t\x7f")
+    write("cp932", "invalid", b"\x20" + b"\x80\xa0\xfd\xfe\xff\x81\x20\x81")
+    write("cp932", "katakana-cut", b"\x05" + cp("ｱｲｳｴｵ"))
+    # U+00AC converts to 0x81CA, which reads back as U+FFE2: a text that changes once.
+    write("cp932", "utf8-not-sign", b"\x45" + "¬k\x12".encode("utf-8"))
+
+
+def main():
+    names()
+    board()
+    preferences()
+    history()
+    lock()
+    fold()
+    cp932()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
