@@ -1,4 +1,5 @@
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,12 @@ struct Argv {
   char** argv() { return ptrs.data(); }
 };
 
+// Options point into argv, so the words of the latest parse are kept alive until the next one.
 bool parse(std::vector<std::string> words, unsigned allow, cli::Options& out, std::string* error = nullptr) {
-  Argv a(std::move(words));
+  static std::unique_ptr<Argv> a;
+  a = std::make_unique<Argv>(std::move(words));
   char buf[512];
-  bool ok = cli::parseOptions(a.argc(), a.argv(), allow, out, buf, sizeof buf);
+  bool ok = cli::parseOptions(a->argc(), a->argv(), allow, out, buf, sizeof buf);
   if (error) *error = buf;
   return ok;
 }
