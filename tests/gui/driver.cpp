@@ -1,14 +1,16 @@
 // Drives the real tavelin.exe as a user would and checks what it shows and the files it leaves.
 // usage: gui_driver TAVELIN_EXE SCRATCH_DIR SHOTS_DIR
 // Every case runs in its own scratch directory: a share and a current directory with the preferences.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "project_page.h"
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "tests/gui/remote.h"
@@ -343,33 +345,6 @@ void unreachableNameList() {
   CHECK(p.waitExit(ExitMs), "closed");
 }
 
-// No preferences anywhere: columns but no rows, the share untouched, nothing saved as preferences.
-void firstStartWithoutPreferences() {
-  CaseDirs d = makeCase("setup");
-  char windowsDir[MAX_PATH];
-  GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-  std::string windowsPrefs = std::string(windowsDir) + "\\tavelin.prf";
-  if (exists(windowsPrefs)) {
-    CHECK(false, "%s exists; this case needs a prefix without it", windowsPrefs.c_str());
-    return;
-  }
-  Program p;
-  CHECK(p.start(exe, d.run), "start");
-  Window w = windowOf(gui::waitForMainWindow(p, StartMs));
-  if (!w.main) {
-    CHECK(false, "no main window");
-    return;
-  }
-  CHECK(gui::itemCount(w.list) == 0, "no rows");
-  CHECK(gui::columnCount(w.list) == 6, "six columns");
-  CHECK(gui::statusText(p.process(), w.status, 1).empty(), "no board access");
-  screenshot("05-first-start");
-  PostMessageA(w.main, WM_CLOSE, 0, 0);
-  CHECK(p.waitExit(ExitMs), "closed");
-  CHECK(!exists(d.run + "\\tavelin.prf") && !exists(windowsPrefs), "no preferences saved before the setup");
-  CHECK(!exists(d.share + "\\sem.dat"), "share untouched");
-}
-
 store::BoardImage readBoard(const CaseDirs& d) {
   store::BoardImage b = {};
   std::string data = readFile(d.share + "\\tv_cont.lst");
@@ -664,6 +639,234 @@ void entryByKeyboard() {
   CHECK(historyTexts(d).empty(), "no plan typed, nothing in the history");
 }
 
+std::string windowsDirFile(const char* name) {
+  char dir[MAX_PATH];
+  GetWindowsDirectoryA(dir, sizeof dir);
+  return std::string(dir) + "\\" + name;
+}
+
+// A first start saves into the Windows directory; other cases need it empty again.
+void removeWindowsDirFiles() {
+  DeleteFileA(windowsDirFile("tavelin.prf").c_str());
+  DeleteFileA(windowsDirFile("tavelin.cmb").c_str());
+}
+
+HWND focusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+bool pathIs(const char (&field)[settings::PathSize], const std::string& path) {
+  return fieldOf(field, sizeof field) == path;
+}
+
+// Presses OK in the restart notice and waits for the program to end.
+void acknowledgeRestart(Program& p, const char* shot = nullptr) {
+  HWND notice = gui::waitForDialog(p.id(), "再起動の確認", 10000);
+  CHECK(notice != nullptr, "restart notice");
+  if (!notice) return;
+  if (shot) screenshot(shot);
+  CHECK(pressAndWaitClosed(notice, IDOK), "notice closes");
+  CHECK(p.waitExit(ExitMs), "the program ends after the notice");
+}
+
+// No preferences anywhere: the settings come before the main window. Cancel ends with no preferences;
+// 設定 shows the notice, ends, saves the paths and the interval, and the next start shows the board.
+void firstStart() {
+  CaseDirs d = makeCase("first-start");
+  removeWindowsDirFiles();
+  Program p;
+  CHECK(p.start(exe, d.run), "start");
+  HWND settingsBox = gui::waitForDialog(p.id(), "環境設定", StartMs);
+  CHECK(settingsBox != nullptr, "settings dialog");
+  if (!settingsBox) return;
+  HWND main = FindWindowA("Tavelin", nullptr);
+  CHECK(!main || !IsWindowVisible(main), "no main window shown yet");
+  CHECK(GetWindow(settingsBox, GW_OWNER) == nullptr, "owned by no window");
+  CHECK(gui::windowText(GetDlgItem(settingsBox, 1001)) == settings::DefaultNameListPath, "default name list path");
+  CHECK(gui::windowText(GetDlgItem(settingsBox, 1009)) == "3", "default interval");
+  screenshot("20-first-start-settings");
+  CHECK(pressAndWaitClosed(settingsBox, IDCANCEL), "cancel");
+  DWORD code = 1234;
+  CHECK(gui::waitFor([&] { return gui::waitForDialog(p.id(), "再起動の確認", 0) || p.waitExit(0); }, ExitMs),
+        "ends or shows a notice");
+  CHECK(!gui::waitForDialog(p.id(), "再起動の確認", 0), "no notice after cancel");
+  CHECK(p.waitExit(ExitMs, &code) && code == 0, "ended after cancel");
+  CHECK(!exists(d.run + "\\tavelin.prf") && !exists(windowsDirFile("tavelin.prf")), "no preferences after cancel");
+  CHECK(exists(windowsDirFile("tavelin.cmb")), "history written");
+  removeWindowsDirFiles();
+
+  Program confirm;
+  CHECK(confirm.start(exe, d.run), "start again");
+  settingsBox = gui::waitForDialog(confirm.id(), "環境設定", StartMs);
+  CHECK(settingsBox != nullptr, "settings dialog again");
+  if (!settingsBox) return;
+  std::string names = d.share + "\\tv_name.lst", board = d.share + "\\tv_cont.lst";
+  gui::setWindowText(GetDlgItem(settingsBox, 1001), names.c_str());
+  gui::setWindowText(GetDlgItem(settingsBox, 1005), board.c_str());
+  gui::setWindowText(GetDlgItem(settingsBox, 1009), "5");
+  CHECK(pressAndWaitClosed(settingsBox, IDOK), "設定");
+  acknowledgeRestart(confirm, "21-restart-notice");
+  settings::Preferences saved = {};
+  std::string data = readFile(windowsDirFile("tavelin.prf"));
+  CHECK(data.size() == sizeof saved, "preferences saved in the Windows directory");
+  if (data.size() == sizeof saved) std::memcpy(&saved, data.data(), sizeof saved);
+  CHECK(pathIs(saved.nameListPath, names) && pathIs(saved.boardPath, board), "paths saved");
+  CHECK(saved.refreshMinutes.get() == 5, "interval saved: %d", saved.refreshMinutes.get());
+
+  Program next;
+  Window w = startWithBoard(next, d);
+  if (w.main) {
+    CHECK(gui::itemText(next.process(), w.list, 0, 1) == "定例会議", "the board shows");
+    CHECK(closeProgram(next, w), "closed");
+  }
+  removeWindowsDirFiles();
+}
+
+HWND fileDialogOf(const Program& p, HWND besides) {
+  HWND found = nullptr;
+  gui::waitFor(
+      [&] {
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr;) {
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          if (pid == p.id() && w != besides && IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      10000);
+  return found;
+}
+
+// The open-file dialog: the path typed into its file name field and Open pressed.
+bool browseTo(const Program& p, HWND settingsBox, int button, const std::string& path) {
+  PostMessageA(GetDlgItem(settingsBox, button), BM_CLICK, 0, 0);
+  HWND box = fileDialogOf(p, settingsBox);
+  if (!box) return false;
+  HWND name = GetDlgItem(box, 0x47c);  // cmb13, the file name
+  if (!name) name = GetDlgItem(box, 0x480);  // edt1 in the older layout
+  if (!name) return false;
+  gui::setWindowText(name, path.c_str());
+  return pressAndWaitClosed(box, IDOK);
+}
+
+HWND openSettingsFromMenu(const Program& p, const Window& w) {
+  PostMessageA(w.main, WM_COMMAND, 40014, 0);
+  return gui::waitForDialog(p.id(), "環境設定", 10000);
+}
+
+// From the menu, Cancel still ends the program after the notice and keeps a browsed path; a path too long
+// for its field is refused and the field keeps the stored one.
+void settingsBrowseThenCancel() {
+  CaseDirs d = makeCase("settings-browse");
+  std::string names = d.share + "\\tv_name.lst", board = d.share + "\\tv_cont.lst";
+  writePreferences(d, preferencesFor(names, board));
+  std::string other = d.share + "\\other.lst";
+  writeFile(other, "A;B;", 4);
+  std::string deep = d.share + "\\" + std::string(150, 'd');
+  CreateDirectoryA(deep.c_str(), nullptr);
+  std::string tooLong = deep + "\\" + std::string(256 - deep.size() - 1 - 4, 'f') + ".lst";
+  CHECK(tooLong.size() == 256 && writeFile(tooLong, "A;", 2), "a file with a 256-byte path");
+
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  HWND box = openSettingsFromMenu(p, w);
+  CHECK(box != nullptr, "settings dialog");
+  if (!box) return;
+  CHECK(GetWindow(box, GW_OWNER) == w.main, "owned by the main window");
+  CHECK(focusOf(box) == GetDlgItem(box, IDOK), "focus on 設定");
+  screenshot("22-settings");
+
+  CHECK(browseTo(p, box, 1007, tooLong), "browse to the long path");
+  CHECK(gui::windowText(GetDlgItem(box, 1001)) == names, "the field keeps the stored path");
+  CHECK(!gui::windowText(GetDlgItem(box, 1010)).empty(), "the refusal is explained");
+  screenshot("24-settings-path-refused");
+  CHECK(browseTo(p, box, 1007, other), "browse to another list");
+  CHECK(gui::windowText(GetDlgItem(box, 1001)) == other, "the field shows the choice");
+  CHECK(gui::windowText(GetDlgItem(box, 1010)).empty(), "the explanation goes");
+  gui::setWindowText(GetDlgItem(box, 1005), "Z:\\typed\\not-kept.lst");
+  CHECK(pressAndWaitClosed(box, IDCANCEL), "cancel");
+  acknowledgeRestart(p);
+  settings::Preferences saved = readPreferences(d);
+  CHECK(pathIs(saved.nameListPath, other), "browsed path kept");
+  CHECK(pathIs(saved.boardPath, board), "typed path not kept");
+}
+
+// The interval field as stored: over 60 is 60; 0, words and numbers negative in 16 bits are 0.
+void settingsInterval() {
+  const struct {
+    const char* typed;
+    int stored;
+  } cases[] = {{"75", 60}, {"0", 0}, {"abc", 0}, {"40000", 0}, {"7", 7}};
+  for (const auto& c : cases) {
+    CaseDirs d = makeCase("settings-interval");
+    writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+    Program p;
+    Window w = startWithBoard(p, d);
+    if (!w.main) return;
+    HWND box = openSettingsFromMenu(p, w);
+    CHECK(box != nullptr, "settings dialog");
+    if (!box) return;
+    gui::setWindowText(GetDlgItem(box, 1009), c.typed);
+    CHECK(pressAndWaitClosed(box, IDOK), "設定");
+    acknowledgeRestart(p);
+    int stored = readPreferences(d).refreshMinutes.get();
+    CHECK(stored == c.stored, "%s stored as %d", c.typed, stored);
+  }
+}
+
+HWND messageBoxText(HWND box) { return GetDlgItem(box, 0xFFFF); }
+
+// About with its program line, the page question answered No, and the lock reset with and without a lock.
+void aboutPageAndReset() {
+  CaseDirs d = makeCase("commands");
+  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+
+  PostMessageA(w.main, WM_COMMAND, 40017, 0);
+  HWND about = gui::waitForDialog(p.id(), "このﾌﾟﾛｸﾞﾗﾑについて", 10000);
+  CHECK(about != nullptr, "About dialog");
+  if (about) {
+    std::string line = gui::windowText(GetDlgItem(about, 1020));
+    CHECK(line == "タベリン V1.21 (300人対応)\n" TAVELIN_PROJECT_LINE "\n" TAVELIN_PAGE, "program line: %s",
+          line.c_str());
+    screenshot("23-about");
+    CHECK(pressAndWaitClosed(about, IDOK), "About closes");
+  }
+
+  PostMessageA(w.main, WM_COMMAND, 40055, 0);
+  HWND question = gui::waitForDialog(p.id(), "タベリン 最新情報", 10000);
+  CHECK(question != nullptr, "page question");
+  if (question) {
+    CHECK(gui::windowText(messageBoxText(question)) == "作者のWEBページへ接続しますか？\n" TAVELIN_PAGE,
+          "question: %s", gui::windowText(messageBoxText(question)).c_str());
+    CHECK(GetWindow(question, GW_OWNER) == nullptr, "asked with no owner");
+    CHECK(pressAndWaitClosed(question, IDNO), "No");
+  }
+
+  const struct {
+    bool lockPresent;
+    const char* message;
+  } resets[] = {{true, "(303)排他ファイルを削除しました"}, {false, "(302)排他制御ファイルがありません"}};
+  for (const auto& r : resets) {
+    if (r.lockPresent) writeFile(d.share + "\\sem.dat", "OTHERPC", 7);
+    PostMessageA(w.main, WM_COMMAND, 40057, 0);
+    HWND ask = gui::waitForDialog(p.id(), "管理者用コマンド", 10000);
+    CHECK(ask != nullptr, "reset question");
+    if (!ask) return;
+    CHECK(gui::windowText(messageBoxText(ask)) == "排他制御ファイルをリセットしてよろしいですか？", "reset question");
+    CHECK(pressAndWaitClosed(ask, IDYES), "Yes");
+    CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == r.message; }, 10000),
+          "status: %s", gui::statusText(p.process(), w.status, 0).c_str());
+    CHECK(!exists(d.share + "\\sem.dat"), "no lock afterwards");
+  }
+  CHECK(closeProgram(p, w), "closed");
+}
+
 struct Case {
   const char* name;
   void (*run)();
@@ -672,11 +875,14 @@ struct Case {
 const Case cases[] = {
     {"members, second start, close by title bar", membersSecondStartAndClose},
     {"list update and Exit", listUpdateAndExit},
-    {"first start without preferences", firstStartWithoutPreferences},
     {"unreachable name list", unreachableNameList},
     {"entry by right click", entryByRightClick},
     {"entry cancel and miss", entryCancelAndMiss},
     {"entry by keyboard", entryByKeyboard},
+    {"first start", firstStart},
+    {"settings browse then cancel", settingsBrowseThenCancel},
+    {"settings interval", settingsInterval},
+    {"about, page and lock reset", aboutPageAndReset},
 };
 
 }  // namespace

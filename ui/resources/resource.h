@@ -31,6 +31,17 @@
 #define IDC_ENTRY_GROUP 1004
 #define IDC_STATE 1013
 
+// The settings dialog's fields and buttons.
+#define IDC_NAME_LIST_PATH 1001
+#define IDC_BOARD_PATH 1005
+#define IDC_BROWSE_NAME_LIST 1007
+#define IDC_BROWSE_BOARD 1008
+#define IDC_INTERVAL 1009
+#define IDC_SETTINGS_NOTE 1010
+
+// The About dialog's program line, with the project and its page.
+#define IDC_ABOUT_PROGRAM 1020
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif
