@@ -2,7 +2,7 @@
 // usage: gui_driver TAVELIN_EXE SCRATCH_DIR SHOTS_DIR
 // Every case runs in its own scratch directory: a share and a current directory with the preferences.
 #include <windows.h>
-
+// commctrl.h needs the types windows.h declares.
 #include <commctrl.h>
 
 #include <cstdio>
@@ -593,11 +593,17 @@ void entryByKeyboard() {
   CHECK(e.dialog != nullptr, "Enter opens the dialog");
   if (!e.dialog) return;
   CHECK(gui::windowText(GetDlgItem(e.dialog, 1004)) == "高橋 美咲(104) の行動予定の変更", "row 3's dialog");
-  fillEntry(e, "", "", "１７：３０", "");
+  // Texts longer than the fields: each arrives one byte short of its board field.
+  std::string longMorning(130, 'x'), longAfternoon(130, 'y');
+  fillEntry(e, longMorning.c_str(), longAfternoon.c_str(), "１７：３０", "ABCDEFGHIJKLMNOPQRST");
   CHECK(pressAndWaitClosed(e.dialog, IDOK), "OK");
   store::BoardImage after = readBoard(d);
-  CHECK(slotOf(after, 3).returnTime == "17:30", "full width folded: %s", slotOf(after, 3).returnTime.c_str());
-  CHECK(!slotOf(after, 3).written.empty(), "stamped");
+  SlotTexts typed = slotOf(after, 3);
+  CHECK(typed.returnTime == "17:30", "full width folded: %s", typed.returnTime.c_str());
+  CHECK(typed.morning == std::string(118, 'x') && typed.afternoon == std::string(118, 'y'), "plans cut to 118: %zu %zu",
+        typed.morning.size(), typed.afternoon.size());
+  CHECK(typed.state == "ABCDEFGHIJKLMN", "state cut to 14: %s", typed.state.c_str());
+  CHECK(!typed.written.empty(), "stamped");
 
   CHECK(gui::focusItem(p.process(), w.list, 7), "row 7 selected");
   SetForegroundWindow(w.main);
@@ -636,7 +642,8 @@ void entryByKeyboard() {
   if (e.dialog) CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "cancel");
 
   CHECK(closeProgram(p, w), "closed");
-  CHECK(historyTexts(d).empty(), "no plan typed, nothing in the history");
+  CHECK((historyTexts(d) == std::vector<std::string>{std::string(118, 'y'), std::string(118, 'x')}),
+        "only the plans typed on row 3 in the history; the cleared row added nothing");
 }
 
 std::string windowsDirFile(const char* name) {
@@ -744,7 +751,7 @@ bool browseTo(const Program& p, HWND settingsBox, int button, const std::string&
   PostMessageA(GetDlgItem(settingsBox, button), BM_CLICK, 0, 0);
   HWND box = fileDialogOf(p, settingsBox);
   if (!box) return false;
-  HWND name = GetDlgItem(box, 0x47c);  // cmb13, the file name
+  HWND name = GetDlgItem(box, 0x47c);        // cmb13, the file name
   if (!name) name = GetDlgItem(box, 0x480);  // edt1 in the older layout
   if (!name) return false;
   gui::setWindowText(name, path.c_str());
@@ -842,8 +849,8 @@ void aboutPageAndReset() {
   HWND question = gui::waitForDialog(p.id(), "タベリン 最新情報", 10000);
   CHECK(question != nullptr, "page question");
   if (question) {
-    CHECK(gui::windowText(messageBoxText(question)) == "作者のWEBページへ接続しますか？\n" TAVELIN_PAGE,
-          "question: %s", gui::windowText(messageBoxText(question)).c_str());
+    CHECK(gui::windowText(messageBoxText(question)) == "作者のWEBページへ接続しますか？\n" TAVELIN_PAGE, "question: %s",
+          gui::windowText(messageBoxText(question)).c_str());
     CHECK(GetWindow(question, GW_OWNER) == nullptr, "asked with no owner");
     CHECK(pressAndWaitClosed(question, IDNO), "No");
   }
@@ -860,8 +867,8 @@ void aboutPageAndReset() {
     if (!ask) return;
     CHECK(gui::windowText(messageBoxText(ask)) == "排他制御ファイルをリセットしてよろしいですか？", "reset question");
     CHECK(pressAndWaitClosed(ask, IDYES), "Yes");
-    CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == r.message; }, 10000),
-          "status: %s", gui::statusText(p.process(), w.status, 0).c_str());
+    CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == r.message; }, 10000), "status: %s",
+          gui::statusText(p.process(), w.status, 0).c_str());
     CHECK(!exists(d.share + "\\sem.dat"), "no lock afterwards");
   }
   CHECK(closeProgram(p, w), "closed");
