@@ -1,7 +1,137 @@
+// Dialog 133: one member's plans, return time and state; OK writes that row to the shared board.
 #include "ui/entry_dialog.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "settings/history.h"
+#include "store/access.h"
+#include "store/board.h"
+#include "text/bounded.h"
+#include "text/cp932.h"
+#include "text/fold.h"
+#include "text/waits.h"
+#include "ui/app.h"
+#include "ui/member_list.h"
+#include "ui/resources/resource.h"
 
 namespace ui {
 
-void openEntryDialog() {}
+namespace {
+
+// The limits of GetDlgItemTextA, NUL included: one byte short of each board field.
+constexpr int PlanLimit = 119;
+constexpr int ReturnTimeLimit = 63;
+constexpr int StateLimit = 15;
+
+const char* const States[] = {"社内", "帰宅", "外出・戻り", "外出・直帰"};
+constexpr int FirstHour = 6;
+constexpr int LastHour = 24;
+
+void insertAt(HWND dialog, int id, int position, const char* text) {
+  SendDlgItemMessageA(dialog, id, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(text));
+}
+
+void showField(HWND dialog, int id, store::Field field) {
+  char text[store::WrittenSize + 1];
+  store::fieldText(store::selectedRow, field, text, sizeof text);
+  SetDlgItemTextA(dialog, id, text);
+}
+
+void showCaption(HWND dialog) {
+  char name[store::NameSize + 1];
+  text::copyField(name, sizeof name, store::displayNames[store::selectedRow], store::NameSize);
+  char caption[store::NameSize + 64];
+  std::snprintf(caption, sizeof caption, "%s の行動予定の変更", name);
+  SetDlgItemTextA(dialog, IDC_ENTRY_GROUP, caption);
+}
+
+void fillChoices(HWND dialog) {
+  int position = 0;
+  for (const char* state : States) insertAt(dialog, IDC_STATE, position++, state);
+  for (int hour = FirstHour; hour <= LastHour; ++hour) {
+    char time[8];
+    std::snprintf(time, sizeof time, "%02d:00", hour);
+    insertAt(dialog, IDC_RETURN_TIME, hour - FirstHour, time);
+  }
+  // Explicit positions keep the history's newest-first order although the plan boxes sort.
+  position = 0;
+  for (int slot = 0; slot < settings::HistorySlots; ++slot) {
+    char plan[settings::HistoryTextSize + 1];
+    settings::historyText(slot, plan);
+    if (!plan[0]) continue;
+    insertAt(dialog, IDC_MORNING, position, plan);
+    insertAt(dialog, IDC_AFTERNOON, position, plan);
+    ++position;
+  }
+}
+
+BOOL onInitDialog(HWND dialog) {
+  store::refreshBoard();
+  showCaption(dialog);
+  showField(dialog, IDC_MORNING, store::Field::morning);
+  showField(dialog, IDC_AFTERNOON, store::Field::afternoon);
+  showField(dialog, IDC_RETURN_TIME, store::Field::returnTime);
+  showField(dialog, IDC_STATE, store::Field::state);
+  fillChoices(dialog);
+  return TRUE;
+}
+
+// A text cut at the limit may end in half a double-byte character; that half would show as garbage
+// on every PC, so it goes.
+void dropSplitCharacter(char* text) {
+  size_t i = 0, length = std::strlen(text);
+  while (i < length) i += text::isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+  if (i > length) text[length - 1] = '\0';
+}
+
+void readField(HWND dialog, int id, char* out, int limit) {
+  out[0] = '\0';
+  GetDlgItemTextA(dialog, id, out, limit);
+  dropSplitCharacter(out);
+}
+
+void onOk(HWND dialog) {
+  char morning[PlanLimit], afternoon[PlanLimit], returnTime[ReturnTimeLimit], state[StateLimit];
+  readField(dialog, IDC_MORNING, morning, PlanLimit);
+  readField(dialog, IDC_AFTERNOON, afternoon, PlanLimit);
+  readField(dialog, IDC_RETURN_TIME, returnTime, ReturnTimeLimit);
+  readField(dialog, IDC_STATE, state, StateLimit);
+  char written[text::WrittenAtSize] = "";
+  if (morning[0] || afternoon[0] || returnTime[0] || state[0]) {
+    text::formatWrittenAt(written);
+    text::foldFullWidth(returnTime);
+    settings::addToHistory(morning);
+    settings::addToHistory(afternoon);
+  }
+  store::writeRow(morning, afternoon, state, returnTime, written);
+  refreshMemberList();
+  EndDialog(dialog, 1);
+}
+
+INT_PTR onCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDOK: onOk(dialog); return TRUE;
+    case IDCANCEL: EndDialog(dialog, 1); return TRUE;
+    default: return FALSE;
+  }
+}
+
+INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: return onInitDialog(dialog);
+    case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
+    default: return FALSE;
+  }
+}
+
+}  // namespace
+
+void openEntryDialog() {
+  if (store::selectedRow < 0 || store::selectedRow >= store::MaxMembers) return;
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), mainWindow, entryDialogProc, 0);
+}
 
 }  // namespace ui

@@ -2,8 +2,8 @@
 
 namespace ui {
 
-// The entry dialog for store::selectedRow. It comes with its own work; until then a right click
-// only records the row.
+// The entry dialog for store::selectedRow, owned by the main window. On OK the row is written to the
+// board and the list shows the new image.
 void openEntryDialog();
 
 }  // namespace ui

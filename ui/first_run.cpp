@@ -1,7 +1,37 @@
+// Both roads through the settings end the program, so the new settings take effect on the next start.
 #include "ui/first_run.h"
+
+#include <windows.h>
+
+#include "settings/preferences.h"
+#include "ui/app.h"
+#include "ui/resources/resource.h"
+#include "ui/settings_dialog.h"
+#include "ui/simple_dialog.h"
 
 namespace ui {
 
-void runFirstRunFlow() {}
+namespace {
+
+INT_PTR runDialog(int id, HWND owner, DLGPROC procedure) {
+  return DialogBoxParamA(instance, MAKEINTRESOURCEA(id), owner, procedure, 0);
+}
+
+}  // namespace
+
+// Only a real 設定 counts; a dialog that failed to open (-1) leaves the setup pending.
+void runFirstRunFlow() {
+  if (runDialog(IDD_SETTINGS, nullptr, settingsDialogProc) == 1) {
+    settings::needsSetup = false;
+    runDialog(IDD_RESTART, nullptr, simpleDialogProc);
+  }
+  PostQuitMessage(0);
+}
+
+void runSettingsCommand() {
+  runDialog(IDD_SETTINGS, mainWindow, settingsDialogProc);
+  runDialog(IDD_RESTART, mainWindow, simpleDialogProc);
+  PostQuitMessage(0);
+}
 
 }  // namespace ui

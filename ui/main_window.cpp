@@ -8,6 +8,18 @@
 
 namespace ui {
 
+namespace {
+
+void onNotify(LPARAM lParam) {
+  const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (header->hwndFrom == listView)
+    onListNotify(header);
+  else
+    onToolbarNotify(lParam);
+}
+
+}  // namespace
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: onCreate(window); return 0;
@@ -20,6 +32,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
     case WM_TIMER: onTimer(window, wParam); return 0;
     case WM_ACTIVATE: onActivate(window); return 0;
+    case WM_SETFOCUS: onSetFocus(); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
   }
 }

@@ -21,7 +21,7 @@ HWND listView;
 
 namespace {
 
-constexpr int ToolbarBand = 28;  // the list starts below the toolbar
+constexpr int ToolbarBand = 28;   // the list starts below the toolbar
 constexpr int ChromeHeight = 46;  // toolbar band and status bar together
 
 struct Column {
@@ -108,8 +108,8 @@ void createStatusBar(HWND window) {
 void createListView(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
-  listView = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT, 0,
-                             ToolbarBand, r.right, r.bottom - ChromeHeight, window,
+  listView = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT, 0, ToolbarBand,
+                             r.right, r.bottom - ChromeHeight, window,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
   if (!listView) return;
   LRESULT styles = SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
@@ -125,12 +125,13 @@ void destroyImageList(int which) {
   if (list) ImageList_Destroy(list);
 }
 
-// The keyboard's context-menu key gives no point; then the focused row is the one meant.
+// The context-menu key and Shift+F10 give the point -1, -1; then the focused row is the one meant.
 int rowAt(LPARAM lParam) {
-  if (lParam == -1) return static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+  int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  if (x == -1 && y == -1) return static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
   LVHITTESTINFO hit = {};
-  hit.pt.x = GET_X_LPARAM(lParam);
-  hit.pt.y = GET_Y_LPARAM(lParam);
+  hit.pt.x = x;
+  hit.pt.y = y;
   ScreenToClient(listView, &hit.pt);
   return static_cast<int>(SendMessageA(listView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
 }
@@ -219,8 +220,27 @@ void onDestroy() {
 
 void onContextMenu(LPARAM lParam) {
   if (!listView) return;
-  store::selectedRow = rowAt(lParam);
+  openEntryDialogFor(rowAt(lParam));
+}
+
+void openEntryDialogFor(int row) {
+  store::selectedRow = row;
   if (store::selectedRow != -1) openEntryDialog();
+}
+
+// Enter and a double click reach the entry dialog too, so the keyboard alone can change a row.
+void onListNotify(const NMHDR* header) {
+  switch (header->code) {
+    case NM_RETURN:
+      openEntryDialogFor(static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
+      break;
+    case NM_DBLCLK: openEntryDialogFor(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem); break;
+    default: break;
+  }
+}
+
+void onSetFocus() {
+  if (listView) SetFocus(listView);
 }
 
 }  // namespace ui

@@ -26,7 +26,7 @@ HWND createToolbar(HWND window) {
   return bar;
 }
 
-void onNotify(LPARAM lParam) {
+void onToolbarNotify(LPARAM lParam) {
   NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
   if (header->code != TTN_NEEDTEXTA) return;
   NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);

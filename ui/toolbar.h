@@ -6,6 +6,6 @@ namespace ui {
 // The one-button toolbar of the list update, flat, with its tooltip.
 HWND createToolbar(HWND window);
 // WM_NOTIFY: supplies the tooltip text; other notifications are not ours.
-void onNotify(LPARAM lParam);
+void onToolbarNotify(LPARAM lParam);
 
 }  // namespace ui

@@ -137,6 +137,87 @@ bool clickToolbarButton(HANDLE process, HWND toolbar, int command) {
   return true;
 }
 
+bool itemScreenPoint(HANDLE process, HWND list, int item, POINT* point) {
+  RemoteBuffer remote(process, sizeof(RECT));
+  RECT r = {};
+  r.left = LVIR_LABEL;
+  if (!remote.write(0, &r, sizeof r) || !call(list, LVM_GETITEMRECT, item, remote.param())) return false;
+  if (!remote.read(0, &r, sizeof r)) return false;
+  point->x = (r.left + r.right) / 2;
+  point->y = (r.top + r.bottom) / 2;
+  return ClientToScreen(list, point) != 0;
+}
+
+bool focusItem(HANDLE process, HWND list, int item) {
+  RemoteBuffer remote(process, sizeof(LVITEMA));
+  LVITEMA state = {};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  return remote.write(0, &state, sizeof state) && call(list, LVM_SETITEMSTATE, item, remote.param()) == TRUE;
+}
+
+HWND waitForDialog(DWORD processId, const char* caption, DWORD ms) {
+  HWND found = nullptr;
+  waitFor(
+      [&] {
+        HWND w = nullptr;
+        while ((w = FindWindowExA(nullptr, w, "#32770", caption)) != nullptr) {
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          if ((processId == 0 || pid == processId) && IsWindowVisible(w)) {
+            found = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      ms);
+  return found;
+}
+
+std::string windowText(HWND window) {
+  char text[TextRoom + 1] = {};
+  DWORD_PTR r;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, TextRoom, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                           CallTimeoutMs, &r))
+    return "<no answer>";
+  return text;
+}
+
+bool setWindowText(HWND window, const char* text) {
+  DWORD_PTR r;
+  return SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, CallTimeoutMs,
+                             &r) != 0;
+}
+
+// Combo box messages are below WM_USER, so the system carries their texts across processes itself.
+std::vector<std::string> comboItems(HWND combo) {
+  std::vector<std::string> items;
+  LRESULT count = call(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT length = call(combo, CB_GETLBTEXTLEN, i, 0);
+    if (length < 0 || length * 2 >= static_cast<LRESULT>(TextRoom)) {
+      items.push_back("<too long>");
+      continue;
+    }
+    // Under Wine the ANSI form comes back in UTF-16 across processes; asking for UTF-16 is right everywhere.
+    wchar_t wide[TextRoom + 1] = {};
+    DWORD_PTR r;
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, CallTimeoutMs, &r);
+    char text[TextRoom * 2 + 1] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text - 1, nullptr, nullptr);
+    items.push_back(text);
+  }
+  return items;
+}
+
+int comboSelect(HWND combo, int index) { return static_cast<int>(call(combo, CB_SETCURSEL, index, 0)); }
+
+bool sendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD ms) {
+  DWORD_PTR r;
+  return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ms, &r) != 0;
+}
+
 bool saveScreen(const std::string& path) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   HDC screen = GetDC(nullptr);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace gui {
 
@@ -36,6 +37,20 @@ std::string itemText(HANDLE process, HWND list, int item, int subitem);
 std::string statusText(HANDLE process, HWND bar, int part);
 // The toolbar button with the command id pressed by a mouse click on it.
 bool clickToolbarButton(HANDLE process, HWND toolbar, int command);
+
+// The screen point in the middle of a row's label.
+bool itemScreenPoint(HANDLE process, HWND list, int item, POINT* point);
+// Selects and focuses one row, as clicking it would.
+bool focusItem(HANDLE process, HWND list, int item);
+// A visible dialog (class #32770) of the process with this caption; nullptr on time-out.
+HWND waitForDialog(DWORD processId, const char* caption, DWORD ms);
+// A window's text through WM_GETTEXT, which crosses processes (GetWindowTextA does not for controls).
+std::string windowText(HWND window);
+bool setWindowText(HWND window, const char* text);
+std::vector<std::string> comboItems(HWND combo);
+int comboSelect(HWND combo, int index);
+// A message sent with a time-out; false when the window did not answer in time.
+bool sendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD ms);
 
 // Polls cond every 50 ms until it holds or ms have passed.
 template <typename Cond>

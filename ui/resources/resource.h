@@ -6,7 +6,6 @@
 #define IDI_TAVELIN 113
 #define IDI_MEMBER 125
 
-// Dialogs built by later work; their ids are reserved here so nothing else takes them.
 #define IDD_ABOUT 115
 #define IDD_SETTINGS 127
 #define IDD_RESTART 131
@@ -24,5 +23,27 @@
 #define IDM_UPDATE_LIST 40053
 #define IDM_LATEST_INFO 40055
 #define IDM_RESET_LOCK 40057
+
+// The entry dialog's fields.
+#define IDC_MORNING 1001
+#define IDC_RETURN_TIME 1002
+#define IDC_AFTERNOON 1003
+#define IDC_ENTRY_GROUP 1004
+#define IDC_STATE 1013
+
+// The settings dialog's fields and buttons.
+#define IDC_NAME_LIST_PATH 1001
+#define IDC_BOARD_PATH 1005
+#define IDC_BROWSE_NAME_LIST 1007
+#define IDC_BROWSE_BOARD 1008
+#define IDC_INTERVAL 1009
+#define IDC_SETTINGS_NOTE 1010
+
+// The About dialog's program line, with the project and its page.
+#define IDC_ABOUT_PROGRAM 1020
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 
 #define IDT_REFRESH 1

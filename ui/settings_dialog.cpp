@@ -1,0 +1,115 @@
+// Dialog 127: the two shared file paths and the refresh interval, edited in the live preferences.
+#include "ui/settings_dialog.h"
+
+#include <commdlg.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "text/waits.h"
+#include "ui/app.h"
+#include "ui/resources/resource.h"
+
+namespace ui {
+
+namespace {
+
+// Read back with this limit, so a longer path could not survive 設定 whole.
+constexpr int PathLimit = 255;
+constexpr int MaxMinutes = 60;
+
+// Pairs of description and pattern, ending with an empty pair.
+const char NameListFilter[] = "名前リストファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
+const char BoardFilter[] = "ボード内容ファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
+
+void showPath(HWND dialog, int id, const char (&field)[settings::PathSize]) {
+  char path[settings::PathSize + 1];
+  settings::pathText(field, path);
+  SetDlgItemTextA(dialog, id, path);
+}
+
+BOOL onInitDialog(HWND dialog) {
+  showPath(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath);
+  showPath(dialog, IDC_BOARD_PATH, settings::prefs.boardPath);
+  SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(settings::prefs.refreshMinutes.get()), FALSE);
+  return TRUE;
+}
+
+// The timer follows at once while the window runs; in the first-run flow there is no window yet.
+void applyInterval(int minutes) {
+  settings::prefs.refreshMinutes.set(minutes);
+  if (!mainWindow) return;
+  if (minutes == 0)
+    KillTimer(mainWindow, IDT_REFRESH);
+  else
+    SetTimer(mainWindow, IDT_REFRESH, text::timerPeriodMs(minutes), nullptr);
+}
+
+void onSet(HWND dialog) {
+  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, PathLimit);
+  GetDlgItemTextA(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, PathLimit);
+  applyInterval(intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
+  EndDialog(dialog, 1);
+}
+
+// The field is reloaded from the preferences whatever the outcome, so it always shows what is stored.
+void onBrowse(HWND dialog, int fieldId, char (&target)[settings::PathSize], FileKind which) {
+  Chosen chosen = chooseFile(target, dialog, which);
+  showPath(dialog, fieldId, target);
+  if (chosen == Chosen::tooLong) {
+    MessageBeep(0);
+    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE,
+                    "選んだファイルのパスが長すぎます（254バイトまで）。設定は変わっていません。");
+  } else if (chosen == Chosen::file) {
+    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "");
+  }
+}
+
+INT_PTR onCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDOK: onSet(dialog); return TRUE;
+    case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+    case IDC_BROWSE_NAME_LIST:
+      onBrowse(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, FileKind::nameList);
+      return TRUE;
+    case IDC_BROWSE_BOARD: onBrowse(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, FileKind::board); return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace
+
+int intervalFromField(UINT typed) {
+  int minutes = static_cast<int16_t>(typed & 0xFFFF);
+  if (minutes < 0) return 0;
+  return minutes > MaxMinutes ? MaxMinutes : minutes;
+}
+
+Chosen chooseFile(char (&target)[settings::PathSize], HWND owner, FileKind which) {
+  char file[260] = "*.lst";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = which == FileKind::nameList ? NameListFilter : BoardFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.Flags = OFN_FILEMUSTEXIST;
+  ofn.lpstrDefExt = "lst";
+  if (!GetOpenFileNameA(&ofn)) return Chosen::nothing;
+  size_t length = strnlen(file, sizeof file);
+  if (length >= static_cast<size_t>(PathLimit)) return Chosen::tooLong;
+  std::memset(target, 0, sizeof target);
+  std::memcpy(target, file, length);
+  return Chosen::file;
+}
+
+INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: return onInitDialog(dialog);
+    case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
+    default: return FALSE;
+  }
+}
+
+}  // namespace ui
