@@ -149,15 +149,19 @@ BOOL CALLBACK paintNow(HWND window, LPARAM) {
   return TRUE;
 }
 
-// Pending paints of the program's windows are done first, so the picture shows a settled window.
+// Every visible top-level window (the main window and any dialog over it) and its controls.
+BOOL CALLBACK paintTopLevel(HWND window, LPARAM) {
+  if (!IsWindowVisible(window)) return TRUE;
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EnumChildWindows(window, paintNow, 0);
+  DWORD_PTR r;
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+  return TRUE;
+}
+
+// Pending paints of the program's windows are done first, so the picture shows settled windows.
 void screenshot(const char* name) {
-  HWND main = FindWindowA("Tavelin", nullptr);
-  if (main) {
-    UpdateWindow(main);
-    EnumChildWindows(main, paintNow, 0);
-    DWORD_PTR r;
-    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
-  }
+  EnumWindows(paintTopLevel, 0);
   std::string path = shots + "\\" + name + ".bmp";
   CHECK(gui::saveScreen(path), "screenshot %s", path.c_str());
 }
