@@ -34,17 +34,19 @@ void setRow(int slot, const char* morning, const char* afternoon, const char* st
   text::storeText(board.writtenAt[slot], WrittenSize, written);
 }
 
-const char* fieldBytes(int slot, Field field) {
+const char* fieldBytesOf(const BoardImage& image, int slot, Field field) {
   switch (field) {
-    case Field::name: return board.boardNames[slot];
-    case Field::morning: return board.entries[slot].morning;
-    case Field::afternoon: return board.entries[slot].afternoon;
-    case Field::returnTime: return board.returnTimes[slot];
-    case Field::state: return board.entries[slot].state;
-    case Field::writtenAt: return board.writtenAt[slot];
+    case Field::name: return image.boardNames[slot];
+    case Field::morning: return image.entries[slot].morning;
+    case Field::afternoon: return image.entries[slot].afternoon;
+    case Field::returnTime: return image.returnTimes[slot];
+    case Field::state: return image.entries[slot].state;
+    case Field::writtenAt: return image.writtenAt[slot];
   }
-  return board.boardNames[slot];
+  return image.boardNames[slot];
 }
+
+const char* fieldBytes(int slot, Field field) { return fieldBytesOf(board, slot, field); }
 
 size_t fieldSize(Field field) {
   switch (field) {
@@ -58,13 +60,15 @@ size_t fieldSize(Field field) {
   return NameSize;
 }
 
-size_t fieldText(int slot, Field field, char* out, size_t outSize) {
+size_t fieldTextOf(const BoardImage& image, int slot, Field field, char* out, size_t outSize) {
   if (slot < 0 || slot >= MaxMembers) {
     if (outSize) out[0] = '\0';
     return 0;
   }
-  return text::copyField(out, outSize, fieldBytes(slot, field), fieldSize(field));
+  return text::copyField(out, outSize, fieldBytesOf(image, slot, field), fieldSize(field));
 }
+
+size_t fieldText(int slot, Field field, char* out, size_t outSize) { return fieldTextOf(board, slot, field, out, outSize); }
 
 bool rowHasText(int slot) {
   for (int f = 0; f < FieldCount; ++f)

@@ -52,9 +52,15 @@ void setRow(int slot, const char* morning, const char* afternoon, const char* st
 
 // The raw field of a slot and its size; readers must stay within the size.
 const char* fieldBytes(int slot, Field field);
+const char* fieldBytesOf(const BoardImage& image, int slot, Field field);
+inline char* fieldBytesOf(BoardImage& image, int slot, Field field) {
+  return const_cast<char*>(fieldBytesOf(static_cast<const BoardImage&>(image), slot, field));
+}
 size_t fieldSize(Field field);
 // The field's text copied into out, bounded by the field's size and by outSize.
 size_t fieldText(int slot, Field field, char* out, size_t outSize);
+// The same from another image (a copy of what a list shows, say).
+size_t fieldTextOf(const BoardImage& image, int slot, Field field, char* out, size_t outSize);
 // Whether any of the six fields of the slot is non-empty.
 bool rowHasText(int slot);
 

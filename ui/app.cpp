@@ -1,7 +1,7 @@
 // Process start-up, the message loop and shutdown.
-#include <winsock2.h>  // before windows.h, which would bring the old winsock.h
-
 #include "ui/app.h"
+
+#include <winsock2.h>  // before windows.h, which would bring the old winsock.h
 
 #include <cstdlib>
 #include <ctime>
@@ -67,8 +67,10 @@ HWND createMainWindow() {
   Box box = {p.windowX.get(), p.windowY.get(), p.windowX.get() + p.windowWidth.get(),
              p.windowY.get() + p.windowHeight.get()};
   box = placeOnAMonitor(box);
-  return CreateWindowExA(0, ClassName, Title, WS_OVERLAPPEDWINDOW, box.left, box.top, box.right - box.left,
-                         box.bottom - box.top, nullptr, nullptr, instance, nullptr);
+  // WS_CLIPCHILDREN: erasing the main window on every activation would otherwise wipe the list,
+  // which then redraws all its rows (a flicker and a full list paint for nothing).
+  return CreateWindowExA(0, ClassName, Title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, box.left, box.top,
+                         box.right - box.left, box.bottom - box.top, nullptr, nullptr, instance, nullptr);
 }
 
 // GetMessageA answers -1 on a broken call; that ends the loop rather than spinning on it.
