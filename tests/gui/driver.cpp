@@ -240,6 +240,15 @@ void checkMenu() {
   FreeLibrary(module);
 }
 
+// Starts the program on a case whose board is ready and waits for its rows.
+Window startWithBoard(Program& p, const CaseDirs& d) {
+  CHECK(p.start(exe, d.run), "start");
+  Window w = windowOf(gui::waitForMainWindow(p, StartMs));
+  CHECK(w.main != nullptr, "main window");
+  if (w.main) CHECK(gui::waitFor([&] { return gui::itemCount(w.list) == NameCount; }, 5000), "rows");
+  return w;
+}
+
 // The board comes up, a second start hands over, and closing by the title bar saves everything.
 void membersSecondStartAndClose() {
   CaseDirs d = makeCase("members");
@@ -297,13 +306,8 @@ void listUpdateAndExit() {
   CaseDirs d = makeCase("update");
   writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
   Program p;
-  CHECK(p.start(exe, d.run), "start");
-  Window w = windowOf(gui::waitForMainWindow(p, StartMs));
-  if (!w.main) {
-    CHECK(false, "no main window");
-    return;
-  }
-  CHECK(gui::waitFor([&] { return gui::itemCount(w.list) == NameCount; }, 5000), "rows");
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
 
   const Row changed = {4, "本社会議", "打合せ（大阪）", "16:00", "外出・戻り", "26/12/08 10:05"};
   setRow(changed);
@@ -428,14 +432,6 @@ void fillEntry(const EntryDialog& e, const char* morning, const char* afternoon,
   gui::setWindowText(e.afternoon, afternoon);
   gui::setWindowText(e.returnTime, returnTime);
   gui::setWindowText(e.state, state);
-}
-
-Window startWithBoard(Program& p, const CaseDirs& d) {
-  CHECK(p.start(exe, d.run), "start");
-  Window w = windowOf(gui::waitForMainWindow(p, StartMs));
-  CHECK(w.main != nullptr, "main window");
-  if (w.main) CHECK(gui::waitFor([&] { return gui::itemCount(w.list) == NameCount; }, 5000), "rows");
-  return w;
 }
 
 bool closeProgram(Program& p, const Window& w) {
