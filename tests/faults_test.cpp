@@ -194,4 +194,47 @@ TEST_F(FaultSweep, LocalRecordsAreReplacedWholeOrLeftAsTheyWere) {
   }
 }
 
+// Loading: a fault anywhere yields the file's record whole or the defaults, never a mix.
+TEST_F(FaultSweep, LocalRecordsLoadWholeOrFallBack) {
+  fake::currentDir = dir.path();
+  settings::initLocalPaths();
+  std::string prefsFile(550, '\0');
+  std::memcpy(&prefsFile[0], "TAVELINE_V107", 14);
+  std::memcpy(&prefsFile[16], "names.lst", 10);
+  prefsFile[544] = 7;  // refresh every 7 minutes
+  prefsFile[546] = 90;  // afternoon and state widths, so no repair changes the loaded record
+  prefsFile[548] = 40;
+  std::string historyFile(2400, '\0');
+  std::memcpy(&historyFile[0], "会議", 5);
+  writeFile(settings::prefsPathCurrent, prefsFile);
+  writeFile(settings::historyPathCurrent, historyFile);
+  auto load = [] {
+    settings::resetPreferences();
+    std::memset(&settings::history, 0, sizeof settings::history);
+    settings::initLocalPaths();
+    settings::loadPreferences();
+    settings::loadHistory();
+  };
+  files::faults::reset();
+  load();
+  const int total = files::faults::operations();
+  ASSERT_GE(total, 3);
+  for (int k = 1; k <= total; ++k) {
+    for (bool persistent : {false, true}) {
+      files::faults::reset();
+      failAt(k, persistent);
+      load();
+      const bool loaded = !settings::needsSetup;
+      if (loaded) {
+        EXPECT_EQ(std::memcmp(&settings::prefs, prefsFile.data(), 550), 0) << k;
+      } else {
+        EXPECT_STREQ(settings::prefs.nameListPath, "\\\\server_name\\tv_name.lst") << k;
+        EXPECT_EQ(settings::prefs.refreshMinutes.get(), 3) << k;
+      }
+      const bool historyLoaded = std::strcmp(settings::history.texts[0], "会議") == 0;
+      EXPECT_TRUE(historyLoaded || settings::history.texts[0][0] == '\0') << k;
+    }
+  }
+}
+
 }  // namespace
