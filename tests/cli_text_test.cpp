@@ -46,6 +46,8 @@ TEST(CliDialogText, TextsMustFitWhatTheDialogPassesInCp932) {
       {u8"caf\u00e9", cli::StateLimit, cli::TextCheck::notCp932, ""},   // é has no CP932 form
       {"\xff\xfe", cli::StateLimit, cli::TextCheck::notCp932, ""},      // not UTF-8
       {u8"\uff71", cli::StateLimit, cli::TextCheck::ok, "\xb1"},        // half-width katakana: one byte
+      {u8"\u00ac", cli::StateLimit, cli::TextCheck::notCp932, ""},      // ¬ would come back as ￢
+      {u8"\uffe2", cli::StateLimit, cli::TextCheck::ok, "\x81\xca"},    // ￢ itself is fine
   };
   for (const Case& c : cases) {
     char out[cli::MorningLimit + 1];

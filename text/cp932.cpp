@@ -84,13 +84,10 @@ size_t cp932ToUtf8(const char* in, size_t len, char* out, size_t outSize) {
   return written;
 }
 
-bool utf8ToCp932(const char* in, char* out, size_t outSize) {
-  if (outSize == 0) return false;
-  const size_t len = std::strlen(in);
-  if (len == 0) {
-    out[0] = '\0';
-    return true;
-  }
+namespace {
+
+// The plain conversion; each platform may map a few characters by best fit.
+bool convertToCp932(const char* in, size_t len, char* out, size_t outSize) {
 #ifdef _WIN32
   wchar_t wide[1024];
   int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in, static_cast<int>(len), wide, 1024);
@@ -107,6 +104,23 @@ bool utf8ToCp932(const char* in, char* out, size_t outSize) {
   out[n] = '\0';
   return true;
 #endif
+}
+
+}  // namespace
+
+bool utf8ToCp932(const char* in, char* out, size_t outSize) {
+  if (outSize == 0) return false;
+  const size_t len = std::strlen(in);
+  if (len == 0) {
+    out[0] = '\0';
+    return true;
+  }
+  char back[2048];
+  if (len >= sizeof back || !convertToCp932(in, len, out, outSize)) return false;
+  // Only a text that reads back as typed counts as representable: iconv maps ¬ to the bytes of ￢,
+  // which Windows refuses, and both platforms must agree on what a script may store.
+  const size_t backLength = cp932ToUtf8(out, std::strlen(out), back, sizeof back);
+  return backLength == len && std::memcmp(back, in, len) == 0;
 }
 
 size_t displayWidth(const char* in, size_t len) {
