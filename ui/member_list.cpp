@@ -90,7 +90,9 @@ void insertRow(int slot) {
   item.pszText = name;
   item.iImage = 0;
   SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  for (int column = 1; column < store::FieldCount; ++column) setCellText(slot, column);
+  // A new row's cells are empty already; only texts are set.
+  for (int column = 1; column < store::FieldCount; ++column)
+    if (cellChanged(slot, column)) setCellText(slot, column);
 }
 
 void insertColumns() {
@@ -179,7 +181,11 @@ void fillMemberList() {
   // Every row shows image 0, so one copy of the icon serves them all.
   Icon member(IDI_MEMBER, 16);
   if (store::memberCount > 0) ImageList_ReplaceIcon(icons, -1, member.get());
+  // Room for every row at once, and no redrawing while they go in.
+  SendMessageA(listView, LVM_SETITEMCOUNT, store::memberCount, 0);
+  SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
   for (int slot = 0; slot < store::memberCount; ++slot) insertRow(slot);
+  SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
 }
 
 void refreshMemberList() {
