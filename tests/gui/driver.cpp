@@ -137,6 +137,13 @@ void writePreferences(const CaseDirs& d, const settings::Preferences& p) {
   writeFile(d.run + "\\tavelin.prf", &p, sizeof p);
 }
 
+// A case whose preferences point at its own share's name list and board.
+CaseDirs makeBoardCase(const char* name) {
+  CaseDirs d = makeCase(name);
+  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+  return d;
+}
+
 settings::Preferences readPreferences(const CaseDirs& d) {
   settings::Preferences p = {};
   std::string data = readFile(d.run + "\\tavelin.prf");
@@ -251,8 +258,7 @@ Window startWithBoard(Program& p, const CaseDirs& d) {
 
 // The board comes up, a second start hands over, and closing by the title bar saves everything.
 void membersSecondStartAndClose() {
-  CaseDirs d = makeCase("members");
-  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+  CaseDirs d = makeBoardCase("members");
   Program first;
   CHECK(first.start(exe, d.run), "start");
   Window w = windowOf(gui::waitForMainWindow(first, StartMs));
@@ -303,8 +309,7 @@ void membersSecondStartAndClose() {
 // A board changed behind the program's back shows after the list-update button, not before;
 // Exit saves everything.
 void listUpdateAndExit() {
-  CaseDirs d = makeCase("update");
-  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+  CaseDirs d = makeBoardCase("update");
   Program p;
   Window w = startWithBoard(p, d);
   if (!w.main) return;
@@ -452,8 +457,7 @@ std::vector<std::string> historyTexts(const CaseDirs& d) {
 // The third member by right click: the dialog shows the row, picks and typing go to the file, and a row
 // another copy changed meanwhile survives the write and shows at once. After a restart the plans are offered.
 void entryByRightClick() {
-  CaseDirs d = makeCase("entry");
-  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+  CaseDirs d = makeBoardCase("entry");
   Program p;
   Window w = startWithBoard(p, d);
   if (!w.main) return;
@@ -523,8 +527,7 @@ void entryByRightClick() {
 
 // Cancel and the close box write nothing; a click beside the rows opens nothing.
 void entryCancelAndMiss() {
-  CaseDirs d = makeCase("entry-cancel");
-  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+  CaseDirs d = makeBoardCase("entry-cancel");
   Program p;
   Window w = startWithBoard(p, d);
   if (!w.main) return;
@@ -578,8 +581,7 @@ void pressKeys(std::vector<WORD> keys) {
 // Enter, Shift+F10 and a double click reach the dialog; a return time typed in full width is stored
 // in ASCII; OK with all four fields empty clears the row, its time too, and adds nothing to the history.
 void entryByKeyboard() {
-  CaseDirs d = makeCase("entry-keys");
-  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+  CaseDirs d = makeBoardCase("entry-keys");
   Program p;
   Window w = startWithBoard(p, d);
   if (!w.main) return;
@@ -828,8 +830,7 @@ HWND messageBoxText(HWND box) { return GetDlgItem(box, 0xFFFF); }
 
 // About with its program line, the page question answered No, and the lock reset with and without a lock.
 void aboutPageAndReset() {
-  CaseDirs d = makeCase("commands");
-  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+  CaseDirs d = makeBoardCase("commands");
   Program p;
   Window w = startWithBoard(p, d);
   if (!w.main) return;
