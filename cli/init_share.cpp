@@ -44,11 +44,6 @@ bool joinPath(char (&out)[1024], const char* dir, const char* name) {
   return n > 0 && static_cast<size_t>(n) < sizeof out;
 }
 
-bool exists(const char* path) {
-  files::Handle file(files::openRead(path));
-  return static_cast<bool>(file);
-}
-
 // The name list's bytes from the --names file; false after reporting the reason.
 bool namesFromFile(const char* arg, char* list, size_t listSize, size_t& size) {
   char path[1024];
@@ -99,7 +94,7 @@ int runInitShare(int argc, char** argv) {
       !joinPath(namesPath, dir, NamesFile) || !joinPath(shownBoard, opts.operand, BoardFile) ||
       !joinPath(shownNames, opts.operand, NamesFile))
     return usageError("init-share", "the directory's path is too long or not representable", "");
-  if (exists(boardPath) || exists(namesPath))
+  if (files::opens(boardPath) || files::opens(namesPath))
     return usageError("init-share", "tv_cont.lst or tv_name.lst is already there; nothing was changed", "");
 
   // Exclusive creation: a file that appeared meanwhile is still never overwritten.

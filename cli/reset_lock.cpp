@@ -17,11 +17,6 @@ constexpr char ResetUsage[] =
     "  middle of an access left behind. Make sure no client is writing at this moment.\n"
     "SOURCE: --prefs FILE, or --board FILE (--names is not needed); without it, this PC's preferences.\n";
 
-bool lockExists(const char* path) {
-  files::Handle file(files::openRead(path));
-  return static_cast<bool>(file);
-}
-
 }  // namespace
 
 int runResetLock(int argc, char** argv) {
@@ -37,12 +32,12 @@ int runResetLock(int argc, char** argv) {
   settings::pathText(settings::prefs.boardPath, boardPath);
   char lockPath[store::LockPathSize];
   const bool fits = store::lockPathFor(boardPath, sizeof boardPath, lockPath) == store::LockPath::ok;
-  const bool existed = fits && lockExists(lockPath);
+  const bool existed = fits && files::opens(lockPath);
   // Say whose lock goes, and how old it is, before it goes.
   if (existed) describeLock(stdout, "removing the ");
   store::resetLock();
   // resetLock always answers 1; success here means a lock file was there and is gone now, as (303) says.
-  return existed && !lockExists(lockPath) ? ExitOk : ExitFailed;
+  return existed && !files::opens(lockPath) ? ExitOk : ExitFailed;
 }
 
 }  // namespace cli

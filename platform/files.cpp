@@ -137,6 +137,13 @@ bool ageSeconds(const char* path, long long* seconds) {
   return true;
 }
 
+bool opens(const char* path) {
+  FILE* f = openRead(path);
+  if (!f) return false;
+  close(f);
+  return true;
+}
+
 Created createExclusive(const char* path, const char* data, size_t size) {
   FAULT(create, Created::failed);
 #ifdef _WIN32

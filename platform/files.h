@@ -20,6 +20,8 @@ bool flushBuffered(FILE* f);  // fflush: the stream's buffer handed to the OS
 bool flush(FILE* f);          // fflush plus the OS's commit to the device
 void close(FILE* f);
 bool removeFile(const char* path);
+// Whether path opens for reading: how the protocol asks whether a file is there.
+bool opens(const char* path);
 
 // Replaces path with exactly these bytes, or leaves the old file: the bytes go to "path.tmp" first,
 // which then takes the old file's place in one step. False when nothing was replaced.

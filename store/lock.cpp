@@ -32,19 +32,14 @@ bool currentLockPath(char (&out)[LockPathSize]) {
   return false;
 }
 
-bool opens(const char* path) {
-  files::Handle f(files::openRead(path));
-  return static_cast<bool>(f);
-}
-
 // Our lock was removed by someone else (an administrator's reset): it no longer opens while the
 // board beside it still does. When neither opens, the share is unreachable and the lock may
 // well still be there.
 bool removedByOthers() {
-  if (opens(createdPath)) return false;
+  if (files::opens(createdPath)) return false;
   char board[settings::PathSize + 1];
   settings::pathText(settings::prefs.boardPath, board);
-  return opens(board);
+  return files::opens(board);
 }
 
 void readHolder(FILE* f) {
@@ -89,32 +84,25 @@ int acquireLock() {
   host[sizeof host - 1] = '\0';
 
   // One atomic step: the creation fails when another client's lock is there.
-  switch (files::createExclusive(path, host, std::strlen(host))) {
-    case files::Created::created:
-      std::memcpy(holderName, host, sizeof holderName);
-      created = true;
-      std::memcpy(createdPath, path, sizeof createdPath);
-      return 1;
-    case files::Created::exists: {
-      files::Handle f(files::openRead(path));
-      if (f) {
-        readHolder(f.get());
-      } else {
-        // It vanished between our attempt and the read: its holder has just released it.
-        std::memset(holderName, 0, sizeof holderName);
-      }
-      return 0;
-    }
-    case files::Created::failed:
-      break;
+  const files::Created made = files::createExclusive(path, host, std::strlen(host));
+  if (made == files::Created::created) {
+    std::memcpy(holderName, host, sizeof holderName);
+    created = true;
+    std::memcpy(createdPath, path, sizeof createdPath);
+    return 1;
   }
-  // No lock file can be made here (unreachable or read-only folder). A lock file that exists but
-  // could not be reported as such still means busy.
+  // A lock file that opens is another client's, whatever the creation reported.
   files::Handle f(files::openRead(path));
   if (f) {
     readHolder(f.get());
     return 0;
   }
+  if (made == files::Created::exists) {
+    // It vanished between our attempt and the read: its holder has just released it.
+    std::memset(holderName, 0, sizeof holderName);
+    return 0;
+  }
+  // No lock file can be made here (unreachable or read-only folder): go ahead without one.
   return 1;
 }
 

@@ -810,8 +810,7 @@ void settingsInterval() {
     int stored;
   } cases[] = {{"75", 60}, {"0", 0}, {"abc", 0}, {"40000", 0}, {"7", 7}};
   for (const auto& c : cases) {
-    CaseDirs d = makeCase("settings-interval");
-    writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst"));
+    CaseDirs d = makeBoardCase("settings-interval");
     Program p;
     Window w = startWithBoard(p, d);
     if (!w.main) return;
