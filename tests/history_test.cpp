@@ -88,14 +88,15 @@ TEST_F(HistoryTest, SlotWithoutNulIsReadBoundedAndNeverSpillsIntoTheNext) {
 TEST_F(HistoryTest, ShortFileFillsOnlyItsLength) {
   fake::windowsDir = dir.path();
   settings::initLocalPaths();
-  fill({"keep0", "keep1"});
+  fill({"keep0", "keep1keep1keep1keep1", "keep2"});
   std::string bytes(130, '\0');
   std::memcpy(&bytes[0], "file0", 6);
   writeFile(settings::historyPathWindows, bytes);
   settings::loadHistory();
   EXPECT_STREQ(settings::history.texts[0], "file0");
-  EXPECT_STREQ(settings::history.texts[1], "");   // the file's 10 bytes of slot 1 were zero
-  EXPECT_STREQ(settings::history.texts[1] + 10, "");
+  EXPECT_STREQ(settings::history.texts[1], "");                 // the file's 10 bytes of slot 1 were zero
+  EXPECT_STREQ(settings::history.texts[1] + 10, "keep1keep1");  // and the rest is as it was
+  EXPECT_STREQ(settings::history.texts[2], "keep2");
   settings::saveHistory();
   EXPECT_EQ(readFile(settings::historyPathWindows).size(), 2400u);
 }

@@ -152,7 +152,7 @@ TEST_F(PreferencesTest, SavingGoesToWindowsDirectoryElseCurrentAndNeverWhileSetu
   settings::needsSetup = false;
   settings::savePreferences();
   EXPECT_EQ(readFile(settings::prefsPathWindows).size(), 550u);
-  EXPECT_FALSE(exists(settings::prefsPathWindows + std::string("x")));
+  EXPECT_FALSE(exists(settings::prefsPathCurrent));
 
   fake::windowsDir = windows.path() + "/missing";
   settings::initLocalPaths();
