@@ -10,6 +10,8 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -143,6 +145,55 @@ bool opens(const char* path) {
   close(f);
   return true;
 }
+
+#ifdef _WIN32
+namespace {
+bool fileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = GetFileInformationByHandle(h, info) != 0;
+  CloseHandle(h);
+  return ok;
+}
+}  // namespace
+
+bool sameFile(const char* a, const char* b) {
+  BY_HANDLE_FILE_INFORMATION ia, ib;
+  if (fileIdentity(a, &ia) && fileIdentity(b, &ib))
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+           ia.nFileIndexLow == ib.nFileIndexLow;
+  char fa[MAX_PATH], fb[MAX_PATH];
+  const DWORD na = GetFullPathNameA(a, sizeof fa, fa, nullptr);
+  const DWORD nb = GetFullPathNameA(b, sizeof fb, fb, nullptr);
+  if (na == 0 || na >= sizeof fa || nb == 0 || nb >= sizeof fb) return lstrcmpiA(a, b) == 0;
+  return lstrcmpiA(fa, fb) == 0;
+}
+#else
+namespace {
+// The folder resolved and the name kept: one spelling for a file that does not exist yet.
+void canonical(const char* path, char (&out)[PATH_MAX * 2]) {
+  const char* slash = std::strrchr(path, '/');
+  char folder[PATH_MAX];
+  const char* name = slash ? slash + 1 : path;
+  std::snprintf(folder, sizeof folder, "%.*s", slash ? static_cast<int>(slash - path) + 1 : 1, slash ? path : ".");
+  char resolved[PATH_MAX];
+  if (realpath(folder, resolved))
+    std::snprintf(out, sizeof out, "%s/%s", resolved, name);
+  else
+    std::snprintf(out, sizeof out, "%s", path);
+}
+}  // namespace
+
+bool sameFile(const char* a, const char* b) {
+  struct stat sa, sb;
+  if (stat(a, &sa) == 0 && stat(b, &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  char ca[PATH_MAX * 2], cb[PATH_MAX * 2];
+  canonical(a, ca);
+  canonical(b, cb);
+  return std::strcmp(ca, cb) == 0;
+}
+#endif
 
 Created createExclusive(const char* path, const char* data, size_t size) {
   FAULT(create, Created::failed);

@@ -30,6 +30,10 @@ bool writeWholeFile(const char* path, const void* data, size_t size);
 // Seconds since the file was last modified; false when it cannot be examined.
 bool ageSeconds(const char* path, long long* seconds);
 
+// Whether two paths name one file (the same file reached by two spellings counts; so does one
+// path that does not exist yet, spelled twice).
+bool sameFile(const char* a, const char* b);
+
 enum class Created { created, exists, failed };
 // Creates path exclusively (fails when it exists) and writes data into it.
 Created createExclusive(const char* path, const char* data, size_t size);

@@ -80,4 +80,8 @@ void prepareWindowsDirectory() {
 
 char separator() { return '/'; }
 
+bool isSeparator(unsigned char b) { return b == '/'; }
+
+unsigned long processId() { return static_cast<unsigned long>(getpid()); }
+
 }  // namespace platform

@@ -33,4 +33,10 @@ void prepareWindowsDirectory();
 // The separator the local and lock paths use: '\\' on Windows, '/' on POSIX.
 char separator();
 
+// Whether a byte separates folders in a path: '\\' and '/' on Windows, '/' on POSIX.
+bool isSeparator(unsigned char b);
+
+// This process's id: two processes started in the same second still draw different spreads.
+unsigned long processId();
+
 }  // namespace platform

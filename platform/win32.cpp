@@ -7,7 +7,20 @@
 
 namespace platform {
 
-int hostName(char* out, size_t size) { return gethostname(out, static_cast<int>(size)); }
+namespace {
+// Winsock is started on first use and left to the process's end: gethostname fails without it,
+// and a lock file would then name nobody. Whoever asks for the host name need not know.
+bool startWinsock() {
+  WSADATA data;
+  return WSAStartup(MAKEWORD(1, 1), &data) == 0;
+}
+}  // namespace
+
+int hostName(char* out, size_t size) {
+  static const bool started = startWinsock();
+  (void)started;
+  return gethostname(out, static_cast<int>(size));
+}
 
 // The performance counter, not GetTickCount64: retry waits are judged to the millisecond.
 uint64_t elapsedMs() {
@@ -33,5 +46,9 @@ size_t windowsDirectory(char* out, size_t size) { return GetWindowsDirectoryA(ou
 void prepareWindowsDirectory() {}
 
 char separator() { return '\\'; }
+
+bool isSeparator(unsigned char b) { return b == '\\' || b == '/'; }
+
+unsigned long processId() { return GetCurrentProcessId(); }
 
 }  // namespace platform

@@ -15,14 +15,19 @@
 namespace store {
 
 char holderName[HolderSize];
+bool requireLock;
 
 namespace {
 
 constexpr char LockName[] = "sem.dat";
 constexpr int ResetAttempts = 21;
+// A lock that vanishes between our create and our read was just released: try again at once, a
+// few times, rather than wait a second as if it were held.
+constexpr int VanishedRetries = 5;
 
 // The lock path this process created, so that release deletes only its own file.
 bool created;
+bool unavailable;
 char createdPath[LockPathSize];
 
 bool currentLockPath(char (&out)[LockPathSize]) {
@@ -47,26 +52,46 @@ void readHolder(FILE* f) {
   files::readBlock(holderName, sizeof holderName - 1, f);
 }
 
+// Where a bare file name lives: the current folder, or on Windows the drive's ("C:name").
+size_t folderOfBareName(const char* boardPath, size_t length, char* out, size_t size) {
+  if (platform::separator() == '\\' && length >= 2 && boardPath[1] == ':') {
+    std::snprintf(out, size, "%.2s", boardPath);
+    return 2;
+  }
+  const size_t n = platform::currentDirectory(out, size);
+  if (n == 0 || n >= size) {
+    out[0] = '\0';
+    return 0;
+  }
+  return n;
+}
+
 }  // namespace
 
 LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]) {
   const size_t length = text::fieldLength(boardPath, boardPathSize);
-  const char sep = platform::separator();
   // The last separator that is not the second byte of a double-byte character (表 and ソ end in 0x5C).
   size_t cut = length;
-  bool found = false;
   for (size_t i = 0; i < length; ++i) {
     const unsigned char b = static_cast<unsigned char>(boardPath[i]);
     if (text::isLeadByte(b) && i + 1 < length) {
       ++i;
-    } else if (b == static_cast<unsigned char>(sep)) {
+    } else if (platform::isSeparator(b)) {
       cut = i;
-      found = true;
     }
   }
-  // Without a separator the name is appended to the whole path, which names no creatable file.
-  const size_t keep = found ? cut : length;
-  int n = std::snprintf(out, sizeof out, "%.*s%c%s", static_cast<int>(keep), boardPath, sep, LockName);
+  int n;
+  if (cut < length) {
+    n = std::snprintf(out, sizeof out, "%.*s%s", static_cast<int>(cut + 1), boardPath, LockName);
+  } else {
+    char folder[LockPathSize];
+    const size_t f = folderOfBareName(boardPath, length, folder, sizeof folder);
+    const bool drive = f == 2 && folder[1] == ':';
+    if (f == 0 || drive)
+      n = std::snprintf(out, sizeof out, "%s%s", folder, LockName);
+    else
+      n = std::snprintf(out, sizeof out, "%s%c%s", folder, platform::separator(), LockName);
+  }
   if (n < 0 || static_cast<size_t>(n) >= sizeof out) {
     out[0] = '\0';
     return LockPath::tooLong;
@@ -78,33 +103,41 @@ int acquireLock() {
   char path[LockPathSize];
   if (!currentLockPath(path)) return -1;
   created = false;
+  unavailable = false;
 
   char host[HolderSize] = {};
   platform::hostName(host, sizeof host);
   host[sizeof host - 1] = '\0';
 
-  // One atomic step: the creation fails when another client's lock is there.
-  const files::Created made = files::createExclusive(path, host, std::strlen(host));
-  if (made == files::Created::created) {
-    std::memcpy(holderName, host, sizeof holderName);
-    created = true;
-    std::memcpy(createdPath, path, sizeof createdPath);
-    return 1;
-  }
-  // A lock file that opens is another client's, whatever the creation reported.
-  files::Handle f(files::openRead(path));
-  if (f) {
-    readHolder(f.get());
-    return 0;
+  files::Created made = files::Created::failed;
+  for (int attempt = 0; attempt < VanishedRetries; ++attempt) {
+    // One atomic step: the creation fails when another client's lock is there.
+    made = files::createExclusive(path, host, std::strlen(host));
+    if (made == files::Created::created) {
+      std::memcpy(holderName, host, sizeof holderName);
+      created = true;
+      std::memcpy(createdPath, path, sizeof createdPath);
+      return 1;
+    }
+    // A lock file that opens is another client's, whatever the creation reported.
+    files::Handle f(files::openRead(path));
+    if (f) {
+      readHolder(f.get());
+      return 0;
+    }
+    if (made != files::Created::exists) break;
   }
   if (made == files::Created::exists) {
-    // It vanished between our attempt and the read: its holder has just released it.
+    // Released and taken again by others faster than we could look: busy, holder unknown.
     std::memset(holderName, 0, sizeof holderName);
     return 0;
   }
-  // No lock file can be made here (unreachable or read-only folder): go ahead without one.
-  return 1;
+  // No lock file can be made here (unreachable or read-only folder).
+  unavailable = true;
+  return requireLock ? -1 : 1;
 }
+
+bool lockUnavailable() { return unavailable; }
 
 int releaseLock() {
   if (!created) return 1;

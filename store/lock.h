@@ -11,12 +11,19 @@ constexpr size_t HolderSize = 256;
 extern char holderName[HolderSize];
 
 enum class LockPath { ok, tooLong };
-// boardPath cut at its last separator (double-byte characters skipped), then "sem.dat".
+// boardPath cut at its last separator (double-byte characters skipped), then "sem.dat". A bare file
+// name lives in the current folder, so its lock does too: every form of one path locks one file.
 LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]);
+
+// When set, a folder where no lock file can be made stops the access (acquireLock answers -1 and
+// shows nothing; lockUnavailable() tells why) instead of going ahead unlocked as older PCs do.
+extern bool requireLock;
 
 // 1: go ahead (the lock is ours, or no lock file can be made here); 0: another client holds it.
 // A board path whose lock path does not fit reports (304), beeps and answers -1: touch nothing.
 int acquireLock();
+// Whether the last acquireLock found that no lock file can be made where the board is.
+bool lockUnavailable();
 // Deletes the lock file only if this process created it in the matching acquireLock. Always 1.
 int releaseLock();
 // The administrator's forced removal, with its messages. Always 1.

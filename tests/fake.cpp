@@ -19,6 +19,7 @@ uint64_t nowMs;
 std::vector<unsigned> sleeps;
 std::function<void()> afterSleep;
 std::string hostName;
+unsigned long processId;
 std::string currentDir;
 std::string windowsDir;
 std::tm localTime;
@@ -30,6 +31,7 @@ void resetAll() {
   sleeps.clear();
   afterSleep = nullptr;
   hostName = "TESTPC";
+  processId = 4242;
   currentDir.clear();
   windowsDir.clear();
   localTime = std::tm{};
@@ -44,6 +46,7 @@ void resetAll() {
   store::memberCount = 0;
   store::selectedRow = -1;
   files::faults::reset();
+  text::seedSpread(0);
 }
 
 std::vector<std::string> messages() {
@@ -89,9 +92,12 @@ size_t windowsDirectory(char* out, size_t size) { return copyOut(fake::windowsDi
 void prepareWindowsDirectory() {}
 #ifdef _WIN32
 char separator() { return '\\'; }
+bool isSeparator(unsigned char b) { return b == '\\' || b == '/'; }
 #else
 char separator() { return '/'; }
+bool isSeparator(unsigned char b) { return b == '/'; }
 #endif
+unsigned long processId() { return fake::processId; }
 
 }  // namespace platform
 

@@ -16,6 +16,7 @@ extern uint64_t nowMs;                 // the virtual clock
 extern std::vector<unsigned> sleeps;   // every sleep requested, in order
 extern std::function<void()> afterSleep;  // runs after each sleep: other clients acting meanwhile
 extern std::string hostName;
+extern unsigned long processId;
 extern std::string currentDir;         // empty: the query fails
 extern std::string windowsDir;
 extern std::tm localTime;

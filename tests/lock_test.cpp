@@ -42,7 +42,16 @@ TEST(LockPath, IsTheBoardsFolderPlusSemDat) {
   // A name whose double-byte characters end in 0x5C: the cut is still at the real separator.
   EXPECT_EQ(lockPathOf(p("Z:|share|表ソ")), p("Z:|share|sem.dat"));
   EXPECT_EQ(lockPathOf(p("|表|ソ|x")), p("|表|ソ|sem.dat"));
-  EXPECT_EQ(lockPathOf("noseparator"), p("noseparator|sem.dat"));
+  // A bare file name is in the current folder, and so is its lock.
+  fake::currentDir = p("|work|here");
+  EXPECT_EQ(lockPathOf("tv_cont.lst"), p("|work|here|sem.dat"));
+#ifdef _WIN32
+  // Windows takes either slash, and a drive-relative name keeps its drive.
+  EXPECT_EQ(lockPathOf("Z:/office/tv_cont.lst"), "Z:/office/sem.dat");
+  EXPECT_EQ(lockPathOf("Z:\\office/予定\\tv_cont.lst"), "Z:\\office/予定\\sem.dat");
+  EXPECT_EQ(lockPathOf("C:tv_cont.lst"), "C:sem.dat");
+#endif
+  fake::currentDir.clear();
 }
 
 TEST(LockPath, LongestFolderThatFitsAndOneByteMore) {
@@ -105,8 +114,28 @@ TEST_F(LockTest, UnwritableFolderGoesAheadWithoutLockAndReleaseDoesNothing) {
   std::strcpy(settings::prefs.boardPath, missing.c_str());
   EXPECT_EQ(store::acquireLock(), 1);
   EXPECT_FALSE(store::holdsLock());
+  EXPECT_TRUE(store::lockUnavailable());
   EXPECT_EQ(store::releaseLock(), 1);
   EXPECT_TRUE(fake::events.empty());
+  EXPECT_TRUE(fake::sleeps.empty());
+  // A front end that will not write unlocked is told to stop instead.
+  store::requireLock = true;
+  EXPECT_EQ(store::acquireLock(), -1);
+  store::requireLock = false;
+  EXPECT_TRUE(fake::events.empty());
+  // Where a lock can be made again, the flag clears.
+  std::strcpy(settings::prefs.boardPath, dir.file("tv_cont.lst").c_str());
+  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_FALSE(store::lockUnavailable());
+}
+
+TEST_F(LockTest, ALockGoneBeforeItsHolderIsReadIsTriedAgainAtOnce) {
+  // The create finds the lock; it is gone when we look (the read fails); the next create finds it
+  // again and this time we read who holds it: busy with a name, not an empty one, and no wait.
+  writeFile(lock, "OTHERPC");
+  files::faults::failAt(1, false, Op::open);
+  EXPECT_EQ(store::acquireLock(), 0);
+  EXPECT_STREQ(store::holderName, "OTHERPC");
   EXPECT_TRUE(fake::sleeps.empty());
 }
 

@@ -26,7 +26,7 @@ double cpuMs() {
 }
 
 TEST(RealClock, JitteredWaitBlocksForTheAmountWithoutSpinning) {
-  std::srand(3);
+  text::seedSpread(3);
   const auto wallStart = std::chrono::steady_clock::now();
   const uint64_t start = platform::elapsedMs();
   const double cpuStart = cpuMs();

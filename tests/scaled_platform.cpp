@@ -39,5 +39,7 @@ size_t currentDirectory(char*, size_t) { return 0; }
 size_t windowsDirectory(char*, size_t) { return 0; }
 void prepareWindowsDirectory() {}
 char separator() { return '/'; }
+bool isSeparator(unsigned char b) { return b == '/'; }
+unsigned long processId() { return static_cast<unsigned long>(getpid()); }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tests/support.h"
 #include "text/waits.h"
@@ -22,7 +23,7 @@ std::tm at(int year, int month, int day, int hour, int minute) {
 using WaitsTest = CoreTest;
 
 TEST_F(WaitsTest, JitteredWaitLastsBetweenTheAmountAndFortyNineMillisecondsMore) {
-  std::srand(7);
+  text::seedSpread(7);
   for (int i = 0; i < 500; ++i) {
     fake::sleeps.clear();
     uint64_t start = fake::nowMs;
@@ -45,8 +46,19 @@ TEST_F(WaitsTest, WaitEndsExactlyOnTheAmountAndZeroDoesNotSleep) {
   EXPECT_TRUE(fake::sleeps.empty());
 }
 
+TEST_F(WaitsTest, TwoProcessesStartedTogetherDrawDifferentSpreads) {
+  auto draws = [](unsigned long pid) {
+    fake::processId = pid;
+    text::seedSpread(0);
+    std::vector<unsigned> out;
+    for (int i = 0; i < 8; ++i) out.push_back(text::spreadMs(50));
+    return out;
+  };
+  EXPECT_NE(draws(1000), draws(1001));
+}
+
 TEST_F(WaitsTest, TimerPeriodIsTheMinutesPlusUpToThreeSeconds) {
-  std::srand(11);
+  text::seedSpread(11);
   for (int i = 0; i < 300; ++i) {
     unsigned p = text::timerPeriodMs(3);
     ASSERT_GE(p, 180000u);

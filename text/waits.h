@@ -1,6 +1,7 @@
 #pragma once
 // Blocking waits between retries, the random spread of waits and timers, and the two timestamp texts.
 #include <cstddef>
+#include <cstdint>
 #include <ctime>
 
 namespace text {
@@ -9,8 +10,14 @@ namespace text {
 // spinning: the caller still sees a frozen window for the same time, but no core is burnt.
 void waitMs(unsigned ms);
 
-// waitMs(ms + rand() % 50): the spread keeps clients that collided from colliding again.
+// waitMs(ms + 0..49): the spread keeps clients that collided from colliding again.
 void waitJittered(unsigned ms);
+
+// A draw of 0..range-1 for the spread. The generator seeds itself on first use from the time and
+// the process id, so processes started in the same second do not wait in step.
+unsigned spreadMs(unsigned range);
+// 0: seed anew on the next draw (a fresh process); anything else: a fixed sequence (tests).
+void seedSpread(uint32_t seed);
 
 // Period of the refresh timer: minutes plus up to three seconds of spread, drawn at each arming.
 unsigned timerPeriodMs(int minutes);

@@ -26,18 +26,6 @@ void captureWindowRect(HWND window) {
 
 namespace {
 
-// Winsock is wanted only for the host name in the lock file; its start result does not matter.
-class WinsockSession {
- public:
-  WinsockSession() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(1, 1), &data);
-  }
-  ~WinsockSession() { WSACleanup(); }
-  WinsockSession(const WinsockSession&) = delete;
-  WinsockSession& operator=(const WinsockSession&) = delete;
-};
-
 // A copy already running on this desktop takes over; a minimised one is restored so it is seen.
 bool handOverToRunningCopy() {
   HWND running = FindWindowA(ClassName, Title);
@@ -98,9 +86,7 @@ void storeGeometry() {
 }  // namespace
 
 int run(HINSTANCE hInstance, int showCommand) {
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
   if (handOverToRunningCopy()) return 0;
-  WinsockSession winsock;
   settings::initLocalPaths();
   settings::loadPreferences();
   settings::loadHistory();
