@@ -15,8 +15,8 @@
 #include "platform/files.h"
 #include "store/access.h"
 #include "store/board.h"
-#include "store/journal.h"
 #include "store/lock.h"
+#include "store/row_record.h"
 
 #ifdef TAVELIN_FILE_FAULTS
 #include "platform/faults.h"
@@ -69,29 +69,18 @@ void inlineWrite() {
   inlineUnlock();
 }
 
-// The same with the least a crash-safe write needs: look for a side file left by a crash, write
-// the new image and its checksum to the side file and commit it, then commit the board, then
-// delete the side file.
-void inlineSafeWrite() {
+// The in-place write with the board committed to the device: what any write that must survive a
+// power cut pays at least.
+void inlineWriteFlush() {
   if (!inlineLock()) std::abort();
-  if (access(share.journal, F_OK) == 0) std::abort();
   FILE* f = files::openUpdate(share.board);
   std::memset(buffer, 0, sizeof buffer);
   files::readBlock(buffer, sizeof buffer, f);
   modifyRow();
-  unsigned char trailer[store::JournalTrailerSize] = {'T', 'V', 'J', '1'};
-  const uint32_t crc = store::crc32(buffer, sizeof buffer);
-  for (int i = 0; i < 4; ++i) trailer[4 + i] = static_cast<unsigned char>(crc >> (8 * i));
-  FILE* j = files::openWrite(share.journal);
-  files::writeBlock(buffer, sizeof buffer, j);
-  files::writeBlock(trailer, sizeof trailer, j);
-  files::flush(j);
-  files::close(j);
   files::seekStart(f);
   files::writeBlock(buffer, sizeof buffer, f);
   files::flush(f);
   files::close(f);
-  files::removeFile(share.journal);
   inlineUnlock();
 }
 
@@ -112,11 +101,13 @@ void partChecksum() {
   checksumSink = store::crc32(reinterpret_cast<const unsigned char*>(&store::board), store::BoardSize);
 }
 void partSideFile() {
-  if (store::writeJournal(share.board, store::board) != store::Journal::written) std::abort();
-  store::discardJournal(share.board);
+  unsigned char row[store::RowBytes];
+  store::rowBytesOf(reinterpret_cast<const unsigned char*>(&store::board), 7, row);
+  if (!store::writeRowRecord(share.board, 7, row, row)) std::abort();
+  store::discardRowRecord(share.board);
 }
 void partRecoveryCheck() {
-  if (!store::recoverJournal(share.board)) std::abort();
+  if (!store::settleRowRecord(share.board, buffer, nullptr)) std::abort();
 }
 void partBoardCommit() {
   FILE* f = files::openUpdate(share.board);
@@ -140,7 +131,7 @@ const Variant variants[] = {
     {"inline-read", inlineRead},
     {"refresh", coreRefresh},
     {"inline-write", inlineWrite},
-    {"inline-safe-write", inlineSafeWrite},
+    {"inline-write-flush", inlineWriteFlush},
     {"write", coreWrite},
     {"part-checksum", partChecksum},
     {"part-side-file", partSideFile},

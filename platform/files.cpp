@@ -72,9 +72,11 @@ size_t writeBlock(const void* buffer, size_t size, FILE* f) {
   return std::fwrite(buffer, size, 1, f);
 }
 
-bool seekStart(FILE* f) {
+bool seekStart(FILE* f) { return seekTo(f, 0); }
+
+bool seekTo(FILE* f, long offset) {
   FAULT(seek, false);
-  return std::fseek(f, 0, SEEK_SET) == 0;
+  return std::fseek(f, offset, SEEK_SET) == 0;
 }
 
 bool flushBuffered(FILE* f) {

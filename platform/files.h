@@ -16,6 +16,7 @@ bool hasError(FILE* f);
 // Writes size bytes as one block; returns the number of complete blocks written (1 or 0).
 size_t writeBlock(const void* buffer, size_t size, FILE* f);
 bool seekStart(FILE* f);
+bool seekTo(FILE* f, long offset);
 bool flushBuffered(FILE* f);  // fflush: the stream's buffer handed to the OS
 bool flush(FILE* f);          // fflush plus the OS's commit to the device
 void close(FILE* f);

@@ -7,9 +7,9 @@
 #include "platform/status.h"
 #include "settings/preferences.h"
 #include "store/board.h"
-#include "store/journal.h"
 #include "store/lock.h"
 #include "store/names.h"
+#include "store/row_record.h"
 #include "text/waits.h"
 
 namespace store {
@@ -21,6 +21,11 @@ namespace {
 // One scratch image per operation; the process is single-threaded and the operations do not nest.
 unsigned char scratch[BoardSize];
 
+constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
+constexpr char Unlocked[] = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
+
+enum class Outcome { done, retry, stop };
+
 // The common start of both operations: the message, the time of this access, the board's path.
 void startOperation(const char* message, char (&boardPath)[settings::PathSize + 1]) {
   status::showStatus(message);
@@ -28,11 +33,23 @@ void startOperation(const char* message, char (&boardPath)[settings::PathSize + 
   settings::pathText(settings::prefs.boardPath, boardPath);
 }
 
-// The start of every attempt: the wait before all but the first, then the lock.
-// 1: ours to go ahead; 0: busy; -1: the lock cannot be placed, the operation ends.
-int beginAttempt(int attempt) {
-  if (attempt > 1) text::waitJittered(1000);
-  return acquireLock();
+// Runs up to Attempts attempts, a jittered second apart; a final failure beeps.
+template <typename Attempt>
+int runAttempts(Attempt attempt) {
+  for (int i = 1; i <= Attempts; ++i) {
+    if (i > 1) text::waitJittered(1000);
+    const Outcome outcome = attempt(i);
+    if (outcome == Outcome::done) return 1;
+    if (outcome == Outcome::stop) return 0;
+  }
+  status::beep();
+  return 0;
+}
+
+// A successful access clears the status line, or says once that it went ahead without a lock.
+void finishAccess() {
+  status::showStatus(lockUnavailable() ? Unlocked : "");
+  releaseLock();
 }
 
 // Reads the whole image from an open board file into the zeroed scratch buffer. A short file reads
@@ -44,14 +61,13 @@ bool readScratch(FILE* f) {
 }
 
 // Ends a failed write attempt: message, beep, close, release; the caller tries again.
-void failWriteAttempt(const char* message, files::Handle& file) {
+Outcome failWriteAttempt(const char* message, files::Handle& file) {
   status::showStatus(message);
   status::beep();
   file.close();
   releaseLock();
+  return Outcome::retry;
 }
-
-constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
 
 void showBusyHolder(int attempt) {
   // 255 bytes of holder name plus the fixed text always fit.
@@ -60,44 +76,103 @@ void showBusyHolder(int attempt) {
   status::showStatus(message);
 }
 
+Outcome refreshAttempt(const char* path, int attempt) {
+  const int lock = acquireLock();
+  if (lock < 0) return Outcome::stop;
+  if (lock == 0) {
+    showBusyHolder(attempt);
+    return Outcome::retry;
+  }
+  files::Handle file(files::openRead(path));
+  if (!file) {
+    status::showStatus("(105)掲示板ファイルがオープンできません");
+    releaseLock();
+    status::beep();
+    return Outcome::stop;
+  }
+  if (!readScratch(file.get())) {
+    status::showStatus("(101)サーバーからの読み込みエラー");
+    file.close();
+    releaseLock();
+    return Outcome::retry;
+  }
+  file.close();
+  // A row torn by a crashed writer is shown as it was, and put back in the file when it can be.
+  if (holdsLock()) settleRowRecord(path, scratch, nullptr);
+  replaceImage(scratch);
+  finishAccess();
+  return Outcome::done;
+}
+
+// A write that was reported failed must not land later: put the row back as it was, or failing
+// that, mark its record so that the next holder does.
+void undoFailedWrite(const char* path, FILE* f, int slot, const unsigned char* before) {
+  putRowBytes(reinterpret_cast<unsigned char*>(&board), slot, before);
+  const bool restored = files::seekStart(f) && files::writeBlock(&board, BoardSize, f) == 1 && files::flush(f);
+  if (restored)
+    discardRowRecord(path);
+  else
+    markRowRecordFailed(path);
+}
+
+struct RowTexts {
+  const char* morning;
+  const char* afternoon;
+  const char* state;
+  const char* returnTime;
+  const char* written;
+};
+
+Outcome writeAttempt(const char* path, int slot, const RowTexts& t) {
+  const int lock = acquireLock();
+  if (lock < 0) return Outcome::stop;
+  if (lock == 0) {
+    status::showStatus("(201)他のユーザがファイルを使用中");
+    return Outcome::retry;
+  }
+  files::Handle file(files::openUpdate(path));
+  if (!file) {
+    status::showStatus("(205)掲示板ファイルがオープンできません");
+    releaseLock();
+    status::beep();
+    return Outcome::stop;
+  }
+  // Every attempt re-reads the file, so a retry never writes stale rows of other members.
+  if (!readScratch(file.get())) return failWriteAttempt("(103)サーバーからの読み込みエラー", file);
+  if (holdsLock() && !settleRowRecord(path, scratch, file.get())) return failWriteAttempt(WriteError, file);
+  replaceImage(scratch);
+  unsigned char before[RowBytes], after[RowBytes];
+  rowBytesOf(scratch, slot, before);
+  setRow(slot, t.morning, t.afternoon, t.state, t.returnTime, t.written);
+  rowBytesOf(reinterpret_cast<const unsigned char*>(&board), slot, after);
+  // Without a lock another client may be writing its own record: leave the record to lock holders.
+  // A record that cannot be written (a full disk) does not stop the write itself.
+  const bool recorded = holdsLock() && writeRowRecord(path, slot, before, after);
+  if (!files::seekStart(file.get())) {
+    if (recorded) discardRowRecord(path);
+    return failWriteAttempt("(104)サーバーファイルシークエラー", file);
+  }
+  // With a record the board must be on the device before the record goes; without one, the
+  // buffered tail must at least reach the file, or a failed write would be reported as success.
+  const bool stored = files::writeBlock(&board, BoardSize, file.get()) == 1 &&
+                      (recorded ? files::flush(file.get()) : files::flushBuffered(file.get()));
+  if (!stored) {
+    if (recorded) undoFailedWrite(path, file.get(), slot, before);
+    return failWriteAttempt(WriteError, file);
+  }
+  file.close();
+  if (recorded) discardRowRecord(path);
+  finishAccess();
+  return Outcome::done;
+}
+
 }  // namespace
 
 int refreshBoard() {
   if (memberCount == 0) return 0;
   char path[settings::PathSize + 1];
   startOperation("サーバーアクセス中..", path);
-
-  for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    const int lock = beginAttempt(attempt);
-    if (lock < 0) return 0;
-    if (lock == 0) {
-      showBusyHolder(attempt);
-      continue;
-    }
-    // A write torn by a crash is finished before anyone reads; a reader that cannot apply it
-    // still reads the board as it stands.
-    if (holdsLock()) recoverJournal(path);
-    files::Handle file(files::openRead(path));
-    if (!file) {
-      status::showStatus("(105)掲示板ファイルがオープンできません");
-      releaseLock();
-      status::beep();
-      return 0;
-    }
-    if (!readScratch(file.get())) {
-      status::showStatus("(101)サーバーからの読み込みエラー");
-      file.close();
-      releaseLock();
-      continue;
-    }
-    replaceImage(scratch);
-    file.close();
-    status::showStatus("");
-    releaseLock();
-    return 1;
-  }
-  status::beep();
-  return 0;
+  return runAttempts([&](int attempt) { return refreshAttempt(path, attempt); });
 }
 
 int writeRow(const char* morning, const char* afternoon, const char* state, const char* returnTime,
@@ -105,60 +180,9 @@ int writeRow(const char* morning, const char* afternoon, const char* state, cons
   if (memberCount == 0 || selectedRow < 0 || selectedRow >= MaxMembers) return 0;
   char path[settings::PathSize + 1];
   startOperation("サーバーアクセス中", path);
-
-  for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    const int lock = beginAttempt(attempt);
-    if (lock < 0) return 0;
-    if (lock == 0) {
-      status::showStatus("(201)他のユーザがファイルを使用中");
-      continue;
-    }
-    files::Handle file(nullptr);
-    if (holdsLock() && !recoverJournal(path)) {
-      failWriteAttempt(WriteError, file);
-      continue;
-    }
-    file.reset(files::openUpdate(path));
-    if (!file) {
-      status::showStatus("(205)掲示板ファイルがオープンできません");
-      releaseLock();
-      status::beep();
-      return 0;
-    }
-    // Every attempt re-reads the file, so a retry never writes stale rows of other members.
-    if (!readScratch(file.get())) {
-      failWriteAttempt("(103)サーバーからの読み込みエラー", file);
-      continue;
-    }
-    replaceImage(scratch);
-    setRow(selectedRow, morning, afternoon, state, returnTime, written);
-    const Journal journal = holdsLock() ? writeJournal(path, board) : Journal::notCreated;
-    if (journal == Journal::failed) {
-      failWriteAttempt(WriteError, file);
-      continue;
-    }
-    if (!files::seekStart(file.get())) {
-      // The board is untouched: the side file must not land this row after a reported failure.
-      if (journal == Journal::written) discardJournal(path);
-      failWriteAttempt("(104)サーバーファイルシークエラー", file);
-      continue;
-    }
-    // The board must be on the device before its side file goes; without one, the buffered tail
-    // must at least reach the file, or a failed write would be reported as success.
-    const bool stored = files::writeBlock(&board, BoardSize, file.get()) == 1 &&
-                        (journal == Journal::written ? files::flush(file.get()) : files::flushBuffered(file.get()));
-    if (!stored) {
-      failWriteAttempt(WriteError, file);
-      continue;
-    }
-    file.close();
-    if (journal == Journal::written) discardJournal(path);
-    status::showStatus("");
-    releaseLock();
-    return 1;
-  }
-  status::beep();
-  return 0;
+  const RowTexts texts{morning, afternoon, state, returnTime, written};
+  const int slot = selectedRow;
+  return runAttempts([&](int) { return writeAttempt(path, slot, texts); });
 }
 
 }  // namespace store

@@ -178,12 +178,13 @@ TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
 TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
   struct Case {
     Op op;
+    int k;  // the write and the flush of the board come after those of the side record
     const char* message;
   } cases[] = {
-      {Op::read, "(103)サーバーからの読み込みエラー"},
-      {Op::seek, "(104)サーバーファイルシークエラー"},
-      {Op::write, "(106)サーバーへの書き込みエラー"},
-      {Op::flush, "(106)サーバーへの書き込みエラー"},
+      {Op::read, 1, "(103)サーバーからの読み込みエラー"},
+      {Op::seek, 1, "(104)サーバーファイルシークエラー"},
+      {Op::write, 2, "(106)サーバーへの書き込みエラー"},
+      {Op::flush, 2, "(106)サーバーへの書き込みエラー"},
   };
   for (const Case& c : cases) {
     fake::resetAll();
@@ -191,7 +192,7 @@ TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
     store::memberCount = 3;
     store::selectedRow = 1;
     writeFile(boardFile, imageWith(0, "before"));
-    files::faults::failAt(1, false, c.op);
+    files::faults::failAt(c.k, false, c.op);
     fake::afterSleep = [this] {
       EXPECT_FALSE(exists(lock)) << "released between attempts";
       std::string other = readFile(boardFile);

@@ -7,7 +7,7 @@
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
-#include "store/journal.h"
+#include "store/row_record.h"
 #include "store/lock.h"
 #include "store/names.h"
 #include "tests/support.h"
@@ -50,7 +50,9 @@ class CrashTest : public CoreTest {
     ASSERT_EQ(store::refreshBoard(), 1) << label;
     std::string seen(reinterpret_cast<const char*>(&store::board), store::BoardSize);
     std::string file = readFile(board);
-    EXPECT_TRUE(seen == oldImage || seen == newImage) << label << ": a mixed image was read";
+    const bool rowWhole = seen.compare(19200, 256, oldImage, 19200, 256) == 0 ||
+                          seen.compare(19200, 256, newImage, 19200, 256) == 0;
+    EXPECT_TRUE(rowWhole) << label << ": a torn row was read";
     EXPECT_EQ(file, seen) << label;
     EXPECT_FALSE(exists(board + ".jnl")) << label;
     EXPECT_FALSE(exists(dir.file("sem.dat"))) << label;
@@ -79,21 +81,32 @@ TEST_F(CrashTest, AWriterKilledAtAnyFileOperationLeavesTheOldOrTheNewBoard) {
 }
 
 TEST_F(CrashTest, AWriterKilledPartWayThroughAWriteLeavesTheOldOrTheNewBoard) {
-  const long long journal = static_cast<long long>(store::JournalSize);
-  const long long points[] = {0,           1,           4096,        96000,       191999,
-                              192000,      192004,      journal - 1, journal,     journal + 1,
-                              journal + 4096, journal + 96000, journal + 191999};
+  const long long record = static_cast<long long>(sizeof(store::RowRecord));
+  // The row changes in its morning (19200..19202) and afternoon (19320..19322) texts.
+  const long long rowWhole = record + 19323;
+  const long long points[] = {0,         1,         record - 1,   record,       record + 4096, record + 19201,
+                              record + 19321, rowWhole - 1, rowWhole, record + 96000, record + 191999};
   for (long long point : points) {
     writeFile(board, oldImage);
     ASSERT_EQ(runWriter("bytes", point), 70) << point;
     nextClientLooks("crash after " + std::to_string(point) + " bytes");
-    // Once the side file is whole, the write is certain to land.
-    if (point >= journal) {
-      EXPECT_EQ(readFile(board), newImage) << point;
-    } else {
-      EXPECT_EQ(readFile(board), oldImage) << point;
-    }
+    // A row the crash tore is put back; one that reached the board whole stays.
+    EXPECT_EQ(readFile(board), point >= rowWhole ? newImage : oldImage) << point;
   }
+}
+
+TEST_F(CrashTest, RowsThatAnOlderClientWroteAfterACrashAreKept) {
+  const long long record = static_cast<long long>(sizeof(store::RowRecord));
+  writeFile(board, oldImage);
+  ASSERT_EQ(runWriter("bytes", record + 19201), 70);  // row 0 torn, its record left behind
+  // An older client, which knows nothing of the record, writes row 1 in place, whole image.
+  std::string seen = readFile(board);
+  std::strcpy(&seen[19200 + 256], "older client");
+  writeFile(board, seen);
+  nextClientLooks("after an older client's write");
+  std::string expected = oldImage;
+  std::strcpy(&expected[19200 + 256], "older client");
+  EXPECT_EQ(readFile(board), expected);
 }
 
 TEST_F(CrashTest, AnUncrashedWriterLeavesNoSideFile) {

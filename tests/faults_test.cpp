@@ -82,7 +82,7 @@ TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
       ++runs;
       if (result == 1) {
         EXPECT_EQ(readFile(board), expectedNew) << label;
-        EXPECT_TRUE(shown("")) << label;
+        EXPECT_TRUE(shown("") || shown("(305)排他ファイルを作成できません（ロックなしで処理しました）")) << label;
       } else {
         EXPECT_GE(fake::beeps(), 1) << label;
         EXPECT_FALSE(shown("")) << label << ": a failed write cleared the status line";
@@ -93,8 +93,12 @@ TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
       freshClient();
       ASSERT_EQ(store::refreshBoard(), 1) << label;
       const std::string seen = imageInMemory();
-      EXPECT_TRUE(seen == oldImage || seen == expectedNew) << label;
-      if (result == 1) EXPECT_EQ(seen, expectedNew) << label;
+      // What was reported is what stands: a failure never lands later. Only when every operation
+      // fails from some point on (the share gone for good) may a write the writer could neither
+      // finish nor undo be found whole.
+      const char* what = seen == expectedNew ? "the new board" : seen == oldImage ? "the old board" : "a mix";
+      const bool expected = seen == (result == 1 ? expectedNew : oldImage) || (persistent && seen == expectedNew);
+      EXPECT_TRUE(expected) << label << ": result " << result << ", " << what;
       EXPECT_EQ(readFile(board), seen) << label;
       EXPECT_FALSE(exists(board + ".jnl")) << label;
       EXPECT_FALSE(exists(lock)) << label;

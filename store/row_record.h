@@ -1,0 +1,57 @@
+#pragma once
+// The side record that makes a row write safe on a share. Under the lock, before the board is
+// overwritten, the row's bytes before and after the write go to "<board>.jnl" and reach the disk;
+// the board is then written and the record deleted. Whoever next holds the lock and finds a record
+// looks at that one row: if it is torn (a mix of before and after), it is put back as it was; a row
+// that is whole, or that someone wrote since, is left alone. Nothing else on the board is touched,
+// so rows written meanwhile by older clients, which know nothing of the record, are never undone.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "store/board.h"
+
+namespace store {
+
+constexpr size_t RecordPathSize = 264;  // a 255-byte board path plus ".jnl" and the NUL
+
+// A row's bytes on the board: its entry, its return time and its time written, in that order.
+constexpr size_t RowBytes = sizeof(ScheduleEntry) + ReturnTimeSize + WrittenSize;
+static_assert(RowBytes == 576, "a row's three fields");
+
+struct RowRecord {
+  char magic[4];  // "TVR1"
+  uint8_t state;  // Pending while the write runs; Failed once the write was reported failed
+  uint8_t reserved;
+  uint8_t slot[2];  // little-endian
+  unsigned char before[RowBytes];
+  unsigned char after[RowBytes];
+  uint8_t crc[4];  // CRC-32 of the slot and both rows, little-endian; the state byte may change alone
+};
+static_assert(sizeof(RowRecord) == 1164, "the record's size is its format");
+static_assert(offsetof(RowRecord, slot) == 6 && offsetof(RowRecord, before) == 8, "record layout");
+static_assert(offsetof(RowRecord, after) == 584 && offsetof(RowRecord, crc) == 1160, "record layout");
+
+constexpr uint8_t RecordPending = 'P';
+constexpr uint8_t RecordFailed = 'F';
+
+uint32_t crc32(const unsigned char* data, size_t size);
+
+void rowBytesOf(const unsigned char* image, int slot, unsigned char (&out)[RowBytes]);
+void putRowBytes(unsigned char* image, int slot, const unsigned char* bytes);
+
+// Writes the record of a row write and commits it to the device (one flush). False when it could
+// not be written whole (a full disk, say); nothing is left behind then.
+bool writeRowRecord(const char* boardPath, int slot, const unsigned char* before, const unsigned char* after);
+// Marks the record as belonging to a write that was reported failed: its row is put back even if
+// whole. One byte changes in place, so a mark cut short leaves the record whole either way.
+bool markRowRecordFailed(const char* boardPath);
+void discardRowRecord(const char* boardPath);
+
+// Called under the lock with the board just read into image: settles a record left behind. A torn
+// row is put back in image and, through update (or a board opened for it when update is null),
+// in the file; the record is then deleted. False when a repair was due but could not be written:
+// the record stays for the next holder, while image already shows the repaired row.
+bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* update);
+
+}  // namespace store
