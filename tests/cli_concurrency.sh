@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Six copies of tavelin-cli write ten different rows each into one board at the same moment.
 # Every row must survive (no lost update), the board must be exactly the image, no lock left behind.
+# Odd writers name the files as an administrator at a prompt in the share does (bare names), even
+# ones by their full paths: both forms must take the same lock.
 set -euo pipefail
 cli=$1
 writers=${2:-6}
@@ -11,10 +13,11 @@ for ((i = 0; i < writers * rows; ++i)); do echo "member$i"; done >"$share/names.
 "$cli" init-share "$share" --names "$share/names.txt" >/dev/null
 
 write_rows() {  # one writer: rows w, w+writers, w+2*writers, ...
-  local w=$1
+  local w=$1 folder=$share/
+  if ((w % 2)); then cd "$share" && folder=; fi
   for ((k = 0; k < rows; ++k)); do
     local slot=$((w + k * writers))
-    "$cli" set --names "$share/tv_name.lst" --board "$share/tv_cont.lst" --slot "$slot" \
+    "$cli" set --names "${folder}tv_name.lst" --board "${folder}tv_cont.lst" --slot "$slot" \
       --morning "writer $w row $k" --state "s$slot" 2>/dev/null || { echo "writer $w slot $slot failed" >&2; return 1; }
   done
 }

@@ -5,8 +5,10 @@
 #include <cstdlib>
 
 #ifdef _WIN32
+#include <winsock2.h>
 #include <windows.h>
 #endif
+#include <cstring>
 
 #include "platform/system.h"
 #include "text/waits.h"
@@ -39,6 +41,19 @@ TEST(RealClock, JitteredWaitBlocksForTheAmountWithoutSpinning) {
   EXPECT_GE(wallMs, 199);
   EXPECT_LT(waited, 200u + 49u + 100u);  // the spread plus generous scheduling slack
   EXPECT_LT(cpuUsed, 60.0);                // a spinning wait would use about 200 ms of processor time
+}
+
+// The lock file names its holder: the host name must come without anyone starting sockets first.
+TEST(RealPlatform, HostNameNeedsNoSetUpByTheCaller) {
+  char name[256] = {};
+  ASSERT_EQ(platform::hostName(name, sizeof name), 0);
+  EXPECT_GT(std::strlen(name), 0u);
+#ifdef _WIN32
+  // Windows refuses gethostname until Winsock is started; the platform must have started it.
+  EXPECT_EQ(WSACleanup(), 0);
+  WSADATA data;
+  WSAStartup(MAKEWORD(1, 1), &data);
+#endif
 }
 
 }  // namespace

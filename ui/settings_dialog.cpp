@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/files.h"
 #include "text/waits.h"
 #include "ui/app.h"
 #include "ui/resources/resource.h"
@@ -45,7 +46,20 @@ void applyInterval(int minutes) {
     SetTimer(mainWindow, IDT_REFRESH, text::timerPeriodMs(minutes), nullptr);
 }
 
+// One file as both would have the first row write replace the name list with a board image.
+bool namesBothFiles(HWND dialog) {
+  char names[settings::PathSize] = {}, board[settings::PathSize] = {};
+  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, names, PathLimit);
+  GetDlgItemTextA(dialog, IDC_BOARD_PATH, board, PathLimit);
+  return names[0] != '\0' && files::sameFile(names, board);
+}
+
 void onSet(HWND dialog) {
+  if (namesBothFiles(dialog)) {
+    MessageBeep(0);
+    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "名前リストとボード内容に同じファイルは指定できません。");
+    return;
+  }
   GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, PathLimit);
   GetDlgItemTextA(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, PathLimit);
   applyInterval(intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));

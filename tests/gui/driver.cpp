@@ -825,6 +825,27 @@ void settingsInterval() {
   }
 }
 
+// One file for both would let the first row write replace the name list: refused with a note.
+void settingsSameFileForBoth() {
+  CaseDirs d = makeBoardCase("settings-same-file");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  HWND box = openSettingsFromMenu(p, w);
+  CHECK(box != nullptr, "settings dialog");
+  if (!box) return;
+  const std::string names = gui::windowText(GetDlgItem(box, 1001));
+  gui::setWindowText(GetDlgItem(box, 1005), names.c_str());
+  SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  CHECK(IsWindow(box), "the dialog stays open");
+  const std::string note = gui::windowText(GetDlgItem(box, 1010));
+  CHECK(note == "名前リストとボード内容に同じファイルは指定できません。", "note: %s", note.c_str());
+  screenshot("27-settings-same-file");
+  CHECK(pressAndWaitClosed(box, IDCANCEL), "Cancel");
+  CHECK(pathIs(readPreferences(d).boardPath, d.share + "\\tv_cont.lst"), "board path unchanged");
+  CHECK(closeProgram(p, w), "closed");
+}
+
 HWND messageBoxText(HWND box) { return GetDlgItem(box, 0xFFFF); }
 
 // About with its program line, the page question answered No, and the lock reset with and without a lock.
@@ -889,6 +910,7 @@ const Case cases[] = {
     {"first start", firstStart},
     {"settings browse then cancel", settingsBrowseThenCancel},
     {"settings interval", settingsInterval},
+    {"settings refuses one file for both", settingsSameFileForBoth},
     {"about, page and lock reset", aboutPageAndReset},
 };
 
