@@ -103,11 +103,13 @@ void partChecksum() {
 void partSideFile() {
   unsigned char row[store::RowBytes];
   store::rowBytesOf(reinterpret_cast<const unsigned char*>(&store::board), 7, row);
-  if (!store::writeRowRecord(share.board, 7, row, row)) std::abort();
-  store::discardRowRecord(share.board);
+  FILE* record = store::openRowRecord(share.board);
+  if (!record || !store::writeRowRecord(record, 7, row, row)) std::abort();
+  store::retireRowRecord(record);
+  files::close(record);
 }
 void partRecoveryCheck() {
-  if (!store::settleRowRecord(share.board, buffer, nullptr)) std::abort();
+  if (!store::settleRowRecord(share.board, buffer, nullptr, nullptr)) std::abort();
 }
 void partBoardCommit() {
   FILE* f = files::openUpdate(share.board);

@@ -98,7 +98,7 @@ Outcome refreshAttempt(const char* path, int attempt) {
   }
   file.close();
   // A row torn by a crashed writer is shown as it was, and put back in the file when it can be.
-  if (holdsLock()) settleRowRecord(path, scratch, nullptr);
+  if (holdsLock()) settleRowRecord(path, scratch, nullptr, nullptr);
   replaceImage(scratch);
   finishAccess();
   return Outcome::done;
@@ -106,13 +106,13 @@ Outcome refreshAttempt(const char* path, int attempt) {
 
 // A write that was reported failed must not land later: put the row back as it was, or failing
 // that, mark its record so that the next holder does.
-void undoFailedWrite(const char* path, FILE* f, int slot, const unsigned char* before) {
+void undoFailedWrite(FILE* f, FILE* record, int slot, const unsigned char* before) {
   putRowBytes(reinterpret_cast<unsigned char*>(&board), slot, before);
   const bool restored = files::seekStart(f) && files::writeBlock(&board, BoardSize, f) == 1 && files::flush(f);
   if (restored)
-    discardRowRecord(path);
+    retireRowRecord(record);
   else
-    markRowRecordFailed(path);
+    markRowRecordFailed(record);
 }
 
 struct RowTexts {
@@ -139,29 +139,32 @@ Outcome writeAttempt(const char* path, int slot, const RowTexts& t) {
   }
   // Every attempt re-reads the file, so a retry never writes stale rows of other members.
   if (!readScratch(file.get())) return failWriteAttempt("(103)サーバーからの読み込みエラー", file);
-  if (holdsLock() && !settleRowRecord(path, scratch, file.get())) return failWriteAttempt(WriteError, file);
+  // Without a lock another client may be writing its own record: records are for lock holders.
+  files::Handle record(holdsLock() ? openRowRecord(path) : nullptr);
+  if (holdsLock() && !settleRowRecord(path, scratch, file.get(), record.get())) return failWriteAttempt(WriteError, file);
   replaceImage(scratch);
   unsigned char before[RowBytes], after[RowBytes];
   rowBytesOf(scratch, slot, before);
   setRow(slot, t.morning, t.afternoon, t.state, t.returnTime, t.written);
   rowBytesOf(reinterpret_cast<const unsigned char*>(&board), slot, after);
-  // Without a lock another client may be writing its own record: leave the record to lock holders.
   // A record that cannot be written (a full disk) does not stop the write itself.
-  const bool recorded = holdsLock() && writeRowRecord(path, slot, before, after);
+  if (record && !writeRowRecord(record.get(), slot, before, after)) {
+    retireRowRecord(record.get());
+    record.close();
+  }
   if (!files::seekStart(file.get())) {
-    if (recorded) discardRowRecord(path);
+    if (record) retireRowRecord(record.get());
     return failWriteAttempt("(104)サーバーファイルシークエラー", file);
   }
-  // With a record the board must be on the device before the record goes; without one, the
-  // buffered tail must at least reach the file, or a failed write would be reported as success.
-  const bool stored = files::writeBlock(&board, BoardSize, file.get()) == 1 &&
-                      (recorded ? files::flush(file.get()) : files::flushBuffered(file.get()));
-  if (!stored) {
-    if (recorded) undoFailedWrite(path, file.get(), slot, before);
+  // The buffered tail must reach the file, or a failed write would be reported as success. The
+  // record already on the device covers a write torn by a crash, so the board needs no commit.
+  if (files::writeBlock(&board, BoardSize, file.get()) != 1 || !files::flushBuffered(file.get())) {
+    if (record) undoFailedWrite(file.get(), record.get(), slot, before);
     return failWriteAttempt(WriteError, file);
   }
   file.close();
-  if (recorded) discardRowRecord(path);
+  if (record) retireRowRecord(record.get());
+  record.close();
   finishAccess();
   return Outcome::done;
 }

@@ -50,30 +50,20 @@ void sealRecord(RowRecord& r) {
 
 int recordSlot(const RowRecord& r) { return r.slot[0] | r.slot[1] << 8; }
 
-bool storeRecord(const char* path, const RowRecord& r) {
-  files::Handle f(files::openWrite(path));
-  if (!f) return false;
-  const bool ok = files::writeBlock(&r, sizeof r, f.get()) == 1 && files::flush(f.get());
-  f.close();
-  if (!ok) files::removeFile(path);
-  return ok;
-}
-
-enum class Loaded { absent, broken, whole };
+enum class Loaded { absent, broken, whole, done };
 
 // The record, when it is whole, sealed and names a slot; a record torn while it was written
 // belongs to a write that never reached the board.
-Loaded loadRecord(const char* path, RowRecord& r) {
-  files::Handle f(files::openRead(path));
-  if (!f) return Loaded::absent;
+Loaded loadRecord(FILE* f, RowRecord& r) {
   unsigned char extra;
-  const bool whole = files::readBlock(&r, sizeof r, f.get()) == sizeof r &&
-                     files::readBlock(&extra, 1, f.get()) == 0 && !files::hasError(f.get());
+  const size_t got = files::readBlock(&r, sizeof r, f);
+  if (got == 0 && !files::hasError(f)) return Loaded::absent;  // just created by this writer
+  const bool whole = got == sizeof r && files::readBlock(&extra, 1, f) == 0 && !files::hasError(f);
   if (!whole || std::memcmp(r.magic, Magic, sizeof Magic) != 0 || recordSlot(r) >= MaxMembers) return Loaded::broken;
   const uint32_t c = recordCrc(r);
   for (int i = 0; i < 4; ++i)
     if (r.crc[i] != static_cast<uint8_t>(c >> (8 * i))) return Loaded::broken;
-  return Loaded::whole;
+  return r.state == RecordDone ? Loaded::done : Loaded::whole;
 }
 
 // Whether the row on the board must be put back: it is torn (every byte from before or after,
@@ -117,9 +107,14 @@ void putRowBytes(unsigned char* image, int slot, const unsigned char* bytes) {
   }
 }
 
-bool writeRowRecord(const char* boardPath, int slot, const unsigned char* before, const unsigned char* after) {
+FILE* openRowRecord(const char* boardPath) {
   char path[RecordPathSize];
   recordPathFor(boardPath, path);
+  FILE* f = files::openUpdate(path);
+  return f ? f : files::openWrite(path);
+}
+
+bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const unsigned char* after) {
   RowRecord r{};
   std::memcpy(r.magic, Magic, sizeof Magic);
   r.state = RecordPending;
@@ -128,43 +123,42 @@ bool writeRowRecord(const char* boardPath, int slot, const unsigned char* before
   std::memcpy(r.before, before, RowBytes);
   std::memcpy(r.after, after, RowBytes);
   sealRecord(r);
-  return storeRecord(path, r);
+  // A seek must come between reading and writing an update stream.
+  return files::seekStart(record) && files::writeBlock(&r, sizeof r, record) == 1 && files::flush(record);
 }
 
-bool markRowRecordFailed(const char* boardPath) {
-  char path[RecordPathSize];
-  recordPathFor(boardPath, path);
-  files::Handle f(files::openUpdate(path));
-  if (!f) return false;
+void retireRowRecord(FILE* record) {
+  const uint8_t done = RecordDone;
+  if (files::seekTo(record, offsetof(RowRecord, state))) files::writeBlock(&done, 1, record);
+}
+
+void markRowRecordFailed(FILE* record) {
   const uint8_t failed = RecordFailed;
-  return files::seekTo(f.get(), offsetof(RowRecord, state)) && files::writeBlock(&failed, 1, f.get()) == 1 &&
-         files::flush(f.get());
+  if (files::seekTo(record, offsetof(RowRecord, state)) && files::writeBlock(&failed, 1, record) == 1)
+    files::flush(record);
 }
 
-void discardRowRecord(const char* boardPath) {
+bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record) {
   char path[RecordPathSize];
   recordPathFor(boardPath, path);
-  files::removeFile(path);
-}
-
-bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* update) {
-  char path[RecordPathSize];
-  recordPathFor(boardPath, path);
+  files::Handle own(record ? nullptr : files::openRead(path));
+  if (!record && !own) return true;
   RowRecord r;
-  const Loaded loaded = loadRecord(path, r);
-  if (loaded == Loaded::absent) return true;
+  const Loaded loaded = loadRecord(record ? record : own.get(), r);
+  own.close();
+  if (loaded == Loaded::absent || loaded == Loaded::done) return true;
   if (loaded == Loaded::whole && needsRepair(r, image)) {
     putRowBytes(image, recordSlot(r), r.before);
     bool written;
-    if (update) {
-      written = writeImage(update, image);
+    if (board) {
+      written = writeImage(board, image);
     } else {
       files::Handle f(files::openUpdate(boardPath));
       written = f && writeImage(f.get(), image);
     }
     if (!written) return false;
   }
-  files::removeFile(path);
+  if (!record) files::removeFile(path);
   return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The side record that makes a row write safe on a share. Under the lock, before the board is
 // overwritten, the row's bytes before and after the write go to "<board>.jnl" and reach the disk;
-// the board is then written and the record deleted. Whoever next holds the lock and finds a record
-// looks at that one row: if it is torn (a mix of before and after), it is put back as it was; a row
+// the board is then written and the record marked done. Whoever next holds the lock and finds a
+// record not done looks at that one row: if it is torn (a mix of before and after), it is put back as it was; a row
 // that is whole, or that someone wrote since, is left alone. Nothing else on the board is touched,
 // so rows written meanwhile by older clients, which know nothing of the record, are never undone.
 #include <cstddef>
@@ -21,7 +21,7 @@ static_assert(RowBytes == 576, "a row's three fields");
 
 struct RowRecord {
   char magic[4];  // "TVR1"
-  uint8_t state;  // Pending while the write runs; Failed once the write was reported failed
+  uint8_t state;  // Pending while the write runs; Failed once reported failed; Done after either
   uint8_t reserved;
   uint8_t slot[2];  // little-endian
   unsigned char before[RowBytes];
@@ -34,24 +34,31 @@ static_assert(offsetof(RowRecord, after) == 584 && offsetof(RowRecord, crc) == 1
 
 constexpr uint8_t RecordPending = 'P';
 constexpr uint8_t RecordFailed = 'F';
+constexpr uint8_t RecordDone = 'D';
 
 uint32_t crc32(const unsigned char* data, size_t size);
 
 void rowBytesOf(const unsigned char* image, int slot, unsigned char (&out)[RowBytes]);
 void putRowBytes(unsigned char* image, int slot, const unsigned char* bytes);
 
-// Writes the record of a row write and commits it to the device (one flush). False when it could
-// not be written whole (a full disk, say); nothing is left behind then.
-bool writeRowRecord(const char* boardPath, int slot, const unsigned char* before, const unsigned char* after);
-// Marks the record as belonging to a write that was reported failed: its row is put back even if
-// whole. One byte changes in place, so a mark cut short leaves the record whole either way.
-bool markRowRecordFailed(const char* boardPath);
-void discardRowRecord(const char* boardPath);
+// The record file opened for a write: the existing one for update, or a new one. Null when it can
+// be neither opened nor created (a full disk, say); nothing stands in the way of the write then.
+FILE* openRowRecord(const char* boardPath);
+// Writes the record of a row write over any earlier one and commits it to the device: the one flush
+// a write spends on it. Overwriting in place is far cheaper to commit than creating a file anew.
+bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const unsigned char* after);
+// The write is over (landed, or never touched the board): the record is marked done. The file
+// stays for the next write to overwrite.
+void retireRowRecord(FILE* record);
+// The write was reported failed and could not be undone: the next holder puts the row back even if
+// it is whole. One byte changes in place, so a mark cut short leaves the record whole either way.
+void markRowRecordFailed(FILE* record);
 
 // Called under the lock with the board just read into image: settles a record left behind. A torn
-// row is put back in image and, through update (or a board opened for it when update is null),
-// in the file; the record is then deleted. False when a repair was due but could not be written:
+// row is put back in image and in the file, through board when given (else the board is opened for
+// it). With record given (a writer, who overwrites it next) it is read through that; otherwise it
+// is opened here and deleted once settled. False when a repair was due but could not be written:
 // the record stays for the next holder, while image already shows the repaired row.
-bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* update);
+bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record);
 
 }  // namespace store

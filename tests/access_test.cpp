@@ -178,11 +178,11 @@ TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
 TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
   struct Case {
     Op op;
-    int k;  // the write and the flush of the board come after those of the side record
+    int k;  // the seek, write and flush of the board come after those of the side record
     const char* message;
   } cases[] = {
       {Op::read, 1, "(103)サーバーからの読み込みエラー"},
-      {Op::seek, 1, "(104)サーバーファイルシークエラー"},
+      {Op::seek, 2, "(104)サーバーファイルシークエラー"},
       {Op::write, 2, "(106)サーバーへの書き込みエラー"},
       {Op::flush, 2, "(106)サーバーへの書き込みエラー"},
   };

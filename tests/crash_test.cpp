@@ -54,7 +54,7 @@ class CrashTest : public CoreTest {
                           seen.compare(19200, 256, newImage, 19200, 256) == 0;
     EXPECT_TRUE(rowWhole) << label << ": a torn row was read";
     EXPECT_EQ(file, seen) << label;
-    EXPECT_FALSE(exists(board + ".jnl")) << label;
+    EXPECT_FALSE(pendingRecord(board)) << label;
     EXPECT_FALSE(exists(dir.file("sem.dat"))) << label;
   }
 
@@ -113,7 +113,7 @@ TEST_F(CrashTest, AnUncrashedWriterLeavesNoSideFile) {
   writeFile(board, oldImage);
   ASSERT_EQ(runWriter("bytes", -1), 0);
   EXPECT_EQ(readFile(board), newImage);
-  EXPECT_FALSE(exists(board + ".jnl"));
+  EXPECT_FALSE(pendingRecord(board));
   EXPECT_FALSE(exists(dir.file("sem.dat")));
 }
 

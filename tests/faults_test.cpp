@@ -100,7 +100,7 @@ TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
       const bool expected = seen == (result == 1 ? expectedNew : oldImage) || (persistent && seen == expectedNew);
       EXPECT_TRUE(expected) << label << ": result " << result << ", " << what;
       EXPECT_EQ(readFile(board), seen) << label;
-      EXPECT_FALSE(exists(board + ".jnl")) << label;
+      EXPECT_FALSE(pendingRecord(board)) << label;
       EXPECT_FALSE(exists(lock)) << label;
     }
   }

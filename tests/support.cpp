@@ -47,4 +47,9 @@ bool exists(const std::string& path) {
   return fs::exists(path, ec);
 }
 
+bool pendingRecord(const std::string& boardPath) {
+  const std::string record = readFile(boardPath + ".jnl");
+  return record.size() > 4 && record[4] != 'D';
+}
+
 }  // namespace testsupport

@@ -26,6 +26,8 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool exists(const std::string& path);
+// Whether a row write's side record beside the board still waits for the next lock holder.
+bool pendingRecord(const std::string& boardPath);
 
 class CoreTest : public ::testing::Test {
  protected:
