@@ -10,7 +10,7 @@ namespace fuzz {
 
 namespace {
 std::string dir;
-constexpr const char* ScratchFiles[] = {"tavelin.prf", "tavelin.cmb", "sem.dat", "tv_cont.lst", "tv_name.lst"};
+constexpr const char* ScratchFiles[] = {"tavelin.prf", "tavelin.cmb", "sem.dat", "tv_cont.lst", "tv_cont.lst.jnl", "tv_name.lst"};
 
 void removeScratch() {
   for (const char* name : ScratchFiles) std::remove((dir + "/" + name).c_str());

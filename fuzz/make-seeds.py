@@ -134,7 +134,24 @@ def cp932():
     write("cp932", "utf8-not-sign", b"\x45" + "¬k\x12".encode("utf-8"))
 
 
+def record():
+    """Side records as a crashed writer leaves them: pending, done, and cut short."""
+    import zlib
+
+    def make(state, slot, before, after):
+        body = struct.pack("<H", slot) + before + after
+        return b"TVR1" + bytes([ord(state), 0]) + body + struct.pack("<I", zlib.crc32(body))
+
+    empty = bytes(576)
+    pending = make("P", 3, empty, b"x" * 576)
+    write("record", "pending", pending)
+    write("record", "failed", make("F", 299, empty, empty))
+    write("record", "done", make("D", 0, empty, empty))
+    write("record", "torn", pending[:700])
+
+
 def main():
+    record()
     names()
     board()
     preferences()
