@@ -5,7 +5,7 @@
 
 namespace files::faults {
 
-enum class Op { open, read, write, seek, flush, remove, rename, create, any };
+enum class Op { open, read, write, seek, flush, remove, rename, create, stat, any };
 
 void reset();  // no faults planned, count back to 0
 // The k-th operation (1-based) of kind op fails; with persistent, every later one of that kind too.

@@ -129,6 +129,23 @@ bool writeWholeFile(const char* path, const void* data, size_t size) {
   return false;
 }
 
+bool stamp(const char* path, Stamp& out) {
+  FAULT(stat, false);
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+  out.size = static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  out.modified = static_cast<long long>((static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                        data.ftLastWriteTime.dwLowDateTime);
+#else
+  struct stat info;
+  if (stat(path, &info) != 0) return false;
+  out.size = static_cast<long long>(info.st_size);
+  out.modified = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+#endif
+  return true;
+}
+
 bool ageSeconds(const char* path, long long* seconds) {
 #ifdef _WIN32
   struct _stat64 info;

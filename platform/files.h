@@ -28,6 +28,15 @@ bool opens(const char* path);
 // which then takes the old file's place in one step. False when nothing was replaced.
 bool writeWholeFile(const char* path, const void* data, size_t size);
 
+// What a look at a file's metadata tells without opening it: enough to see that it changed.
+struct Stamp {
+  long long size;
+  long long modified;  // the last write, in the file system's finest unit (ns or 100 ns)
+  bool operator==(const Stamp& o) const { return size == o.size && modified == o.modified; }
+};
+// One metadata query; false when the file cannot be examined.
+bool stamp(const char* path, Stamp& out);
+
 // Seconds since the file was last modified; false when it cannot be examined.
 bool ageSeconds(const char* path, long long* seconds);
 

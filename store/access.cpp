@@ -21,6 +21,19 @@ namespace {
 // One scratch image per operation; the process is single-threaded and the operations do not nest.
 unsigned char scratch[BoardSize];
 
+// The board as our last locked read or write left it. Trusted only when the board was last written
+// before our lock file was made: any later write then carries a later time, even where the file
+// system's clock is coarse; a write within the same tick as ours could not be told apart.
+files::Stamp lastStamp;
+bool stampTrusted;
+
+void rememberBoard(const char* path, bool settled) {
+  files::Stamp lock;
+  const char* held = heldLockPath();
+  stampTrusted = settled && held && files::stamp(path, lastStamp) && files::stamp(held, lock) &&
+                 lastStamp.modified < lock.modified;
+}
+
 constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
 constexpr char Unlocked[] = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
 
@@ -98,8 +111,9 @@ Outcome refreshAttempt(const char* path, int attempt) {
   }
   file.close();
   // A row torn by a crashed writer is shown as it was, and put back in the file when it can be.
-  if (holdsLock()) settleRowRecord(path, scratch, nullptr, nullptr);
+  const bool settled = holdsLock() && settleRowRecord(path, scratch, nullptr, nullptr);
   replaceImage(scratch);
+  rememberBoard(path, settled);
   finishAccess();
   return Outcome::done;
 }
@@ -165,6 +179,7 @@ Outcome writeAttempt(const char* path, int slot, const RowTexts& t) {
   file.close();
   if (record) retireRowRecord(record.get());
   record.close();
+  rememberBoard(path, true);
   finishAccess();
   return Outcome::done;
 }
@@ -177,6 +192,19 @@ int refreshBoard() {
   startOperation("サーバーアクセス中..", path);
   return runAttempts([&](int attempt) { return refreshAttempt(path, attempt); });
 }
+
+int refreshIfChanged() {
+  if (memberCount == 0) return 0;
+  char path[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, path);
+  files::Stamp now;
+  if (!stampTrusted || !files::stamp(path, now) || !(now == lastStamp)) return refreshBoard();
+  // Unchanged: what we show is the board as of this moment.
+  if (status::hasStatusBar()) text::formatStatusInfo();
+  return 1;
+}
+
+void forgetBoardStamp() { stampTrusted = false; }
 
 int writeRow(const char* morning, const char* afternoon, const char* state, const char* returnTime,
              const char* written) {

@@ -11,6 +11,13 @@ extern int selectedRow;
 // Replaces the image with the board file. 1 when replaced, 0 otherwise.
 int refreshBoard();
 
+// The timer's refresh. When the board file looks as it did at our last locked read or write (its
+// size and time written, one metadata query, no lock), the image is current and 1 comes at once;
+// anything else is a full refreshBoard().
+int refreshIfChanged();
+// Makes the next refreshIfChanged read in full (another board, another process state).
+void forgetBoardStamp();
+
 // Writes the five texts into row selectedRow of the file and of the image by a locked
 // read-modify-write of the whole image. 1 when the file took the row, 0 otherwise.
 int writeRow(const char* morning, const char* afternoon, const char* state, const char* returnTime,

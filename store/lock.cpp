@@ -179,4 +179,6 @@ int resetLock() {
 
 bool holdsLock() { return created; }
 
+const char* heldLockPath() { return created ? createdPath : nullptr; }
+
 }  // namespace store

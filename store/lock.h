@@ -31,5 +31,7 @@ int resetLock();
 
 // Whether the last acquireLock created the file (so releaseLock has something of ours to delete).
 bool holdsLock();
+// The lock file we hold, while we hold it (its creation time is the share's clock at our lock).
+const char* heldLockPath();
 
 }  // namespace store

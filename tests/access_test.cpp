@@ -1,13 +1,17 @@
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/faults.h"
+#include "platform/files.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
+#include "store/row_record.h"
 #include "tests/support.h"
 #include "text/waits.h"
 
@@ -245,6 +249,74 @@ TEST_F(AccessTest, WriteWithNoRowSelectedTouchesNothing) {
   EXPECT_EQ(store::writeRow("a", "", "", "", "t"), 0);
   EXPECT_EQ(readFile(boardFile).size(), 0u);
   EXPECT_TRUE(fake::events.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The timer's look at the board: unchanged costs one metadata query and no lock; any change, or a
+// board written within the tick of our lock, is read in full.
+class PollTest : public AccessTest {
+ protected:
+  void setAge(std::chrono::seconds age) {
+    std::filesystem::last_write_time(boardFile, std::filesystem::file_time_type::clock::now() - age);
+  }
+  int operationsOf(int (*op)()) {
+    files::faults::reset();
+    EXPECT_EQ(op(), 1);
+    return files::faults::operations();
+  }
+};
+
+TEST_F(PollTest, AnUnchangedBoardIsNotReadAndAChangedOneIs) {
+  writeFile(boardFile, imageWith(0, "first"));
+  setAge(std::chrono::hours(1));
+  ASSERT_EQ(store::refreshBoard(), 1);
+  fake::events.clear();
+  // Same size, same time written: the new bytes are not even looked at.
+  const auto time = std::filesystem::last_write_time(boardFile);
+  writeFile(boardFile, imageWith(0, "unseen"));
+  std::filesystem::last_write_time(boardFile, time);
+  EXPECT_EQ(operationsOf(store::refreshIfChanged), 1);
+  EXPECT_STREQ(store::board.entries[0].morning, "first");
+  EXPECT_TRUE(fake::events.empty());
+  EXPECT_FALSE(exists(lock));
+  // Written by anyone (here: no side record, as an older client writes): read at once.
+  setAge(std::chrono::minutes(30));
+  EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
+  EXPECT_STREQ(store::board.entries[0].morning, "unseen");
+  // That full read is trusted in turn.
+  EXPECT_EQ(operationsOf(store::refreshIfChanged), 1);
+}
+
+TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
+  // Written "after" our lock was made: a later write might carry the same time, so never trusted.
+  writeFile(boardFile, imageWith(0, "first"));
+  setAge(-std::chrono::hours(1));
+  ASSERT_EQ(store::refreshBoard(), 1);
+  EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
+  // A torn row whose repair could not be written (the board's third open, for update, fails):
+  // the next look reads again, and once repaired the board is trusted.
+  std::string torn = imageWith(1, "nld");  // "old" with its first byte from "new"
+  writeFile(boardFile, torn);
+  unsigned char before[store::RowBytes], after[store::RowBytes];
+  const std::string was = imageWith(1, "old"), will = imageWith(1, "new");
+  store::rowBytesOf(reinterpret_cast<const unsigned char*>(was.data()), 1, before);
+  store::rowBytesOf(reinterpret_cast<const unsigned char*>(will.data()), 1, after);
+  FILE* record = store::openRowRecord(boardFile.c_str());
+  ASSERT_TRUE(record && store::writeRowRecord(record, 1, before, after));
+  files::close(record);
+  setAge(std::chrono::hours(1));
+  files::faults::reset();
+  files::faults::failAt(3, false, Op::open);
+  ASSERT_EQ(store::refreshBoard(), 1);
+  EXPECT_STREQ(store::board.entries[1].morning, "old");
+  EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
+  EXPECT_EQ(morningIn(readFile(boardFile), 1), "old");
+  setAge(std::chrono::hours(1));
+  EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
+  EXPECT_EQ(operationsOf(store::refreshIfChanged), 1);
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ void resetAll() {
   store::selectedRow = -1;
   files::faults::reset();
   text::seedSpread(0);
+  store::forgetBoardStamp();
 }
 
 std::vector<std::string> messages() {

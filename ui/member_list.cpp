@@ -228,7 +228,8 @@ void onPaint(HWND window) {
 
 void onTimer(HWND window, WPARAM timerId) {
   if (timerId != IDT_REFRESH) return;
-  store::refreshBoard();
+  // An unchanged board costs the timer one look at its metadata, not a locked read.
+  store::refreshIfChanged();
   onActivate(window);
 }
 
