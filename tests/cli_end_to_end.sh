@@ -60,4 +60,5 @@ grep -q "(303)" "$share/err" || fail "reset-lock message (303)"
 grep -q "lock held by OTHERPC for 3 h 0 min" "$share/out" || fail "reset-lock names the holder and the age"
 [ ! -e "$share/sem.dat" ] || fail "sem.dat left"
 expect_exit 0 show --help
+expect_exit 2  # no command
 echo "end to end: ok"
