@@ -9,7 +9,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 expect_exit() {  # expect_exit STATUS ARGS...
   local want=$1; shift
   local got=0
-  "${runner[@]}" "$cli" "$@" >"$share/out" 2>"$share/err" || got=$?
+  # No command waits for a lock here; a minute covers a first Wine start, which makes its prefix.
+  timeout 60 "${runner[@]}" "$cli" "$@" >"$share/out" 2>"$share/err" || got=$?
   [ "$got" = "$want" ] || { cat "$share/err" >&2; fail "tavelin-cli $* exited $got, expected $want"; }
 }
 runner=("$@")
