@@ -9,7 +9,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 expect_exit() {  # expect_exit STATUS ARGS...
   local want=$1; shift
   local got=0
-  "${runner[@]}" "$cli" "$@" >"$share/out" 2>"$share/err" || got=$?
+  # No command waits for a lock here; a minute covers a first Wine start, which makes its prefix.
+  timeout 60 "${runner[@]}" "$cli" "$@" >"$share/out" 2>"$share/err" || got=$?
   [ "$got" = "$want" ] || { cat "$share/err" >&2; fail "tavelin-cli $* exited $got, expected $want"; }
 }
 runner=("$@")
@@ -60,4 +61,5 @@ grep -q "(303)" "$share/err" || fail "reset-lock message (303)"
 grep -q "lock held by OTHERPC for 3 h 0 min" "$share/out" || fail "reset-lock names the holder and the age"
 [ ! -e "$share/sem.dat" ] || fail "sem.dat left"
 expect_exit 0 show --help
+expect_exit 2  # no command
 echo "end to end: ok"

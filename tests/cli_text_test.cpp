@@ -114,6 +114,9 @@ TEST(CliOutput, ControlBytesNeverReachTheTerminalOrTheJsonRaw) {
       {"\x07"
        "bell\r",
        "\\x07bell\\x0d", "\"\\u0007bell\\u000d\""},
+      {"a\x7f"
+       "b",
+       "a\\x7fb", "\"a\\u007fb\""},  // DEL is a control byte too
       {"q\"\\", "q\"\\", "\"q\\\"\\\\\""},
       {"外出・戻り", u8"外出・戻り", u8"\"外出・戻り\""},
       // 0x85 0x40 is an unassigned double-byte code; a lone lead byte at the end is no character.

@@ -46,14 +46,29 @@ TEST_F(HistoryTest, AddingMovesTheTextToTheFrontAndRemovesItsOlderCopy) {
   }
 }
 
-TEST_F(HistoryTest, FullHistoryDropsTheOldest) {
+TEST_F(HistoryTest, FullHistoryDropsTheOldestAndSavesClearedSlots) {
+  fake::windowsDir = dir.path();
+  settings::initLocalPaths();
   std::vector<std::string> twenty;
   for (int i = 0; i < 20; ++i) twenty.push_back("t" + std::to_string(i));
-  fill(twenty);
-  settings::addToHistory("new");
-  std::vector<std::string> expected{"new"};
-  expected.insert(expected.end(), twenty.begin(), twenty.end() - 1);
-  EXPECT_EQ(nonEmpty(), expected);
+  struct Case {
+    const char* add;
+    std::vector<std::string> after;
+  } cases[] = {
+      {"new", {"new", "t0", "t1", "t2", "t3", "t4", "t5", "t6", "t7", "t8", "t9", "t10", "t11", "t12", "t13", "t14",
+               "t15", "t16", "t17", "t18"}},
+      // Its older copy goes as well as the oldest: 19 texts, and the last slot saved as zeros.
+      {"t5", {"t5", "t0", "t1", "t2", "t3", "t4", "t6", "t7", "t8", "t9", "t10", "t11", "t12", "t13", "t14", "t15",
+              "t16", "t17", "t18"}},
+  };
+  for (const Case& c : cases) {
+    fill(twenty);
+    settings::addToHistory(c.add);
+    settings::saveHistory();
+    std::string expected(2400, '\0');  // each text, then zeros to the end of its slot
+    for (size_t i = 0; i < c.after.size(); ++i) expected.replace(i * 120, c.after[i].size(), c.after[i]);
+    EXPECT_EQ(readFile(settings::historyPathWindows), expected) << "adding " << c.add;
+  }
 }
 
 TEST_F(HistoryTest, EmptySlotsInTheMiddleCollapseIntoOneAfterTheFirstAdd) {

@@ -51,15 +51,22 @@ TEST_F(NameListTest, SemicolonsEndNamesAndControlBytesAreDropped) {
 }
 
 TEST_F(NameListTest, LongNamesAreCutAt63BytesOr62WhenByte62IsALeadByteValue) {
-  EXPECT_EQ(parse(std::string(70, 'a') + ";"), V{std::string(63, 'a')});
-  EXPECT_EQ(parse(std::string(63, 'a') + ";"), V{std::string(63, 'a')});
-  // 31 kanji (62 bytes), then one more: byte 62 is a lead byte.
   std::string kanji;
   for (int i = 0; i < 40; ++i) kanji += "表";
-  EXPECT_EQ(parse(kanji + ";"), V{kanji.substr(0, 62)});
-  // Byte 62 is a trail byte with a lead-byte value (0x88 0x9F: 'b' then 0x88 0x9F at 61, 62).
-  std::string odd = std::string(61, 'b') + "\x88\x9F" + "zz;";
-  EXPECT_EQ(parse(odd), V{odd.substr(0, 62)});
+  struct Case {
+    std::string name;  // the bytes before the ';'
+    std::string kept;
+  } cases[] = {
+      {std::string(70, 'a'), std::string(63, 'a')},
+      {std::string(63, 'a'), std::string(63, 'a')},
+      // 31 kanji (62 bytes), then one more: byte 62 is a lead byte.
+      {kanji, kanji.substr(0, 62)},
+      // Byte 62 is a trail byte with a lead-byte value (0x88 0x9F: 'b' then 0x88 0x9F at 61, 62).
+      {std::string(61, 'b') + "\x88\x9Fzz", std::string(61, 'b') + "\x88"},
+      // Exactly 63 bytes ending in a double-byte character is no long name: it stays whole.
+      {std::string(61, 'b') + "\x88\x9F", std::string(61, 'b') + "\x88\x9F"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(parse(c.name + ";"), V{c.kept}) << c.name.size() << " bytes";
 }
 
 TEST_F(NameListTest, AtMost300NamesAreLoaded) {

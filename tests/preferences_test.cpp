@@ -166,6 +166,10 @@ TEST_F(PreferencesTest, MagicWithoutNulIsForeign) {
   writeFile(settings::prefsPathWindows, bytes);
   settings::loadPreferences();
   EXPECT_TRUE(settings::needsSetup);
+  // Once the settings are confirmed, the record goes back with the magic's NUL, or every start asks again.
+  settings::needsSetup = false;
+  settings::savePreferences();
+  EXPECT_EQ(readFile(settings::prefsPathWindows).substr(0, 16), std::string("TAVELINE_V107\0TT", 16));
 }
 
 TEST_F(PreferencesTest, PathWithoutNulReadsBoundedByItsField) {

@@ -4,8 +4,12 @@
 # With OLD, half of the processes lock as older clients do; the losses are reported, not failed on.
 # Without it, any lost update, any row not holding its last value or a lock left behind fails.
 # A write that gave up after its 20 attempts was reported to its user and is tried again; counted.
+# A writer that is not done within the time-out (a deadlock) is killed and fails the run.
 set -u
 writer=$1 procs=$2 writes=$3 repeats=$4 old=${5:-}
+# On the clock a hundred times faster even a write that gives up after its 20 attempts ends within half
+# a second; a writer still running after that per write, and half a minute more, is stuck.
+limit=$((30 + writes / 2))
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 status=0 total_lost=0 total_gave_up=0 total_wrong=0
@@ -16,13 +20,20 @@ for ((r = 1; r <= repeats; r++)); do
   for ((p = 0; p < procs; p++)); do
     mode=new
     [ -n "$old" ] && (( p % 2 == 1 )) && mode=old
-    "$writer" "$dir/tv_cont.lst" "$p" "$writes" "$mode" > "$dir/out.$p" &
+    timeout "$limit" "$writer" "$dir/tv_cont.lst" "$p" "$writes" "$mode" > "$dir/out.$p" &
     pids+=($!)
   done
-  for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+  for pid in "${pids[@]}"; do
+    wait "$pid"
+    case $? in
+      0) ;;
+      124) echo "a writer did not finish within $limit s"; status=1 ;;
+      *) status=1 ;;
+    esac
+  done
   lost=$(cat "$dir"/out.* | sed -n 's/.*lost=\([0-9]*\).*/\1/p' | awk '{s+=$1} END {print s+0}')
   gave_up=$(cat "$dir"/out.* | sed -n 's/.*gave-up=\([0-9]*\).*/\1/p' | awk '{s+=$1} END {print s+0}')
-  check=$("$writer" "$dir/tv_cont.lst" check "$procs" "$writes")
+  check=$(timeout 30 "$writer" "$dir/tv_cont.lst" check "$procs" "$writes")
   wrong=${check#rows-wrong=}
   [[ "$wrong" =~ ^[0-9]+$ ]] || { echo "the check did not run"; wrong=0; status=1; }
   size=$(stat -c %s "$dir/tv_cont.lst")
