@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/status.h"
+#include "platform/system.h"
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "store/lock.h"
@@ -37,7 +38,13 @@ void rememberBoard(const char* path, bool settled) {
 constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
 constexpr char Unlocked[] = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
 
-enum class Outcome { done, retry, stop };
+// busy: another client holds the lock; retry: something else failed, try again after the wait.
+enum class Outcome { done, busy, retry, stop };
+
+// While the lock is busy it is tried again this often within each attempt's second, so a waiter takes a
+// freed lock within a fraction of a second rather than a whole one. The spread keeps waiters apart.
+constexpr unsigned TryAgainMs = 200;
+constexpr unsigned TryAgainSpreadMs = 100;
 
 // The common start of both operations: the message, the time of this access, the board's path.
 void startOperation(const char* message, char (&boardPath)[settings::PathSize + 1]) {
@@ -46,14 +53,25 @@ void startOperation(const char* message, char (&boardPath)[settings::PathSize + 
   settings::pathText(settings::prefs.boardPath, boardPath);
 }
 
-// Runs up to Attempts attempts, a jittered second apart; a final failure beeps.
+// Runs up to Attempts attempts, a jittered second apart; a final failure beeps. Within the second
+// after a busy attempt the lock is tried again quietly (the attempt's message stays as it was), so
+// the patience and the messages are those of twenty one-second attempts.
 template <typename Attempt>
 int runAttempts(Attempt attempt) {
   for (int i = 1; i <= Attempts; ++i) {
-    if (i > 1) text::waitJittered(1000);
-    const Outcome outcome = attempt(i);
+    Outcome outcome = attempt(i, false);
+    const uint64_t next = platform::elapsedMs() + 1000 + text::spreadMs(50);
+    while (outcome == Outcome::busy && i < Attempts) {
+      const unsigned pause = TryAgainMs + text::spreadMs(TryAgainSpreadMs);
+      if (platform::elapsedMs() + pause >= next) break;
+      text::waitMs(pause);
+      outcome = attempt(i, true);
+    }
     if (outcome == Outcome::done) return 1;
     if (outcome == Outcome::stop) return 0;
+    if (i == Attempts) break;
+    const uint64_t now = platform::elapsedMs();
+    if (now < next) text::waitMs(static_cast<unsigned>(next - now));
   }
   status::beep();
   return 0;
@@ -89,12 +107,12 @@ void showBusyHolder(int attempt) {
   status::showStatus(message);
 }
 
-Outcome refreshAttempt(const char* path, int attempt) {
+Outcome refreshAttempt(const char* path, int attempt, bool quiet) {
   const int lock = acquireLock();
   if (lock < 0) return Outcome::stop;
   if (lock == 0) {
-    showBusyHolder(attempt);
-    return Outcome::retry;
+    if (!quiet) showBusyHolder(attempt);
+    return Outcome::busy;
   }
   files::Handle file(files::openRead(path));
   if (!file) {
@@ -137,12 +155,12 @@ struct RowTexts {
   const char* written;
 };
 
-Outcome writeAttempt(const char* path, int slot, const RowTexts& t) {
+Outcome writeAttempt(const char* path, int slot, const RowTexts& t, bool quiet) {
   const int lock = acquireLock();
   if (lock < 0) return Outcome::stop;
   if (lock == 0) {
-    status::showStatus("(201)他のユーザがファイルを使用中");
-    return Outcome::retry;
+    if (!quiet) status::showStatus("(201)他のユーザがファイルを使用中");
+    return Outcome::busy;
   }
   files::Handle file(files::openUpdate(path));
   if (!file) {
@@ -190,7 +208,7 @@ int refreshBoard() {
   if (memberCount == 0) return 0;
   char path[settings::PathSize + 1];
   startOperation("サーバーアクセス中..", path);
-  return runAttempts([&](int attempt) { return refreshAttempt(path, attempt); });
+  return runAttempts([&](int attempt, bool quiet) { return refreshAttempt(path, attempt, quiet); });
 }
 
 int refreshIfChanged() {
@@ -213,7 +231,7 @@ int writeRow(const char* morning, const char* afternoon, const char* state, cons
   startOperation("サーバーアクセス中", path);
   const RowTexts texts{morning, afternoon, state, returnTime, written};
   const int slot = selectedRow;
-  return runAttempts([&](int) { return writeAttempt(path, slot, texts); });
+  return runAttempts([&](int, bool quiet) { return writeAttempt(path, slot, texts, quiet); });
 }
 
 }  // namespace store

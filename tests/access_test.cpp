@@ -154,6 +154,17 @@ TEST_F(AccessTest, ALockHeldForFiveSecondsDelaysThenSucceeds) {
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "w");
 }
 
+TEST_F(AccessTest, AFreedLockIsTakenWithinAFractionOfASecondQuietly) {
+  writeFile(boardFile, imageWith(2, "fresh"));
+  const uint64_t start = fake::nowMs;
+  lockHeldUntil(start + 1300);
+  EXPECT_EQ(store::writeRow("w", "", "", "", "t"), 1);
+  // Not at the next whole second (2000 and more) but at the next quarter-second look.
+  EXPECT_LT(fake::nowMs - start, 1650u);
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中",
+                                 "(201)他のユーザがファイルを使用中", ""}));
+}
+
 TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
   writeFile(boardFile, imageWith(2, "file"));
   writeFile(lock, std::string(255, 'H'));
