@@ -1,7 +1,9 @@
 #include "platform/faults.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace files::faults {
 
@@ -13,7 +15,18 @@ Op targetOp = Op::any;
 int crashOperation;
 long long crashBytes = -1;
 long long bytesWritten;
+unsigned latencyUs;
+long long readBytes;
+
+void roundTrip() {
+  if (latencyUs) std::this_thread::sleep_for(std::chrono::microseconds(latencyUs));
+}
 }  // namespace
+
+void setLatencyUs(unsigned us) { latencyUs = us; }
+void onClose() { roundTrip(); }
+void countRead(size_t bytes) { readBytes += static_cast<long long>(bytes); }
+long long bytesRead() { return readBytes; }
 
 void reset() {
   for (int& c : counted) c = 0;
@@ -23,6 +36,7 @@ void reset() {
   crashOperation = 0;
   crashBytes = -1;
   bytesWritten = 0;
+  readBytes = 0;
 }
 
 void crashAtOperation(int k) { crashOperation = k; }
@@ -50,6 +64,7 @@ void failAt(int k, bool persistent, Op op) {
 int operations() { return counted[static_cast<int>(Op::any)]; }
 
 bool shouldFail(Op op) {
+  if (op != Op::seek) roundTrip();
   const int n = ++counted[static_cast<int>(op)];
   const int all = ++counted[static_cast<int>(Op::any)];
   if (crashOperation != 0 && all == crashOperation) crashNow();

@@ -24,4 +24,12 @@ size_t bytesBeforeCrash(size_t size);
 // Called by each wrapper: whether this operation is to fail.
 bool shouldFail(Op op);
 
+// A share's round trip: every operation that would cross the network (all but a seek, a close
+// included) waits this many microseconds of real time first. 0 turns it off.
+void setLatencyUs(unsigned us);
+void onClose();
+// Bytes handed back by readBlock since the last reset: what crossed the network.
+void countRead(size_t bytes);
+long long bytesRead();
+
 }  // namespace files::faults

@@ -52,8 +52,12 @@ size_t readBlock(void* buffer, size_t size, FILE* f) {
     failedStream = f;
     return 0;
   }
-#endif
+  const size_t got = std::fread(buffer, 1, size, f);
+  faults::countRead(got);
+  return got;
+#else
   return std::fread(buffer, 1, size, f);
+#endif
 }
 
 bool hasError(FILE* f) { return f == failedStream || std::ferror(f) != 0; }
@@ -96,6 +100,9 @@ bool flush(FILE* f) {
 }
 
 void close(FILE* f) {
+#ifdef TAVELIN_FILE_FAULTS
+  faults::onClose();
+#endif
   if (f == failedStream) failedStream = nullptr;
   std::fclose(f);
 }

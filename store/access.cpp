@@ -56,12 +56,13 @@ void startOperation(const char* message, char (&boardPath)[settings::PathSize + 
 // Runs up to Attempts attempts, a jittered second apart; a final failure beeps. Within the second
 // after a busy attempt the lock is tried again quietly (the attempt's message stays as it was), so
 // the patience and the messages are those of twenty one-second attempts.
+// With a single attempt (the timer's), a busy lock is left to the next tick without a beep.
 template <typename Attempt>
-int runAttempts(Attempt attempt) {
-  for (int i = 1; i <= Attempts; ++i) {
+int runAttempts(Attempt attempt, int attempts = Attempts) {
+  for (int i = 1; i <= attempts; ++i) {
     Outcome outcome = attempt(i, false);
     const uint64_t next = platform::elapsedMs() + 1000 + text::spreadMs(50);
-    while (outcome == Outcome::busy && i < Attempts) {
+    while (outcome == Outcome::busy && i < attempts) {
       const unsigned pause = TryAgainMs + text::spreadMs(TryAgainSpreadMs);
       if (platform::elapsedMs() + pause >= next) break;
       text::waitMs(pause);
@@ -69,7 +70,10 @@ int runAttempts(Attempt attempt) {
     }
     if (outcome == Outcome::done) return 1;
     if (outcome == Outcome::stop) return 0;
-    if (i == Attempts) break;
+    if (i == attempts) {
+      if (outcome == Outcome::busy && attempts == 1) return 0;
+      break;
+    }
     const uint64_t now = platform::elapsedMs();
     if (now < next) text::waitMs(static_cast<unsigned>(next - now));
   }
@@ -211,13 +215,50 @@ int refreshBoard() {
   return runAttempts([&](int attempt, bool quiet) { return refreshAttempt(path, attempt, quiet); });
 }
 
+// The timer's read of a board that changed. It only shows the board, so it goes without the lock,
+// which on a busy share is then left to the saves; but only when no lock and no unsettled side
+// record are there, and the board looks the same before and after the read. Anything else, and a
+// crash's torn row in particular, is left to the locked read.
+enum class Quiet { read, busy, needsLock };
+
+Quiet quietRead(const char* path, const files::Stamp& before) {
+  char lock[LockPathSize];
+  char record[RecordPathSize];
+  files::Stamp seen;
+  if (lockPathFor(settings::prefs.boardPath, sizeof settings::prefs.boardPath, lock) != LockPath::ok)
+    return Quiet::needsLock;
+  if (files::stamp(lock, seen)) return Quiet::busy;
+  // A writer marks its record done after the board; a record not newer than the board may be a
+  // crash's, or the board was written since by a client that knows nothing of records.
+  rowRecordPathFor(path, record);
+  if (files::stamp(record, seen) && seen.modified <= before.modified) return Quiet::needsLock;
+  files::Handle f(files::openRead(path));
+  if (!f || !readScratch(f.get())) return Quiet::needsLock;
+  f.close();
+  if (!files::stamp(path, seen) || !(seen == before) || files::stamp(lock, seen)) return Quiet::busy;
+  replaceImage(scratch);
+  lastStamp = before;
+  stampTrusted = true;
+  return Quiet::read;
+}
+
 int refreshIfChanged() {
   if (memberCount == 0) return 0;
   char path[settings::PathSize + 1];
   settings::pathText(settings::prefs.boardPath, path);
   files::Stamp now;
-  if (!stampTrusted || !files::stamp(path, now) || !(now == lastStamp)) return refreshBoard();
-  // Unchanged: what we show is the board as of this moment.
+  if (!files::stamp(path, now)) return refreshBoard();
+  if (!(stampTrusted && now == lastStamp)) {
+    const Quiet quiet = quietRead(path, now);
+    // Someone is writing: the next tick reads what they wrote.
+    if (quiet == Quiet::busy) return 0;
+    if (quiet == Quiet::needsLock) {
+      startOperation("サーバーアクセス中..", path);
+      return runAttempts([&](int attempt, bool q) { return refreshAttempt(path, attempt, q); }, 1);
+    }
+    status::showStatus("");
+  }
+  // What we show is the board as of this moment.
   if (status::hasStatusBar()) text::formatStatusInfo();
   return 1;
 }

@@ -34,10 +34,6 @@ constexpr Region Regions[] = {
     {offsetof(BoardImage, writtenAt), WrittenSize, WrittenSize},
 };
 
-void recordPathFor(const char* boardPath, char (&out)[RecordPathSize]) {
-  std::snprintf(out, sizeof out, "%s.jnl", boardPath);
-}
-
 uint32_t recordCrc(const RowRecord& r) {
   return crc32(reinterpret_cast<const unsigned char*>(&r) + offsetof(RowRecord, slot),
                offsetof(RowRecord, crc) - offsetof(RowRecord, slot));
@@ -85,6 +81,10 @@ bool writeImage(FILE* f, const unsigned char* image) {
 
 }  // namespace
 
+void rowRecordPathFor(const char* boardPath, char (&out)[RecordPathSize]) {
+  std::snprintf(out, sizeof out, "%s.jnl", boardPath);
+}
+
 uint32_t crc32(const unsigned char* data, size_t size) {
   uint32_t c = 0xFFFFFFFFu;
   for (size_t i = 0; i < size; ++i) c = crcTable.t[(c ^ data[i]) & 0xFF] ^ (c >> 8);
@@ -109,7 +109,7 @@ void putRowBytes(unsigned char* image, int slot, const unsigned char* bytes) {
 
 FILE* openRowRecord(const char* boardPath) {
   char path[RecordPathSize];
-  recordPathFor(boardPath, path);
+  rowRecordPathFor(boardPath, path);
   FILE* f = files::openUpdate(path);
   return f ? f : files::openWrite(path);
 }
@@ -140,7 +140,7 @@ void markRowRecordFailed(FILE* record) {
 
 bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record) {
   char path[RecordPathSize];
-  recordPathFor(boardPath, path);
+  rowRecordPathFor(boardPath, path);
   files::Handle own(record ? nullptr : files::openRead(path));
   if (!record && !own) return true;
   RowRecord r;

@@ -38,6 +38,9 @@ constexpr uint8_t RecordDone = 'D';
 
 uint32_t crc32(const unsigned char* data, size_t size);
 
+// "<board>.jnl".
+void rowRecordPathFor(const char* boardPath, char (&out)[RecordPathSize]);
+
 void rowBytesOf(const unsigned char* image, int slot, unsigned char (&out)[RowBytes]);
 void putRowBytes(unsigned char* image, int slot, const unsigned char* bytes);
 

@@ -318,7 +318,9 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   FILE* record = store::openRowRecord(boardFile.c_str());
   ASSERT_TRUE(record && store::writeRowRecord(record, 1, before, after));
   files::close(record);
-  setAge(std::chrono::hours(1));
+  // As a crash leaves them: the board written after its record.
+  std::filesystem::last_write_time(
+      boardFile, std::filesystem::last_write_time(boardFile + ".jnl") + std::chrono::seconds(1));
   files::faults::reset();
   files::faults::failAt(3, false, Op::open);
   ASSERT_EQ(store::refreshBoard(), 1);
@@ -328,6 +330,52 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   setAge(std::chrono::hours(1));
   EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
   EXPECT_EQ(operationsOf(store::refreshIfChanged), 1);
+}
+
+TEST_F(PollTest, AChangedBoardIsReadWithoutTheLockUnlessALockOrAnOlderWriteIsThere) {
+  const char* unlocked = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
+  writeFile(boardFile, imageWith(0, "first"));
+  setAge(std::chrono::hours(3));
+  ASSERT_EQ(store::refreshBoard(), 1);
+  // Changed: read without making a lock (one that cannot be made would say so).
+  writeFile(boardFile, imageWith(0, "second"));
+  setAge(std::chrono::hours(2));
+  fake::events.clear();
+  files::faults::reset();
+  files::faults::failAt(1, true, Op::create);
+  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_STREQ(store::board.entries[0].morning, "second");
+  EXPECT_EQ(fake::messages(), V{""});
+  // Our own save leaves its record done, newer than the board: still no lock needed to read.
+  files::faults::reset();
+  ASSERT_EQ(store::writeRow("mine", "", "", "", "t"), 1);
+  std::filesystem::last_write_time(boardFile + ".jnl",
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::minutes(50));
+  setAge(std::chrono::hours(1));
+  fake::events.clear();
+  files::faults::failAt(1, true, Op::create);
+  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_EQ(fake::messages(), V{""});
+  // Then a client that knows nothing of records writes: the board is newer than the record.
+  writeFile(boardFile, imageWith(0, "older client"));
+  setAge(std::chrono::minutes(40));
+  fake::events.clear();
+  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", unlocked}));
+  EXPECT_STREQ(store::board.entries[0].morning, "older client");
+  // Another client holds the lock: this tick leaves the board to the next, at once and quietly.
+  files::faults::reset();
+  writeFile(boardFile, imageWith(0, "third"));
+  setAge(std::chrono::minutes(30));
+  writeFile(lock, "OTHERPC");
+  fake::events.clear();
+  EXPECT_EQ(store::refreshIfChanged(), 0);
+  EXPECT_TRUE(fake::events.empty());
+  EXPECT_TRUE(fake::sleeps.empty());
+  EXPECT_STREQ(store::board.entries[0].morning, "older client");
+  std::remove(lock.c_str());
+  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_STREQ(store::board.entries[0].morning, "third");
 }
 
 }  // namespace

@@ -1,0 +1,160 @@
+// An office on the fast clock: CLIENTS processes, each with its refresh timer at a one-minute
+// interval and a few saves an hour, against one share whose every file operation costs RTT. The
+// clock runs TAVELIN_CLOCK_SCALE times faster than real time (tests/scaled_platform.cpp), so the
+// round trip is waited as RTT/scale of real time and every figure below is in office time.
+//   bench_office DIR CLIENTS MINUTES RTT_US poll|full [SAVES_PER_HOUR]
+// poll: the timer looks at the board's metadata first (refreshIfChanged); full: it reads it under
+// the lock every time, as before. Prints lock utilisation (share of samples with sem.dat present),
+// busy answers, saves, saves that gave up, save latency and bytes read per minute after the first
+// minute (in which every client reads the board once as it starts).
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "bench/share.h"
+#include "platform/faults.h"
+#include "platform/status.h"
+#include "platform/system.h"
+#include "store/access.h"
+#include "store/board.h"
+#include "text/waits.h"
+
+namespace platform {
+int clockScale();  // tests/scaled_platform.cpp
+}
+
+namespace {
+
+constexpr int MaxClients = 300;
+constexpr int MaxSaves = 64;
+double savesPerHour = 3.0;
+
+struct Shared {
+  volatile int go;
+  long long bytesRead[MaxClients];
+  int busy[MaxClients];
+  int saves[MaxClients];
+  int gaveUp[MaxClients];
+  double saveMs[MaxClients][MaxSaves];
+  int finished[MaxClients];
+};
+
+Shared* shared;
+bench::SharePaths share;
+int self;
+
+// Seconds until the next save: saves come at random, SavesPerHour on average.
+double nextSaveSeconds() {
+  if (savesPerHour <= 0) return 1e12;
+  const double u = (text::spreadMs(1000000) + 1) / 1000001.0;
+  return -std::log(u) * 3600.0 / savesPerHour;
+}
+
+void client(int slot, int minutes, bool poll) {
+  self = slot;
+  while (!shared->go) usleep(1000);
+  const uint64_t start = platform::elapsedMs();
+  const uint64_t end = start + static_cast<uint64_t>(minutes) * 60000u;
+  // Clients started over the first minute, as PCs are switched on.
+  uint64_t tick = start + text::spreadMs(60000);
+  uint64_t save = start + static_cast<uint64_t>(nextSaveSeconds() * 1000);
+  store::selectedRow = slot;
+  long long warmUp = -1;
+  while (true) {
+    if (warmUp < 0 && platform::elapsedMs() >= start + 60000) warmUp = files::faults::bytesRead();
+    const uint64_t next = std::min(tick, save);
+    if (next >= end) break;
+    const uint64_t now = platform::elapsedMs();
+    if (next > now) text::waitMs(static_cast<unsigned>(next - now));
+    if (next == tick) {
+      poll ? store::refreshIfChanged() : store::refreshBoard();
+      tick += text::timerPeriodMs(1);
+    } else {
+      char text[32];
+      std::snprintf(text, sizeof text, "save %d", shared->saves[slot] + 1);
+      const uint64_t began = platform::elapsedMs();
+      const int ok = store::writeRow(text, "", "社内", "", "26/12/07 10:00");
+      const int n = shared->saves[slot]++;
+      if (n < MaxSaves) shared->saveMs[slot][n] = static_cast<double>(platform::elapsedMs() - began);
+      if (!ok) ++shared->gaveUp[slot];
+      save += static_cast<uint64_t>(nextSaveSeconds() * 1000);
+    }
+  }
+  shared->bytesRead[slot] = files::faults::bytesRead() - (warmUp < 0 ? 0 : warmUp);
+  shared->finished[slot] = 1;
+}
+
+}  // namespace
+
+// Busy answers are counted where they are shown.
+namespace status {
+void showStatus(const char* text) {
+  if (std::strncmp(text, "(20", 3) == 0) ++shared->busy[self];
+}
+void beep() {}
+bool hasStatusBar() { return false; }
+}  // namespace status
+
+int main(int argc, char** argv) {
+  if (argc != 6 && argc != 7) {
+    std::fprintf(stderr, "usage: bench_office DIR CLIENTS MINUTES RTT_US poll|full [SAVES_PER_HOUR]\n");
+    return 2;
+  }
+  const int clients = std::atoi(argv[2]), minutes = std::atoi(argv[3]);
+  const unsigned rtt = static_cast<unsigned>(std::atoi(argv[4]));
+  const bool poll = std::strcmp(argv[5], "poll") == 0;
+  if (argc == 7) savesPerHour = std::atof(argv[6]);
+  if (clients < 1 || clients > MaxClients || minutes < 2) return 2;
+  if (!bench::prepareShare(argv[1], share)) return 1;
+  void* memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  if (memory == MAP_FAILED) return 1;
+  shared = static_cast<Shared*>(memory);
+  std::fflush(nullptr);
+  static pid_t pids[MaxClients];
+  for (int c = 0; c < clients; ++c) {
+    pids[c] = fork();
+    if (pids[c] < 0) return 1;
+    if (pids[c] == 0) {
+      text::seedSpread(0);
+      files::faults::reset();
+      files::faults::setLatencyUs(rtt / static_cast<unsigned>(platform::clockScale()));
+      client(c, minutes, poll);
+      _exit(0);
+    }
+  }
+  shared->go = 1;
+  // The lock's share of the time: sem.dat looked for every real millisecond until all are done.
+  long long samples = 0, held = 0;
+  for (int done = 0; done < clients;) {
+    ++samples;
+    held += access(share.lock, F_OK) == 0;
+    usleep(1000);
+    int status;
+    while (waitpid(-1, &status, WNOHANG) > 0) ++done;
+  }
+  long long bytes = 0;
+  int busy = 0, saves = 0, gaveUp = 0, failed = 0, n = 0;
+  static double all[MaxClients * MaxSaves];
+  for (int c = 0; c < clients; ++c) {
+    failed += !shared->finished[c];
+    bytes += shared->bytesRead[c];
+    busy += shared->busy[c];
+    saves += shared->saves[c];
+    gaveUp += shared->gaveUp[c];
+    for (int i = 0; i < std::min(shared->saves[c], MaxSaves); ++i) all[n++] = shared->saveMs[c][i];
+  }
+  std::sort(all, all + n);
+  auto pct = [&](double p) { return n ? all[std::min(n - 1, static_cast<int>(p * (n - 1) + 0.5))] : 0.0; };
+  std::printf(
+      "office %s clients=%d minutes=%d saves-per-hour=%.1f rtt-ms=%.1f lock-held=%.1f%% busy=%d saves=%d gave-up=%d save-p50-ms=%.0f "
+      "save-p99-ms=%.0f bytes-per-minute=%lld failed=%d\n",
+      poll ? "poll" : "full", clients, minutes, savesPerHour, rtt / 1000.0, samples ? 100.0 * held / samples : 0.0, busy, saves,
+      gaveUp, pct(0.5), pct(0.99), bytes / (minutes - 1), failed);
+  return failed == 0 ? 0 : 1;
+}
