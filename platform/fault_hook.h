@@ -1,0 +1,18 @@
+#pragma once
+// The stream-file seam's fault hook, for its implementation files only: in the test build every
+// operation asks whether it is to fail; elsewhere the hook is nothing.
+#ifdef TAVELIN_FILE_FAULTS
+#include "platform/faults.h"
+#define FAULT(op, failure) \
+  if (files::faults::shouldFail(files::faults::Op::op)) return failure
+#else
+#define FAULT(op, failure)
+#endif
+
+#include <cstdio>
+
+namespace files {
+// What each system adds to the portable stream functions (files_posix.cpp, files_win32.cpp).
+bool commit(FILE* f);                           // the stream's data to the device
+bool replaceFile(const char* from, const char* to);  // one step, replacing to
+}  // namespace files
