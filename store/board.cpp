@@ -1,5 +1,6 @@
 #include "store/board.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "text/bounded.h"
@@ -8,6 +9,17 @@ namespace store {
 
 BoardImage board;
 char displayNames[MaxMembers][NameSize];
+
+const FieldInfo fields[FieldCount] = {
+    {"氏名(電話)", "name", offsetof(BoardImage, boardNames), NameSize, NameSize},
+    {"午前", "morning", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, morning), sizeof(ScheduleEntry),
+     PlanSize},
+    {"午後", "afternoon", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, afternoon), sizeof(ScheduleEntry),
+     PlanSize},
+    {"帰社予定", "returnTime", offsetof(BoardImage, returnTimes), ReturnTimeSize, ReturnTimeSize},
+    {"状態", "state", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, state), sizeof(ScheduleEntry), StateSize},
+    {"書き込み時間", "writtenAt", offsetof(BoardImage, writtenAt), WrittenSize, WrittenSize},
+};
 
 void clearBoard() {
   for (int slot = 0; slot < MaxMembers; ++slot) {
@@ -35,30 +47,13 @@ void setRow(int slot, const char* morning, const char* afternoon, const char* st
 }
 
 const char* fieldBytesOf(const BoardImage& image, int slot, Field field) {
-  switch (field) {
-    case Field::name: return image.boardNames[slot];
-    case Field::morning: return image.entries[slot].morning;
-    case Field::afternoon: return image.entries[slot].afternoon;
-    case Field::returnTime: return image.returnTimes[slot];
-    case Field::state: return image.entries[slot].state;
-    case Field::writtenAt: return image.writtenAt[slot];
-  }
-  return image.boardNames[slot];
+  const FieldInfo& f = fieldInfo(field);
+  return reinterpret_cast<const char*>(&image) + f.offset + f.stride * static_cast<size_t>(slot);
 }
 
 const char* fieldBytes(int slot, Field field) { return fieldBytesOf(board, slot, field); }
 
-size_t fieldSize(Field field) {
-  switch (field) {
-    case Field::name: return NameSize;
-    case Field::morning:
-    case Field::afternoon: return PlanSize;
-    case Field::returnTime: return ReturnTimeSize;
-    case Field::state: return StateSize;
-    case Field::writtenAt: return WrittenSize;
-  }
-  return NameSize;
-}
+size_t fieldSize(Field field) { return fieldInfo(field).size; }
 
 size_t fieldTextOf(const BoardImage& image, int slot, Field field, char* out, size_t outSize) {
   if (slot < 0 || slot >= MaxMembers) {

@@ -44,6 +44,20 @@ extern char displayNames[MaxMembers][NameSize];
 enum class Field { name, morning, afternoon, returnTime, state, writtenAt };
 constexpr int FieldCount = 6;
 
+// Everything the program knows of a field, in one place: where it lies in the image, how long a
+// text it holds, and what the list, the CLI's table and its JSON call it.
+struct FieldInfo {
+  const char* header;   // CP932
+  const char* jsonKey;
+  size_t offset;        // of slot 0's field in the image
+  size_t stride;        // from one slot's field to the next
+  size_t size;          // bytes in the file, the NUL included
+  size_t limit() const { return size - 1; }  // the longest text, in bytes
+};
+// Indexed by Field, in the order of the list's columns.
+extern const FieldInfo fields[FieldCount];
+inline const FieldInfo& fieldInfo(Field f) { return fields[static_cast<int>(f)]; }
+
 void clearBoard();
 void replaceImage(const unsigned char* buffer);
 // Copies each text with its NUL into the slot; the caller guarantees the lengths (119, 119, 15, 63, 255).
