@@ -19,21 +19,14 @@ char historyPathWindows[PathSize];
 
 namespace {
 
-// dir + separator + name into out; empty when it does not fit, so that place is never used.
-void joinPath(char (&out)[PathSize], const char* dir, size_t dirLength, const char* name) {
-  out[0] = '\0';
-  if (dirLength == 0 || dirLength >= PathSize) return;
-  int n = std::snprintf(out, sizeof out, "%.*s%c%s", static_cast<int>(dirLength), dir, platform::separator(), name);
-  if (n < 0 || static_cast<size_t>(n) >= sizeof out) out[0] = '\0';
-}
-
 // The directory limit is 255 characters, as the directory queries are given; a longer one is refused.
 void pathsIn(size_t (*query)(char*, size_t), char (&prefsPath)[PathSize], char (&historyPath)[PathSize]) {
   char dir[PathSize];
   size_t n = query(dir, sizeof dir);
   if (n >= sizeof dir) n = 0;
-  joinPath(prefsPath, dir, n, "tavelin.prf");
-  joinPath(historyPath, dir, n, "tavelin.cmb");
+  // A path that does not fit stays empty, so that place is never used.
+  text::joinPath(prefsPath, sizeof prefsPath, dir, n, "tavelin.prf");
+  text::joinPath(historyPath, sizeof historyPath, dir, n, "tavelin.cmb");
 }
 
 FILE* openForReading(const char* path) { return path[0] ? files::openRead(path) : nullptr; }

@@ -80,19 +80,22 @@ LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[Lo
       cut = i;
     }
   }
-  int n;
+  bool fits;
   if (cut < length) {
-    n = std::snprintf(out, sizeof out, "%.*s%s", static_cast<int>(cut + 1), boardPath, LockName);
+    fits = text::joinPath(out, sizeof out, boardPath, cut + 1, LockName);
   } else {
     char folder[LockPathSize];
     const size_t f = folderOfBareName(boardPath, length, folder, sizeof folder);
     const bool drive = f == 2 && folder[1] == ':';
-    if (f == 0 || drive)
-      n = std::snprintf(out, sizeof out, "%s%s", folder, LockName);
-    else
-      n = std::snprintf(out, sizeof out, "%s%c%s", folder, platform::separator(), LockName);
+    // "C:" names the drive's current folder: "C:sem.dat" follows it, as "C:tv_cont.lst" does.
+    if (f == 0 || drive) {
+      const int n = std::snprintf(out, sizeof out, "%s%s", folder, LockName);
+      fits = n >= 0 && static_cast<size_t>(n) < sizeof out;
+    } else {
+      fits = text::joinPath(out, sizeof out, folder, f, LockName);
+    }
   }
-  if (n < 0 || static_cast<size_t>(n) >= sizeof out) {
+  if (!fits) {
     out[0] = '\0';
     return LockPath::tooLong;
   }

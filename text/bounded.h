@@ -13,6 +13,11 @@ size_t copyField(char* out, size_t outSize, const char* field, size_t fieldSize)
 // Copies a NUL-terminated text into a field of fieldSize bytes, cut to fieldSize - 1 bytes.
 void storeText(char* field, size_t fieldSize, const char* text);
 
+// dir (its first dirLength bytes) + a separator + name into out; the separator is left out when dir
+// already ends in one (a double-byte character ending in 0x5C is no separator). False, with out
+// empty, when dir is empty or the whole does not fit.
+bool joinPath(char* out, size_t outSize, const char* dir, size_t dirLength, const char* name);
+
 template <size_t N>
 size_t fieldLength(const char (&field)[N]) {
   return fieldLength(field, N);
