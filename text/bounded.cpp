@@ -30,6 +30,17 @@ void storeText(char* field, size_t fieldSize, const char* text) {
   field[n] = '\0';
 }
 
+size_t wholeCharacterLength(const char* text, size_t length) {
+  size_t whole = 0;
+  for (size_t i = 0; i < length && text[i] != '\0';) {
+    const size_t step = isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    if (i + step > length) break;
+    i += step;
+    whole = i;
+  }
+  return whole;
+}
+
 bool joinPath(char* out, size_t outSize, const char* dir, size_t dirLength, const char* name) {
   if (outSize == 0) return false;
   out[0] = '\0';

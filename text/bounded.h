@@ -13,6 +13,10 @@ size_t copyField(char* out, size_t outSize, const char* field, size_t fieldSize)
 // Copies a NUL-terminated text into a field of fieldSize bytes, cut to fieldSize - 1 bytes.
 void storeText(char* field, size_t fieldSize, const char* text);
 
+// The longest start of text (at most length bytes) that does not end in half a double-byte
+// character: what a field can hold of a longer text without showing garbage on every PC.
+size_t wholeCharacterLength(const char* text, size_t length);
+
 // dir (its first dirLength bytes) + a separator + name into out; the separator is left out when dir
 // already ends in one (a double-byte character ending in 0x5C is no separator). False, with out
 // empty, when dir is empty or the whole does not fit.
