@@ -46,11 +46,16 @@ enum class Outcome { done, busy, retry, stop };
 constexpr unsigned TryAgainMs = 200;
 constexpr unsigned TryAgainSpreadMs = 100;
 
-// The common start of both operations: the message, the time of this access, the board's path.
+// The common start of both operations: the message and the board's path.
 void startOperation(const char* message, char (&boardPath)[settings::PathSize + 1]) {
   status::showStatus(message);
-  if (status::hasStatusBar()) text::formatStatusInfo();
   settings::pathText(settings::prefs.boardPath, boardPath);
+}
+
+// The status line's time says how current the board on screen is: it moves only when the board was
+// read whole (a failed attempt leaves the time of the last good read).
+void boardIsCurrent() {
+  if (status::hasStatusBar()) text::formatStatusInfo();
 }
 
 // Runs up to Attempts attempts, a jittered second apart; a final failure beeps. Within the second
@@ -83,6 +88,7 @@ int runAttempts(Attempt attempt, int attempts = Attempts) {
 
 // A successful access clears the status line, or says once that it went ahead without a lock.
 void finishAccess() {
+  boardIsCurrent();
   status::showStatus(lockUnavailable() ? Unlocked : "");
   releaseLock();
 }
@@ -258,8 +264,7 @@ int refreshIfChanged() {
     }
     status::showStatus("");
   }
-  // What we show is the board as of this moment.
-  if (status::hasStatusBar()) text::formatStatusInfo();
+  boardIsCurrent();
   return 1;
 }
 

@@ -122,6 +122,8 @@ TEST_F(AccessTest, MissingBoardEndsAtOnceWithABeepAndIsNotCreated) {
   EXPECT_FALSE(exists(boardFile));
   EXPECT_FALSE(exists(lock));
   EXPECT_TRUE(fake::sleeps.empty());
+  // Nothing was read: the status line claims no time of a current board.
+  EXPECT_STREQ(text::statusInfoText, "");
 }
 
 TEST_F(AccessTest, UnreachableShareFailsAtOnceWithoutFalseLockErrors) {
