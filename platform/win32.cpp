@@ -1,5 +1,7 @@
 #include <winsock2.h>
 #include <windows.h>
+// timeBeginPeriod; after windows.h, whose types it needs.
+#include <mmsystem.h>
 
 #include <ctime>
 
@@ -31,7 +33,13 @@ uint64_t elapsedMs() {
   return static_cast<uint64_t>((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
 }
 
-void sleepMs(unsigned ms) { Sleep(ms); }
+// Sleep rounds up to the timer tick (15.6 ms by default), so a one-second retry wait made of short
+// slices would run well past its length; a 1 ms period for the length of the sleep keeps it exact.
+void sleepMs(unsigned ms) {
+  timeBeginPeriod(1);
+  Sleep(ms);
+  timeEndPeriod(1);
+}
 
 void localNow(std::tm* out) {
   std::time_t now = std::time(nullptr);
