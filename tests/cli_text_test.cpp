@@ -9,6 +9,7 @@
 #include "store/board.h"
 #include "store/names.h"
 #include "tests/support.h"
+#include "text/cp932.h"
 
 using namespace testsupport;
 
@@ -53,6 +54,28 @@ TEST(CliDialogText, TextsMustFitWhatTheDialogPassesInCp932) {
     char out[cli::MorningLimit + 1];
     EXPECT_EQ(cli::dialogText(c.utf8.c_str(), c.limit, out, c.limit + 1), c.result) << c.utf8.size() << " bytes";
     EXPECT_EQ(std::string(out), c.cp932);
+  }
+}
+
+TEST(CliCp932, BytesOnlyWindowsMapsReadAndStoreAlikeOnEveryBuild) {
+  struct Case {
+    std::string cp932;
+    std::string utf8;
+  } cases[] = {
+      {"\x80", u8"\u0080"},
+      {"\xa0", u8"\uf8f0"},
+      {"\xfd", u8"\uf8f1"},
+      {"\xfe", u8"\uf8f2"},
+      {"\xff", u8"\uf8f3"},
+      {"a\xa0表\xfd\xfeソ\xff", u8"a\uf8f0表\uf8f1\uf8f2ソ\uf8f3"},
+      {"\x81\x80", u8"\u00f7"},  // 0x80 as a second byte is part of ÷
+  };
+  for (const Case& c : cases) {
+    char utf8[64], cp932[64];
+    text::cp932ToUtf8(c.cp932.data(), c.cp932.size(), utf8, sizeof utf8);
+    EXPECT_EQ(std::string(utf8), c.utf8) << c.utf8;
+    ASSERT_TRUE(text::utf8ToCp932(c.utf8.c_str(), cp932, sizeof cp932)) << c.utf8;
+    EXPECT_EQ(std::string(cp932), c.cp932) << c.utf8;
   }
 }
 
