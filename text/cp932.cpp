@@ -118,6 +118,30 @@ bool isAssigned(const char* ch, size_t n) {
   return native::charToUtf8(ch, 2, buf, sizeof buf) != 0;
 }
 
+size_t utf8Length(const unsigned char* s, size_t len) {
+  const unsigned char b = s[0];
+  size_t n;
+  unsigned min;
+  if (b < 0x80) return 1;
+  if (b >= 0xC2 && b <= 0xDF) {
+    n = 2, min = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3, min = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (n > len) return 0;
+  unsigned cp = b & (0x7F >> n);
+  for (size_t i = 1; i < n; ++i) {
+    if ((s[i] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (s[i] & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
 size_t displayWidth(const char* in, size_t len) {
   size_t width = 0;
   for (size_t i = 0; i < len; ++i) {

@@ -20,6 +20,10 @@ bool utf8ToCp932(const char* in, char* out, size_t outSize);
 // of the single bytes 0x80, 0xA0 and 0xFD-0xFF, which map only to U+0080 and private-use U+F8F0-U+F8F3.
 bool isAssigned(const char* ch, size_t n);
 
+// Length of the UTF-8 character at s (at most len bytes) when it is well formed (no overlong form,
+// no surrogate, nothing past U+10FFFF), else 0.
+size_t utf8Length(const unsigned char* s, size_t len);
+
 // Columns a CP932 text takes on a terminal: two for a double-byte character, one otherwise.
 size_t displayWidth(const char* in, size_t len);
 
