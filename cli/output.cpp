@@ -134,12 +134,18 @@ void writeTerminalUtf8(FILE* out, const char* utf8, size_t len) {
   }
 }
 
-void writeNativePath(FILE* out, const char* path) {
+void nativeToUtf8(const char* path, char* out, size_t outSize) {
 #ifdef _WIN32
-  writeTerminalText(out, path, std::strlen(path));
+  text::cp932ToUtf8(path, std::strlen(path), out, outSize);
 #else
-  writeTerminalUtf8(out, path, std::strlen(path));
+  std::snprintf(out, outSize, "%s", path);
 #endif
+}
+
+void writeNativePath(FILE* out, const char* path) {
+  char utf8[1024];
+  nativeToUtf8(path, utf8, sizeof utf8);
+  writeTerminalUtf8(out, utf8, std::strlen(utf8));
 }
 
 void writeStatusLine(FILE* out, const char* cp932) {

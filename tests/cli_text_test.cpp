@@ -62,12 +62,8 @@ TEST(CliCp932, BytesOnlyWindowsMapsReadAndStoreAlikeOnEveryBuild) {
     std::string cp932;
     std::string utf8;
   } cases[] = {
-      {"\x80", u8"\u0080"},
-      {"\xa0", u8"\uf8f0"},
-      {"\xfd", u8"\uf8f1"},
-      {"\xfe", u8"\uf8f2"},
-      {"\xff", u8"\uf8f3"},
-      {"a\xa0表\xfd\xfeソ\xff", u8"a\uf8f0表\uf8f1\uf8f2ソ\uf8f3"},
+      {"\x80", u8"\u0080"},     {"\xa0", u8"\uf8f0"}, {"\xfd", u8"\uf8f1"},
+      {"\xfe", u8"\uf8f2"},     {"\xff", u8"\uf8f3"}, {"a\xa0表\xfd\xfeソ\xff", u8"a\uf8f0表\uf8f1\uf8f2ソ\uf8f3"},
       {"\x81\x80", u8"\u00f7"},  // 0x80 as a second byte is part of ÷
   };
   for (const Case& c : cases) {
@@ -148,7 +144,8 @@ TEST(CliOutput, ControlBytesNeverReachTheTerminalOrTheJsonRaw) {
       // 0x80 is the C1 control U+0080 (CSI's cousins act on some terminals); as a second byte it is ÷.
       {"a\x80\x81\x80", u8"a\\x80\u00f7", u8"\"a\\u0080\u00f7\""},
       // Long texts are converted whole, not cut where a buffer ends.
-      {std::string(400, '\xb1') + "\x1b", repeat(u8"\uff71", 400) + "\\x1b", "\"" + repeat(u8"\uff71", 400) + "\\u001b\""},
+      {std::string(400, '\xb1') + "\x1b", repeat(u8"\uff71", 400) + "\\x1b",
+       "\"" + repeat(u8"\uff71", 400) + "\\u001b\""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(captured(cli::writeTerminalText, c.cp932), c.terminal);

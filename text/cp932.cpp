@@ -17,11 +17,11 @@ struct WindowsByte {
   char utf8[4];
 };
 constexpr WindowsByte WindowsBytes[] = {
-    {0x80, "\xC2\x80"},          // U+0080
-    {0xA0, "\xEF\xA3\xB0"},      // U+F8F0
-    {0xFD, "\xEF\xA3\xB1"},      // U+F8F1
-    {0xFE, "\xEF\xA3\xB2"},      // U+F8F2
-    {0xFF, "\xEF\xA3\xB3"},      // U+F8F3
+    {0x80, "\xC2\x80"},      // U+0080
+    {0xA0, "\xEF\xA3\xB0"},  // U+F8F0
+    {0xFD, "\xEF\xA3\xB1"},  // U+F8F1
+    {0xFE, "\xEF\xA3\xB2"},  // U+F8F2
+    {0xFF, "\xEF\xA3\xB3"},  // U+F8F3
 };
 
 const WindowsByte* windowsByte(unsigned char b) {
