@@ -134,10 +134,8 @@ TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
        {"--names", names, "--board", dir.path() + "/./tv_name.lst"},
        2,
        "the same file"},
-      {"a folder as the name list", [] {}, "", {"--names", dir.path(), "--board", board}, 2, "a folder"},
       {"no lock can be made", noLockFile, "", {}, 1, "no lock file can be made in '" + dir.path() + "'"},
       {"no lock, and told so", noLockFile, "", {"--no-lock"}, 0, ""},
-      {"no name list", [&] { std::remove(names.c_str()); }, "", {}, 1, "cannot open the name list '" + names + "'"},
 #ifndef _WIN32
       {"a FUSE SMB mount", [] {}, "fuse.smbnetfs", {}, 1, "fuse.smbnetfs mount"},
       {"a FUSE SMB mount, and told so", [] {}, "fuse.gvfsd-fuse", {"--no-lock"}, 0, ""},

@@ -14,110 +14,59 @@ using namespace testsupport;
 
 namespace {
 
-class CliShare : public CoreTest {
- protected:
-  void SetUp() override {
-    CoreTest::SetUp();
-    names = dir.file("tv_name.lst");
-    board = dir.file("tv_cont.lst");
-    lock = dir.file("sem.dat");
-  }
-  void TearDown() override { cli::mountTablePath = "/proc/self/mountinfo"; }
-  // A fresh process over the share; mount: the type of a mount over the share's folder, if any.
-  void fresh(const std::string& mount) {
-    fake::resetAll();
-    mounts = dir.file("mounts");
-    writeFile(mounts, mount.empty() ? "" : clisupport::mountTable(dir.path(), mount));
-    cli::mountTablePath = mounts.c_str();
-  }
-  std::string names, board, lock, mounts;
-};
+using CliShowAndResetLock = CoreTest;
 
-struct Case {
-  std::string what;
-  std::function<void()> arrange;
-  std::string mount;
-  std::vector<std::string> args;
-  int exit;
-  std::string out;  // in stdout
-  std::string err;  // in stderr
-};
-
-using CliShow = CliShare;
-
-TEST_F(CliShow, SaysWhatFailedAndReadsWhereWritingWouldBeRefused) {
-  const Case cases[] = {
-      {"a board", [] {}, "", {}, 0, "   0  A", ""},
-      {"no name list", [&] { std::remove(names.c_str()); }, "", {}, 1, "", "cannot open the name list '" + names + "'"},
-      {"a folder as the name list",
-       [] {},
-       "",
-       {"--names", dir.path(), "--board", board},
-       2,
-       "",
-       "a folder, not a name list"},
-      {"no lock can be made",
-       [] { files::faults::failAt(1, true, files::faults::Op::create); },
-       "",
-       {},
-       0,
-       "   0  A",
-       "warning: no lock file can be made in '" + dir.path() + "'"},
+// show reads where set would refuse, and says what failed; reset-lock refuses as set does and
+// tells how old the lock is.
+TEST_F(CliShowAndResetLock, OnASharePastItsBest) {
+  const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst"), lock = dir.file("sem.dat");
+  const std::vector<std::string> both = {"--names", names, "--board", board}, boardOnly = {"--board", board};
+  const auto noLockFile = [] { files::faults::failAt(1, true, files::faults::Op::create); };
+  const auto lockDated = [&](int hours) {
+    namespace fs = std::filesystem;
+    return [&, hours] { fs::last_write_time(lock, fs::file_time_type::clock::now() + std::chrono::hours(hours)); };
+  };
+  struct Case {
+    int (*command)(int, char**);
+    std::function<void()> arrange;
+    std::string mount;  // the type of a mount over the share's folder, if any
+    std::vector<std::string> args;
+    int exit;
+    std::string said;  // on stdout or stderr
+  } cases[] = {
+      {cli::runShow, [&] { std::remove(names.c_str()); }, "", both, 1, "cannot open the name list '" + names + "'"},
+      {cli::runShow, [] {}, "", {"--names", dir.path(), "--board", board}, 2, "a folder, not a name list"},
+      {cli::runShow, noLockFile, "", both, 0, "warning: no lock file can be made in '" + dir.path() + "'"},
+      {cli::runResetLock, lockDated(-3), "", boardOnly, 0, "lock held by OTHERPC for 3 h 0 min"},
+      {cli::runResetLock, lockDated(24 * 365), "", boardOnly, 0, "the clocks of this PC and the file server differ"},
+      {cli::runResetLock, noLockFile, "", boardOnly, 1, "no lock file can be made in '" + dir.path() + "'"},
+      {cli::runResetLock, noLockFile, "", {"--board", board, "--no-lock"}, 0, ""},
 #ifndef _WIN32
-      {"a FUSE SMB mount", [] {}, "fuse.smbnetfs", {}, 0, "   0  A", ""},
+      {cli::runShow, [] {}, "fuse.smbnetfs", both, 0, "   0  A"},
+      {cli::runResetLock, [] {}, "fuse.smbnetfs", boardOnly, 1, "fuse.smbnetfs mount"},
 #endif
   };
+  const std::string mounts = dir.file("mounts");
   for (const Case& c : cases) {
-    fresh(c.mount);
+    fake::resetAll();
+    const bool show = c.command == cli::runShow;
     writeFile(names, "A;B;");
     writeFile(board, "");
+    std::remove(lock.c_str());
+    if (!show) writeFile(lock, "OTHERPC");
     c.arrange();
+    writeFile(mounts, c.mount.empty() ? "" : clisupport::mountTable(dir.path(), c.mount));
+    cli::mountTablePath = mounts.c_str();
     std::vector<std::string> args = c.args;
-    if (args.empty()) args = {"--names", names, "--board", board};
-    args.insert(args.begin(), "show");
-    const auto r = clisupport::run(cli::runShow, args);
-    EXPECT_EQ(r.exit, c.exit) << c.what << "\n" << r.err;
-    EXPECT_NE(r.out.find(c.out), std::string::npos) << c.what << "\n" << r.out;
-    EXPECT_NE(r.err.find(c.err), std::string::npos) << c.what << "\n" << r.err;
+    args.insert(args.begin(), show ? "show" : "reset-lock");
+    const auto r = clisupport::run(c.command, args);
+    EXPECT_EQ(r.exit, c.exit) << args[0] << " " << c.said << "\n" << r.err;
+    EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.said << "\n" << r.out << r.err;
+    if (!show) {
+      EXPECT_EQ(exists(lock), c.exit != 0) << c.said;
+    }
   }
-}
-
-using CliResetLock = CliShare;
-
-TEST_F(CliResetLock, RefusesWhereNoLockCanBePlacedAndTellsTheLocksAge) {
-  namespace fs = std::filesystem;
-  const auto dated = [&](std::chrono::hours offset) {
-    return [this, offset] { fs::last_write_time(lock, fs::file_time_type::clock::now() + offset); };
-  };
-  const auto noLockFile = [] { files::faults::failAt(1, true, files::faults::Op::create); };
-  const Case cases[] = {
-      {"a lock left behind", dated(std::chrono::hours(-3)), "", {}, 0, "lock held by OTHERPC for 3 h 0 min", ""},
-      {"a lock from a server whose clock is ahead",
-       dated(std::chrono::hours(24 * 365)),
-       "",
-       {},
-       0,
-       "the clocks of this PC and the file server differ",
-       ""},
-      {"no lock can be made", noLockFile, "", {}, 1, "", "no lock file can be made in '" + dir.path() + "'"},
-      {"no lock can be made, and told so", noLockFile, "", {"--no-lock"}, 0, "", ""},
-#ifndef _WIN32
-      {"a FUSE SMB mount", [] {}, "fuse.smbnetfs", {}, 1, "", "fuse.smbnetfs mount"},
-      {"a FUSE SMB mount, and told so", [] {}, "fuse.smbnetfs", {"--no-lock"}, 0, "", ""},
-#endif
-  };
-  for (const Case& c : cases) {
-    fresh(c.mount);
-    writeFile(lock, "OTHERPC");
-    c.arrange();
-    std::vector<std::string> args = {"reset-lock", "--board", board};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const auto r = clisupport::run(cli::runResetLock, args);
-    EXPECT_EQ(r.exit, c.exit) << c.what << "\n" << r.err;
-    EXPECT_NE(r.out.find(c.out), std::string::npos) << c.what << "\n" << r.out;
-    EXPECT_NE(r.err.find(c.err), std::string::npos) << c.what << "\n" << r.err;
-    EXPECT_EQ(exists(lock), c.exit != 0) << c.what;
-  }
+  cli::mountTablePath = "/proc/self/mountinfo";
 }
 
 }  // namespace

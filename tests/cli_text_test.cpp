@@ -9,7 +9,6 @@
 #include "store/board.h"
 #include "store/names.h"
 #include "tests/support.h"
-#include "text/cp932.h"
 
 using namespace testsupport;
 
@@ -49,29 +48,13 @@ TEST(CliDialogText, TextsMustFitWhatTheDialogPassesInCp932) {
       {u8"\uff71", cli::StateLimit, cli::TextCheck::ok, "\xb1"},        // half-width katakana: one byte
       {u8"\u00ac", cli::StateLimit, cli::TextCheck::notCp932, ""},      // ¬ would come back as ￢
       {u8"\uffe2", cli::StateLimit, cli::TextCheck::ok, "\x81\xca"},    // ￢ itself is fine
+      // The private-use characters Windows gives 0xA0 and 0xFD-0xFF are stored the same on every build.
+      {u8"\uf8f0\uf8f1\uf8f2\uf8f3", cli::StateLimit, cli::TextCheck::ok, "\xa0\xfd\xfe\xff"},
   };
   for (const Case& c : cases) {
     char out[cli::MorningLimit + 1];
     EXPECT_EQ(cli::dialogText(c.utf8.c_str(), c.limit, out, c.limit + 1), c.result) << c.utf8.size() << " bytes";
     EXPECT_EQ(std::string(out), c.cp932);
-  }
-}
-
-TEST(CliCp932, BytesOnlyWindowsMapsReadAndStoreAlikeOnEveryBuild) {
-  struct Case {
-    std::string cp932;
-    std::string utf8;
-  } cases[] = {
-      {"\x80", u8"\u0080"},     {"\xa0", u8"\uf8f0"}, {"\xfd", u8"\uf8f1"},
-      {"\xfe", u8"\uf8f2"},     {"\xff", u8"\uf8f3"}, {"a\xa0表\xfd\xfeソ\xff", u8"a\uf8f0表\uf8f1\uf8f2ソ\uf8f3"},
-      {"\x81\x80", u8"\u00f7"},  // 0x80 as a second byte is part of ÷
-  };
-  for (const Case& c : cases) {
-    char utf8[64], cp932[64];
-    text::cp932ToUtf8(c.cp932.data(), c.cp932.size(), utf8, sizeof utf8);
-    EXPECT_EQ(std::string(utf8), c.utf8) << c.utf8;
-    ASSERT_TRUE(text::utf8ToCp932(c.utf8.c_str(), cp932, sizeof cp932)) << c.utf8;
-    EXPECT_EQ(std::string(cp932), c.cp932) << c.utf8;
   }
 }
 
@@ -141,6 +124,8 @@ TEST(CliOutput, ControlBytesNeverReachTheTerminalOrTheJsonRaw) {
        u8"\ufffdx\ufffd", u8"\"\ufffdx\ufffd\""},
       // The second byte of ソ is 0x5C (a backslash in ASCII); it must not be escaped or split.
       {"ソ", u8"ソ", u8"\"ソ\""},
+      // Read as on Windows on every build: 0xA0 and 0xFD-0xFF are U+F8F0-U+F8F3.
+      {"a\xa0\xfd\xfe\xff", u8"a\uf8f0\uf8f1\uf8f2\uf8f3", u8"\"a\uf8f0\uf8f1\uf8f2\uf8f3\""},
       // 0x80 is the C1 control U+0080 (CSI's cousins act on some terminals); as a second byte it is ÷.
       {"a\x80\x81\x80", u8"a\\x80\u00f7", u8"\"a\\u0080\u00f7\""},
       // Long texts are converted whole, not cut where a buffer ends.
