@@ -1,14 +1,19 @@
 #include "cli/args.h"
 
+#include <sys/stat.h>
+
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "platform/files.h"
 #include "platform/status.h"
 #include "settings/preferences.h"
+#include "store/access.h"
 #include "store/names.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
@@ -24,6 +29,16 @@ bool fail(char* error, size_t errorSize, const char* what, const char* arg) {
 }
 
 bool is(const char* arg, const char* name) { return std::strcmp(arg, name) == 0; }
+
+// "--word" or -h: what a forgotten value leaves in its place. "--" and "--:--" stay texts.
+bool looksLikeOption(const char* arg) {
+  return is(arg, "-h") || (arg[0] == '-' && arg[1] == '-' && std::isalpha(static_cast<unsigned char>(arg[2])));
+}
+
+// The value after the option at argv[i], or null when there is none.
+const char* valueAfter(int argc, char** argv, int i) {
+  return i + 1 < argc && !looksLikeOption(argv[i + 1]) ? argv[i + 1] : nullptr;
+}
 
 // A slot number: decimal digits only, no sign, no trailing text.
 bool parseSlot(const char* text, long& out) {
@@ -69,11 +84,11 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
       return true;
     }
     if (const char** target = valueSlot(arg, allow, out)) {
-      if (i + 1 >= argc) return fail(error, errorSize, "missing value after", arg);
+      if (!valueAfter(argc, argv, i)) return fail(error, errorSize, "missing value after", arg);
       if (*target) return fail(error, errorSize, "given twice:", arg);
       *target = argv[++i];
     } else if ((allow & AllowRowPick) && is(arg, "--slot")) {
-      if (i + 1 >= argc) return fail(error, errorSize, "missing value after", arg);
+      if (!valueAfter(argc, argv, i)) return fail(error, errorSize, "missing value after", arg);
       if (slotText) return fail(error, errorSize, "given twice:", arg);
       slotText = argv[++i];
       if (!parseSlot(slotText, out.slot)) return fail(error, errorSize, "not a slot number:", slotText);
@@ -81,6 +96,10 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
       out.json = true;
     } else if ((allow & AllowTexts) && is(arg, "--clear")) {
       out.clear = true;
+    } else if ((allow & AllowForce) && is(arg, "--force")) {
+      out.force = true;
+    } else if ((allow & AllowNoLock) && is(arg, "--no-lock")) {
+      out.noLock = true;
     } else if ((allow & AllowOperand) && arg[0] != '-' && !out.operand) {
       out.operand = arg;
     } else {
@@ -167,18 +186,51 @@ bool applySource(const Options& opts, SourceKind kind, char* error, size_t error
   return false;
 }
 
+namespace {
+
+bool isFolder(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Always false: "what 'path'", the path shown as the terminal would get it.
+bool failPath(char* error, size_t errorSize, const char* what, const char* path) {
+  char shown[settings::PathSize * 3 + 1];
+  nativeToUtf8(path, shown, sizeof shown);
+  return fail(error, errorSize, what, shown);
+}
+
+}  // namespace
+
+bool checkPaths(char* error, size_t errorSize) {
+  char names[settings::PathSize + 1], board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.nameListPath, names);
+  settings::pathText(settings::prefs.boardPath, board);
+  if (names[0] && isFolder(names)) return failPath(error, errorSize, "a folder, not a name list:", names);
+  if (board[0] && isFolder(board)) return failPath(error, errorSize, "a folder, not a board file:", board);
+  if (names[0] && board[0] && files::sameFile(names, board))
+    return failPath(error, errorSize, "the name list and the board are the same file:", names);
+  return true;
+}
+
 int prepareSource(const char* command, const Options& opts, Need need, const char* usage) {
-  char error[512];
+  char error[1024];
   SourceKind kind;
-  if (!checkSource(opts, need, kind, error, sizeof error) || !applySource(opts, kind, error, sizeof error))
+  if (!checkSource(opts, need, kind, error, sizeof error) || !applySource(opts, kind, error, sizeof error) ||
+      !checkPaths(error, sizeof error))
     return usageError(command, error, usage);
   return ExitOk;
 }
 
-bool loadNames() {
+bool loadNames(const char* command) {
   if (store::loadNameList()) return true;
   status::showStatus("サーバーに接続できません");
   status::beep();
+  char path[settings::PathSize + 1];
+  settings::pathText(settings::prefs.nameListPath, path);
+  std::fprintf(stderr, "tavelin-cli %s: cannot open the name list '", command);
+  writeNativePath(stderr, path);
+  std::fprintf(stderr, "' (missing, unreadable or unreachable; tried %d times)\n", store::Attempts);
   return false;
 }
 
@@ -188,7 +240,10 @@ int printHelp(const char* usage) {
 }
 
 int usageError(const char* command, const char* reason, const char* usage) {
-  std::fprintf(stderr, "tavelin-cli %s: %s\n%s", command, reason, usage);
+  std::fprintf(stderr, "tavelin-cli %s: ", command);
+  writeTerminalUtf8(stderr, reason, std::strlen(reason));
+  std::fputc('\n', stderr);
+  std::fputs(usage, stderr);
   return ExitUsage;
 }
 

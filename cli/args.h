@@ -12,6 +12,8 @@ enum Allow : unsigned {
   AllowTexts = 1u << 3,      // --morning, --afternoon, --return, --state, --clear
   AllowNamesOnly = 1u << 4,  // --names without the rest of SOURCE (init-share)
   AllowOperand = 1u << 5,    // one positional operand (a file or a directory)
+  AllowForce = 1u << 6,      // --force
+  AllowNoLock = 1u << 7,     // --no-lock
 };
 
 struct Options {
@@ -28,11 +30,14 @@ struct Options {
   const char* returnTime = nullptr;
   const char* state = nullptr;
   bool clear = false;
+  bool force = false;   // write a board file that does not look like one
+  bool noLock = false;  // go ahead where no lock file can be made, or through a mount that cannot lock
   const char* operand = nullptr;
 };
 
 // Parses argv[1..argc) of one command. False with a one-line reason in error when the arguments
-// do not fit; --help stops the parse at once and succeeds.
+// do not fit; --help stops the parse at once and succeeds. A value that is itself an option
+// ("--return --clear") is a missing value, not a text.
 bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* error, size_t errorSize);
 
 // What the command needs of SOURCE.
@@ -55,11 +60,16 @@ bool applySource(const Options& opts, SourceKind kind, char* error, size_t error
 // not fit out or cannot be represented.
 bool nativePath(const char* arg, char* out, size_t outSize);
 
-// checkSource then applySource; ExitOk, or ExitUsage after printing the reason and usage.
+// Refuses paths in settings::prefs that cannot be what they stand for: a folder, or one file named
+// for both the name list and the board (a write would replace the list with a board image).
+bool checkPaths(char* error, size_t errorSize);
+
+// checkSource, applySource, then checkPaths; ExitOk, or ExitUsage after printing the reason and usage.
 int prepareSource(const char* command, const Options& opts, Need need, const char* usage);
 
-// loadNameList, reporting a list that cannot be opened as the program does ("cannot connect").
-bool loadNames();
+// loadNameList (its 20 attempts); a list that cannot be opened is reported as the program does
+// ("cannot connect") and by its path.
+bool loadNames(const char* command);
 
 // Prints the command's usage to stdout (its --help); returns ExitOk.
 int printHelp(const char* usage);

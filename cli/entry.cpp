@@ -9,7 +9,21 @@
 
 namespace cli {
 
+namespace {
+
+bool hasControl(const char* utf8) {
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p; ++p)
+    if (*p < 0x20 || *p == 0x7F || (p[0] == 0xC2 && p[1] >= 0x80 && p[1] < 0xA0)) return true;
+  return false;
+}
+
+}  // namespace
+
 TextCheck dialogText(const char* utf8, size_t limit, char* out, size_t outSize) {
+  if (hasControl(utf8)) {
+    out[0] = '\0';
+    return TextCheck::control;
+  }
   // Convert with room to spare, so that too long and not representable are told apart.
   char wide[1024];
   if (!text::utf8ToCp932(utf8, wide, sizeof wide)) {

@@ -10,10 +10,10 @@ constexpr size_t AfternoonLimit = 118;
 constexpr size_t ReturnLimit = 62;
 constexpr size_t StateLimit = 14;
 
-enum class TextCheck { ok, tooLong, notCp932 };
+enum class TextCheck { ok, tooLong, notCp932, control };
 
-// A UTF-8 argument as the CP932 text the dialog would have passed: at most limit bytes.
-// out must hold limit + 1 bytes.
+// A UTF-8 argument as the CP932 text the dialog would have passed: at most limit bytes, and no
+// control character (C0, DEL, C1), which every PC would show raw. out must hold limit + 1 bytes.
 TextCheck dialogText(const char* utf8, size_t limit, char* out, size_t outSize);
 
 // The field's current text (bounded by fieldSize) as the dialog would read it back: at most limit

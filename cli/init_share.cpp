@@ -3,6 +3,7 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/name_check.h"
 #include "cli/share_names.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -16,6 +17,7 @@ constexpr char InitUsage[] =
     "usage: tavelin-cli init-share DIR [--names FILE]\n"
     "  Creates an empty board file (tv_cont.lst) and a name list (tv_name.lst) in DIR, which must\n"
     "  exist. FILE is UTF-8 text with one name per line; without it a short sample list is written.\n"
+    "  A list that check-names would find fault with (duplicates included) is refused.\n"
     "  Existing files are never overwritten.\n";
 
 constexpr char BoardFile[] = "tv_cont.lst";
@@ -27,11 +29,9 @@ const char* namesError(NamesError e) {
   switch (e) {
     case NamesError::none: return "";
     case NamesError::notCp932: return "a character that CP932 cannot hold, or text that is not UTF-8";
-    case NamesError::badByte: return "a ';' or a control character, which the program would split or drop";
-    case NamesError::tooLong: return "a name longer than 63 bytes in CP932, which the program would cut";
-    case NamesError::tooMany: return "more than 300 names";
+    case NamesError::separator: return "a ';', TAB, CR or NUL, which would split or vanish from the name";
+    case NamesError::tooLong: return "a line of more than 1,023 bytes";
     case NamesError::tooBig: return "the list would pass the 32,768 bytes the program reads";
-    case NamesError::noNames: return "no names";
   }
   return "";
 }
@@ -68,6 +68,16 @@ bool namesFromFile(const char* arg, char* list, size_t listSize, size_t& size) {
     usageError("init-share", reason, "");
     return false;
   }
+  // What check-names would report is refused here, so a new share starts clean.
+  static NameReport report;
+  checkNameList(reinterpret_cast<const unsigned char*>(list), r.size, r.size, report);
+  if (report.errors > 0) {
+    std::snprintf(reason, sizeof reason, "%s: the name list would have these faults; nothing was created:", arg);
+    usageError("init-share", reason, "");
+    printReport(stderr, report);
+    return false;
+  }
+  if (report.count > 0) printReport(stdout, report);  // notes only
   size = r.size;
   return true;
 }

@@ -13,7 +13,6 @@ namespace cli {
 namespace {
 
 void formatAge(long long seconds, char* out, size_t size) {
-  if (seconds < 0) seconds = 0;
   if (seconds < 60)
     std::snprintf(out, size, "%lld s", seconds);
   else if (seconds < 3600)
@@ -44,12 +43,18 @@ bool describeLock(FILE* out, const char* prefix) {
     writeTerminalText(out, holder, std::strlen(holder));
   long long seconds = 0;
   if (files::ageSeconds(lockPath, &seconds)) {
-    char age[48];
-    formatAge(seconds, age, sizeof age);
     const std::time_t since = std::time(nullptr) - static_cast<std::time_t>(seconds);
     char when[32] = "";
     if (const std::tm* t = std::localtime(&since)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", t);
-    std::fprintf(out, " for %s (since %s)", age, when);
+    if (seconds < 0) {
+      // Written by a file server whose clock is ahead of ours: no age can be told.
+      std::fprintf(out, ", dated %s, ahead of this PC's clock (the clocks of this PC and the file server differ)",
+                   when);
+    } else {
+      char age[48];
+      formatAge(seconds, age, sizeof age);
+      std::fprintf(out, " for %s (since %s)", age, when);
+    }
   }
   std::fputc('\n', out);
   return true;

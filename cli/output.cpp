@@ -14,6 +14,9 @@ constexpr const char* Headers[store::FieldCount] = {"氏名(電話)", "午前", 
 constexpr const char* JsonKeys[store::FieldCount] = {"name",       "morning", "afternoon",
                                                      "returnTime", "state",   "writtenAt"};
 
+// Text is converted in runs of at most this many CP932 bytes, so any length fits the buffer.
+constexpr size_t RunBytes = 256;
+
 struct Cell {
   char text[store::WrittenSize + 1];
   size_t length;
@@ -32,12 +35,16 @@ bool shown(const RowSource& rows, int slot) {
   return store::rowHasText(slot);
 }
 
+// A byte of CP932 text that must not reach a terminal raw: C0 controls, DEL, and 0x80, which is
+// the C1 control U+0080. Only called for bytes that do not belong to a double-byte character.
+bool escaped(unsigned char b) { return b < 0x20 || b == 0x7F || b == 0x80; }
+
 // Terminal width of a cell as writeTerminalText shows it (an escaped byte takes four columns).
 size_t shownWidth(const char* cp932, size_t len) {
   size_t width = 0;
   for (size_t i = 0; i < len; ++i) {
     unsigned char b = static_cast<unsigned char>(cp932[i]);
-    if (b < 0x20 || b == 0x7F) {
+    if (escaped(b)) {
       width += 4;
     } else if (text::isLeadByte(b) && i + 1 < len) {
       width += 2;
@@ -49,6 +56,48 @@ size_t shownWidth(const char* cp932, size_t len) {
   return width;
 }
 
+// Where the run that starts at start ends: at most RunBytes on, never inside a character.
+size_t runEnd(const char* cp932, size_t len, size_t start) {
+  size_t i = start;
+  while (i < len) {
+    const size_t step = text::isLeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < len ? 2 : 1;
+    if (i + step - start > RunBytes) break;
+    i += step;
+  }
+  return i;
+}
+
+// One run of a JSON string literal's content.
+void writeJsonRun(FILE* out, const char* cp932, size_t len) {
+  char utf8[RunBytes * 3 + 1];
+  const size_t n = text::cp932ToUtf8(cp932, len, utf8, sizeof utf8);
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c == '"' || c == '\\') {
+      std::fputc('\\', out);
+      std::fputc(c, out);
+    } else if (c < 0x20 || c == 0x7F) {
+      std::fprintf(out, "\\u%04x", c);
+    } else if (c == 0xC2 && i + 1 < n && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+      // C1 controls (U+0080-U+009F) act on a terminal too, when the JSON is only looked at.
+      std::fprintf(out, "\\u%04x", static_cast<unsigned char>(utf8[++i]));
+    } else {
+      std::fputc(c, out);
+    }
+  }
+}
+
+// Converts and writes CP932 text that holds nothing to escape, a run at a time.
+void writeRun(FILE* out, const char* cp932, size_t len) {
+  for (size_t start = 0; start < len;) {
+    const size_t end = runEnd(cp932, len, start);
+    char utf8[RunBytes * 3 + 1];
+    const size_t n = text::cp932ToUtf8(cp932 + start, end - start, utf8, sizeof utf8);
+    std::fwrite(utf8, 1, n, out);
+    start = end;
+  }
+}
+
 void pad(FILE* out, size_t n) {
   while (n--) std::fputc(' ', out);
 }
@@ -57,37 +106,60 @@ void pad(FILE* out, size_t n) {
 
 void writeTerminalText(FILE* out, const char* cp932, size_t len) {
   size_t start = 0;
-  for (size_t i = 0; i <= len; ++i) {
-    unsigned char b = i < len ? static_cast<unsigned char>(cp932[i]) : 0;
-    bool control = i < len && (b < 0x20 || b == 0x7F);
-    bool lead = i < len && text::isLeadByte(b) && i + 1 < len;
-    if (i == len || control) {
-      char utf8[1024];
-      size_t n = text::cp932ToUtf8(cp932 + start, i - start, utf8, sizeof utf8);
-      // The converter yields printable text only; C0 bytes never reach it.
-      std::fwrite(utf8, 1, n, out);
-      if (control) std::fprintf(out, "\\x%02x", b);
+  for (size_t i = 0; i < len;) {
+    const unsigned char b = static_cast<unsigned char>(cp932[i]);
+    const size_t step = text::isLeadByte(b) && i + 1 < len ? 2 : 1;
+    if (step == 1 && escaped(b)) {
+      writeRun(out, cp932 + start, i - start);
+      std::fprintf(out, "\\x%02x", b);
       start = i + 1;
-    } else if (lead) {
+    }
+    i += step;
+  }
+  writeRun(out, cp932 + start, len - start);
+}
+
+void writeTerminalUtf8(FILE* out, const char* utf8, size_t len) {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(utf8);
+  for (size_t i = 0; i < len;) {
+    const size_t n = text::utf8Length(s + i, len - i);
+    const bool c1 = n == 2 && s[i] == 0xC2 && s[i + 1] < 0xA0;
+    if (n == 0 || c1 || s[i] < 0x20 || s[i] == 0x7F) {
+      std::fprintf(out, "\\x%02x", s[i]);
       ++i;
+    } else {
+      std::fwrite(s + i, 1, n, out);
+      i += n;
     }
   }
 }
 
-void writeJsonString(FILE* out, const char* cp932, size_t len) {
+void nativeToUtf8(const char* path, char* out, size_t outSize) {
+#ifdef _WIN32
+  text::cp932ToUtf8(path, std::strlen(path), out, outSize);
+#else
+  std::snprintf(out, outSize, "%s", path);
+#endif
+}
+
+void writeNativePath(FILE* out, const char* path) {
   char utf8[1024];
-  size_t n = text::cp932ToUtf8(cp932, len, utf8, sizeof utf8);
+  nativeToUtf8(path, utf8, sizeof utf8);
+  writeTerminalUtf8(out, utf8, std::strlen(utf8));
+}
+
+void writeStatusLine(FILE* out, const char* cp932) {
+  if (cp932[0] != '(') return;
+  writeTerminalText(out, cp932, std::strlen(cp932));
+  std::fputc('\n', out);
+}
+
+void writeJsonString(FILE* out, const char* cp932, size_t len) {
   std::fputc('"', out);
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    if (c == '"' || c == '\\') {
-      std::fputc('\\', out);
-      std::fputc(c, out);
-    } else if (c < 0x20 || c == 0x7F) {
-      std::fprintf(out, "\\u%04x", c);
-    } else {
-      std::fputc(c, out);
-    }
+  for (size_t start = 0; start < len;) {
+    const size_t end = runEnd(cp932, len, start);
+    writeJsonRun(out, cp932 + start, end - start);
+    start = end;
   }
   std::fputc('"', out);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Printing the board for a person (an aligned table) or for a script (JSON), in UTF-8.
+#include <cstddef>
 #include <cstdio>
 
 namespace cli {
@@ -14,8 +15,19 @@ struct RowSource {
 void printTable(FILE* out, const RowSource& rows);
 void printJson(FILE* out, const RowSource& rows);
 
-// Writes CP932 text as UTF-8 with control bytes escaped (\x1b), so a terminal never receives them raw.
+// Every byte printed that came from a file goes through one of these, so that a terminal never
+// receives a control (C0, DEL or C1) raw: it shows as \x1b instead.
+// CP932 text as UTF-8.
 void writeTerminalText(FILE* out, const char* cp932, size_t len);
+// UTF-8 text (an argument, a path on POSIX); a byte that is not UTF-8 shows as \xNN too.
+void writeTerminalUtf8(FILE* out, const char* utf8, size_t len);
+// A path as the C library takes it (CP932 on Windows, UTF-8 on POSIX), as UTF-8 into out (always
+// terminated, cut to fit); still to be escaped when written.
+void nativeToUtf8(const char* path, char* out, size_t outSize);
+// The same path escaped onto the terminal.
+void writeNativePath(FILE* out, const char* path);
+// A status-line message of the core, as one line: only coded messages ("(202)..."), not progress.
+void writeStatusLine(FILE* out, const char* cp932);
 // Writes CP932 text as a JSON string literal, with quotes.
 void writeJsonString(FILE* out, const char* cp932, size_t len);
 

@@ -3,6 +3,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/lock_info.h"
+#include "cli/share_guard.h"
 #include "platform/files.h"
 #include "settings/preferences.h"
 #include "store/lock.h"
@@ -12,9 +13,10 @@ namespace cli {
 namespace {
 
 constexpr char ResetUsage[] =
-    "usage: tavelin-cli reset-lock [SOURCE]\n"
+    "usage: tavelin-cli reset-lock [SOURCE] [--no-lock]\n"
     "  Deletes the lock file (sem.dat) beside the board file, which a client that stopped in the\n"
     "  middle of an access left behind. Make sure no client is writing at this moment.\n"
+    "  Refused where no lock file can be made or through a FUSE SMB mount, unless --no-lock.\n"
     "SOURCE: --prefs FILE, or --board FILE (--names is not needed); without it, this PC's preferences.\n";
 
 }  // namespace
@@ -22,11 +24,17 @@ constexpr char ResetUsage[] =
 int runResetLock(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, AllowSource, opts, error, sizeof error))
+  if (!parseOptions(argc, argv, AllowSource | AllowNoLock, opts, error, sizeof error))
     return usageError("reset-lock", error, ResetUsage);
   if (opts.help) return printHelp(ResetUsage);
   int status = prepareSource("reset-lock", opts, Need::board, ResetUsage);
   if (status != ExitOk) return status;
+  // Where no client can place a lock, clearing one would only hide that the share is wrong.
+  if (!opts.noLock && refuseUnsafeMount("reset-lock")) return ExitFailed;
+  if (!opts.noLock && !canCreateLock()) {
+    reportNoLock("reset-lock", true);
+    return ExitFailed;
+  }
 
   char boardPath[settings::PathSize + 1];
   settings::pathText(settings::prefs.boardPath, boardPath);

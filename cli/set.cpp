@@ -5,8 +5,10 @@
 #include "cli/commands.h"
 #include "cli/entry.h"
 #include "cli/output.h"
+#include "cli/share_guard.h"
 #include "store/access.h"
 #include "store/board.h"
+#include "store/lock.h"
 #include "store/names.h"
 #include "text/cp932.h"
 #include "text/fold.h"
@@ -18,11 +20,14 @@ namespace {
 
 constexpr char SetUsage[] =
     "usage: tavelin-cli set [SOURCE] (--slot N | --member NAME) [--morning T] [--afternoon T]\n"
-    "                       [--return T] [--state T] [--clear]\n"
+    "                       [--return T] [--state T] [--clear] [--force] [--no-lock]\n"
     "  Writes one member's row as the entry dialog's OK does: fields not given keep their current\n"
     "  text; the time written is stamped and the return time folded to ASCII. With all four texts\n"
-    "  empty, or --clear, the row is cleared, time included. Texts are UTF-8 and must fit the dialog:\n"
-    "  118, 118, 62 and 14 bytes of CP932 for morning, afternoon, return and state.\n"
+    "  empty, or --clear, the row is cleared, time included. Texts are UTF-8 without control\n"
+    "  characters and must fit the dialog: 118, 118, 62 and 14 bytes of CP932 for morning,\n"
+    "  afternoon, return and state.\n"
+    "  --force     write a board file that is neither empty nor 192,000 bytes or more\n"
+    "  --no-lock   write where no lock file can be made, or through a FUSE SMB mount\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 struct Texts {
@@ -43,6 +48,9 @@ bool takeText(const char* option, const char* utf8, size_t limit, char* out, siz
       break;
     case TextCheck::notCp932:
       std::snprintf(reason, sizeof reason, "%s has a character that CP932 cannot hold, or is not UTF-8", option);
+      break;
+    case TextCheck::control:
+      std::snprintf(reason, sizeof reason, "%s holds a control character, which every PC would show raw", option);
       break;
   }
   usageError("set", reason, "");
@@ -100,12 +108,19 @@ void keepCurrent(const Options& opts, int slot, Texts& t) {
     currentText(store::board.returnTimes[slot], store::ReturnTimeSize, ReturnLimit, t.returnTime, sizeof t.returnTime);
 }
 
+// The board access failed; when the lock was the reason, say so.
+int boardFailed(const Options& opts) {
+  if (store::lockUnavailable() && !opts.noLock) reportNoLock("set", true);
+  return ExitFailed;
+}
+
 }  // namespace
 
 int runSet(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, AllowSource | AllowRowPick | AllowTexts, opts, error, sizeof error))
+  if (!parseOptions(argc, argv, AllowSource | AllowRowPick | AllowTexts | AllowForce | AllowNoLock, opts, error,
+                    sizeof error))
     return usageError("set", error, SetUsage);
   if (opts.help) return printHelp(SetUsage);
   // Every text is checked before the share is touched, so a bad one writes nothing.
@@ -113,13 +128,17 @@ int runSet(int argc, char** argv) {
   if (!takeTexts(opts, t)) return ExitUsage;
   int status = prepareSource("set", opts, Need::boardAndNames, SetUsage);
   if (status != ExitOk) return status;
-  if (!loadNames()) return ExitFailed;
+  if (!opts.force && !boardLooksRight("set")) return ExitUsage;
+  if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
+  if (!loadNames("set")) return ExitFailed;
   if (store::memberCount == 0) return usageError("set", "the name list has no members", "");
   int slot = pickSlot(opts);
   if (slot < 0) return ExitUsage;
 
   // Unlike the dialog, a failed refresh stops here: the kept fields would come from an empty image.
-  if (!store::refreshBoard()) return ExitFailed;
+  // Unlike older PCs, nothing is written where no lock keeps the others out, unless asked.
+  store::requireLock = !opts.noLock;
+  if (!store::refreshBoard()) return boardFailed(opts);
   char written[text::WrittenAtSize] = "";
   if (opts.clear) {
     t = Texts{};
@@ -131,7 +150,7 @@ int runSet(int argc, char** argv) {
     }
   }
   store::selectedRow = slot;
-  return store::writeRow(t.morning, t.afternoon, t.state, t.returnTime, written) ? ExitOk : ExitFailed;
+  return store::writeRow(t.morning, t.afternoon, t.state, t.returnTime, written) ? ExitOk : boardFailed(opts);
 }
 
 }  // namespace cli

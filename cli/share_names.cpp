@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "store/board.h"
 #include "store/names.h"
 #include "text/cp932.h"
 
@@ -12,21 +11,19 @@ namespace {
 
 bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// The line's name as CP932 into name (NameLimit + 1 bytes), or the error that stops it.
-NamesError convertLine(const char* begin, size_t len, char (&name)[store::NameLimit + 1]) {
+constexpr size_t LineLimit = 1023;
+
+// The line's name as CP932 into name, or the error that stops it.
+NamesError convertLine(const char* begin, size_t len, char (&name)[LineLimit * 2 + 1]) {
   for (size_t i = 0; i < len; ++i) {
-    unsigned char c = static_cast<unsigned char>(begin[i]);
-    if (c == ';' || c < 0x20 || c == 0x7F) return NamesError::badByte;
+    const char c = begin[i];
+    if (c == ';' || c == '\t' || c == '\r' || c == '\0') return NamesError::separator;
   }
-  char line[1024];
-  if (len + 1 > sizeof line) return NamesError::tooLong;
+  char line[LineLimit + 1];
+  if (len > LineLimit) return NamesError::tooLong;
   std::memcpy(line, begin, len);
   line[len] = '\0';
-  char wide[sizeof line * 2];
-  if (!text::utf8ToCp932(line, wide, sizeof wide)) return NamesError::notCp932;
-  if (std::strlen(wide) > store::NameLimit) return NamesError::tooLong;
-  std::memcpy(name, wide, std::strlen(wide) + 1);
-  return NamesError::none;
+  return text::utf8ToCp932(line, name, sizeof name) ? NamesError::none : NamesError::notCp932;
 }
 
 }  // namespace
@@ -49,8 +46,8 @@ NamesResult buildNameList(const char* utf8, size_t len, char* out, size_t outSiz
     while (b < e && blank(utf8[b])) ++b;
     while (e > b && blank(utf8[e - 1])) --e;
     if (b == e) continue;
-    char name[store::NameLimit + 1] = "";
-    r.error = r.members == store::MaxMembers ? NamesError::tooMany : convertLine(utf8 + b, e - b, name);
+    char name[LineLimit * 2 + 1] = "";
+    r.error = convertLine(utf8 + b, e - b, name);
     const size_t n = std::strlen(name);
     if (r.error == NamesError::none && r.size + n + 3 > limit) r.error = NamesError::tooBig;
     if (r.error != NamesError::none) {
@@ -62,7 +59,6 @@ NamesResult buildNameList(const char* utf8, size_t len, char* out, size_t outSiz
     r.size += n + 3;
     ++r.members;
   }
-  if (r.members == 0) r.error = NamesError::noNames;
   return r;
 }
 

@@ -4,7 +4,7 @@
 
 namespace cli {
 
-enum class NamesError { none, notCp932, badByte, tooLong, tooMany, tooBig, noNames };
+enum class NamesError { none, notCp932, separator, tooLong, tooBig };
 
 struct NamesResult {
   NamesError error;
@@ -13,9 +13,10 @@ struct NamesResult {
   size_t size;  // bytes of the name list
 };
 
-// Writes "name;\r\n" per non-blank line into out (CP932). A name that the program would cut (over
-// 63 bytes), split (';') or alter (control bytes), one not representable in CP932, more than 300
-// names, or a list past the 32,768 bytes the program reads is an error, and out is then unusable.
+// Writes "name;\r\n" per non-blank line into out (CP932). A name with a byte the list cannot carry
+// (';', TAB, CR, NUL), one not representable in CP932 or of more than 1,023 bytes, or a list past
+// the 32,768 bytes the program reads is an error, and out is then unusable. Everything else that
+// would go wrong is what checkNameList finds in the result.
 NamesResult buildNameList(const char* utf8, size_t len, char* out, size_t outSize);
 
 }  // namespace cli

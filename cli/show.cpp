@@ -4,8 +4,10 @@
 #include "cli/commands.h"
 #include "cli/lock_info.h"
 #include "cli/output.h"
+#include "cli/share_guard.h"
 #include "store/access.h"
 #include "store/board.h"
+#include "store/lock.h"
 #include "store/names.h"
 
 namespace cli {
@@ -38,13 +40,17 @@ int runShow(int argc, char** argv) {
     store::memberCount = store::MaxMembers;
     rows = RowSource{store::MaxMembers, true, nullptr};
   } else {
-    if (!loadNames()) return ExitFailed;
+    if (!loadNames("show")) return ExitFailed;
     rows.count = store::memberCount;
   }
-  if (store::memberCount > 0 && !store::refreshBoard()) {
+  // Reading without the lock harms nobody: show goes ahead where no lock file can be made, and says so.
+  store::requireLock = false;
+  const bool read = store::memberCount == 0 || store::refreshBoard();
+  if (store::memberCount > 0 && store::lockUnavailable()) reportNoLock("show", false);
+  if (!read) {
     if (describeLock(stderr, "tavelin-cli show: "))
       std::fputs("tavelin-cli show: if that PC is no longer working, remove the lock with 'tavelin-cli reset-lock'\n",
-                  stderr);
+                 stderr);
     return ExitFailed;
   }
   if (opts.json)

@@ -1,19 +1,14 @@
 // The CLI's status line: each coded message (retries and errors) as one UTF-8 line on stderr. The
-// plain progress texts say nothing a terminal user needs, so a successful run stays quiet.
+// plain progress texts say nothing a terminal user needs, so a successful run stays quiet. A holder
+// name in a message comes from the lock file, which anyone on the share can write: it is escaped.
 #include <cstdio>
-#include <cstring>
 
+#include "cli/output.h"
 #include "platform/status.h"
-#include "text/cp932.h"
 
 namespace status {
 
-void showStatus(const char* text) {
-  if (text[0] != '(') return;
-  char utf8[1024];
-  text::cp932ToUtf8(text, std::strlen(text), utf8, sizeof utf8);
-  std::fprintf(stderr, "%s\n", utf8);
-}
+void showStatus(const char* text) { cli::writeStatusLine(stderr, text); }
 
 void beep() {}
 

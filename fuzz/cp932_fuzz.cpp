@@ -50,6 +50,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   cli::writeTerminalText(terminal.stream(), source.data(), len);
   const std::string t = terminal.text();
   for (unsigned char c : t) fuzz::check(c >= 0x20 && c != 0x7F, "no raw control byte on the terminal");
+  fuzz::check(t.find("\xC2\x80") == std::string::npos, "no raw C1 control on the terminal");
+  // Arguments and POSIX paths: whatever the bytes, the terminal gets UTF-8 without controls.
+  fuzz::Capture raw;
+  cli::writeTerminalUtf8(raw.stream(), source.data(), len);
+  const std::string r = raw.text();
+  fuzz::check(fuzz::isUtf8(r.data(), r.size()), "escaped argument is UTF-8");
+  for (size_t i = 0; i < r.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(r[i]);
+    fuzz::check(c >= 0x20 && c != 0x7F, "no raw control byte from an argument");
+    fuzz::check(!(c == 0xC2 && i + 1 < r.size() && static_cast<unsigned char>(r[i + 1]) < 0xA0),
+                "no raw C1 control from an argument");
+  }
   fuzz::Capture json;
   cli::writeJsonString(json.stream(), source.data(), len);
   const std::string j = json.text();

@@ -30,33 +30,43 @@ void storeName(const unsigned char* name, size_t length) {
 
 }  // namespace
 
-void parseNameList(const unsigned char* bytes, size_t count) {
-  // Only the first 63 bytes of a name can reach a slot, so the accumulator stops growing there.
-  unsigned char name[NameLimit + 1];
-  size_t length = 0;
-  auto append = [&](unsigned char b) {
-    if (length < sizeof name) name[length] = b;
-    ++length;
+bool scanName(const unsigned char* bytes, size_t count, size_t& pos, ScannedName& out) {
+  if (pos >= count) return false;
+  out.length = 0;
+  out.ended = false;
+  auto append = [&out](unsigned char b) {
+    if (out.length < sizeof out.bytes) out.bytes[out.length] = b;
+    ++out.length;
   };
-  size_t i = 0;
-  while (i < count && memberCount < MaxMembers) {
-    const unsigned char b = bytes[i];
+  while (pos < count) {
+    const unsigned char b = bytes[pos];
     if (b == '\r' || b == '\n' || b == '\t') {
-      ++i;
+      ++pos;
     } else if (text::isLeadByte(b)) {
-      if (i + 1 >= count) break;  // an unfinished character: its name has no ';' either
       append(b);
-      append(bytes[i + 1]);
-      i += 2;
+      if (pos + 1 >= count) {  // an unfinished character ends the scan; its name has no ';'
+        pos = count;
+        break;
+      }
+      append(bytes[pos + 1]);
+      pos += 2;
     } else if (b == ';') {
-      storeName(name, length < sizeof name ? length : sizeof name);
-      length = 0;
-      ++i;
+      ++pos;
+      out.ended = true;
+      break;
     } else {
       append(b);
-      ++i;
+      ++pos;
     }
   }
+  return true;
+}
+
+void parseNameList(const unsigned char* bytes, size_t count) {
+  size_t pos = 0;
+  ScannedName name;
+  while (memberCount < MaxMembers && scanName(bytes, count, pos, name) && name.ended)
+    storeName(name.bytes, name.length < sizeof name.bytes ? name.length : sizeof name.bytes);
 }
 
 int loadNameList() {

@@ -16,4 +16,15 @@ int loadNameList();
 // The parse itself, on bytes already read: fills boardNames and displayNames, sets memberCount.
 void parseNameList(const unsigned char* bytes, size_t count);
 
+// One name as the parse collects it, before it is cut and stored.
+struct ScannedName {
+  unsigned char bytes[NameLimit + 1];  // the first bytes collected: only these can reach a slot
+  size_t length;                       // every byte collected (CR, LF and TAB are dropped)
+  bool ended;                          // closed by ';'; otherwise the bytes ran out and it is no name
+};
+
+// Collects the name that starts at pos and moves pos past its ';'. False when no byte is left.
+// parseNameList is this scan; a checker that wants to know what was cut or dropped uses it too.
+bool scanName(const unsigned char* bytes, size_t count, size_t& pos, ScannedName& out);
+
 }  // namespace store

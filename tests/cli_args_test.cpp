@@ -32,7 +32,8 @@ bool parse(std::vector<std::string> words, unsigned allow, cli::Options& out, st
   return ok;
 }
 
-constexpr unsigned SetAllow = cli::AllowSource | cli::AllowRowPick | cli::AllowTexts;
+constexpr unsigned SetAllow =
+    cli::AllowSource | cli::AllowRowPick | cli::AllowTexts | cli::AllowForce | cli::AllowNoLock;
 constexpr unsigned ShowAllow = cli::AllowSource | cli::AllowJson;
 constexpr unsigned InitAllow = cli::AllowOperand | cli::AllowNamesOnly;
 
@@ -58,6 +59,14 @@ TEST(CliOptions, EachCommandAcceptsItsOwnOptionsOnly) {
       {SetAllow, {"--slot", "0", "--clear"}, true},
       {SetAllow, {"--slot", "0", "--clear", "--state", "a"}, false},  // clearing and writing at once
       {SetAllow, {"--slot", "0", "--json"}, false},
+      {SetAllow, {"--slot", "0", "--return", "--clear"}, false},  // an option where the value belongs
+      {SetAllow, {"--member", "--slot", "1"}, false},
+      {SetAllow, {"--slot", "0", "--state", "-h"}, false},
+      {SetAllow, {"--slot", "0", "--state", "--"}, true},
+      {SetAllow, {"--slot", "0", "--state", "-"}, true},
+      {SetAllow, {"--slot", "0", "--force", "--no-lock"}, true},
+      {ShowAllow, {"--no-lock"}, false},
+      {ShowAllow, {"--board", "--json"}, false},
       {cli::AllowOperand, {}, false},
       {cli::AllowOperand, {"f", "g"}, false},
       {cli::AllowOperand, {"--names", "n", "f"}, false},

@@ -19,6 +19,9 @@ if [ "${#runner[@]}" -gt 0 ]; then sharePath="Z:${share//\//\\}"; fi
 names="$sharePath/tv_name.lst"; board="$sharePath/tv_cont.lst"
 if [ "${#runner[@]}" -gt 0 ]; then names="$sharePath\\tv_name.lst"; board="$sharePath\\tv_cont.lst"; fi
 
+sep=/; [ "${#runner[@]}" -gt 0 ] && sep='\'
+at() { printf '%s%s%s' "$sharePath" "$sep" "$1"; }  # a file of the share as the CLI is given it
+
 printf '山田 太郎(101)\n佐藤 花子(102)\n鈴木 一郎(103)\n' >"$share/names.txt"
 namesInput="$sharePath/names.txt"; [ "${#runner[@]}" -gt 0 ] && namesInput="$sharePath\\names.txt"
 expect_exit 0 init-share "$sharePath" --names "$namesInput"
@@ -51,6 +54,27 @@ expect_exit 0 show --board "$board"  # without names: the filled slots only
 
 expect_exit 0 check-names "$names"
 grep -q "members: 3" "$share/out" || fail "check-names count"
+printf '山田 太郎(101);\r\n' >"$share/utf8.lst"  # this script is UTF-8, as an editor saves it
+expect_exit 1 check-names "$(at utf8.lst)"
+grep -q "saved as UTF-8" "$share/out" && grep -q "UTF-8 で保存" "$share/out" || fail "check-names names the encoding"
+printf '\xef\xbb\xbfA;\r\n' >"$share/bom.lst"
+expect_exit 1 check-names "$(at bom.lst)"
+grep -q "byte-order mark" "$share/out" || fail "check-names names the BOM"
+
+# Refused before anything is written.
+cp "$share/tv_cont.lst" "$share/board.before"; cp "$share/tv_name.lst" "$share/names.before"
+expect_exit 2 set --names "$board" --board "$names" --slot 0 --state x  # swapped: the list is no board
+grep -q "probably not the board" "$share/err" || fail "swapped files"
+expect_exit 2 set --names "$names" --board "$names" --slot 0 --state x
+grep -q "the same file" "$share/err" || fail "one file for both"
+expect_exit 2 set --names "$names" --board "$board" --slot 0 --return --clear
+expect_exit 2 set --names "$names" --board "$board" --slot 0 --state $'\e[31m'
+expect_exit 2 show --names "$sharePath" --board "$board"
+grep -q "a folder, not a name list" "$share/err" || fail "a folder as the name list"
+expect_exit 1 set --names "$names" --board "$(at gone)${sep}tv_cont.lst" --slot 0 --state x
+grep -q "no lock file can be made in" "$share/err" || fail "no lock where the board is"
+cmp -s "$share/tv_cont.lst" "$share/board.before" || fail "a refused set wrote the board"
+cmp -s "$share/tv_name.lst" "$share/names.before" || fail "a refused set wrote the name list"
 
 expect_exit 1 reset-lock --board "$board"  # no lock file: (302)
 grep -q "(302)" "$share/err" || fail "reset-lock message (302)"
@@ -60,6 +84,12 @@ expect_exit 0 reset-lock --board "$board"
 grep -q "(303)" "$share/err" || fail "reset-lock message (303)"
 grep -q "lock held by OTHERPC for 3 h 0 min" "$share/out" || fail "reset-lock names the holder and the age"
 [ ! -e "$share/sem.dat" ] || fail "sem.dat left"
+printf 'EVIL\033]0;x\007PC' >"$share/sem.dat"  # anyone on the share can write this
+touch -d '2036-01-01 09:00' "$share/sem.dat"
+expect_exit 0 reset-lock --board "$board"
+grep -q "clocks of this PC and the file server differ" "$share/out" || fail "a lock dated ahead"
+grep -qF 'EVIL\x1b]0;x\x07PC' "$share/out" || fail "the holder escaped"
+! grep -q $'[\e\a]' "$share/out" "$share/err" || fail "a control byte reached the terminal"
 expect_exit 0 show --help
 expect_exit 2  # no command
 echo "end to end: ok"

@@ -1,8 +1,12 @@
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/mounts.h"
+#include "platform/faults.h"
 #include "store/board.h"
+#include "tests/cli_support.h"
 #include "tests/support.h"
 
 using namespace testsupport;
@@ -23,11 +27,10 @@ class CliSet : public CoreTest {
     writeFile(names, "A;B;C;B2;\r\n");
     writeFile(board, "");
   }
-  int set(std::vector<std::string> words) {
+  void TearDown() override { cli::mountTablePath = "/proc/self/mountinfo"; }
+  clisupport::Run set(std::vector<std::string> words) {
     words.insert(words.begin(), {"set", "--names", names, "--board", board});
-    std::vector<char*> argv;
-    for (auto& w : words) argv.push_back(&w[0]);
-    return cli::runSet(static_cast<int>(argv.size()), argv.data());
+    return clisupport::run(cli::runSet, words);
   }
   // The row of the file: morning, afternoon, return, state, written.
   std::vector<std::string> row(int slot) {
@@ -63,16 +66,17 @@ TEST_F(CliSet, WritesLikeTheDialogsOkKeepingFieldsNotGiven) {
       {{"--slot", "1", "--morning", "", "--afternoon", "", "--return", "", "--state", ""}, 0, 1, {"", "", "", "", ""}},
       {{"--slot", "2", "--state", "x"}, 0, 2, {"", "", "", "x", "26/12/07 09:05"}},
       {{"--slot", "2", "--clear"}, 0, 2, {"", "", "", "", ""}},
+      {{"--slot", "3", "--morning", "--:--"}, 0, 3, {"--:--", "", "", "", "26/12/07 09:05"}},
   };
   for (const Step& s : steps) {
-    EXPECT_EQ(set(s.args), s.exit) << s.args[1];
+    EXPECT_EQ(set(s.args).exit, s.exit) << s.args[1];
     EXPECT_EQ(row(s.slot), s.row) << s.args[1];
   }
   EXPECT_EQ(readFile(board).size(), store::BoardSize);
 }
 
 TEST_F(CliSet, RejectedArgumentsWriteNothing) {
-  ASSERT_EQ(set({"--slot", "0", "--morning", "keep"}), 0);
+  ASSERT_EQ(set({"--slot", "0", "--morning", "keep"}).exit, 0);
   const std::string before = readFile(board);
   const std::vector<std::string> rejected[] = {
       {"--slot", "4"},                                   // only four members
@@ -81,17 +85,94 @@ TEST_F(CliSet, RejectedArgumentsWriteNothing) {
       {"--slot", "0", "--state", std::string(15, 's')},  // longer than the dialog passes
       {"--slot", "0", "--morning", u8"\U0001F600"},      // not in CP932
       {"--slot", "0", "--return", std::string(63, '1')},
+      {"--slot", "0", "--return", "--clear"},  // a forgotten value is no text
+      {"--slot", "0", "--morning", "-h"},
+      {"--slot", "0", "--state", "\x1b[31m"},  // control characters would reach every PC raw
+      {"--slot", "0", "--afternoon", "a\tb"},
+      {"--slot", "0", "--morning", u8"a\u0080"},
   };
   for (const auto& args : rejected) {
-    EXPECT_EQ(set(args), 2) << args[1];
-    EXPECT_EQ(readFile(board), before) << args[1];
+    EXPECT_EQ(set(args).exit, 2) << args[3];
+    EXPECT_EQ(readFile(board), before) << args[3];
   }
 }
 
 TEST_F(CliSet, AFailedBoardAccessIsExitStatusOne) {
   std::remove(board.c_str());
-  EXPECT_EQ(set({"--slot", "0", "--state", "x"}), 1);
+  EXPECT_EQ(set({"--slot", "0", "--state", "x"}).exit, 1);
   EXPECT_FALSE(exists(board));
+}
+
+// Files that are not what they are given as, and shares where a write is not safe: refused
+// before anything is written, with a message that says why; --force and --no-lock go past.
+TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
+  const std::string list = "A;B;C;B2;\r\n";
+  const std::string image(store::BoardSize, '\0');
+  const auto noLockFile = [] { files::faults::failAt(1, true, files::faults::Op::create); };
+  struct Case {
+    std::string what;
+    std::function<void()> arrange;
+    std::string mount;              // the type of a mount over the share's folder, if any
+    std::vector<std::string> args;  // SOURCE (when given here) and the options beyond the row's
+    int exit;
+    std::string said;  // in stderr
+  } cases[] = {
+      {"the name list as the board", [&] { writeFile(board, list); }, "", {}, 2, "probably not the board"},
+      {"just short of a board", [&] { writeFile(board, image.substr(1)); }, "", {}, 2, "191999 bytes"},
+      {"a whole board", [&] { writeFile(board, image); }, "", {}, 0, ""},
+      {"forced", [&] { writeFile(board, list); }, "", {"--force"}, 0, ""},
+      {"swapped",
+       [&] { writeFile(board, image); },
+       "",
+       {"--names", board, "--board", names},
+       2,
+       "probably not the board"},
+      {"one file for both", [] {}, "", {"--names", names, "--board", names}, 2, "the same file"},
+      {"one file, two spellings",
+       [] {},
+       "",
+       {"--names", names, "--board", dir.path() + "/./tv_name.lst"},
+       2,
+       "the same file"},
+      {"no lock can be made", noLockFile, "", {}, 1, "no lock file can be made in '" + dir.path() + "'"},
+      {"no lock, and told so", noLockFile, "", {"--no-lock"}, 0, ""},
+#ifndef _WIN32
+      {"a FUSE SMB mount", [] {}, "fuse.smbnetfs", {}, 1, "fuse.smbnetfs mount"},
+      {"a FUSE SMB mount, and told so", [] {}, "fuse.gvfsd-fuse", {"--no-lock"}, 0, ""},
+      {"the kernel's SMB client", [] {}, "cifs", {}, 0, ""},
+#endif
+  };
+  const std::string mounts = dir.file("mounts");
+  for (const Case& c : cases) {
+    fake::resetAll();
+    writeFile(names, list);
+    writeFile(board, "");
+    c.arrange();
+    writeFile(mounts, c.mount.empty() ? "" : clisupport::mountTable(dir.path(), c.mount));
+    cli::mountTablePath = mounts.c_str();
+    const std::string namesBefore = readFile(names), boardBefore = readFile(board);
+    std::vector<std::string> args = c.args;
+    if (args.empty() || args[0] != "--names") args.insert(args.begin(), {"--names", names, "--board", board});
+    args.insert(args.begin(), "set");
+    args.insert(args.end(), {"--slot", "0", "--state", "x"});
+    const auto r = clisupport::run(cli::runSet, args);
+    EXPECT_EQ(r.exit, c.exit) << c.what << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << c.what << "\n" << r.err;
+    EXPECT_EQ(readFile(names), namesBefore) << c.what;
+    if (c.exit != 0) {
+      EXPECT_EQ(readFile(board), boardBefore) << c.what;
+    } else {
+      EXPECT_EQ(row(0)[3], "x") << c.what;
+    }
+  }
+}
+
+TEST_F(CliSet, AMissingNameListIsTriedForTwentySeconds) {
+  std::remove(names.c_str());
+  const uint64_t start = fake::nowMs;
+  EXPECT_EQ(set({"--slot", "0", "--state", "x"}).exit, 1);
+  EXPECT_GE(fake::nowMs - start, 20000u);
+  EXPECT_LT(fake::nowMs - start, 21000u);
 }
 
 }  // namespace

@@ -48,6 +48,8 @@ TEST(CliDialogText, TextsMustFitWhatTheDialogPassesInCp932) {
       {u8"\uff71", cli::StateLimit, cli::TextCheck::ok, "\xb1"},        // half-width katakana: one byte
       {u8"\u00ac", cli::StateLimit, cli::TextCheck::notCp932, ""},      // ¬ would come back as ￢
       {u8"\uffe2", cli::StateLimit, cli::TextCheck::ok, "\x81\xca"},    // ￢ itself is fine
+      // The private-use characters Windows gives 0xA0 and 0xFD-0xFF are stored the same on every build.
+      {u8"\uf8f0\uf8f1\uf8f2\uf8f3", cli::StateLimit, cli::TextCheck::ok, "\xa0\xfd\xfe\xff"},
   };
   for (const Case& c : cases) {
     char out[cli::MorningLimit + 1];
@@ -125,11 +127,37 @@ TEST(CliOutput, ControlBytesNeverReachTheTerminalOrTheJsonRaw) {
        u8"\ufffdx\ufffd", u8"\"\ufffdx\ufffd\""},
       // The second byte of ソ is 0x5C (a backslash in ASCII); it must not be escaped or split.
       {"ソ", u8"ソ", u8"\"ソ\""},
+      // Read as on Windows on every build: 0xA0 and 0xFD-0xFF are U+F8F0-U+F8F3.
+      {"a\xa0\xfd\xfe\xff", u8"a\uf8f0\uf8f1\uf8f2\uf8f3", u8"\"a\uf8f0\uf8f1\uf8f2\uf8f3\""},
+      // 0x80 is the C1 control U+0080 (CSI's cousins act on some terminals); as a second byte it is ÷.
+      {"a\x80\x81\x80", u8"a\\x80\u00f7", u8"\"a\\u0080\u00f7\""},
+      // Long texts are converted whole, not cut where a buffer ends.
+      {std::string(400, '\xb1') + "\x1b", repeat(u8"\uff71", 400) + "\\x1b",
+       "\"" + repeat(u8"\uff71", 400) + "\\u001b\""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(captured(cli::writeTerminalText, c.cp932), c.terminal);
     EXPECT_EQ(captured(cli::writeJsonString, c.cp932), c.json);
   }
+}
+
+void statusLine(FILE* f, const char* text, size_t) { cli::writeStatusLine(f, text); }
+void utf8Text(FILE* f, const char* text, size_t len) { cli::writeTerminalUtf8(f, text, len); }
+
+TEST(CliOutput, StatusLinesAndPathsAreEscapedToo) {
+  struct Case {
+    void (*print)(FILE*, const char*, size_t);
+    std::string in;
+    std::string out;
+  } cases[] = {
+      // A holder name is whatever the lock file holds: a title escape, a bell, a carriage return.
+      {statusLine, "(202)他のユーザ[\x1b]0;x\x07\rPC]がファイルを使用中 (1/20)",
+       u8"(202)他のユーザ[\\x1b]0;x\\x07\\x0dPC]がファイルを使用中 (1/20)\n"},
+      {statusLine, "サーバーアクセス中..", ""},  // progress, not a coded message
+      {utf8Text, u8"/mnt/共有/\x1b[2J\u0085x", u8"/mnt/共有/\\x1b[2J\\xc2\\x85x"},
+      {utf8Text, "a\xff\xe3\x81", "a\\xff\\xe3\\x81"},  // not UTF-8
+  };
+  for (const Case& c : cases) EXPECT_EQ(captured(c.print, c.in), c.out);
 }
 
 // Terminal columns of UTF-8 text: two for characters from U+1100 on (the CJK used here), one otherwise.

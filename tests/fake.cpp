@@ -45,6 +45,7 @@ void resetAll() {
   std::memset(store::holderName, 0, sizeof store::holderName);
   store::memberCount = 0;
   store::selectedRow = -1;
+  store::requireLock = false;
   files::faults::reset();
   text::seedSpread(0);
   store::forgetBoardStamp();

@@ -9,11 +9,20 @@ inline bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b 
 
 // Converts len bytes of CP932 to UTF-8 into out (always NUL-terminated, cut at a whole character).
 // A byte sequence that is not valid CP932 becomes U+FFFD. Returns the bytes written without the NUL.
+// 0x80, 0xA0 and 0xFD-0xFF are U+0080 and U+F8F0-U+F8F3 as on Windows, both ways, on every build.
 size_t cp932ToUtf8(const char* in, size_t len, char* out, size_t outSize);
 
 // Converts a UTF-8 text to CP932. False when a character has no CP932 form, the input is not valid
 // UTF-8, or the result with its NUL does not fit outSize.
 bool utf8ToCp932(const char* in, char* out, size_t outSize);
+
+// Whether the character at ch (n = 1 or 2 bytes) means something: not an unassigned code, and not one
+// of the single bytes 0x80, 0xA0 and 0xFD-0xFF, which map only to U+0080 and private-use U+F8F0-U+F8F3.
+bool isAssigned(const char* ch, size_t n);
+
+// Length of the UTF-8 character at s (at most len bytes) when it is well formed (no overlong form,
+// no surrogate, nothing past U+10FFFF), else 0.
+size_t utf8Length(const unsigned char* s, size_t len);
 
 // Columns a CP932 text takes on a terminal: two for a double-byte character, one otherwise.
 size_t displayWidth(const char* in, size_t len);

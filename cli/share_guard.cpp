@@ -1,0 +1,97 @@
+#include "cli/share_guard.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "cli/mounts.h"
+#include "cli/output.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "settings/preferences.h"
+#include "store/board.h"
+#include "store/lock.h"
+
+namespace cli {
+
+namespace {
+
+constexpr char LockName[] = "sem.dat";
+
+// The folder of the board's lock file, as the lock path spells it (without its last separator).
+bool lockFolder(char (&out)[store::LockPathSize]) {
+  char board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, board);
+  if (store::lockPathFor(board, sizeof board, out) != store::LockPath::ok) return false;
+  size_t n = std::strlen(out) - (sizeof LockName - 1);
+  if (n > 1 && platform::isSeparator(static_cast<unsigned char>(out[n - 1])) && out[n - 2] != ':') --n;
+  if (n == 0) out[n++] = '.';
+  out[n] = '\0';
+  return true;
+}
+
+void printFolder(FILE* out) {
+  char folder[store::LockPathSize];
+  std::fputc('\'', out);
+  writeNativePath(out, lockFolder(folder) ? folder : "?");
+  std::fputc('\'', out);
+}
+
+}  // namespace
+
+bool canCreateLock() {
+  char board[settings::PathSize + 1], lock[store::LockPathSize];
+  settings::pathText(settings::prefs.boardPath, board);
+  if (store::lockPathFor(board, sizeof board, lock) != store::LockPath::ok) return false;
+  char probe[store::LockPathSize + 32];
+  std::snprintf(probe, sizeof probe, "%s.%lu.probe", lock, platform::processId());
+  switch (files::createExclusive(probe, "", 0)) {
+    case files::Created::created: files::removeFile(probe); return true;
+    case files::Created::exists: return true;  // a file was made there before, by us or a namesake
+    case files::Created::failed: return false;
+  }
+  return false;
+}
+
+bool refuseUnsafeMount(const char* command) {
+  char folder[store::LockPathSize], type[FsTypeSize];
+  if (!lockFolder(folder) || !unsafeFileSystem(folder, type, sizeof type)) return false;
+  std::fprintf(stderr, "tavelin-cli %s: ", command);
+  printFolder(stderr);
+  std::fprintf(stderr,
+               " is on a %s mount, which does not carry the lock's exclusive create to the server: two PCs "
+               "could write at once. Nothing was changed. Mount the share with the kernel's client "
+               "(mount -t cifs) instead, or give --no-lock to go ahead anyway.\n",
+               type);
+  return true;
+}
+
+bool boardLooksRight(const char* command) {
+  char board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, board);
+  files::Handle file(files::openRead(board));
+  if (!file) return true;
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) return true;
+  const long size = std::ftell(file.get());
+  if (size <= 0 || size >= static_cast<long>(store::BoardSize)) return true;
+  std::fprintf(stderr, "tavelin-cli %s: '", command);
+  writeNativePath(stderr, board);
+  std::fprintf(stderr,
+               "' is %ld bytes; a board file is empty or at least 192,000 bytes, so this is probably not the "
+               "board (the name list?). Nothing was written; --force writes it anyway.\n",
+               size);
+  return false;
+}
+
+void reportNoLock(const char* command, bool refused) {
+  std::fprintf(stderr, "tavelin-cli %s: %sno lock file can be made in ", command, refused ? "" : "warning: ");
+  printFolder(stderr);
+  if (refused)
+    std::fputs(
+        " (read-only, missing or unreachable), so other PCs could not be kept out. Nothing was changed; "
+        "--no-lock goes ahead without the lock.\n",
+        stderr);
+  else
+    std::fputs("; the board was read without the lock.\n", stderr);
+}
+
+}  // namespace cli

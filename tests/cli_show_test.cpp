@@ -1,0 +1,72 @@
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/mounts.h"
+#include "platform/faults.h"
+#include "tests/cli_support.h"
+#include "tests/support.h"
+
+using namespace testsupport;
+
+namespace {
+
+using CliShowAndResetLock = CoreTest;
+
+// show reads where set would refuse, and says what failed; reset-lock refuses as set does and
+// tells how old the lock is.
+TEST_F(CliShowAndResetLock, OnASharePastItsBest) {
+  const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst"), lock = dir.file("sem.dat");
+  const std::vector<std::string> both = {"--names", names, "--board", board}, boardOnly = {"--board", board};
+  const auto noLockFile = [] { files::faults::failAt(1, true, files::faults::Op::create); };
+  const auto lockDated = [&](int hours) {
+    namespace fs = std::filesystem;
+    return [&, hours] { fs::last_write_time(lock, fs::file_time_type::clock::now() + std::chrono::hours(hours)); };
+  };
+  struct Case {
+    int (*command)(int, char**);
+    std::function<void()> arrange;
+    std::string mount;  // the type of a mount over the share's folder, if any
+    std::vector<std::string> args;
+    int exit;
+    std::string said;  // on stdout or stderr
+  } cases[] = {
+      {cli::runShow, [&] { std::remove(names.c_str()); }, "", both, 1, "cannot open the name list '" + names + "'"},
+      {cli::runShow, [] {}, "", {"--names", dir.path(), "--board", board}, 2, "a folder, not a name list"},
+      {cli::runShow, noLockFile, "", both, 0, "warning: no lock file can be made in '" + dir.path() + "'"},
+      {cli::runResetLock, lockDated(-3), "", boardOnly, 0, "lock held by OTHERPC for 3 h 0 min"},
+      {cli::runResetLock, lockDated(24 * 365), "", boardOnly, 0, "the clocks of this PC and the file server differ"},
+      {cli::runResetLock, noLockFile, "", boardOnly, 1, "no lock file can be made in '" + dir.path() + "'"},
+      {cli::runResetLock, noLockFile, "", {"--board", board, "--no-lock"}, 0, ""},
+#ifndef _WIN32
+      {cli::runShow, [] {}, "fuse.smbnetfs", both, 0, "   0  A"},
+      {cli::runResetLock, [] {}, "fuse.smbnetfs", boardOnly, 1, "fuse.smbnetfs mount"},
+#endif
+  };
+  const std::string mounts = dir.file("mounts");
+  for (const Case& c : cases) {
+    fake::resetAll();
+    const bool show = c.command == cli::runShow;
+    writeFile(names, "A;B;");
+    writeFile(board, "");
+    std::remove(lock.c_str());
+    if (!show) writeFile(lock, "OTHERPC");
+    c.arrange();
+    writeFile(mounts, c.mount.empty() ? "" : clisupport::mountTable(dir.path(), c.mount));
+    cli::mountTablePath = mounts.c_str();
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), show ? "show" : "reset-lock");
+    const auto r = clisupport::run(c.command, args);
+    EXPECT_EQ(r.exit, c.exit) << args[0] << " " << c.said << "\n" << r.err;
+    EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.said << "\n" << r.out << r.err;
+    if (!show) {
+      EXPECT_EQ(exists(lock), c.exit != 0) << c.said;
+    }
+  }
+  cli::mountTablePath = "/proc/self/mountinfo";
+}
+
+}  // namespace
