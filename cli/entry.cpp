@@ -43,13 +43,7 @@ void currentText(const char* field, size_t fieldSize, size_t limit, char* out, s
   size_t n = text::fieldLength(field, fieldSize);
   if (n > limit) n = limit;
   if (n + 1 > outSize) n = outSize - 1;
-  size_t whole = 0;
-  for (size_t i = 0; i < n;) {
-    size_t step = text::isLeadByte(static_cast<unsigned char>(field[i])) ? 2 : 1;
-    if (i + step > n) break;
-    i += step;
-    whole = i;
-  }
+  const size_t whole = text::wholeCharacterLength(field, n);
   std::memcpy(out, field, whole);
   out[whole] = '\0';
 }

@@ -2,13 +2,15 @@
 // The texts of a row as the entry dialog would pass them, and picking the member to write.
 #include <cstddef>
 
+#include "store/board.h"
+
 namespace cli {
 
-// The most bytes the dialog reads from each field (one less than the board field holds).
-constexpr size_t MorningLimit = 118;
-constexpr size_t AfternoonLimit = 118;
-constexpr size_t ReturnLimit = 62;
-constexpr size_t StateLimit = 14;
+// The most bytes the dialog reads from each field.
+constexpr size_t MorningLimit = store::fieldInfo(store::Field::morning).inputLimit;
+constexpr size_t AfternoonLimit = store::fieldInfo(store::Field::afternoon).inputLimit;
+constexpr size_t ReturnLimit = store::fieldInfo(store::Field::returnTime).inputLimit;
+constexpr size_t StateLimit = store::fieldInfo(store::Field::state).inputLimit;
 
 enum class TextCheck { ok, tooLong, notCp932, control };
 

@@ -10,10 +10,6 @@ namespace cli {
 
 namespace {
 
-constexpr const char* Headers[store::FieldCount] = {"氏名(電話)", "午前", "午後", "帰社予定", "状態", "書き込み時間"};
-constexpr const char* JsonKeys[store::FieldCount] = {"name",       "morning", "afternoon",
-                                                     "returnTime", "state",   "writtenAt"};
-
 // Text is converted in runs of at most this many CP932 bytes, so any length fits the buffer.
 constexpr size_t RunBytes = 256;
 
@@ -166,7 +162,7 @@ void writeJsonString(FILE* out, const char* cp932, size_t len) {
 
 void printTable(FILE* out, const RowSource& rows) {
   size_t widths[store::FieldCount];
-  for (int f = 0; f < store::FieldCount; ++f) widths[f] = text::displayWidth(Headers[f], std::strlen(Headers[f]));
+  for (int f = 0; f < store::FieldCount; ++f) widths[f] = text::displayWidth(store::fields[f].header, std::strlen(store::fields[f].header));
   Cell cell;
   for (int slot = 0; slot < rows.count; ++slot) {
     if (!shown(rows, slot)) continue;
@@ -178,8 +174,8 @@ void printTable(FILE* out, const RowSource& rows) {
   }
   std::fputs("slot  ", out);
   for (int f = 0; f < store::FieldCount; ++f) {
-    writeTerminalText(out, Headers[f], std::strlen(Headers[f]));
-    if (f + 1 < store::FieldCount) pad(out, widths[f] - text::displayWidth(Headers[f], std::strlen(Headers[f])) + 2);
+    writeTerminalText(out, store::fields[f].header, std::strlen(store::fields[f].header));
+    if (f + 1 < store::FieldCount) pad(out, widths[f] - text::displayWidth(store::fields[f].header, std::strlen(store::fields[f].header)) + 2);
   }
   std::fputc('\n', out);
   for (int slot = 0; slot < rows.count; ++slot) {
@@ -204,7 +200,7 @@ void printJson(FILE* out, const RowSource& rows) {
     first = false;
     for (int f = 0; f < store::FieldCount; ++f) {
       cellOf(rows, slot, f, cell);
-      std::fprintf(out, ", \"%s\": ", JsonKeys[f]);
+      std::fprintf(out, ", \"%s\": ", store::fields[f].jsonKey);
       writeJsonString(out, cell.text, cell.length);
     }
     std::fputc('}', out);

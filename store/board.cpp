@@ -10,16 +10,6 @@ namespace store {
 BoardImage board;
 char displayNames[MaxMembers][NameSize];
 
-const FieldInfo fields[FieldCount] = {
-    {"氏名(電話)", "name", offsetof(BoardImage, boardNames), NameSize, NameSize},
-    {"午前", "morning", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, morning), sizeof(ScheduleEntry),
-     PlanSize},
-    {"午後", "afternoon", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, afternoon), sizeof(ScheduleEntry),
-     PlanSize},
-    {"帰社予定", "returnTime", offsetof(BoardImage, returnTimes), ReturnTimeSize, ReturnTimeSize},
-    {"状態", "state", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, state), sizeof(ScheduleEntry), StateSize},
-    {"書き込み時間", "writtenAt", offsetof(BoardImage, writtenAt), WrittenSize, WrittenSize},
-};
 
 void clearBoard() {
   for (int slot = 0; slot < MaxMembers; ++slot) {

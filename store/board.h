@@ -52,11 +52,22 @@ struct FieldInfo {
   size_t offset;        // of slot 0's field in the image
   size_t stride;        // from one slot's field to the next
   size_t size;          // bytes in the file, the NUL included
-  size_t limit() const { return size - 1; }  // the longest text, in bytes
+  size_t inputLimit;    // the longest text the entry dialog takes, in bytes; 0: not typed
 };
-// Indexed by Field, in the order of the list's columns.
-extern const FieldInfo fields[FieldCount];
-inline const FieldInfo& fieldInfo(Field f) { return fields[static_cast<int>(f)]; }
+// Indexed by Field, in the order of the list's columns. The dialog's limits are one byte short of
+// each field's room, as the dialog has always read its fields.
+inline constexpr FieldInfo fields[FieldCount] = {
+    {"氏名(電話)", "name", offsetof(BoardImage, boardNames), NameSize, NameSize, 0},
+    {"午前", "morning", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, morning), sizeof(ScheduleEntry),
+     PlanSize, PlanSize - 2},
+    {"午後", "afternoon", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, afternoon), sizeof(ScheduleEntry),
+     PlanSize, PlanSize - 2},
+    {"帰社予定", "returnTime", offsetof(BoardImage, returnTimes), ReturnTimeSize, ReturnTimeSize, ReturnTimeSize - 2},
+    {"状態", "state", offsetof(BoardImage, entries) + offsetof(ScheduleEntry, state), sizeof(ScheduleEntry), StateSize,
+     StateSize - 2},
+    {"書き込み時間", "writtenAt", offsetof(BoardImage, writtenAt), WrittenSize, WrittenSize, 0},
+};
+constexpr const FieldInfo& fieldInfo(Field f) { return fields[static_cast<int>(f)]; }
 
 void clearBoard();
 void replaceImage(const unsigned char* buffer);
