@@ -6,8 +6,8 @@
 #include "cli/name_check.h"
 #include "cli/share_names.h"
 #include "platform/files.h"
-#include "platform/system.h"
 #include "store/names.h"
+#include "text/bounded.h"
 
 namespace cli {
 
@@ -37,11 +37,7 @@ const char* namesError(NamesError e) {
 }
 
 bool joinPath(char (&out)[1024], const char* dir, const char* name) {
-  size_t len = std::strlen(dir);
-  const char sep = platform::separator();
-  bool hasSep = len > 0 && (dir[len - 1] == sep || dir[len - 1] == '/');
-  int n = std::snprintf(out, sizeof out, "%s%s%s", dir, hasSep ? "" : (sep == '/' ? "/" : "\\"), name);
-  return n > 0 && static_cast<size_t>(n) < sizeof out;
+  return text::joinPath(out, sizeof out, dir, std::strlen(dir), name);
 }
 
 // The name list's bytes from the --names file; false after reporting the reason.

@@ -43,9 +43,7 @@ int runResetLock(int argc, char** argv) {
   const bool existed = fits && files::opens(lockPath);
   // Say whose lock goes, and how old it is, before it goes.
   if (existed) describeLock(stdout, "removing the ");
-  store::resetLock();
-  // resetLock always answers 1; success here means a lock file was there and is gone now, as (303) says.
-  return existed && !files::opens(lockPath) ? ExitOk : ExitFailed;
+  return store::resetLock() ? ExitOk : ExitFailed;
 }
 
 }  // namespace cli

@@ -142,12 +142,12 @@ int acquireLock() {
 
 bool lockUnavailable() { return unavailable; }
 
-int releaseLock() {
-  if (!created) return 1;
+void releaseLock() {
+  if (!created) return;
   created = false;
   for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    if (files::removeFile(createdPath)) return 1;
-    if (removedByOthers()) return 1;
+    if (files::removeFile(createdPath)) return;
+    if (removedByOthers()) return;
     char message[96];
     std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
     status::showStatus(message);
@@ -155,29 +155,28 @@ int releaseLock() {
   }
   status::showStatus("(301)排他ファイルの削除エラー");
   status::beep();
-  return 1;
 }
 
-int resetLock() {
+bool resetLock() {
   char path[LockPathSize];
-  if (!currentLockPath(path)) return 1;
+  if (!currentLockPath(path)) return false;
   files::Handle f(files::openRead(path));
   if (!f) {
     status::showStatus("(302)排他制御ファイルがありません");
     status::beep();
-    return 1;
+    return false;
   }
   f.close();
   for (int attempt = 1; attempt <= ResetAttempts; ++attempt) {
     if (files::removeFile(path)) {
       status::showStatus("(303)排他ファイルを削除しました");
-      return 1;
+      return true;
     }
     text::waitJittered(1000);
   }
   status::showStatus("(301)排他ファイルの削除エラー");
   status::beep();
-  return 1;
+  return false;
 }
 
 bool holdsLock() { return created; }

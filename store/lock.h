@@ -24,10 +24,10 @@ extern bool requireLock;
 int acquireLock();
 // Whether the last acquireLock found that no lock file can be made where the board is.
 bool lockUnavailable();
-// Deletes the lock file only if this process created it in the matching acquireLock. Always 1.
-int releaseLock();
-// The administrator's forced removal, with its messages. Always 1.
-int resetLock();
+// Deletes the lock file only if this process created it in the matching acquireLock.
+void releaseLock();
+// The administrator's forced removal, with its messages. True when a lock was there and is gone.
+bool resetLock();
 
 // Whether the last acquireLock created the file (so releaseLock has something of ours to delete).
 bool holdsLock();
