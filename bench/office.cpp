@@ -98,7 +98,7 @@ void showStatus(const char* text) {
   if (std::strncmp(text, "(20", 3) == 0) ++shared->busy[self];
 }
 void beep() {}
-bool hasStatusBar() { return false; }
+bool showsBoardTime() { return false; }
 }  // namespace status
 
 int main(int argc, char** argv) {

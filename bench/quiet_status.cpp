@@ -4,5 +4,5 @@
 namespace status {
 void showStatus(const char*) {}
 void beep() {}
-bool hasStatusBar() { return false; }
+bool showsBoardTime() { return false; }
 }  // namespace status

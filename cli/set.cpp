@@ -12,6 +12,7 @@
 #include "store/names.h"
 #include "text/cp932.h"
 #include "text/fold.h"
+#include "text/timestamps.h"
 #include "text/waits.h"
 
 namespace cli {

@@ -12,6 +12,6 @@ void showStatus(const char* text) { cli::writeStatusLine(stderr, text); }
 
 void beep() {}
 
-bool hasStatusBar() { return true; }
+bool showsBoardTime() { return false; }
 
 }  // namespace status

@@ -7,7 +7,8 @@ namespace status {
 // Part 0 of the status line; an empty text clears it. Dropped while no status bar exists.
 void showStatus(const char* text);
 void beep();
-// Whether part 1 (the time of the last access) has somewhere to be shown.
-bool hasStatusBar();
+// Whether the front end shows how current the board is (part 1 of the status line, the time of
+// the last good read): the window once its status bar exists; not the CLI, which prints no time.
+bool showsBoardTime();
 
 }  // namespace status

@@ -11,6 +11,7 @@
 #include "store/lock.h"
 #include "store/names.h"
 #include "store/row_record.h"
+#include "text/timestamps.h"
 #include "text/waits.h"
 
 namespace store {
@@ -55,7 +56,7 @@ void startOperation(const char* message, char (&boardPath)[settings::PathSize + 
 // The status line's time says how current the board on screen is: it moves only when the board was
 // read whole (a failed attempt leaves the time of the last good read).
 void boardIsCurrent() {
-  if (status::hasStatusBar()) text::formatStatusInfo();
+  if (status::showsBoardTime()) text::formatStatusInfo();
 }
 
 // Runs up to Attempts attempts, a jittered second apart; a final failure beeps. Within the second

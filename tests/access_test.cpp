@@ -13,6 +13,7 @@
 #include "store/names.h"
 #include "store/row_record.h"
 #include "tests/support.h"
+#include "text/timestamps.h"
 #include "text/waits.h"
 
 using namespace testsupport;

@@ -11,6 +11,7 @@
 #include "store/board.h"
 #include "store/lock.h"
 #include "store/names.h"
+#include "text/timestamps.h"
 #include "text/waits.h"
 
 namespace fake {
@@ -107,6 +108,6 @@ namespace status {
 
 void showStatus(const char* text) { fake::events.push_back({fake::Event::message, text, fake::nowMs}); }
 void beep() { fake::events.push_back({fake::Event::beep, "", fake::nowMs}); }
-bool hasStatusBar() { return fake::statusBar; }
+bool showsBoardTime() { return fake::statusBar; }
 
 }  // namespace status

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/support.h"
+#include "text/timestamps.h"
 #include "text/waits.h"
 
 using namespace testsupport;

@@ -1,8 +1,7 @@
 #pragma once
-// Blocking waits between retries, the random spread of waits and timers, and the two timestamp texts.
+// Blocking waits between retries, and the random spread of waits and timers.
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 
 namespace text {
 
@@ -21,20 +20,5 @@ void seedSpread(uint32_t seed);
 
 // Period of the refresh timer: minutes plus up to three seconds of spread, drawn at each arming.
 unsigned timerPeriodMs(int minutes);
-
-// Years since 1900, reduced by 100 while above 99: 1999 gives 99, 2002 gives 2.
-int twoDigitYear(const std::tm& t);
-
-constexpr size_t WrittenAtSize = 256;
-constexpr size_t StatusInfoSize = 64;
-
-// "%02d/%02d/%02d %02d:%02d": two-digit year, month, day, hour, minute.
-void formatWrittenAt(char* out, size_t size, const std::tm& t);
-void formatWrittenAt(char (&out)[WrittenAtSize]);  // of now
-
-// The time of the last board access, shown in part 1 of the status line.
-extern char statusInfoText[StatusInfoSize];
-void formatStatusInfo(const std::tm& t);
-void formatStatusInfo();  // of now
 
 }  // namespace text

@@ -12,6 +12,7 @@
 #include "text/bounded.h"
 #include "text/cp932.h"
 #include "text/fold.h"
+#include "text/timestamps.h"
 #include "text/waits.h"
 #include "ui/app.h"
 #include "ui/member_list.h"

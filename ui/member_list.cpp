@@ -10,6 +10,7 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
+#include "text/timestamps.h"
 #include "text/waits.h"
 #include "ui/app.h"
 #include "ui/entry_dialog.h"

@@ -15,6 +15,6 @@ void showStatus(const char* text) {
 
 void beep() { MessageBeep(0); }
 
-bool hasStatusBar() { return ui::statusBar != nullptr; }
+bool showsBoardTime() { return ui::statusBar != nullptr; }
 
 }  // namespace status
