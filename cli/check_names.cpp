@@ -3,7 +3,7 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
-#include "cli/name_check.h"
+#include "cli/name_findings.h"
 #include "platform/files.h"
 #include "store/board.h"
 #include "store/names.h"

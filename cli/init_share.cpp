@@ -3,8 +3,8 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
-#include "cli/name_check.h"
-#include "cli/share_names.h"
+#include "cli/name_findings.h"
+#include "cli/new_name_list.h"
 #include "platform/files.h"
 #include "store/names.h"
 #include "text/bounded.h"

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/name_check.h"
-#include "cli/share_names.h"
+#include "cli/name_findings.h"
+#include "cli/new_name_list.h"
 #include "tests/cli_support.h"
 #include "tests/support.h"
 

@@ -1,4 +1,4 @@
-#include "cli/name_check.h"
+#include "cli/name_findings.h"
 
 #include <cstring>
 

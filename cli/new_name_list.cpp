@@ -1,4 +1,4 @@
-#include "cli/share_names.h"
+#include "cli/new_name_list.h"
 
 #include <cstring>
 
