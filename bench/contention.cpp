@@ -98,10 +98,9 @@ void writer(int slot, int count, bool old) {
   for (int n = 1; n <= count; ++n) {
     char value[32];
     std::snprintf(value, sizeof value, "%d:%d", slot, n);
-    store::selectedRow = slot;
     const long long start = bench::nowNs();
     // A write that gave up after its attempts is reported to its user, who presses OK again.
-    while (!(old ? oldWriteRow(slot, value) : store::writeRow(value, "", "", "", "t"))) ++shared->gaveUp[slot];
+    while (!(old ? oldWriteRow(slot, value) : store::writeRow(slot, {value, "", "", "", "t"}))) ++shared->gaveUp[slot];
     shared->latencyMs[slot][n - 1] = static_cast<double>(bench::nowNs() - start) / 1e6;
     if (store::refreshBoard() && !holds(slot, value)) ++shared->lost[slot];
   }

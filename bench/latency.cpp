@@ -25,8 +25,7 @@ void poll() {
 void write() {
   char text[32];
   std::snprintf(text, sizeof text, "bench %d", ++writes);
-  store::selectedRow = 7;
-  if (store::writeRow(text, "pm", "", "18:00", "24/05/01 10:00") != 1) std::abort();
+  if (store::writeRow(7, {text, "pm", "", "18:00", "24/05/01 10:00"}) != 1) std::abort();
 }
 void lockAndRelease() {
   if (store::acquireLock() != 1) std::abort();

@@ -64,7 +64,6 @@ void client(int slot, int minutes, bool poll) {
   // Clients started over the first minute, as PCs are switched on.
   uint64_t tick = start + text::spreadMs(60000);
   uint64_t save = start + static_cast<uint64_t>(nextSaveSeconds() * 1000);
-  store::selectedRow = slot;
   long long warmUp = -1;
   while (true) {
     if (warmUp < 0 && platform::elapsedMs() >= start + 60000) warmUp = files::faults::bytesRead();
@@ -79,7 +78,7 @@ void client(int slot, int minutes, bool poll) {
       char text[32];
       std::snprintf(text, sizeof text, "save %d", shared->saves[slot] + 1);
       const uint64_t began = platform::elapsedMs();
-      const int ok = store::writeRow(text, "", "社内", "", "26/12/07 10:00");
+      const int ok = store::writeRow(slot, {text, "", "社内", "", "26/12/07 10:00"});
       const int n = shared->saves[slot]++;
       if (n < MaxSaves) shared->saveMs[slot][n] = static_cast<double>(platform::elapsedMs() - began);
       if (!ok) ++shared->gaveUp[slot];

@@ -91,8 +91,7 @@ void coreRefresh() {
 void coreWrite() {
   char text[32];
   nextRowText(text);
-  store::selectedRow = 7;
-  if (store::writeRow(text, "pm", "", "18:00", "24/05/01 10:00") != 1) std::abort();
+  if (store::writeRow(7, {text, "pm", "", "18:00", "24/05/01 10:00"}) != 1) std::abort();
 }
 
 // The parts of writeRow that exist for crash safety, each alone.

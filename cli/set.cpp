@@ -150,8 +150,7 @@ int runSet(int argc, char** argv) {
       text::foldFullWidth(t.returnTime);
     }
   }
-  store::selectedRow = slot;
-  return store::writeRow(t.morning, t.afternoon, t.state, t.returnTime, written) ? ExitOk : boardFailed(opts);
+  return store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written}) ? ExitOk : boardFailed(opts);
 }
 
 }  // namespace cli

@@ -16,8 +16,6 @@
 
 namespace store {
 
-int selectedRow = -1;
-
 namespace {
 
 // One scratch image per operation; the process is single-threaded and the operations do not nest.
@@ -158,14 +156,6 @@ void undoFailedWrite(FILE* f, FILE* record, int slot, const unsigned char* befor
     markRowRecordFailed(record);
 }
 
-struct RowTexts {
-  const char* morning;
-  const char* afternoon;
-  const char* state;
-  const char* returnTime;
-  const char* written;
-};
-
 Outcome writeAttempt(const char* path, int slot, const RowTexts& t, bool quiet) {
   const int lock = acquireLock();
   if (lock < 0) return Outcome::stop;
@@ -271,13 +261,10 @@ int refreshIfChanged() {
 
 void forgetBoardStamp() { stampTrusted = false; }
 
-int writeRow(const char* morning, const char* afternoon, const char* state, const char* returnTime,
-             const char* written) {
-  if (memberCount == 0 || selectedRow < 0 || selectedRow >= MaxMembers) return 0;
+int writeRow(int slot, const RowTexts& texts) {
+  if (memberCount == 0 || slot < 0 || slot >= MaxMembers) return 0;
   char path[settings::PathSize + 1];
   startOperation("サーバーアクセス中", path);
-  const RowTexts texts{morning, afternoon, state, returnTime, written};
-  const int slot = selectedRow;
   return runAttempts([&](int, bool quiet) { return writeAttempt(path, slot, texts, quiet); });
 }
 

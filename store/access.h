@@ -5,8 +5,6 @@ namespace store {
 
 constexpr int Attempts = 20;
 
-// The slot the entry dialog (or the CLI's set) writes.
-extern int selectedRow;
 
 // Replaces the image with the board file. 1 when replaced, 0 otherwise.
 int refreshBoard();
@@ -18,9 +16,17 @@ int refreshIfChanged();
 // Makes the next refreshIfChanged read in full (another board, another process state).
 void forgetBoardStamp();
 
-// Writes the five texts into row selectedRow of the file and of the image by a locked
-// read-modify-write of the whole image. 1 when the file took the row, 0 otherwise.
-int writeRow(const char* morning, const char* afternoon, const char* state, const char* returnTime,
-             const char* written);
+// The five texts of a row, named so that they cannot be passed in the wrong order.
+struct RowTexts {
+  const char* morning;
+  const char* afternoon;
+  const char* state;
+  const char* returnTime;
+  const char* written;
+};
+
+// Writes the texts into the slot's row of the file and of the image by a locked read-modify-write
+// of the whole image. 1 when the file took the row, 0 otherwise.
+int writeRow(int slot, const RowTexts& texts);
 
 }  // namespace store

@@ -22,6 +22,9 @@ using V = std::vector<std::string>;
 
 namespace {
 
+// The slot the cases write.
+int row = 1;
+
 class AccessTest : public CoreTest {
  protected:
   void SetUp() override {
@@ -30,7 +33,7 @@ class AccessTest : public CoreTest {
     lock = dir.file("sem.dat");
     std::strcpy(settings::prefs.boardPath, boardFile.c_str());
     store::memberCount = 3;
-    store::selectedRow = 1;
+    row = 1;
     fake::localTime.tm_year = 126;
   }
 
@@ -56,7 +59,7 @@ class AccessTest : public CoreTest {
 TEST_F(AccessTest, WithNoMembersNothingIsTouchedOrShown) {
   store::memberCount = 0;
   EXPECT_EQ(store::refreshBoard(), 0);
-  EXPECT_EQ(store::writeRow("a", "b", "c", "d", "e"), 0);
+  EXPECT_EQ(store::writeRow(row, {"a", "b", "c", "d", "e"}), 0);
   EXPECT_TRUE(fake::events.empty());
   EXPECT_EQ(files::faults::operations(), 0);
   EXPECT_FALSE(exists(boardFile));
@@ -87,7 +90,7 @@ TEST_F(AccessTest, EmptyBoardReadsAsEmptyRowsAndTheFirstWriteMakesItWhole) {
   std::memset(&store::board, 'x', sizeof store::board);
   EXPECT_EQ(store::refreshBoard(), 1);
   for (int slot = 0; slot < store::MaxMembers; ++slot) ASSERT_FALSE(store::rowHasText(slot));
-  EXPECT_EQ(store::writeRow("会議", "外出", "外出・戻り", "17:00", "26/12/07 10:00"), 1);
+  EXPECT_EQ(store::writeRow(row, {"会議", "外出", "外出・戻り", "17:00", "26/12/07 10:00"}), 1);
   std::string file = readFile(boardFile);
   ASSERT_EQ(file.size(), store::BoardSize);
   EXPECT_EQ(morningIn(file, 1), "会議");
@@ -103,7 +106,7 @@ TEST_F(AccessTest, WriteKeepsOtherRowsAsTheFileHasThemAndATailBeyondTheImage) {
   std::memset(&bytes[store::BoardSize], 'T', 100);
   writeFile(boardFile, bytes);
   std::strcpy(store::board.entries[0].morning, "stale in memory");
-  EXPECT_EQ(store::writeRow("mine", "", "", "", "t"), 1);
+  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
   std::string file = readFile(boardFile);
   ASSERT_EQ(file.size(), store::BoardSize + 100);
   EXPECT_EQ(morningIn(file, 0), "theirs");
@@ -117,7 +120,7 @@ TEST_F(AccessTest, MissingBoardEndsAtOnceWithABeepAndIsNotCreated) {
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(105)掲示板ファイルがオープンできません"}));
   EXPECT_EQ(fake::beeps(), 1);
   fake::events.clear();
-  EXPECT_EQ(store::writeRow("a", "", "", "", "t"), 0);
+  EXPECT_EQ(store::writeRow(row, {"a", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(205)掲示板ファイルがオープンできません"}));
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_FALSE(exists(boardFile));
@@ -150,7 +153,7 @@ TEST_F(AccessTest, ALockHeldForFiveSecondsDelaysThenSucceeds) {
 
   fake::events.clear();
   lockHeldUntil(fake::nowMs + 2500);
-  EXPECT_EQ(store::writeRow("w", "", "", "", "t"), 1);
+  EXPECT_EQ(store::writeRow(row, {"w", "", "", "", "t"}), 1);
   EXPECT_EQ(fake::messages(),
             (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中", "(201)他のユーザがファイルを使用中",
                "(201)他のユーザがファイルを使用中", ""}));
@@ -161,7 +164,7 @@ TEST_F(AccessTest, AFreedLockIsTakenWithinAFractionOfASecondQuietly) {
   writeFile(boardFile, imageWith(2, "fresh"));
   const uint64_t start = fake::nowMs;
   lockHeldUntil(start + 1300);
-  EXPECT_EQ(store::writeRow("w", "", "", "", "t"), 1);
+  EXPECT_EQ(store::writeRow(row, {"w", "", "", "", "t"}), 1);
   // Not at the next whole second (2000 and more) but at the next quarter-second look.
   EXPECT_LT(fake::nowMs - start, 1650u);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中",
@@ -185,7 +188,7 @@ TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
   EXPECT_EQ(readFile(lock), std::string(255, 'H'));
 
   fake::events.clear();
-  EXPECT_EQ(store::writeRow("w", "", "", "", "t"), 0);
+  EXPECT_EQ(store::writeRow(row, {"w", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::messages().size(), 21u);
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "");
@@ -208,7 +211,7 @@ TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
     fake::resetAll();
     std::strcpy(settings::prefs.boardPath, boardFile.c_str());
     store::memberCount = 3;
-    store::selectedRow = 1;
+    row = 1;
     writeFile(boardFile, imageWith(0, "before"));
     files::faults::failAt(c.k, false, c.op);
     fake::afterSleep = [this] {
@@ -217,7 +220,7 @@ TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
       std::strcpy(&other[19200 + 2 * 256], "written meanwhile");
       writeFile(boardFile, other);
     };
-    EXPECT_EQ(store::writeRow("mine", "", "", "", "t"), 1);
+    EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
     std::string file = readFile(boardFile);
     EXPECT_EQ(morningIn(file, 1), "mine") << c.message;
     EXPECT_EQ(morningIn(file, 2), "written meanwhile") << c.message;
@@ -249,7 +252,7 @@ TEST_F(AccessTest, ABoardWhoseLockPathCannotFitTouchesNothing) {
   const std::string deep = std::string(248, 'd') + platform::separator() + "b";
   std::strcpy(settings::prefs.boardPath, deep.c_str());
   EXPECT_EQ(store::refreshBoard(), 0);
-  EXPECT_EQ(store::writeRow("a", "", "", "", "t"), 0);
+  EXPECT_EQ(store::writeRow(row, {"a", "", "", "", "t"}), 0);
   EXPECT_EQ(files::faults::operations(), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(304)排他ファイルのパスが長すぎます", "サーバーアクセス中",
                                  "(304)排他ファイルのパスが長すぎます"}));
@@ -259,8 +262,8 @@ TEST_F(AccessTest, ABoardWhoseLockPathCannotFitTouchesNothing) {
 
 TEST_F(AccessTest, WriteWithNoRowSelectedTouchesNothing) {
   writeFile(boardFile, "");
-  store::selectedRow = -1;
-  EXPECT_EQ(store::writeRow("a", "", "", "", "t"), 0);
+  row = -1;
+  EXPECT_EQ(store::writeRow(row, {"a", "", "", "", "t"}), 0);
   EXPECT_EQ(readFile(boardFile).size(), 0u);
   EXPECT_TRUE(fake::events.empty());
 }
@@ -351,7 +354,7 @@ TEST_F(PollTest, AChangedBoardIsReadWithoutTheLockUnlessALockOrAnOlderWriteIsThe
   EXPECT_EQ(fake::messages(), V{""});
   // Our own save leaves its record done, newer than the board: still no lock needed to read.
   files::faults::reset();
-  ASSERT_EQ(store::writeRow("mine", "", "", "", "t"), 1);
+  ASSERT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
   std::filesystem::last_write_time(boardFile + ".jnl",
                                    std::filesystem::file_time_type::clock::now() - std::chrono::minutes(50));
   setAge(std::chrono::hours(1));

@@ -21,6 +21,5 @@ int main(int argc, char** argv) {
   else
     files::faults::crashAfterBytes(point);
   store::memberCount = 1;
-  store::selectedRow = 0;
-  return store::writeRow(argv[4], argv[4], "", "", "t") == 1 ? 0 : 1;
+  return store::writeRow(0, {argv[4], argv[4], "", "", "t"}) == 1 ? 0 : 1;
 }

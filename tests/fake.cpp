@@ -45,7 +45,6 @@ void resetAll() {
   std::memset(text::statusInfoText, 0, sizeof text::statusInfoText);
   std::memset(store::holderName, 0, sizeof store::holderName);
   store::memberCount = 0;
-  store::selectedRow = -1;
   store::requireLock = false;
   files::faults::reset();
   text::seedSpread(0);

@@ -19,6 +19,9 @@ using files::faults::failAt;
 
 namespace {
 
+// The slot the cases write.
+int row = 1;
+
 std::string imageWith(const char* morning) {
   std::string bytes(store::BoardSize, '\0');
   for (int slot = 0; slot < 3; ++slot) std::strcpy(&bytes[19200 + slot * 256], morning);
@@ -45,7 +48,7 @@ class FaultSweep : public CoreTest {
     fake::resetAll();
     std::strcpy(settings::prefs.boardPath, board.c_str());
     store::memberCount = 3;
-    store::selectedRow = 1;
+    row = 1;
   }
   // Runs op once without faults and returns how many file operations it made.
   template <typename Op>
@@ -65,7 +68,7 @@ class FaultSweep : public CoreTest {
 };
 
 TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
-  const int total = operationsOf([] { store::writeRow("new", "new", "", "", "t"); });
+  const int total = operationsOf([] { store::writeRow(row, {"new", "new", "", "", "t"}); });
   ASSERT_GE(total, 10);
   std::string expectedNew = oldImage;
   std::strcpy(&expectedNew[19200 + 256], "new");
@@ -78,7 +81,7 @@ TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
       freshClient();
       writeFile(board, oldImage);
       failAt(k, persistent);
-      const int result = store::writeRow("new", "new", "", "", "t");
+      const int result = store::writeRow(row, {"new", "new", "", "", "t"});
       ++runs;
       if (result == 1) {
         EXPECT_EQ(readFile(board), expectedNew) << label;

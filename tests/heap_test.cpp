@@ -14,6 +14,9 @@
 
 namespace {
 
+// The slot the cases write.
+int row = 1;
+
 int* volatile keptInt;
 void* volatile keptBlock;
 
@@ -81,9 +84,9 @@ TEST_F(HeapOnShare, NameListRefreshAndRowWriteAllocateNothingOfTheirOwn) {
   ASSERT_EQ(store::memberCount, store::MaxMembers);
   const heapcount::Counts refresh = heapcount::during([&] { refreshed = store::refreshBoard(); });
   ASSERT_EQ(refreshed, 1);
-  store::selectedRow = 12;
+  row = 12;
   const heapcount::Counts write =
-      heapcount::during([&] { written = store::writeRow("office", "meeting", "", "17:00", "24/05/01 09:00"); });
+      heapcount::during([&] { written = store::writeRow(row, {"office", "meeting", "", "17:00", "24/05/01 09:00"}); });
   ASSERT_EQ(written, 1);
   char morning[store::PlanSize + 1];
   store::fieldText(12, store::Field::morning, morning, sizeof morning);

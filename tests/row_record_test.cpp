@@ -19,6 +19,9 @@ using V = std::vector<std::string>;
 
 namespace {
 
+// The slot the cases write.
+int row = 1;
+
 constexpr char Unlocked[] = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
 
 class RowRecordTest : public CoreTest {
@@ -28,7 +31,7 @@ class RowRecordTest : public CoreTest {
     boardFile = dir.file("tv_cont.lst");
     std::strcpy(settings::prefs.boardPath, boardFile.c_str());
     store::memberCount = 3;
-    store::selectedRow = 1;
+    row = 1;
   }
   static void putMorning(std::string& image, int slot, const char* text) {
     std::memset(&image[19200 + slot * 256], 0, 120);
@@ -94,10 +97,10 @@ TEST_F(RowRecordTest, ARecordThatCannotBeWrittenDoesNotStopTheWrite) {
     fake::resetAll();
     std::strcpy(settings::prefs.boardPath, boardFile.c_str());
     store::memberCount = 3;
-    store::selectedRow = 1;
+    row = 1;
     writeFile(boardFile, std::string(store::BoardSize, '\0'));
     files::faults::failAt(c.k, c.persistent, c.op);
-    EXPECT_EQ(store::writeRow("lands anyway", "", "", "", "t"), 1);
+    EXPECT_EQ(store::writeRow(row, {"lands anyway", "", "", "", "t"}), 1);
     EXPECT_EQ(morningIn(readFile(boardFile), 1), "lands anyway");
     EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", ""}));
     EXPECT_TRUE(fake::sleeps.empty());
@@ -115,12 +118,12 @@ TEST_F(RowRecordTest, ARecordWhoseBoardWillNotOpenWaitsForTheNextHolder) {
   leaveRecord(before, after);
   files::faults::reset();
   files::faults::failAt(1, false, Op::open);
-  EXPECT_EQ(store::writeRow("mine", "", "", "", "t"), 0);
+  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(205)掲示板ファイルがオープンできません"}));
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_TRUE(recordLeft());
   // The share answers again: the torn row is put back and the new row lands beside it.
-  EXPECT_EQ(store::writeRow("mine", "", "", "", "t"), 1);
+  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
   const std::string file = readFile(boardFile);
   EXPECT_EQ(morningIn(file, 2), "old plan");
   EXPECT_EQ(morningIn(file, 1), "mine");
@@ -133,7 +136,7 @@ TEST_F(RowRecordTest, WhereNoLockCanBeMadeTheAccessSaysSoOnceAndLeavesNoRecord) 
   EXPECT_EQ(store::refreshBoard(), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", Unlocked}));
   fake::events.clear();
-  EXPECT_EQ(store::writeRow("unlocked", "", "", "", "t"), 1);
+  EXPECT_EQ(store::writeRow(row, {"unlocked", "", "", "", "t"}), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", Unlocked}));
   EXPECT_EQ(fake::beeps(), 0);
   EXPECT_TRUE(fake::sleeps.empty());

@@ -91,10 +91,9 @@ int main(int argc, char** argv) {
   for (int n = 1; n <= count; ++n) {
     char value[32];
     std::snprintf(value, sizeof value, "%d:%d", slot, n);
-    store::selectedRow = slot;
     // A write that gave up after its attempts is reported to the person, who presses OK again.
     while (!(old ? oldWriteRow(settings::prefs.boardPath, lock, slot, value)
-                 : store::writeRow(value, "", "", "", "t")))
+                 : store::writeRow(slot, {value, "", "", "", "t"})))
       ++gaveUp;
     // Our write must still be there when we look; a writer holding a stale image may have undone it.
     if (store::refreshBoard() && !holds(slot, value)) ++lost;

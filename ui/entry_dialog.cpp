@@ -20,6 +20,8 @@
 
 namespace ui {
 
+int selectedRow = -1;
+
 namespace {
 
 // The limits of GetDlgItemTextA, NUL included: one byte short of each board field.
@@ -37,13 +39,13 @@ void insertAt(HWND dialog, int id, int position, const char* text) {
 
 void showField(HWND dialog, int id, store::Field field) {
   char text[store::WrittenSize + 1];
-  store::fieldText(store::selectedRow, field, text, sizeof text);
+  store::fieldText(selectedRow, field, text, sizeof text);
   SetDlgItemTextA(dialog, id, text);
 }
 
 void showCaption(HWND dialog) {
   char name[store::NameSize + 1];
-  text::copyField(name, sizeof name, store::displayNames[store::selectedRow], store::NameSize);
+  text::copyField(name, sizeof name, store::displayNames[selectedRow], store::NameSize);
   char caption[store::NameSize + 64];
   std::snprintf(caption, sizeof caption, "%s の行動予定の変更", name);
   SetDlgItemTextA(dialog, IDC_ENTRY_GROUP, caption);
@@ -107,7 +109,7 @@ void onOk(HWND dialog) {
     settings::addToHistory(morning);
     settings::addToHistory(afternoon);
   }
-  store::writeRow(morning, afternoon, state, returnTime, written);
+  store::writeRow(selectedRow, {morning, afternoon, state, returnTime, written});
   refreshMemberList();
   EndDialog(dialog, 1);
 }
@@ -131,7 +133,7 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 void openEntryDialog() {
-  if (store::selectedRow < 0 || store::selectedRow >= store::MaxMembers) return;
+  if (selectedRow < 0 || selectedRow >= store::MaxMembers) return;
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), mainWindow, entryDialogProc, 0);
 }
 

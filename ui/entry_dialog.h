@@ -2,7 +2,10 @@
 
 namespace ui {
 
-// The entry dialog for store::selectedRow, owned by the main window. On OK the row is written to the
+// The slot the entry dialog edits; -1 for none.
+extern int selectedRow;
+
+// The entry dialog for selectedRow, owned by the main window. On OK the row is written to the
 // board and the list shows the new image.
 void openEntryDialog();
 

@@ -249,8 +249,8 @@ void onContextMenu(LPARAM lParam) {
 }
 
 void openEntryDialogFor(int row) {
-  store::selectedRow = row;
-  if (store::selectedRow != -1) openEntryDialog();
+  selectedRow = row;
+  if (selectedRow != -1) openEntryDialog();
 }
 
 // Enter and a double click reach the entry dialog too, so the keyboard alone can change a row.

@@ -20,9 +20,9 @@ void onPaint(HWND window);
 void onTimer(HWND window, WPARAM timerId);
 void onActivate(HWND window);
 void onDestroy();
-// A right click: the row under the point becomes store::selectedRow and opens the entry dialog.
+// A right click: the row under the point becomes selectedRow and opens the entry dialog.
 void onContextMenu(LPARAM lParam);
-// row becomes store::selectedRow; the entry dialog opens unless it is -1.
+// row becomes selectedRow; the entry dialog opens unless it is -1.
 void openEntryDialogFor(int row);
 // Notifications of the list itself: Enter and double click.
 void onListNotify(const NMHDR* header);
