@@ -12,7 +12,9 @@ probe=$win/bench/gui/gui_probe.exe
 [ -f "$probe" ] || { echo "not built (gui_probe.exe is missing)"; exit 0; }
 share=$work/gui && mkdir -p "$share"
 winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
-"$root/build/native/bench/bench_gui_share" "$share" "$(winpath "$share")"
+"$root/build/native/bench/bench_gui_share" "$share"
+"$root/build/native/tools/tavelin-make-prefs" "$share/tavelin.prf" "$(winpath "$share")\\tv_name.lst" \
+  "$(winpath "$share")\\tv_cont.lst" --columns 100,160,80,80,120 --window 900x700+0+0
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &

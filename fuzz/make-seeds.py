@@ -1,10 +1,20 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora under fuzz/corpus/: small, meaningful inputs for each fuzz target."""
+"""Writes the seed corpora under fuzz/corpus/: small, meaningful inputs for each fuzz target.
+
+The board seed is written by tavelin-cli (build/native/cli/tavelin-cli, or $TAVELIN_CLI).
+"""
 import os
 import struct
+import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+CLI = os.environ.get("TAVELIN_CLI", os.path.join(HERE, "..", "build", "native", "cli", "tavelin-cli"))
+
+
+def run_cli(*args):
+    subprocess.run([CLI, *args], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def cp(text):
@@ -35,33 +45,25 @@ def names():
     write("names", "301-names", b"".join(b"n%d;" % i for i in range(301)))
 
 
-def board_image(rows, names_block=None):
-    image = bytearray(192000)
-
-    def put(offset, size, data):
-        assert len(data) < size
-        image[offset:offset + len(data) + 1] = data + b"\0"
-
-    for slot, name in enumerate(names_block or []):
-        put(slot * 64, 64, cp(name))
-    for slot, (morning, afternoon, state, ret, written) in rows.items():
-        put(19200 + slot * 256, 120, cp(morning))
-        put(19200 + slot * 256 + 120, 120, cp(afternoon))
-        put(19200 + slot * 256 + 240, 16, cp(state))
-        put(96000 + slot * 64, 64, cp(ret))
-        put(115200 + slot * 256, 256, cp(written))
-    return bytes(image)
-
-
 def board():
-    rows = {
-        0: ("定例会議", "資料作成", "社内", "", "26/12/07 08:55"),
-        2: ("客先訪問（横浜）", "", "外出・戻り", "15:00", "26/12/07 09:10"),
-        5: ("", "", "帰宅", "", "26/12/06 18:02"),
-        7: ("出張（大阪）", "出張（大阪）", "外出・直帰", "", "26/12/07 07:40"),
-        299: ("表示ソフト", "", "社内", "17:00", "26/12/07 09:31"),
-    }
-    write("board", "demo-board", board_image(rows))
+    """A board as the program writes it, made by tavelin-cli as an administrator would."""
+    with tempfile.TemporaryDirectory() as share:
+        names = os.path.join(share, "names.txt")
+        with open(names, "w", encoding="utf-8") as f:
+            f.write("".join("member%03d\n" % i for i in range(300)))
+        run_cli("init-share", share, "--names", names)
+        rows = {
+            0: ["--morning", "定例会議", "--afternoon", "資料作成", "--state", "社内"],
+            2: ["--morning", "客先訪問（横浜）", "--return", "15:00", "--state", "外出・戻り"],
+            5: ["--state", "帰宅"],
+            7: ["--morning", "出張（大阪）", "--afternoon", "出張（大阪）", "--state", "外出・直帰"],
+            299: ["--morning", "表示ソフト", "--return", "17:00", "--state", "社内"],
+        }
+        for slot, texts in rows.items():
+            run_cli("set", "--names", os.path.join(share, "tv_name.lst"), "--board", os.path.join(share, "tv_cont.lst"),
+                    "--slot", str(slot), *texts)
+        with open(os.path.join(share, "tv_cont.lst"), "rb") as f:
+            write("board", "demo-board", f.read())
     write("board", "empty-file", b"")
     # Short files read as zeros: names only, with bytes a terminal must not get raw.
     short = bytearray(64 * 4)
