@@ -116,20 +116,30 @@ void showBusyHolder(int attempt) {
   status::showStatus(message);
 }
 
-Outcome refreshAttempt(const char* path, int attempt, bool quiet) {
+// An attempt's lock: true to go ahead (ours, or none to be had here); else the outcome to end on.
+bool takeLock(Outcome& outcome) {
   const int lock = acquireLock();
-  if (lock < 0) return Outcome::stop;
-  if (lock == 0) {
-    if (!quiet) showBusyHolder(attempt);
-    return Outcome::busy;
+  if (lock > 0) return true;
+  outcome = lock < 0 ? Outcome::stop : Outcome::busy;
+  return false;
+}
+
+// A board file that does not open ends the operation at once: it is not a passing failure.
+Outcome boardWillNotOpen(const char* message) {
+  status::showStatus(message);
+  releaseLock();
+  status::beep();
+  return Outcome::stop;
+}
+
+Outcome refreshAttempt(const char* path, int attempt, bool quiet) {
+  Outcome outcome;
+  if (!takeLock(outcome)) {
+    if (outcome == Outcome::busy && !quiet) showBusyHolder(attempt);
+    return outcome;
   }
   files::Handle file(files::openRead(path));
-  if (!file) {
-    status::showStatus("(105)掲示板ファイルがオープンできません");
-    releaseLock();
-    status::beep();
-    return Outcome::stop;
-  }
+  if (!file) return boardWillNotOpen("(105)掲示板ファイルがオープンできません");
   if (!readScratch(file.get())) {
     status::showStatus("(101)サーバーからの読み込みエラー");
     file.close();
@@ -157,19 +167,13 @@ void undoFailedWrite(FILE* f, FILE* record, int slot, const unsigned char* befor
 }
 
 Outcome writeAttempt(const char* path, int slot, const RowTexts& t, bool quiet) {
-  const int lock = acquireLock();
-  if (lock < 0) return Outcome::stop;
-  if (lock == 0) {
-    if (!quiet) status::showStatus("(201)他のユーザがファイルを使用中");
-    return Outcome::busy;
+  Outcome outcome;
+  if (!takeLock(outcome)) {
+    if (outcome == Outcome::busy && !quiet) status::showStatus("(201)他のユーザがファイルを使用中");
+    return outcome;
   }
   files::Handle file(files::openUpdate(path));
-  if (!file) {
-    status::showStatus("(205)掲示板ファイルがオープンできません");
-    releaseLock();
-    status::beep();
-    return Outcome::stop;
-  }
+  if (!file) return boardWillNotOpen("(205)掲示板ファイルがオープンできません");
   // Every attempt re-reads the file, so a retry never writes stale rows of other members.
   if (!readScratch(file.get())) return failWriteAttempt("(103)サーバーからの読み込みエラー", file);
   // Without a lock another client may be writing its own record: records are for lock holders.
