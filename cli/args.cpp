@@ -180,7 +180,8 @@ bool applySource(const Options& opts, SourceKind kind, char* error, size_t error
       settings::loadPreferences();
       if (settings::needsSetup)
         return fail(error, errorSize, "no preferences file here or in",
-                    settings::prefsPathWindows[0] ? settings::prefsPathWindows : "the Windows directory");
+                    settings::prefsPaths[settings::placeUser][0] ? settings::prefsPaths[settings::placeUser]
+                                                                  : "the user's folder");
       return true;
   }
   return false;

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::currentDir = fuzz::scratchDir();
   fuzz::writeScratch("tavelin.cmb", data, size);
   settings::initLocalPaths();
-  settings::prefsFromCurrentDir = true;
+  settings::recordsPlace = settings::placeCurrent;
   settings::loadHistory();
 
   const size_t kept = size < sizeof settings::history ? size : sizeof settings::history;

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings::loadPreferences();
 
   const settings::Preferences& p = settings::prefs;
-  fuzz::check(settings::prefsFromCurrentDir, "the record came from the current directory");
+  fuzz::check(settings::prefsFromCurrentDir(), "the record came from the current directory");
   const size_t kept = size < sizeof p ? size : sizeof p;
   // A short file fills only its length; the rest of the record keeps a fresh process's zeros.
   unsigned char record[sizeof p] = {};

@@ -106,4 +106,11 @@ bool opens(const char* path) {
   return true;
 }
 
+bool opensForUpdate(const char* path) {
+  FILE* f = openUpdate(path);
+  if (!f) return false;
+  close(f);
+  return true;
+}
+
 }  // namespace files

@@ -23,6 +23,8 @@ void close(FILE* f);
 bool removeFile(const char* path);
 // Whether path opens for reading: how the protocol asks whether a file is there.
 bool opens(const char* path);
+// Whether path opens for update: whether our changes could be written back to it.
+bool opensForUpdate(const char* path);
 
 // Replaces path with exactly these bytes, or leaves the old file: the bytes go to "path.tmp" first,
 // which then takes the old file's place in one step. False when nothing was replaced.

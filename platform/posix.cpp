@@ -69,9 +69,13 @@ size_t currentDirectory(char* out, size_t size) {
   return copyOut(buf, out, size);
 }
 
-size_t windowsDirectory(char* out, size_t size) { return configDirectory(out, size); }
+size_t windowsDirectory(char*, size_t) { return 0; }
 
-void prepareWindowsDirectory() {
+size_t virtualStoreDirectory(char*, size_t) { return 0; }
+
+size_t userDirectory(char* out, size_t size) { return configDirectory(out, size); }
+
+void prepareUserDirectory() {
   char dir[4096];
   size_t n = configDirectory(dir, sizeof dir);
   if (n == 0 || n >= sizeof dir) return;

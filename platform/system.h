@@ -23,12 +23,19 @@ void localNow(std::tm* out);
 // needed (with the NUL) when out is too small.
 size_t currentDirectory(char* out, size_t size);
 
-// The "Windows directory": GetWindowsDirectoryA on Windows, the user's configuration directory
-// ($XDG_CONFIG_HOME/tavelin or ~/.config/tavelin) on POSIX. Same return convention as above.
+// GetWindowsDirectoryA on Windows; none (0) on POSIX. Same return convention as above.
 size_t windowsDirectory(char* out, size_t size);
 
-// Creates the Windows directory if it is missing (a no-op on Windows, where it always exists).
-void prepareWindowsDirectory();
+// Where an older 32-bit program's writes to the Windows directory went for a standard user
+// (%LOCALAPPDATA%\VirtualStore\Windows); none (0) on POSIX.
+size_t virtualStoreDirectory(char* out, size_t size);
+
+// The user's own folder for the local records: %APPDATA%\Tavelin on Windows, $XDG_CONFIG_HOME/tavelin
+// or ~/.config/tavelin on POSIX. Same return convention as above.
+size_t userDirectory(char* out, size_t size);
+
+// Creates the user's folder if it is missing.
+void prepareUserDirectory();
 
 // The separator the local and lock paths use: '\\' on Windows, '/' on POSIX.
 char separator();

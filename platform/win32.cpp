@@ -3,6 +3,8 @@
 // timeBeginPeriod; after windows.h, whose types it needs.
 #include <mmsystem.h>
 
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "platform/system.h"
@@ -51,7 +53,38 @@ size_t currentDirectory(char* out, size_t size) { return GetCurrentDirectoryA(st
 
 size_t windowsDirectory(char* out, size_t size) { return GetWindowsDirectoryA(out, static_cast<UINT>(size)); }
 
-void prepareWindowsDirectory() {}
+namespace {
+// An environment folder with a tail joined on; the usual return convention.
+size_t folderUnder(const char* variable, const char* tail, char* out, size_t size) {
+  char base[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableA(variable, base, sizeof base);
+  if (n == 0 || n >= sizeof base) return 0;
+  char joined[MAX_PATH * 2];
+  const int m = std::snprintf(joined, sizeof joined, "%s%s", base, tail);
+  if (m < 0 || static_cast<size_t>(m) >= sizeof joined) return 0;
+  if (static_cast<size_t>(m) + 1 > size) return static_cast<size_t>(m) + 1;
+  std::memcpy(out, joined, static_cast<size_t>(m) + 1);
+  return static_cast<size_t>(m);
+}
+}  // namespace
+
+// C:\Windows is mirrored as %LOCALAPPDATA%\VirtualStore\Windows: the path without its drive.
+size_t virtualStoreDirectory(char* out, size_t size) {
+  char windows[MAX_PATH];
+  const UINT n = GetWindowsDirectoryA(windows, sizeof windows);
+  if (n < 3 || n >= sizeof windows || windows[1] != ':') return 0;
+  char tail[MAX_PATH + 16];
+  std::snprintf(tail, sizeof tail, "\\VirtualStore%s", windows + 2);
+  return folderUnder("LOCALAPPDATA", tail, out, size);
+}
+
+size_t userDirectory(char* out, size_t size) { return folderUnder("APPDATA", "\\Tavelin", out, size); }
+
+void prepareUserDirectory() {
+  char dir[MAX_PATH];
+  const size_t n = userDirectory(dir, sizeof dir);
+  if (n > 0 && n < sizeof dir) CreateDirectoryA(dir, nullptr);
+}
 
 char separator() { return '\\'; }
 

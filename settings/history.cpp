@@ -12,11 +12,13 @@ EntryHistory history;
 
 namespace {
 
+// The history lives with the preferences; before any are saved, wherever one stands.
 FILE* openHistory() {
   auto tryOpen = [](const char* path) -> FILE* { return path[0] ? files::openRead(path) : nullptr; };
-  if (prefsFromCurrentDir) return tryOpen(historyPathCurrent);
-  FILE* f = tryOpen(historyPathWindows);
-  return f ? f : tryOpen(historyPathCurrent);
+  if (recordsPlace >= 0) return tryOpen(historyPaths[recordsPlace]);
+  for (int place = placeWindows; place < PlaceCount; ++place)
+    if (FILE* f = tryOpen(historyPaths[place])) return f;
+  return tryOpen(historyPathCurrent);
 }
 
 }  // namespace
@@ -26,7 +28,7 @@ void loadHistory() {
   if (file) files::readBlock(&history, sizeof history, file.get());
 }
 
-void saveHistory() { saveLocalRecord(historyPathCurrent, historyPathWindows, &history, sizeof history); }
+void saveHistory() { saveLocalRecord(historyPaths, &history, sizeof history); }
 
 void addToHistory(const char* text) {
   if (!text[0]) return;

@@ -11,16 +11,20 @@ namespace settings {
 
 Preferences prefs;
 bool needsSetup;
-bool prefsFromCurrentDir;
-char prefsPathCurrent[PathSize];
-char prefsPathWindows[PathSize];
-char historyPathCurrent[PathSize];
-char historyPathWindows[PathSize];
+char prefsPaths[PlaceCount][PathSize];
+char historyPaths[PlaceCount][PathSize];
+char (&prefsPathCurrent)[PathSize] = prefsPaths[placeCurrent];
+char (&prefsPathWindows)[PathSize] = prefsPaths[placeWindows];
+char (&historyPathCurrent)[PathSize] = historyPaths[placeCurrent];
+char (&historyPathWindows)[PathSize] = historyPaths[placeWindows];
+int recordsPlace = -1;
 
 namespace {
 
 // The directory limit is 255 characters, as the directory queries are given; a longer one is refused.
-void pathsIn(size_t (*query)(char*, size_t), char (&prefsPath)[PathSize], char (&historyPath)[PathSize]) {
+void pathsIn(size_t (*query)(char*, size_t), Place place) {
+  char (&prefsPath)[PathSize] = prefsPaths[place];
+  char (&historyPath)[PathSize] = historyPaths[place];
   char dir[PathSize];
   size_t n = query(dir, sizeof dir);
   if (n >= sizeof dir) n = 0;
@@ -51,16 +55,29 @@ void defaultRecord() {
 }  // namespace
 
 void initLocalPaths() {
-  pathsIn(platform::currentDirectory, prefsPathCurrent, historyPathCurrent);
-  pathsIn(platform::windowsDirectory, prefsPathWindows, historyPathWindows);
+  pathsIn(platform::currentDirectory, placeCurrent);
+  pathsIn(platform::windowsDirectory, placeWindows);
+  pathsIn(platform::virtualStoreDirectory, placeVirtualStore);
+  pathsIn(platform::userDirectory, placeUser);
 }
 
 void loadPreferences() {
-  FILE* f = openForReading(prefsPathCurrent);
-  if (f)
-    prefsFromCurrentDir = true;
-  else
-    f = openForReading(prefsPathWindows);
+  FILE* f = nullptr;
+  recordsPlace = -1;
+  for (int place = 0; place < PlaceCount && !f; ++place) {
+    f = openForReading(prefsPaths[place]);
+    if (f) recordsPlace = place;
+  }
+  // A record in a current folder that will not take our changes (a read-only share) would come
+  // back unchanged at every start: the user's own copy, saved in its stead, wins then.
+  if (recordsPlace == placeCurrent && !files::opensForUpdate(prefsPaths[placeCurrent])) {
+    FILE* own = openForReading(prefsPaths[placeUser]);
+    if (own) {
+      files::close(f);
+      f = own;
+      recordsPlace = placeUser;
+    }
+  }
 
   bool valid = false;
   if (f) {
@@ -77,18 +94,20 @@ void loadPreferences() {
 
 void savePreferences() {
   if (needsSetup) return;
-  saveLocalRecord(prefsPathCurrent, prefsPathWindows, &prefs, sizeof prefs);
+  saveLocalRecord(prefsPaths, &prefs, sizeof prefs);
 }
 
-void saveLocalRecord(const char* currentPath, const char* windowsPath, const void* data, size_t size) {
+void saveLocalRecord(const char (&paths)[PlaceCount][PathSize], const void* data, size_t size) {
   // A failed write leaves the old file whole rather than a truncated one.
-  auto saveTo = [&](const char* path) { return path[0] && files::writeWholeFile(path, data, size); };
-  if (prefsFromCurrentDir) {
-    saveTo(currentPath);
-    return;
-  }
-  if (windowsPath[0]) platform::prepareWindowsDirectory();
-  if (!saveTo(windowsPath)) saveTo(currentPath);
+  auto saveTo = [&](int place) {
+    if (!paths[place][0] || !files::writeWholeFile(paths[place], data, size)) return false;
+    recordsPlace = place;
+    return true;
+  };
+  if (recordsPlace >= 0 && saveTo(recordsPlace)) return;
+  if (recordsPlace < 0 && saveTo(placeWindows)) return;
+  platform::prepareUserDirectory();
+  saveTo(placeUser);
 }
 
 void pathText(const char (&field)[PathSize], char (&out)[PathSize + 1]) { text::copyField(out, field); }
@@ -96,8 +115,9 @@ void pathText(const char (&field)[PathSize], char (&out)[PathSize + 1]) { text::
 void resetPreferences() {
   std::memset(&prefs, 0, sizeof prefs);
   needsSetup = false;
-  prefsFromCurrentDir = false;
-  prefsPathCurrent[0] = prefsPathWindows[0] = historyPathCurrent[0] = historyPathWindows[0] = '\0';
+  recordsPlace = -1;
+  std::memset(prefsPaths, 0, sizeof prefsPaths);
+  std::memset(historyPaths, 0, sizeof historyPaths);
 }
 
 }  // namespace settings

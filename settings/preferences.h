@@ -56,22 +56,35 @@ constexpr char DefaultNameListPath[] = "\\\\server_name\\tv_name.lst";
 constexpr char DefaultBoardPath[] = "\\\\server_name\\tv_cont.lst";
 
 extern Preferences prefs;
-extern bool needsSetup;           // the record was defaulted: the settings must be run first
-extern bool prefsFromCurrentDir;  // the record came from the current directory
+extern bool needsSetup;  // the record was defaulted: the settings must be run first
 
-// The four local file paths; an empty path marks a directory too long to hold the file's name.
-extern char prefsPathCurrent[PathSize];
-extern char prefsPathWindows[PathSize];
-extern char historyPathCurrent[PathSize];
-extern char historyPathWindows[PathSize];
+// Where the local records may be, in the order they are looked for: the current folder (only when
+// a record stands there), the Windows folder, the copy an older 32-bit program left in the user's
+// VirtualStore, and the user's own folder (%APPDATA%\Tavelin; ~/.config/tavelin on POSIX).
+enum Place { placeCurrent, placeWindows, placeVirtualStore, placeUser, PlaceCount };
+
+// The local file paths per place; an empty path marks a place this system lacks or a folder too
+// long to hold the file's name.
+extern char prefsPaths[PlaceCount][PathSize];
+extern char historyPaths[PlaceCount][PathSize];
+extern char (&prefsPathCurrent)[PathSize];
+extern char (&prefsPathWindows)[PathSize];
+extern char (&historyPathCurrent)[PathSize];
+extern char (&historyPathWindows)[PathSize];
+
+// Where the preferences were loaded from, and so where both records live; -1 when nowhere yet.
+extern int recordsPlace;
+inline bool prefsFromCurrentDir() { return recordsPlace == placeCurrent; }
 
 void initLocalPaths();
 void loadPreferences();
 void savePreferences();
 
-// Writes a local record where the preferences live: the current directory when they came from
-// there, else the Windows directory and, failing that, the current one.
-void saveLocalRecord(const char* currentPath, const char* windowsPath, const void* data, size_t size);
+// Writes a local record (of the paths given per place) where the records live, when that place
+// takes it; else, for a first start, the Windows folder as older PCs do; else the user's folder.
+// Never a new one in the current folder, which is often the share itself. The place that took it
+// is where both records live from then on.
+void saveLocalRecord(const char (&paths)[PlaceCount][PathSize], const void* data, size_t size);
 
 // A path field as a NUL-terminated text (bounded by its 256 bytes even when a file gave no NUL).
 void pathText(const char (&field)[PathSize], char (&out)[PathSize + 1]);

@@ -23,6 +23,8 @@ std::string hostName;
 unsigned long processId;
 std::string currentDir;
 std::string windowsDir;
+std::string virtualStoreDir;
+std::string userDir;
 std::tm localTime;
 bool statusBar;
 std::vector<Event> events;
@@ -35,6 +37,8 @@ void resetAll() {
   processId = 4242;
   currentDir.clear();
   windowsDir.clear();
+  virtualStoreDir.clear();
+  userDir.clear();
   localTime = std::tm{};
   statusBar = true;
   events.clear();
@@ -91,7 +95,9 @@ void sleepMs(unsigned ms) {
 void localNow(std::tm* out) { *out = fake::localTime; }
 size_t currentDirectory(char* out, size_t size) { return copyOut(fake::currentDir, out, size); }
 size_t windowsDirectory(char* out, size_t size) { return copyOut(fake::windowsDir, out, size); }
-void prepareWindowsDirectory() {}
+size_t virtualStoreDirectory(char* out, size_t size) { return copyOut(fake::virtualStoreDir, out, size); }
+size_t userDirectory(char* out, size_t size) { return copyOut(fake::userDir, out, size); }
+void prepareUserDirectory() {}
 #ifdef _WIN32
 char separator() { return '\\'; }
 bool isSeparator(unsigned char b) { return b == '\\' || b == '/'; }

@@ -19,6 +19,8 @@ extern std::string hostName;
 extern unsigned long processId;
 extern std::string currentDir;         // empty: the query fails
 extern std::string windowsDir;
+extern std::string virtualStoreDir;
+extern std::string userDir;
 extern std::tm localTime;
 extern bool statusBar;
 

@@ -176,7 +176,7 @@ TEST_F(FaultSweep, LocalRecordsAreReplacedWholeOrLeftAsTheyWere) {
     std::string after;
     auto prepare = [&] {
       files::faults::reset();
-      settings::prefsFromCurrentDir = true;
+      settings::recordsPlace = settings::placeCurrent;
       settings::needsSetup = false;
       std::memset(&settings::prefs, 'n', sizeof settings::prefs);
       std::memset(&settings::history, 'n', sizeof settings::history);

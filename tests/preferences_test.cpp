@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "platform/faults.h"
 #include "settings/history.h"
 #include "settings/preferences.h"
 #include "tests/support.h"
@@ -48,13 +49,13 @@ TEST_F(PreferencesTest, DirectoryTooLongForThePathsIsNotUsed) {
   EXPECT_STREQ(settings::prefsPathCurrent, "");
   settings::loadPreferences();
   EXPECT_TRUE(settings::needsSetup);
-  EXPECT_FALSE(settings::prefsFromCurrentDir);
+  EXPECT_FALSE(settings::prefsFromCurrentDir());
 }
 
 TEST_F(PreferencesTest, NoFileAnywhereGivesDefaultsAndAsksForSetup) {
   settings::loadPreferences();
   EXPECT_TRUE(settings::needsSetup);
-  EXPECT_FALSE(settings::prefsFromCurrentDir);
+  EXPECT_FALSE(settings::prefsFromCurrentDir());
   EXPECT_STREQ(prefs.magic, "TAVELINE_V107");
   EXPECT_STREQ(prefs.nameListPath, "\\\\server_name\\tv_name.lst");
   EXPECT_STREQ(prefs.boardPath, "\\\\server_name\\tv_cont.lst");
@@ -95,7 +96,7 @@ TEST_F(PreferencesTest, CurrentDirectoryWinsAndIsWrittenBack) {
   writeFile(settings::prefsPathWindows, other);
   settings::loadPreferences();
   EXPECT_FALSE(settings::needsSetup);
-  EXPECT_TRUE(settings::prefsFromCurrentDir);
+  EXPECT_TRUE(settings::prefsFromCurrentDir());
   EXPECT_EQ(std::memcmp(&prefs, mine.data(), 550), 0);
   prefs.windowX.set(-5);
   settings::savePreferences();
@@ -111,7 +112,7 @@ TEST_F(PreferencesTest, WrongMagicInCurrentDirectoryBeatsValidWindowsFileAndIsTh
   writeFile(settings::prefsPathWindows, record("TAVELINE_V107"));
   settings::loadPreferences();
   EXPECT_TRUE(settings::needsSetup);
-  EXPECT_TRUE(settings::prefsFromCurrentDir);
+  EXPECT_TRUE(settings::prefsFromCurrentDir());
   settings::savePreferences();  // still needs setup: nothing written
   EXPECT_EQ(readFile(settings::prefsPathCurrent).substr(0, 5), "OTHER");
   settings::needsSetup = false;  // the settings were confirmed
@@ -143,21 +144,61 @@ TEST_F(PreferencesTest, ZeroWidthsRepairOnlyAfternoonAndState) {
   EXPECT_EQ(prefs.colWidthState.get(), 50);
 }
 
-TEST_F(PreferencesTest, SavingGoesToWindowsDirectoryElseCurrentAndNeverWhileSetupIsNeeded) {
+TEST_F(PreferencesTest, NothingIsSavedWhileSetupIsNeeded) {
   settings::loadPreferences();
   settings::savePreferences();
   EXPECT_FALSE(exists(settings::prefsPathWindows));
   EXPECT_FALSE(exists(settings::prefsPathCurrent));
+}
 
-  settings::needsSetup = false;
-  settings::savePreferences();
-  EXPECT_EQ(readFile(settings::prefsPathWindows).size(), 550u);
-  EXPECT_FALSE(exists(settings::prefsPathCurrent));
-
-  fake::windowsDir = windows.path() + "/missing";
-  settings::initLocalPaths();
-  settings::savePreferences();
-  EXPECT_EQ(readFile(settings::prefsPathCurrent).size(), 550u);
+// Where the records are looked for and where they go, on a PC where a standard user cannot write
+// the Windows folder and tavelin.exe is often started from the share.
+TEST_F(PreferencesTest, RecordsAreFoundInTheirOrderAndSavedWhereTheyCanBeNeverNewInTheCurrentFolder) {
+  using settings::Place;
+  const char* names[] = {"current", "Windows", "VirtualStore", "user"};
+  const struct {
+    const char* label;
+    int recordIn;      // -1: nowhere
+    int failedOpen;    // which open fails once (0: none): a place that will not take the record
+    int userRecord;    // a record of the user's own too
+    Place loadedFrom;  // -1 cast: none
+    Place savedIn;
+  } cases[] = {
+      {"first start", -1, 0, 0, Place(-1), settings::placeWindows},
+      {"first start, Windows folder read-only", -1, 1, 0, Place(-1), settings::placeUser},
+      {"an older program's VirtualStore copy", settings::placeVirtualStore, 0, 0, settings::placeVirtualStore,
+       settings::placeVirtualStore},
+      {"Windows folder read-only", settings::placeWindows, 1, 0, settings::placeWindows, settings::placeUser},
+      {"current folder", settings::placeCurrent, 0, 0, settings::placeCurrent, settings::placeCurrent},
+      // Open 2 is the look whether the current record takes changes; the user's copy wins then.
+      {"read-only current folder with the user's copy", settings::placeCurrent, 2, 1, settings::placeUser,
+       settings::placeUser},
+  };
+  for (const auto& c : cases) {
+    fake::resetAll();
+    TempDir cur, win, vs, usr;
+    fake::currentDir = cur.path();
+    fake::windowsDir = win.path();
+    fake::virtualStoreDir = vs.path();
+    fake::userDir = usr.path();
+    settings::initLocalPaths();
+    if (c.recordIn >= 0) writeFile(settings::prefsPaths[c.recordIn], record("TAVELINE_V107", 1));
+    if (c.userRecord) writeFile(settings::prefsPaths[settings::placeUser], record("TAVELINE_V107", 7));
+    if (c.failedOpen) files::faults::failAt(c.failedOpen, false, files::faults::Op::open);
+    settings::loadPreferences();
+    settings::loadHistory();
+    EXPECT_EQ(settings::recordsPlace, c.loadedFrom) << c.label;
+    files::faults::reset();
+    if (c.failedOpen == 1 && c.recordIn != settings::placeCurrent) files::faults::failAt(1, false, files::faults::Op::open);
+    settings::needsSetup = false;
+    settings::savePreferences();
+    settings::saveHistory();
+    for (int place = 0; place < settings::PlaceCount; ++place) {
+      const bool expected = place == c.savedIn || place == c.recordIn || (c.userRecord && place == settings::placeUser);
+      EXPECT_EQ(exists(settings::prefsPaths[place]), expected) << c.label << ": preferences in " << names[place];
+      EXPECT_EQ(exists(settings::historyPaths[place]), place == c.savedIn) << c.label << ": history in " << names[place];
+    }
+  }
 }
 
 TEST_F(PreferencesTest, MagicWithoutNulIsForeign) {

@@ -56,4 +56,26 @@ TEST(RealPlatform, HostNameNeedsNoSetUpByTheCaller) {
 #endif
 }
 
+// The places of the local records, as this system names them.
+TEST(RealPlatform, TheUsersFolderAndTheVirtualStoreAreWhereWindowsPutsThem) {
+  char user[512] = {}, store[512] = {}, windows[512] = {};
+  const size_t n = platform::userDirectory(user, sizeof user);
+  ASSERT_GT(n, 0u);
+  ASSERT_LT(n, sizeof user);
+#ifdef _WIN32
+  EXPECT_STREQ(user + n - 8, "\\Tavelin");
+  const size_t w = platform::windowsDirectory(windows, sizeof windows);
+  const size_t v = platform::virtualStoreDirectory(store, sizeof store);
+  ASSERT_GT(w, 2u);
+  ASSERT_GT(v, w);
+  // C:\Windows is mirrored without its drive under the user's VirtualStore.
+  EXPECT_STREQ(store + v - (w - 2), windows + 2);
+  EXPECT_NE(std::strstr(store, "\\VirtualStore\\"), nullptr);
+#else
+  EXPECT_NE(std::strstr(user, "tavelin"), nullptr);
+  EXPECT_EQ(platform::windowsDirectory(windows, sizeof windows), 0u);
+  EXPECT_EQ(platform::virtualStoreDirectory(store, sizeof store), 0u);
+#endif
+}
+
 }  // namespace

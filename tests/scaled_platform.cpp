@@ -47,7 +47,9 @@ void localNow(std::tm* out) {
 
 size_t currentDirectory(char*, size_t) { return 0; }
 size_t windowsDirectory(char*, size_t) { return 0; }
-void prepareWindowsDirectory() {}
+size_t virtualStoreDirectory(char*, size_t) { return 0; }
+size_t userDirectory(char*, size_t) { return 0; }
+void prepareUserDirectory() {}
 char separator() { return '/'; }
 bool isSeparator(unsigned char b) { return b == '/'; }
 unsigned long processId() { return static_cast<unsigned long>(getpid()); }
