@@ -11,6 +11,12 @@
 
 namespace store {
 
+namespace {
+// The list as last loaded, so that a change on the share can be seen without reading it.
+bool listLoaded;
+files::Stamp loadedStamp;
+}  // namespace
+
 int memberCount;
 
 namespace {
@@ -69,18 +75,24 @@ void parseNameList(const unsigned char* bytes, size_t count) {
     storeName(name.bytes, name.length < sizeof name.bytes ? name.length : sizeof name.bytes);
 }
 
-int loadNameList() {
+int loadNameList(int attempts) {
   clearBoard();
   memberCount = 0;
+  listLoaded = false;
   char path[settings::PathSize + 1];
   settings::pathText(settings::prefs.nameListPath, path);
 
   FILE* f = nullptr;
-  for (int attempt = 1; attempt <= Attempts && !f; ++attempt) {
+  for (int attempt = 1; attempt <= attempts && !f; ++attempt) {
     f = files::openRead(path);
-    if (!f) text::waitJittered(1000);
+    // Each of the twenty failures waits its second, as the program always has; a quick look (the
+    // timer's) does not wait after its last.
+    if (!f && (attempts == Attempts || attempt < attempts)) text::waitJittered(1000);
   }
   if (!f) return 0;
+  // Taken before the read: a change made while we read shows as a change next time.
+  listLoaded = true;
+  if (!files::stamp(path, loadedStamp)) loadedStamp = files::Stamp{-1, -1};
 
   static unsigned char buffer[NameListWindow];
   std::memset(buffer, 0, sizeof buffer);
@@ -89,6 +101,14 @@ int loadNameList() {
   file.close();
   parseNameList(buffer, count);
   return 1;
+}
+
+bool nameListChanged() {
+  if (!listLoaded) return true;
+  char path[settings::PathSize + 1];
+  settings::pathText(settings::prefs.nameListPath, path);
+  files::Stamp now;
+  return files::stamp(path, now) && !(now == loadedStamp);
 }
 
 }  // namespace store

@@ -1,4 +1,6 @@
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -129,6 +131,28 @@ TEST_F(NameListFileTest, ReadErrorParsesWhateverArrived) {
   files::faults::failAt(1, false, files::faults::Op::read);
   EXPECT_EQ(store::loadNameList(), 1);
   EXPECT_EQ(store::memberCount, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A list that changes on the share is seen by one look at its metadata; a timer's quick load tries once.
+TEST_F(NameListFileTest, AChangedListIsSeenWithoutReadingAndAQuickLoadTriesOnce) {
+  using namespace std::chrono_literals;
+  EXPECT_EQ(store::loadNameList(1), 0);
+  EXPECT_TRUE(fake::sleeps.empty());
+  EXPECT_TRUE(store::nameListChanged());  // none loaded: the list is wanted
+  writeFile(path, "A;B;");
+  std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - 1h);
+  ASSERT_EQ(store::loadNameList(1), 1);
+  EXPECT_FALSE(store::nameListChanged());
+  writeFile(path, "A;B;C;");  // a new member at the end
+  EXPECT_TRUE(store::nameListChanged());
+  ASSERT_EQ(store::loadNameList(), 1);
+  EXPECT_EQ(store::memberCount, 3);
+  std::remove(path.c_str());  // the share gone: nothing to say it changed
+  EXPECT_FALSE(store::nameListChanged());
 }
 
 }  // namespace
