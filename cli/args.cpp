@@ -52,22 +52,34 @@ bool parseSlot(const char* text, long& out) {
   return true;
 }
 
-// The option that takes a value, and where the value goes; null when arg is not one of them.
-const char** valueSlot(const char* arg, unsigned allow, Options& out) {
-  if (allow & AllowSource) {
-    if (is(arg, "--prefs")) return &out.prefsPath;
-    if (is(arg, "--board")) return &out.boardPath;
-  }
-  if ((allow & (AllowSource | AllowNamesOnly)) && is(arg, "--names")) return &out.namesPath;
-  if (allow & AllowRowPick) {
-    if (is(arg, "--member")) return &out.member;
-  }
-  if (allow & AllowTexts) {
-    if (is(arg, "--morning")) return &out.morning;
-    if (is(arg, "--afternoon")) return &out.afternoon;
-    if (is(arg, "--return")) return &out.returnTime;
-    if (is(arg, "--state")) return &out.state;
-  }
+// Every option in one table: its name, the commands that take it (any of the Allow bits), and the
+// field it fills (a value, or a flag). Adding an option is a row here and a field in Options.
+struct OptionSpec {
+  const char* name;
+  unsigned allow;
+  const char* Options::*value;
+  bool Options::*flag;
+};
+
+constexpr OptionSpec Specs[] = {
+    {"--prefs", AllowSource, &Options::prefsPath, nullptr},
+    {"--board", AllowSource, &Options::boardPath, nullptr},
+    {"--names", AllowSource | AllowNamesOnly, &Options::namesPath, nullptr},
+    {"--slot", AllowRowPick, &Options::slotText, nullptr},
+    {"--member", AllowRowPick, &Options::member, nullptr},
+    {"--morning", AllowTexts, &Options::morning, nullptr},
+    {"--afternoon", AllowTexts, &Options::afternoon, nullptr},
+    {"--return", AllowTexts, &Options::returnTime, nullptr},
+    {"--state", AllowTexts, &Options::state, nullptr},
+    {"--clear", AllowTexts, nullptr, &Options::clear},
+    {"--json", AllowJson, nullptr, &Options::json},
+    {"--force", AllowForce, nullptr, &Options::force},
+    {"--no-lock", AllowNoLock, nullptr, &Options::noLock},
+};
+
+const OptionSpec* specOf(const char* arg, unsigned allow) {
+  for (const OptionSpec& spec : Specs)
+    if ((spec.allow & allow) && is(arg, spec.name)) return &spec;
   return nullptr;
 }
 
@@ -76,40 +88,31 @@ const char** valueSlot(const char* arg, unsigned allow, Options& out) {
 bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* error, size_t errorSize) {
   out = Options{};
   error[0] = '\0';
-  const char* slotText = nullptr;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (is(arg, "--help") || is(arg, "-h")) {
       out.help = true;
       return true;
     }
-    if (const char** target = valueSlot(arg, allow, out)) {
+    if (const OptionSpec* spec = specOf(arg, allow)) {
+      if (spec->flag) {
+        out.*spec->flag = true;
+        continue;
+      }
       if (!valueAfter(argc, argv, i)) return fail(error, errorSize, "missing value after", arg);
-      if (*target) return fail(error, errorSize, "given twice:", arg);
-      *target = argv[++i];
-    } else if ((allow & AllowRowPick) && is(arg, "--slot")) {
-      if (!valueAfter(argc, argv, i)) return fail(error, errorSize, "missing value after", arg);
-      if (slotText) return fail(error, errorSize, "given twice:", arg);
-      slotText = argv[++i];
-      if (!parseSlot(slotText, out.slot)) return fail(error, errorSize, "not a slot number:", slotText);
-    } else if ((allow & AllowJson) && is(arg, "--json")) {
-      out.json = true;
-    } else if ((allow & AllowTexts) && is(arg, "--clear")) {
-      out.clear = true;
-    } else if ((allow & AllowForce) && is(arg, "--force")) {
-      out.force = true;
-    } else if ((allow & AllowNoLock) && is(arg, "--no-lock")) {
-      out.noLock = true;
+      if (out.*spec->value) return fail(error, errorSize, "given twice:", arg);
+      out.*spec->value = argv[++i];
     } else if ((allow & AllowOperand) && arg[0] != '-' && !out.operand) {
       out.operand = arg;
     } else {
       return fail(error, errorSize, "unexpected argument", arg);
     }
   }
+  if (out.slotText && !parseSlot(out.slotText, out.slot)) return fail(error, errorSize, "not a slot number:", out.slotText);
   if ((allow & AllowOperand) && !out.operand) return fail(error, errorSize, "missing", "FILE or DIR");
   if (allow & AllowRowPick) {
-    if (slotText && out.member) return fail(error, errorSize, "give one of", "--slot, --member");
-    if (!slotText && !out.member) return fail(error, errorSize, "missing", "--slot N or --member NAME");
+    if (out.slotText && out.member) return fail(error, errorSize, "give one of", "--slot, --member");
+    if (!out.slotText && !out.member) return fail(error, errorSize, "missing", "--slot N or --member NAME");
   }
   if (out.clear && (out.morning || out.afternoon || out.returnTime || out.state))
     return fail(error, errorSize, "--clear takes no texts:", "--morning/--afternoon/--return/--state");
