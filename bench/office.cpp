@@ -151,9 +151,9 @@ int main(int argc, char** argv) {
   std::sort(all, all + n);
   auto pct = [&](double p) { return n ? all[std::min(n - 1, static_cast<int>(p * (n - 1) + 0.5))] : 0.0; };
   std::printf(
-      "office %s clients=%d minutes=%d saves-per-hour=%.1f rtt-ms=%.1f lock-held=%.1f%% busy=%d saves=%d gave-up=%d save-p50-ms=%.0f "
-      "save-p99-ms=%.0f bytes-per-minute=%lld failed=%d\n",
-      poll ? "poll" : "full", clients, minutes, savesPerHour, rtt / 1000.0, samples ? 100.0 * held / samples : 0.0, busy, saves,
-      gaveUp, pct(0.5), pct(0.99), bytes / (minutes - 1), failed);
+      "office %s clients=%d minutes=%d saves-per-hour=%.1f rtt-ms=%.1f lock-held=%.1f%% busy=%d saves=%d gave-up=%d "
+      "save-p50-ms=%.0f save-p99-ms=%.0f bytes-per-minute=%lld failed=%d\n",
+      poll ? "poll" : "full", clients, minutes, savesPerHour, rtt / 1000.0, samples ? 100.0 * held / samples : 0.0,
+      busy, saves, gaveUp, pct(0.5), pct(0.99), bytes / (minutes - 1), failed);
   return failed == 0 ? 0 : 1;
 }

@@ -108,7 +108,8 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
       return fail(error, errorSize, "unexpected argument", arg);
     }
   }
-  if (out.slotText && !parseSlot(out.slotText, out.slot)) return fail(error, errorSize, "not a slot number:", out.slotText);
+  if (out.slotText && !parseSlot(out.slotText, out.slot))
+    return fail(error, errorSize, "not a slot number:", out.slotText);
   if ((allow & AllowOperand) && !out.operand) return fail(error, errorSize, "missing", "FILE or DIR");
   if (allow & AllowRowPick) {
     if (out.slotText && out.member) return fail(error, errorSize, "give one of", "--slot, --member");
@@ -184,7 +185,7 @@ bool applySource(const Options& opts, SourceKind kind, char* error, size_t error
       if (settings::needsSetup)
         return fail(error, errorSize, "no preferences file here or in",
                     settings::prefsPaths[settings::placeUser][0] ? settings::prefsPaths[settings::placeUser]
-                                                                  : "the user's folder");
+                                                                 : "the user's folder");
       return true;
   }
   return false;

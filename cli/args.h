@@ -22,7 +22,7 @@ struct Options {
   const char* namesPath = nullptr;
   const char* boardPath = nullptr;
   bool json = false;
-  long slot = -1;  // -1: not given
+  long slot = -1;                  // -1: not given
   const char* slotText = nullptr;  // --slot as given, checked into slot
   const char* member = nullptr;
   // Null when not given, so set can keep the member's current text.

@@ -162,7 +162,8 @@ void writeJsonString(FILE* out, const char* cp932, size_t len) {
 
 void printTable(FILE* out, const RowSource& rows) {
   size_t widths[store::FieldCount];
-  for (int f = 0; f < store::FieldCount; ++f) widths[f] = text::displayWidth(store::fields[f].header, std::strlen(store::fields[f].header));
+  for (int f = 0; f < store::FieldCount; ++f)
+    widths[f] = text::displayWidth(store::fields[f].header, std::strlen(store::fields[f].header));
   Cell cell;
   for (int slot = 0; slot < rows.count; ++slot) {
     if (!shown(rows, slot)) continue;
@@ -175,7 +176,8 @@ void printTable(FILE* out, const RowSource& rows) {
   std::fputs("slot  ", out);
   for (int f = 0; f < store::FieldCount; ++f) {
     writeTerminalText(out, store::fields[f].header, std::strlen(store::fields[f].header));
-    if (f + 1 < store::FieldCount) pad(out, widths[f] - text::displayWidth(store::fields[f].header, std::strlen(store::fields[f].header)) + 2);
+    if (f + 1 < store::FieldCount)
+      pad(out, widths[f] - text::displayWidth(store::fields[f].header, std::strlen(store::fields[f].header)) + 2);
   }
   std::fputc('\n', out);
   for (int slot = 0; slot < rows.count; ++slot) {

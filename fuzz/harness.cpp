@@ -1,8 +1,9 @@
 #include "fuzz/harness.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "tests/fake.h"
 
@@ -10,7 +11,8 @@ namespace fuzz {
 
 namespace {
 std::string dir;
-constexpr const char* ScratchFiles[] = {"tavelin.prf", "tavelin.cmb", "sem.dat", "tv_cont.lst", "tv_cont.lst.jnl", "tv_name.lst"};
+constexpr const char* ScratchFiles[] = {"tavelin.prf", "tavelin.cmb",     "sem.dat",
+                                        "tv_cont.lst", "tv_cont.lst.jnl", "tv_name.lst"};
 
 void removeScratch() {
   for (const char* name : ScratchFiles) std::remove((dir + "/" + name).c_str());

@@ -34,10 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // An empty text changes nothing, so what the file held stays as it was; any other text rebuilds the slots.
   if (!entry[0]) return 0;
-  const char (&slots)[settings::HistorySlots][settings::HistoryTextSize] = settings::history.texts;
+  const char(&slots)[settings::HistorySlots][settings::HistoryTextSize] = settings::history.texts;
   for (int i = 0; i < settings::HistorySlots; ++i)
     fuzz::check(std::memchr(slots[i], 0, settings::HistoryTextSize) != nullptr, "every slot terminated");
-  const size_t n = std::strlen(entry) < settings::HistoryTextSize - 1 ? std::strlen(entry) : settings::HistoryTextSize - 1;
+  const size_t n =
+      std::strlen(entry) < settings::HistoryTextSize - 1 ? std::strlen(entry) : settings::HistoryTextSize - 1;
   fuzz::check(std::strlen(slots[0]) == n && std::memcmp(slots[0], entry, n) == 0, "new entry first");
   for (int i = 0; i < settings::HistorySlots; ++i)
     for (int j = i + 1; j < settings::HistorySlots && slots[i][0]; ++j)

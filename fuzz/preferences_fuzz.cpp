@@ -36,9 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::check(std::strcmp(p.magic, settings::PrefsMagic) == 0, "the record carries the magic");
   if (magicOk) {
     // A valid record is taken as it is, apart from the two column widths that 0 stands in for.
-    fuzz::check(std::memcmp(&p, data, offsetof(settings::Preferences, colWidthAfternoon) < kept
-                                           ? offsetof(settings::Preferences, colWidthAfternoon)
-                                           : kept) == 0,
+    fuzz::check(std::memcmp(&p, data,
+                            offsetof(settings::Preferences, colWidthAfternoon) < kept
+                                ? offsetof(settings::Preferences, colWidthAfternoon)
+                                : kept) == 0,
                 "valid record read byte for byte");
   }
   fuzz::check(p.colWidthState.get() != 0 && p.colWidthAfternoon.get() != 0, "no zero column width");

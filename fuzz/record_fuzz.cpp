@@ -20,9 +20,7 @@ void fillBoard() {
   for (size_t i = 0; i < sizeof original; ++i) original[i] = static_cast<unsigned char>(i * 131 + (i >> 9));
 }
 
-int slotOf(const uint8_t* data, size_t size) {
-  return size >= 8 ? (data[6] | data[7] << 8) : -1;
-}
+int slotOf(const uint8_t* data, size_t size) { return size >= 8 ? (data[6] | data[7] << 8) : -1; }
 
 }  // namespace
 

@@ -13,6 +13,6 @@
 
 namespace files {
 // What each system adds to the portable stream functions (files_posix.cpp, files_win32.cpp).
-bool commit(FILE* f);                           // the stream's data to the device
+bool commit(FILE* f);                                // the stream's data to the device
 bool replaceFile(const char* from, const char* to);  // one step, replacing to
 }  // namespace files

@@ -1,5 +1,5 @@
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 // timeBeginPeriod; after windows.h, whose types it needs.
 #include <mmsystem.h>
 

@@ -23,8 +23,8 @@ namespace {
 
 // The directory limit is 255 characters, as the directory queries are given; a longer one is refused.
 void pathsIn(size_t (*query)(char*, size_t), Place place) {
-  char (&prefsPath)[PathSize] = prefsPaths[place];
-  char (&historyPath)[PathSize] = historyPaths[place];
+  char(&prefsPath)[PathSize] = prefsPaths[place];
+  char(&historyPath)[PathSize] = historyPaths[place];
   char dir[PathSize];
   size_t n = query(dir, sizeof dir);
   if (n >= sizeof dir) n = 0;

@@ -112,7 +112,8 @@ Outcome failWriteAttempt(const char* message, files::Handle& file) {
 void showBusyHolder(int attempt) {
   // 255 bytes of holder name plus the fixed text always fit.
   char message[HolderSize + 64];
-  std::snprintf(message, sizeof message, "(202)他のユーザ[%s]がファイルを使用中 (%d/%d)", holderName, attempt, Attempts);
+  std::snprintf(message, sizeof message, "(202)他のユーザ[%s]がファイルを使用中 (%d/%d)", holderName, attempt,
+                Attempts);
   status::showStatus(message);
 }
 
@@ -178,7 +179,8 @@ Outcome writeAttempt(const char* path, int slot, const RowTexts& t, bool quiet) 
   if (!readScratch(file.get())) return failWriteAttempt("(103)サーバーからの読み込みエラー", file);
   // Without a lock another client may be writing its own record: records are for lock holders.
   files::Handle record(holdsLock() ? openRowRecord(path) : nullptr);
-  if (holdsLock() && !settleRowRecord(path, scratch, file.get(), record.get())) return failWriteAttempt(WriteError, file);
+  if (holdsLock() && !settleRowRecord(path, scratch, file.get(), record.get()))
+    return failWriteAttempt(WriteError, file);
   replaceImage(scratch);
   unsigned char before[RowBytes], after[RowBytes];
   rowBytesOf(scratch, slot, before);

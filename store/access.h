@@ -5,7 +5,6 @@ namespace store {
 
 constexpr int Attempts = 20;
 
-
 // Replaces the image with the board file. 1 when replaced, 0 otherwise.
 int refreshBoard();
 

@@ -10,7 +10,6 @@ namespace store {
 BoardImage board;
 char displayNames[MaxMembers][NameSize];
 
-
 void clearBoard() {
   for (int slot = 0; slot < MaxMembers; ++slot) {
     board.boardNames[slot][0] = '\0';
@@ -53,7 +52,9 @@ size_t fieldTextOf(const BoardImage& image, int slot, Field field, char* out, si
   return text::copyField(out, outSize, fieldBytesOf(image, slot, field), fieldSize(field));
 }
 
-size_t fieldText(int slot, Field field, char* out, size_t outSize) { return fieldTextOf(board, slot, field, out, outSize); }
+size_t fieldText(int slot, Field field, char* out, size_t outSize) {
+  return fieldTextOf(board, slot, field, out, outSize);
+}
 
 bool rowHasText(int slot) {
   for (int f = 0; f < FieldCount; ++f)

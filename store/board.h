@@ -47,12 +47,12 @@ constexpr int FieldCount = 6;
 // Everything the program knows of a field, in one place: where it lies in the image, how long a
 // text it holds, and what the list, the CLI's table and its JSON call it.
 struct FieldInfo {
-  const char* header;   // CP932
+  const char* header;  // CP932
   const char* jsonKey;
-  size_t offset;        // of slot 0's field in the image
-  size_t stride;        // from one slot's field to the next
-  size_t size;          // bytes in the file, the NUL included
-  size_t inputLimit;    // the longest text the entry dialog takes, in bytes; 0: not typed
+  size_t offset;      // of slot 0's field in the image
+  size_t stride;      // from one slot's field to the next
+  size_t size;        // bytes in the file, the NUL included
+  size_t inputLimit;  // the longest text the entry dialog takes, in bytes; 0: not typed
 };
 // Indexed by Field, in the order of the list's columns. The dialog's limits are one byte short of
 // each field's room, as the dialog has always read its fields.

@@ -1,3 +1,5 @@
+#include "store/access.h"
+
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -8,7 +10,6 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
-#include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
 #include "store/row_record.h"
@@ -145,7 +146,8 @@ TEST_F(AccessTest, ALockHeldForFiveSecondsDelaysThenSucceeds) {
   lockHeldUntil(start + 5000);
   EXPECT_EQ(store::refreshBoard(), 1);
   V expected{"サーバーアクセス中.."};
-  for (int i = 1; i <= 5; ++i) expected.push_back("(202)他のユーザ[OTHERPC]がファイルを使用中 (" + std::to_string(i) + "/20)");
+  for (int i = 1; i <= 5; ++i)
+    expected.push_back("(202)他のユーザ[OTHERPC]がファイルを使用中 (" + std::to_string(i) + "/20)");
   expected.push_back("");
   EXPECT_EQ(fake::messages(), expected);
   EXPECT_STREQ(store::board.entries[2].morning, "fresh");
@@ -154,9 +156,8 @@ TEST_F(AccessTest, ALockHeldForFiveSecondsDelaysThenSucceeds) {
   fake::events.clear();
   lockHeldUntil(fake::nowMs + 2500);
   EXPECT_EQ(store::writeRow(row, {"w", "", "", "", "t"}), 1);
-  EXPECT_EQ(fake::messages(),
-            (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中", "(201)他のユーザがファイルを使用中",
-               "(201)他のユーザがファイルを使用中", ""}));
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中",
+                                 "(201)他のユーザがファイルを使用中", "(201)他のユーザがファイルを使用中", ""}));
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "w");
 }
 
@@ -167,8 +168,8 @@ TEST_F(AccessTest, AFreedLockIsTakenWithinAFractionOfASecondQuietly) {
   EXPECT_EQ(store::writeRow(row, {"w", "", "", "", "t"}), 1);
   // Not at the next whole second (2000 and more) but at the next quarter-second look.
   EXPECT_LT(fake::nowMs - start, 1650u);
-  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中",
-                                 "(201)他のユーザがファイルを使用中", ""}));
+  EXPECT_EQ(fake::messages(),
+            (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中", "(201)他のユーザがファイルを使用中", ""}));
 }
 
 TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
@@ -325,8 +326,8 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   ASSERT_TRUE(record && store::writeRowRecord(record, 1, before, after));
   files::close(record);
   // As a crash leaves them: the board written after its record.
-  std::filesystem::last_write_time(
-      boardFile, std::filesystem::last_write_time(boardFile + ".jnl") + std::chrono::seconds(1));
+  std::filesystem::last_write_time(boardFile,
+                                   std::filesystem::last_write_time(boardFile + ".jnl") + std::chrono::seconds(1));
   files::faults::reset();
   files::faults::failAt(3, false, Op::open);
   ASSERT_EQ(store::refreshBoard(), 1);

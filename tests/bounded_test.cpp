@@ -1,9 +1,10 @@
 // Texts cut to whole double-byte characters, and paths joined with one separator.
+#include "text/bounded.h"
+
 #include <string>
 
 #include "platform/system.h"
 #include "tests/support.h"
-#include "text/bounded.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ TEST(Bounded, TextsAreCutOnlyBetweenWholeCharacters) {
     size_t kept;
   } cases[] = {
       {"abc", 2, 2},
-      {"a表", 2, 1},          // 表 is 0x95 0x5C: its first byte alone would be garbage
+      {"a表", 2, 1},  // 表 is 0x95 0x5C: its first byte alone would be garbage
       {"a表", 3, 3},
       {"表ソ", 3, 2},
       {"ab", 10, 2},

@@ -7,9 +7,9 @@
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
-#include "store/row_record.h"
 #include "store/lock.h"
 #include "store/names.h"
+#include "store/row_record.h"
 #include "tests/support.h"
 
 using namespace testsupport;
@@ -29,8 +29,8 @@ class CrashTest : public CoreTest {
  protected:
   // Runs the writer with the crash point; its exit code.
   int runWriter(const char* mode, long long point) {
-    std::string command = std::string("\"") + CRASH_WRITER + "\" \"" + board + "\" " + mode + " " +
-                          std::to_string(point) + " new";
+    std::string command =
+        std::string("\"") + CRASH_WRITER + "\" \"" + board + "\" " + mode + " " + std::to_string(point) + " new";
 #ifdef _WIN32
     command = "\"" + command + "\"";  // cmd.exe strips one pair of outer quotes
 #endif
@@ -50,8 +50,8 @@ class CrashTest : public CoreTest {
     ASSERT_EQ(store::refreshBoard(), 1) << label;
     std::string seen(reinterpret_cast<const char*>(&store::board), store::BoardSize);
     std::string file = readFile(board);
-    const bool rowWhole = seen.compare(19200, 256, oldImage, 19200, 256) == 0 ||
-                          seen.compare(19200, 256, newImage, 19200, 256) == 0;
+    const bool rowWhole =
+        seen.compare(19200, 256, oldImage, 19200, 256) == 0 || seen.compare(19200, 256, newImage, 19200, 256) == 0;
     EXPECT_TRUE(rowWhole) << label << ": a torn row was read";
     EXPECT_EQ(file, seen) << label;
     EXPECT_FALSE(pendingRecord(board)) << label;
@@ -84,8 +84,17 @@ TEST_F(CrashTest, AWriterKilledPartWayThroughAWriteLeavesTheOldOrTheNewBoard) {
   const long long record = static_cast<long long>(sizeof(store::RowRecord));
   // The row changes in its morning (19200..19202) and afternoon (19320..19322) texts.
   const long long rowWhole = record + 19323;
-  const long long points[] = {0,         1,         record - 1,   record,       record + 4096, record + 19201,
-                              record + 19321, rowWhole - 1, rowWhole, record + 96000, record + 191999};
+  const long long points[] = {0,
+                              1,
+                              record - 1,
+                              record,
+                              record + 4096,
+                              record + 19201,
+                              record + 19321,
+                              rowWhole - 1,
+                              rowWhole,
+                              record + 96000,
+                              record + 191999};
   for (long long point : points) {
     writeFile(board, oldImage);
     ASSERT_EQ(runWriter("bytes", point), 70) << point;

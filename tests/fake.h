@@ -2,8 +2,8 @@
 // The test double of the platform and of the status line: a virtual clock whose sleep advances time
 // at once, fixed directories and host name, and a record of every status message and beep in order.
 #include <cstdint>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,12 +12,12 @@ namespace fake {
 // Resets every record of the core and of the fake to a fresh process's state.
 void resetAll();
 
-extern uint64_t nowMs;                 // the virtual clock
-extern std::vector<unsigned> sleeps;   // every sleep requested, in order
+extern uint64_t nowMs;                    // the virtual clock
+extern std::vector<unsigned> sleeps;      // every sleep requested, in order
 extern std::function<void()> afterSleep;  // runs after each sleep: other clients acting meanwhile
 extern std::string hostName;
 extern unsigned long processId;
-extern std::string currentDir;         // empty: the query fails
+extern std::string currentDir;  // empty: the query fails
 extern std::string windowsDir;
 extern std::string virtualStoreDir;
 extern std::string userDir;

@@ -2,11 +2,12 @@
 // to fail once, and to fail from then on, at every position. Whatever fails, the files hold the old
 // content or the new one byte for byte, no lock of ours is left unless its deletion was reported
 // as failed, and a failure is never reported as success.
+#include "platform/faults.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/faults.h"
 #include "settings/history.h"
 #include "settings/preferences.h"
 #include "store/access.h"
@@ -208,7 +209,7 @@ TEST_F(FaultSweep, LocalRecordsLoadWholeOrFallBack) {
   std::string prefsFile(550, '\0');
   std::memcpy(&prefsFile[0], "TAVELINE_V107", 14);
   std::memcpy(&prefsFile[16], "names.lst", 10);
-  prefsFile[544] = 7;  // refresh every 7 minutes
+  prefsFile[544] = 7;   // refresh every 7 minutes
   prefsFile[546] = 90;  // afternoon and state widths, so no repair changes the loaded record
   prefsFile[548] = 40;
   std::string historyFile(2400, '\0');

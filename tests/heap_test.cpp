@@ -85,8 +85,9 @@ TEST_F(HeapOnShare, NameListRefreshAndRowWriteAllocateNothingOfTheirOwn) {
   const heapcount::Counts refresh = heapcount::during([&] { refreshed = store::refreshBoard(); });
   ASSERT_EQ(refreshed, 1);
   row = 12;
-  const heapcount::Counts write =
-      heapcount::during([&] { written = store::writeRow(row, {"office", "meeting", "", "17:00", "24/05/01 09:00"}); });
+  const heapcount::Counts write = heapcount::during([&] {
+    written = store::writeRow(row, {"office", "meeting", "", "17:00", "24/05/01 09:00"});
+  });
   ASSERT_EQ(written, 1);
   char morning[store::PlanSize + 1];
   store::fieldText(12, store::Field::morning, morning, sizeof morning);

@@ -1,8 +1,9 @@
+#include "settings/history.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "settings/history.h"
 #include "settings/preferences.h"
 #include "tests/support.h"
 
@@ -55,11 +56,12 @@ TEST_F(HistoryTest, FullHistoryDropsTheOldestAndSavesClearedSlots) {
     const char* add;
     std::vector<std::string> after;
   } cases[] = {
-      {"new", {"new", "t0", "t1", "t2", "t3", "t4", "t5", "t6", "t7", "t8", "t9", "t10", "t11", "t12", "t13", "t14",
-               "t15", "t16", "t17", "t18"}},
+      {"new", {"new", "t0",  "t1",  "t2",  "t3",  "t4",  "t5",  "t6",  "t7",  "t8",
+               "t9",  "t10", "t11", "t12", "t13", "t14", "t15", "t16", "t17", "t18"}},
       // Its older copy goes as well as the oldest: 19 texts, and the last slot saved as zeros.
-      {"t5", {"t5", "t0", "t1", "t2", "t3", "t4", "t6", "t7", "t8", "t9", "t10", "t11", "t12", "t13", "t14", "t15",
-              "t16", "t17", "t18"}},
+      {"t5",
+       {"t5", "t0", "t1", "t2", "t3", "t4", "t6", "t7", "t8", "t9", "t10", "t11", "t12", "t13", "t14", "t15", "t16",
+        "t17", "t18"}},
   };
   for (const Case& c : cases) {
     fill(twenty);

@@ -1,10 +1,11 @@
+#include "store/lock.h"
+
 #include <cstring>
 #include <string>
 
 #include "platform/faults.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
-#include "store/lock.h"
 #include "tests/support.h"
 
 using namespace testsupport;

@@ -1,3 +1,5 @@
+#include "store/names.h"
+
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include "platform/faults.h"
 #include "settings/preferences.h"
 #include "store/board.h"
-#include "store/names.h"
 #include "tests/support.h"
 
 using namespace testsupport;

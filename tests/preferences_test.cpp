@@ -1,8 +1,9 @@
+#include "settings/preferences.h"
+
 #include <cstring>
 
 #include "platform/faults.h"
 #include "settings/history.h"
-#include "settings/preferences.h"
 #include "tests/support.h"
 
 using namespace testsupport;
@@ -189,14 +190,16 @@ TEST_F(PreferencesTest, RecordsAreFoundInTheirOrderAndSavedWhereTheyCanBeNeverNe
     settings::loadHistory();
     EXPECT_EQ(settings::recordsPlace, c.loadedFrom) << c.label;
     files::faults::reset();
-    if (c.failedOpen == 1 && c.recordIn != settings::placeCurrent) files::faults::failAt(1, false, files::faults::Op::open);
+    if (c.failedOpen == 1 && c.recordIn != settings::placeCurrent)
+      files::faults::failAt(1, false, files::faults::Op::open);
     settings::needsSetup = false;
     settings::savePreferences();
     settings::saveHistory();
     for (int place = 0; place < settings::PlaceCount; ++place) {
       const bool expected = place == c.savedIn || place == c.recordIn || (c.userRecord && place == settings::placeUser);
       EXPECT_EQ(exists(settings::prefsPaths[place]), expected) << c.label << ": preferences in " << names[place];
-      EXPECT_EQ(exists(settings::historyPaths[place]), place == c.savedIn) << c.label << ": history in " << names[place];
+      EXPECT_EQ(exists(settings::historyPaths[place]), place == c.savedIn)
+          << c.label << ": history in " << names[place];
     }
   }
 }

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #ifdef _WIN32
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 #endif
 #include <cstring>
 
@@ -40,7 +40,7 @@ TEST(RealClock, JitteredWaitBlocksForTheAmountWithoutSpinning) {
   EXPECT_GE(waited, 200u);
   EXPECT_GE(wallMs, 199);
   EXPECT_LT(waited, 200u + 49u + 100u);  // the spread plus generous scheduling slack
-  EXPECT_LT(cpuUsed, 60.0);                // a spinning wait would use about 200 ms of processor time
+  EXPECT_LT(cpuUsed, 60.0);              // a spinning wait would use about 200 ms of processor time
 }
 
 // The lock file names its holder: the host name must come without anyone starting sockets first.

@@ -1,5 +1,7 @@
 // The side record of a row write: what the next lock holder does with one left behind, and what
 // a write does when the record cannot be written or no lock can be made.
+#include "store/row_record.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,7 +12,6 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
-#include "store/row_record.h"
 #include "tests/support.h"
 
 using namespace testsupport;

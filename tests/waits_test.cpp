@@ -1,3 +1,5 @@
+#include "text/waits.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -5,7 +7,6 @@
 
 #include "tests/support.h"
 #include "text/timestamps.h"
-#include "text/waits.h"
 
 using namespace testsupport;
 
@@ -103,10 +104,8 @@ TEST_F(WaitsTest, StatusInfoHasTheCenturyAndASpacePaddedHour) {
     std::tm t;
     const char* expected;
   } cases[] = {
-      {at(2002, 3, 2, 9, 5), "2002/03/02  9:05の情報"},
-      {at(1999, 12, 31, 23, 59), "1999/12/31 23:59の情報"},
-      {at(1950, 1, 1, 0, 0), "1950/01/01  0:00の情報"},
-      {at(2049, 6, 1, 10, 0), "2049/06/01 10:00の情報"},
+      {at(2002, 3, 2, 9, 5), "2002/03/02  9:05の情報"},  {at(1999, 12, 31, 23, 59), "1999/12/31 23:59の情報"},
+      {at(1950, 1, 1, 0, 0), "1950/01/01  0:00の情報"},  {at(2049, 6, 1, 10, 0), "2049/06/01 10:00の情報"},
       {at(2050, 6, 1, 10, 0), "1950/06/01 10:00の情報"},
   };
   for (const Case& c : cases) {

@@ -15,8 +15,7 @@ int twoDigitYear(const std::tm& t) {
 }
 
 void formatWrittenAt(char* out, size_t size, const std::tm& t) {
-  std::snprintf(out, size, "%02d/%02d/%02d %02d:%02d", twoDigitYear(t), t.tm_mon + 1, t.tm_mday, t.tm_hour,
-                t.tm_min);
+  std::snprintf(out, size, "%02d/%02d/%02d %02d:%02d", twoDigitYear(t), t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min);
 }
 
 void formatWrittenAt(char (&out)[WrittenAtSize]) {

@@ -45,8 +45,6 @@ void waitMs(unsigned ms) {
 
 void waitJittered(unsigned ms) { waitMs(ms + spreadMs(50)); }
 
-unsigned timerPeriodMs(int minutes) {
-  return spreadMs(3000) + static_cast<unsigned>(minutes) * 60000u;
-}
+unsigned timerPeriodMs(int minutes) { return spreadMs(3000) + static_cast<unsigned>(minutes) * 60000u; }
 
 }  // namespace text
