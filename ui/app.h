@@ -2,10 +2,12 @@
 // Process-wide window state of the program and the main window's handlers that live in app.cpp.
 #include <windows.h>
 
+#include "version.h"
+
 namespace ui {
 
 constexpr char ClassName[] = "Tavelin";
-constexpr char Title[] = "タベリン V1.21";
+constexpr char Title[] = TAVELIN_TITLE;
 
 extern HINSTANCE instance;
 extern HWND mainWindow;

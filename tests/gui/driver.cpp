@@ -14,6 +14,7 @@
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "tests/gui/remote.h"
+#include "version.h"
 
 namespace {
 
@@ -860,7 +861,7 @@ void aboutPageAndReset() {
   CHECK(about != nullptr, "About dialog");
   if (about) {
     std::string line = gui::windowText(GetDlgItem(about, 1020));
-    CHECK(line == "タベリン V1.21 (300人対応)\n" TAVELIN_PROJECT_LINE "\n" TAVELIN_PAGE, "program line: %s",
+    CHECK(line == TAVELIN_TITLE " (300人対応)\n" TAVELIN_PROJECT_LINE "\n" TAVELIN_PAGE, "program line: %s",
           line.c_str());
     screenshot("23-about");
     CHECK(pressAndWaitClosed(about, IDOK), "About closes");

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "version.h"
+
 namespace gui {
 
 namespace {
@@ -76,7 +78,7 @@ HWND waitForMainWindow(DWORD processId, DWORD ms) {
   HWND found = nullptr;
   waitFor(
       [&] {
-        HWND w = FindWindowA("Tavelin", "タベリン V1.21");
+        HWND w = FindWindowA("Tavelin", TAVELIN_TITLE);
         DWORD pid = 0;
         if (w) GetWindowThreadProcessId(w, &pid);
         // Visible with its toolbar: WinMain is past creation and into the loop.
