@@ -134,12 +134,12 @@ void createListView(HWND window) {
   SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles);
 }
 
-// The list owns its image lists unless they are detached first, so detaching keeps them from being
+// The list owns its image list unless it is detached first, so detaching keeps it from being
 // destroyed twice (once here and once when the list itself goes).
-void destroyImageList(int which) {
+void destroyRowIcons() {
   if (!listView) return;
-  HIMAGELIST list = reinterpret_cast<HIMAGELIST>(SendMessageA(listView, LVM_SETIMAGELIST, which, 0));
-  if (list) ImageList_Destroy(list);
+  HIMAGELIST icons = reinterpret_cast<HIMAGELIST>(SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, 0));
+  if (icons) ImageList_Destroy(icons);
 }
 
 // The context-menu key and Shift+F10 give the point -1, -1; then the focused row is the one meant.
@@ -151,6 +151,26 @@ int rowAt(LPARAM lParam) {
   hit.pt.y = y;
   ScreenToClient(listView, &hit.pt);
   return static_cast<int>(SendMessageA(listView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
+// Builds the row icons and inserts one row per member; once, at creation.
+void fillMemberList() {
+  HIMAGELIST icons = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR4, 4, 1);
+  SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons));
+  // Every row shows image 0, so one copy of the icon serves them all.
+  Icon member(IDI_MEMBER, 16);
+  if (store::memberCount > 0) ImageList_ReplaceIcon(icons, -1, member.get());
+  // Room for every row at once, and no redrawing while they go in.
+  SendMessageA(listView, LVM_SETITEMCOUNT, store::memberCount, 0);
+  SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+  for (int slot = 0; slot < store::memberCount; ++slot) insertRow(slot);
+  SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+}
+
+// row becomes store::selectedRow; the entry dialog opens unless it is -1.
+void openEntryDialogFor(int row) {
+  store::selectedRow = row;
+  if (store::selectedRow != -1) openEntryDialog();
 }
 
 }  // namespace
@@ -173,19 +193,6 @@ void onCreate(HWND window) {
     runFirstRunFlow();
   else
     store::refreshBoard();
-}
-
-void fillMemberList() {
-  HIMAGELIST icons = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR4, 4, 1);
-  SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons));
-  // Every row shows image 0, so one copy of the icon serves them all.
-  Icon member(IDI_MEMBER, 16);
-  if (store::memberCount > 0) ImageList_ReplaceIcon(icons, -1, member.get());
-  // Room for every row at once, and no redrawing while they go in.
-  SendMessageA(listView, LVM_SETITEMCOUNT, store::memberCount, 0);
-  SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-  for (int slot = 0; slot < store::memberCount; ++slot) insertRow(slot);
-  SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
 }
 
 void refreshMemberList() {
@@ -237,19 +244,13 @@ void onActivate(HWND window) { InvalidateRect(window, nullptr, TRUE); }
 
 void onDestroy() {
   saveColumnWidths();
-  destroyImageList(LVSIL_NORMAL);
-  destroyImageList(LVSIL_SMALL);
+  destroyRowIcons();
   PostQuitMessage(0);
 }
 
 void onContextMenu(LPARAM lParam) {
   if (!listView) return;
   openEntryDialogFor(rowAt(lParam));
-}
-
-void openEntryDialogFor(int row) {
-  store::selectedRow = row;
-  if (store::selectedRow != -1) openEntryDialog();
 }
 
 // Enter and a double click reach the entry dialog too, so the keyboard alone can change a row.

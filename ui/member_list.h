@@ -8,8 +8,6 @@ extern HWND statusBar;
 extern HWND listView;
 
 void onCreate(HWND window);
-// Builds the row icons and inserts one row per member; once, at creation.
-void fillMemberList();
 // Columns 1 to 5 of every row from the board image; the names stay as inserted.
 void refreshMemberList();
 // The six column widths back into the preferences.
@@ -22,8 +20,6 @@ void onActivate(HWND window);
 void onDestroy();
 // A right click: the row under the point becomes store::selectedRow and opens the entry dialog.
 void onContextMenu(LPARAM lParam);
-// row becomes store::selectedRow; the entry dialog opens unless it is -1.
-void openEntryDialogFor(int row);
 // Notifications of the list itself: Enter and double click.
 void onListNotify(const NMHDR* header);
 // The window's keyboard focus belongs to the list, so arrow keys and Enter act on rows.

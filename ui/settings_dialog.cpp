@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "settings/preferences.h"
 #include "text/waits.h"
 #include "ui/app.h"
 #include "ui/resources/resource.h"
@@ -22,6 +23,36 @@ constexpr int MaxMinutes = 60;
 // Pairs of description and pattern, ending with an empty pair.
 const char NameListFilter[] = "名前リストファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
 const char BoardFilter[] = "ボード内容ファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
+
+// The interval field's number as stored: its low 16 bits as a signed number, negative as 0, above 60 as 60.
+int intervalFromField(UINT typed) {
+  int minutes = static_cast<int16_t>(typed & 0xFFFF);
+  if (minutes < 0) return 0;
+  return minutes > MaxMinutes ? MaxMinutes : minutes;
+}
+
+enum class Chosen { file, nothing, tooLong };
+enum class FileKind { nameList, board };
+
+// The open-file dialog for one of the shared files; a confirmed path that fits goes into target.
+Chosen chooseFile(char (&target)[settings::PathSize], HWND owner, FileKind which) {
+  char file[260] = "*.lst";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = which == FileKind::nameList ? NameListFilter : BoardFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.Flags = OFN_FILEMUSTEXIST;
+  ofn.lpstrDefExt = "lst";
+  if (!GetOpenFileNameA(&ofn)) return Chosen::nothing;
+  size_t length = strnlen(file, sizeof file);
+  if (length >= static_cast<size_t>(PathLimit)) return Chosen::tooLong;
+  std::memset(target, 0, sizeof target);
+  std::memcpy(target, file, length);
+  return Chosen::file;
+}
 
 void showPath(HWND dialog, int id, const char (&field)[settings::PathSize]) {
   char path[settings::PathSize + 1];
@@ -92,31 +123,6 @@ INT_PTR onCommand(HWND dialog, int id) {
 }
 
 }  // namespace
-
-int intervalFromField(UINT typed) {
-  int minutes = static_cast<int16_t>(typed & 0xFFFF);
-  if (minutes < 0) return 0;
-  return minutes > MaxMinutes ? MaxMinutes : minutes;
-}
-
-Chosen chooseFile(char (&target)[settings::PathSize], HWND owner, FileKind which) {
-  char file[260] = "*.lst";
-  OPENFILENAMEA ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = which == FileKind::nameList ? NameListFilter : BoardFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.Flags = OFN_FILEMUSTEXIST;
-  ofn.lpstrDefExt = "lst";
-  if (!GetOpenFileNameA(&ofn)) return Chosen::nothing;
-  size_t length = strnlen(file, sizeof file);
-  if (length >= static_cast<size_t>(PathLimit)) return Chosen::tooLong;
-  std::memset(target, 0, sizeof target);
-  std::memcpy(target, file, length);
-  return Chosen::file;
-}
 
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
