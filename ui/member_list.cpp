@@ -66,12 +66,7 @@ void setCellText(int slot, int column) {
   const size_t length = store::fieldText(slot, columns[column].field, text, sizeof text);
   std::memcpy(store::fieldBytesOf(shown, slot, columns[column].field), text,
               length < store::fieldSize(columns[column].field) ? length + 1 : length);
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = slot;
-  item.iSubItem = column;
-  item.pszText = text;
-  SendMessageA(listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  ListView_SetItemText(listView, slot, column, text);
 }
 
 bool cellChanged(int slot, int column) {
@@ -89,7 +84,7 @@ void insertRow(int slot) {
   item.iItem = slot;
   item.pszText = name;
   item.iImage = 0;
-  SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  ListView_InsertItem(listView, &item);
   // A new row's cells are empty already; only texts are set.
   for (int column = 1; column < store::FieldCount; ++column)
     if (cellChanged(slot, column)) setCellText(slot, column);
@@ -105,13 +100,12 @@ void insertColumns() {
     column.cx = (settings::prefs.*columns[i].width).get();
     column.pszText = header;
     column.iSubItem = i;
-    SendMessageA(listView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    ListView_InsertColumn(listView, i, &column);
   }
 }
 
 void redrawAllRows() {
-  LRESULT count = SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
-  SendMessageA(listView, LVM_REDRAWITEMS, 0, count);
+  ListView_RedrawItems(listView, 0, ListView_GetItemCount(listView));
 }
 
 void showStatusInfo() {
@@ -129,42 +123,41 @@ void createListView(HWND window) {
                              r.right, r.bottom - ChromeHeight, window,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
   if (!listView) return;
-  LRESULT styles = SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-  styles |= LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
-  SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles);
+  const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
+  ListView_SetExtendedListViewStyleEx(listView, styles, styles);
 }
 
 // The list owns its image list unless it is detached first, so detaching keeps it from being
 // destroyed twice (once here and once when the list itself goes).
 void destroyRowIcons() {
   if (!listView) return;
-  HIMAGELIST icons = reinterpret_cast<HIMAGELIST>(SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, 0));
+  HIMAGELIST icons = ListView_SetImageList(listView, nullptr, LVSIL_SMALL);
   if (icons) ImageList_Destroy(icons);
 }
 
 // The context-menu key and Shift+F10 give the point -1, -1; then the focused row is the one meant.
 int rowAt(LPARAM lParam) {
   int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-  if (x == -1 && y == -1) return static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+  if (x == -1 && y == -1) return ListView_GetNextItem(listView, -1, LVNI_FOCUSED);
   LVHITTESTINFO hit = {};
   hit.pt.x = x;
   hit.pt.y = y;
   ScreenToClient(listView, &hit.pt);
-  return static_cast<int>(SendMessageA(listView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  return ListView_HitTest(listView, &hit);
 }
 
 // Builds the row icons and inserts one row per member; once, at creation.
 void fillMemberList() {
   HIMAGELIST icons = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR4, 4, 1);
-  SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons));
+  ListView_SetImageList(listView, icons, LVSIL_SMALL);
   // Every row shows image 0, so one copy of the icon serves them all.
   Icon member(IDI_MEMBER, 16);
   if (store::memberCount > 0) ImageList_ReplaceIcon(icons, -1, member.get());
   // Room for every row at once, and no redrawing while they go in.
-  SendMessageA(listView, LVM_SETITEMCOUNT, store::memberCount, 0);
-  SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+  ListView_SetItemCount(listView, store::memberCount);
+  SetWindowRedraw(listView, FALSE);
   for (int slot = 0; slot < store::memberCount; ++slot) insertRow(slot);
-  SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+  SetWindowRedraw(listView, TRUE);
 }
 
 // row becomes store::selectedRow; the entry dialog opens unless it is -1.
@@ -205,7 +198,7 @@ void refreshMemberList() {
 void saveColumnWidths() {
   if (!listView) return;
   for (int i = 0; i < store::FieldCount; ++i)
-    (settings::prefs.*columns[i].width).set(static_cast<int>(SendMessageA(listView, LVM_GETCOLUMNWIDTH, i, 0)));
+    (settings::prefs.*columns[i].width).set(ListView_GetColumnWidth(listView, i));
 }
 
 void onSize(HWND window, WPARAM sizeType, int width, int height) {
@@ -257,7 +250,7 @@ void onContextMenu(LPARAM lParam) {
 void onListNotify(const NMHDR* header) {
   switch (header->code) {
     case NM_RETURN:
-      openEntryDialogFor(static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
+      openEntryDialogFor(ListView_GetNextItem(listView, -1, LVNI_SELECTED));
       break;
     case NM_DBLCLK: openEntryDialogFor(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem); break;
     default: break;
