@@ -1,8 +1,6 @@
 // Dialog 133: one member's plans, return time and state; OK writes that row to the shared board.
 #include "ui/entry_dialog.h"
 
-#include <windows.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -21,6 +19,16 @@ namespace ui {
 
 namespace {
 
+// What the dialog is about, passed through DialogBoxParam and kept in DWLP_USER.
+struct EntryTarget {
+  int slot;
+  HWND list;
+};
+
+const EntryTarget& targetOf(HWND dialog) {
+  return *reinterpret_cast<const EntryTarget*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
 // The limits of GetDlgItemTextA, NUL included: one byte short of each board field.
 constexpr int PlanLimit = 119;
 constexpr int ReturnTimeLimit = 63;
@@ -34,15 +42,15 @@ void insertAt(HWND dialog, int id, int position, const char* text) {
   SendDlgItemMessageA(dialog, id, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(text));
 }
 
-void showField(HWND dialog, int id, store::Field field) {
+void showField(HWND dialog, int slot, int id, store::Field field) {
   char text[store::WrittenSize + 1];
-  store::fieldText(store::selectedRow, field, text, sizeof text);
+  store::fieldText(slot, field, text, sizeof text);
   SetDlgItemTextA(dialog, id, text);
 }
 
-void showCaption(HWND dialog) {
+void showCaption(HWND dialog, int slot) {
   char name[store::NameSize + 1];
-  text::copyField(name, sizeof name, store::displayNames[store::selectedRow], store::NameSize);
+  text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
   char caption[store::NameSize + 64];
   std::snprintf(caption, sizeof caption, "%s の行動予定の変更", name);
   SetDlgItemTextA(dialog, IDC_ENTRY_GROUP, caption);
@@ -68,13 +76,15 @@ void fillChoices(HWND dialog) {
   }
 }
 
-BOOL onInitDialog(HWND dialog) {
+BOOL onInitDialog(HWND dialog, LPARAM target) {
+  SetWindowLongPtrA(dialog, DWLP_USER, target);
+  const int slot = targetOf(dialog).slot;
   store::refreshBoard();
-  showCaption(dialog);
-  showField(dialog, IDC_MORNING, store::Field::morning);
-  showField(dialog, IDC_AFTERNOON, store::Field::afternoon);
-  showField(dialog, IDC_RETURN_TIME, store::Field::returnTime);
-  showField(dialog, IDC_STATE, store::Field::state);
+  showCaption(dialog, slot);
+  showField(dialog, slot, IDC_MORNING, store::Field::morning);
+  showField(dialog, slot, IDC_AFTERNOON, store::Field::afternoon);
+  showField(dialog, slot, IDC_RETURN_TIME, store::Field::returnTime);
+  showField(dialog, slot, IDC_STATE, store::Field::state);
   fillChoices(dialog);
   return TRUE;
 }
@@ -93,7 +103,15 @@ void readField(HWND dialog, int id, char* out, int limit) {
   dropSplitCharacter(out);
 }
 
+// The core writes the row it is told by store::selectedRow; this is the one place that tells it.
+void writeRow(int slot, const char* morning, const char* afternoon, const char* state, const char* returnTime,
+              const char* written) {
+  store::selectedRow = slot;
+  store::writeRow(morning, afternoon, state, returnTime, written);
+}
+
 void onOk(HWND dialog) {
+  const EntryTarget& target = targetOf(dialog);
   char morning[PlanLimit], afternoon[PlanLimit], returnTime[ReturnTimeLimit], state[StateLimit];
   readField(dialog, IDC_MORNING, morning, PlanLimit);
   readField(dialog, IDC_AFTERNOON, afternoon, PlanLimit);
@@ -106,22 +124,22 @@ void onOk(HWND dialog) {
     settings::addToHistory(morning);
     settings::addToHistory(afternoon);
   }
-  store::writeRow(morning, afternoon, state, returnTime, written);
-  refreshMemberList();
-  EndDialog(dialog, 1);
+  writeRow(target.slot, morning, afternoon, state, returnTime, written);
+  refreshMemberList(target.list);
+  EndDialog(dialog, IDOK);
 }
 
 INT_PTR onCommand(HWND dialog, int id) {
   switch (id) {
     case IDOK: onOk(dialog); return TRUE;
-    case IDCANCEL: EndDialog(dialog, 1); return TRUE;
+    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
     default: return FALSE;
   }
 }
 
-INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return onInitDialog(dialog);
+    case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
     default: return FALSE;
   }
@@ -129,9 +147,10 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void openEntryDialog() {
-  if (store::selectedRow < 0 || store::selectedRow >= store::MaxMembers) return;
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), mainWindow, entryDialogProc, 0);
+void openEntryDialog(HWND owner, HWND list, int slot) {
+  if (slot < 0 || slot >= store::MaxMembers) return;
+  EntryTarget target = {slot, list};
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), owner, entryDialogProc, reinterpret_cast<LPARAM>(&target));
 }
 
 }  // namespace ui

@@ -8,8 +8,7 @@
 
 #include "platform/files.h"
 #include "settings/preferences.h"
-#include "text/waits.h"
-#include "ui/app.h"
+#include "ui/main_window.h"
 #include "ui/resources/resource.h"
 
 namespace ui {
@@ -60,7 +59,9 @@ void showPath(HWND dialog, int id, const char (&field)[settings::PathSize]) {
   SetDlgItemTextA(dialog, id, path);
 }
 
-BOOL onInitDialog(HWND dialog) {
+// lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
+BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
+  SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
   showPath(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath);
   showPath(dialog, IDC_BOARD_PATH, settings::prefs.boardPath);
   SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(settings::prefs.refreshMinutes.get()), FALSE);
@@ -68,13 +69,10 @@ BOOL onInitDialog(HWND dialog) {
 }
 
 // The timer follows at once while the window runs; in the first-run flow there is no window yet.
-void applyInterval(int minutes) {
+void applyInterval(HWND dialog, int minutes) {
   settings::prefs.refreshMinutes.set(minutes);
-  if (!mainWindow) return;
-  if (minutes == 0)
-    KillTimer(mainWindow, IDT_REFRESH);
-  else
-    SetTimer(mainWindow, IDT_REFRESH, text::timerPeriodMs(minutes), nullptr);
+  HWND mainWindow = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (mainWindow) followRefreshInterval(mainWindow);
 }
 
 // One file as both would have the first row write replace the name list with a board image.
@@ -93,7 +91,7 @@ void onSet(HWND dialog) {
   }
   GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, PathLimit);
   GetDlgItemTextA(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, PathLimit);
-  applyInterval(intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
+  applyInterval(dialog, intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
   EndDialog(dialog, 1);
 }
 
@@ -124,9 +122,9 @@ INT_PTR onCommand(HWND dialog, int id) {
 
 }  // namespace
 
-INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return onInitDialog(dialog);
+    case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
     default: return FALSE;
   }

@@ -81,8 +81,8 @@ HWND waitForMainWindow(DWORD processId, DWORD ms) {
         HWND w = FindWindowA("Tavelin", TAVELIN_TITLE);
         DWORD pid = 0;
         if (w) GetWindowThreadProcessId(w, &pid);
-        // Visible with its toolbar: WinMain is past creation and into the loop.
-        if (!w || (processId && pid != processId) || !IsWindowVisible(w) || !child(w, TOOLBARCLASSNAMEA)) return false;
+        // Visible and answering: WinMain is past creation and into the loop.
+        if (!w || (processId && pid != processId) || !IsWindowVisible(w)) return false;
         DWORD_PTR r;
         if (!SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &r)) return false;
         found = w;
