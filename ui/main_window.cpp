@@ -92,10 +92,11 @@ void onContextMenu(HWND window, LPARAM screenPoint) {
   if (list) openEntryFor(window, rowAt(list, screenPoint));
 }
 
-// Enter and a double click reach the entry dialog too, so the keyboard alone can change a row.
+// Enter and a double click reach the entry dialog too, so the keyboard alone can change a row. Enter,
+// like the context-menu key, means the focused row.
 void onListNotify(HWND window, const NMHDR* header) {
   switch (header->code) {
-    case NM_RETURN: openEntryFor(window, ListView_GetNextItem(header->hwndFrom, -1, LVNI_SELECTED)); break;
+    case NM_RETURN: openEntryFor(window, focusedRow(header->hwndFrom)); break;
     case NM_DBLCLK: openEntryFor(window, reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem); break;
     default: break;
   }

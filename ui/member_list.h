@@ -16,7 +16,7 @@ void destroyRowIcons(HWND list);
 
 // The row under a context-menu point (screen coordinates, as WM_CONTEXTMENU brings them), or -1.
 int rowAt(HWND list, LPARAM screenPoint);
-// The row the keyboard acts on, or -1.
+// The row the keyboard acts on (Enter, the context-menu key), or -1; it need not be selected.
 int focusedRow(HWND list);
 
 }  // namespace ui

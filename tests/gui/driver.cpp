@@ -579,7 +579,7 @@ void pressKeys(std::vector<WORD> keys) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// Enter, Shift+F10 and a double click reach the dialog; a return time typed in full width is stored
+// Enter, Shift+F10 and a double click reach the dialog, the keys for the focused row; a return time typed in full width is stored
 // in ASCII; OK with all four fields empty clears the row, its time too, and adds nothing to the history.
 void entryByKeyboard() {
   CaseDirs d = makeBoardCase("entry-keys");
@@ -590,12 +590,14 @@ void entryByKeyboard() {
 
   SetForegroundWindow(w.main);
   CHECK(gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000), "program in front");
-  CHECK(gui::focusItem(p.process(), w.list, 3), "row 3 selected");
+  // Row 0 selected, row 3 focused: Enter means the focused row, as the context-menu key does.
+  CHECK(gui::setItemState(p.process(), w.list, 0, LVIS_SELECTED), "row 0 selected");
+  CHECK(gui::setItemState(p.process(), w.list, 3, LVIS_FOCUSED), "row 3 focused");
   pressKeys({VK_RETURN});
   EntryDialog e = waitEntryDialog(p);
   CHECK(e.dialog != nullptr, "Enter opens the dialog");
   if (!e.dialog) return;
-  CHECK(gui::windowText(GetDlgItem(e.dialog, 1004)) == "高橋 美咲(104) の行動予定の変更", "row 3's dialog");
+  CHECK(gui::windowText(GetDlgItem(e.dialog, 1004)) == "高橋 美咲(104) の行動予定の変更", "the focused row's dialog");
   // Texts longer than the fields: each arrives one byte short of its board field.
   std::string longMorning(130, 'x'), longAfternoon(130, 'y');
   fillEntry(e, longMorning.c_str(), longAfternoon.c_str(), "１７：３０", "ABCDEFGHIJKLMNOPQRST");

@@ -150,12 +150,16 @@ bool itemScreenPoint(HANDLE process, HWND list, int item, POINT* point) {
   return ClientToScreen(list, point) != 0;
 }
 
-bool focusItem(HANDLE process, HWND list, int item) {
+bool setItemState(HANDLE process, HWND list, int item, UINT state) {
   RemoteBuffer remote(process, sizeof(LVITEMA));
-  LVITEMA state = {};
-  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  return remote.write(0, &state, sizeof state) && call(list, LVM_SETITEMSTATE, item, remote.param()) == TRUE;
+  LVITEMA request = {};
+  request.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  request.state = state;
+  return remote.write(0, &request, sizeof request) && call(list, LVM_SETITEMSTATE, item, remote.param()) == TRUE;
+}
+
+bool focusItem(HANDLE process, HWND list, int item) {
+  return setItemState(process, list, item, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 HWND waitForDialog(DWORD processId, const char* caption, DWORD ms) {
