@@ -8,6 +8,11 @@
 namespace ui {
 
 namespace {
+// Bitmap 107 is a strip of four 16 x 15 images; the list update shows the first.
+constexpr int BitmapImages = 4;
+constexpr int ImageWidth = 16;
+constexpr int ImageHeight = 15;
+
 char updateTip[] = "リストのアップデート";
 char noTip[] = "";
 }  // namespace
@@ -17,8 +22,9 @@ HWND createToolbar(HWND parent) {
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
       {0, IDM_UPDATE_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0}, 0, 0},
   };
-  HWND bar = CreateToolbarEx(parent, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE, IDC_TOOLBAR, 2,
-                             instance, IDB_TOOLBAR, buttons, 2, 0, 0, 16, 16, sizeof(TBBUTTON));
+  HWND bar =
+      CreateToolbarEx(parent, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE, IDC_TOOLBAR, BitmapImages,
+                      instance, IDB_TOOLBAR, buttons, 2, 0, 0, ImageWidth, ImageHeight, sizeof(TBBUTTON));
   if (!bar) return nullptr;
   SetWindowLongA(bar, GWL_STYLE, GetWindowLongA(bar, GWL_STYLE) | TBSTYLE_FLAT);
   InvalidateRect(bar, nullptr, TRUE);
