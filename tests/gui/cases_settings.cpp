@@ -79,8 +79,7 @@ void firstStart() {
   HWND settingsBox = gui::waitForDialog(p.id(), "環境設定", StartMs);
   CHECK(settingsBox != nullptr, "settings dialog");
   if (!settingsBox) return;
-  HWND main = FindWindowA("Tavelin", nullptr);
-  CHECK(!main || !IsWindowVisible(main), "no main window shown yet");
+  CHECK(FindWindowA("Tavelin", nullptr) == nullptr, "no main window, not even a hidden one");
   CHECK(GetWindow(settingsBox, GW_OWNER) == nullptr, "owned by no window");
   CHECK(gui::windowText(GetDlgItem(settingsBox, IDC_NAME_LIST_PATH)) == settings::DefaultNameListPath,
         "default name list path");
