@@ -1,28 +1,16 @@
 // Process start-up, the message loop and shutdown.
 #include "ui/app.h"
 
-#include <winsock2.h>  // before windows.h, which would bring the old winsock.h
-
-#include <cstdlib>
-#include <ctime>
+#include <commctrl.h>
 
 #include "settings/history.h"
 #include "settings/preferences.h"
-#include "ui/placement.h"
-#include "ui/resources/resource.h"
-#include "ui/toolbar.h"
+#include "ui/first_run.h"
+#include "ui/main_window.h"
 
 namespace ui {
 
 HINSTANCE instance;
-HWND mainWindow;
-HWND toolbar;
-RECT windowRect;
-
-void captureWindowRect(HWND window) {
-  if (IsIconic(window) || IsZoomed(window)) return;
-  GetWindowRect(window, &windowRect);
-}
 
 namespace {
 
@@ -33,32 +21,6 @@ bool handOverToRunningCopy() {
   if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
   SetForegroundWindow(running);
   return true;
-}
-
-bool registerMainClass() {
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = mainWindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TAVELIN));
-  wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TAVELIN));
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
-  wc.lpszClassName = ClassName;
-  return RegisterClassExA(&wc) != 0;
-}
-
-HWND createMainWindow() {
-  const settings::Preferences& p = settings::prefs;
-  Box box = {p.windowX.get(), p.windowY.get(), p.windowX.get() + p.windowWidth.get(),
-             p.windowY.get() + p.windowHeight.get()};
-  box = placeOnAMonitor(box);
-  // WS_CLIPCHILDREN: erasing the main window on every activation would otherwise wipe the list,
-  // which then redraws all its rows (a flicker and a full list paint for nothing).
-  return CreateWindowExA(0, ClassName, Title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, box.left, box.top,
-                         box.right - box.left, box.bottom - box.top, nullptr, nullptr, instance, nullptr);
 }
 
 // GetMessageA answers -1 on a broken call; that ends the loop rather than spinning on it.
@@ -73,16 +35,6 @@ int runMessageLoop() {
   return static_cast<int>(msg.wParam);
 }
 
-// A window that never had a restored rectangle leaves the loaded geometry as it was.
-void storeGeometry() {
-  if (windowRect.right <= windowRect.left || windowRect.bottom <= windowRect.top) return;
-  settings::Preferences& p = settings::prefs;
-  p.windowWidth.set(windowRect.right - windowRect.left);
-  p.windowX.set(windowRect.left);
-  p.windowHeight.set(windowRect.bottom - windowRect.top);
-  p.windowY.set(windowRect.top);
-}
-
 }  // namespace
 
 int run(HINSTANCE hInstance, int showCommand) {
@@ -90,17 +42,20 @@ int run(HINSTANCE hInstance, int showCommand) {
   settings::initLocalPaths();
   settings::loadPreferences();
   settings::loadHistory();
-
   instance = hInstance;
-  if (!registerMainClass()) return 0;
-  mainWindow = createMainWindow();
-  if (!mainWindow) return 0;
-  toolbar = createToolbar(mainWindow);
-  ShowWindow(mainWindow, showCommand);
-  SetFocus(mainWindow);
+  InitCommonControls();
 
-  int code = runMessageLoop();
-  storeGeometry();
+  int code = 0;
+  // A first start shows only the settings: no main window, no name list, no board access.
+  if (settings::needsSetup) {
+    runFirstRunFlow();
+  } else {
+    HWND window = createMainWindow();
+    if (!window) return 0;  // nothing saved
+    ShowWindow(window, showCommand);
+    SetFocus(window);
+    code = runMessageLoop();
+  }
   settings::savePreferences();
   settings::saveHistory();
   return code;

@@ -10,7 +10,7 @@
 #include "store/lock.h"
 #include "ui/app.h"
 #include "ui/first_run.h"
-#include "ui/member_list.h"
+#include "ui/main_window.h"
 #include "ui/resources/resource.h"
 #include "ui/simple_dialog.h"
 
@@ -18,16 +18,9 @@ namespace ui {
 
 namespace {
 
-// The paint that follows copies the new image into the list.
 void updateList(HWND window) {
   store::refreshBoard();
-  InvalidateRect(window, nullptr, TRUE);
-}
-
-// The window stays until the process ends; the shutdown after the loop saves everything.
-void exitProgram() {
-  saveColumnWidths();
-  PostQuitMessage(0);
+  repaintFromImage(window);
 }
 
 void showAbout(HWND window) {
@@ -53,11 +46,12 @@ void resetLockAfterAsking(HWND window) {
 
 }  // namespace
 
-void onCommand(HWND window, int id) {
+void runCommand(HWND window, int id) {
   switch (id) {
     case IDM_UPDATE_LIST: updateList(window); break;
-    case IDM_SETTINGS: runSettingsCommand(); break;
-    case IDM_EXIT: exitProgram(); break;
+    case IDM_SETTINGS: runSettingsCommand(window); break;
+    // Exit is closing the window: the same widths saved, the same end.
+    case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     case IDM_ABOUT: showAbout(window); break;
     case IDM_LATEST_INFO: openProjectPage(window); break;
     case IDM_RESET_LOCK: resetLockAfterAsking(window); break;

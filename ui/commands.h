@@ -4,6 +4,6 @@
 namespace ui {
 
 // WM_COMMAND from the menu or the toolbar; ids without a command here do nothing.
-void onCommand(HWND window, int id);
+void runCommand(HWND window, int id);
 
 }  // namespace ui

@@ -1,8 +1,6 @@
 // Dialog 133: one member's plans, return time and state; OK writes that row to the shared board.
 #include "ui/entry_dialog.h"
 
-#include <windows.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -13,21 +11,30 @@
 #include "text/cp932.h"
 #include "text/fold.h"
 #include "text/timestamps.h"
-#include "text/waits.h"
 #include "ui/app.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
 
 namespace ui {
 
-int selectedRow = -1;
-
 namespace {
 
-// The limits of GetDlgItemTextA, NUL included: one byte short of each board field.
-constexpr int PlanLimit = 119;
-constexpr int ReturnTimeLimit = 63;
-constexpr int StateLimit = 15;
+// What the dialog is about, passed through DialogBoxParam and kept in DWLP_USER.
+struct EntryTarget {
+  int slot;
+  HWND list;
+};
+
+const EntryTarget& targetOf(HWND dialog) {
+  return *reinterpret_cast<const EntryTarget*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+// The limits of GetDlgItemTextA, NUL included, from the board's field table.
+constexpr int limitOf(store::Field f) { return static_cast<int>(store::fieldInfo(f).inputLimit) + 1; }
+constexpr int PlanLimit = limitOf(store::Field::morning);
+constexpr int ReturnTimeLimit = limitOf(store::Field::returnTime);
+constexpr int StateLimit = limitOf(store::Field::state);
+static_assert(limitOf(store::Field::afternoon) == PlanLimit, "both plans take the same text");
 
 const char* const States[] = {"社内", "帰宅", "外出・戻り", "外出・直帰"};
 constexpr int FirstHour = 6;
@@ -37,15 +44,15 @@ void insertAt(HWND dialog, int id, int position, const char* text) {
   SendDlgItemMessageA(dialog, id, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(text));
 }
 
-void showField(HWND dialog, int id, store::Field field) {
+void showField(HWND dialog, int slot, int id, store::Field field) {
   char text[store::WrittenSize + 1];
-  store::fieldText(selectedRow, field, text, sizeof text);
+  store::fieldText(slot, field, text, sizeof text);
   SetDlgItemTextA(dialog, id, text);
 }
 
-void showCaption(HWND dialog) {
+void showCaption(HWND dialog, int slot) {
   char name[store::NameSize + 1];
-  text::copyField(name, sizeof name, store::displayNames[selectedRow], store::NameSize);
+  text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
   char caption[store::NameSize + 64];
   std::snprintf(caption, sizeof caption, "%s の行動予定の変更", name);
   SetDlgItemTextA(dialog, IDC_ENTRY_GROUP, caption);
@@ -71,24 +78,22 @@ void fillChoices(HWND dialog) {
   }
 }
 
-BOOL onInitDialog(HWND dialog) {
+BOOL onInitDialog(HWND dialog, LPARAM target) {
+  SetWindowLongPtrA(dialog, DWLP_USER, target);
+  const int slot = targetOf(dialog).slot;
   store::refreshBoard();
-  showCaption(dialog);
-  showField(dialog, IDC_MORNING, store::Field::morning);
-  showField(dialog, IDC_AFTERNOON, store::Field::afternoon);
-  showField(dialog, IDC_RETURN_TIME, store::Field::returnTime);
-  showField(dialog, IDC_STATE, store::Field::state);
+  showCaption(dialog, slot);
+  showField(dialog, slot, IDC_MORNING, store::Field::morning);
+  showField(dialog, slot, IDC_AFTERNOON, store::Field::afternoon);
+  showField(dialog, slot, IDC_RETURN_TIME, store::Field::returnTime);
+  showField(dialog, slot, IDC_STATE, store::Field::state);
   fillChoices(dialog);
   return TRUE;
 }
 
 // A text cut at the limit may end in half a double-byte character; that half would show as garbage
 // on every PC, so it goes.
-void dropSplitCharacter(char* text) {
-  size_t i = 0, length = std::strlen(text);
-  while (i < length) i += text::isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-  if (i > length) text[length - 1] = '\0';
-}
+void dropSplitCharacter(char* text) { text[text::wholeCharacterLength(text, std::strlen(text))] = '\0'; }
 
 void readField(HWND dialog, int id, char* out, int limit) {
   out[0] = '\0';
@@ -97,6 +102,7 @@ void readField(HWND dialog, int id, char* out, int limit) {
 }
 
 void onOk(HWND dialog) {
+  const EntryTarget& target = targetOf(dialog);
   char morning[PlanLimit], afternoon[PlanLimit], returnTime[ReturnTimeLimit], state[StateLimit];
   readField(dialog, IDC_MORNING, morning, PlanLimit);
   readField(dialog, IDC_AFTERNOON, afternoon, PlanLimit);
@@ -109,22 +115,22 @@ void onOk(HWND dialog) {
     settings::addToHistory(morning);
     settings::addToHistory(afternoon);
   }
-  store::writeRow(selectedRow, {morning, afternoon, state, returnTime, written});
-  refreshMemberList();
-  EndDialog(dialog, 1);
+  store::writeRow(target.slot, {morning, afternoon, state, returnTime, written});
+  refreshMemberList(target.list);
+  EndDialog(dialog, IDOK);
 }
 
 INT_PTR onCommand(HWND dialog, int id) {
   switch (id) {
     case IDOK: onOk(dialog); return TRUE;
-    case IDCANCEL: EndDialog(dialog, 1); return TRUE;
+    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
     default: return FALSE;
   }
 }
 
-INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return onInitDialog(dialog);
+    case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
     default: return FALSE;
   }
@@ -132,9 +138,10 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void openEntryDialog() {
-  if (selectedRow < 0 || selectedRow >= store::MaxMembers) return;
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), mainWindow, entryDialogProc, 0);
+void openEntryDialog(HWND owner, HWND list, int slot) {
+  if (slot < 0 || slot >= store::MaxMembers) return;
+  EntryTarget target = {slot, list};
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), owner, entryDialogProc, reinterpret_cast<LPARAM>(&target));
 }
 
 }  // namespace ui

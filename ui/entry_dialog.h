@@ -1,12 +1,10 @@
 #pragma once
+#include <windows.h>
 
 namespace ui {
 
-// The slot the entry dialog edits; -1 for none.
-extern int selectedRow;
-
-// The entry dialog for selectedRow, owned by the main window. On OK the row is written to the
-// board and the list shows the new image.
-void openEntryDialog();
+// Dialog 133 for one member's row, owned by the main window. On OK the row is written to the board and
+// the list shows the new image before the dialog goes.
+void openEntryDialog(HWND owner, HWND list, int slot);
 
 }  // namespace ui

@@ -1,8 +1,6 @@
 // Both roads through the settings end the program, so the new settings take effect on the next start.
 #include "ui/first_run.h"
 
-#include <windows.h>
-
 #include "settings/preferences.h"
 #include "ui/app.h"
 #include "ui/resources/resource.h"
@@ -13,8 +11,9 @@ namespace ui {
 
 namespace {
 
+// The owner is also the parameter: the settings dialog's timer follows that window.
 INT_PTR runDialog(int id, HWND owner, DLGPROC procedure) {
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(id), owner, procedure, 0);
+  return DialogBoxParamA(instance, MAKEINTRESOURCEA(id), owner, procedure, reinterpret_cast<LPARAM>(owner));
 }
 
 }  // namespace
@@ -25,13 +24,12 @@ void runFirstRunFlow() {
     settings::needsSetup = false;
     runDialog(IDD_RESTART, nullptr, simpleDialogProc);
   }
-  PostQuitMessage(0);
 }
 
-void runSettingsCommand() {
+void runSettingsCommand(HWND mainWindow) {
   runDialog(IDD_SETTINGS, mainWindow, settingsDialogProc);
   runDialog(IDD_RESTART, mainWindow, simpleDialogProc);
-  PostQuitMessage(0);
+  DestroyWindow(mainWindow);
 }
 
 }  // namespace ui

@@ -5,41 +5,30 @@
 
 #include <cstring>
 
-#include "platform/status.h"
 #include "settings/preferences.h"
-#include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
-#include "text/timestamps.h"
-#include "text/waits.h"
 #include "ui/app.h"
-#include "ui/entry_dialog.h"
-#include "ui/first_run.h"
 #include "ui/resources/resource.h"
 
 namespace ui {
 
-HWND statusBar;
-HWND listView;
-
 namespace {
 
-constexpr int ToolbarBand = 28;   // the list starts below the toolbar
-constexpr int ChromeHeight = 46;  // toolbar band and status bar together
-
+// Column i shows field i of the board's field table; its width is kept in the preferences.
 struct Column {
-  const char* header;
   settings::Le16 settings::Preferences::*width;
   store::Field field;
+  const char* header() const { return store::fieldInfo(field).header; }
 };
 
 const Column columns[store::FieldCount] = {
-    {"氏名(電話)", &settings::Preferences::colWidthName, store::Field::name},
-    {"午前", &settings::Preferences::colWidthMorning, store::Field::morning},
-    {"午後", &settings::Preferences::colWidthAfternoon, store::Field::afternoon},
-    {"帰社予定", &settings::Preferences::colWidthReturn, store::Field::returnTime},
-    {"状態", &settings::Preferences::colWidthState, store::Field::state},
-    {"書き込み時間", &settings::Preferences::colWidthWritten, store::Field::writtenAt},
+    {&settings::Preferences::colWidthName, store::Field::name},
+    {&settings::Preferences::colWidthMorning, store::Field::morning},
+    {&settings::Preferences::colWidthAfternoon, store::Field::afternoon},
+    {&settings::Preferences::colWidthReturn, store::Field::returnTime},
+    {&settings::Preferences::colWidthState, store::Field::state},
+    {&settings::Preferences::colWidthWritten, store::Field::writtenAt},
 };
 
 // Owns an icon loaded from the resources.
@@ -62,17 +51,12 @@ class Icon {
 // board of 300 members repaints in what the changed rows cost, without flicker.
 store::BoardImage shown;
 
-void setCellText(int slot, int column) {
+void setCellText(HWND list, int slot, int column) {
   char text[store::WrittenSize + 1];
   const size_t length = store::fieldText(slot, columns[column].field, text, sizeof text);
   std::memcpy(store::fieldBytesOf(shown, slot, columns[column].field), text,
               length < store::fieldSize(columns[column].field) ? length + 1 : length);
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = slot;
-  item.iSubItem = column;
-  item.pszText = text;
-  SendMessageA(listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  ListView_SetItemText(list, slot, column, text);
 }
 
 bool cellChanged(int slot, int column) {
@@ -82,7 +66,7 @@ bool cellChanged(int slot, int column) {
   return std::strcmp(now, before) != 0;
 }
 
-void insertRow(int slot) {
+void insertRow(HWND list, int slot) {
   char name[store::NameSize + 1];
   store::fieldText(slot, store::Field::name, name, sizeof name);
   LVITEMA item = {};
@@ -90,182 +74,85 @@ void insertRow(int slot) {
   item.iItem = slot;
   item.pszText = name;
   item.iImage = 0;
-  SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  ListView_InsertItem(list, &item);
   // A new row's cells are empty already; only texts are set.
   for (int column = 1; column < store::FieldCount; ++column)
-    if (cellChanged(slot, column)) setCellText(slot, column);
+    if (cellChanged(slot, column)) setCellText(list, slot, column);
 }
 
-void insertColumns() {
+void insertColumns(HWND list) {
   for (int i = 0; i < store::FieldCount; ++i) {
     char header[32];
-    lstrcpynA(header, columns[i].header, sizeof header);
+    lstrcpynA(header, columns[i].header(), sizeof header);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
     column.cx = (settings::prefs.*columns[i].width).get();
     column.pszText = header;
     column.iSubItem = i;
-    SendMessageA(listView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    ListView_InsertColumn(list, i, &column);
   }
 }
 
-void redrawAllRows() {
-  LRESULT count = SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
-  SendMessageA(listView, LVM_REDRAWITEMS, 0, count);
-}
-
-void showStatusInfo() {
-  if (statusBar) SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text::statusInfoText));
-}
-
-void createStatusBar(HWND window) {
-  statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "", window, IDC_STATUS_BAR);
-}
-
-void createListView(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  listView = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT, 0, ToolbarBand,
-                             r.right, r.bottom - ChromeHeight, window,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
-  if (!listView) return;
-  LRESULT styles = SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-  styles |= LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
-  SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles);
-}
-
-// The list owns its image lists unless they are detached first, so detaching keeps them from being
-// destroyed twice (once here and once when the list itself goes).
-void destroyImageList(int which) {
-  if (!listView) return;
-  HIMAGELIST list = reinterpret_cast<HIMAGELIST>(SendMessageA(listView, LVM_SETIMAGELIST, which, 0));
-  if (list) ImageList_Destroy(list);
-}
-
-// The context-menu key and Shift+F10 give the point -1, -1; then the focused row is the one meant.
-int rowAt(LPARAM lParam) {
-  int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-  if (x == -1 && y == -1) return static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
-  LVHITTESTINFO hit = {};
-  hit.pt.x = x;
-  hit.pt.y = y;
-  ScreenToClient(listView, &hit.pt);
-  return static_cast<int>(SendMessageA(listView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+// Every row shows image 0, so one copy of the icon serves them all.
+void insertRows(HWND list) {
+  HIMAGELIST icons = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR4, 4, 1);
+  ListView_SetImageList(list, icons, LVSIL_SMALL);
+  Icon member(IDI_MEMBER, 16);
+  if (store::memberCount > 0) ImageList_ReplaceIcon(icons, -1, member.get());
+  // Room for every row at once, and no redrawing while they go in.
+  ListView_SetItemCount(list, store::memberCount);
+  SetWindowRedraw(list, FALSE);
+  for (int slot = 0; slot < store::memberCount; ++slot) insertRow(list, slot);
+  SetWindowRedraw(list, TRUE);
 }
 
 }  // namespace
 
-void onCreate(HWND window) {
-  InitCommonControls();
-  createStatusBar(window);
-  createListView(window);
-  if (!settings::needsSetup && !store::loadNameList()) {
-    status::showStatus("サーバーに接続できません");
-    status::beep();
-  }
-  if (listView) {
-    insertColumns();
-    fillMemberList();
-  }
-  int minutes = settings::prefs.refreshMinutes.get();
-  if (minutes != 0) SetTimer(window, IDT_REFRESH, text::timerPeriodMs(minutes), nullptr);
-  if (settings::needsSetup)
-    runFirstRunFlow();
-  else
-    store::refreshBoard();
+// Made at no size: the parent's first WM_SIZE lays it out.
+HWND createMemberList(HWND parent) {
+  HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT, 0, 0, 0, 0, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
+  if (!list) return nullptr;
+  const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
+  ListView_SetExtendedListViewStyleEx(list, styles, styles);
+  insertColumns(list);
+  insertRows(list);
+  return list;
 }
 
-void fillMemberList() {
-  HIMAGELIST icons = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR4, 4, 1);
-  SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons));
-  // Every row shows image 0, so one copy of the icon serves them all.
-  Icon member(IDI_MEMBER, 16);
-  if (store::memberCount > 0) ImageList_ReplaceIcon(icons, -1, member.get());
-  // Room for every row at once, and no redrawing while they go in.
-  SendMessageA(listView, LVM_SETITEMCOUNT, store::memberCount, 0);
-  SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-  for (int slot = 0; slot < store::memberCount; ++slot) insertRow(slot);
-  SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
-}
-
-void refreshMemberList() {
-  if (!listView) return;
+void refreshMemberList(HWND list) {
+  if (!list) return;
   for (int slot = 0; slot < store::memberCount; ++slot)
     for (int column = 1; column < store::FieldCount; ++column)
-      if (cellChanged(slot, column)) setCellText(slot, column);
+      if (cellChanged(slot, column)) setCellText(list, slot, column);
 }
 
-void saveColumnWidths() {
-  if (!listView) return;
-  for (int i = 0; i < store::FieldCount; ++i)
-    (settings::prefs.*columns[i].width).set(static_cast<int>(SendMessageA(listView, LVM_GETCOLUMNWIDTH, i, 0)));
+void redrawAllRows(HWND list) { ListView_RedrawItems(list, 0, ListView_GetItemCount(list)); }
+
+void saveColumnWidths(HWND list) {
+  if (!list) return;
+  for (int i = 0; i < store::FieldCount; ++i) (settings::prefs.*columns[i].width).set(ListView_GetColumnWidth(list, i));
 }
 
-void onSize(HWND window, WPARAM sizeType, int width, int height) {
-  int edges[2] = {width / 2, width};
-  SendMessageA(statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
-  RECT bar;
-  GetClientRect(statusBar, &bar);
-  MoveWindow(statusBar, 0, height - bar.bottom, width, bar.bottom, TRUE);
-  SendMessageA(toolbar, TB_AUTOSIZE, 0, 0);
-  if (listView) {
-    int listHeight = height - ChromeHeight;
-    MoveWindow(listView, 0, ToolbarBand, width, listHeight > 0 ? listHeight : 0, FALSE);
-    if (sizeType == SIZE_RESTORED || sizeType == SIZE_MAXIMIZED) redrawAllRows();
-  }
-  captureWindowRect(window);
+// The list would destroy its image list itself; detached first, it is destroyed exactly once.
+void destroyRowIcons(HWND list) {
+  if (!list) return;
+  HIMAGELIST icons = ListView_SetImageList(list, nullptr, LVSIL_SMALL);
+  if (icons) ImageList_Destroy(icons);
 }
 
-// Every repaint shows the image in memory; the share is not touched. A cell whose text is set
-// redraws itself, so the rows are not all redrawn each time.
-void onPaint(HWND window) {
-  PAINTSTRUCT ps;
-  BeginPaint(window, &ps);
-  refreshMemberList();
-  showStatusInfo();
-  EndPaint(window, &ps);
+// The context-menu key and Shift+F10 give the point -1, -1; then the focused row is the one meant.
+int rowAt(HWND list, LPARAM screenPoint) {
+  const int x = GET_X_LPARAM(screenPoint), y = GET_Y_LPARAM(screenPoint);
+  if (x == -1 && y == -1) return focusedRow(list);
+  LVHITTESTINFO hit = {};
+  hit.pt.x = x;
+  hit.pt.y = y;
+  ScreenToClient(list, &hit.pt);
+  return ListView_HitTest(list, &hit);
 }
 
-void onTimer(HWND window, WPARAM timerId) {
-  if (timerId != IDT_REFRESH) return;
-  // An unchanged board costs the timer one look at its metadata, not a locked read.
-  store::refreshIfChanged();
-  onActivate(window);
-}
-
-void onActivate(HWND window) { InvalidateRect(window, nullptr, TRUE); }
-
-void onDestroy() {
-  saveColumnWidths();
-  destroyImageList(LVSIL_NORMAL);
-  destroyImageList(LVSIL_SMALL);
-  PostQuitMessage(0);
-}
-
-void onContextMenu(LPARAM lParam) {
-  if (!listView) return;
-  openEntryDialogFor(rowAt(lParam));
-}
-
-void openEntryDialogFor(int row) {
-  selectedRow = row;
-  if (selectedRow != -1) openEntryDialog();
-}
-
-// Enter and a double click reach the entry dialog too, so the keyboard alone can change a row.
-void onListNotify(const NMHDR* header) {
-  switch (header->code) {
-    case NM_RETURN:
-      openEntryDialogFor(static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
-      break;
-    case NM_DBLCLK: openEntryDialogFor(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem); break;
-    default: break;
-  }
-}
-
-void onSetFocus() {
-  if (listView) SetFocus(listView);
-}
+int focusedRow(HWND list) { return ListView_GetNextItem(list, -1, LVNI_FOCUSED); }
 
 }  // namespace ui

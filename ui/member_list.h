@@ -1,32 +1,22 @@
 #pragma once
-// The body of the main window: the member list, the two-part status bar and the refresh timer.
+// The list of members: one row per member of the name list, six columns from the board image.
 #include <windows.h>
 
 namespace ui {
 
-extern HWND statusBar;
-extern HWND listView;
-
-void onCreate(HWND window);
-// Builds the row icons and inserts one row per member; once, at creation.
-void fillMemberList();
+// The list with its columns, the row icons and one row per member loaded; nullptr if it cannot be made.
+HWND createMemberList(HWND parent);
 // Columns 1 to 5 of every row from the board image; the names stay as inserted.
-void refreshMemberList();
+void refreshMemberList(HWND list);
+void redrawAllRows(HWND list);
 // The six column widths back into the preferences.
-void saveColumnWidths();
+void saveColumnWidths(HWND list);
+// Before the list goes: its image list is destroyed once, here.
+void destroyRowIcons(HWND list);
 
-void onSize(HWND window, WPARAM sizeType, int width, int height);
-void onPaint(HWND window);
-void onTimer(HWND window, WPARAM timerId);
-void onActivate(HWND window);
-void onDestroy();
-// A right click: the row under the point becomes selectedRow and opens the entry dialog.
-void onContextMenu(LPARAM lParam);
-// row becomes selectedRow; the entry dialog opens unless it is -1.
-void openEntryDialogFor(int row);
-// Notifications of the list itself: Enter and double click.
-void onListNotify(const NMHDR* header);
-// The window's keyboard focus belongs to the list, so arrow keys and Enter act on rows.
-void onSetFocus();
+// The row under a context-menu point (screen coordinates, as WM_CONTEXTMENU brings them), or -1.
+int rowAt(HWND list, LPARAM screenPoint);
+// The row the keyboard acts on (Enter, the context-menu key), or -1; it need not be selected.
+int focusedRow(HWND list);
 
 }  // namespace ui

@@ -2,10 +2,6 @@
 
 namespace ui {
 
-bool overlaps(const Box& a, const Box& b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
 namespace {
 
 // One axis: [low, high) of length high - low moved into [areaLow, areaHigh).

@@ -7,7 +7,6 @@ struct Box {
   int left, top, right, bottom;
 };
 
-bool overlaps(const Box& a, const Box& b);
 // The box moved inside area, keeping its size where it fits and cut to the area where it does not.
 Box moveInside(const Box& box, const Box& area);
 

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "text/waits.h"
-#include "ui/app.h"
+#include "settings/preferences.h"
+#include "ui/main_window.h"
 #include "ui/resources/resource.h"
 
 namespace ui {
@@ -23,13 +23,45 @@ constexpr int MaxMinutes = 60;
 const char NameListFilter[] = "名前リストファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
 const char BoardFilter[] = "ボード内容ファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
 
+// The interval field's number as stored: its low 16 bits as a signed number, negative as 0, above 60 as 60.
+int intervalFromField(UINT typed) {
+  int minutes = static_cast<int16_t>(typed & 0xFFFF);
+  if (minutes < 0) return 0;
+  return minutes > MaxMinutes ? MaxMinutes : minutes;
+}
+
+enum class Chosen { file, nothing, tooLong };
+enum class FileKind { nameList, board };
+
+// The open-file dialog for one of the shared files; a confirmed path that fits goes into target.
+Chosen chooseFile(char (&target)[settings::PathSize], HWND owner, FileKind which) {
+  char file[260] = "*.lst";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = which == FileKind::nameList ? NameListFilter : BoardFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.Flags = OFN_FILEMUSTEXIST;
+  ofn.lpstrDefExt = "lst";
+  if (!GetOpenFileNameA(&ofn)) return Chosen::nothing;
+  size_t length = strnlen(file, sizeof file);
+  if (length >= static_cast<size_t>(PathLimit)) return Chosen::tooLong;
+  std::memset(target, 0, sizeof target);
+  std::memcpy(target, file, length);
+  return Chosen::file;
+}
+
 void showPath(HWND dialog, int id, const char (&field)[settings::PathSize]) {
   char path[settings::PathSize + 1];
   settings::pathText(field, path);
   SetDlgItemTextA(dialog, id, path);
 }
 
-BOOL onInitDialog(HWND dialog) {
+// lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
+BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
+  SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
   showPath(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath);
   showPath(dialog, IDC_BOARD_PATH, settings::prefs.boardPath);
   SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(settings::prefs.refreshMinutes.get()), FALSE);
@@ -37,13 +69,10 @@ BOOL onInitDialog(HWND dialog) {
 }
 
 // The timer follows at once while the window runs; in the first-run flow there is no window yet.
-void applyInterval(int minutes) {
+void applyInterval(HWND dialog, int minutes) {
   settings::prefs.refreshMinutes.set(minutes);
-  if (!mainWindow) return;
-  if (minutes == 0)
-    KillTimer(mainWindow, IDT_REFRESH);
-  else
-    SetTimer(mainWindow, IDT_REFRESH, text::timerPeriodMs(minutes), nullptr);
+  HWND mainWindow = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (mainWindow) followRefreshInterval(mainWindow);
 }
 
 // One file as both would have the first row write replace the name list with a board image.
@@ -62,7 +91,7 @@ void onSet(HWND dialog) {
   }
   GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, PathLimit);
   GetDlgItemTextA(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, PathLimit);
-  applyInterval(intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
+  applyInterval(dialog, intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
   EndDialog(dialog, 1);
 }
 
@@ -93,34 +122,9 @@ INT_PTR onCommand(HWND dialog, int id) {
 
 }  // namespace
 
-int intervalFromField(UINT typed) {
-  int minutes = static_cast<int16_t>(typed & 0xFFFF);
-  if (minutes < 0) return 0;
-  return minutes > MaxMinutes ? MaxMinutes : minutes;
-}
-
-Chosen chooseFile(char (&target)[settings::PathSize], HWND owner, FileKind which) {
-  char file[260] = "*.lst";
-  OPENFILENAMEA ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = which == FileKind::nameList ? NameListFilter : BoardFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.Flags = OFN_FILEMUSTEXIST;
-  ofn.lpstrDefExt = "lst";
-  if (!GetOpenFileNameA(&ofn)) return Chosen::nothing;
-  size_t length = strnlen(file, sizeof file);
-  if (length >= static_cast<size_t>(PathLimit)) return Chosen::tooLong;
-  std::memset(target, 0, sizeof target);
-  std::memcpy(target, file, length);
-  return Chosen::file;
-}
-
-INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return onInitDialog(dialog);
+    case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
     default: return FALSE;
   }

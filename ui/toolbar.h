@@ -3,9 +3,11 @@
 
 namespace ui {
 
-// The one-button toolbar of the list update, flat, with its tooltip.
-HWND createToolbar(HWND window);
-// WM_NOTIFY: supplies the tooltip text; other notifications are not ours.
-void onToolbarNotify(LPARAM lParam);
+// The one-button toolbar of the list update, flat, with its tooltip, along the top of parent.
+HWND createToolbar(HWND parent);
+// Fitted to the parent's width; its height, which the list starts below.
+int layOutToolbar(HWND bar);
+// TTN_NEEDTEXTA asks for a button's tooltip; other notifications are not the toolbar's.
+void supplyToolTip(NMHDR* header);
 
 }  // namespace ui

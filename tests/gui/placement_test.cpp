@@ -38,11 +38,4 @@ TEST(MoveInside, CutsAWindowLargerThanTheArea) {
   EXPECT_EQ(got.bottom, 1040);
 }
 
-TEST(Overlaps, EdgesThatOnlyTouchDoNotCount) {
-  EXPECT_TRUE(ui::overlaps({10, 10, 20, 20}, Work));
-  EXPECT_FALSE(ui::overlaps({1920, 10, 2000, 20}, Work));
-  EXPECT_FALSE(ui::overlaps({-50, -50, 0, 0}, Work));
-  EXPECT_TRUE(ui::overlaps({-50, -50, 1, 1}, Work));
-}
-
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "version.h"
+
 namespace gui {
 
 namespace {
@@ -76,11 +78,11 @@ HWND waitForMainWindow(DWORD processId, DWORD ms) {
   HWND found = nullptr;
   waitFor(
       [&] {
-        HWND w = FindWindowA("Tavelin", "タベリン V1.21");
+        HWND w = FindWindowA("Tavelin", TAVELIN_TITLE);
         DWORD pid = 0;
         if (w) GetWindowThreadProcessId(w, &pid);
-        // Visible with its toolbar: WinMain is past creation and into the loop.
-        if (!w || (processId && pid != processId) || !IsWindowVisible(w) || !child(w, TOOLBARCLASSNAMEA)) return false;
+        // Visible and answering: WinMain is past creation and into the loop.
+        if (!w || (processId && pid != processId) || !IsWindowVisible(w)) return false;
         DWORD_PTR r;
         if (!SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &r)) return false;
         found = w;
@@ -148,12 +150,16 @@ bool itemScreenPoint(HANDLE process, HWND list, int item, POINT* point) {
   return ClientToScreen(list, point) != 0;
 }
 
-bool focusItem(HANDLE process, HWND list, int item) {
+bool setItemState(HANDLE process, HWND list, int item, UINT state) {
   RemoteBuffer remote(process, sizeof(LVITEMA));
-  LVITEMA state = {};
-  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  return remote.write(0, &state, sizeof state) && call(list, LVM_SETITEMSTATE, item, remote.param()) == TRUE;
+  LVITEMA request = {};
+  request.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  request.state = state;
+  return remote.write(0, &request, sizeof request) && call(list, LVM_SETITEMSTATE, item, remote.param()) == TRUE;
+}
+
+bool focusItem(HANDLE process, HWND list, int item) {
+  return setItemState(process, list, item, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 HWND waitForDialog(DWORD processId, const char* caption, DWORD ms) {

@@ -40,6 +40,8 @@ bool clickToolbarButton(HANDLE process, HWND toolbar, int command);
 
 // The screen point in the middle of a row's label.
 bool itemScreenPoint(HANDLE process, HWND list, int item, POINT* point);
+// Sets a row's selected and focused states to those in state (LVIS_SELECTED, LVIS_FOCUSED).
+bool setItemState(HANDLE process, HWND list, int item, UINT state);
 // Selects and focuses one row, as clicking it would.
 bool focusItem(HANDLE process, HWND list, int item);
 // A visible dialog (class #32770) of the process with this caption; nullptr on time-out.

@@ -11,10 +11,10 @@
 #define IDD_RESTART 131
 #define IDD_ENTRY 133
 
-// Child controls of the main window.
-#define IDC_MEMBER_LIST 1
-#define IDC_STATUS_BAR 101
-#define IDC_TOOLBAR 107
+// Child controls of the main window, found by these ids: apart from every other id here, IDOK and IDCANCEL.
+#define IDC_MEMBER_LIST 201
+#define IDC_STATUS_BAR 202
+#define IDC_TOOLBAR 203
 
 // Menu and toolbar commands.
 #define IDM_SETTINGS 40014
@@ -46,4 +46,5 @@
 #define IDC_STATIC (-1)
 #endif
 
+// The main window's refresh timer.
 #define IDT_REFRESH 1

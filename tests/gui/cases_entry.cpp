@@ -1,0 +1,293 @@
+// The entry dialog: reached by mouse and keyboard, what it shows, and what OK and Cancel leave in the files.
+#include <cstring>
+#include <vector>
+
+#include "tests/gui/driver.h"
+
+namespace gui {
+
+namespace {
+
+store::BoardImage readBoard(const CaseDirs& d) {
+  store::BoardImage b = {};
+  std::string data = readFile(d.share + "\\tv_cont.lst");
+  if (data.size() == sizeof b) std::memcpy(&b, data.data(), sizeof b);
+  return b;
+}
+
+struct SlotTexts {
+  std::string morning, afternoon, returnTime, state, written;
+};
+
+SlotTexts slotOf(const store::BoardImage& b, int slot) {
+  const store::ScheduleEntry& e = b.entries[slot];
+  return {fieldOf(e.morning, sizeof e.morning), fieldOf(e.afternoon, sizeof e.afternoon),
+          fieldOf(b.returnTimes[slot], store::ReturnTimeSize), fieldOf(e.state, sizeof e.state),
+          fieldOf(b.writtenAt[slot], store::WrittenSize)};
+}
+
+// Every slot but the named ones holds the bytes it held before.
+void checkOtherSlotsKept(const store::BoardImage& before, const store::BoardImage& after, std::vector<int> changed) {
+  for (int slot = 0; slot < store::MaxMembers; ++slot) {
+    bool skip = false;
+    for (int c : changed) skip = skip || c == slot;
+    if (skip) continue;
+    bool same = std::memcmp(&before.entries[slot], &after.entries[slot], sizeof before.entries[slot]) == 0 &&
+                std::memcmp(before.returnTimes[slot], after.returnTimes[slot], store::ReturnTimeSize) == 0 &&
+                std::memcmp(before.writtenAt[slot], after.writtenAt[slot], store::WrittenSize) == 0;
+    CHECK(same, "slot %d unchanged", slot);
+  }
+  CHECK(std::memcmp(before.boardNames, after.boardNames, sizeof before.boardNames) == 0, "name area unchanged");
+}
+
+std::string writtenAtOf(const SYSTEMTIME& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", t.wYear % 100, t.wMonth, t.wDay, t.wHour, t.wMinute);
+  return text;
+}
+
+// A stamp taken between the two times (the minute may turn while OK runs).
+bool stampedBetween(const std::string& written, const SYSTEMTIME& before, const SYSTEMTIME& after) {
+  return written == writtenAtOf(before) || written == writtenAtOf(after);
+}
+
+struct EntryDialog {
+  HWND dialog = nullptr, morning = nullptr, afternoon = nullptr, returnTime = nullptr, state = nullptr;
+};
+
+EntryDialog waitEntryDialog(const Program& p) {
+  EntryDialog e;
+  e.dialog = gui::waitForDialog(p.id(), "行き先の入力", 10000);
+  if (!e.dialog) return e;
+  e.morning = GetDlgItem(e.dialog, IDC_MORNING);
+  e.afternoon = GetDlgItem(e.dialog, IDC_AFTERNOON);
+  e.returnTime = GetDlgItem(e.dialog, IDC_RETURN_TIME);
+  e.state = GetDlgItem(e.dialog, IDC_STATE);
+  return e;
+}
+
+// The right click as the list view passes it on: WM_CONTEXTMENU with the row's screen point.
+bool rightClickRow(const Program& p, const Window& w, int row) {
+  POINT pt;
+  if (!gui::itemScreenPoint(p.process(), w.list, row, &pt)) return false;
+  return PostMessageA(w.main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.list), MAKELPARAM(pt.x, pt.y)) != 0;
+}
+
+void fillEntry(const EntryDialog& e, const char* morning, const char* afternoon, const char* returnTime,
+               const char* state) {
+  gui::setWindowText(e.morning, morning);
+  gui::setWindowText(e.afternoon, afternoon);
+  gui::setWindowText(e.returnTime, returnTime);
+  gui::setWindowText(e.state, state);
+}
+
+std::vector<std::string> historyTexts(const CaseDirs& d) {
+  std::vector<std::string> texts;
+  std::string data = readFile(d.run + "\\tavelin.cmb");
+  for (size_t at = 0; at + 120 <= data.size(); at += 120) {
+    std::string t = fieldOf(data.data() + at, 120);
+    if (!t.empty()) texts.push_back(t);
+  }
+  return texts;
+}
+
+void pressKeys(std::vector<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD k : keys) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = k;
+    inputs.push_back(in);
+  }
+  for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = *k;
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace
+
+// The third member by right click: the dialog shows the row, picks and typing go to the file, and a row
+// another copy changed meanwhile survives the write and shows at once. After a restart the plans are offered.
+void entryByRightClick() {
+  CaseDirs d = makeBoardCase("entry");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+
+  CHECK(rightClickRow(p, w, 2), "row 2 point");
+  EntryDialog e = waitEntryDialog(p);
+  CHECK(e.dialog != nullptr, "entry dialog opens");
+  if (!e.dialog) return;
+  CHECK(gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_GROUP)) == "鈴木 一郎(103) の行動予定の変更",
+        "group caption: %s", gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_GROUP)).c_str());
+  CHECK(gui::windowText(e.morning) == "客先訪問（横浜）", "morning shown");
+  CHECK(gui::windowText(e.afternoon).empty(), "afternoon shown");
+  CHECK(gui::windowText(e.returnTime) == "15:00", "return time shown");
+  CHECK(gui::windowText(e.state) == "外出・戻り", "state shown");
+  std::vector<std::string> states = gui::comboItems(e.state);
+  CHECK((states == std::vector<std::string>{"社内", "帰宅", "外出・戻り", "外出・直帰"}), "state list");
+  std::vector<std::string> times = gui::comboItems(e.returnTime);
+  CHECK(times.size() == 19 && times.front() == "06:00" && times[11] == "17:00" && times.back() == "24:00",
+        "return times %zu", times.size());
+  CHECK(gui::comboItems(e.morning).empty(), "no history yet");
+  screenshot("10-entry-dialog");
+
+  // Another copy writes row 5 while the dialog is open.
+  const Row other = {5, "他のPCから", "", "", "帰宅", "26/12/08 11:11"};
+  setRow(other);
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  store::BoardImage before = readBoard(d);
+
+  gui::setWindowText(e.state, "");
+  CHECK(gui::comboSelect(e.state, 2) == 2, "pick 外出・戻り");
+  CHECK(gui::comboSelect(e.returnTime, 11) == 11, "pick 17:00");
+  gui::setWindowText(e.morning, "東京本社で打合せ");
+  gui::setWindowText(e.afternoon, "資料整理");
+  SYSTEMTIME t0, t1;
+  GetLocalTime(&t0);
+  CHECK(pressAndWaitClosed(e.dialog, IDOK), "OK closes the dialog");
+  GetLocalTime(&t1);
+
+  store::BoardImage after = readBoard(d);
+  SlotTexts s = slotOf(after, 2);
+  CHECK(s.morning == "東京本社で打合せ" && s.afternoon == "資料整理", "plans written");
+  CHECK(s.state == "外出・戻り" && s.returnTime == "17:00", "state %s, return %s", s.state.c_str(),
+        s.returnTime.c_str());
+  CHECK(stampedBetween(s.written, t0, t1), "stamp %s", s.written.c_str());
+  checkOtherSlotsKept(before, after, {2});
+  CHECK(slotOf(after, 5).morning == "他のPCから", "the other copy's row kept");
+  CHECK(gui::itemText(p.process(), w.list, 2, 1) == "東京本社で打合せ", "list shows the write");
+  CHECK(gui::itemText(p.process(), w.list, 2, 5) == s.written, "list shows the stamp");
+  CHECK(gui::itemText(p.process(), w.list, 5, 1) == "他のPCから", "list shows the other copy's row");
+  CHECK(!exists(d.share + "\\sem.dat"), "no lock left");
+  CHECK(closeProgram(p, w), "closed");
+  CHECK((historyTexts(d) == std::vector<std::string>{"資料整理", "東京本社で打合せ"}), "history, newest first");
+
+  Program again;
+  w = startWithBoard(again, d);
+  if (!w.main) return;
+  CHECK(rightClickRow(again, w, 0), "row 0 point");
+  e = waitEntryDialog(again);
+  CHECK(e.dialog != nullptr, "entry dialog after restart");
+  if (!e.dialog) return;
+  std::vector<std::string> offered = {"資料整理", "東京本社で打合せ"};
+  CHECK(gui::comboItems(e.morning) == offered, "morning offers the history in its order");
+  CHECK(gui::comboItems(e.afternoon) == offered, "afternoon offers the history in its order");
+  CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "cancel");
+  CHECK(closeProgram(again, w), "closed");
+}
+
+// Cancel and the close box write nothing; a click beside the rows opens nothing.
+void entryCancelAndMiss() {
+  CaseDirs d = makeBoardCase("entry-cancel");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  std::string board = readFile(d.share + "\\tv_cont.lst");
+
+  for (int closeBy : {IDCANCEL, 0}) {
+    CHECK(rightClickRow(p, w, 0), "row 0 point");
+    EntryDialog e = waitEntryDialog(p);
+    CHECK(e.dialog != nullptr, "entry dialog opens");
+    if (!e.dialog) return;
+    fillEntry(e, "書かない", "書かない", "12:00", "帰宅");
+    if (closeBy) {
+      CHECK(pressAndWaitClosed(e.dialog, closeBy), "Cancel closes");
+    } else {
+      PostMessageA(e.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+      CHECK(gui::waitFor([&] { return !IsWindow(e.dialog); }, 10000), "the close box closes");
+    }
+    CHECK(readFile(d.share + "\\tv_cont.lst") == board, "nothing written");
+    CHECK(gui::itemText(p.process(), w.list, 0, 1) == "定例会議", "list unchanged");
+  }
+
+  // Below the last row: the message returns at once because no dialog opened.
+  POINT pt;
+  CHECK(gui::itemScreenPoint(p.process(), w.list, NameCount - 1, &pt), "last row");
+  pt.y += 60;
+  CHECK(gui::sendWithin(w.main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.list), MAKELPARAM(pt.x, pt.y), 3000),
+        "a click outside the rows opens nothing");
+  CHECK(!gui::waitForDialog(p.id(), "行き先の入力", 0), "no entry dialog");
+  CHECK(closeProgram(p, w), "closed");
+  CHECK(historyTexts(d).empty(), "nothing in the history");
+}
+
+// Enter, Shift+F10 and a double click reach the dialog, the keys for the focused row; a return time typed in full width
+// is stored in ASCII; OK with all four fields empty clears the row, its time too, and adds nothing to the history.
+void entryByKeyboard() {
+  CaseDirs d = makeBoardCase("entry-keys");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  store::BoardImage before = readBoard(d);
+
+  SetForegroundWindow(w.main);
+  CHECK(gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000), "program in front");
+  // Row 0 selected, row 3 focused: Enter means the focused row, as the context-menu key does.
+  CHECK(gui::setItemState(p.process(), w.list, 0, LVIS_SELECTED), "row 0 selected");
+  CHECK(gui::setItemState(p.process(), w.list, 3, LVIS_FOCUSED), "row 3 focused");
+  pressKeys({VK_RETURN});
+  EntryDialog e = waitEntryDialog(p);
+  CHECK(e.dialog != nullptr, "Enter opens the dialog");
+  if (!e.dialog) return;
+  CHECK(gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_GROUP)) == "高橋 美咲(104) の行動予定の変更",
+        "the focused row's dialog");
+  // Texts longer than the fields: each arrives one byte short of its board field.
+  std::string longMorning(130, 'x'), longAfternoon(130, 'y');
+  fillEntry(e, longMorning.c_str(), longAfternoon.c_str(), "１７：３０", "ABCDEFGHIJKLMNOPQRST");
+  CHECK(pressAndWaitClosed(e.dialog, IDOK), "OK");
+  store::BoardImage after = readBoard(d);
+  SlotTexts typed = slotOf(after, 3);
+  CHECK(typed.returnTime == "17:30", "full width folded: %s", typed.returnTime.c_str());
+  CHECK(typed.morning == std::string(118, 'x') && typed.afternoon == std::string(118, 'y'), "plans cut to 118: %zu %zu",
+        typed.morning.size(), typed.afternoon.size());
+  CHECK(typed.state == "ABCDEFGHIJKLMN", "state cut to 14: %s", typed.state.c_str());
+  CHECK(!typed.written.empty(), "stamped");
+
+  CHECK(gui::focusItem(p.process(), w.list, 7), "row 7 selected");
+  SetForegroundWindow(w.main);
+  pressKeys({VK_SHIFT, VK_F10});
+  e = waitEntryDialog(p);
+  CHECK(e.dialog != nullptr, "Shift+F10 opens the dialog");
+  if (!e.dialog) return;
+  CHECK(gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_GROUP)) == "中村 愛(108) の行動予定の変更", "row 7's dialog");
+  fillEntry(e, "", "", "", "");
+  CHECK(pressAndWaitClosed(e.dialog, IDOK), "OK");
+  after = readBoard(d);
+  SlotTexts cleared = slotOf(after, 7);
+  CHECK(cleared.morning.empty() && cleared.afternoon.empty() && cleared.returnTime.empty() && cleared.state.empty() &&
+            cleared.written.empty(),
+        "row 7 cleared, time too");
+  CHECK(gui::itemText(p.process(), w.list, 7, 1).empty() && gui::itemText(p.process(), w.list, 7, 5).empty(),
+        "list shows the cleared row");
+  checkOtherSlotsKept(before, after, {3, 7});
+
+  // The context-menu key's message as the list passes it up: the point -1, -1 means the focused row.
+  CHECK(gui::focusItem(p.process(), w.list, 1), "row 1 selected");
+  PostMessageA(w.main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.list), MAKELPARAM(-1, -1));
+  e = waitEntryDialog(p);
+  CHECK(e.dialog && gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_GROUP)) == "佐藤 花子(102) の行動予定の変更",
+        "the point -1, -1 opens the focused row");
+  if (e.dialog) CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "cancel");
+
+  POINT pt;
+  CHECK(gui::itemScreenPoint(p.process(), w.list, 4, &pt), "row 4 point");
+  ScreenToClient(w.list, &pt);
+  PostMessageA(w.list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+  PostMessageA(w.list, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+  e = waitEntryDialog(p);
+  CHECK(e.dialog && gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_GROUP)) == "田中 健(105) の行動予定の変更",
+        "a double click opens the row");
+  if (e.dialog) CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "cancel");
+
+  CHECK(closeProgram(p, w), "closed");
+  CHECK((historyTexts(d) == std::vector<std::string>{std::string(118, 'y'), std::string(118, 'x')}),
+        "only the plans typed on row 3 in the history; the cleared row added nothing");
+}
+
+}  // namespace gui

@@ -1,0 +1,206 @@
+// The settings: the first start, browsing, the interval, and a refused pair of paths.
+#include <cstring>
+
+#include "tests/gui/driver.h"
+
+namespace gui {
+
+namespace {
+
+std::string windowsDirFile(const char* name) {
+  char dir[MAX_PATH];
+  GetWindowsDirectoryA(dir, sizeof dir);
+  return std::string(dir) + "\\" + name;
+}
+
+// A first start saves into the Windows directory; other cases need it empty again.
+void removeWindowsDirFiles() {
+  DeleteFileA(windowsDirFile("tavelin.prf").c_str());
+  DeleteFileA(windowsDirFile("tavelin.cmb").c_str());
+}
+
+HWND focusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// Presses OK in the restart notice and waits for the program to end.
+void acknowledgeRestart(Program& p, const char* shot = nullptr) {
+  HWND notice = gui::waitForDialog(p.id(), "再起動の確認", 10000);
+  CHECK(notice != nullptr, "restart notice");
+  if (!notice) return;
+  if (shot) screenshot(shot);
+  CHECK(pressAndWaitClosed(notice, IDOK), "notice closes");
+  CHECK(p.waitExit(ExitMs), "the program ends after the notice");
+}
+
+HWND fileDialogOf(const Program& p, HWND besides) {
+  HWND found = nullptr;
+  gui::waitFor(
+      [&] {
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr;) {
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          if (pid == p.id() && w != besides && IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      10000);
+  return found;
+}
+
+// The open-file dialog: the path typed into its file name field and Open pressed.
+bool browseTo(const Program& p, HWND settingsBox, int button, const std::string& path) {
+  PostMessageA(GetDlgItem(settingsBox, button), BM_CLICK, 0, 0);
+  HWND box = fileDialogOf(p, settingsBox);
+  if (!box) return false;
+  HWND name = GetDlgItem(box, 0x47c);        // cmb13, the file name
+  if (!name) name = GetDlgItem(box, 0x480);  // edt1 in the older layout
+  if (!name) return false;
+  gui::setWindowText(name, path.c_str());
+  return pressAndWaitClosed(box, IDOK);
+}
+
+HWND openSettingsFromMenu(const Program& p, const Window& w) {
+  PostMessageA(w.main, WM_COMMAND, IDM_SETTINGS, 0);
+  return gui::waitForDialog(p.id(), "環境設定", 10000);
+}
+
+}  // namespace
+
+// No preferences anywhere: the settings come before the main window. Cancel ends with no preferences;
+// 設定 shows the notice, ends, saves the paths and the interval, and the next start shows the board.
+void firstStart() {
+  CaseDirs d = makeCase("first-start");
+  removeWindowsDirFiles();
+  Program p;
+  CHECK(p.start(exe, d.run), "start");
+  HWND settingsBox = gui::waitForDialog(p.id(), "環境設定", StartMs);
+  CHECK(settingsBox != nullptr, "settings dialog");
+  if (!settingsBox) return;
+  CHECK(FindWindowA("Tavelin", nullptr) == nullptr, "no main window, not even a hidden one");
+  CHECK(GetWindow(settingsBox, GW_OWNER) == nullptr, "owned by no window");
+  CHECK(gui::windowText(GetDlgItem(settingsBox, IDC_NAME_LIST_PATH)) == settings::DefaultNameListPath,
+        "default name list path");
+  CHECK(gui::windowText(GetDlgItem(settingsBox, IDC_INTERVAL)) == "3", "default interval");
+  screenshot("20-first-start-settings");
+  CHECK(pressAndWaitClosed(settingsBox, IDCANCEL), "cancel");
+  DWORD code = 1234;
+  CHECK(gui::waitFor([&] { return gui::waitForDialog(p.id(), "再起動の確認", 0) || p.waitExit(0); }, ExitMs),
+        "ends or shows a notice");
+  CHECK(!gui::waitForDialog(p.id(), "再起動の確認", 0), "no notice after cancel");
+  CHECK(p.waitExit(ExitMs, &code) && code == 0, "ended after cancel");
+  CHECK(!exists(d.run + "\\tavelin.prf") && !exists(windowsDirFile("tavelin.prf")), "no preferences after cancel");
+  CHECK(exists(windowsDirFile("tavelin.cmb")), "history written");
+  removeWindowsDirFiles();
+
+  Program confirm;
+  CHECK(confirm.start(exe, d.run), "start again");
+  settingsBox = gui::waitForDialog(confirm.id(), "環境設定", StartMs);
+  CHECK(settingsBox != nullptr, "settings dialog again");
+  if (!settingsBox) return;
+  std::string names = d.share + "\\tv_name.lst", board = d.share + "\\tv_cont.lst";
+  gui::setWindowText(GetDlgItem(settingsBox, IDC_NAME_LIST_PATH), names.c_str());
+  gui::setWindowText(GetDlgItem(settingsBox, IDC_BOARD_PATH), board.c_str());
+  gui::setWindowText(GetDlgItem(settingsBox, IDC_INTERVAL), "5");
+  CHECK(pressAndWaitClosed(settingsBox, IDOK), "設定");
+  acknowledgeRestart(confirm, "21-restart-notice");
+  settings::Preferences saved = {};
+  std::string data = readFile(windowsDirFile("tavelin.prf"));
+  CHECK(data.size() == sizeof saved, "preferences saved in the Windows directory");
+  if (data.size() == sizeof saved) std::memcpy(&saved, data.data(), sizeof saved);
+  CHECK(pathIs(saved.nameListPath, names) && pathIs(saved.boardPath, board), "paths saved");
+  CHECK(saved.refreshMinutes.get() == 5, "interval saved: %d", saved.refreshMinutes.get());
+
+  Program next;
+  Window w = startWithBoard(next, d);
+  if (w.main) {
+    CHECK(gui::itemText(next.process(), w.list, 0, 1) == "定例会議", "the board shows");
+    CHECK(closeProgram(next, w), "closed");
+  }
+  removeWindowsDirFiles();
+}
+
+// From the menu, Cancel still ends the program after the notice and keeps a browsed path; a path too long
+// for its field is refused and the field keeps the stored one.
+void settingsBrowseThenCancel() {
+  CaseDirs d = makeCase("settings-browse");
+  std::string names = d.share + "\\tv_name.lst", board = d.share + "\\tv_cont.lst";
+  writePreferences(d, preferencesFor(names, board));
+  std::string other = d.share + "\\other.lst";
+  writeFile(other, "A;B;", 4);
+  std::string deep = d.share + "\\" + std::string(150, 'd');
+  CreateDirectoryA(deep.c_str(), nullptr);
+  std::string tooLong = deep + "\\" + std::string(256 - deep.size() - 1 - 4, 'f') + ".lst";
+  CHECK(tooLong.size() == 256 && writeFile(tooLong, "A;", 2), "a file with a 256-byte path");
+
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  HWND box = openSettingsFromMenu(p, w);
+  CHECK(box != nullptr, "settings dialog");
+  if (!box) return;
+  CHECK(GetWindow(box, GW_OWNER) == w.main, "owned by the main window");
+  CHECK(focusOf(box) == GetDlgItem(box, IDOK), "focus on 設定");
+  screenshot("22-settings");
+
+  CHECK(browseTo(p, box, IDC_BROWSE_NAME_LIST, tooLong), "browse to the long path");
+  CHECK(gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH)) == names, "the field keeps the stored path");
+  CHECK(!gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the refusal is explained");
+  screenshot("24-settings-path-refused");
+  CHECK(browseTo(p, box, IDC_BROWSE_NAME_LIST, other), "browse to another list");
+  CHECK(gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH)) == other, "the field shows the choice");
+  CHECK(gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the explanation goes");
+  gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), "Z:\\typed\\not-kept.lst");
+  CHECK(pressAndWaitClosed(box, IDCANCEL), "cancel");
+  acknowledgeRestart(p);
+  settings::Preferences saved = readPreferences(d);
+  CHECK(pathIs(saved.nameListPath, other), "browsed path kept");
+  CHECK(pathIs(saved.boardPath, board), "typed path not kept");
+}
+
+// The interval field as stored: over 60 is 60; 0, words and numbers negative in 16 bits are 0.
+void settingsInterval() {
+  const struct {
+    const char* typed;
+    int stored;
+  } cases[] = {{"75", 60}, {"0", 0}, {"abc", 0}, {"40000", 0}, {"7", 7}};
+  for (const auto& c : cases) {
+    CaseDirs d = makeBoardCase("settings-interval");
+    Program p;
+    Window w = startWithBoard(p, d);
+    if (!w.main) return;
+    HWND box = openSettingsFromMenu(p, w);
+    CHECK(box != nullptr, "settings dialog");
+    if (!box) return;
+    gui::setWindowText(GetDlgItem(box, IDC_INTERVAL), c.typed);
+    CHECK(pressAndWaitClosed(box, IDOK), "設定");
+    acknowledgeRestart(p);
+    int stored = readPreferences(d).refreshMinutes.get();
+    CHECK(stored == c.stored, "%s stored as %d", c.typed, stored);
+  }
+}
+
+// One file for both would let the first row write replace the name list: refused with a note.
+void settingsSameFileForBoth() {
+  CaseDirs d = makeBoardCase("settings-same-file");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  HWND box = openSettingsFromMenu(p, w);
+  CHECK(box != nullptr, "settings dialog");
+  if (!box) return;
+  const std::string names = gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH));
+  gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), names.c_str());
+  SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  CHECK(IsWindow(box), "the dialog stays open");
+  const std::string note = gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE));
+  CHECK(note == "名前リストとボード内容に同じファイルは指定できません。", "note: %s", note.c_str());
+  screenshot("27-settings-same-file");
+  CHECK(pressAndWaitClosed(box, IDCANCEL), "Cancel");
+  CHECK(pathIs(readPreferences(d).boardPath, d.share + "\\tv_cont.lst"), "board path unchanged");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+}  // namespace gui

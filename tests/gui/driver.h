@@ -1,0 +1,103 @@
+#pragma once
+// What every family of GUI cases shares: the program under test, a fresh directory per case with its
+// share and preferences, the board the cases start from, checks and screenshots.
+#include <windows.h>
+// commctrl.h needs the types windows.h declares.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "settings/preferences.h"
+#include "store/board.h"
+#include "tests/gui/remote.h"
+#include "ui/resources/resource.h"
+
+namespace gui {
+
+extern std::string exe, scratch, shots;
+extern int failures;
+
+#define CHECK(cond, ...)                                              \
+  do {                                                                \
+    if (!(cond)) {                                                    \
+      std::printf("  FAILED %s:%d: %s: ", __FILE__, __LINE__, #cond); \
+      std::printf(__VA_ARGS__);                                       \
+      std::printf("\n");                                              \
+      ++gui::failures;                                                \
+    }                                                                 \
+  } while (0)
+
+constexpr DWORD StartMs = 30000;
+constexpr DWORD SlowStartMs = 90000;  // the name list is tried 20 times a second apart
+constexpr DWORD ExitMs = 15000;
+
+inline const char* const Names[] = {"山田 太郎(101)", "佐藤 花子(102)",   "鈴木 一郎(103)", "高橋 美咲(104)",
+                                    "田中 健(105)",   "伊藤 さくら(106)", "渡辺 翔(107)",   "中村 愛(108)"};
+constexpr int NameCount = sizeof Names / sizeof Names[0];
+
+struct Row {
+  int slot;
+  const char* morning;
+  const char* afternoon;
+  const char* returnTime;
+  const char* state;
+  const char* written;
+};
+inline const Row Filled[] = {
+    {0, "定例会議", "資料作成", "", "社内", "26/12/07 08:55"},
+    {2, "客先訪問（横浜）", "", "15:00", "外出・戻り", "26/12/07 09:10"},
+    {7, "表示テスト", "ソフト開発", "17:30", "外出・直帰", "26/12/07 07:40"},
+};
+
+// The board a case writes to its share: Filled, and whatever rows the case sets.
+extern store::BoardImage image;
+
+std::string readFile(const std::string& path);
+bool writeFile(const std::string& path, const void* data, size_t size);
+bool exists(const std::string& path);
+// A row into image.
+void setRow(const Row& row);
+std::string fieldOf(const char* field, size_t size);
+bool pathIs(const char (&field)[settings::PathSize], const std::string& path);
+
+// A fresh case directory: share\ with the name list and board, run\ as the program's current directory.
+struct CaseDirs {
+  std::string root, share, run;
+};
+
+CaseDirs makeCase(const char* name);
+// A case whose preferences point at its own share's name list and board.
+CaseDirs makeBoardCase(const char* name);
+settings::Preferences preferencesFor(const std::string& nameList, const std::string& boardFile);
+void writePreferences(const CaseDirs& d, const settings::Preferences& p);
+settings::Preferences readPreferences(const CaseDirs& d);
+
+// Pending paints of the program's windows are done first, so the picture shows settled windows.
+void screenshot(const char* name);
+
+struct Window {
+  HWND main = nullptr, list = nullptr, status = nullptr, toolbar = nullptr;
+};
+
+Window windowOf(HWND main);
+// Starts the program on a case whose board is ready and waits for its rows.
+Window startWithBoard(Program& p, const CaseDirs& d);
+bool closeProgram(Program& p, const Window& w);
+// Presses a dialog button and waits for the dialog to go.
+bool pressAndWaitClosed(HWND dialog, int id);
+
+// The cases, one family to a file.
+void membersSecondStartAndClose();
+void listUpdateAndExit();
+void unreachableNameList();
+void entryByRightClick();
+void entryCancelAndMiss();
+void entryByKeyboard();
+void firstStart();
+void settingsBrowseThenCancel();
+void settingsInterval();
+void settingsSameFileForBoth();
+void menuAboutPageAndReset();
+
+}  // namespace gui
