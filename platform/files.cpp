@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <cstring>
+#include <ctime>
 
 #include "platform/fault_hook.h"
 
@@ -99,17 +100,23 @@ bool writeWholeFile(const char* path, const void* data, size_t size) {
   return false;
 }
 
-bool opens(const char* path) {
-  FILE* f = openRead(path);
+namespace {
+bool opensWith(FILE* (*open)(const char*), const char* path) {
+  FILE* f = open(path);
   if (!f) return false;
   close(f);
   return true;
 }
+}  // namespace
 
-bool opensForUpdate(const char* path) {
-  FILE* f = openUpdate(path);
-  if (!f) return false;
-  close(f);
+bool opens(const char* path) { return opensWith(openRead, path); }
+
+bool opensForUpdate(const char* path) { return opensWith(openUpdate, path); }
+
+bool ageSeconds(const char* path, long long* seconds) {
+  Stamp s;
+  if (!stamp(path, s)) return false;
+  *seconds = static_cast<long long>(std::time(nullptr)) - s.seconds;
   return true;
 }
 

@@ -34,6 +34,7 @@ bool writeWholeFile(const char* path, const void* data, size_t size);
 struct Stamp {
   long long size;
   long long modified;  // the last write, in the file system's finest unit (ns or 100 ns)
+  long long seconds;   // the same in seconds since 1970, for ages
   bool operator==(const Stamp& o) const { return size == o.size && modified == o.modified; }
 };
 // One metadata query; false when the file cannot be examined.

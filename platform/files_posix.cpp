@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "platform/fault_hook.h"
 #include "platform/files.h"
@@ -28,14 +27,8 @@ bool stamp(const char* path, Stamp& out) {
   struct stat info;
   if (stat(path, &info) != 0) return false;
   out.size = static_cast<long long>(info.st_size);
-  out.modified = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-  return true;
-}
-
-bool ageSeconds(const char* path, long long* seconds) {
-  struct stat info;
-  if (stat(path, &info) != 0) return false;
-  *seconds = static_cast<long long>(std::time(nullptr)) - static_cast<long long>(info.st_mtime);
+  out.seconds = static_cast<long long>(info.st_mtim.tv_sec);
+  out.modified = out.seconds * 1000000000LL + info.st_mtim.tv_nsec;
   return true;
 }
 

@@ -1,10 +1,8 @@
 // The stream-file seam's Windows half: the commit, the atomic replace, metadata, file identity and
 // the exclusive create (CREATE_NEW, which the SMB client carries to the server as one step).
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
-#include <ctime>
 
 #include "platform/fault_hook.h"
 #include "platform/files.h"
@@ -25,13 +23,8 @@ bool stamp(const char* path, Stamp& out) {
   out.size = static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   out.modified = static_cast<long long>((static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                                         data.ftLastWriteTime.dwLowDateTime);
-  return true;
-}
-
-bool ageSeconds(const char* path, long long* seconds) {
-  struct _stat64 info;
-  if (_stat64(path, &info) != 0) return false;
-  *seconds = static_cast<long long>(std::time(nullptr)) - static_cast<long long>(info.st_mtime);
+  // 100 ns ticks since 1601 to seconds since 1970.
+  out.seconds = (out.modified - 116444736000000000LL) / 10000000LL;
   return true;
 }
 

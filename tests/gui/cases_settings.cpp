@@ -67,6 +67,15 @@ HWND openSettingsFromMenu(const Program& p, const Window& w) {
   return gui::waitForDialog(p.id(), "環境設定", 10000);
 }
 
+// The program started on a board case with the settings opened from the menu; null after a failed check.
+HWND startWithSettingsOpen(Program& p, Window& w, const CaseDirs& d) {
+  w = startWithBoard(p, d);
+  if (!w.main) return nullptr;
+  HWND box = openSettingsFromMenu(p, w);
+  CHECK(box != nullptr, "settings dialog");
+  return box;
+}
+
 }  // namespace
 
 // No preferences anywhere: the settings come before the main window. Cancel ends with no preferences;
@@ -136,10 +145,8 @@ void settingsBrowseThenCancel() {
   CHECK(tooLong.size() == 256 && writeFile(tooLong, "A;", 2), "a file with a 256-byte path");
 
   Program p;
-  Window w = startWithBoard(p, d);
-  if (!w.main) return;
-  HWND box = openSettingsFromMenu(p, w);
-  CHECK(box != nullptr, "settings dialog");
+  Window w;
+  HWND box = startWithSettingsOpen(p, w, d);
   if (!box) return;
   CHECK(GetWindow(box, GW_OWNER) == w.main, "owned by the main window");
   CHECK(focusOf(box) == GetDlgItem(box, IDOK), "focus on 設定");
@@ -169,10 +176,8 @@ void settingsInterval() {
   for (const auto& c : cases) {
     CaseDirs d = makeBoardCase("settings-interval");
     Program p;
-    Window w = startWithBoard(p, d);
-    if (!w.main) return;
-    HWND box = openSettingsFromMenu(p, w);
-    CHECK(box != nullptr, "settings dialog");
+    Window w;
+    HWND box = startWithSettingsOpen(p, w, d);
     if (!box) return;
     gui::setWindowText(GetDlgItem(box, IDC_INTERVAL), c.typed);
     CHECK(pressAndWaitClosed(box, IDOK), "設定");
@@ -186,10 +191,8 @@ void settingsInterval() {
 void settingsSameFileForBoth() {
   CaseDirs d = makeBoardCase("settings-same-file");
   Program p;
-  Window w = startWithBoard(p, d);
-  if (!w.main) return;
-  HWND box = openSettingsFromMenu(p, w);
-  CHECK(box != nullptr, "settings dialog");
+  Window w;
+  HWND box = startWithSettingsOpen(p, w, d);
   if (!box) return;
   const std::string names = gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH));
   gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), names.c_str());
