@@ -86,8 +86,7 @@ done
   echo
   echo "| Part | µs | Seam ops |"
   echo "|---|---:|---:|"
-  echo "| checksum (CRC-32) of the 192,000-byte image | $(med part-checksum) | $(seam part-checksum) |"
-  echo "| side record (1,164 bytes: the row before and after): create, write, fflush+fsync, close, delete | $(med part-side-file) | $(seam part-side-file) |"
+  echo "| side record (1,164 bytes: the row before and after): open in place, write, fflush+fsync, mark done, close | $(med part-side-file) | $(seam part-side-file) |"
   echo "| look for a side record left by a crash (none there) | $(med part-recovery-check) | $(seam part-recovery-check) |"
   echo "| board write with fflush+fsync | $(med part-board-commit) | $(seam part-board-commit) |"
   echo "| board write with fflush only | $(med part-board-nocommit) | $(seam part-board-nocommit) |"

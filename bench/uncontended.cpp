@@ -95,10 +95,6 @@ void coreWrite() {
 }
 
 // The parts of writeRow that exist for crash safety, each alone.
-volatile uint32_t checksumSink;
-void partChecksum() {
-  checksumSink = store::crc32(reinterpret_cast<const unsigned char*>(&store::board), store::BoardSize);
-}
 void partSideFile() {
   unsigned char row[store::RowBytes];
   store::rowBytesOf(reinterpret_cast<const unsigned char*>(&store::board), 7, row);
@@ -134,7 +130,6 @@ const Variant variants[] = {
     {"inline-write", inlineWrite},
     {"inline-write-flush", inlineWriteFlush},
     {"write", coreWrite},
-    {"part-checksum", partChecksum},
     {"part-side-file", partSideFile},
     {"part-recovery-check", partRecoveryCheck},
     {"part-board-commit", partBoardCommit},
