@@ -73,6 +73,7 @@ constexpr OptionSpec Specs[] = {
     {"--state", AllowTexts, &Options::state, nullptr},
     {"--clear", AllowTexts, nullptr, &Options::clear},
     {"--json", AllowJson, nullptr, &Options::json},
+    {"--csv", AllowCsv, nullptr, &Options::csv},
     {"--force", AllowForce, nullptr, &Options::force},
     {"--no-lock", AllowNoLock, nullptr, &Options::noLock},
 };
@@ -115,6 +116,7 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
     if (out.slotText && out.member) return fail(error, errorSize, "give one of", "--slot, --member");
     if (!out.slotText && !out.member) return fail(error, errorSize, "missing", "--slot N or --member NAME");
   }
+  if (out.json && out.csv) return fail(error, errorSize, "give one of", "--json, --csv");
   if (out.clear && (out.morning || out.afternoon || out.returnTime || out.state))
     return fail(error, errorSize, "--clear takes no texts:", "--morning/--afternoon/--return/--state");
   return true;

@@ -14,6 +14,7 @@ enum Allow : unsigned {
   AllowOperand = 1u << 5,    // one positional operand (a file or a directory)
   AllowForce = 1u << 6,      // --force
   AllowNoLock = 1u << 7,     // --no-lock
+  AllowCsv = 1u << 8,        // --csv
 };
 
 struct Options {
@@ -22,6 +23,7 @@ struct Options {
   const char* namesPath = nullptr;
   const char* boardPath = nullptr;
   bool json = false;
+  bool csv = false;
   long slot = -1;                  // -1: not given
   const char* slotText = nullptr;  // --slot as given, checked into slot
   const char* member = nullptr;

@@ -16,7 +16,7 @@ constexpr char Usage[] =
     "usage: tavelin-cli COMMAND [OPTIONS]\n"
     "\n"
     "commands:\n"
-    "  show         [SOURCE] [--json]       print every member's row\n"
+    "  show         [SOURCE] [--json|--csv] print every member's row\n"
     "  set          [SOURCE] (--slot N | --member NAME) [--morning T] [--afternoon T]\n"
     "                        [--return T] [--state T] [--clear]\n"
     "                                       write one member's row, as the entry dialog does\n"

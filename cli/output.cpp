@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "store/board.h"
+#include "store/row_flags.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
 
@@ -96,6 +97,21 @@ void writeRun(FILE* out, const char* cp932, size_t len) {
 
 void pad(FILE* out, size_t n) {
   while (n--) std::fputc(' ', out);
+}
+
+const char* truth(bool b) { return b ? "true" : "false"; }
+
+// A quoted CSV field: a quote doubled (0x22 is never the second byte of a CP932 character).
+void writeCsvField(FILE* out, const char* cp932, size_t len) {
+  std::fputc('"', out);
+  size_t start = 0;
+  for (size_t i = 0; i <= len; ++i) {
+    if (i < len && cp932[i] != '"') continue;
+    writeTerminalText(out, cp932 + start, i - start);
+    if (i < len) std::fputs("\"\"", out);
+    start = i + 1;
+  }
+  std::fputc('"', out);
 }
 
 }  // namespace
@@ -205,9 +221,28 @@ void printJson(FILE* out, const RowSource& rows) {
       std::fprintf(out, ", \"%s\": ", store::fields[f].jsonKey);
       writeJsonString(out, cell.text, cell.length);
     }
-    std::fputc('}', out);
+    std::fprintf(out, ", \"overdue\": %s, \"stale\": %s}", truth(store::isOverdue(store::board, slot, rows.now)),
+                 truth(store::isStale(store::board, slot, rows.now)));
   }
   std::fputs(first ? "]\n" : "\n]\n", out);
+}
+
+void printCsv(FILE* out, const RowSource& rows) {
+  std::fputs("slot", out);
+  for (const store::FieldInfo& f : store::fields) std::fprintf(out, ",%s", f.jsonKey);
+  std::fputs(",overdue,stale\r\n", out);
+  Cell cell;
+  for (int slot = 0; slot < rows.count; ++slot) {
+    if (!shown(rows, slot)) continue;
+    std::fprintf(out, "%d", slot);
+    for (int f = 0; f < store::FieldCount; ++f) {
+      cellOf(rows, slot, f, cell);
+      std::fputc(',', out);
+      writeCsvField(out, cell.text, cell.length);
+    }
+    std::fprintf(out, ",%s,%s\r\n", truth(store::isOverdue(store::board, slot, rows.now)),
+                 truth(store::isStale(store::board, slot, rows.now)));
+  }
 }
 
 }  // namespace cli

@@ -1,7 +1,8 @@
 #pragma once
-// Printing the board for a person (an aligned table) or for a script (JSON), in UTF-8.
+// Printing the board for a person (an aligned table) or for a script (JSON, CSV), in UTF-8.
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 
 namespace cli {
 
@@ -10,10 +11,15 @@ struct RowSource {
   int count;                // slots 0 .. count-1 are candidates
   bool onlyFilled;          // skip slots whose six fields are all empty
   const char (*names)[64];  // names by slot, or null to use the board's name block
+  std::tm now;              // the moment the overdue and stale flags are judged at
 };
 
 void printTable(FILE* out, const RowSource& rows);
+// Each row's fields under the field table's keys, then its "overdue" and "stale" flags.
 void printJson(FILE* out, const RowSource& rows);
+// The same rows and fields as the JSON, as RFC 4180 CSV with a header row (CRLF line ends). Controls
+// from the file are escaped as everywhere else, so a row stays one line.
+void printCsv(FILE* out, const RowSource& rows);
 
 // Every byte printed that came from a file goes through one of these, so that a terminal never
 // receives a control (C0, DEL or C1) raw: it shows as \x1b instead.

@@ -5,6 +5,7 @@
 #include "cli/lock_info.h"
 #include "cli/output.h"
 #include "cli/share_guard.h"
+#include "platform/system.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/lock.h"
@@ -15,9 +16,11 @@ namespace cli {
 namespace {
 
 constexpr char ShowUsage[] =
-    "usage: tavelin-cli show [SOURCE] [--json]\n"
-    "  Reads the board under the lock and prints one row per member of the name list, as a table\n"
-    "  or as a JSON array (UTF-8). With --board FILE alone, prints every slot that has any text.\n"
+    "usage: tavelin-cli show [SOURCE] [--json | --csv]\n"
+    "  Reads the board under the lock and prints one row per member of the name list, as a table,\n"
+    "  a JSON array or CSV with a header row (UTF-8). JSON and CSV add two flags per row: overdue\n"
+    "  (out and returning, written today, its return time past) and stale (written before today).\n"
+    "  With --board FILE alone, prints every slot that has any text.\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 }  // namespace
@@ -25,7 +28,7 @@ constexpr char ShowUsage[] =
 int runShow(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, AllowSource | AllowJson, opts, error, sizeof error))
+  if (!parseOptions(argc, argv, AllowSource | AllowJson | AllowCsv, opts, error, sizeof error))
     return usageError("show", error, ShowUsage);
   if (opts.help) return printHelp(ShowUsage);
 
@@ -53,8 +56,11 @@ int runShow(int argc, char** argv) {
                  stderr);
     return ExitFailed;
   }
+  platform::localNow(&rows.now);
   if (opts.json)
     printJson(stdout, rows);
+  else if (opts.csv)
+    printCsv(stdout, rows);
   else
     printTable(stdout, rows);
   return ExitOk;

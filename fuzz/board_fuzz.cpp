@@ -47,6 +47,19 @@ void checkJson(const cli::RowSource& rows) {
   fuzz::check(s.size() >= 3 && s.front() == '[' && s.compare(s.size() - 2, 2, "]\n") == 0, "JSON is one array");
 }
 
+// CSV: a control from the file never arrives raw, so every row is one line ended by CRLF.
+void checkCsv(const cli::RowSource& rows) {
+  fuzz::Capture capture;
+  cli::printCsv(capture.stream(), rows);
+  const std::string s = capture.text();
+  for (size_t i = 0; i < s.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const bool lineEnd = (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') || (c == '\n' && i > 0 && s[i - 1] == '\r');
+    fuzz::check(lineEnd || (c >= 0x20 && c != 0x7F), "no raw control byte in CSV");
+  }
+  fuzz::check(fuzz::isUtf8(s.data(), s.size()), "CSV is UTF-8");
+}
+
 // Every field of all 300 slots is read; the outputs print the first rows only, since padding makes a
 // table of 300 full rows megabytes long and the same code runs for every row.
 constexpr int PrintedRows = 8;
@@ -59,6 +72,7 @@ void readAndPrint() {
   // As show prints a board file: the rows with any text, under the board's own names.
   checkTable({rows, true, nullptr});
   checkJson({rows, true, nullptr});
+  checkCsv({rows, true, nullptr});
   // Every row under this PC's names in column 0.
   checkTable({rows, false, store::displayNames});
   checkJson({rows, false, store::displayNames});

@@ -70,3 +70,51 @@ TEST_F(CliShowAndResetLock, OnASharePastItsBest) {
 }
 
 }  // namespace
+
+namespace {
+
+// The flags the list colours rows by, and the same rows as CSV: quoted as RFC 4180 has it, one line a row.
+TEST_F(CoreTest, ShowFlagsOverdueAndStaleRowsInJsonAndCsv) {
+  const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst");
+  writeFile(names, "A;B;C;");
+  std::string image(192000, '\0');
+  auto put = [&](size_t offset, const std::string& text) { image.replace(offset, text.size(), text); };
+  put(19200 + 0 * 256, "say \"hi\", then\x1b[2J");  // A: a quote, a comma and an escape sequence
+  put(19200 + 1 * 256 + 240, "外出・戻り");         // B: out, due back at 15:00 today
+  put(96000 + 1 * 64, "15:00");
+  put(115200 + 1 * 256, "26/12/07 09:10");
+  put(19200 + 2 * 256 + 240, "社内");  // C: written yesterday
+  put(115200 + 2 * 256, "26/12/06 18:00");
+  writeFile(board, image);
+  fake::localTime = std::tm{};
+  fake::localTime.tm_year = 126, fake::localTime.tm_mon = 11, fake::localTime.tm_mday = 7, fake::localTime.tm_hour = 16;
+  const std::vector<std::string> source = {"show", "--names", names, "--board", board};
+
+  auto json = source;
+  json.push_back("--json");
+  const clisupport::Run j = clisupport::run(cli::runShow, json);
+  EXPECT_EQ(j.exit, 0);
+  EXPECT_NE(
+      j.out.find("\"name\": \"A\", \"morning\": \"say \\\"hi\\\", then\\u001b[2J\", \"afternoon\": \"\", "
+                 "\"returnTime\": \"\", \"state\": \"\", \"writtenAt\": \"\", \"overdue\": false, \"stale\": false}"),
+      std::string::npos)
+      << j.out;
+  EXPECT_NE(j.out.find("\"writtenAt\": \"26/12/07 09:10\", \"overdue\": true, \"stale\": false}"), std::string::npos)
+      << j.out;
+  EXPECT_NE(j.out.find("\"writtenAt\": \"26/12/06 18:00\", \"overdue\": false, \"stale\": true}"), std::string::npos)
+      << j.out;
+
+  auto csv = source;
+  csv.push_back("--csv");
+  const clisupport::Run c = clisupport::run(cli::runShow, csv);
+  EXPECT_EQ(c.exit, 0);
+  EXPECT_EQ(c.out,
+            "slot,name,morning,afternoon,returnTime,state,writtenAt,overdue,stale\r\n"
+            "0,\"A\",\"say \"\"hi\"\", then\\x1b[2J\",\"\",\"\",\"\",\"\",false,false\r\n"
+            u8"1,\"B\",\"\",\"\",\"15:00\",\"外出・戻り\",\"26/12/07 09:10\",true,false\r\n"
+            u8"2,\"C\",\"\",\"\",\"\",\"社内\",\"26/12/06 18:00\",false,true\r\n");
+  json.push_back("--csv");
+  EXPECT_EQ(clisupport::run(cli::runShow, json).exit, 2);  // one format at a time
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+#pragma once
+// What a row says at a glance, beyond its texts: the same rules for the list's colours and for the
+// CLI's flags, so both always agree.
+#include <ctime>
+
+#include "store/board.h"
+
+namespace store {
+
+// Written on a day before today: yesterday's plans, not today's. An empty row, or one whose time
+// written cannot be read or lies ahead (clocks that differ), is not stale.
+bool isStale(const BoardImage& image, int slot, const std::tm& now);
+
+// Out and returning ("外出・戻り"), written today, and its return time (H:MM or HH:MM once folded to
+// ASCII) is already past. Any other row is not overdue.
+bool isOverdue(const BoardImage& image, int slot, const std::tm& now);
+
+}  // namespace store

@@ -1,0 +1,45 @@
+// Overdue and stale rows: the rules the list's colours and the CLI's flags share.
+#include "store/row_flags.h"
+
+#include <cstring>
+
+#include "store/board.h"
+#include "tests/support.h"
+
+namespace {
+
+TEST(RowFlags, OverdueIsOutReturningWrittenTodayPastItsReturnTimeAndStaleIsWrittenBeforeToday) {
+  std::tm now{};
+  now.tm_year = 126, now.tm_mon = 11, now.tm_mday = 7, now.tm_hour = 15, now.tm_min = 30;  // 26/12/07 15:30
+  const struct {
+    const char* state;
+    const char* returnTime;
+    const char* written;
+    bool overdue, stale;
+  } cases[] = {
+      {"外出・戻り", "15:00", "26/12/07 09:10", true, false},
+      {"外出・戻り", "9:05", "26/12/07 08:10", true, false},        // H:MM
+      {"外出・戻り", "１５：２９", "26/12/07 09:10", true, false},  // full width, folded first
+      {"外出・戻り", "15:30", "26/12/07 09:10", false, false},      // due this minute, not yet past
+      {"外出・戻り", "17:00", "26/12/07 09:10", false, false},
+      {"外出・戻り", "15:00頃", "26/12/07 09:10", false, false},  // not a time the rule can read
+      {"外出・戻り", "25:00", "26/12/07 09:10", false, false},
+      {"外出・戻り", "15:00", "26/12/06 09:10", false, true},   // yesterday's: stale, not overdue
+      {"外出・戻り", "15:00", "26/12/08 09:10", false, false},  // a clock ahead: neither
+      {"社内", "15:00", "26/12/07 09:10", false, false},
+      {"社内", "", "25/12/31 18:00", false, true},
+      {"", "", "", false, false},  // an empty row is neither
+      {"帰宅", "", "garbage", false, false},
+  };
+  for (const auto& c : cases) {
+    static store::BoardImage image;
+    std::memset(&image, 0, sizeof image);
+    std::strcpy(image.entries[4].state, c.state);
+    std::strcpy(image.returnTimes[4], c.returnTime);
+    std::strcpy(image.writtenAt[4], c.written);
+    EXPECT_EQ(store::isOverdue(image, 4, now), c.overdue) << c.state << " " << c.returnTime << " " << c.written;
+    EXPECT_EQ(store::isStale(image, 4, now), c.stale) << c.state << " " << c.returnTime << " " << c.written;
+  }
+}
+
+}  // namespace
