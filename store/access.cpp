@@ -37,8 +37,9 @@ void rememberBoard(const char* path, bool settled) {
 constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
 constexpr char Unlocked[] = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
 
-// busy: another client holds the lock; retry: something else failed, try again after the wait.
-enum class Outcome { done, busy, retry, stop };
+// busy: another client holds the lock; retry: something else failed, try again after the wait;
+// changed: the row is not as the writer last saw it, and nothing was written.
+enum class Outcome { done, busy, retry, stop, changed };
 
 // While the lock is busy it is tried again this often within each attempt's second, so a waiter takes a
 // freed lock within a fraction of a second rather than a whole one. The spread keeps waiters apart.
@@ -74,6 +75,7 @@ int runAttempts(Attempt attempt, int attempts = Attempts) {
     }
     if (outcome == Outcome::done) return 1;
     if (outcome == Outcome::stop) return 0;
+    if (outcome == Outcome::changed) return RowChanged;
     if (i == attempts) {
       if (outcome == Outcome::busy && attempts == 1) return 0;
       break;
@@ -167,7 +169,26 @@ void undoFailedWrite(FILE* f, FILE* record, int slot, const unsigned char* befor
     markRowRecordFailed(record);
 }
 
-Outcome writeAttempt(const char* path, int slot, const RowTexts& t, bool quiet) {
+// Whether the slot's row in image reads as the texts given, field by field.
+bool rowReads(const unsigned char* image, int slot, const RowTexts& seen) {
+  const BoardImage& b = *reinterpret_cast<const BoardImage*>(image);
+  const struct {
+    Field field;
+    const char* text;
+  } fieldsSeen[] = {{Field::morning, seen.morning},
+                    {Field::afternoon, seen.afternoon},
+                    {Field::state, seen.state},
+                    {Field::returnTime, seen.returnTime},
+                    {Field::writtenAt, seen.written}};
+  for (const auto& f : fieldsSeen) {
+    char now[WrittenSize + 1];
+    fieldTextOf(b, slot, f.field, now, sizeof now);
+    if (std::strcmp(now, f.text) != 0) return false;
+  }
+  return true;
+}
+
+Outcome writeAttempt(const char* path, int slot, const RowTexts& t, const RowTexts* seen, bool quiet) {
   Outcome outcome;
   if (!takeLock(outcome)) {
     if (outcome == Outcome::busy && !quiet) status::showStatus("(201)他のユーザがファイルを使用中");
@@ -182,6 +203,12 @@ Outcome writeAttempt(const char* path, int slot, const RowTexts& t, bool quiet) 
   if (holdsLock() && !settleRowRecord(path, scratch, file.get(), record.get()))
     return failWriteAttempt(WriteError, file);
   replaceImage(scratch);
+  // Someone changed this row since the writer looked: theirs stays, and the image shows it.
+  if (seen && !rowReads(scratch, slot, *seen)) {
+    file.close();
+    finishAccess();
+    return Outcome::changed;
+  }
   unsigned char before[RowBytes], after[RowBytes];
   rowBytesOf(scratch, slot, before);
   setRow(slot, t.morning, t.afternoon, t.state, t.returnTime, t.written);
@@ -267,11 +294,11 @@ int refreshIfChanged() {
 
 void forgetBoardStamp() { stampTrusted = false; }
 
-int writeRow(int slot, const RowTexts& texts) {
+int writeRow(int slot, const RowTexts& texts, const RowTexts* seen) {
   if (memberCount == 0 || slot < 0 || slot >= MaxMembers) return 0;
   char path[settings::PathSize + 1];
   startOperation("サーバーアクセス中", path);
-  return runAttempts([&](int, bool quiet) { return writeAttempt(path, slot, texts, quiet); });
+  return runAttempts([&](int, bool quiet) { return writeAttempt(path, slot, texts, seen, quiet); });
 }
 
 }  // namespace store

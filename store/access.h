@@ -24,8 +24,12 @@ struct RowTexts {
   const char* written;
 };
 
+constexpr int RowChanged = 2;
+
 // Writes the texts into the slot's row of the file and of the image by a locked read-modify-write
-// of the whole image. 1 when the file took the row, 0 otherwise.
-int writeRow(int slot, const RowTexts& texts);
+// of the whole image. 1 when the file took the row, 0 otherwise. Given seen (the row as the writer
+// last read it), a row that reads otherwise under the lock is left as it is: RowChanged, and the
+// image holds the board as read, so the writer can show what the other PC wrote.
+int writeRow(int slot, const RowTexts& texts, const RowTexts* seen = nullptr);
 
 }  // namespace store

@@ -172,6 +172,23 @@ TEST_F(AccessTest, AFreedLockIsTakenWithinAFractionOfASecondQuietly) {
             (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中", "(201)他のユーザがファイルを使用中", ""}));
 }
 
+// A row another PC changed after the dialog read it is not overwritten unasked.
+TEST_F(AccessTest, ARowChangedSinceItWasSeenIsLeftAndShown) {
+  std::string image = imageWith(1, "as seen");
+  writeFile(boardFile, image);
+  const store::RowTexts seen{"as seen", "", "", "", ""};
+  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}, &seen), 1);
+  EXPECT_EQ(morningIn(readFile(boardFile), 1), "mine");
+  writeFile(boardFile, imageWith(1, "theirs"));
+  fake::events.clear();
+  EXPECT_EQ(store::writeRow(row, {"mine again", "", "", "", "t"}, &seen), store::RowChanged);
+  EXPECT_EQ(morningIn(readFile(boardFile), 1), "theirs");
+  EXPECT_STREQ(store::board.entries[1].morning, "theirs");
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", ""}));
+  EXPECT_EQ(fake::beeps(), 0);
+  EXPECT_FALSE(exists(lock));
+}
+
 TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
   writeFile(boardFile, imageWith(2, "file"));
   writeFile(lock, std::string(255, 'H'));
