@@ -231,7 +231,8 @@ Outcome writeAttempt(const char* path, int slot, const RowTexts& t, const RowTex
   file.close();
   if (record) retireRowRecord(record.get());
   record.close();
-  rememberBoard(path, true);
+  // Our own write is newer than our lock, so its time could not be trusted: the next look reads.
+  stampTrusted = false;
   finishAccess();
   return Outcome::done;
 }
