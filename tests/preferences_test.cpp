@@ -155,18 +155,17 @@ TEST_F(PreferencesTest, NothingIsSavedWhileSetupIsNeeded) {
 // Where the records are looked for and where they go, on a PC where a standard user cannot write
 // the Windows folder and tavelin.exe is often started from the share.
 TEST_F(PreferencesTest, RecordsAreFoundInTheirOrderAndSavedWhereTheyCanBeNeverNewInTheCurrentFolder) {
-  using settings::Place;
   const char* names[] = {"current", "Windows", "VirtualStore", "user"};
   const struct {
     const char* label;
     int recordIn;      // -1: nowhere
     int failedOpen;    // which open fails once (0: none): a place that will not take the record
     int userRecord;    // a record of the user's own too
-    Place loadedFrom;  // -1 cast: none
-    Place savedIn;
+    int loadedFrom;  // -1: none
+    int savedIn;
   } cases[] = {
-      {"first start", -1, 0, 0, Place(-1), settings::placeWindows},
-      {"first start, Windows folder read-only", -1, 1, 0, Place(-1), settings::placeUser},
+      {"first start", -1, 0, 0, -1, settings::placeWindows},
+      {"first start, Windows folder read-only", -1, 1, 0, -1, settings::placeUser},
       {"an older program's VirtualStore copy", settings::placeVirtualStore, 0, 0, settings::placeVirtualStore,
        settings::placeVirtualStore},
       {"Windows folder read-only", settings::placeWindows, 1, 0, settings::placeWindows, settings::placeUser},
