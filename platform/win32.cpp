@@ -35,11 +35,45 @@ uint64_t elapsedMs() {
   return static_cast<uint64_t>((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
 }
 
-// Sleep rounds up to the timer tick (15.6 ms by default), so a one-second retry wait made of short
-// slices would run well past its length; a 1 ms period for the length of the sleep keeps it exact.
+namespace {
+
+// Set once a quit has been seen during a wait: it is posted again for the message loop, and later
+// waits only sleep, or they would take it out of the queue again at once.
+bool quitSeen;
+
+// A modal dialog's keys (Tab, Enter, Esc) still go through its dialog manager during a wait.
+bool forDialog(MSG& msg) {
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  return root && GetClassLongPtrA(root, GCW_ATOM) == 32770 && IsDialogMessageA(root, &msg);
+}
+
+void dispatchPending() {
+  MSG msg;
+  while (!quitSeen && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      quitSeen = true;
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (forDialog(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+}  // namespace
+
+// The waits between retries keep this thread's windows alive: what arrives meanwhile (paint, move,
+// close, input) is dispatched, and the UI holds off whatever would start another access. Sleep
+// rounds up to the timer tick (15.6 ms by default); a 1 ms period keeps the short slices exact.
 void sleepMs(unsigned ms) {
   timeBeginPeriod(1);
-  Sleep(ms);
+  if (quitSeen) {
+    Sleep(ms);
+  } else {
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    dispatchPending();
+  }
   timeEndPeriod(1);
 }
 
