@@ -129,7 +129,11 @@ void dpiChangeKeepsRecordUnits() {
 // tavelin.ini in the user's folder: closed maximised, the window opens maximised while the record keeps the
 // restored size; the order the columns were dragged into comes back. An order that makes no sense is ignored.
 void maximisedAndColumnOrder() {
-  CaseDirs d = makeBoardCase("maximised");
+  CaseDirs d = makeCase("maximised");
+  settings::Preferences prefs = preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst");
+  prefs.windowWidth.set(600);
+  prefs.windowHeight.set(400);
+  writePreferences(d, prefs);
   const std::vector<int> dragged = {0, 3, 1, 2, 5, 4}, natural = {0, 1, 2, 3, 4, 5};
   Program p;
   Window w = startWithBoard(p, d);
@@ -140,7 +144,7 @@ void maximisedAndColumnOrder() {
   screenshot("35-maximised");
   CHECK(closeProgram(p, w), "closed");
   settings::Preferences saved = readPreferences(d);
-  CHECK(saved.windowWidth.get() == 760 && saved.windowHeight.get() == 480, "the record keeps the restored size: %dx%d",
+  CHECK(saved.windowWidth.get() == 600 && saved.windowHeight.get() == 400, "the record keeps the restored size: %dx%d",
         saved.windowWidth.get(), saved.windowHeight.get());
   CHECK(iniValue("Window", "Maximized") == "1" && iniValue("List", "ColumnOrder") == "0,3,1,2,5,4", "tavelin.ini");
   checkStoredWidths(d);
@@ -154,7 +158,7 @@ void maximisedAndColumnOrder() {
   CHECK(gui::waitFor([&] { return !IsZoomed(w.main); }, 5000), "restored");
   RECT r;
   GetWindowRect(w.main, &r);
-  CHECK(r.right - r.left == atDpi(760) && heightOf(r) == atDpi(480), "to the saved size");
+  CHECK(r.right - r.left == atDpi(600) && heightOf(r) == atDpi(400), "to the saved size");
   CHECK(closeProgram(again, w), "closed");
   CHECK(iniValue("Window", "Maximized") == "0", "closed restored");
 
