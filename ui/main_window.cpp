@@ -3,8 +3,11 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "settings/preferences.h"
 #include "store/access.h"
+#include "store/board.h"
 #include "store/names.h"
 #include "text/waits.h"
 #include "ui/app.h"
@@ -82,9 +85,16 @@ void onCreate(HWND window) {
   PostMessageA(window, WM_APP_FIRST_LOAD, 0, 0);
 }
 
-// The name list anew (the image it clears is read anew too) and the rows to match.
+// The name list anew and the rows to match. Loading it clears the image; the rows read before are put
+// back (they belong to the board's slots, not to the names), so a refresh that cannot read at once
+// leaves them in view rather than blank. The board is read in full at the next refresh.
 bool reloadMembers(HWND window, int attempts) {
+  static store::BoardImage before;
+  before = store::board;
   const bool loaded = store::loadNameList(attempts) != 0;
+  std::memcpy(store::board.entries, before.entries, sizeof before.entries);
+  std::memcpy(store::board.returnTimes, before.returnTimes, sizeof before.returnTimes);
+  std::memcpy(store::board.writtenAt, before.writtenAt, sizeof before.writtenAt);
   rebuildRows(listOf(window));
   store::forgetBoardStamp();
   return loaded;

@@ -7,6 +7,7 @@
 #include "platform/status.h"
 #include "text/bounded.h"
 #include "text/timestamps.h"
+#include "ui/dpi.h"
 #include "ui/resources/resource.h"
 
 namespace {
@@ -32,7 +33,7 @@ int textWidth(HWND bar, const char* text) {
 
 // Room for the text, its part's borders on both sides and the size grip at the end.
 int timePartWidth(HWND bar, int barHeight) {
-  return textWidth(bar, WidestInfo) + barHeight + GetSystemMetrics(SM_CXVSCROLL);
+  return textWidth(bar, WidestInfo) + barHeight + ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar));
 }
 
 }  // namespace

@@ -171,11 +171,15 @@ void shareComesBack() {
   CHECK(gui::waitFor([&] { return showsRows(p, w, members); }, 10000), "the list update loads the list");
   CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 0, 1) == "定例会議"; }, 5000), "and the board");
 
-  members.insert(members.begin() + 2, "小林 新(109)");
+  // Changed while another PC holds the board's lock: new rows at once, the board's rows kept until it can be read.
+  members.push_back("小林 新(109)");
   text = namesText(members);
   writeFile(names, text.data(), text.size());
+  holdLock(d);
   CHECK(timerTick(w, 5000), "tick");
   CHECK(gui::waitFor([&] { return showsRows(p, w, members); }, 5000), "the timer reloads a changed list");
+  CHECK(gui::itemText(p.process(), w.list, 0, 1) == "定例会議", "the rows read before stay in view");
+  releaseLock(d);
 
   // A list that cannot be read (a folder in its place) leaves none loaded; the next tick tries once.
   DeleteFileA(names.c_str());

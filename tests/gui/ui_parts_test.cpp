@@ -62,7 +62,10 @@ TEST(ResetQuestion, NamesTheHolderAndTheLocksAge) {
   const struct {
     long long seconds;
     const char* age;
-  } ages[] = {{45, "45秒"},        {125, "2分"}, {7530, "2時間5分"}, {90000, "1日1時間"},
+  } ages[] = {{45, "45秒"},
+              {125, "2分"},
+              {7530, "2時間5分"},
+              {90000, "1日1時間"},
               {-30, "不明（このPCとファイルサーバーの時計が合っていません）"}};
   for (const auto& a : ages)
     EXPECT_EQ(question("PC01", 4, true, a.seconds), Ask + "PC01\n使用開始から：" + a.age) << a.seconds;
@@ -79,7 +82,9 @@ TEST(ResetQuestion, ShowsControlBytesEscaped) {
     std::string bytes;
     const char* shown;
   } holders[] = {
-      {"A\x01" "B\x7f\r\n", "A\\x01B\\x7f\\x0d\\x0a"},
+      {"A\x01"
+       "B\x7f\r\n",
+       "A\\x01B\\x7f\\x0d\\x0a"},
       {"表示PC", "表示PC"},
       {"AB\x95", "AB\\x95"},
       {"", "（名前なし）"},
