@@ -37,9 +37,9 @@ uint64_t elapsedMs() {
 
 namespace {
 
-// Set once a quit has been seen during a wait: it is posted again for the message loop, and later
-// waits only sleep, or they would take it out of the queue again at once.
-bool quitSeen;
+// A quit met during a wait is posted again after the other messages, for the message loop, which ends
+// the program once the access is over. Each wait meets it once more; it must not wake them early.
+bool quitPending;
 
 // A modal dialog's keys (Tab, Enter, Esc) still go through its dialog manager during a wait.
 bool forDialog(MSG& msg) {
@@ -49,16 +49,20 @@ bool forDialog(MSG& msg) {
 
 void dispatchPending() {
   MSG msg;
-  while (!quitSeen && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  bool quit = false;
+  WPARAM code = 0;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
-      quitSeen = true;
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
+      quit = true;
+      code = msg.wParam;
+    } else if (!forDialog(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
     }
-    if (forDialog(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
   }
+  if (!quit) return;
+  quitPending = true;
+  PostQuitMessage(static_cast<int>(code));
 }
 
 }  // namespace
@@ -68,12 +72,11 @@ void dispatchPending() {
 // rounds up to the timer tick (15.6 ms by default); a 1 ms period keeps the short slices exact.
 void sleepMs(unsigned ms) {
   timeBeginPeriod(1);
-  if (quitSeen) {
-    Sleep(ms);
-  } else {
+  if (quitPending)
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT & ~QS_POSTMESSAGE, 0);
+  else
     MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    dispatchPending();
-  }
+  dispatchPending();
   timeEndPeriod(1);
 }
 

@@ -100,12 +100,10 @@ bool reloadMembers(HWND window, int attempts) {
   return loaded;
 }
 
+// No name list is loaded yet, so this is the list update's own work.
 void onFirstLoad(HWND window) {
   BoardAccess access(window);
-  if (!access.started()) return;
-  if (!reloadMembers(window, store::Attempts)) reportNoServer(true);
-  store::refreshBoard();
-  repaintFromImage(window);
+  if (access.started()) updateMembersAndBoard(window);
 }
 
 // The list fills what the toolbar and the status bar leave, whatever heights they have.
@@ -189,10 +187,18 @@ void onClose(HWND window) {
   DestroyWindow(window);
 }
 
+// Maximised, or minimised from maximised (closed from the taskbar): it comes back maximised.
+bool wasMaximized(HWND window) {
+  if (IsZoomed(window)) return true;
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  return IsIconic(window) && GetWindowPlacement(window, &placement) && (placement.flags & WPF_RESTORETOMAXIMIZED);
+}
+
 // Every road out of a running program passes here; the shutdown after the loop saves the files.
 void onDestroy(HWND window) {
   storeGeometry();
-  saveMaximized(IsZoomed(window) != FALSE);
+  saveMaximized(wasMaximized(window));
   destroyRowIcons(listOf(window));
   destroyToolbarImages(toolbarOf(window));
   PostQuitMessage(0);

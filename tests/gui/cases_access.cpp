@@ -35,6 +35,16 @@ bool listFillsWidth(const Window& w) {
   return list.right - list.left == client.right;
 }
 
+// User and kernel time of the process so far.
+double processorSeconds(const Program& p) {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(p.process(), &created, &ended, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 int in96(int pixels) { return (pixels * 96 + screenDpi() / 2) / screenDpi(); }
 
 }  // namespace
@@ -62,6 +72,7 @@ void lockHeldWindowAnswers() {
   CHECK(gui::waitFor([&] { return attemptShown(p, w) >= 1; }, 5000), "waiting for the lock: %s",
         gui::statusText(p.process(), w.status, 0).c_str());
   CHECK(gui::sendWithin(w.main, WM_NULL, 0, 0, 1000), "answers");
+  CHECK(gui::ask(w.toolbar, TB_ISBUTTONENABLED, IDM_UPDATE_LIST, 0) == 0, "the list update greyed meanwhile");
   CHECK(moveAndResize(w, 60, 50, 700, 450), "moves and resizes");
   CHECK(gui::waitFor([&] { return listFillsWidth(w); }, 3000), "the list follows the size");
   screenshot("05-waiting-for-the-lock");
@@ -91,11 +102,13 @@ void lockHeldWindowAnswers() {
   CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 6, 1) == "研修"; }, 3000),
         "the board is read once the lock goes");
   CHECK(gui::statusText(p.process(), w.status, 0).empty(), "message cleared");
+  CHECK(gui::ask(w.toolbar, TB_ISBUTTONENABLED, IDM_UPDATE_LIST, 0) != 0, "and the list update back");
   CHECK(closeProgram(p, w), "closed");
 }
 
 // A close during an access takes the window out of sight at once and ends the program when the access
-// is over, with the preferences saved. A second start meanwhile waits for it rather than handing over.
+// is over, with the preferences saved. A second start meanwhile waits for it rather than handing over. A
+// quit that comes during an access ends the program after it.
 void closeDuringAccess() {
   CaseDirs d = makeBoardCase("close-during-access");
   Program p;
@@ -122,7 +135,22 @@ void closeDuringAccess() {
         saved.windowWidth.get(), saved.windowHeight.get());
   Window next = windowOf(gui::waitForMainWindow(second, StartMs));
   CHECK(next.main != nullptr, "then the second copy starts");
-  if (next.main) CHECK(closeProgram(second, next), "closed");
+  if (!next.main) return;
+
+  // A quit that arrives while the waits dispatch messages is kept for the message loop, which ends the
+  // program (and saves the history) once the access is over.
+  holdLock(d);
+  PostMessageA(next.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return attemptShown(second, next) >= 1; }, 5000), "waiting for the lock");
+  DeleteFileA((d.run + "\\tavelin.cmb").c_str());
+  PostThreadMessageA(second.threadId(), WM_QUIT, 7, 0);
+  const double cpuBefore = processorSeconds(second);
+  CHECK(gui::waitFor([&] { return attemptShown(second, next) >= 3; }, 5000), "the access goes on");
+  // Two seconds of waiting with the quit pending: slept, not spun.
+  CHECK(processorSeconds(second) - cpuBefore < 0.5, "processor time %.2f s", processorSeconds(second) - cpuBefore);
+  releaseLock(d);
+  CHECK(second.waitExit(ExitMs, &code) && code == 7, "then the quit ends it: %lu", code);
+  CHECK(exists(d.run + "\\tavelin.cmb"), "the history saved");
 }
 
 }  // namespace gui

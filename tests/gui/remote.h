@@ -20,6 +20,7 @@ class Program {
   bool waitExit(DWORD ms, DWORD* code = nullptr);
   HANDLE process() const { return info_.hProcess; }
   DWORD id() const { return info_.dwProcessId; }
+  DWORD threadId() const { return info_.dwThreadId; }
 
  private:
   PROCESS_INFORMATION info_ = {};
