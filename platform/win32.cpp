@@ -1,4 +1,4 @@
-#include <windows.h>
+// winsock2.h brings windows.h in after itself; windows.h first would bring in the older winsock.h.
 #include <winsock2.h>
 // timeBeginPeriod; after windows.h, whose types it needs.
 #include <mmsystem.h>
