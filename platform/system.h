@@ -13,7 +13,8 @@ int hostName(char* out, size_t size);
 // Milliseconds of wall-clock time elapsed since an arbitrary fixed moment (process start).
 uint64_t elapsedMs();
 
-// Blocks the calling thread for about ms milliseconds; pumps no messages.
+// Waits about ms milliseconds. On Windows the thread's window messages are dispatched meanwhile, so
+// a window waiting for the share still paints, moves and closes; elsewhere it only sleeps.
 void sleepMs(unsigned ms);
 
 // The broken-down local time of now.

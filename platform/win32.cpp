@@ -1,4 +1,4 @@
-#include <windows.h>
+// winsock2.h brings windows.h in after itself; windows.h first would bring in the older winsock.h.
 #include <winsock2.h>
 // timeBeginPeriod; after windows.h, whose types it needs.
 #include <mmsystem.h>
@@ -35,11 +35,48 @@ uint64_t elapsedMs() {
   return static_cast<uint64_t>((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
 }
 
-// Sleep rounds up to the timer tick (15.6 ms by default), so a one-second retry wait made of short
-// slices would run well past its length; a 1 ms period for the length of the sleep keeps it exact.
+namespace {
+
+// A quit met during a wait is posted again after the other messages, for the message loop, which ends
+// the program once the access is over. Each wait meets it once more; it must not wake them early.
+bool quitPending;
+
+// A modal dialog's keys (Tab, Enter, Esc) still go through its dialog manager during a wait.
+bool forDialog(MSG& msg) {
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  return root && GetClassLongPtrA(root, GCW_ATOM) == 32770 && IsDialogMessageA(root, &msg);
+}
+
+void dispatchPending() {
+  MSG msg;
+  bool quit = false;
+  WPARAM code = 0;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      quit = true;
+      code = msg.wParam;
+    } else if (!forDialog(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  if (!quit) return;
+  quitPending = true;
+  PostQuitMessage(static_cast<int>(code));
+}
+
+}  // namespace
+
+// The waits between retries keep this thread's windows alive: what arrives meanwhile (paint, move,
+// close, input) is dispatched, and the UI holds off whatever would start another access. Sleep
+// rounds up to the timer tick (15.6 ms by default); a 1 ms period keeps the short slices exact.
 void sleepMs(unsigned ms) {
   timeBeginPeriod(1);
-  Sleep(ms);
+  if (quitPending)
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT & ~QS_POSTMESSAGE, 0);
+  else
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  dispatchPending();
   timeEndPeriod(1);
 }
 

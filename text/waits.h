@@ -5,8 +5,8 @@
 
 namespace text {
 
-// Blocks until the elapsed-time clock has advanced by ms. Sleeps in short slices rather than
-// spinning: the caller still sees a frozen window for the same time, but no core is burnt.
+// Returns when the elapsed-time clock has advanced by ms. Waits in short slices of the platform's
+// sleep rather than spinning, so no core is burnt, and on Windows the window answers meanwhile.
 void waitMs(unsigned ms);
 
 // waitMs(ms + 0..49): the spread keeps clients that collided from colliding again.

@@ -7,6 +7,7 @@
 #include "settings/preferences.h"
 #include "ui/first_run.h"
 #include "ui/main_window.h"
+#include "ui/user_settings.h"
 
 namespace ui {
 
@@ -14,9 +15,21 @@ HINSTANCE instance;
 
 namespace {
 
+// A copy whose window is out of sight is closing (it finishes an access first) or not shown yet: give
+// it a minute to go or to show itself.
+HWND runningCopy() {
+  HWND running = FindWindowA(ClassName, Title);
+  const DWORD start = GetTickCount();
+  while (running && !IsWindowVisible(running) && GetTickCount() - start < 60000) {
+    Sleep(100);
+    running = FindWindowA(ClassName, Title);
+  }
+  return running;
+}
+
 // A copy already running on this desktop takes over; a minimised one is restored so it is seen.
 bool handOverToRunningCopy() {
-  HWND running = FindWindowA(ClassName, Title);
+  HWND running = runningCopy();
   if (!running) return false;
   if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
   SetForegroundWindow(running);
@@ -52,7 +65,9 @@ int run(HINSTANCE hInstance, int showCommand) {
   } else {
     HWND window = createMainWindow();
     if (!window) return 0;  // nothing saved
-    ShowWindow(window, showCommand);
+    // Closed maximised, it opens maximised, unless it was started minimised or hidden.
+    const bool normal = showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOW;
+    ShowWindow(window, normal && savedMaximized() ? SW_SHOWMAXIMIZED : showCommand);
     SetFocus(window);
     code = runMessageLoop();
   }

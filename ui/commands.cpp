@@ -3,24 +3,34 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 
+#include "platform/files.h"
 #include "platform/status.h"
 #include "project_page.h"
+#include "settings/preferences.h"
 #include "store/access.h"
 #include "store/lock.h"
+#include "text/bounded.h"
 #include "ui/app.h"
+#include "ui/board_access.h"
 #include "ui/first_run.h"
+#include "ui/lock_question.h"
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
 #include "ui/simple_dialog.h"
+#include "ui/status_bar.h"
 
 namespace ui {
 
 namespace {
 
+// A build without a page address names none and offers none.
+constexpr bool HasProjectPage = sizeof TAVELIN_PAGE > 1;
+
 void updateList(HWND window) {
-  store::refreshBoard();
-  repaintFromImage(window);
+  BoardAccess access(window);
+  if (access.started()) updateMembersAndBoard(window);
 }
 
 void showAbout(HWND window) {
@@ -29,34 +39,81 @@ void showAbout(HWND window) {
 }
 
 void openProjectPage(HWND window) {
+  if (!HasProjectPage) return;
   char question[128 + sizeof TAVELIN_PAGE];
   std::snprintf(question, sizeof question, "%s\n%s", "作者のWEBページへ接続しますか？", TAVELIN_PAGE);
-  if (MessageBoxA(nullptr, question, "タベリン 最新情報", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
+  if (MessageBoxA(window, question, "タベリン 最新情報", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
   ShellExecuteA(window, nullptr, TAVELIN_PAGE, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// Any client may do it: the lock of a crashed PC otherwise blocks every write on the board.
+// The lock as it stands: its holder's name and its age, read without taking it.
+void askAboutLock(char* question, size_t size) {
+  char board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, board);
+  char path[store::LockPathSize];
+  char holder[store::HolderSize] = {};
+  LockFacts lock = {false, holder, 0, false, 0};
+  if (store::lockPathFor(board, sizeof board, path) == store::LockPath::ok) {
+    files::Handle file(files::openRead(path));
+    lock.present = static_cast<bool>(file);
+    if (file) lock.holderLength = files::readBlock(holder, sizeof holder - 1, file.get());
+    file.close();
+    lock.aged = lock.present && files::ageSeconds(path, &lock.ageSeconds);
+  }
+  formatResetQuestion(lock, question, size);
+}
+
+// Any client may do it: the lock of a crashed PC otherwise blocks every write on the board. The
+// board is read again after, so the list shows what the lock held up; the reset's outcome stays in view.
 void resetLockAfterAsking(HWND window) {
-  if (MessageBoxA(window, "排他制御ファイルをリセットしてよろしいですか？", "管理者用コマンド",
-                  MB_ICONQUESTION | MB_YESNO) != IDYES)
-    return;
-  store::resetLock();
+  char question[1536];
+  askAboutLock(question, sizeof question);
+  if (MessageBoxA(window, question, "管理者用コマンド", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
+  BoardAccess access(window);
+  if (!access.started()) return holdOff();
+  const bool removed = store::resetLock();
   status::beep();
+  if (!removed) return;
+  char outcome[256];
+  text::copyField(outcome, sizeof outcome, lastStatusMessage(), std::strlen(lastStatusMessage()));
+  if (store::refreshBoard()) status::showStatus(outcome);
+  repaintFromImage(window);
+}
+
+using Command = void (*)(HWND);
+
+Command commandFor(int id) {
+  switch (id) {
+    case IDM_UPDATE_LIST: return updateList;
+    case IDM_SETTINGS: return runSettingsCommand;
+    case IDM_ABOUT: return showAbout;
+    case IDM_LATEST_INFO: return openProjectPage;
+    case IDM_RESET_LOCK: return resetLockAfterAsking;
+    default: return nullptr;
+  }
 }
 
 }  // namespace
 
 void runCommand(HWND window, int id) {
-  switch (id) {
-    case IDM_UPDATE_LIST: updateList(window); break;
-    case IDM_SETTINGS: runSettingsCommand(window); break;
-    // Exit is closing the window: the same widths saved, the same end.
-    case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
-    case IDM_ABOUT: showAbout(window); break;
-    case IDM_LATEST_INFO: openProjectPage(window); break;
-    case IDM_RESET_LOCK: resetLockAfterAsking(window); break;
-    default: break;
+  // Exit is closing the window: the same widths saved, the same end, the same wait for an access.
+  if (id == IDM_EXIT) {
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    return;
   }
+  const Command command = commandFor(id);
+  if (!command) return;
+  if (boardBusy()) return holdOff();
+  command(window);
+}
+
+void updateMenu(HWND window) {
+  HMENU menu = GetMenu(window);
+  if (!menu) return;
+  const UINT state = MF_BYCOMMAND | (boardBusy() ? MF_GRAYED : MF_ENABLED);
+  const int heldOff[] = {IDM_UPDATE_LIST, IDM_SETTINGS, IDM_ABOUT, IDM_RESET_LOCK};
+  for (int id : heldOff) EnableMenuItem(menu, id, state);
+  EnableMenuItem(menu, IDM_LATEST_INFO, HasProjectPage ? state : MF_BYCOMMAND | MF_GRAYED);
 }
 
 }  // namespace ui

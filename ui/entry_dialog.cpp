@@ -8,12 +8,13 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "text/bounded.h"
-#include "text/cp932.h"
 #include "text/fold.h"
 #include "text/timestamps.h"
 #include "ui/app.h"
+#include "ui/board_access.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
+#include "ui/status_bar.h"
 
 namespace ui {
 
@@ -22,6 +23,7 @@ namespace {
 // What the dialog is about, passed through DialogBoxParam and kept in DWLP_USER.
 struct EntryTarget {
   int slot;
+  HWND owner;
   HWND list;
 };
 
@@ -29,12 +31,24 @@ const EntryTarget& targetOf(HWND dialog) {
   return *reinterpret_cast<const EntryTarget*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-// The limits of GetDlgItemTextA, NUL included, from the board's field table.
-constexpr int limitOf(store::Field f) { return static_cast<int>(store::fieldInfo(f).inputLimit) + 1; }
-constexpr int PlanLimit = limitOf(store::Field::morning);
-constexpr int ReturnTimeLimit = limitOf(store::Field::returnTime);
-constexpr int StateLimit = limitOf(store::Field::state);
-static_assert(limitOf(store::Field::afternoon) == PlanLimit, "both plans take the same text");
+// The four fields in the order OK checks them, each with the name its label gives it.
+struct EntryField {
+  int id;
+  store::Field field;
+  const char* label;
+};
+constexpr int MorningField = 0, AfternoonField = 1, ReturnTimeField = 2, StateField = 3;
+const EntryField Fields[] = {
+    {IDC_MORNING, store::Field::morning, "午前"},
+    {IDC_AFTERNOON, store::Field::afternoon, "午後"},
+    {IDC_RETURN_TIME, store::Field::returnTime, "帰社時間"},
+    {IDC_STATE, store::Field::state, "状態"},
+};
+constexpr int FieldTotal = sizeof Fields / sizeof Fields[0];
+
+// Room to read any field whole that could still be stored; a longer one is measured, not read.
+constexpr size_t TypedSize = 512;
+static_assert(TypedSize > store::PlanSize, "a plan that fits is read whole");
 
 const char* const States[] = {"社内", "帰宅", "外出・戻り", "外出・直帰"};
 constexpr int FirstHour = 6;
@@ -50,12 +64,38 @@ void showField(HWND dialog, int slot, int id, store::Field field) {
   SetDlgItemTextA(dialog, id, text);
 }
 
+void showNote(HWND dialog, const char* text) { SetDlgItemTextA(dialog, IDC_ENTRY_NOTE, text); }
+
+// The caption's width in the group box's font.
+int captionWidth(HWND group, const char* caption) {
+  HDC dc = GetDC(group);
+  if (!dc) return 0;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(group, WM_GETFONT, 0, 0)));
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, caption, static_cast<int>(std::strlen(caption)), &size);
+  SelectObject(dc, old);
+  ReleaseDC(group, dc);
+  return size.cx;
+}
+
+// A name too long for the frame keeps its start and ends in "…": a centred caption wider than its
+// frame would lose the start, which is what tells members apart.
 void showCaption(HWND dialog, int slot) {
+  HWND group = GetDlgItem(dialog, IDC_ENTRY_GROUP);
   char name[store::NameSize + 1];
-  text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
+  const size_t length = text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
+  RECT margins = {8, 0, 0, 0};
+  MapDialogRect(dialog, &margins);
+  RECT frame;
+  GetClientRect(group, &frame);
+  const int room = frame.right - 2 * margins.left;
   char caption[store::NameSize + 64];
-  std::snprintf(caption, sizeof caption, "%s の行動予定の変更", name);
-  SetDlgItemTextA(dialog, IDC_ENTRY_GROUP, caption);
+  for (size_t keep = length;; keep = text::wholeCharacterLength(name, keep - 1)) {
+    std::snprintf(caption, sizeof caption, "%.*s%s の行動予定の変更", static_cast<int>(keep), name,
+                  keep < length ? "…" : "");
+    if (keep == 0 || captionWidth(group, caption) <= room) break;
+  }
+  SetWindowTextA(group, caption);
 }
 
 void fillChoices(HWND dialog) {
@@ -78,52 +118,124 @@ void fillChoices(HWND dialog) {
   }
 }
 
+// The board is read first, so the fields show the row as it is now; with another access under way
+// they show the image as it stands.
 BOOL onInitDialog(HWND dialog, LPARAM target) {
   SetWindowLongPtrA(dialog, DWLP_USER, target);
-  const int slot = targetOf(dialog).slot;
-  store::refreshBoard();
-  showCaption(dialog, slot);
-  showField(dialog, slot, IDC_MORNING, store::Field::morning);
-  showField(dialog, slot, IDC_AFTERNOON, store::Field::afternoon);
-  showField(dialog, slot, IDC_RETURN_TIME, store::Field::returnTime);
-  showField(dialog, slot, IDC_STATE, store::Field::state);
+  const EntryTarget& t = targetOf(dialog);
+  {
+    BoardAccess access(t.owner);
+    if (access.started()) store::refreshBoard();
+  }
+  showCaption(dialog, t.slot);
+  for (const EntryField& f : Fields) showField(dialog, t.slot, f.id, f.field);
   fillChoices(dialog);
   return TRUE;
 }
 
-// A text cut at the limit may end in half a double-byte character; that half would show as garbage
-// on every PC, so it goes.
-void dropSplitCharacter(char* text) { text[text::wholeCharacterLength(text, std::strlen(text))] = '\0'; }
+// What OK has to write: the four texts as typed (the return time folded) and their lengths in bytes.
+struct Typed {
+  char texts[FieldTotal][TypedSize];
+  size_t lengths[FieldTotal];
+};
 
-void readField(HWND dialog, int id, char* out, int limit) {
+// A field's whole length counts even beyond the buffer: nothing typed is cut without a word.
+size_t readTyped(HWND dialog, int id, char (&out)[TypedSize]) {
   out[0] = '\0';
-  GetDlgItemTextA(dialog, id, out, limit);
-  dropSplitCharacter(out);
+  GetDlgItemTextA(dialog, id, out, TypedSize);
+  const size_t read = std::strlen(out);
+  if (read + 1 < TypedSize) return read;
+  const LRESULT whole = SendDlgItemMessageA(dialog, id, WM_GETTEXTLENGTH, 0, 0);
+  return whole > static_cast<LRESULT>(read) ? static_cast<size_t>(whole) : read;
 }
 
-void onOk(HWND dialog) {
-  const EntryTarget& target = targetOf(dialog);
-  char morning[PlanLimit], afternoon[PlanLimit], returnTime[ReturnTimeLimit], state[StateLimit];
-  readField(dialog, IDC_MORNING, morning, PlanLimit);
-  readField(dialog, IDC_AFTERNOON, afternoon, PlanLimit);
-  readField(dialog, IDC_RETURN_TIME, returnTime, ReturnTimeLimit);
-  readField(dialog, IDC_STATE, state, StateLimit);
-  char written[text::WrittenAtSize] = "";
-  if (morning[0] || afternoon[0] || returnTime[0] || state[0]) {
-    text::formatWrittenAt(written);
+void readAll(HWND dialog, Typed& typed) {
+  for (int i = 0; i < FieldTotal; ++i) typed.lengths[i] = readTyped(dialog, Fields[i].id, typed.texts[i]);
+  // Measured as it will be stored: "１７：３０" takes five bytes, not ten.
+  char* returnTime = typed.texts[ReturnTimeField];
+  if (typed.lengths[ReturnTimeField] < TypedSize - 1) {
     text::foldFullWidth(returnTime);
-    settings::addToHistory(morning);
-    settings::addToHistory(afternoon);
+    typed.lengths[ReturnTimeField] = std::strlen(returnTime);
   }
-  store::writeRow(target.slot, {morning, afternoon, state, returnTime, written});
-  refreshMemberList(target.list);
+}
+
+// The first field longer than its board field takes: named in the note, with the bytes to remove,
+// and focused. False when all fit.
+bool refuseTooLong(HWND dialog, const Typed& typed) {
+  for (int i = 0; i < FieldTotal; ++i) {
+    const size_t limit = store::fieldInfo(Fields[i].field).inputLimit;
+    if (typed.lengths[i] <= limit) continue;
+    char note[160];
+    std::snprintf(note, sizeof note, "%sが%zuバイト長すぎます（%zuバイトまで）。", Fields[i].label,
+                  typed.lengths[i] - limit, limit);
+    showNote(dialog, note);
+    MessageBeep(0);
+    SetFocus(GetDlgItem(dialog, Fields[i].id));
+    return true;
+  }
+  return false;
+}
+
+// OK and Cancel wait while the row is being written; the note says what is going on.
+void showSaving(HWND dialog, bool saving) {
+  EnableWindow(GetDlgItem(dialog, IDOK), !saving);
+  EnableWindow(GetDlgItem(dialog, IDCANCEL), !saving);
+  if (saving) {
+    showNote(dialog, "書き込み中…");
+  } else {
+    SetFocus(GetDlgItem(dialog, IDOK));
+  }
+}
+
+int writeTyped(HWND dialog, const Typed& typed, const char* written) {
+  const EntryTarget& target = targetOf(dialog);
+  BoardAccess access(target.owner);
+  if (!access.started()) return -1;
+  showSaving(dialog, true);
+  const store::RowTexts row = {typed.texts[MorningField], typed.texts[AfternoonField], typed.texts[StateField],
+                               typed.texts[ReturnTimeField], written};
+  const int saved = store::writeRow(target.slot, row);
+  showSaving(dialog, false);
+  return saved;
+}
+
+// The dialog closes only on a write the board took. On failure everything typed stays, the reason
+// is shown here as on the status line, and OK tries again; Cancel discards.
+void onOk(HWND dialog) {
+  if (boardBusy()) return holdOff();
+  Typed typed;
+  readAll(dialog, typed);
+  if (refuseTooLong(dialog, typed)) return;
+  bool any = false;
+  for (int i = 0; i < FieldTotal; ++i) any = any || typed.lengths[i] > 0;
+  // All four empty clear the row, its time too.
+  char written[text::WrittenAtSize] = "";
+  if (any) text::formatWrittenAt(written);
+  const int saved = writeTyped(dialog, typed, written);
+  if (saved < 0) return holdOff();
+  if (saved == 0) {
+    char note[600];
+    std::snprintf(note, sizeof note, "書き込めませんでした。%s", lastStatusMessage());
+    showNote(dialog, note);
+    return;
+  }
+  if (any) {
+    settings::addToHistory(typed.texts[MorningField]);
+    settings::addToHistory(typed.texts[AfternoonField]);
+  }
+  refreshMemberList(targetOf(dialog).list);
   EndDialog(dialog, IDOK);
+}
+
+void onCancel(HWND dialog) {
+  if (boardBusy()) return holdOff();
+  EndDialog(dialog, IDCANCEL);
 }
 
 INT_PTR onCommand(HWND dialog, int id) {
   switch (id) {
     case IDOK: onOk(dialog); return TRUE;
-    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+    case IDCANCEL: onCancel(dialog); return TRUE;
     default: return FALSE;
   }
 }
@@ -140,7 +252,7 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void openEntryDialog(HWND owner, HWND list, int slot) {
   if (slot < 0 || slot >= store::MaxMembers) return;
-  EntryTarget target = {slot, list};
+  EntryTarget target = {slot, owner, list};
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), owner, entryDialogProc, reinterpret_cast<LPARAM>(&target));
 }
 

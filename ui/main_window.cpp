@@ -3,25 +3,38 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "settings/preferences.h"
 #include "store/access.h"
+#include "store/board.h"
 #include "store/names.h"
 #include "text/waits.h"
 #include "ui/app.h"
+#include "ui/board_access.h"
 #include "ui/commands.h"
+#include "ui/dpi.h"
 #include "ui/entry_dialog.h"
 #include "ui/member_list.h"
 #include "ui/placement.h"
 #include "ui/resources/resource.h"
 #include "ui/status_bar.h"
 #include "ui/toolbar.h"
+#include "ui/user_settings.h"
 
 namespace ui {
 
 namespace {
 
+// Posted by WM_CREATE: the name list and the board are loaded once the window can be seen.
+constexpr UINT WM_APP_FIRST_LOAD = WM_APP + 1;
+
 // The window's restored screen rectangle as last seen; zero until it has one. Saved when it goes.
 RECT restoredRect;
+// The DPI the window's sizes are laid out for; a move to another monitor scales from it.
+int layoutDpi = BaseDpi;
+// The list's and status bar's text, at layoutDpi.
+Font uiFont;
 
 HWND listOf(HWND window) { return GetDlgItem(window, IDC_MEMBER_LIST); }
 HWND statusBarOf(HWND window) { return GetDlgItem(window, IDC_STATUS_BAR); }
@@ -33,24 +46,64 @@ void captureWindowRect(HWND window) {
   GetWindowRect(window, &restoredRect);
 }
 
-// A window that never had a restored rectangle leaves the loaded geometry as it was.
+// The size goes into the record in 96-DPI units, so a record serves any screen. A window that never
+// had a restored rectangle leaves the loaded geometry as it was.
 void storeGeometry() {
   const RECT& r = restoredRect;
   if (r.right <= r.left || r.bottom <= r.top) return;
   settings::Preferences& p = settings::prefs;
-  p.windowWidth.set(r.right - r.left);
+  p.windowWidth.set(unscaled(r.right - r.left, layoutDpi));
   p.windowX.set(r.left);
-  p.windowHeight.set(r.bottom - r.top);
+  p.windowHeight.set(unscaled(r.bottom - r.top, layoutDpi));
   p.windowY.set(r.top);
 }
 
+// The list's and status bar's text at dpi; the old font goes once the controls have the new one.
+void setUiFont(HWND window, int dpi) {
+  Font previous;
+  uiFont.swap(previous);
+  uiFont.reset(createUiFont(dpi));
+  const WPARAM font = reinterpret_cast<WPARAM>(uiFont.get());
+  SendMessageA(listOf(window), WM_SETFONT, font, TRUE);
+  SendMessageA(statusBarOf(window), WM_SETFONT, font, TRUE);
+}
+
+void restoreColumnOrder(HWND window) {
+  int order[ColumnCount];
+  if (savedColumnOrder(order)) setColumnOrder(listOf(window), order);
+}
+
 void onCreate(HWND window) {
+  layoutDpi = dpiOf(window);
   createStatusBar(window);
-  if (!store::loadNameList()) reportNoServer();
-  createMemberList(window);
-  createToolbar(window);
+  createMemberList(window, layoutDpi);
+  createToolbar(window, layoutDpi);
+  setUiFont(window, layoutDpi);
+  restoreColumnOrder(window);
+  updateMenu(window);
   followRefreshInterval(window);
-  store::refreshBoard();
+  PostMessageA(window, WM_APP_FIRST_LOAD, 0, 0);
+}
+
+// The name list anew and the rows to match. Loading it clears the image; the rows read before are put
+// back (they belong to the board's slots, not to the names), so a refresh that cannot read at once
+// leaves them in view rather than blank. The board is read in full at the next refresh.
+bool reloadMembers(HWND window, int attempts) {
+  static store::BoardImage before;
+  before = store::board;
+  const bool loaded = store::loadNameList(attempts) != 0;
+  std::memcpy(store::board.entries, before.entries, sizeof before.entries);
+  std::memcpy(store::board.returnTimes, before.returnTimes, sizeof before.returnTimes);
+  std::memcpy(store::board.writtenAt, before.writtenAt, sizeof before.writtenAt);
+  rebuildRows(listOf(window));
+  store::forgetBoardStamp();
+  return loaded;
+}
+
+// No name list is loaded yet, so this is the list update's own work.
+void onFirstLoad(HWND window) {
+  BoardAccess access(window);
+  if (access.started()) updateMembersAndBoard(window);
 }
 
 // The list fills what the toolbar and the status bar leave, whatever heights they have.
@@ -76,15 +129,23 @@ void onPaint(HWND window) {
   EndPaint(window, &ps);
 }
 
+// One quick look: a name list that changed (or none yet: the share may be back) is loaded with one
+// attempt, and a busy board is left to the next tick, so the timer never holds the window. An access
+// under way reads the board anyway.
 void onTimer(HWND window, WPARAM timerId) {
   if (timerId != IDT_REFRESH) return;
-  // An unchanged board costs the timer one look at its metadata, not a locked read.
+  BoardAccess access(window);
+  if (!access.started()) return;
+  if (store::nameListChanged() && !reloadMembers(window, 1)) reportNoServer(false);
   store::refreshIfChanged();
   repaintFromImage(window);
 }
 
 void openEntryFor(HWND window, int row) {
-  if (row != -1) openEntryDialog(window, listOf(window), row);
+  if (row == -1) return;
+  if (boardBusy()) return holdOff();
+  markRow(listOf(window), row);
+  openEntryDialog(window, listOf(window), row);
 }
 
 void onContextMenu(HWND window, LPARAM screenPoint) {
@@ -115,22 +176,49 @@ void onSetFocus(HWND window) {
   if (list) SetFocus(list);
 }
 
-// The title bar's close and Exit: the column widths are kept, unlike on the settings' road.
+// The title bar's close and Exit: the column widths and order are kept, unlike on the settings' road.
+// During an access the window only goes out of sight; the access ends it.
 void onClose(HWND window) {
-  saveColumnWidths(listOf(window));
+  if (boardBusy()) return closeAfterAccess(window);
+  HWND list = listOf(window);
+  saveColumnWidths(list, layoutDpi);
+  int order[ColumnCount];
+  if (columnOrder(list, order)) saveColumnOrder(order);
   DestroyWindow(window);
+}
+
+// Maximised, or minimised from maximised (closed from the taskbar): it comes back maximised.
+bool wasMaximized(HWND window) {
+  if (IsZoomed(window)) return true;
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  return IsIconic(window) && GetWindowPlacement(window, &placement) && (placement.flags & WPF_RESTORETOMAXIMIZED);
 }
 
 // Every road out of a running program passes here; the shutdown after the loop saves the files.
 void onDestroy(HWND window) {
   storeGeometry();
+  saveMaximized(wasMaximized(window));
   destroyRowIcons(listOf(window));
+  destroyToolbarImages(toolbarOf(window));
   PostQuitMessage(0);
+}
+
+// The window moved to a monitor of another DPI (or the DPI changed): every size follows, and the
+// window takes the rectangle Windows suggests.
+void onDpiChanged(HWND window, int dpi, const RECT* suggested) {
+  rescaleMemberList(listOf(window), layoutDpi, dpi);
+  rescaleToolbar(toolbarOf(window), dpi);
+  layoutDpi = dpi;
+  setUiFont(window, dpi);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: onCreate(window); return 0;
+    case WM_APP_FIRST_LOAD: onFirstLoad(window); return 0;
     case WM_CLOSE: onClose(window); return 0;
     case WM_DESTROY: onDestroy(window); return 0;
     case WM_SIZE: onSize(window, wParam, LOWORD(lParam), HIWORD(lParam)); return 0;
@@ -139,9 +227,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY: onNotify(window, reinterpret_cast<NMHDR*>(lParam)); return 0;
     case WM_CONTEXTMENU: onContextMenu(window, lParam); return 0;
     case WM_COMMAND: runCommand(window, LOWORD(wParam)); return 0;
+    case WM_INITMENUPOPUP: updateMenu(window); return 0;
     case WM_TIMER: onTimer(window, wParam); return 0;
     case WM_ACTIVATE: repaintFromImage(window); return 0;
     case WM_SETFOCUS: onSetFocus(window); return 0;
+    case WM_DPICHANGED: onDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
   }
 }
@@ -161,6 +251,18 @@ bool registerMainClass() {
   return RegisterClassExA(&wc) != 0;
 }
 
+// The record's size is in 96-DPI units: the window, made where the record puts it, learns its
+// monitor's DPI and takes the size for it before it is first shown.
+void sizeForItsDpi(HWND window) {
+  const settings::Preferences& p = settings::prefs;
+  const int dpi = dpiOf(window);
+  Box box = {p.windowX.get(), p.windowY.get(), p.windowX.get() + scaled(p.windowWidth.get(), dpi),
+             p.windowY.get() + scaled(p.windowHeight.get(), dpi)};
+  box = placeOnAMonitor(box);
+  SetWindowPos(window, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 HWND createMainWindow() {
@@ -171,8 +273,10 @@ HWND createMainWindow() {
   box = placeOnAMonitor(box);
   // WS_CLIPCHILDREN: erasing the main window on every activation would otherwise wipe the list,
   // which then redraws all its rows (a flicker and a full list paint for nothing).
-  return CreateWindowExA(0, ClassName, Title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, box.left, box.top,
-                         box.right - box.left, box.bottom - box.top, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(0, ClassName, Title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, box.left, box.top,
+                                box.right - box.left, box.bottom - box.top, nullptr, nullptr, instance, nullptr);
+  if (window) sizeForItsDpi(window);
+  return window;
 }
 
 void followRefreshInterval(HWND window) {
@@ -184,5 +288,11 @@ void followRefreshInterval(HWND window) {
 }
 
 void repaintFromImage(HWND window) { InvalidateRect(window, nullptr, TRUE); }
+
+void updateMembersAndBoard(HWND window) {
+  if (store::nameListChanged() && !reloadMembers(window, store::Attempts)) reportNoServer(true);
+  store::refreshBoard();
+  repaintFromImage(window);
+}
 
 }  // namespace ui

@@ -8,7 +8,9 @@
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "store/names.h"
+#include "text/bounded.h"
 #include "ui/app.h"
+#include "ui/dpi.h"
 #include "ui/resources/resource.h"
 
 namespace ui {
@@ -21,6 +23,8 @@ struct Column {
   store::Field field;
   const char* header() const { return store::fieldInfo(field).header; }
 };
+
+static_assert(ColumnCount == store::FieldCount, "one column per field");
 
 const Column columns[store::FieldCount] = {
     {&settings::Preferences::colWidthName, store::Field::name},
@@ -66,9 +70,10 @@ bool cellChanged(int slot, int column) {
   return std::strcmp(now, before) != 0;
 }
 
+// Names from this PC's name list: the image's own name area holds whatever the last writer's list said.
 void insertRow(HWND list, int slot) {
   char name[store::NameSize + 1];
-  store::fieldText(slot, store::Field::name, name, sizeof name);
+  text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
   LVITEMA item = {};
   item.mask = LVIF_TEXT | LVIF_IMAGE;
   item.iItem = slot;
@@ -80,45 +85,56 @@ void insertRow(HWND list, int slot) {
     if (cellChanged(slot, column)) setCellText(list, slot, column);
 }
 
-void insertColumns(HWND list) {
+void insertColumns(HWND list, int dpi) {
   for (int i = 0; i < store::FieldCount; ++i) {
     char header[32];
     lstrcpynA(header, columns[i].header(), sizeof header);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = (settings::prefs.*columns[i].width).get();
+    column.cx = scaled((settings::prefs.*columns[i].width).get(), dpi);
     column.pszText = header;
     column.iSubItem = i;
     ListView_InsertColumn(list, i, &column);
   }
 }
 
-// Every row shows image 0, so one copy of the icon serves them all.
-void insertRows(HWND list) {
-  HIMAGELIST icons = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR4, 4, 1);
-  ListView_SetImageList(list, icons, LVSIL_SMALL);
-  Icon member(IDI_MEMBER, 16);
-  if (store::memberCount > 0) ImageList_ReplaceIcon(icons, -1, member.get());
-  // Room for every row at once, and no redrawing while they go in.
-  ListView_SetItemCount(list, store::memberCount);
-  SetWindowRedraw(list, FALSE);
-  for (int slot = 0; slot < store::memberCount; ++slot) insertRow(list, slot);
-  SetWindowRedraw(list, TRUE);
+// Every row shows image 0, so one copy of the icon serves them all; its size follows the DPI.
+void setRowIcon(HWND list, int dpi) {
+  const int size = scaled(16, dpi);
+  HIMAGELIST icons = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, 1, 1);
+  Icon member(IDI_MEMBER, size);
+  ImageList_ReplaceIcon(icons, -1, member.get());
+  HIMAGELIST old = ListView_SetImageList(list, icons, LVSIL_SMALL);
+  if (old) ImageList_Destroy(old);
 }
 
 }  // namespace
 
-// Made at no size: the parent's first WM_SIZE lays it out.
-HWND createMemberList(HWND parent) {
-  HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT, 0, 0, 0, 0, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
+// Made at no size: the parent's first WM_SIZE lays it out. The selection stays in sight while the entry
+// dialog has the focus; a cell cut short shows its whole text under the mouse.
+HWND createMemberList(HWND parent, int dpi) {
+  HWND list =
+      CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
+                      0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
   if (!list) return nullptr;
-  const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
+  const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
   ListView_SetExtendedListViewStyleEx(list, styles, styles);
-  insertColumns(list);
-  insertRows(list);
+  insertColumns(list, dpi);
+  setRowIcon(list, dpi);
   return list;
+}
+
+void rebuildRows(HWND list) {
+  if (!list) return;
+  SetWindowRedraw(list, FALSE);
+  ListView_DeleteAllItems(list);
+  std::memset(&shown, 0, sizeof shown);
+  // Room for every row at once, and no redrawing while they go in.
+  ListView_SetItemCount(list, store::memberCount);
+  for (int slot = 0; slot < store::memberCount; ++slot) insertRow(list, slot);
+  SetWindowRedraw(list, TRUE);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 void refreshMemberList(HWND list) {
@@ -130,9 +146,27 @@ void refreshMemberList(HWND list) {
 
 void redrawAllRows(HWND list) { ListView_RedrawItems(list, 0, ListView_GetItemCount(list)); }
 
-void saveColumnWidths(HWND list) {
+void saveColumnWidths(HWND list, int dpi) {
   if (!list) return;
-  for (int i = 0; i < store::FieldCount; ++i) (settings::prefs.*columns[i].width).set(ListView_GetColumnWidth(list, i));
+  for (int i = 0; i < store::FieldCount; ++i)
+    (settings::prefs.*columns[i].width).set(unscaled(ListView_GetColumnWidth(list, i), dpi));
+}
+
+void rescaleMemberList(HWND list, int fromDpi, int toDpi) {
+  if (!list || fromDpi == toDpi) return;
+  for (int i = 0; i < store::FieldCount; ++i)
+    ListView_SetColumnWidth(list, i, MulDiv(ListView_GetColumnWidth(list, i), toDpi, fromDpi));
+  setRowIcon(list, toDpi);
+}
+
+bool columnOrder(HWND list, int (&order)[ColumnCount]) {
+  return list && ListView_GetColumnOrderArray(list, ColumnCount, order);
+}
+
+void setColumnOrder(HWND list, const int (&order)[ColumnCount]) {
+  int copy[ColumnCount];
+  std::memcpy(copy, order, sizeof copy);
+  if (list) ListView_SetColumnOrderArray(list, ColumnCount, copy);
 }
 
 // The list would destroy its image list itself; detached first, it is destroyed exactly once.
@@ -154,5 +188,11 @@ int rowAt(HWND list, LPARAM screenPoint) {
 }
 
 int focusedRow(HWND list) { return ListView_GetNextItem(list, -1, LVNI_FOCUSED); }
+
+void markRow(HWND list, int row) {
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(list, row, FALSE);
+}
 
 }  // namespace ui

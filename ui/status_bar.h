@@ -1,16 +1,19 @@
 #pragma once
-// The status bar: part 0 is the core's status line, part 1 the time of the last board access.
+// The status bar: part 0 is the core's status line, part 1 the time of the last good read.
 #include <windows.h>
 
 namespace ui {
 
 // The bar at the bottom of parent; from now on the status line writes to it.
 HWND createStatusBar(HWND parent);
-// Two parts at half and full width, along the bottom of a client area width x height; its height.
+// Lays the bar along the bottom of a client area width x height: the time part as wide as its text,
+// the messages in the rest. Returns the bar's height.
 int layOutStatusBar(HWND bar, int width, int height);
-// Part 1: the time of the last board access.
+// Part 1: the time of the last good read, when it changed.
 void showStatusInfo(HWND bar);
 // The name list could not be opened: the shared files are not where the settings say.
-void reportNoServer();
+void reportNoServer(bool withBeep);
+// The last text the core put on the status line (errors are repeated where the user is looking).
+const char* lastStatusMessage();
 
 }  // namespace ui

@@ -3,8 +3,13 @@
 
 namespace ui {
 
-// The one-button toolbar of the list update, flat, with its tooltip, along the top of parent.
-HWND createToolbar(HWND parent);
+// The one-button toolbar of the list update, flat, with its tooltip, along the top of parent; its
+// pictures sized for dpi.
+HWND createToolbar(HWND parent, int dpi);
+// The pictures again for another DPI.
+void rescaleToolbar(HWND bar, int dpi);
+// Before the toolbar goes: its pictures are the program's to destroy.
+void destroyToolbarImages(HWND bar);
 // Fitted to the parent's width; its height, which the list starts below.
 int layOutToolbar(HWND bar);
 // TTN_NEEDTEXTA asks for a button's tooltip; other notifications are not the toolbar's.

@@ -2,114 +2,9 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/gui/driver.h"
+#include "tests/gui/entry.h"
 
 namespace gui {
-
-namespace {
-
-store::BoardImage readBoard(const CaseDirs& d) {
-  store::BoardImage b = {};
-  std::string data = readFile(d.share + "\\tv_cont.lst");
-  if (data.size() == sizeof b) std::memcpy(&b, data.data(), sizeof b);
-  return b;
-}
-
-struct SlotTexts {
-  std::string morning, afternoon, returnTime, state, written;
-};
-
-SlotTexts slotOf(const store::BoardImage& b, int slot) {
-  const store::ScheduleEntry& e = b.entries[slot];
-  return {fieldOf(e.morning, sizeof e.morning), fieldOf(e.afternoon, sizeof e.afternoon),
-          fieldOf(b.returnTimes[slot], store::ReturnTimeSize), fieldOf(e.state, sizeof e.state),
-          fieldOf(b.writtenAt[slot], store::WrittenSize)};
-}
-
-// Every slot but the named ones holds the bytes it held before.
-void checkOtherSlotsKept(const store::BoardImage& before, const store::BoardImage& after, std::vector<int> changed) {
-  for (int slot = 0; slot < store::MaxMembers; ++slot) {
-    bool skip = false;
-    for (int c : changed) skip = skip || c == slot;
-    if (skip) continue;
-    bool same = std::memcmp(&before.entries[slot], &after.entries[slot], sizeof before.entries[slot]) == 0 &&
-                std::memcmp(before.returnTimes[slot], after.returnTimes[slot], store::ReturnTimeSize) == 0 &&
-                std::memcmp(before.writtenAt[slot], after.writtenAt[slot], store::WrittenSize) == 0;
-    CHECK(same, "slot %d unchanged", slot);
-  }
-  CHECK(std::memcmp(before.boardNames, after.boardNames, sizeof before.boardNames) == 0, "name area unchanged");
-}
-
-std::string writtenAtOf(const SYSTEMTIME& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", t.wYear % 100, t.wMonth, t.wDay, t.wHour, t.wMinute);
-  return text;
-}
-
-// A stamp taken between the two times (the minute may turn while OK runs).
-bool stampedBetween(const std::string& written, const SYSTEMTIME& before, const SYSTEMTIME& after) {
-  return written == writtenAtOf(before) || written == writtenAtOf(after);
-}
-
-struct EntryDialog {
-  HWND dialog = nullptr, morning = nullptr, afternoon = nullptr, returnTime = nullptr, state = nullptr;
-};
-
-EntryDialog waitEntryDialog(const Program& p) {
-  EntryDialog e;
-  e.dialog = gui::waitForDialog(p.id(), "行き先の入力", 10000);
-  if (!e.dialog) return e;
-  e.morning = GetDlgItem(e.dialog, IDC_MORNING);
-  e.afternoon = GetDlgItem(e.dialog, IDC_AFTERNOON);
-  e.returnTime = GetDlgItem(e.dialog, IDC_RETURN_TIME);
-  e.state = GetDlgItem(e.dialog, IDC_STATE);
-  return e;
-}
-
-// The right click as the list view passes it on: WM_CONTEXTMENU with the row's screen point.
-bool rightClickRow(const Program& p, const Window& w, int row) {
-  POINT pt;
-  if (!gui::itemScreenPoint(p.process(), w.list, row, &pt)) return false;
-  return PostMessageA(w.main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.list), MAKELPARAM(pt.x, pt.y)) != 0;
-}
-
-void fillEntry(const EntryDialog& e, const char* morning, const char* afternoon, const char* returnTime,
-               const char* state) {
-  gui::setWindowText(e.morning, morning);
-  gui::setWindowText(e.afternoon, afternoon);
-  gui::setWindowText(e.returnTime, returnTime);
-  gui::setWindowText(e.state, state);
-}
-
-std::vector<std::string> historyTexts(const CaseDirs& d) {
-  std::vector<std::string> texts;
-  std::string data = readFile(d.run + "\\tavelin.cmb");
-  for (size_t at = 0; at + 120 <= data.size(); at += 120) {
-    std::string t = fieldOf(data.data() + at, 120);
-    if (!t.empty()) texts.push_back(t);
-  }
-  return texts;
-}
-
-void pressKeys(std::vector<WORD> keys) {
-  std::vector<INPUT> inputs;
-  for (WORD k : keys) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = k;
-    inputs.push_back(in);
-  }
-  for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = *k;
-    in.ki.dwFlags = KEYEVENTF_KEYUP;
-    inputs.push_back(in);
-  }
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-}  // namespace
 
 // The third member by right click: the dialog shows the row, picks and typing go to the file, and a row
 // another copy changed meanwhile survives the write and shows at once. After a restart the plans are offered.
@@ -135,6 +30,8 @@ void entryByRightClick() {
   CHECK(times.size() == 19 && times.front() == "06:00" && times[11] == "17:00" && times.back() == "24:00",
         "return times %zu", times.size());
   CHECK(gui::comboItems(e.morning).empty(), "no history yet");
+  CHECK((GetWindowLongA(w.list, GWL_STYLE) & LVS_SHOWSELALWAYS) && gui::itemState(w.list, 2, LVIS_SELECTED),
+        "the row stays marked while the dialog is up");
   screenshot("10-entry-dialog");
 
   // Another copy writes row 5 while the dialog is open.
@@ -237,16 +134,16 @@ void entryByKeyboard() {
   if (!e.dialog) return;
   CHECK(gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_GROUP)) == "高橋 美咲(104) の行動予定の変更",
         "the focused row's dialog");
-  // Texts longer than the fields: each arrives one byte short of its board field.
-  std::string longMorning(130, 'x'), longAfternoon(130, 'y');
-  fillEntry(e, longMorning.c_str(), longAfternoon.c_str(), "１７：３０", "ABCDEFGHIJKLMNOPQRST");
+  // The longest texts the fields take arrive whole.
+  std::string longMorning(118, 'x'), longAfternoon(118, 'y');
+  fillEntry(e, longMorning.c_str(), longAfternoon.c_str(), "１７：３０", "ABCDEFGHIJKLMN");
   CHECK(pressAndWaitClosed(e.dialog, IDOK), "OK");
   store::BoardImage after = readBoard(d);
   SlotTexts typed = slotOf(after, 3);
   CHECK(typed.returnTime == "17:30", "full width folded: %s", typed.returnTime.c_str());
-  CHECK(typed.morning == std::string(118, 'x') && typed.afternoon == std::string(118, 'y'), "plans cut to 118: %zu %zu",
+  CHECK(typed.morning == longMorning && typed.afternoon == longAfternoon, "plans of 118 bytes: %zu %zu",
         typed.morning.size(), typed.afternoon.size());
-  CHECK(typed.state == "ABCDEFGHIJKLMN", "state cut to 14: %s", typed.state.c_str());
+  CHECK(typed.state == "ABCDEFGHIJKLMN", "state of 14 bytes: %s", typed.state.c_str());
   CHECK(!typed.written.empty(), "stamped");
 
   CHECK(gui::focusItem(p.process(), w.list, 7), "row 7 selected");

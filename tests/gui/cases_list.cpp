@@ -1,5 +1,6 @@
 // The main window: its rows, a second start, the list update, and what closing and Exit save.
 #include <cstring>
+#include <vector>
 
 #include "tests/gui/driver.h"
 
@@ -121,24 +122,100 @@ void listUpdateAndExit() {
   checkSavedGeometryAndWidths(d, 170);
 }
 
-// No name list: an empty list with the columns and the connection message.
-void unreachableNameList() {
-  CaseDirs d = makeCase("unreachable");
-  writePreferences(d, preferencesFor(d.share + "\\missing\\tv_name.lst", d.share + "\\tv_cont.lst"));
+namespace {
+
+std::string namesText(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& n : names) text += n + ";\r\n";
+  return text;
+}
+
+std::vector<std::string> caseNames() { return std::vector<std::string>(Names, Names + NameCount); }
+
+bool showsRows(const Program& p, const Window& w, const std::vector<std::string>& names) {
+  if (gui::itemCount(w.list) != static_cast<int>(names.size())) return false;
+  for (size_t i = 0; i < names.size(); ++i)
+    if (gui::itemText(p.process(), w.list, static_cast<int>(i), 0) != names[i]) return false;
+  return true;
+}
+
+// The timer's message as Windows sends it; false when the window did not answer within ms.
+bool timerTick(const Window& w, DWORD ms) { return gui::sendWithin(w.main, WM_TIMER, IDT_REFRESH, 0, ms); }
+
+}  // namespace
+
+// Started without the share: the window shows at once and answers while the name list is tried. The list update loads
+// the list once it is there; the timer reloads a list that changed, and loads one when none is loaded, with one quick
+// attempt.
+void shareComesBack() {
+  CaseDirs d = makeCase("share-back");
+  const std::string names = d.share + "\\tv_name.lst";
+  writePreferences(d, preferencesFor(names, d.share + "\\tv_cont.lst"));
+  DeleteFileA(names.c_str());
   Program p;
   CHECK(p.start(exe, d.run), "start");
-  Window w = windowOf(gui::waitForMainWindow(p, SlowStartMs));
-  if (!w.main) {
-    CHECK(false, "no main window");
-    return;
-  }
-  CHECK(gui::itemCount(w.list) == 0, "no rows");
-  CHECK(gui::columnCount(w.list) == 6, "six columns");
-  CHECK(gui::statusText(p.process(), w.status, 0) == "サーバーに接続できません", "message: %s",
-        gui::statusText(p.process(), w.status, 0).c_str());
-  screenshot("04-unreachable-name-list");
-  PostMessageA(w.main, WM_CLOSE, 0, 0);
-  CHECK(p.waitExit(ExitMs), "closed");
+  Window w = windowOf(gui::waitForMainWindow(p, StartMs));
+  CHECK(w.main != nullptr, "the window shows while the name list is tried");
+  if (!w.main) return;
+  for (int i = 0; i < 3; ++i) CHECK(gui::sendWithin(w.main, WM_NULL, 0, 0, 1000), "answers during the retries");
+  screenshot("04-loading-name-list");
+  CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == "サーバーに接続できません"; },
+                     SlowStartMs),
+        "message: %s", gui::statusText(p.process(), w.status, 0).c_str());
+  CHECK(gui::itemCount(w.list) == 0 && gui::columnCount(w.list) == 6, "six columns, no rows");
+
+  std::vector<std::string> members = caseNames();
+  std::string text = namesText(members);
+  writeFile(names, text.data(), text.size());
+  PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return showsRows(p, w, members); }, 10000), "the list update loads the list");
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 0, 1) == "定例会議"; }, 5000), "and the board");
+
+  // Changed while another PC holds the board's lock: new rows at once, the board's rows kept until it can be read.
+  members.push_back("小林 新(109)");
+  text = namesText(members);
+  writeFile(names, text.data(), text.size());
+  holdLock(d);
+  CHECK(timerTick(w, 5000), "tick");
+  CHECK(gui::waitFor([&] { return showsRows(p, w, members); }, 5000), "the timer reloads a changed list");
+  CHECK(gui::itemText(p.process(), w.list, 0, 1) == "定例会議", "the rows read before stay in view");
+  releaseLock(d);
+
+  // A list that cannot be read (a folder in its place) leaves none loaded; the next tick tries once.
+  DeleteFileA(names.c_str());
+  CreateDirectoryA(names.c_str(), nullptr);
+  CHECK(timerTick(w, 5000), "tick");
+  CHECK(gui::waitFor([&] { return gui::itemCount(w.list) == 0; }, 5000), "no list, no rows");
+  CHECK(timerTick(w, 3000), "a tick without the list returns within a second or so");
+  RemoveDirectoryA(names.c_str());
+  writeFile(names, text.data(), text.size());
+  CHECK(timerTick(w, 5000), "tick");
+  CHECK(gui::waitFor([&] { return showsRows(p, w, members); }, 5000), "the timer loads the list when none is loaded");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+// The status bar's time is that of the last good read: none after a start whose read failed, the time
+// once a read succeeds.
+void statusTimeOfGoodRead() {
+  CaseDirs d = makeBoardCase("status-time");
+  const std::string board = d.share + "\\tv_cont.lst", aside = d.share + "\\aside.lst";
+  MoveFileA(board.c_str(), aside.c_str());
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor(
+            [&] { return gui::statusText(p.process(), w.status, 0) == "(105)掲示板ファイルがオープンできません"; },
+            10000),
+        "message: %s", gui::statusText(p.process(), w.status, 0).c_str());
+  CHECK(gui::statusText(p.process(), w.status, 1).empty(), "no time without a good read: %s",
+        gui::statusText(p.process(), w.status, 1).c_str());
+  MoveFileA(aside.c_str(), board.c_str());
+  PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 0, 1) == "定例会議"; }, 10000), "board read");
+  std::string info = gui::statusText(p.process(), w.status, 1);
+  CHECK(info.size() > 10 && info.compare(0, 2, "20") == 0 && endsWith(info, "の情報"), "time of the read: %s",
+        info.c_str());
+  CHECK(closeProgram(p, w), "closed");
 }
 
 }  // namespace gui

@@ -76,7 +76,51 @@ HWND startWithSettingsOpen(Program& p, Window& w, const CaseDirs& d) {
   return box;
 }
 
+std::string underEnvironment(const char* variable, const std::string& tail) {
+  char base[MAX_PATH] = {};
+  GetEnvironmentVariableA(variable, base, sizeof base);
+  return std::string(base) + tail;
+}
+
+// Where an older 32-bit program's records went for a standard user: C:\windows as VirtualStore\windows.
+std::string virtualStoreDir() {
+  char dir[MAX_PATH] = {};
+  GetWindowsDirectoryA(dir, sizeof dir);
+  return underEnvironment("LOCALAPPDATA", "\\VirtualStore") + (dir + 2);
+}
+
 }  // namespace
+
+// The records where a standard user's PC keeps them: the user's own folder, or the copy an older 32-bit
+// program left in the VirtualStore. Each is found (the board shows, no first start), and the preferences
+// and the history are saved back there, not in the current or the Windows folder.
+void recordsInUserFolders() {
+  const std::string places[] = {underEnvironment("APPDATA", "\\Tavelin"), virtualStoreDir()};
+  for (const std::string& dir : places) {
+    CaseDirs d = makeCase("records-elsewhere");
+    removeWindowsDirFiles();
+    CreateDirectoryA(underEnvironment("LOCALAPPDATA", "\\VirtualStore").c_str(), nullptr);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string prefs = dir + "\\tavelin.prf", history = dir + "\\tavelin.cmb";
+    DeleteFileA(history.c_str());
+    settings::Preferences p = preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst");
+    writeFile(prefs, &p, sizeof p);
+    Program program;
+    Window w = startWithBoard(program, d);
+    if (w.main) {
+      SetWindowPos(w.main, nullptr, 90, 80, 700, 450, SWP_NOZORDER | SWP_NOACTIVATE);
+      CHECK(closeProgram(program, w), "closed");
+      settings::Preferences saved = {};
+      const std::string data = readFile(prefs);
+      if (data.size() == sizeof saved) std::memcpy(&saved, data.data(), sizeof saved);
+      CHECK(saved.windowX.get() == 90 && saved.windowY.get() == 80, "%s: saved back where found", dir.c_str());
+      CHECK(exists(history), "%s: the history beside them", dir.c_str());
+      CHECK(!exists(d.run + "\\tavelin.prf") && !exists(windowsDirFile("tavelin.prf")), "nowhere else");
+    }
+    DeleteFileA(prefs.c_str());
+    DeleteFileA(history.c_str());
+  }
+}
 
 // No preferences anywhere: the settings come before the main window. Cancel ends with no preferences;
 // 設定 shows the notice, ends, saves the paths and the interval, and the next start shows the board.

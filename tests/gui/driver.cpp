@@ -1,5 +1,5 @@
 // Drives the real tavelin.exe as a user would and checks what it shows and the files it leaves.
-// usage: gui_driver TAVELIN_EXE SCRATCH_DIR SHOTS_DIR [CASE_SUBSTRING]
+// usage: gui_driver TAVELIN_EXE SCRATCH_DIR SHOTS_DIR [CASE_SUBSTRING...]
 // Every case runs in its own scratch directory: a share and a current directory with the preferences.
 #include "tests/gui/driver.h"
 
@@ -80,6 +80,7 @@ CaseDirs makeCase(const char* name) {
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   DeleteFileA((d.run + "\\tavelin.prf").c_str());
   DeleteFileA((d.run + "\\tavelin.cmb").c_str());
+  DeleteFileA(userIniPath().c_str());
   return d;
 }
 
@@ -125,6 +126,27 @@ void screenshot(const char* name) {
   CHECK(gui::saveScreen(path), "screenshot %s", path.c_str());
 }
 
+int screenDpi() {
+  DWORD dpi = 0, size = sizeof dpi;
+  if (RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", RRF_RT_REG_DWORD, nullptr, &dpi, &size) !=
+          ERROR_SUCCESS ||
+      dpi == 0)
+    return 96;
+  return static_cast<int>(dpi);
+}
+
+int atDpi(int length) { return (length * screenDpi() + 48) / 96; }
+
+std::string userIniPath() {
+  char appData[MAX_PATH] = {};
+  GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
+  return std::string(appData) + "\\Tavelin\\tavelin.ini";
+}
+
+void holdLock(const CaseDirs& d, const char* holder) { writeFile(d.share + "\\sem.dat", holder, std::strlen(holder)); }
+
+void releaseLock(const CaseDirs& d) { DeleteFileA((d.share + "\\sem.dat").c_str()); }
+
 Window windowOf(HWND main) {
   Window w;
   w.main = main;
@@ -169,14 +191,24 @@ struct Case {
 const Case cases[] = {
     {"members, second start, close by title bar", membersSecondStartAndClose},
     {"list update and Exit", listUpdateAndExit},
-    {"unreachable name list", unreachableNameList},
+    {"share comes back", shareComesBack},
+    {"status time of a good read", statusTimeOfGoodRead},
+    {"lock held: the window answers", lockHeldWindowAnswers},
+    {"close during an access", closeDuringAccess},
     {"entry by right click", entryByRightClick},
     {"entry cancel and miss", entryCancelAndMiss},
     {"entry by keyboard", entryByKeyboard},
+    {"entry failed save keeps typing", entryFailedSaveKeepsTyping},
+    {"entry refuses too long", entryRefusesTooLong},
+    {"entry caption of a long name", entryLongNameCaption},
+    {"layout at the screen's dpi", layoutAtScreenDpi},
+    {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
+    {"maximised and column order", maximisedAndColumnOrder},
     {"first start", firstStart},
     {"settings browse then cancel", settingsBrowseThenCancel},
     {"settings interval", settingsInterval},
     {"settings refuses one file for both", settingsSameFileForBoth},
+    {"records in the user's folders", recordsInUserFolders},
     {"menu, about, page and lock reset", menuAboutPageAndReset},
 };
 
@@ -199,15 +231,19 @@ int main(int argc, char** argv) {
   using namespace gui;
   if (argc == 3 && std::strcmp(argv[1], "--shoot") == 0) return shootRunningCopy(argv[2]);
   if (argc < 4) {
-    std::fprintf(stderr, "usage: gui_driver TAVELIN_EXE SCRATCH_DIR SHOTS_DIR [CASE_SUBSTRING]\n");
+    std::fprintf(stderr, "usage: gui_driver TAVELIN_EXE SCRATCH_DIR SHOTS_DIR [CASE_SUBSTRING...]\n");
     return 2;
   }
+  // Sizes are read in the program's own pixels, not scaled for a driver that knows nothing of DPI.
+  SetProcessDPIAware();
   exe = argv[1];
   scratch = argv[2];
   shots = argv[3];
   int failedCases = 0;
   for (const Case& c : cases) {
-    if (argc > 4 && !std::strstr(c.name, argv[4])) continue;
+    bool chosen = argc <= 4;
+    for (int i = 4; i < argc; ++i) chosen = chosen || std::strstr(c.name, argv[i]);
+    if (!chosen) continue;
     int before = failures;
     DWORD start = GetTickCount();
     c.run();

@@ -76,6 +76,16 @@ settings::Preferences readPreferences(const CaseDirs& d);
 // Pending paints of the program's windows are done first, so the picture shows settled windows.
 void screenshot(const char* name);
 
+// The DPI the program runs at: the desktop's LogPixels, 96 when none is set.
+int screenDpi();
+// A length of 96-DPI units as the program shows it at that DPI (rounded as the program rounds).
+int atDpi(int length);
+// The user's tavelin.ini, which every case starts without.
+std::string userIniPath();
+// A lock file on the case's share held by another PC.
+void holdLock(const CaseDirs& d, const char* holder = "OTHERPC");
+void releaseLock(const CaseDirs& d);
+
 struct Window {
   HWND main = nullptr, list = nullptr, status = nullptr, toolbar = nullptr;
 };
@@ -90,7 +100,6 @@ bool pressAndWaitClosed(HWND dialog, int id);
 // The cases, one family to a file.
 void membersSecondStartAndClose();
 void listUpdateAndExit();
-void unreachableNameList();
 void entryByRightClick();
 void entryCancelAndMiss();
 void entryByKeyboard();
@@ -98,6 +107,17 @@ void firstStart();
 void settingsBrowseThenCancel();
 void settingsInterval();
 void settingsSameFileForBoth();
+void recordsInUserFolders();
 void menuAboutPageAndReset();
+void shareComesBack();
+void statusTimeOfGoodRead();
+void lockHeldWindowAnswers();
+void closeDuringAccess();
+void entryFailedSaveKeepsTyping();
+void entryRefusesTooLong();
+void entryLongNameCaption();
+void layoutAtScreenDpi();
+void dpiChangeKeepsRecordUnits();
+void maximisedAndColumnOrder();
 
 }  // namespace gui

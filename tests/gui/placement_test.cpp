@@ -1,7 +1,7 @@
 // Where a saved window rectangle ends up on a monitor's work area.
-#include <gtest/gtest.h>
-
 #include "ui/placement.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -92,6 +92,8 @@ HWND waitForMainWindow(DWORD processId, DWORD ms) {
   return found;
 }
 
+LRESULT ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) { return call(window, message, wParam, lParam); }
+
 int itemCount(HWND list) { return static_cast<int>(call(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 int columnCount(HWND list) {
@@ -127,11 +129,52 @@ std::string statusText(HANDLE process, HWND bar, int part) {
   return text;
 }
 
+LRESULT callWithBuffer(HANDLE process, HWND window, UINT message, WPARAM wParam, void* data, size_t size) {
+  RemoteBuffer remote(process, size);
+  if (!remote.write(0, data, size)) return -1;
+  const LRESULT answer = call(window, message, wParam, remote.param());
+  return remote.read(0, data, size) ? answer : -1;
+}
+
+std::vector<int> columnOrder(HANDLE process, HWND list) {
+  std::vector<int> order(static_cast<size_t>(columnCount(list) > 0 ? columnCount(list) : 0));
+  if (order.empty() || callWithBuffer(process, list, LVM_GETCOLUMNORDERARRAY, order.size(), order.data(),
+                                      order.size() * sizeof(int)) <= 0)
+    return {};
+  return order;
+}
+
+bool setColumnOrder(HANDLE process, HWND list, const std::vector<int>& order) {
+  std::vector<int> copy = order;
+  return callWithBuffer(process, list, LVM_SETCOLUMNORDERARRAY, copy.size(), copy.data(), copy.size() * sizeof(int)) >
+         0;
+}
+
+int columnWidth(HWND list, int column) { return static_cast<int>(call(list, LVM_GETCOLUMNWIDTH, column, 0)); }
+
+std::vector<int> statusParts(HANDLE process, HWND bar) {
+  int edges[8] = {};
+  const LRESULT count = callWithBuffer(process, bar, SB_GETPARTS, 8, edges, sizeof edges);
+  if (count <= 0 || count > 8) return {};
+  return std::vector<int>(edges, edges + count);
+}
+
+bool itemRect(HANDLE process, HWND list, int item, RECT* r) {
+  *r = {};
+  r->left = LVIR_BOUNDS;
+  return callWithBuffer(process, list, LVM_GETITEMRECT, item, r, sizeof *r) > 0;
+}
+
+UINT itemState(HWND list, int item, UINT mask) { return static_cast<UINT>(call(list, LVM_GETITEMSTATE, item, mask)); }
+
+bool toolbarButtonRect(HANDLE process, HWND toolbar, int command, RECT* r) {
+  *r = {};
+  return callWithBuffer(process, toolbar, TB_GETRECT, command, r, sizeof *r) > 0;
+}
+
 bool clickToolbarButton(HANDLE process, HWND toolbar, int command) {
-  RemoteBuffer remote(process, sizeof(RECT));
-  if (!call(toolbar, TB_GETRECT, command, remote.param())) return false;
   RECT r;
-  if (!remote.read(0, &r, sizeof r)) return false;
+  if (!toolbarButtonRect(process, toolbar, command, &r)) return false;
   LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   PostMessageA(toolbar, WM_MOUSEMOVE, 0, point);
   PostMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);

@@ -20,6 +20,7 @@ class Program {
   bool waitExit(DWORD ms, DWORD* code = nullptr);
   HANDLE process() const { return info_.hProcess; }
   DWORD id() const { return info_.dwProcessId; }
+  DWORD threadId() const { return info_.dwThreadId; }
 
  private:
   PROCESS_INFORMATION info_ = {};
@@ -31,12 +32,28 @@ HWND waitForMainWindow(const Program& program, DWORD ms);
 HWND waitForMainWindow(DWORD processId, DWORD ms);
 HWND child(HWND parent, const char* className);
 
+// A message that carries no pointer, sent with a time-out; -1 when the window did not answer.
+LRESULT ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int itemCount(HWND list);
 int columnCount(HWND list);
 std::string itemText(HANDLE process, HWND list, int item, int subitem);
 std::string statusText(HANDLE process, HWND bar, int part);
 // The toolbar button with the command id pressed by a mouse click on it.
 bool clickToolbarButton(HANDLE process, HWND toolbar, int command);
+
+// A message whose lParam points to a buffer of size bytes: data is copied into the program's memory
+// first and back out after, so messages that fill a structure work across processes. The answer, or -1.
+LRESULT callWithBuffer(HANDLE process, HWND window, UINT message, WPARAM wParam, void* data, size_t size);
+// The list's columns left to right, as column indexes; empty when the list gives none.
+std::vector<int> columnOrder(HANDLE process, HWND list);
+bool setColumnOrder(HANDLE process, HWND list, const std::vector<int>& order);
+int columnWidth(HWND list, int column);
+// The right edges of the status bar's parts (-1: to the end).
+std::vector<int> statusParts(HANDLE process, HWND bar);
+bool itemRect(HANDLE process, HWND list, int item, RECT* r);
+// LVIS_SELECTED, LVIS_FOCUSED, ... of a row.
+UINT itemState(HWND list, int item, UINT mask);
+bool toolbarButtonRect(HANDLE process, HWND toolbar, int command, RECT* r);
 
 // The screen point in the middle of a row's label.
 bool itemScreenPoint(HANDLE process, HWND list, int item, POINT* point);

@@ -30,6 +30,7 @@
 #define IDC_AFTERNOON 1003
 #define IDC_ENTRY_GROUP 1004
 #define IDC_STATE 1013
+#define IDC_ENTRY_NOTE 1014
 
 // The settings dialog's fields and buttons.
 #define IDC_NAME_LIST_PATH 1001

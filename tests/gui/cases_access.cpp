@@ -1,0 +1,156 @@
+// Waiting for the share: the window answers, nothing starts a second access, and a close waits its turn.
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/gui/driver.h"
+
+namespace gui {
+
+namespace {
+
+// The attempt number of the refresh's busy message, or 0 when it shows none.
+int attemptShown(const Program& p, const Window& w) {
+  static const std::string head = "(202)他のユーザ[OTHERPC]がファイルを使用中 (";
+  const std::string s = gui::statusText(p.process(), w.status, 0);
+  if (s.compare(0, head.size(), head) != 0) return 0;
+  return std::atoi(s.c_str() + head.size());
+}
+
+// A move and resize asked for without waiting on the program, then seen done.
+bool moveAndResize(const Window& w, int x, int y, int width, int height) {
+  SetWindowPos(w.main, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  return gui::waitFor(
+      [&] {
+        RECT r;
+        GetWindowRect(w.main, &r);
+        return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
+      },
+      3000);
+}
+
+bool listFillsWidth(const Window& w) {
+  RECT client, list;
+  GetClientRect(w.main, &client);
+  GetWindowRect(w.list, &list);
+  return list.right - list.left == client.right;
+}
+
+// User and kernel time of the process so far.
+double processorSeconds(const Program& p) {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(p.process(), &created, &ended, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+int in96(int pixels) { return (pixels * 96 + screenDpi() / 2) / screenDpi(); }
+
+}  // namespace
+
+// The timer leaves a busy board to its next tick, at once. The list update waits for the lock with the
+// window alive: it answers, moves and resizes, and what would start another access (the list update
+// again, the timer, a row's dialog, the lock reset) is held off; the refresh's attempts go on counting.
+void lockHeldWindowAnswers() {
+  CaseDirs d = makeBoardCase("lock-held");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  const Row changed = {6, "研修", "", "", "社内", "26/12/08 08:00"};
+  setRow(changed);
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  holdLock(d);
+
+  const DWORD t0 = GetTickCount();
+  CHECK(gui::sendWithin(w.main, WM_TIMER, IDT_REFRESH, 0, 5000), "the timer's tick returns");
+  CHECK(GetTickCount() - t0 < 1500, "at once: %lu ms", GetTickCount() - t0);
+  CHECK(gui::itemText(p.process(), w.list, 6, 1).empty(), "the board is left to the next tick");
+  CHECK(gui::statusText(p.process(), w.status, 0).empty(), "quietly");
+
+  PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return attemptShown(p, w) >= 1; }, 5000), "waiting for the lock: %s",
+        gui::statusText(p.process(), w.status, 0).c_str());
+  CHECK(gui::sendWithin(w.main, WM_NULL, 0, 0, 1000), "answers");
+  CHECK(gui::ask(w.toolbar, TB_ISBUTTONENABLED, IDM_UPDATE_LIST, 0) == 0, "the list update greyed meanwhile");
+  CHECK(moveAndResize(w, 60, 50, 700, 450), "moves and resizes");
+  CHECK(gui::waitFor([&] { return listFillsWidth(w); }, 3000), "the list follows the size");
+  screenshot("05-waiting-for-the-lock");
+
+  const int first = attemptShown(p, w);
+  POINT pt;
+  CHECK(gui::itemScreenPoint(p.process(), w.list, 0, &pt), "row 0 point");
+  PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  PostMessageA(w.main, WM_TIMER, IDT_REFRESH, 0);
+  PostMessageA(w.main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.list), MAKELPARAM(pt.x, pt.y));
+  PostMessageA(w.main, WM_COMMAND, IDM_RESET_LOCK, 0);
+  bool counting = true;
+  int last = first;
+  gui::waitFor(
+      [&] {
+        const int n = attemptShown(p, w);
+        if (n && n < last) counting = false;
+        if (n) last = n;
+        return last >= first + 2;
+      },
+      6000);
+  CHECK(counting && last >= first + 2, "one refresh counting on: %d to %d", first, last);
+  CHECK(!gui::waitForDialog(p.id(), "行き先の入力", 0), "no entry dialog");
+  CHECK(!gui::waitForDialog(p.id(), "管理者用コマンド", 0), "no reset question");
+
+  releaseLock(d);
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 6, 1) == "研修"; }, 3000),
+        "the board is read once the lock goes");
+  CHECK(gui::statusText(p.process(), w.status, 0).empty(), "message cleared");
+  CHECK(gui::ask(w.toolbar, TB_ISBUTTONENABLED, IDM_UPDATE_LIST, 0) != 0, "and the list update back");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+// A close during an access takes the window out of sight at once and ends the program when the access
+// is over, with the preferences saved. A second start meanwhile waits for it rather than handing over. A
+// quit that comes during an access ends the program after it.
+void closeDuringAccess() {
+  CaseDirs d = makeBoardCase("close-during-access");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  holdLock(d);
+  PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return attemptShown(p, w) >= 1; }, 5000), "waiting for the lock");
+  CHECK(moveAndResize(w, 80, 70, 720, 460), "moved");
+  PostMessageA(w.main, WM_CLOSE, 0, 0);
+  CHECK(gui::waitFor([&] { return !IsWindowVisible(w.main); }, 3000), "out of sight at once");
+
+  Program second;
+  CHECK(second.start(exe, d.run), "second start");
+  CHECK(!second.waitExit(1500), "the second copy waits for the closing one");
+  CHECK(!p.waitExit(0), "the access goes on");
+  releaseLock(d);
+  DWORD code = 1234;
+  CHECK(p.waitExit(ExitMs, &code) && code == 0, "ends when the access does: %lu", code);
+  settings::Preferences saved = readPreferences(d);
+  CHECK(saved.windowX.get() == 80 && saved.windowY.get() == 70, "position saved: %d,%d", saved.windowX.get(),
+        saved.windowY.get());
+  CHECK(saved.windowWidth.get() == in96(720) && saved.windowHeight.get() == in96(460), "size saved: %dx%d",
+        saved.windowWidth.get(), saved.windowHeight.get());
+  Window next = windowOf(gui::waitForMainWindow(second, StartMs));
+  CHECK(next.main != nullptr, "then the second copy starts");
+  if (!next.main) return;
+
+  // A quit that arrives while the waits dispatch messages is kept for the message loop, which ends the
+  // program (and saves the history) once the access is over.
+  holdLock(d);
+  PostMessageA(next.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return attemptShown(second, next) >= 1; }, 5000), "waiting for the lock");
+  DeleteFileA((d.run + "\\tavelin.cmb").c_str());
+  PostThreadMessageA(second.threadId(), WM_QUIT, 7, 0);
+  const double cpuBefore = processorSeconds(second);
+  CHECK(gui::waitFor([&] { return attemptShown(second, next) >= 3; }, 5000), "the access goes on");
+  // Two seconds of waiting with the quit pending: slept, not spun.
+  CHECK(processorSeconds(second) - cpuBefore < 0.5, "processor time %.2f s", processorSeconds(second) - cpuBefore);
+  releaseLock(d);
+  CHECK(second.waitExit(ExitMs, &code) && code == 7, "then the quit ends it: %lu", code);
+  CHECK(exists(d.run + "\\tavelin.cmb"), "the history saved");
+}
+
+}  // namespace gui

@@ -1,0 +1,181 @@
+// The entry dialog when OK cannot simply write: a failed save, texts too long, a name too long to show.
+#include "tests/gui/entry.h"
+
+namespace gui {
+
+namespace {
+
+bool endsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool shows(const EntryDialog& e, const char* morning, const char* afternoon, const char* returnTime,
+           const char* state) {
+  return gui::windowText(e.morning) == morning && gui::windowText(e.afternoon) == afternoon &&
+         gui::windowText(e.returnTime) == returnTime && gui::windowText(e.state) == state;
+}
+
+// OK pressed and answered: the dialog has run its checks (and any write) when this returns.
+bool pressOk(const EntryDialog& e) { return gui::sendWithin(GetDlgItem(e.dialog, IDOK), BM_CLICK, 0, 0, 30000); }
+
+// Characters typed one by one into a combo box's edit field; its text once all have arrived, or what came.
+std::string typeInto(HWND combo, char c, size_t count) {
+  HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+  for (size_t i = 0; i < count; ++i) PostMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
+  std::string text;
+  gui::waitFor(
+      [&] {
+        text = gui::windowText(combo);
+        return text.size() >= count;
+      },
+      5000);
+  return text;
+}
+
+}  // namespace
+
+// A save that fails keeps the dialog with everything typed and says why, in the dialog and on the status
+// line; OK tries again and Cancel discards. With another PC's lock, OK waits with the dialog alive, Cancel
+// is held off, and the row is written as soon as the lock goes.
+void entryFailedSaveKeepsTyping() {
+  CaseDirs d = makeBoardCase("entry-failed-save");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  const std::string board = d.share + "\\tv_cont.lst", aside = d.share + "\\aside.lst";
+  const std::string cannotOpen = "(205)掲示板ファイルがオープンできません";
+
+  CHECK(rightClickRow(p, w, 2), "row 2 point");
+  EntryDialog e = waitEntryDialog(p);
+  if (!e.dialog) {
+    CHECK(false, "entry dialog");
+    return;
+  }
+  MoveFileA(board.c_str(), aside.c_str());
+  fillEntry(e, "午後から外出", "打合せ", "16:00", "外出・戻り");
+  CHECK(pressOk(e), "OK answered");
+  CHECK(IsWindow(e.dialog), "the dialog stays");
+  CHECK(noteOf(e) == "書き込めませんでした。" + cannotOpen, "note: %s", noteOf(e).c_str());
+  CHECK(gui::statusText(p.process(), w.status, 0) == cannotOpen, "status line");
+  CHECK(shows(e, "午後から外出", "打合せ", "16:00", "外出・戻り"), "everything typed stays");
+  CHECK(IsWindowEnabled(GetDlgItem(e.dialog, IDOK)) && IsWindowEnabled(GetDlgItem(e.dialog, IDCANCEL)), "buttons back");
+  screenshot("11-entry-save-failed");
+  MoveFileA(aside.c_str(), board.c_str());
+  store::BoardImage before = readBoard(d);
+  CHECK(pressAndWaitClosed(e.dialog, IDOK), "OK again writes and closes");
+  store::BoardImage after = readBoard(d);
+  SlotTexts s = slotOf(after, 2);
+  CHECK(s.morning == "午後から外出" && s.afternoon == "打合せ" && s.returnTime == "16:00" && s.state == "外出・戻り",
+        "row written on the second OK");
+  checkOtherSlotsKept(before, after, {2});
+  CHECK(gui::itemText(p.process(), w.list, 2, 1) == "午後から外出", "list shows it");
+
+  CHECK(rightClickRow(p, w, 4), "row 4 point");
+  e = waitEntryDialog(p);
+  if (!e.dialog) {
+    CHECK(false, "entry dialog");
+    return;
+  }
+  MoveFileA(board.c_str(), aside.c_str());
+  fillEntry(e, "捨てる予定", "", "", "帰宅");
+  CHECK(pressOk(e) && IsWindow(e.dialog), "the failed OK keeps the dialog");
+  CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "Cancel closes");
+  MoveFileA(aside.c_str(), board.c_str());
+  CHECK(slotOf(readBoard(d), 4).morning.empty(), "Cancel discarded the entry");
+
+  CHECK(rightClickRow(p, w, 5), "row 5 point");
+  e = waitEntryDialog(p);
+  if (!e.dialog) {
+    CHECK(false, "entry dialog");
+    return;
+  }
+  fillEntry(e, "来客対応", "", "", "社内");
+  holdLock(d);
+  PostMessageA(GetDlgItem(e.dialog, IDOK), BM_CLICK, 0, 0);
+  CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == "(201)他のユーザがファイルを使用中"; },
+                     5000),
+        "waiting for the lock");
+  CHECK(noteOf(e) == "書き込み中…", "note: %s", noteOf(e).c_str());
+  CHECK(gui::sendWithin(e.dialog, WM_COMMAND, IDCANCEL, 0, 1000) && IsWindow(e.dialog),
+        "Cancel held off, dialog alive");
+  releaseLock(d);
+  CHECK(gui::waitFor([&] { return !IsWindow(e.dialog); }, 5000), "written and closed once the lock goes");
+  CHECK(slotOf(readBoard(d), 5).morning == "来客対応", "row 5 written");
+  CHECK(closeProgram(p, w), "closed");
+  CHECK((historyTexts(d) == std::vector<std::string>{"来客対応", "打合せ", "午後から外出"}),
+        "only what was written is in the history");
+}
+
+// Nothing typed is cut without a word: a field longer than its board field is named with the bytes over
+// its limit, the dialog stays and nothing is written. Typing goes on past a field's visible width, and
+// the return time is measured as it is stored, after folding.
+void entryRefusesTooLong() {
+  CaseDirs d = makeBoardCase("entry-too-long");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(rightClickRow(p, w, 1), "row 1 point");
+  EntryDialog e = waitEntryDialog(p);
+  if (!e.dialog) {
+    CHECK(false, "entry dialog");
+    return;
+  }
+  const std::string board = readFile(d.share + "\\tv_cont.lst");
+
+  std::string wide;
+  for (int i = 0; i < 60; ++i) wide += "予";
+  const struct {
+    std::string morning, afternoon, returnTime, state, note;
+  } refused[] = {
+      {std::string(130, 'x'), "", "", "", "午前が12バイト長すぎます（118バイトまで）。"},
+      {"", wide, "", "", "午後が2バイト長すぎます（118バイトまで）。"},
+      {"", "", std::string(70, '1'), "", "帰社時間が8バイト長すぎます（62バイトまで）。"},
+      {"", "", "", "外出・戻り（午後）", "状態が4バイト長すぎます（14バイトまで）。"},
+  };
+  for (const auto& r : refused) {
+    fillEntry(e, r.morning.c_str(), r.afternoon.c_str(), r.returnTime.c_str(), r.state.c_str());
+    CHECK(pressOk(e) && IsWindow(e.dialog), "the dialog stays");
+    CHECK(noteOf(e) == r.note, "note: %s", noteOf(e).c_str());
+  }
+  screenshot("13-entry-too-long");
+  CHECK(readFile(d.share + "\\tv_cont.lst") == board, "nothing written");
+
+  fillEntry(e, "", "", "", "");
+  CHECK(typeInto(e.returnTime, 'W', 30) == std::string(30, 'W'), "the return time takes all that is typed");
+  CHECK(typeInto(e.state, 'W', 14) == std::string(14, 'W'), "so does the state");
+  std::string fullWidthDigits;
+  for (int i = 0; i < 35; ++i) fullWidthDigits += "１";
+  fillEntry(e, "", "", fullWidthDigits.c_str(), "社内");
+  CHECK(pressAndWaitClosed(e.dialog, IDOK), "70 bytes of full-width digits fold to 35 and fit");
+  CHECK(slotOf(readBoard(d), 1).returnTime == std::string(35, '1'), "stored folded");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+// A name too long for the frame shows from its start and ends in "…"; the rest of the caption stays.
+void entryLongNameCaption() {
+  CaseDirs d = makeBoardCase("entry-long-name");
+  const std::string longName = "営業部第一課　長谷川　由紀子　内線番号１２３４５６７８";
+  std::string names = longName + ";";
+  for (int i = 1; i < NameCount; ++i) names += std::string(Names[i]) + ";";
+  writeFile(d.share + "\\tv_name.lst", names.data(), names.size());
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::itemText(p.process(), w.list, 0, 0) == longName, "the whole name in the list");
+  CHECK(rightClickRow(p, w, 0), "row 0 point");
+  EntryDialog e = waitEntryDialog(p);
+  if (!e.dialog) {
+    CHECK(false, "entry dialog");
+    return;
+  }
+  const std::string caption = captionOf(e), tail = "… の行動予定の変更";
+  CHECK(endsWith(caption, tail), "ends in an ellipsis: %s", caption.c_str());
+  const std::string start = caption.size() > tail.size() ? caption.substr(0, caption.size() - tail.size()) : "";
+  CHECK(!start.empty() && start.size() < longName.size() && longName.compare(0, start.size(), start) == 0,
+        "the name's start: %s", start.c_str());
+  screenshot("12-entry-long-name");
+  CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "cancel");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+}  // namespace gui

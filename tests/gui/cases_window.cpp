@@ -1,0 +1,174 @@
+// The window's layout at the screen's DPI, a change of DPI, and what tavelin.ini keeps for the user.
+#include <cstring>
+#include <vector>
+
+#include "tests/gui/entry.h"
+
+namespace gui {
+
+namespace {
+
+// The widths preferencesFor gives columns 0 to 5, in 96-DPI units.
+const int StoredWidths[6] = {120, 110, 110, 70, 80, 120};
+
+bool fitsScreen(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return r.left >= 0 && r.top >= 0 && r.right <= GetSystemMetrics(SM_CXSCREEN) &&
+         r.bottom <= GetSystemMetrics(SM_CYSCREEN);
+}
+
+int heightOf(const RECT& r) { return r.bottom - r.top; }
+
+std::string iniValue(const char* section, const char* key) {
+  char value[64] = {};
+  GetPrivateProfileStringA(section, key, "", value, sizeof value, userIniPath().c_str());
+  return value;
+}
+
+void checkStoredWidths(const CaseDirs& d) {
+  settings::Preferences saved = readPreferences(d);
+  const int got[6] = {saved.colWidthName.get(),   saved.colWidthMorning.get(), saved.colWidthAfternoon.get(),
+                      saved.colWidthReturn.get(), saved.colWidthState.get(),   saved.colWidthWritten.get()};
+  for (int c = 0; c < 6; ++c) CHECK(got[c] == StoredWidths[c], "column %d saved as %d", c, got[c]);
+}
+
+void checkLayout(const Program& p, const Window& w) {
+  for (int c = 0; c < 6; ++c)
+    CHECK(gui::columnWidth(w.list, c) == atDpi(StoredWidths[c]), "column %d: %d px", c, gui::columnWidth(w.list, c));
+  RECT row, button, list, status, toolbar;
+  CHECK(gui::itemRect(p.process(), w.list, 0, &row) && heightOf(row) >= atDpi(16), "row %d px high", heightOf(row));
+  CHECK(gui::toolbarButtonRect(p.process(), w.toolbar, IDM_UPDATE_LIST, &button) && heightOf(button) >= atDpi(15) + 4,
+        "toolbar button %d px high", heightOf(button));
+  GetWindowRect(w.list, &list);
+  GetWindowRect(w.status, &status);
+  GetWindowRect(w.toolbar, &toolbar);
+  CHECK(list.top >= toolbar.bottom && list.bottom <= status.top, "the list between toolbar and status bar");
+  const std::vector<int> parts = gui::statusParts(p.process(), w.status);
+  RECT bar;
+  GetClientRect(w.status, &bar);
+  CHECK(parts.size() == 2 && (parts[1] == -1 || parts[1] >= bar.right), "two parts to the end");
+  const int timeWidth = parts.empty() ? 0 : bar.right - parts[0];
+  CHECK(timeWidth >= atDpi(100) && timeWidth <= atDpi(220), "the time part is as wide as its text: %d px", timeWidth);
+  CHECK(gui::ask(w.list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_LABELTIP, "cut cells show whole on hover");
+}
+
+}  // namespace
+
+// Every size follows the screen's DPI: the window from the record's 96-DPI size, the columns, the rows'
+// icons and text, the toolbar; the list lies between the toolbar and the status bar, whose time part is as
+// wide as its text. The entry dialog, About and the settings fit the screen.
+void layoutAtScreenDpi() {
+  CaseDirs d = makeCase("layout");
+  settings::Preferences prefs = preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst");
+  prefs.windowWidth.set(600);
+  prefs.windowHeight.set(400);
+  writePreferences(d, prefs);
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  RECT r;
+  GetWindowRect(w.main, &r);
+  CHECK(r.right - r.left == atDpi(600) && heightOf(r) == atDpi(400), "window %ldx%d at %d DPI", r.right - r.left,
+        heightOf(r), screenDpi());
+  checkLayout(p, w);
+  screenshot("30-board");
+
+  CHECK(rightClickRow(p, w, 2), "row 2 point");
+  EntryDialog e = waitEntryDialog(p);
+  CHECK(e.dialog && fitsScreen(e.dialog), "the entry dialog on the screen");
+  if (e.dialog) {
+    screenshot("31-entry-dialog");
+    CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "cancel");
+  }
+  PostMessageA(w.main, WM_COMMAND, IDM_ABOUT, 0);
+  HWND about = gui::waitForDialog(p.id(), "このﾌﾟﾛｸﾞﾗﾑについて", 10000);
+  CHECK(about && fitsScreen(about), "About fits the screen");
+  if (about) {
+    screenshot("32-about");
+    CHECK(pressAndWaitClosed(about, IDOK), "About closes");
+  }
+  PostMessageA(w.main, WM_COMMAND, IDM_SETTINGS, 0);
+  HWND box = gui::waitForDialog(p.id(), "環境設定", 10000);
+  CHECK(box && fitsScreen(box), "the settings on the screen");
+  if (!box) return;
+  screenshot("33-settings");
+  CHECK(pressAndWaitClosed(box, IDCANCEL), "cancel");
+  HWND notice = gui::waitForDialog(p.id(), "再起動の確認", 10000);
+  CHECK(notice != nullptr, "restart notice");
+  if (notice) CHECK(pressAndWaitClosed(notice, IDOK), "notice closes");
+  CHECK(p.waitExit(ExitMs), "ended");
+}
+
+// The window moved to a monitor of twice the DPI: columns, rows and the window follow, and the record
+// still gets its widths and size in 96-DPI units.
+void dpiChangeKeepsRecordUnits() {
+  CaseDirs d = makeBoardCase("dpi-change");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  const int to = screenDpi() * 2;
+  RECT suggested = {40, 30, 40 + 900, 30 + 600};
+  CHECK(gui::callWithBuffer(p.process(), w.main, WM_DPICHANGED, MAKEWPARAM(to, to), &suggested, sizeof suggested) == 0,
+        "WM_DPICHANGED handled");
+  RECT r;
+  GetWindowRect(w.main, &r);
+  CHECK(r.left == 40 && r.top == 30 && r.right - r.left == 900 && heightOf(r) == 600, "the suggested rectangle");
+  for (int c = 0; c < 6; ++c)
+    CHECK(gui::columnWidth(w.list, c) == 2 * atDpi(StoredWidths[c]), "column %d: %d px", c,
+          gui::columnWidth(w.list, c));
+  RECT row;
+  CHECK(gui::itemRect(p.process(), w.list, 0, &row) && heightOf(row) >= 2 * atDpi(16), "row %d px high", heightOf(row));
+  CHECK(closeProgram(p, w), "closed");
+  checkStoredWidths(d);
+  settings::Preferences saved = readPreferences(d);
+  CHECK(saved.windowWidth.get() == 900 * 96 / to && saved.windowHeight.get() == 600 * 96 / to, "size saved as %dx%d",
+        saved.windowWidth.get(), saved.windowHeight.get());
+}
+
+// tavelin.ini in the user's folder: closed maximised, the window opens maximised while the record keeps the
+// restored size; the order the columns were dragged into comes back. An order that makes no sense is ignored.
+void maximisedAndColumnOrder() {
+  CaseDirs d = makeCase("maximised");
+  settings::Preferences prefs = preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst");
+  prefs.windowWidth.set(600);
+  prefs.windowHeight.set(400);
+  writePreferences(d, prefs);
+  const std::vector<int> dragged = {0, 3, 1, 2, 5, 4}, natural = {0, 1, 2, 3, 4, 5};
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::setColumnOrder(p.process(), w.list, dragged), "columns dragged");
+  PostMessageA(w.main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  CHECK(gui::waitFor([&] { return IsZoomed(w.main) != FALSE; }, 5000), "maximised");
+  screenshot("35-maximised");
+  CHECK(closeProgram(p, w), "closed");
+  settings::Preferences saved = readPreferences(d);
+  CHECK(saved.windowWidth.get() == 600 && saved.windowHeight.get() == 400, "the record keeps the restored size: %dx%d",
+        saved.windowWidth.get(), saved.windowHeight.get());
+  CHECK(iniValue("Window", "Maximized") == "1" && iniValue("List", "ColumnOrder") == "0,3,1,2,5,4", "tavelin.ini");
+  checkStoredWidths(d);
+
+  Program again;
+  w = startWithBoard(again, d);
+  if (!w.main) return;
+  CHECK(IsZoomed(w.main), "opens maximised");
+  CHECK(gui::columnOrder(again.process(), w.list) == dragged, "the columns' order comes back");
+  PostMessageA(w.main, WM_SYSCOMMAND, SC_RESTORE, 0);
+  CHECK(gui::waitFor([&] { return !IsZoomed(w.main); }, 5000), "restored");
+  RECT r;
+  GetWindowRect(w.main, &r);
+  CHECK(r.right - r.left == atDpi(600) && heightOf(r) == atDpi(400), "to the saved size");
+  CHECK(closeProgram(again, w), "closed");
+  CHECK(iniValue("Window", "Maximized") == "0", "closed restored");
+
+  WritePrivateProfileStringA("List", "ColumnOrder", "0,0,1,2,3,4", userIniPath().c_str());
+  Program third;
+  w = startWithBoard(third, d);
+  if (!w.main) return;
+  CHECK(!IsZoomed(w.main), "opens restored");
+  CHECK(gui::columnOrder(third.process(), w.list) == natural, "a broken order is ignored");
+  CHECK(closeProgram(third, w), "closed");
+}
+
+}  // namespace gui

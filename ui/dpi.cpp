@@ -1,0 +1,48 @@
+#include "ui/dpi.h"
+
+namespace ui {
+
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+
+// Looked up, not linked: the program still starts on a Windows that lacks them.
+template <typename Function>
+Function fromUser32(const char* name) {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+int systemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : BaseDpi;
+}
+
+}  // namespace
+
+int dpiOf(HWND window) {
+  static const auto forWindow = fromUser32<GetDpiForWindowFn>("GetDpiForWindow");
+  const UINT dpi = forWindow && window ? forWindow(window) : 0;
+  return dpi ? static_cast<int>(dpi) : systemDpi();
+}
+
+int metricFor(int index, int dpi) {
+  static const auto forDpi = fromUser32<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  return forDpi ? forDpi(index, static_cast<UINT>(dpi)) : MulDiv(GetSystemMetrics(index), dpi, systemDpi());
+}
+
+HFONT createUiFont(int dpi) {
+  static const auto forDpi = fromUser32<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  LOGFONTW font = {};
+  if (!forDpi || !forDpi(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0, static_cast<UINT>(dpi))) {
+    SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0);
+    font.lfHeight = MulDiv(font.lfHeight, dpi, systemDpi());
+  }
+  return CreateFontIndirectW(&font);
+}
+
+}  // namespace ui

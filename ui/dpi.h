@@ -1,0 +1,40 @@
+#pragma once
+// The screen's dots per inch as a window sees them, and what is sized by them. The calls that know a
+// window's own DPI came with Windows 10; on older Windows the system's DPI serves every window.
+#include <windows.h>
+
+#include "ui/dpi_units.h"
+
+namespace ui {
+
+// The DPI the window is shown at: its monitor's under per-monitor awareness, else the system's.
+int dpiOf(HWND window);
+// GetSystemMetrics for a DPI.
+int metricFor(int index, int dpi);
+
+// Owns a font; the controls that use it must be told of a new one before the old one goes.
+class Font {
+ public:
+  Font() = default;
+  ~Font() { reset(nullptr); }
+  Font(const Font&) = delete;
+  Font& operator=(const Font&) = delete;
+  HFONT get() const { return font_; }
+  void swap(Font& other) {
+    HFONT mine = font_;
+    font_ = other.font_;
+    other.font_ = mine;
+  }
+  void reset(HFONT font) {
+    if (font_) DeleteObject(font_);
+    font_ = font;
+  }
+
+ private:
+  HFONT font_ = nullptr;
+};
+
+// The font Windows gives list and icon texts, at dpi.
+HFONT createUiFont(int dpi);
+
+}  // namespace ui

@@ -1,0 +1,70 @@
+#include "ui/lock_question.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "text/cp932.h"
+
+namespace ui {
+
+namespace {
+
+constexpr char Question[] = "排他制御ファイルをリセットしてよろしいですか？";
+
+bool needsEscape(unsigned char b) { return b < 0x20 || b == 0x7F || b == 0x80; }
+
+// A whole double-byte character passes as it is; a control byte or a lead byte cut off at the end
+// becomes \xNN. out always ends in a NUL.
+void escapeHolder(const char* in, size_t length, char* out, size_t size) {
+  size_t o = 0;
+  for (size_t i = 0; i < length && in[i] != '\0';) {
+    const unsigned char b = static_cast<unsigned char>(in[i]);
+    const bool pair = text::isLeadByte(b) && i + 1 < length && in[i + 1] != '\0';
+    const size_t need = pair ? 2 : needsEscape(b) || text::isLeadByte(b) ? 4 : 1;
+    if (o + need >= size) break;
+    if (pair) {
+      out[o++] = in[i++];
+      out[o++] = in[i++];
+    } else if (need == 4) {
+      std::snprintf(out + o, size - o, "\\x%02x", b);
+      o += 4;
+      ++i;
+    } else {
+      out[o++] = in[i++];
+    }
+  }
+  out[o] = '\0';
+}
+
+void formatAge(const LockFacts& lock, char* out, size_t size) {
+  const long long s = lock.ageSeconds;
+  if (!lock.aged)
+    std::snprintf(out, size, "不明");
+  else if (s < 0)
+    std::snprintf(out, size, "不明（このPCとファイルサーバーの時計が合っていません）");
+  else if (s < 60)
+    std::snprintf(out, size, "%lld秒", s);
+  else if (s < 3600)
+    std::snprintf(out, size, "%lld分", s / 60);
+  else if (s < 86400)
+    std::snprintf(out, size, "%lld時間%lld分", s / 3600, s / 60 % 60);
+  else
+    std::snprintf(out, size, "%lld日%lld時間", s / 86400, s / 3600 % 24);
+}
+
+}  // namespace
+
+void formatResetQuestion(const LockFacts& lock, char* out, size_t size) {
+  if (!lock.present) {
+    std::snprintf(out, size, "%s", Question);
+    return;
+  }
+  char holder[1024];
+  escapeHolder(lock.holder, lock.holderLength, holder, sizeof holder);
+  char age[96];
+  formatAge(lock, age, sizeof age);
+  std::snprintf(out, size, "%s\n\n使用中のPC：%s\n使用開始から：%s", Question, holder[0] ? holder : "（名前なし）",
+                age);
+}
+
+}  // namespace ui

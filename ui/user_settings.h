@@ -1,0 +1,15 @@
+#pragma once
+// This user's settings that the 550-byte preferences record has no room for: tavelin.ini in the
+// user's own folder (%APPDATA%\Tavelin). Older PCs never see them; a missing file means the defaults.
+#include "ui/column_order.h"
+
+namespace ui {
+
+// Whether the window was maximised when it was last closed.
+bool savedMaximized();
+void saveMaximized(bool maximized);
+// The column order last saved; false when there is none, or none that makes sense.
+bool savedColumnOrder(int (&order)[OrderColumns]);
+void saveColumnOrder(const int (&order)[OrderColumns]);
+
+}  // namespace ui
