@@ -155,10 +155,11 @@ void onContextMenu(HWND window, LPARAM screenPoint) {
 
 // Enter and a double click reach the entry dialog too, so the keyboard alone can change a row. Enter,
 // like the context-menu key, means the focused row.
-void onListNotify(HWND window, const NMHDR* header) {
+void onListNotify(HWND window, NMHDR* header) {
   switch (header->code) {
     case NM_RETURN: openEntryFor(window, focusedRow(header->hwndFrom)); break;
     case NM_DBLCLK: openEntryFor(window, reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem); break;
+    case LVN_GETDISPINFOA: supplyCell(reinterpret_cast<NMLVDISPINFOA*>(header)); break;
     default: break;
   }
 }

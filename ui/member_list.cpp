@@ -51,38 +51,29 @@ class Icon {
   HICON icon_;
 };
 
-// The texts the list holds, as an image: a repaint sets only the cells whose text changed, so a
-// board of 300 members repaints in what the changed rows cost, without flicker.
+// What the list shows, as an image. The list holds no texts of its own (an owner-data list asks
+// for the cells it paints), so start-up inserts nothing, and a repaint redraws only the rows whose
+// texts changed since they were last shown.
 store::BoardImage shown;
+int rows;  // the members the list was built for
 
-void setCellText(HWND list, int slot, int column) {
-  char text[store::WrittenSize + 1];
-  const size_t length = store::fieldText(slot, columns[column].field, text, sizeof text);
-  std::memcpy(store::fieldBytesOf(shown, slot, columns[column].field), text,
-              length < store::fieldSize(columns[column].field) ? length + 1 : length);
-  ListView_SetItemText(list, slot, column, text);
+bool rowChanged(int slot) {
+  for (int column = 1; column < store::FieldCount; ++column) {
+    char now[store::WrittenSize + 1], before[store::WrittenSize + 1];
+    store::fieldText(slot, columns[column].field, now, sizeof now);
+    store::fieldTextOf(shown, slot, columns[column].field, before, sizeof before);
+    if (std::strcmp(now, before) != 0) return true;
+  }
+  return false;
 }
 
-bool cellChanged(int slot, int column) {
-  char now[store::WrittenSize + 1], before[store::WrittenSize + 1];
-  store::fieldText(slot, columns[column].field, now, sizeof now);
-  store::fieldTextOf(shown, slot, columns[column].field, before, sizeof before);
-  return std::strcmp(now, before) != 0;
-}
-
-// Names from this PC's name list: the image's own name area holds whatever the last writer's list said.
-void insertRow(HWND list, int slot) {
-  char name[store::NameSize + 1];
-  text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = slot;
-  item.pszText = name;
-  item.iImage = 0;
-  ListView_InsertItem(list, &item);
-  // A new row's cells are empty already; only texts are set.
-  for (int column = 1; column < store::FieldCount; ++column)
-    if (cellChanged(slot, column)) setCellText(list, slot, column);
+// The slot's fields from the board image into what the list shows.
+void showRow(int slot) {
+  for (int column = 1; column < store::FieldCount; ++column) {
+    const store::FieldInfo& f = store::fieldInfo(columns[column].field);
+    const size_t at = f.offset + f.stride * static_cast<size_t>(slot);
+    std::memcpy(reinterpret_cast<char*>(&shown) + at, reinterpret_cast<const char*>(&store::board) + at, f.size);
+  }
 }
 
 void insertColumns(HWND list, int dpi) {
@@ -114,9 +105,10 @@ void setRowIcon(HWND list, int dpi) {
 // Made at no size: the parent's first WM_SIZE lays it out. The selection stays in sight while the entry
 // dialog has the focus; a cell cut short shows its whole text under the mouse.
 HWND createMemberList(HWND parent, int dpi) {
-  HWND list =
-      CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
-                      0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
+  HWND list = CreateWindowExA(0, WC_LISTVIEWA, "",
+                              WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0,
+                              0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)),
+                              instance, nullptr);
   if (!list) return nullptr;
   const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
   ListView_SetExtendedListViewStyleEx(list, styles, styles);
@@ -127,21 +119,32 @@ HWND createMemberList(HWND parent, int dpi) {
 
 void rebuildRows(HWND list) {
   if (!list) return;
-  SetWindowRedraw(list, FALSE);
-  ListView_DeleteAllItems(list);
-  std::memset(&shown, 0, sizeof shown);
-  // Room for every row at once, and no redrawing while they go in.
-  ListView_SetItemCount(list, store::memberCount);
-  for (int slot = 0; slot < store::memberCount; ++slot) insertRow(list, slot);
-  SetWindowRedraw(list, TRUE);
+  rows = store::memberCount;
+  for (int slot = 0; slot < rows; ++slot) showRow(slot);
+  ListView_SetItemCountEx(list, rows, 0);
   InvalidateRect(list, nullptr, TRUE);
 }
 
 void refreshMemberList(HWND list) {
   if (!list) return;
-  for (int slot = 0; slot < store::memberCount; ++slot)
-    for (int column = 1; column < store::FieldCount; ++column)
-      if (cellChanged(slot, column)) setCellText(list, slot, column);
+  for (int slot = 0; slot < rows; ++slot) {
+    if (!rowChanged(slot)) continue;
+    showRow(slot);
+    ListView_RedrawItems(list, slot, slot);
+  }
+}
+
+void supplyCell(NMLVDISPINFOA* info) {
+  LVITEMA& item = info->item;
+  const int slot = item.iItem;
+  if (slot < 0 || slot >= rows || item.iSubItem < 0 || item.iSubItem >= store::FieldCount) return;
+  if (item.mask & LVIF_IMAGE) item.iImage = 0;
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  // Names from this PC's name list: the image's own name area holds whatever the last writer's list said.
+  if (item.iSubItem == 0)
+    text::copyField(item.pszText, static_cast<size_t>(item.cchTextMax), store::displayNames[slot], store::NameSize);
+  else
+    store::fieldTextOf(shown, slot, columns[item.iSubItem].field, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 void redrawAllRows(HWND list) { ListView_RedrawItems(list, 0, ListView_GetItemCount(list)); }

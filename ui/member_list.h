@@ -1,6 +1,8 @@
 #pragma once
 // The list of members: one row per member of the name list, six columns from the board image.
 #include <windows.h>
+// After windows.h, whose types it needs.
+#include <commctrl.h>
 
 namespace ui {
 
@@ -8,8 +10,10 @@ namespace ui {
 HWND createMemberList(HWND parent, int dpi);
 // One row per member of the name list as loaded now, the cells from the board image.
 void rebuildRows(HWND list);
-// Columns 1 to 5 of every row from the board image; the names stay as inserted.
+// Columns 1 to 5 of every row from the board image: the rows whose texts changed are redrawn.
 void refreshMemberList(HWND list);
+// A cell the list asks for (LVN_GETDISPINFO): the list holds no texts of its own.
+void supplyCell(NMLVDISPINFOA* info);
 void redrawAllRows(HWND list);
 // The six column widths back into the preferences, in 96-DPI units.
 void saveColumnWidths(HWND list, int dpi);
