@@ -1,5 +1,5 @@
 /* Starts a window program the way a user's shortcut would and measures it from outside:
-     gui_probe EXE CLASS DIRECTORY
+     gui_probe EXE CLASS DIRECTORY [start]     (start: only the start, then close it)
    start-ms   from CreateProcess to its window shown with nothing left to paint (and, when it has a
               list view, the list holding its rows)
    paint-ms   median of 21 full repaints forced with RedrawWindow(RDW_UPDATENOW), which returns
@@ -14,6 +14,7 @@
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 static double msSince(LARGE_INTEGER start) {
   LARGE_INTEGER now, freq;
@@ -30,10 +31,11 @@ static int byValue(const void* a, const void* b) {
 static BOOL nothingToPaint(HWND hwnd) { return !GetUpdateRect(hwnd, NULL, FALSE); }
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    fprintf(stderr, "usage: gui_probe EXE CLASS DIRECTORY\n");
+  if (argc != 4 && !(argc == 5 && strcmp(argv[4], "start") == 0)) {
+    fprintf(stderr, "usage: gui_probe EXE CLASS DIRECTORY [start]\n");
     return 2;
   }
+  const int startOnly = argc == 5;
   HANDLE mapping =
       CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(LONG), "TavelinBenchPaints");
   volatile LONG* paints = mapping ? (volatile LONG*)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)) : NULL;
@@ -66,6 +68,13 @@ int main(int argc, char** argv) {
     fprintf(stderr, "no painted window of class %s within 60 s\n", argv[2]);
     TerminateProcess(pi.hProcess, 1);
     return 1;
+  }
+
+  if (startOnly) {
+    printf("start-ms=%.1f rows=%d\n", started, rows);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+    return 0;
   }
 
   double samples[21];
