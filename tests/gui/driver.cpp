@@ -204,6 +204,7 @@ const Case cases[] = {
     {"layout at the screen's dpi", layoutAtScreenDpi},
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
+    {"rows at a glance", rowsAtAGlance},
     {"first start", firstStart},
     {"settings browse then cancel", settingsBrowseThenCancel},
     {"settings interval", settingsInterval},

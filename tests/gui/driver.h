@@ -119,5 +119,6 @@ void entryLongNameCaption();
 void layoutAtScreenDpi();
 void dpiChangeKeepsRecordUnits();
 void maximisedAndColumnOrder();
+void rowsAtAGlance();
 
 }  // namespace gui

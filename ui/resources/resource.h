@@ -47,5 +47,6 @@
 #define IDC_STATIC (-1)
 #endif
 
-// The main window's refresh timer.
+// The main window's refresh timer, and the clock that redraws rows turning overdue or stale.
 #define IDT_REFRESH 1
+#define IDT_CLOCK 2

@@ -1,0 +1,95 @@
+// The board at a glance: rows coloured by the clock, state icons, and a board that has not been read for long.
+#include <cstring>
+#include <vector>
+
+#include "tests/gui/entry.h"
+
+namespace gui {
+
+namespace {
+
+std::string stampOf(const SYSTEMTIME& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", t.wYear % 100, t.wMonth, t.wDay, t.wHour, t.wMinute);
+  return text;
+}
+
+SYSTEMTIME daysAgo(const SYSTEMTIME& t, int days) {
+  FILETIME f;
+  SystemTimeToFileTime(&t, &f);
+  ULARGE_INTEGER v = {{f.dwLowDateTime, f.dwHighDateTime}};
+  v.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
+  f = {v.LowPart, v.HighPart};
+  SYSTEMTIME back;
+  FileTimeToSystemTime(&f, &back);
+  return back;
+}
+
+// What a cell's text is drawn in, its borders left out: red, near-black, or mid grey only.
+struct Ink {
+  int red = 0, dark = 0, grey = 0;
+};
+
+Ink inkOf(const Program& p, const Window& w, int row, int column) {
+  Ink ink;
+  RECT r;
+  if (!gui::cellScreenRect(p.process(), w.list, row, column, &r)) return ink;
+  InflateRect(&r, -2, -2);
+  for (COLORREF c : gui::screenPixels(r)) {
+    const int red = GetRValue(c), green = GetGValue(c), blue = GetBValue(c);
+    if (red >= 150 && green <= 90 && blue <= 90) ++ink.red;
+    if (red < 70 && green < 70 && blue < 70) ++ink.dark;
+    if (red >= 90 && red <= 200 && std::abs(red - green) < 16 && std::abs(green - blue) < 16) ++ink.grey;
+  }
+  return ink;
+}
+
+}  // namespace
+
+// Out and returning, written today, its time past: the return time in red and nothing else. Written
+// before today: the whole row in grey, even when its return time has passed. A return time still ahead,
+// a plain row and an empty row are drawn as ever.
+void rowsAtAGlance() {
+  CaseDirs d = makeBoardCase("glance");
+  SYSTEMTIME now;
+  // At midnight no time of today has passed yet.
+  gui::waitFor(
+      [&] {
+        GetLocalTime(&now);
+        return now.wHour != 0 || now.wMinute != 0;
+      },
+      65000);
+  char past[8];
+  std::snprintf(past, sizeof past, "%02d:%02d", now.wHour ? now.wHour - 1 : 0, now.wHour ? now.wMinute : 0);
+  const std::string today = stampOf(now), yesterday = stampOf(daysAgo(now, 1));
+  setRow({0, "定例会議", "資料作成", "", "社内", today.c_str()});
+  setRow({2, "客先訪問", "", past, "外出・戻り", today.c_str()});
+  setRow({4, "銀行", "", "24:00", "外出・戻り", today.c_str()});
+  setRow({7, "出張", "出張", "09:00", "外出・戻り", yesterday.c_str()});
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 7, 1) == "出張"; }, 10000), "board read");
+  SetForegroundWindow(w.main);
+  screenshot("40-rows-at-a-glance");
+
+  const Ink overdue = inkOf(p, w, 2, 3), overdueMorning = inkOf(p, w, 2, 1);
+  CHECK(overdue.red > 0 && overdue.dark == 0, "an overdue return time in red: %d red, %d dark", overdue.red,
+        overdue.dark);
+  CHECK(overdueMorning.dark > 0 && overdueMorning.red == 0, "only the return time: %d red", overdueMorning.red);
+  const Ink ahead = inkOf(p, w, 4, 3);
+  CHECK(ahead.dark > 0 && ahead.red == 0, "a return time ahead as written: %d red", ahead.red);
+  for (int column : {0, 1, 3, 4, 5}) {
+    const Ink stale = inkOf(p, w, 7, column);
+    CHECK(stale.grey > 0 && stale.dark == 0 && stale.red == 0, "yesterday's row in grey, column %d: %d grey, %d dark",
+          column, stale.grey, stale.dark);
+  }
+  const Ink plain = inkOf(p, w, 0, 1);
+  CHECK(plain.dark > 0 && plain.red == 0, "a plain row as written");
+  const Ink empty = inkOf(p, w, 1, 1);
+  CHECK(empty.dark == 0 && empty.red == 0 && empty.grey == 0, "an empty row shows nothing");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+}  // namespace gui
