@@ -201,6 +201,7 @@ const Case cases[] = {
     {"entry failed save keeps typing", entryFailedSaveKeepsTyping},
     {"entry refuses too long", entryRefusesTooLong},
     {"entry caption of a long name", entryLongNameCaption},
+    {"entry row changed meanwhile", entryRowChangedMeanwhile},
     {"layout at the screen's dpi", layoutAtScreenDpi},
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},

@@ -120,5 +120,6 @@ void layoutAtScreenDpi();
 void dpiChangeKeepsRecordUnits();
 void maximisedAndColumnOrder();
 void rowsAtAGlance();
+void entryRowChangedMeanwhile();
 
 }  // namespace gui

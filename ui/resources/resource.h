@@ -10,6 +10,7 @@
 #define IDD_SETTINGS 127
 #define IDD_RESTART 131
 #define IDD_ENTRY 133
+#define IDD_ROW_CHANGED 150
 
 // Child controls of the main window, found by these ids: apart from every other id here, IDOK and IDCANCEL.
 #define IDC_MEMBER_LIST 201
@@ -39,6 +40,14 @@
 #define IDC_BROWSE_BOARD 1008
 #define IDC_INTERVAL 1009
 #define IDC_SETTINGS_NOTE 1010
+
+// The question about a row another PC changed meanwhile.
+#define IDC_CHANGED_INTRO 1030
+#define IDC_CHANGED_MORNING 1031
+#define IDC_CHANGED_AFTERNOON 1032
+#define IDC_CHANGED_RETURN 1033
+#define IDC_CHANGED_STATE 1034
+#define IDC_OVERWRITE 1035
 
 // The About dialog's program line, with the project and its page.
 #define IDC_ABOUT_PROGRAM 1020
