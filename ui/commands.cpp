@@ -17,6 +17,8 @@
 #include "ui/first_run.h"
 #include "ui/lock_question.h"
 #include "ui/main_window.h"
+#include "ui/member_list.h"
+#include "ui/my_state.h"
 #include "ui/resources/resource.h"
 #include "ui/simple_dialog.h"
 #include "ui/status_bar.h"
@@ -102,9 +104,13 @@ void runCommand(HWND window, int id) {
     return;
   }
   const Command command = commandFor(id);
-  if (!command) return;
+  const State mine = stateOfCommand(id);
+  if (!command && mine == State::none) return;
   if (boardBusy()) return holdOff();
-  command(window);
+  if (command)
+    command(window);
+  else
+    setMyState(window, mine);
 }
 
 void updateMenu(HWND window) {
@@ -113,6 +119,9 @@ void updateMenu(HWND window) {
   const UINT state = MF_BYCOMMAND | (boardBusy() ? MF_GRAYED : MF_ENABLED);
   const int heldOff[] = {IDM_UPDATE_LIST, IDM_SETTINGS, IDM_ABOUT, IDM_RESET_LOCK};
   for (int id : heldOff) EnableMenuItem(menu, id, state);
+  const UINT mine = ownSlot() >= 0 ? state : MF_BYCOMMAND | MF_GRAYED;
+  const int myStates[] = {IDM_MY_OFFICE, IDM_MY_HOME, IDM_MY_OUT_RETURNING, IDM_MY_OUT_GOING_HOME};
+  for (int id : myStates) EnableMenuItem(menu, id, mine);
   EnableMenuItem(menu, IDM_LATEST_INFO, HasProjectPage ? state : MF_BYCOMMAND | MF_GRAYED);
 }
 

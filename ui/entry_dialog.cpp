@@ -14,6 +14,7 @@
 #include "ui/board_access.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
+#include "ui/return_time_dialog.h"
 #include "ui/row_changed_dialog.h"
 #include "ui/row_copy.h"
 #include "ui/states.h"
@@ -53,8 +54,6 @@ constexpr int FieldTotal = sizeof Fields / sizeof Fields[0];
 constexpr size_t TypedSize = 512;
 static_assert(TypedSize > store::PlanSize, "a plan that fits is read whole");
 
-constexpr int FirstHour = 6;
-constexpr int LastHour = 24;
 
 void insertAt(HWND dialog, int id, int position, const char* text) {
   SendDlgItemMessageA(dialog, id, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(text));
@@ -103,11 +102,7 @@ void showCaption(HWND dialog, int slot) {
 void fillChoices(HWND dialog) {
   int position = 0;
   for (const char* state : States) insertAt(dialog, IDC_STATE, position++, state);
-  for (int hour = FirstHour; hour <= LastHour; ++hour) {
-    char time[8];
-    std::snprintf(time, sizeof time, "%02d:00", hour);
-    insertAt(dialog, IDC_RETURN_TIME, hour - FirstHour, time);
-  }
+  fillReturnTimes(dialog, IDC_RETURN_TIME);
   // Explicit positions keep the history's newest-first order although the plan boxes sort.
   position = 0;
   for (int slot = 0; slot < settings::HistorySlots; ++slot) {

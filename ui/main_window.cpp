@@ -77,7 +77,10 @@ void restoreColumnOrder(HWND window) {
 void onCreate(HWND window) {
   layoutDpi = dpiOf(window);
   createStatusBar(window);
-  createMemberList(window, layoutDpi);
+  HWND list = createMemberList(window, layoutDpi);
+  char ownName[store::NameSize];
+  savedOwnName(ownName);
+  setOwnName(list, ownName);
   createToolbar(window, layoutDpi);
   setUiFont(window, layoutDpi);
   restoreColumnOrder(window);
@@ -102,10 +105,13 @@ bool reloadMembers(HWND window, int attempts) {
   return loaded;
 }
 
-// No name list is loaded yet, so this is the list update's own work.
+// No name list is loaded yet, so this is the list update's own work. My row is brought into view.
 void onFirstLoad(HWND window) {
-  BoardAccess access(window);
-  if (access.started()) updateMembersAndBoard(window);
+  {
+    BoardAccess access(window);
+    if (access.started()) updateMembersAndBoard(window);
+  }
+  showOwnRow(listOf(window));
 }
 
 // The list fills what the toolbar and the status bar leave, whatever heights they have.

@@ -255,7 +255,8 @@ LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
       textColour = set == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : set;
       return CDRF_NOTIFYITEMDRAW;
     }
-    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+    // The first column is drawn with what the item stage chose (Wine), the others with their own.
+    case CDDS_ITEMPREPAINT: return drawCell(draw) | CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return drawCell(draw);
     default: return CDRF_DODEFAULT;
   }

@@ -4,7 +4,9 @@
 
 #include "ui/app.h"
 #include "ui/dpi.h"
+#include "ui/member_list.h"
 #include "ui/resources/resource.h"
+#include "ui/states.h"
 
 namespace ui {
 
@@ -14,10 +16,25 @@ constexpr int BitmapImages = 4;
 constexpr int ImageWidth = 16;
 constexpr int ImageHeight = 15;
 constexpr int SeparatorWidth = 8;
+// The gaps' places among the buttons.
+constexpr int Separators[] = {0, 2};
 constexpr COLORREF Face = RGB(192, 192, 192);
 
-char updateTip[] = "リストのアップデート";
+char updateTip[] = "リストのアップデート (F5)";
 char noTip[] = "";
+
+// The 自分の状態 buttons, in the menu's order, each with its label and tooltip.
+struct StateButton {
+  int command;
+  char label[16];
+  char tip[64];
+};
+StateButton stateButtons[StateCount] = {
+    {IDM_MY_OFFICE, "社内", "自分の状態を「社内」に (Ctrl+1)"},
+    {IDM_MY_HOME, "帰宅", "自分の状態を「帰宅」に (Ctrl+2)"},
+    {IDM_MY_OUT_RETURNING, "外出・戻り", "自分の状態を「外出・戻り」に、帰社時間を入力 (Ctrl+3)"},
+    {IDM_MY_OUT_GOING_HOME, "外出・直帰", "自分の状態を「外出・直帰」に (Ctrl+4)"},
+};
 
 // Owns a GDI object until the end of the scope.
 class Gdi {
@@ -79,24 +96,38 @@ void setImages(HWND bar, int dpi) {
   separator.cbSize = sizeof separator;
   separator.dwMask = TBIF_SIZE | TBIF_BYINDEX;
   separator.cx = static_cast<WORD>(scaled(SeparatorWidth, dpi));
-  SendMessageA(bar, TB_SETBUTTONINFOA, 0, reinterpret_cast<LPARAM>(&separator));
+  for (int index : Separators) SendMessageA(bar, TB_SETBUTTONINFOA, index, reinterpret_cast<LPARAM>(&separator));
 }
 
 }  // namespace
 
+// The list update as a picture; my state as labelled buttons, enabled once my row is known.
 HWND createToolbar(HWND parent, int dpi) {
   HWND bar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                             WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | TBSTYLE_FLAT, 0, 0, 0, 0,
-                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance, nullptr);
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | TBSTYLE_FLAT | TBSTYLE_LIST,
+                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance,
+                             nullptr);
   if (!bar) return nullptr;
   SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  TBBUTTON buttons[2] = {
+  SendMessageA(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
+  TBBUTTON buttons[3 + StateCount] = {
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
       {0, IDM_UPDATE_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0}, 0, 0},
+      {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
   };
-  SendMessageA(bar, TB_ADDBUTTONSA, 2, reinterpret_cast<LPARAM>(buttons));
+  for (int i = 0; i < StateCount; ++i)
+    buttons[3 + i] = {I_IMAGENONE, stateButtons[i].command, 0, BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE, {0}, 0,
+                      reinterpret_cast<INT_PTR>(stateButtons[i].label)};
+  SendMessageA(bar, TB_ADDBUTTONSA, 3 + StateCount, reinterpret_cast<LPARAM>(buttons));
   setImages(bar, dpi);
   return bar;
+}
+
+void enableBoardButtons(HWND bar, bool enabled) {
+  if (!bar) return;
+  SendMessageA(bar, TB_ENABLEBUTTON, IDM_UPDATE_LIST, MAKELPARAM(enabled ? TRUE : FALSE, 0));
+  const BOOL mine = enabled && ownSlot() >= 0;
+  for (const StateButton& b : stateButtons) SendMessageA(bar, TB_ENABLEBUTTON, b.command, MAKELPARAM(mine, 0));
 }
 
 void rescaleToolbar(HWND bar, int dpi) {
@@ -123,6 +154,8 @@ void supplyToolTip(NMHDR* header) {
   if (header->code != TTN_NEEDTEXTA) return;
   NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(header);
   info->lpszText = header->idFrom == IDM_UPDATE_LIST ? updateTip : noTip;
+  for (StateButton& b : stateButtons)
+    if (header->idFrom == static_cast<UINT_PTR>(b.command)) info->lpszText = b.tip;
 }
 
 }  // namespace ui

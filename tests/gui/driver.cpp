@@ -206,6 +206,7 @@ const Case cases[] = {
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},
+    {"my row", myRow},
     {"first start", firstStart},
     {"settings browse then cancel", settingsBrowseThenCancel},
     {"settings interval", settingsInterval},

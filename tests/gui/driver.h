@@ -121,5 +121,6 @@ void dpiChangeKeepsRecordUnits();
 void maximisedAndColumnOrder();
 void rowsAtAGlance();
 void entryRowChangedMeanwhile();
+void myRow();
 
 }  // namespace gui

@@ -2,6 +2,7 @@
 // Resource and control ids, shared by tavelin.rc and the code.
 
 #define IDM_MAIN 101
+#define IDA_MAIN 102
 #define IDB_TOOLBAR 107
 #define IDI_TAVELIN 113
 #define IDI_MEMBER 125
@@ -11,6 +12,7 @@
 #define IDD_RESTART 131
 #define IDD_ENTRY 133
 #define IDD_ROW_CHANGED 150
+#define IDD_RETURN_TIME 151
 
 // Child controls of the main window, found by these ids: apart from every other id here, IDOK and IDCANCEL.
 #define IDC_MEMBER_LIST 201
@@ -24,6 +26,11 @@
 #define IDM_UPDATE_LIST 40053
 #define IDM_LATEST_INFO 40055
 #define IDM_RESET_LOCK 40057
+// My row's state in one click, in the order of the entry dialog's states.
+#define IDM_MY_OFFICE 40101
+#define IDM_MY_HOME 40102
+#define IDM_MY_OUT_RETURNING 40103
+#define IDM_MY_OUT_GOING_HOME 40104
 
 // The entry dialog's fields.
 #define IDC_MORNING 1001
@@ -40,6 +47,7 @@
 #define IDC_BROWSE_BOARD 1008
 #define IDC_INTERVAL 1009
 #define IDC_SETTINGS_NOTE 1010
+#define IDC_OWN_NAME 1011
 
 // The question about a row another PC changed meanwhile.
 #define IDC_CHANGED_INTRO 1030
@@ -48,6 +56,10 @@
 #define IDC_CHANGED_RETURN 1033
 #define IDC_CHANGED_STATE 1034
 #define IDC_OVERWRITE 1035
+
+// The return time asked for 外出・戻り from the 自分の状態 commands.
+#define IDC_MY_RETURN 1040
+#define IDC_MY_RETURN_NOTE 1041
 
 // The About dialog's program line, with the project and its page.
 #define IDC_ABOUT_PROGRAM 1020
