@@ -14,6 +14,7 @@
 #include "text/bounded.h"
 #include "ui/app.h"
 #include "ui/board_access.h"
+#include "ui/find_box.h"
 #include "ui/first_run.h"
 #include "ui/lock_question.h"
 #include "ui/main_window.h"
@@ -97,12 +98,22 @@ Command commandFor(int id) {
 
 }  // namespace
 
+// What changes only the view, never the share: taken during an access too.
+Command viewCommandFor(int id) {
+  switch (id) {
+    case IDM_FIND: return focusFindBox;
+    case IDM_FIND_CLEAR: return clearFindBox;
+    default: return nullptr;
+  }
+}
+
 void runCommand(HWND window, int id) {
   // Exit is closing the window: the same widths saved, the same end, the same wait for an access.
   if (id == IDM_EXIT) {
     SendMessageA(window, WM_CLOSE, 0, 0);
     return;
   }
+  if (const Command view = viewCommandFor(id)) return view(window);
   const Command command = commandFor(id);
   const State mine = stateOfCommand(id);
   if (!command && mine == State::none) return;

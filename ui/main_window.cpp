@@ -15,6 +15,7 @@
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
+#include "ui/find_box.h"
 #include "ui/member_list.h"
 #include "ui/placement.h"
 #include "ui/resources/resource.h"
@@ -66,6 +67,7 @@ void setUiFont(HWND window, int dpi) {
   uiFont.swap(previous);
   uiFont.reset(createUiFont(dpi));
   setListFont(listOf(window), uiFont.get());
+  setFindBoxFont(toolbarOf(window), uiFont.get());
   SendMessageA(statusBarOf(window), WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
 }
 
@@ -188,6 +190,12 @@ LRESULT onNotify(HWND window, NMHDR* header) {
   return 0;
 }
 
+// The find box's typing narrows the list; everything else is a command.
+void onCommand(HWND window, WPARAM wParam) {
+  if (LOWORD(wParam) != IDC_FIND) return runCommand(window, LOWORD(wParam));
+  if (HIWORD(wParam) == EN_CHANGE) followFindBox(window);
+}
+
 // The window's keyboard focus belongs to the list, so arrow keys and Enter act on rows.
 void onSetFocus(HWND window) {
   HWND list = listOf(window);
@@ -244,7 +252,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT: onPaint(window); return 0;
     case WM_NOTIFY: return onNotify(window, reinterpret_cast<NMHDR*>(lParam));
     case WM_CONTEXTMENU: onContextMenu(window, lParam); return 0;
-    case WM_COMMAND: runCommand(window, LOWORD(wParam)); return 0;
+    case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_INITMENUPOPUP: updateMenu(window); return 0;
     case WM_TIMER: onTimer(window, wParam); return 0;
     case WM_ACTIVATE: repaintFromImage(window); return 0;

@@ -4,6 +4,7 @@
 
 #include "ui/app.h"
 #include "ui/dpi.h"
+#include "ui/find_box.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
 #include "ui/states.h"
@@ -16,8 +17,9 @@ constexpr int BitmapImages = 4;
 constexpr int ImageWidth = 16;
 constexpr int ImageHeight = 15;
 constexpr int SeparatorWidth = 8;
-// The gaps' places among the buttons.
-constexpr int Separators[] = {0, 2};
+// The gaps' places among the buttons; the last place is the find box's room.
+constexpr int Separators[] = {0, 2, 3 + StateCount};
+constexpr int ButtonTotal = 5 + StateCount;
 constexpr COLORREF Face = RGB(192, 192, 192);
 
 char updateTip[] = "リストのアップデート (F5)";
@@ -110,7 +112,7 @@ HWND createToolbar(HWND parent, int dpi) {
   if (!bar) return nullptr;
   SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
-  TBBUTTON buttons[3 + StateCount] = {
+  TBBUTTON buttons[ButtonTotal] = {
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
       {0, IDM_UPDATE_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0}, 0, 0},
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
@@ -118,8 +120,11 @@ HWND createToolbar(HWND parent, int dpi) {
   for (int i = 0; i < StateCount; ++i)
     buttons[3 + i] = {I_IMAGENONE, stateButtons[i].command, 0, BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE, {0}, 0,
                       reinterpret_cast<INT_PTR>(stateButtons[i].label)};
-  SendMessageA(bar, TB_ADDBUTTONSA, 3 + StateCount, reinterpret_cast<LPARAM>(buttons));
+  buttons[3 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
+  buttons[4 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
+  SendMessageA(bar, TB_ADDBUTTONSA, ButtonTotal, reinterpret_cast<LPARAM>(buttons));
   setImages(bar, dpi);
+  createFindBox(bar, dpi);
   return bar;
 }
 
@@ -134,6 +139,7 @@ void rescaleToolbar(HWND bar, int dpi) {
   if (!bar) return;
   setImages(bar, dpi);
   SendMessageA(bar, TB_AUTOSIZE, 0, 0);
+  layOutFindBox(bar, dpi);
 }
 
 void destroyToolbarImages(HWND bar) {
@@ -145,6 +151,7 @@ void destroyToolbarImages(HWND bar) {
 int layOutToolbar(HWND bar) {
   if (!bar) return 0;
   SendMessageA(bar, TB_AUTOSIZE, 0, 0);
+  layOutFindBox(bar, dpiOf(bar));
   RECT r;
   GetWindowRect(bar, &r);
   return r.bottom - r.top;

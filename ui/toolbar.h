@@ -4,7 +4,7 @@
 namespace ui {
 
 // The toolbar along the top of parent: the list update and the 自分の状態 buttons, flat, with their
-// tooltips; its pictures sized for dpi.
+// tooltips, and the find box; its pictures sized for dpi.
 HWND createToolbar(HWND parent, int dpi);
 // The buttons that reach the board: the list update, and my state once my row is known.
 void enableBoardButtons(HWND bar, bool enabled);

@@ -28,6 +28,8 @@ void checkMenuLabels() {
                {IDM_MY_HOME, "帰宅(&2)\tCtrl+2"},
                {IDM_MY_OUT_RETURNING, "外出・戻り(&3)...\tCtrl+3"},
                {IDM_MY_OUT_GOING_HOME, "外出・直帰(&4)\tCtrl+4"},
+               {IDM_FIND, "検索(&F)\tCtrl+F"},
+               {IDM_FIND_CLEAR, "検索をやめる(&E)\tEsc"},
                {IDM_ABOUT, "このﾌﾟﾛｸﾞﾗﾑについて(&A)"},
                {IDM_RESET_LOCK, "排他制御ファイルをリセット(&R)"},
                {IDM_LATEST_INFO, "タベリンの最新情報(&L)"}};
@@ -37,9 +39,9 @@ void checkMenuLabels() {
     CHECK(std::strcmp(label, item.label) == 0, "menu item %d", item.id);
   }
   // Each menu reached by Alt and its letter.
-  const char* const menus[] = {"ﾌｧｲﾙ(&F)", "自分の状態(&M)", "ﾍﾙﾌﾟ(&H)"};
-  CHECK(GetMenuItemCount(menu) == 3, "%d menus", GetMenuItemCount(menu));
-  for (int i = 0; i < 3; ++i) {
+  const char* const menus[] = {"ﾌｧｲﾙ(&F)", "自分の状態(&M)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"};
+  CHECK(GetMenuItemCount(menu) == 4, "%d menus", GetMenuItemCount(menu));
+  for (int i = 0; i < 4; ++i) {
     char top[32] = {};
     GetMenuStringA(menu, i, top, sizeof top, MF_BYPOSITION);
     CHECK(std::strcmp(top, menus[i]) == 0, "menu %d: %s", i, top);

@@ -207,6 +207,7 @@ const Case cases[] = {
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},
     {"my row", myRow},
+    {"find, sort and F5", findSortAndRefresh},
     {"first start", firstStart},
     {"settings browse then cancel", settingsBrowseThenCancel},
     {"settings interval", settingsInterval},

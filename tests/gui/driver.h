@@ -122,5 +122,6 @@ void maximisedAndColumnOrder();
 void rowsAtAGlance();
 void entryRowChangedMeanwhile();
 void myRow();
+void findSortAndRefresh();
 
 }  // namespace gui

@@ -18,6 +18,8 @@
 #define IDC_MEMBER_LIST 201
 #define IDC_STATUS_BAR 202
 #define IDC_TOOLBAR 203
+// The find box, a child of the toolbar.
+#define IDC_FIND 204
 
 // Menu and toolbar commands.
 #define IDM_SETTINGS 40014
@@ -31,6 +33,9 @@
 #define IDM_MY_HOME 40102
 #define IDM_MY_OUT_RETURNING 40103
 #define IDM_MY_OUT_GOING_HOME 40104
+// Finding members: the box focused, and emptied.
+#define IDM_FIND 40110
+#define IDM_FIND_CLEAR 40111
 
 // The entry dialog's fields.
 #define IDC_MORNING 1001
