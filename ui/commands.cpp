@@ -14,6 +14,7 @@
 #include "text/bounded.h"
 #include "ui/app.h"
 #include "ui/board_access.h"
+#include "ui/csv_export.h"
 #include "ui/find_box.h"
 #include "ui/first_run.h"
 #include "ui/lock_question.h"
@@ -88,6 +89,7 @@ using Command = void (*)(HWND);
 Command commandFor(int id) {
   switch (id) {
     case IDM_UPDATE_LIST: return updateList;
+    case IDM_EXPORT_CSV: return exportCsv;
     case IDM_SETTINGS: return runSettingsCommand;
     case IDM_ABOUT: return showAbout;
     case IDM_LATEST_INFO: return openProjectPage;
@@ -128,7 +130,7 @@ void updateMenu(HWND window) {
   HMENU menu = GetMenu(window);
   if (!menu) return;
   const UINT state = MF_BYCOMMAND | (boardBusy() ? MF_GRAYED : MF_ENABLED);
-  const int heldOff[] = {IDM_UPDATE_LIST, IDM_SETTINGS, IDM_ABOUT, IDM_RESET_LOCK};
+  const int heldOff[] = {IDM_UPDATE_LIST, IDM_EXPORT_CSV, IDM_SETTINGS, IDM_ABOUT, IDM_RESET_LOCK};
   for (int id : heldOff) EnableMenuItem(menu, id, state);
   const UINT mine = ownSlot() >= 0 ? state : MF_BYCOMMAND | MF_GRAYED;
   const int myStates[] = {IDM_MY_OFFICE, IDM_MY_HOME, IDM_MY_OUT_RETURNING, IDM_MY_OUT_GOING_HOME};

@@ -22,6 +22,7 @@ void checkMenuLabels() {
     int id;
     const char* label;
   } items[] = {{IDM_UPDATE_LIST, "リストのアップデート(&U)\tF5"},
+               {IDM_EXPORT_CSV, "CSV で保存(&S)..."},
                {IDM_SETTINGS, "環境設定(&O)"},
                {IDM_EXIT, "終了(&X)"},
                {IDM_MY_OFFICE, "社内(&1)\tCtrl+1"},

@@ -108,4 +108,82 @@ void findSortAndRefresh() {
   CHECK(closeProgram(p, w), "closed");
 }
 
+namespace {
+
+std::string utf8Of(const char* cp932) {
+  wchar_t wide[256] = {};
+  char utf8[768] = {};
+  MultiByteToWideChar(932, 0, cp932, -1, wide, 256);
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+  return utf8;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) return lines.push_back(text.substr(at) + "<no CRLF>"), lines;
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+// The save dialog of the CSV command: a path typed into its file name field and Save pressed.
+bool saveAs(const Program& p, const Window& w, const std::string& path) {
+  PostMessageA(w.main, WM_COMMAND, IDM_EXPORT_CSV, 0);
+  HWND box = gui::waitForDialog(p.id(), "CSV で保存", 10000);
+  if (!box) return false;
+  HWND name = GetDlgItem(box, 0x47c);        // cmb13, the file name
+  if (!name) name = GetDlgItem(box, 0x480);  // edt1 in the older layout
+  if (!name) return false;
+  screenshot("48-save-csv");
+  gui::setWindowText(name, path.c_str());
+  return pressAndWaitClosed(box, IDOK);
+}
+
+}  // namespace
+
+// ファイル → CSV で保存 reads the board and writes every member's row, empty ones too, with the overdue
+// and stale flags, as UTF-8 with a BOM and CRLF lines, so that Excel opens it as it is.
+void saveAsCsv() {
+  CaseDirs d = makeBoardCase("csv");
+  const SYSTEMTIME now = nowPastMidnight();
+  const std::string today = stampOf(now), yesterday = stampOf(daysAgo(now, 1));
+  setRow({2, "客先訪問", "", "0:00", "外出・戻り", today.c_str()});
+  setRow({3, "出張, \"大阪\"", "", "", "外出・直帰", yesterday.c_str()});
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  // Written behind the program's back: the command reads the board before it saves.
+  setRow({5, "後から書いた予定", "", "", "社内", today.c_str()});
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  const std::string path = d.root + "\\board.csv";
+  CHECK(saveAs(p, w, path), "saved through the dialog");
+  CHECK(gui::waitFor([&] { return exists(path); }, 10000), "the file");
+  const std::string csv = readFile(path);
+  CHECK(csv.compare(0, 3, "\xEF\xBB\xBF") == 0, "a UTF-8 BOM first");
+  const std::vector<std::string> lines = linesOf(csv.size() > 3 ? csv.substr(3) : "");
+  CHECK(lines.size() == 1 + NameCount, "a header and every member: %zu lines", lines.size());
+  if (lines.size() != 1 + NameCount) return;
+  CHECK(lines[0] == "slot,name,morning,afternoon,returnTime,state,writtenAt,overdue,stale", "header: %s",
+        lines[0].c_str());
+  CHECK(lines[1] == "0,\"" + utf8Of(Names[0]) + "\",\"" + utf8Of("定例会議") + "\",\"" + utf8Of("資料作成") +
+                        "\",\"\",\"" + utf8Of("社内") + "\",\"26/12/07 08:55\",false,false",
+        "row 0: %s", lines[1].c_str());
+  CHECK(lines[2] == "1,\"" + utf8Of(Names[1]) + "\",\"\",\"\",\"\",\"\",\"\",false,false", "an empty row: %s",
+        lines[2].c_str());
+  CHECK(lines[3].size() > 11 && lines[3].compare(lines[3].size() - 11, 11, ",true,false") == 0, "overdue: %s",
+        lines[3].c_str());
+  CHECK(lines[4].find(utf8Of("\"出張, \"\"大阪\"\"\"")) != std::string::npos &&
+            lines[4].compare(lines[4].size() - 11, 11, ",false,true") == 0,
+        "stale, its quotes doubled: %s", lines[4].c_str());
+  CHECK(lines[6].find(utf8Of("後から書いた予定")) != std::string::npos, "the board as it is now");
+  CHECK(gui::statusText(p.process(), w.status, 0) == "CSV を保存しました（" + path + "）", "said so: %s",
+        gui::statusText(p.process(), w.status, 0).c_str());
+  CHECK(gui::itemText(p.process(), w.list, 5, 1) == "後から書いた予定", "and the list shows it");
+  CHECK(closeProgram(p, w), "closed");
+}
+
 }  // namespace gui

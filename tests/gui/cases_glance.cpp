@@ -8,23 +8,6 @@ namespace gui {
 
 namespace {
 
-std::string stampOf(const SYSTEMTIME& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", t.wYear % 100, t.wMonth, t.wDay, t.wHour, t.wMinute);
-  return text;
-}
-
-SYSTEMTIME daysAgo(const SYSTEMTIME& t, int days) {
-  FILETIME f;
-  SystemTimeToFileTime(&t, &f);
-  ULARGE_INTEGER v = {{f.dwLowDateTime, f.dwHighDateTime}};
-  v.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
-  f = {v.LowPart, v.HighPart};
-  SYSTEMTIME back;
-  FileTimeToSystemTime(&f, &back);
-  return back;
-}
-
 // What a cell's text is drawn in, its borders left out: red, near-black, or mid grey only.
 struct Ink {
   int red = 0, dark = 0, grey = 0;
@@ -51,14 +34,7 @@ Ink inkOf(const Program& p, const Window& w, int row, int column) {
 // a plain row and an empty row are drawn as ever.
 void rowsAtAGlance() {
   CaseDirs d = makeBoardCase("glance");
-  SYSTEMTIME now;
-  // At midnight no time of today has passed yet.
-  gui::waitFor(
-      [&] {
-        GetLocalTime(&now);
-        return now.wHour != 0 || now.wMinute != 0;
-      },
-      65000);
+  const SYSTEMTIME now = nowPastMidnight();
   char past[8];
   std::snprintf(past, sizeof past, "%02d:%02d", now.wHour ? now.wHour - 1 : 0, now.wHour ? now.wMinute : 0);
   const std::string today = stampOf(now), yesterday = stampOf(daysAgo(now, 1));

@@ -208,6 +208,7 @@ const Case cases[] = {
     {"rows at a glance", rowsAtAGlance},
     {"my row", myRow},
     {"find, sort and F5", findSortAndRefresh},
+    {"save as CSV", saveAsCsv},
     {"first start", firstStart},
     {"settings browse then cancel", settingsBrowseThenCancel},
     {"settings interval", settingsInterval},

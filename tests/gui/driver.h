@@ -123,5 +123,6 @@ void rowsAtAGlance();
 void entryRowChangedMeanwhile();
 void myRow();
 void findSortAndRefresh();
+void saveAsCsv();
 
 }  // namespace gui

@@ -36,6 +36,7 @@
 // Finding members: the box focused, and emptied.
 #define IDM_FIND 40110
 #define IDM_FIND_CLEAR 40111
+#define IDM_EXPORT_CSV 40120
 
 // The entry dialog's fields.
 #define IDC_MORNING 1001
