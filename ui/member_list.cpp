@@ -15,6 +15,7 @@
 #include "ui/dpi.h"
 #include "ui/resources/resource.h"
 #include "ui/row_view.h"
+#include "ui/states.h"
 
 namespace ui {
 
@@ -124,14 +125,27 @@ void insertColumns(HWND list, int dpi) {
   }
 }
 
-// Every row shows image 0, so one copy of the icon serves them all; its size follows the DPI.
-void setRowIcon(HWND list, int dpi) {
+// One icon per state, in the order of State, then the one of no plan. The icons come in 16, 24 and
+// 32 pixels; the one nearest the DPI's size is taken.
+const int stateIcons[] = {IDI_STATE_OFFICE, IDI_STATE_HOME, IDI_STATE_OUT_RETURNING, IDI_STATE_OUT_GOING_HOME,
+                          IDI_MEMBER};
+static_assert(sizeof stateIcons / sizeof stateIcons[0] == StateCount + 1, "an icon for each state and none");
+
+void setRowIcons(HWND list, int dpi) {
   const int size = scaled(16, dpi);
-  HIMAGELIST icons = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, 1, 1);
-  Icon member(IDI_MEMBER, size);
-  ImageList_ReplaceIcon(icons, -1, member.get());
+  HIMAGELIST icons = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, StateCount + 1, 0);
+  for (int id : stateIcons) {
+    Icon icon(id, size);
+    ImageList_ReplaceIcon(icons, -1, icon.get());
+  }
   HIMAGELIST old = ListView_SetImageList(list, icons, LVSIL_SMALL);
   if (old) ImageList_Destroy(old);
+}
+
+int iconOf(int slot) {
+  char state[store::StateSize + 1];
+  store::fieldTextOf(shown, slot, store::Field::state, state, sizeof state);
+  return static_cast<int>(stateOf(state));
 }
 
 // The header's arrow on the sorted column, none on the others.
@@ -209,7 +223,7 @@ HWND createMemberList(HWND parent, int dpi) {
   const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
   ListView_SetExtendedListViewStyleEx(list, styles, styles);
   insertColumns(list, dpi);
-  setRowIcon(list, dpi);
+  setRowIcons(list, dpi);
   return list;
 }
 
@@ -238,7 +252,7 @@ void supplyCell(NMLVDISPINFOA* info) {
   LVITEMA& item = info->item;
   const int slot = slotInRow(item.iItem);
   if (slot < 0 || item.iSubItem < 0 || item.iSubItem >= store::FieldCount) return;
-  if (item.mask & LVIF_IMAGE) item.iImage = 0;
+  if (item.mask & LVIF_IMAGE) item.iImage = iconOf(slot);
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   // Names from this PC's name list: the image's own name area holds whatever the last writer's list said.
   if (item.iSubItem == 0)
@@ -283,7 +297,7 @@ void rescaleMemberList(HWND list, int fromDpi, int toDpi) {
   if (!list || fromDpi == toDpi) return;
   for (int i = 0; i < store::FieldCount; ++i)
     ListView_SetColumnWidth(list, i, MulDiv(ListView_GetColumnWidth(list, i), toDpi, fromDpi));
-  setRowIcon(list, toDpi);
+  setRowIcons(list, toDpi);
 }
 
 void setListFont(HWND list, HFONT font) {

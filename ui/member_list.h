@@ -8,7 +8,7 @@
 
 namespace ui {
 
-// The list with its columns and the row icons, sized for dpi, and no rows yet; nullptr if it cannot be made.
+// The list with its columns and the state icons, sized for dpi, and no rows yet; nullptr if it cannot be made.
 HWND createMemberList(HWND parent, int dpi);
 // One row per member of the name list as loaded now, the cells from the board image.
 void rebuildRows(HWND list);

@@ -12,8 +12,10 @@
 namespace ui {
 
 namespace {
-// Bitmap 107 is a strip of four 16 x 15 images on a silver face; the list update shows the first.
-constexpr int BitmapImages = 4;
+// Bitmap 107 is a strip of eight 16 x 15 images on a silver face; the list update shows the first,
+// the state buttons the last four.
+constexpr int BitmapImages = 8;
+constexpr int FirstStateImage = 4;
 constexpr int ImageWidth = 16;
 constexpr int ImageHeight = 15;
 constexpr int SeparatorWidth = 8;
@@ -114,11 +116,11 @@ HWND createToolbar(HWND parent, int dpi) {
   SendMessageA(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
   TBBUTTON buttons[ButtonTotal] = {
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
-      {0, IDM_UPDATE_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0}, 0, 0},
+      {0, IDM_UPDATE_LIST, TBSTATE_ENABLED, BTNS_BUTTON | BTNS_AUTOSIZE, {0}, 0, 0},
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
   };
   for (int i = 0; i < StateCount; ++i)
-    buttons[3 + i] = {I_IMAGENONE, stateButtons[i].command, 0, BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE, {0}, 0,
+    buttons[3 + i] = {FirstStateImage + i, stateButtons[i].command, 0, BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE, {0}, 0,
                       reinterpret_cast<INT_PTR>(stateButtons[i].label)};
   buttons[3 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
   buttons[4 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};

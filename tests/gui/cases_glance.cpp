@@ -68,4 +68,57 @@ void rowsAtAGlance() {
   CHECK(closeProgram(p, w), "closed");
 }
 
+namespace {
+
+int imageOf(const Program& p, const Window& w, int row) {
+  LVITEMA item = {};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  gui::callWithBuffer(p.process(), w.list, LVM_GETITEMA, 0, &item, sizeof item);
+  return item.iImage;
+}
+
+bool iconRect(const Program& p, const Window& w, int row, RECT* r) {
+  *r = {};
+  r->left = LVIR_ICON;
+  if (gui::callWithBuffer(p.process(), w.list, LVM_GETITEMRECT, row, r, sizeof *r) <= 0) return false;
+  MapWindowPoints(w.list, nullptr, reinterpret_cast<POINT*>(r), 2);
+  return true;
+}
+
+}  // namespace
+
+// Column 0 shows each state by its own icon, and one icon for no plan or a state typed freely; the icons
+// are drawn at the size of the screen's DPI (16, 24 or 32 pixels).
+void stateIcons() {
+  CaseDirs d = makeBoardCase("state-icons");
+  setRow({3, "", "", "", "帰宅", "26/12/07 18:00"});
+  setRow({5, "有給休暇", "", "", "休暇", "26/12/07 08:00"});
+  setRow({6, "", "", "", "社内", "26/12/07 08:30"});
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 6, 4) == "社内"; }, 10000), "board read");
+  SetForegroundWindow(w.main);
+  screenshot("49-state-icons");
+  // Rows 0 社内, 1 empty, 2 外出・戻り, 3 帰宅, 4 empty, 5 typed freely, 6 社内, 7 外出・直帰.
+  const int expected[NameCount] = {0, 4, 2, 1, 4, 4, 0, 3};
+  std::vector<std::vector<COLORREF>> pictures;
+  for (int row = 0; row < NameCount; ++row) {
+    CHECK(imageOf(p, w, row) == expected[row], "row %d shows icon %d", row, imageOf(p, w, row));
+    RECT r;
+    CHECK(iconRect(p, w, row, &r) && r.right - r.left >= atDpi(16) && r.bottom - r.top >= atDpi(16),
+          "row %d's icon %ldx%ld at %d DPI", row, r.right - r.left, r.bottom - r.top, screenDpi());
+    r.right = r.left + atDpi(16);
+    r.bottom = r.top + atDpi(16);
+    pictures.push_back(gui::screenPixels(r));
+  }
+  CHECK(pictures[0] == pictures[6] && pictures[1] == pictures[5], "one picture per state");
+  const int distinct[] = {0, 1, 2, 3, 7};
+  for (int a : distinct)
+    for (int b : distinct) CHECK(a == b || pictures[a] != pictures[b], "rows %d and %d look different", a, b);
+  CHECK(closeProgram(p, w), "closed");
+}
+
 }  // namespace gui

@@ -206,6 +206,7 @@ const Case cases[] = {
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},
+    {"state icons", stateIcons},
     {"my row", myRow},
     {"find, sort and F5", findSortAndRefresh},
     {"save as CSV", saveAsCsv},

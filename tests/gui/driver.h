@@ -124,5 +124,6 @@ void entryRowChangedMeanwhile();
 void myRow();
 void findSortAndRefresh();
 void saveAsCsv();
+void stateIcons();
 
 }  // namespace gui

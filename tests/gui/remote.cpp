@@ -270,7 +270,7 @@ bool sendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD m
 bool cellScreenRect(HANDLE process, HWND list, int item, int subitem, RECT* r) {
   *r = {};
   r->top = subitem;
-  r->left = LVIR_BOUNDS;
+  r->left = LVIR_LABEL;
   if (callWithBuffer(process, list, LVM_GETSUBITEMRECT, item, r, sizeof *r) <= 0) return false;
   POINT corners[2] = {{r->left, r->top}, {r->right, r->bottom}};
   MapWindowPoints(list, nullptr, corners, 2);

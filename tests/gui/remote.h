@@ -82,7 +82,7 @@ bool waitFor(Cond cond, DWORD ms) {
   }
 }
 
-// A cell's rectangle (LVM_GETSUBITEMRECT) on the screen.
+// A cell's text rectangle (LVM_GETSUBITEMRECT, the icon left out) on the screen.
 bool cellScreenRect(HANDLE process, HWND list, int item, int subitem, RECT* r);
 // The colours of a rectangle of the screen, row by row.
 std::vector<COLORREF> screenPixels(const RECT& r);
