@@ -142,7 +142,10 @@ void onPaint(HWND window) {
 // One quick look: a name list that changed (or none yet: the share may be back) is loaded with one
 // attempt, and a busy board is left to the next tick, so the timer never holds the window. An access
 // under way reads the board anyway.
+// The interval counts as passed even when an access under way keeps this tick from reading.
 void onRefreshTimer(HWND window) {
+  refreshPeriodPassed();
+  showBoardAge(statusBarOf(window));
   BoardAccess access(window);
   if (!access.started()) return;
   if (store::nameListChanged() && !reloadMembers(window, 1)) reportNoServer(false);
@@ -154,7 +157,10 @@ void onRefreshTimer(HWND window) {
 void onTimer(HWND window, WPARAM timerId) {
   switch (timerId) {
     case IDT_REFRESH: onRefreshTimer(window); break;
-    case IDT_CLOCK: redrawChangedFlags(listOf(window)); break;
+    case IDT_CLOCK:
+      redrawChangedFlags(listOf(window));
+      showBoardAge(statusBarOf(window));
+      break;
     default: break;
   }
 }
@@ -189,6 +195,9 @@ LRESULT onNotify(HWND window, NMHDR* header) {
   supplyToolTip(header);
   return 0;
 }
+
+// The status bar's time part, while it warns of an old board.
+LRESULT onDrawItem(const DRAWITEMSTRUCT* item) { return drawStatusPart(item) ? TRUE : FALSE; }
 
 // The find box's typing narrows the list; everything else is a command.
 void onCommand(HWND window, WPARAM wParam) {
@@ -251,6 +260,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MOVE: captureWindowRect(window); return 0;
     case WM_PAINT: onPaint(window); return 0;
     case WM_NOTIFY: return onNotify(window, reinterpret_cast<NMHDR*>(lParam));
+    case WM_DRAWITEM: return onDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CONTEXTMENU: onContextMenu(window, lParam); return 0;
     case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_INITMENUPOPUP: updateMenu(window); return 0;

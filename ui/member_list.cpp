@@ -12,6 +12,7 @@
 #include "store/row_flags.h"
 #include "text/bounded.h"
 #include "ui/app.h"
+#include "ui/colours.h"
 #include "ui/dpi.h"
 #include "ui/resources/resource.h"
 #include "ui/row_view.h"
@@ -39,8 +40,6 @@ const Column columns[store::FieldCount] = {
     {&settings::Preferences::colWidthWritten, store::Field::writtenAt},
 };
 constexpr int ReturnTimeColumn = 3;
-
-const COLORREF OverdueRed = RGB(208, 0, 0);
 
 // Owns an icon loaded from the resources.
 class Icon {
@@ -197,7 +196,7 @@ LRESULT drawCell(NMLVCUSTOMDRAW* draw) {
   flagsDrawn[slot] = flags;
   draw->clrText = textColour;
   if (flags & Stale) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
-  if ((flags & Overdue) && draw->iSubItem == ReturnTimeColumn) draw->clrText = OverdueRed;
+  if ((flags & Overdue) && draw->iSubItem == ReturnTimeColumn) draw->clrText = AttentionRed;
   HFONT font = slot == own && boldFont.get() ? boldFont.get() : normalFont;
   if (font) SelectObject(draw->nmcd.hdc, font);
   return CDRF_NEWFONT;

@@ -121,4 +121,57 @@ void stateIcons() {
   CHECK(closeProgram(p, w), "closed");
 }
 
+namespace {
+
+int redIn(const RECT& r) {
+  int red = 0;
+  for (COLORREF c : gui::screenPixels(r)) red += GetRValue(c) >= 150 && GetGValue(c) <= 90 && GetBValue(c) <= 90;
+  return red;
+}
+
+bool drawnByTheProgram(const Window& w, int part) {
+  return (HIWORD(gui::ask(w.status, SB_GETTEXTLENGTHA, part, 0)) & SBT_OWNERDRAW) != 0;
+}
+
+bool refreshTick(const Window& w) { return gui::sendWithin(w.main, WM_TIMER, IDT_REFRESH, 0, 5000); }
+
+}  // namespace
+
+// Once the last good read is older than two refresh intervals (the timer's refreshes failed twice), the
+// status bar's time part says so in red; the next good read takes the warning away.
+void staleBoardWarning() {
+  CaseDirs d = makeBoardCase("stale-board");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 0, 1) == "定例会議"; }, 10000), "board read");
+  RECT part = {};
+  auto timePart = [&] {
+    gui::callWithBuffer(p.process(), w.status, SB_GETRECT, 1, &part, sizeof part);
+    MapWindowPoints(w.status, nullptr, reinterpret_cast<POINT*>(&part), 2);
+    return part;
+  };
+  SetForegroundWindow(w.main);
+  CHECK(!drawnByTheProgram(w, 1) && redIn(timePart()) == 0, "no warning after a good read");
+
+  const std::string board = d.share + "\\tv_cont.lst", aside = d.share + "\\aside.lst";
+  MoveFileA(board.c_str(), aside.c_str());
+  CHECK(refreshTick(w), "tick");
+  CHECK(!drawnByTheProgram(w, 1), "one interval without a read is no warning yet");
+  CHECK(refreshTick(w), "tick");
+  CHECK(gui::waitFor([&] { return drawnByTheProgram(w, 1); }, 5000), "two intervals: the time part warns");
+  screenshot("50-stale-board");
+  CHECK(redIn(timePart()) > 0, "in red");
+  CHECK(gui::statusText(p.process(), w.status, 0) == "(105)掲示板ファイルがオープンできません",
+        "the reason stays beside it");
+
+  MoveFileA(aside.c_str(), board.c_str());
+  CHECK(refreshTick(w), "tick");
+  CHECK(gui::waitFor([&] { return !drawnByTheProgram(w, 1); }, 5000), "a good read ends the warning");
+  const std::string info = gui::statusText(p.process(), w.status, 1);
+  CHECK(info.size() > 8 && info.compare(info.size() - 6, 6, "の情報") == 0, "the time again: %s", info.c_str());
+  CHECK(redIn(timePart()) == 0, "no red");
+  CHECK(closeProgram(p, w), "closed");
+}
+
 }  // namespace gui

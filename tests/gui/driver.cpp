@@ -207,6 +207,7 @@ const Case cases[] = {
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},
     {"state icons", stateIcons},
+    {"stale board warning", staleBoardWarning},
     {"my row", myRow},
     {"find, sort and F5", findSortAndRefresh},
     {"save as CSV", saveAsCsv},

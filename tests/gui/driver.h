@@ -125,5 +125,6 @@ void myRow();
 void findSortAndRefresh();
 void saveAsCsv();
 void stateIcons();
+void staleBoardWarning();
 
 }  // namespace gui
