@@ -75,7 +75,7 @@ bool writeCsv(const char* path) {
 
 // A board that could not be read is saved as last read, and the message says so.
 void reportSaved(const char* path, bool saved, bool current) {
-  const char* format = !saved     ? "(501)CSVファイルを書き込めません（%s）"
+  const char* format = !saved ? "(501)CSVファイルを書き込めません（%s）"
                        : !current ? "(502)ボードを読めないため、前回読んだ内容を保存しました（%s）"
                                   : "CSV を保存しました（%s）";
   char message[MAX_PATH + 96];

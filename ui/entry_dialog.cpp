@@ -54,7 +54,6 @@ constexpr int FieldTotal = sizeof Fields / sizeof Fields[0];
 constexpr size_t TypedSize = 512;
 static_assert(TypedSize > store::PlanSize, "a plan that fits is read whole");
 
-
 void insertAt(HWND dialog, int id, int position, const char* text) {
   SendDlgItemMessageA(dialog, id, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(text));
 }

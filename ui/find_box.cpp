@@ -30,8 +30,8 @@ void setHint(HWND box) {
 
 HWND createFindBox(HWND toolbar, int dpi) {
   if (!toolbar) return nullptr;
-  HWND box = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
-                             0, 0, toolbar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND)), instance, nullptr);
+  HWND box = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0,
+                             0, toolbar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND)), instance, nullptr);
   if (!box) return nullptr;
   SendMessageA(box, EM_LIMITTEXT, MaxTyped, 0);
   setHint(box);

@@ -185,7 +185,9 @@ LRESULT onListNotify(HWND window, NMHDR* header) {
     case NM_DBLCLK: openEntryFor(window, slotInRow(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem)); return 0;
     case LVN_GETDISPINFOA: supplyCell(reinterpret_cast<NMLVDISPINFOA*>(header)); return 0;
     case NM_CUSTOMDRAW: return drawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
-    case LVN_COLUMNCLICK: sortByColumn(header->hwndFrom, reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem); return 0;
+    case LVN_COLUMNCLICK:
+      sortByColumn(header->hwndFrom, reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+      return 0;
     default: return 0;
   }
 }

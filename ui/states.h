@@ -9,9 +9,7 @@ enum class State { office, home, outReturning, outGoingHome, none };
 constexpr int StateCount = 4;
 inline const char* const States[StateCount] = {"社内", "帰宅", "外出・戻り", "外出・直帰"};
 
-inline const char* stateText(State state) {
-  return state == State::none ? "" : States[static_cast<int>(state)];
-}
+inline const char* stateText(State state) { return state == State::none ? "" : States[static_cast<int>(state)]; }
 
 // A state typed freely, or none, is State::none.
 inline State stateOf(const char* text) {

@@ -103,14 +103,24 @@ void setImages(HWND bar, int dpi) {
   for (int index : Separators) SendMessageA(bar, TB_SETBUTTONINFOA, index, reinterpret_cast<LPARAM>(&separator));
 }
 
+// A 自分の状態 button: picture and label, disabled until my row is known.
+TBBUTTON stateButton(int i) {
+  TBBUTTON b = {};
+  b.iBitmap = FirstStateImage + i;
+  b.idCommand = stateButtons[i].command;
+  b.fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE;
+  b.iString = reinterpret_cast<INT_PTR>(stateButtons[i].label);
+  return b;
+}
+
 }  // namespace
 
 // The list update as a picture; my state as labelled buttons, enabled once my row is known.
 HWND createToolbar(HWND parent, int dpi) {
-  HWND bar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                             WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | TBSTYLE_FLAT | TBSTYLE_LIST,
-                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance,
-                             nullptr);
+  HWND bar =
+      CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                      WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | TBSTYLE_FLAT | TBSTYLE_LIST, 0, 0,
+                      0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance, nullptr);
   if (!bar) return nullptr;
   SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
@@ -119,9 +129,7 @@ HWND createToolbar(HWND parent, int dpi) {
       {0, IDM_UPDATE_LIST, TBSTATE_ENABLED, BTNS_BUTTON | BTNS_AUTOSIZE, {0}, 0, 0},
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
   };
-  for (int i = 0; i < StateCount; ++i)
-    buttons[3 + i] = {FirstStateImage + i, stateButtons[i].command, 0, BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE, {0}, 0,
-                      reinterpret_cast<INT_PTR>(stateButtons[i].label)};
+  for (int i = 0; i < StateCount; ++i) buttons[3 + i] = stateButton(i);
   buttons[3 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
   buttons[4 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
   SendMessageA(bar, TB_ADDBUTTONSA, ButtonTotal, reinterpret_cast<LPARAM>(buttons));

@@ -31,7 +31,7 @@ Ink inkOf(const Program& p, const Window& w, int row, int column) {
 
 // Out and returning, written today, its time past: the return time in red and nothing else. Written
 // before today: the whole row in grey, even when its return time has passed. A return time still ahead,
-// a plain row and an empty row are drawn as ever.
+// a plain row (my own, bold) and an empty row are drawn in the list's colours.
 void rowsAtAGlance() {
   CaseDirs d = makeBoardCase("glance");
   const SYSTEMTIME now = nowPastMidnight();
@@ -43,6 +43,8 @@ void rowsAtAGlance() {
   setRow({4, "銀行", "", "24:00", "外出・戻り", today.c_str()});
   setRow({7, "出張", "出張", "09:00", "外出・戻り", yesterday.c_str()});
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  CreateDirectoryA(userIniPath().substr(0, userIniPath().rfind('\\')).c_str(), nullptr);
+  WritePrivateProfileStringA("User", "MyName", (std::string("\"") + Names[0] + "\"").c_str(), userIniPath().c_str());
   Program p;
   Window w = startWithBoard(p, d);
   if (!w.main) return;
@@ -62,7 +64,7 @@ void rowsAtAGlance() {
           column, stale.grey, stale.dark);
   }
   const Ink plain = inkOf(p, w, 0, 1);
-  CHECK(plain.dark > 0 && plain.red == 0, "a plain row as written");
+  CHECK(plain.dark > 0 && plain.red == 0, "my plain row as written");
   const Ink empty = inkOf(p, w, 1, 1);
   CHECK(empty.dark == 0 && empty.red == 0 && empty.grey == 0, "an empty row shows nothing");
   CHECK(closeProgram(p, w), "closed");

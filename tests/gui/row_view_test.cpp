@@ -1,10 +1,10 @@
 // Which members the list shows and in which order: finding and sorting over the slots.
+#include "ui/row_view.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
-
-#include "ui/row_view.h"
 
 namespace {
 
