@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "cli/output.h"
+#include "platform/files.h"
 #include "platform/status.h"
 #include "store/access.h"
 #include "store/board.h"
@@ -16,27 +17,6 @@
 namespace ui {
 
 namespace {
-
-// Owns a C stream; close() tells whether everything reached the file.
-class Stream {
- public:
-  explicit Stream(const char* path) : file_(std::fopen(path, "wb")) {}
-  ~Stream() {
-    if (file_) std::fclose(file_);
-  }
-  Stream(const Stream&) = delete;
-  Stream& operator=(const Stream&) = delete;
-  FILE* get() const { return file_; }
-  bool close() {
-    const bool written = file_ && !std::ferror(file_);
-    const bool closed = file_ && std::fclose(file_) == 0;
-    file_ = nullptr;
-    return written && closed;
-  }
-
- private:
-  FILE* file_;
-};
 
 std::tm localNow() {
   const std::time_t now = std::time(nullptr);
@@ -63,14 +43,15 @@ bool chooseCsvPath(HWND owner, char (&path)[MAX_PATH]) {
   return GetSaveFileNameA(&ofn) != 0;
 }
 
+// Flushed before it is closed, so a full disk is seen, not reported as saved.
 bool writeCsv(const char* path) {
-  Stream file(path);
-  if (!file.get()) return false;
+  files::Handle file(files::openWrite(path));
+  if (!file) return false;
   static const unsigned char Bom[] = {0xEF, 0xBB, 0xBF};
-  std::fwrite(Bom, 1, sizeof Bom, file.get());
+  files::writeBlock(Bom, sizeof Bom, file.get());
   const cli::RowSource rows = {store::memberCount, false, store::displayNames, localNow()};
   cli::printCsv(file.get(), rows);
-  return file.close();
+  return files::flushBuffered(file.get()) && !files::hasError(file.get());
 }
 
 // A board that could not be read is saved as last read, and the message says so.
