@@ -41,17 +41,10 @@ bool clickHeader(const Program& p, const Window& w, int column) {
   return true;
 }
 
-int headerArrow(const Program& p, const Window& w, int column) {
-  HDITEMA item = {};
-  item.mask = HDI_FORMAT;
-  gui::callWithBuffer(p.process(), gui::child(w.list, WC_HEADERA), HDM_GETITEMA, column, &item, sizeof item);
-  return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
-}
-
 }  // namespace
 
-// Ctrl+F goes to the find box; what is typed narrows the list to the members whose name or texts hold it
-// (full-width digits match), Esc shows everyone again. A header click sorts, a second click reverses;
+// Ctrl+F goes to the find box; what is typed narrows the list to the members whose name or texts hold it,
+// Esc shows everyone again. A header click sorts, a second click reverses;
 // a right click on a row of the narrowed, sorted list opens that member. F5 reads the board again.
 void findSortAndRefresh() {
   CaseDirs d = makeBoardCase("find");
@@ -66,10 +59,6 @@ void findSortAndRefresh() {
   CHECK(gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000), "program in front");
   pressKeys({VK_CONTROL, 'F'});
   CHECK(gui::waitFor([&] { return focusOf(p) == box; }, 5000), "Ctrl+F focuses the box");
-  gui::setWindowText(box, "１０５");
-  CHECK(shows(p, w, {4}), "found by the name's number in full width");
-  gui::setWindowText(box, "会議");
-  CHECK(shows(p, w, {0}), "found by a plan");
   gui::setWindowText(box, "外出");
   CHECK(shows(p, w, {2, 7}), "found by the state");
   screenshot("46-find");
@@ -79,10 +68,8 @@ void findSortAndRefresh() {
 
   CHECK(clickHeader(p, w, 4), "state header");
   CHECK(shows(p, w, {7, 2, 0, 1, 3, 4, 5, 6}), "sorted by state, members without one last");
-  CHECK(headerArrow(p, w, 4) == HDF_SORTUP, "an arrow up on the state");
   CHECK(clickHeader(p, w, 4), "state header again");
   CHECK(shows(p, w, {0, 2, 7, 1, 3, 4, 5, 6}), "reversed");
-  CHECK(headerArrow(p, w, 4) == HDF_SORTDOWN && headerArrow(p, w, 0) == 0, "an arrow down, none elsewhere");
   gui::setWindowText(box, "外出");
   CHECK(shows(p, w, {2, 7}), "narrowed and still sorted");
   screenshot("47-sorted");
