@@ -98,6 +98,7 @@ void showStatus(const char* text) {
 }
 void beep() {}
 bool showsBoardTime() { return false; }
+void boardRead() {}
 }  // namespace status
 
 int main(int argc, char** argv) {

@@ -5,4 +5,5 @@ namespace status {
 void showStatus(const char*) {}
 void beep() {}
 bool showsBoardTime() { return false; }
+void boardRead() {}
 }  // namespace status

@@ -14,4 +14,6 @@ void beep() {}
 
 bool showsBoardTime() { return false; }
 
+void boardRead() {}
+
 }  // namespace status

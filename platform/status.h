@@ -10,5 +10,7 @@ void beep();
 // Whether the front end shows how current the board is (part 1 of the status line, the time of
 // the last good read): the window once its status bar exists; not the CLI, which prints no time.
 bool showsBoardTime();
+// The board in memory was just read whole or found unchanged: how current it is starts again from now.
+void boardRead();
 
 }  // namespace status

@@ -56,6 +56,7 @@ void startOperation(const char* message, char (&boardPath)[settings::PathSize + 
 // read whole (a failed attempt leaves the time of the last good read).
 void boardIsCurrent() {
   if (status::showsBoardTime()) text::formatStatusInfo();
+  status::boardRead();
 }
 
 // Runs up to Attempts attempts, a jittered second apart; a final failure beeps. Within the second

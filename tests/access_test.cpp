@@ -86,6 +86,26 @@ TEST_F(AccessTest, StatusInfoIsOnlyFormattedWhenThereIsAStatusBar) {
   EXPECT_STREQ(text::statusInfoText, "");
 }
 
+// The front end learns of every access that leaves the board in memory as the share has it, a write
+// that found its row changed included, and of nothing else.
+TEST_F(AccessTest, TheFrontEndIsToldOfGoodReadsOnly) {
+  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(fake::boardReads, 0);
+  writeFile(boardFile, imageWith(row, "theirs"));
+  EXPECT_EQ(store::refreshBoard(), 1);
+  EXPECT_EQ(fake::boardReads, 1);
+  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_EQ(fake::boardReads, 2);
+  const store::RowTexts seen = {"not theirs", "", "", "", ""};
+  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}, &seen), store::RowChanged);
+  EXPECT_EQ(fake::boardReads, 3);
+  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
+  EXPECT_EQ(fake::boardReads, 4);
+  writeFile(lock, "OTHERPC");
+  EXPECT_EQ(store::writeRow(row, {"again", "", "", "", "t"}), 0);
+  EXPECT_EQ(fake::boardReads, 4);
+}
+
 TEST_F(AccessTest, EmptyBoardReadsAsEmptyRowsAndTheFirstWriteMakesItWhole) {
   writeFile(boardFile, "");
   std::memset(&store::board, 'x', sizeof store::board);

@@ -27,6 +27,7 @@ std::string virtualStoreDir;
 std::string userDir;
 std::tm localTime;
 bool statusBar;
+int boardReads;
 std::vector<Event> events;
 
 void resetAll() {
@@ -41,6 +42,7 @@ void resetAll() {
   userDir.clear();
   localTime = std::tm{};
   statusBar = true;
+  boardReads = 0;
   events.clear();
   settings::resetPreferences();
   std::memset(&settings::history, 0, sizeof settings::history);
@@ -114,5 +116,6 @@ namespace status {
 void showStatus(const char* text) { fake::events.push_back({fake::Event::message, text, fake::nowMs}); }
 void beep() { fake::events.push_back({fake::Event::beep, "", fake::nowMs}); }
 bool showsBoardTime() { return fake::statusBar; }
+void boardRead() { ++fake::boardReads; }
 
 }  // namespace status

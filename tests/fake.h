@@ -23,6 +23,7 @@ extern std::string virtualStoreDir;
 extern std::string userDir;
 extern std::tm localTime;
 extern bool statusBar;
+extern int boardReads;  // good reads the front end was told of
 
 struct Event {
   enum Kind { message, beep } kind;

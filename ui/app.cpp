@@ -7,6 +7,7 @@
 #include "settings/preferences.h"
 #include "ui/first_run.h"
 #include "ui/main_window.h"
+#include "ui/resources/resource.h"
 #include "ui/user_settings.h"
 
 namespace ui {
@@ -36,12 +37,15 @@ bool handOverToRunningCopy() {
   return true;
 }
 
-// GetMessageA answers -1 on a broken call; that ends the loop rather than spinning on it.
-int runMessageLoop() {
+// GetMessageA answers -1 on a broken call; that ends the loop rather than spinning on it. The main
+// window's keys (F5, Ctrl+1 ...) become its commands wherever its focus is.
+int runMessageLoop(HWND window) {
+  HACCEL keys = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
   MSG msg;
   BOOL got;
   while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
     if (got == -1) return 0;
+    if (keys && TranslateAcceleratorA(window, keys, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -69,7 +73,7 @@ int run(HINSTANCE hInstance, int showCommand) {
     const bool normal = showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOW;
     ShowWindow(window, normal && savedMaximized() ? SW_SHOWMAXIMIZED : showCommand);
     SetFocus(window);
-    code = runMessageLoop();
+    code = runMessageLoop(window);
   }
   settings::savePreferences();
   settings::saveHistory();

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/resources/resource.h"
+#include "ui/toolbar.h"
 
 namespace ui {
 
@@ -11,10 +12,7 @@ namespace {
 bool busy;
 bool closePending;
 
-void showAccessRunning(HWND window, bool running) {
-  HWND toolbar = GetDlgItem(window, IDC_TOOLBAR);
-  if (toolbar) SendMessageA(toolbar, TB_ENABLEBUTTON, IDM_UPDATE_LIST, MAKELPARAM(running ? FALSE : TRUE, 0));
-}
+void showAccessRunning(HWND window, bool running) { enableBoardButtons(GetDlgItem(window, IDC_TOOLBAR), !running); }
 
 }  // namespace
 

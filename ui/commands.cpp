@@ -14,9 +14,13 @@
 #include "text/bounded.h"
 #include "ui/app.h"
 #include "ui/board_access.h"
+#include "ui/csv_export.h"
+#include "ui/find_box.h"
 #include "ui/first_run.h"
 #include "ui/lock_question.h"
 #include "ui/main_window.h"
+#include "ui/member_list.h"
+#include "ui/my_state.h"
 #include "ui/resources/resource.h"
 #include "ui/simple_dialog.h"
 #include "ui/status_bar.h"
@@ -85,6 +89,7 @@ using Command = void (*)(HWND);
 Command commandFor(int id) {
   switch (id) {
     case IDM_UPDATE_LIST: return updateList;
+    case IDM_EXPORT_CSV: return exportCsv;
     case IDM_SETTINGS: return runSettingsCommand;
     case IDM_ABOUT: return showAbout;
     case IDM_LATEST_INFO: return openProjectPage;
@@ -95,24 +100,41 @@ Command commandFor(int id) {
 
 }  // namespace
 
+// What changes only the view, never the share: taken during an access too.
+Command viewCommandFor(int id) {
+  switch (id) {
+    case IDM_FIND: return focusFindBox;
+    case IDM_FIND_CLEAR: return clearFindBox;
+    default: return nullptr;
+  }
+}
+
 void runCommand(HWND window, int id) {
   // Exit is closing the window: the same widths saved, the same end, the same wait for an access.
   if (id == IDM_EXIT) {
     SendMessageA(window, WM_CLOSE, 0, 0);
     return;
   }
+  if (const Command view = viewCommandFor(id)) return view(window);
   const Command command = commandFor(id);
-  if (!command) return;
+  const State mine = stateOfCommand(id);
+  if (!command && mine == State::none) return;
   if (boardBusy()) return holdOff();
-  command(window);
+  if (command)
+    command(window);
+  else
+    setMyState(window, mine);
 }
 
 void updateMenu(HWND window) {
   HMENU menu = GetMenu(window);
   if (!menu) return;
   const UINT state = MF_BYCOMMAND | (boardBusy() ? MF_GRAYED : MF_ENABLED);
-  const int heldOff[] = {IDM_UPDATE_LIST, IDM_SETTINGS, IDM_ABOUT, IDM_RESET_LOCK};
+  const int heldOff[] = {IDM_UPDATE_LIST, IDM_EXPORT_CSV, IDM_SETTINGS, IDM_ABOUT, IDM_RESET_LOCK};
   for (int id : heldOff) EnableMenuItem(menu, id, state);
+  const UINT mine = ownSlot() >= 0 ? state : MF_BYCOMMAND | MF_GRAYED;
+  const int myStates[] = {IDM_MY_OFFICE, IDM_MY_HOME, IDM_MY_OUT_RETURNING, IDM_MY_OUT_GOING_HOME};
+  for (int id : myStates) EnableMenuItem(menu, id, mine);
   EnableMenuItem(menu, IDM_LATEST_INFO, HasProjectPage ? state : MF_BYCOMMAND | MF_GRAYED);
 }
 

@@ -14,22 +14,26 @@
 #include "ui/board_access.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
+#include "ui/return_time_dialog.h"
+#include "ui/row_changed_dialog.h"
+#include "ui/row_copy.h"
+#include "ui/states.h"
 #include "ui/status_bar.h"
 
 namespace ui {
 
 namespace {
 
-// What the dialog is about, passed through DialogBoxParam and kept in DWLP_USER.
+// What the dialog is about, passed through DialogBoxParam and kept in DWLP_USER; seen is the row as
+// the user last saw it, so OK can tell whether another PC changed it meanwhile.
 struct EntryTarget {
   int slot;
   HWND owner;
   HWND list;
+  RowCopy seen;
 };
 
-const EntryTarget& targetOf(HWND dialog) {
-  return *reinterpret_cast<const EntryTarget*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
+EntryTarget& targetOf(HWND dialog) { return *reinterpret_cast<EntryTarget*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
 // The four fields in the order OK checks them, each with the name its label gives it.
 struct EntryField {
@@ -49,10 +53,6 @@ constexpr int FieldTotal = sizeof Fields / sizeof Fields[0];
 // Room to read any field whole that could still be stored; a longer one is measured, not read.
 constexpr size_t TypedSize = 512;
 static_assert(TypedSize > store::PlanSize, "a plan that fits is read whole");
-
-const char* const States[] = {"社内", "帰宅", "外出・戻り", "外出・直帰"};
-constexpr int FirstHour = 6;
-constexpr int LastHour = 24;
 
 void insertAt(HWND dialog, int id, int position, const char* text) {
   SendDlgItemMessageA(dialog, id, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(text));
@@ -101,11 +101,7 @@ void showCaption(HWND dialog, int slot) {
 void fillChoices(HWND dialog) {
   int position = 0;
   for (const char* state : States) insertAt(dialog, IDC_STATE, position++, state);
-  for (int hour = FirstHour; hour <= LastHour; ++hour) {
-    char time[8];
-    std::snprintf(time, sizeof time, "%02d:00", hour);
-    insertAt(dialog, IDC_RETURN_TIME, hour - FirstHour, time);
-  }
+  fillReturnTimes(dialog, IDC_RETURN_TIME);
   // Explicit positions keep the history's newest-first order although the plan boxes sort.
   position = 0;
   for (int slot = 0; slot < settings::HistorySlots; ++slot) {
@@ -122,11 +118,12 @@ void fillChoices(HWND dialog) {
 // they show the image as it stands.
 BOOL onInitDialog(HWND dialog, LPARAM target) {
   SetWindowLongPtrA(dialog, DWLP_USER, target);
-  const EntryTarget& t = targetOf(dialog);
+  EntryTarget& t = targetOf(dialog);
   {
     BoardAccess access(t.owner);
     if (access.started()) store::refreshBoard();
   }
+  copyRow(t.slot, t.seen);
   showCaption(dialog, t.slot);
   for (const EntryField& f : Fields) showField(dialog, t.slot, f.id, f.field);
   fillChoices(dialog);
@@ -187,16 +184,38 @@ void showSaving(HWND dialog, bool saving) {
   }
 }
 
-int writeTyped(HWND dialog, const Typed& typed, const char* written) {
+bool anyTyped(const Typed& typed) {
+  for (int i = 0; i < FieldTotal; ++i)
+    if (typed.lengths[i] > 0) return true;
+  return false;
+}
+
+// Stamped at the write; all four fields empty clear the row, its time too. A row that no longer reads
+// as the user saw it is not written: RowChanged.
+int writeTyped(HWND dialog, const Typed& typed) {
   const EntryTarget& target = targetOf(dialog);
   BoardAccess access(target.owner);
   if (!access.started()) return -1;
+  char written[text::WrittenAtSize] = "";
+  if (anyTyped(typed)) text::formatWrittenAt(written);
   showSaving(dialog, true);
   const store::RowTexts row = {typed.texts[MorningField], typed.texts[AfternoonField], typed.texts[StateField],
                                typed.texts[ReturnTimeField], written};
-  const int saved = store::writeRow(target.slot, row);
+  const store::RowTexts seen = textsOf(target.seen);
+  const int saved = store::writeRow(target.slot, row, &seen);
   showSaving(dialog, false);
   return saved;
+}
+
+// Another PC changed the row since it was shown: the list shows their row, and the user sees it and
+// decides. Either way what they have now seen is what the next OK compares with. True to write anyway.
+bool overwriteChangedRow(HWND dialog) {
+  EntryTarget& target = targetOf(dialog);
+  refreshMemberList(target.list);
+  const bool overwrite = askToOverwrite(dialog, target.slot);
+  copyRow(target.slot, target.seen);
+  if (!overwrite) showNote(dialog, "ほかのPCで変更された行です。OK で入力した内容を書き込みます。");
+  return overwrite;
 }
 
 // The dialog closes only on a write the board took. On failure everything typed stays, the reason
@@ -206,12 +225,11 @@ void onOk(HWND dialog) {
   Typed typed;
   readAll(dialog, typed);
   if (refuseTooLong(dialog, typed)) return;
-  bool any = false;
-  for (int i = 0; i < FieldTotal; ++i) any = any || typed.lengths[i] > 0;
-  // All four empty clear the row, its time too.
-  char written[text::WrittenAtSize] = "";
-  if (any) text::formatWrittenAt(written);
-  const int saved = writeTyped(dialog, typed, written);
+  int saved = writeTyped(dialog, typed);
+  while (saved == store::RowChanged) {
+    if (!overwriteChangedRow(dialog)) return;
+    saved = writeTyped(dialog, typed);
+  }
   if (saved < 0) return holdOff();
   if (saved == 0) {
     char note[600];
@@ -219,7 +237,7 @@ void onOk(HWND dialog) {
     showNote(dialog, note);
     return;
   }
-  if (any) {
+  if (anyTyped(typed)) {
     settings::addToHistory(typed.texts[MorningField]);
     settings::addToHistory(typed.texts[AfternoonField]);
   }
@@ -252,7 +270,7 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void openEntryDialog(HWND owner, HWND list, int slot) {
   if (slot < 0 || slot >= store::MaxMembers) return;
-  EntryTarget target = {slot, owner, list};
+  EntryTarget target = {slot, owner, list, {}};
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), owner, entryDialogProc, reinterpret_cast<LPARAM>(&target));
 }
 

@@ -15,6 +15,7 @@
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
+#include "ui/find_box.h"
 #include "ui/member_list.h"
 #include "ui/placement.h"
 #include "ui/resources/resource.h"
@@ -28,6 +29,8 @@ namespace {
 
 // Posted by WM_CREATE: the name list and the board are loaded once the window can be seen.
 constexpr UINT WM_APP_FIRST_LOAD = WM_APP + 1;
+// How often the rows' flags are judged against the clock: within half a minute of a return time.
+constexpr UINT ClockMs = 30000;
 
 // The window's restored screen rectangle as last seen; zero until it has one. Saved when it goes.
 RECT restoredRect;
@@ -63,9 +66,9 @@ void setUiFont(HWND window, int dpi) {
   Font previous;
   uiFont.swap(previous);
   uiFont.reset(createUiFont(dpi));
-  const WPARAM font = reinterpret_cast<WPARAM>(uiFont.get());
-  SendMessageA(listOf(window), WM_SETFONT, font, TRUE);
-  SendMessageA(statusBarOf(window), WM_SETFONT, font, TRUE);
+  setListFont(listOf(window), uiFont.get());
+  setFindBoxFont(toolbarOf(window), uiFont.get());
+  SendMessageA(statusBarOf(window), WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
 }
 
 void restoreColumnOrder(HWND window) {
@@ -76,12 +79,16 @@ void restoreColumnOrder(HWND window) {
 void onCreate(HWND window) {
   layoutDpi = dpiOf(window);
   createStatusBar(window);
-  createMemberList(window, layoutDpi);
+  HWND list = createMemberList(window, layoutDpi);
+  char ownName[store::NameSize];
+  savedOwnName(ownName);
+  setOwnName(list, ownName);
   createToolbar(window, layoutDpi);
   setUiFont(window, layoutDpi);
   restoreColumnOrder(window);
   updateMenu(window);
   followRefreshInterval(window);
+  SetTimer(window, IDT_CLOCK, ClockMs, nullptr);
   PostMessageA(window, WM_APP_FIRST_LOAD, 0, 0);
 }
 
@@ -100,10 +107,13 @@ bool reloadMembers(HWND window, int attempts) {
   return loaded;
 }
 
-// No name list is loaded yet, so this is the list update's own work.
+// No name list is loaded yet, so this is the list update's own work. My row is brought into view.
 void onFirstLoad(HWND window) {
-  BoardAccess access(window);
-  if (access.started()) updateMembersAndBoard(window);
+  {
+    BoardAccess access(window);
+    if (access.started()) updateMembersAndBoard(window);
+  }
+  showOwnRow(listOf(window));
 }
 
 // The list fills what the toolbar and the status bar leave, whatever heights they have.
@@ -132,8 +142,10 @@ void onPaint(HWND window) {
 // One quick look: a name list that changed (or none yet: the share may be back) is loaded with one
 // attempt, and a busy board is left to the next tick, so the timer never holds the window. An access
 // under way reads the board anyway.
-void onTimer(HWND window, WPARAM timerId) {
-  if (timerId != IDT_REFRESH) return;
+// The interval counts as passed even when an access under way keeps this tick from reading.
+void onRefreshTimer(HWND window) {
+  refreshPeriodPassed();
+  showBoardAge(statusBarOf(window));
   BoardAccess access(window);
   if (!access.started()) return;
   if (store::nameListChanged() && !reloadMembers(window, 1)) reportNoServer(false);
@@ -141,34 +153,58 @@ void onTimer(HWND window, WPARAM timerId) {
   repaintFromImage(window);
 }
 
-void openEntryFor(HWND window, int row) {
-  if (row == -1) return;
-  if (boardBusy()) return holdOff();
-  markRow(listOf(window), row);
-  openEntryDialog(window, listOf(window), row);
-}
-
-void onContextMenu(HWND window, LPARAM screenPoint) {
-  HWND list = listOf(window);
-  if (list) openEntryFor(window, rowAt(list, screenPoint));
-}
-
-// Enter and a double click reach the entry dialog too, so the keyboard alone can change a row. Enter,
-// like the context-menu key, means the focused row.
-void onListNotify(HWND window, NMHDR* header) {
-  switch (header->code) {
-    case NM_RETURN: openEntryFor(window, focusedRow(header->hwndFrom)); break;
-    case NM_DBLCLK: openEntryFor(window, reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem); break;
-    case LVN_GETDISPINFOA: supplyCell(reinterpret_cast<NMLVDISPINFOA*>(header)); break;
+// A row can turn overdue or stale with the clock alone, while the board stays as it was.
+void onTimer(HWND window, WPARAM timerId) {
+  switch (timerId) {
+    case IDT_REFRESH: onRefreshTimer(window); break;
+    case IDT_CLOCK:
+      redrawChangedFlags(listOf(window));
+      showBoardAge(statusBarOf(window));
+      break;
     default: break;
   }
 }
 
-void onNotify(HWND window, NMHDR* header) {
-  if (header->idFrom == IDC_MEMBER_LIST)
-    onListNotify(window, header);
-  else
-    supplyToolTip(header);
+void openEntryFor(HWND window, int slot) {
+  if (slot == -1) return;
+  if (boardBusy()) return holdOff();
+  markSlot(listOf(window), slot);
+  openEntryDialog(window, listOf(window), slot);
+}
+
+void onContextMenu(HWND window, LPARAM screenPoint) {
+  HWND list = listOf(window);
+  if (list) openEntryFor(window, slotAt(list, screenPoint));
+}
+
+// Enter and a double click reach the entry dialog too, so the keyboard alone can change a row. Enter,
+// like the context-menu key, means the focused row.
+LRESULT onListNotify(HWND window, NMHDR* header) {
+  switch (header->code) {
+    case NM_RETURN: openEntryFor(window, focusedSlot(header->hwndFrom)); return 0;
+    case NM_DBLCLK: openEntryFor(window, slotInRow(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem)); return 0;
+    case LVN_GETDISPINFOA: supplyCell(reinterpret_cast<NMLVDISPINFOA*>(header)); return 0;
+    case NM_CUSTOMDRAW: return drawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    case LVN_COLUMNCLICK:
+      sortByColumn(header->hwndFrom, reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+      return 0;
+    default: return 0;
+  }
+}
+
+LRESULT onNotify(HWND window, NMHDR* header) {
+  if (header->idFrom == IDC_MEMBER_LIST) return onListNotify(window, header);
+  supplyToolTip(header);
+  return 0;
+}
+
+// The status bar's time part, while it warns of an old board.
+LRESULT onDrawItem(const DRAWITEMSTRUCT* item) { return drawStatusPart(item) ? TRUE : FALSE; }
+
+// The find box's typing narrows the list; everything else is a command.
+void onCommand(HWND window, WPARAM wParam) {
+  if (LOWORD(wParam) != IDC_FIND) return runCommand(window, LOWORD(wParam));
+  if (HIWORD(wParam) == EN_CHANGE) followFindBox(window);
 }
 
 // The window's keyboard focus belongs to the list, so arrow keys and Enter act on rows.
@@ -225,9 +261,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE: onSize(window, wParam, LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_MOVE: captureWindowRect(window); return 0;
     case WM_PAINT: onPaint(window); return 0;
-    case WM_NOTIFY: onNotify(window, reinterpret_cast<NMHDR*>(lParam)); return 0;
+    case WM_NOTIFY: return onNotify(window, reinterpret_cast<NMHDR*>(lParam));
+    case WM_DRAWITEM: return onDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CONTEXTMENU: onContextMenu(window, lParam); return 0;
-    case WM_COMMAND: runCommand(window, LOWORD(wParam)); return 0;
+    case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_INITMENUPOPUP: updateMenu(window); return 0;
     case WM_TIMER: onTimer(window, wParam); return 0;
     case WM_ACTIVATE: repaintFromImage(window); return 0;

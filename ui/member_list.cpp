@@ -4,14 +4,19 @@
 #include <windowsx.h>
 
 #include <cstring>
+#include <ctime>
 
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "store/names.h"
+#include "store/row_flags.h"
 #include "text/bounded.h"
 #include "ui/app.h"
+#include "ui/colours.h"
 #include "ui/dpi.h"
 #include "ui/resources/resource.h"
+#include "ui/row_view.h"
+#include "ui/states.h"
 
 namespace ui {
 
@@ -34,6 +39,7 @@ const Column columns[store::FieldCount] = {
     {&settings::Preferences::colWidthState, store::Field::state},
     {&settings::Preferences::colWidthWritten, store::Field::writtenAt},
 };
+constexpr int ReturnTimeColumn = 3;
 
 // Owns an icon loaded from the resources.
 class Icon {
@@ -55,7 +61,35 @@ class Icon {
 // for the cells it paints), so start-up inserts nothing, and a repaint redraws only the rows whose
 // texts changed since they were last shown.
 store::BoardImage shown;
-int rows;  // the members the list was built for
+int members;  // the members the list was built for
+// The rows on screen: which members, in which order.
+ViewRule rule = {"", -1, false};
+RowView view;
+
+// The overdue and stale flags each row was last drawn with, so the clock alone can redraw a row.
+enum Flag : unsigned char { Overdue = 1, Stale = 2 };
+unsigned char flagsDrawn[store::MaxMembers];
+
+char ownName[store::NameSize];
+int own = -1;
+
+HFONT normalFont;
+Font boldFont;
+// Taken once per paint: every row of one paint is judged at the same minute.
+std::tm paintTime;
+COLORREF textColour;
+
+std::tm localNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm t = {};
+  if (const std::tm* local = std::localtime(&now)) t = *local;
+  return t;
+}
+
+unsigned char flagsOf(int slot, const std::tm& now) {
+  return static_cast<unsigned char>((store::isOverdue(shown, slot, now) ? Overdue : 0) |
+                                    (store::isStale(shown, slot, now) ? Stale : 0));
+}
 
 bool rowChanged(int slot) {
   for (int column = 1; column < store::FieldCount; ++column) {
@@ -90,14 +124,89 @@ void insertColumns(HWND list, int dpi) {
   }
 }
 
-// Every row shows image 0, so one copy of the icon serves them all; its size follows the DPI.
-void setRowIcon(HWND list, int dpi) {
+// One icon per state, in the order of State, then the one of no plan. The icons come in 16, 24 and
+// 32 pixels; the one nearest the DPI's size is taken.
+const int stateIcons[] = {IDI_STATE_OFFICE, IDI_STATE_HOME, IDI_STATE_OUT_RETURNING, IDI_STATE_OUT_GOING_HOME,
+                          IDI_MEMBER};
+static_assert(sizeof stateIcons / sizeof stateIcons[0] == StateCount + 1, "an icon for each state and none");
+
+void setRowIcons(HWND list, int dpi) {
   const int size = scaled(16, dpi);
-  HIMAGELIST icons = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, 1, 1);
-  Icon member(IDI_MEMBER, size);
-  ImageList_ReplaceIcon(icons, -1, member.get());
+  HIMAGELIST icons = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, StateCount + 1, 0);
+  for (int id : stateIcons) {
+    Icon icon(id, size);
+    ImageList_ReplaceIcon(icons, -1, icon.get());
+  }
   HIMAGELIST old = ListView_SetImageList(list, icons, LVSIL_SMALL);
   if (old) ImageList_Destroy(old);
+}
+
+int iconOf(int slot) {
+  char state[store::StateSize + 1];
+  store::fieldTextOf(shown, slot, store::Field::state, state, sizeof state);
+  return static_cast<int>(stateOf(state));
+}
+
+// The header's arrow on the sorted column, none on the others.
+void showSortArrow(HWND list) {
+  HWND header = ListView_GetHeader(list);
+  for (int i = 0; i < store::FieldCount; ++i) {
+    HDITEMA item = {};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(header, i, &item);
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (i == rule.column) item.fmt |= rule.descending ? HDF_SORTDOWN : HDF_SORTUP;
+    Header_SetItem(header, i, &item);
+  }
+}
+
+// The view found and sorted again. The focused member keeps the focus (and its selection) in
+// whatever row they move to. Unless forced (rows built anew), an unchanged view is left alone.
+void arrange(HWND list, bool force = false) {
+  RowView before = view;
+  const int focused = focusedSlot(list);
+  const bool selected = focused >= 0 && ListView_GetItemState(list, rowOfSlot(view, focused), LVIS_SELECTED);
+  arrangeRows(shown, store::displayNames, members, rule, view);
+  if (!force && view.count == before.count &&
+      std::memcmp(view.slots, before.slots, sizeof view.slots[0] * static_cast<size_t>(view.count)) == 0)
+    return;
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemCountEx(list, view.count, 0);
+  const int row = rowOfSlot(view, focused);
+  if (row >= 0) {
+    const UINT state = LVIS_FOCUSED | (selected ? LVIS_SELECTED : 0);
+    ListView_SetItemState(list, row, state, LVIS_SELECTED | LVIS_FOCUSED);
+  }
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+void findOwnSlot() {
+  own = -1;
+  if (!ownName[0]) return;
+  for (int slot = 0; slot < members && own < 0; ++slot)
+    if (std::strncmp(store::displayNames[slot], ownName, store::NameSize) == 0) own = slot;
+}
+
+// One cell: the whole row grey when it is yesterday's, the return time red when it is overdue, and
+// my row bold. Every cell sets its font and colour, so nothing carries over from the cell before.
+LRESULT drawCell(NMLVCUSTOMDRAW* draw) {
+  const int slot = slotInRow(static_cast<int>(draw->nmcd.dwItemSpec));
+  if (slot < 0) return CDRF_DODEFAULT;
+  const unsigned char flags = flagsOf(slot, paintTime);
+  flagsDrawn[slot] = flags;
+  draw->clrText = textColour;
+  if (flags & Stale) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
+  if ((flags & Overdue) && draw->iSubItem == ReturnTimeColumn) draw->clrText = AttentionRed;
+  HFONT font = slot == own && boldFont.get() ? boldFont.get() : normalFont;
+  if (font) SelectObject(draw->nmcd.hdc, font);
+  return CDRF_NEWFONT;
+}
+
+HFONT createBoldFont(HFONT from) {
+  LOGFONTW font = {};
+  if (!from || !GetObjectW(from, sizeof font, &font)) return nullptr;
+  font.lfWeight = FW_BOLD;
+  return CreateFontIndirectW(&font);
 }
 
 }  // namespace
@@ -113,38 +222,66 @@ HWND createMemberList(HWND parent, int dpi) {
   const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
   ListView_SetExtendedListViewStyleEx(list, styles, styles);
   insertColumns(list, dpi);
-  setRowIcon(list, dpi);
+  setRowIcons(list, dpi);
   return list;
 }
 
 void rebuildRows(HWND list) {
   if (!list) return;
-  rows = store::memberCount;
-  for (int slot = 0; slot < rows; ++slot) showRow(slot);
-  ListView_SetItemCountEx(list, rows, 0);
-  InvalidateRect(list, nullptr, TRUE);
+  members = store::memberCount;
+  for (int slot = 0; slot < members; ++slot) showRow(slot);
+  findOwnSlot();
+  arrange(list, true);
 }
 
 void refreshMemberList(HWND list) {
   if (!list) return;
-  for (int slot = 0; slot < rows; ++slot) {
+  bool any = false;
+  for (int slot = 0; slot < members; ++slot) {
     if (!rowChanged(slot)) continue;
     showRow(slot);
-    ListView_RedrawItems(list, slot, slot);
+    any = true;
+    const int row = rowOfSlot(view, slot);
+    if (row >= 0) ListView_RedrawItems(list, row, row);
   }
+  if (any) arrange(list);
 }
 
 void supplyCell(NMLVDISPINFOA* info) {
   LVITEMA& item = info->item;
-  const int slot = item.iItem;
-  if (slot < 0 || slot >= rows || item.iSubItem < 0 || item.iSubItem >= store::FieldCount) return;
-  if (item.mask & LVIF_IMAGE) item.iImage = 0;
+  const int slot = slotInRow(item.iItem);
+  if (slot < 0 || item.iSubItem < 0 || item.iSubItem >= store::FieldCount) return;
+  if (item.mask & LVIF_IMAGE) item.iImage = iconOf(slot);
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   // Names from this PC's name list: the image's own name area holds whatever the last writer's list said.
   if (item.iSubItem == 0)
     text::copyField(item.pszText, static_cast<size_t>(item.cchTextMax), store::displayNames[slot], store::NameSize);
   else
     store::fieldTextOf(shown, slot, columns[item.iSubItem].field, item.pszText, static_cast<size_t>(item.cchTextMax));
+}
+
+LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: {
+      paintTime = localNow();
+      const COLORREF set = ListView_GetTextColor(draw->nmcd.hdr.hwndFrom);
+      textColour = set == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : set;
+      return CDRF_NOTIFYITEMDRAW;
+    }
+    // The first column is drawn with what the item stage chose (Wine), the others with their own.
+    case CDDS_ITEMPREPAINT: return drawCell(draw) | CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return drawCell(draw);
+    default: return CDRF_DODEFAULT;
+  }
+}
+
+void redrawChangedFlags(HWND list) {
+  if (!list) return;
+  const std::tm now = localNow();
+  for (int row = 0; row < view.count; ++row) {
+    const int slot = view.slots[row];
+    if (flagsOf(slot, now) != flagsDrawn[slot]) ListView_RedrawItems(list, row, row);
+  }
 }
 
 void redrawAllRows(HWND list) { ListView_RedrawItems(list, 0, ListView_GetItemCount(list)); }
@@ -159,7 +296,14 @@ void rescaleMemberList(HWND list, int fromDpi, int toDpi) {
   if (!list || fromDpi == toDpi) return;
   for (int i = 0; i < store::FieldCount; ++i)
     ListView_SetColumnWidth(list, i, MulDiv(ListView_GetColumnWidth(list, i), toDpi, fromDpi));
-  setRowIcon(list, toDpi);
+  setRowIcons(list, toDpi);
+}
+
+void setListFont(HWND list, HFONT font) {
+  if (!list) return;
+  normalFont = font;
+  boldFont.reset(createBoldFont(font));
+  SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 bool columnOrder(HWND list, int (&order)[ColumnCount]) {
@@ -177,22 +321,56 @@ void destroyRowIcons(HWND list) {
   if (!list) return;
   HIMAGELIST icons = ListView_SetImageList(list, nullptr, LVSIL_SMALL);
   if (icons) ImageList_Destroy(icons);
+  boldFont.reset(nullptr);
+}
+
+void findMembers(HWND list, const char* text) {
+  if (!list) return;
+  text::copyField(rule.find, sizeof rule.find, text, std::strlen(text) + 1);
+  arrange(list);
+}
+
+void sortByColumn(HWND list, int column) {
+  if (!list || column < 0 || column >= store::FieldCount) return;
+  rule.descending = rule.column == column && !rule.descending;
+  rule.column = column;
+  showSortArrow(list);
+  arrange(list);
+}
+
+void setOwnName(HWND list, const char* name) {
+  text::copyField(ownName, sizeof ownName, name, std::strlen(name) + 1);
+  findOwnSlot();
+  if (list) InvalidateRect(list, nullptr, TRUE);
+}
+
+int ownSlot() { return own; }
+
+void showOwnRow(HWND list) {
+  const int row = rowOfSlot(view, own);
+  if (!list || row < 0) return;
+  ListView_SetItemState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
+  ListView_EnsureVisible(list, row, FALSE);
 }
 
 // The context-menu key and Shift+F10 give the point -1, -1; then the focused row is the one meant.
-int rowAt(HWND list, LPARAM screenPoint) {
+int slotAt(HWND list, LPARAM screenPoint) {
   const int x = GET_X_LPARAM(screenPoint), y = GET_Y_LPARAM(screenPoint);
-  if (x == -1 && y == -1) return focusedRow(list);
+  if (x == -1 && y == -1) return focusedSlot(list);
   LVHITTESTINFO hit = {};
   hit.pt.x = x;
   hit.pt.y = y;
   ScreenToClient(list, &hit.pt);
-  return ListView_HitTest(list, &hit);
+  return slotInRow(ListView_HitTest(list, &hit));
 }
 
-int focusedRow(HWND list) { return ListView_GetNextItem(list, -1, LVNI_FOCUSED); }
+int focusedSlot(HWND list) { return slotInRow(ListView_GetNextItem(list, -1, LVNI_FOCUSED)); }
 
-void markRow(HWND list, int row) {
+int slotInRow(int row) { return slotOfRow(view, row); }
+
+void markSlot(HWND list, int slot) {
+  const int row = rowOfSlot(view, slot);
+  if (row < 0) return;
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_EnsureVisible(list, row, FALSE);

@@ -8,8 +8,12 @@
 
 #include "platform/files.h"
 #include "settings/preferences.h"
+#include "store/board.h"
+#include "store/names.h"
+#include "text/bounded.h"
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
+#include "ui/user_settings.h"
 
 namespace ui {
 
@@ -59,12 +63,41 @@ void showPath(HWND dialog, int id, const char (&field)[settings::PathSize]) {
   SetDlgItemTextA(dialog, id, path);
 }
 
+// My name is chosen from the members of the name list as loaded; without one (the first start) the
+// choice waits for the next visit.
+void showOwnNames(HWND dialog) {
+  HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
+  SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("（なし）"));
+  char saved[store::NameSize];
+  savedOwnName(saved);
+  int chosen = 0;
+  for (int slot = 0; slot < store::memberCount; ++slot) {
+    char name[store::NameSize + 1];
+    text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    if (!chosen && saved[0] && std::strcmp(name, saved) == 0) chosen = slot + 1;
+  }
+  SendMessageA(combo, CB_SETCURSEL, chosen, 0);
+  EnableWindow(combo, store::memberCount > 0);
+}
+
+// Kept at once in tavelin.ini: the record's 550 bytes have no room for it.
+void storeOwnName(HWND dialog) {
+  if (store::memberCount == 0) return;
+  const LRESULT chosen = SendDlgItemMessageA(dialog, IDC_OWN_NAME, CB_GETCURSEL, 0, 0);
+  char name[store::NameSize + 1] = "";
+  if (chosen > 0 && chosen <= store::memberCount)
+    text::copyField(name, sizeof name, store::displayNames[chosen - 1], store::NameSize);
+  saveOwnName(name);
+}
+
 // lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
 BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
   showPath(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath);
   showPath(dialog, IDC_BOARD_PATH, settings::prefs.boardPath);
   SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(settings::prefs.refreshMinutes.get()), FALSE);
+  showOwnNames(dialog);
   return TRUE;
 }
 
@@ -92,6 +125,7 @@ void onSet(HWND dialog) {
   GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, PathLimit);
   GetDlgItemTextA(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, PathLimit);
   applyInterval(dialog, intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
+  storeOwnName(dialog);
   EndDialog(dialog, 1);
 }
 

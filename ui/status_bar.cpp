@@ -2,11 +2,15 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/status.h"
+#include "settings/preferences.h"
 #include "text/bounded.h"
 #include "text/timestamps.h"
+#include "ui/board_age.h"
+#include "ui/colours.h"
 #include "ui/dpi.h"
 #include "ui/resources/resource.h"
 
@@ -17,8 +21,17 @@ HWND statusLine;
 char lastMessage[512];
 char shownInfo[text::StatusInfoSize];
 
+// How current the board is: the last good read (or the bar's start, before any), the refresh
+// intervals since, and whether part 1 warns.
+ULONGLONG lastRead;
+int periodsSinceRead;
+bool warning;
+
 // The widest time the part shows; measured rather than the text of the moment, so it does not jump.
 constexpr char WidestInfo[] = "2000/00/00 00:00の情報";
+constexpr char WidestWarning[] = "2000/00/00 00:00の情報（更新できていません）";
+constexpr char Stale[] = "（更新できていません）";
+constexpr char NeverRead[] = "ボードを読めていません";
 
 int textWidth(HWND bar, const char* text) {
   HDC dc = GetDC(bar);
@@ -33,7 +46,22 @@ int textWidth(HWND bar, const char* text) {
 
 // Room for the text, its part's borders on both sides and the size grip at the end.
 int timePartWidth(HWND bar, int barHeight) {
-  return textWidth(bar, WidestInfo) + barHeight + ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar));
+  return textWidth(bar, warning ? WidestWarning : WidestInfo) + barHeight + ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar));
+}
+
+// While it warns, part 1 is drawn by drawStatusPart from shownInfo.
+void showTimePart(HWND bar) {
+  if (warning)
+    SendMessageA(bar, SB_SETTEXTA, 1 | SBT_OWNERDRAW, 0);
+  else
+    SendMessageA(bar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(shownInfo));
+}
+
+void warningText(char* out, size_t size) {
+  if (shownInfo[0])
+    std::snprintf(out, size, "%s%s", shownInfo, Stale);
+  else
+    std::snprintf(out, size, "%s", NeverRead);
 }
 
 }  // namespace
@@ -43,6 +71,9 @@ namespace ui {
 HWND createStatusBar(HWND parent) {
   statusLine = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "", parent, IDC_STATUS_BAR);
   shownInfo[0] = '\0';
+  lastRead = GetTickCount64();
+  periodsSinceRead = 0;
+  warning = false;
   return statusLine;
 }
 
@@ -60,7 +91,38 @@ int layOutStatusBar(HWND bar, int width, int height) {
 void showStatusInfo(HWND bar) {
   if (!bar || std::strcmp(shownInfo, text::statusInfoText) == 0) return;
   text::copyField(shownInfo, text::statusInfoText);
-  SendMessageA(bar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(shownInfo));
+  showTimePart(bar);
+}
+
+void refreshPeriodPassed() { ++periodsSinceRead; }
+
+// The part's width follows its text, so the bar is laid out again when the warning comes or goes.
+void showBoardAge(HWND bar) {
+  if (!bar) return;
+  const BoardAge age = {GetTickCount64() - lastRead, periodsSinceRead};
+  const bool old = boardLooksOld(age, settings::prefs.refreshMinutes.get());
+  if (old == warning) return;
+  warning = old;
+  RECT client;
+  GetClientRect(GetParent(bar), &client);
+  layOutStatusBar(bar, client.right, client.bottom);
+  showTimePart(bar);
+}
+
+bool drawStatusPart(const DRAWITEMSTRUCT* item) {
+  if (item->CtlID != IDC_STATUS_BAR || !warning) return false;
+  char text[text::StatusInfoSize + sizeof Stale];
+  warningText(text, sizeof text);
+  HGDIOBJ oldFont = SelectObject(item->hDC, reinterpret_cast<HFONT>(SendMessageA(item->hwndItem, WM_GETFONT, 0, 0)));
+  const COLORREF oldColour = SetTextColor(item->hDC, AttentionRed);
+  const int oldMode = SetBkMode(item->hDC, TRANSPARENT);
+  RECT r = item->rcItem;
+  r.left += scaled(2, dpiOf(item->hwndItem));
+  DrawTextA(item->hDC, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+  SetBkMode(item->hDC, oldMode);
+  SetTextColor(item->hDC, oldColour);
+  SelectObject(item->hDC, oldFont);
+  return true;
 }
 
 void reportNoServer(bool withBeep) {
@@ -86,5 +148,11 @@ void showStatus(const char* text) {
 void beep() { MessageBeep(0); }
 
 bool showsBoardTime() { return statusLine != nullptr; }
+
+void boardRead() {
+  lastRead = GetTickCount64();
+  periodsSinceRead = 0;
+  ui::showBoardAge(statusLine);
+}
 
 }  // namespace status

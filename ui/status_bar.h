@@ -1,5 +1,6 @@
 #pragma once
-// The status bar: part 0 is the core's status line, part 1 the time of the last good read.
+// The status bar: part 0 is the core's status line, part 1 the time of the last good read, in red with
+// a warning once that is older than two refresh intervals.
 #include <windows.h>
 
 namespace ui {
@@ -11,6 +12,12 @@ HWND createStatusBar(HWND parent);
 int layOutStatusBar(HWND bar, int width, int height);
 // Part 1: the time of the last good read, when it changed.
 void showStatusInfo(HWND bar);
+// A refresh interval passed (the timer ticked), whatever its refresh then does.
+void refreshPeriodPassed();
+// Part 1 warns, or stops warning, as the age of the last good read says.
+void showBoardAge(HWND bar);
+// WM_DRAWITEM for the bar's part 1 while it warns; false for anything else.
+bool drawStatusPart(const DRAWITEMSTRUCT* item);
 // The name list could not be opened: the shared files are not where the settings say.
 void reportNoServer(bool withBeep);
 // The last text the core put on the status line (errors are repeated where the user is looking).

@@ -3,9 +3,11 @@
 
 namespace ui {
 
-// The one-button toolbar of the list update, flat, with its tooltip, along the top of parent; its
-// pictures sized for dpi.
+// The toolbar along the top of parent: the list update and the 自分の状態 buttons, flat, with their
+// tooltips, and the find box; its pictures sized for dpi.
 HWND createToolbar(HWND parent, int dpi);
+// The buttons that reach the board: the list update, and my state once my row is known.
+void enableBoardButtons(HWND bar, bool enabled);
 // The pictures again for another DPI.
 void rescaleToolbar(HWND bar, int dpi);
 // Before the toolbar goes: its pictures are the program's to destroy.

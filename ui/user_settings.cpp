@@ -12,6 +12,7 @@ namespace {
 
 constexpr char Window[] = "Window";
 constexpr char List[] = "List";
+constexpr char User[] = "User";
 
 // False when the user's folder is unknown or too deep for the file's name.
 bool iniPath(char (&out)[MAX_PATH]) {
@@ -55,6 +56,15 @@ void saveColumnOrder(const int (&order)[OrderColumns]) {
   char value[64];
   formatColumnOrder(order, value, sizeof value);
   write(List, "ColumnOrder", value);
+}
+
+// Quoted, because the profile functions drop the spaces around a bare value and a name may have some.
+void savedOwnName(char (&name)[store::NameSize]) { read(User, "MyName", name, sizeof name); }
+
+void saveOwnName(const char* name) {
+  char value[store::NameSize + 3];
+  std::snprintf(value, sizeof value, "\"%s\"", name);
+  write(User, "MyName", value);
 }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 // This user's settings that the 550-byte preferences record has no room for: tavelin.ini in the
 // user's own folder (%APPDATA%\Tavelin). Older PCs never see them; a missing file means the defaults.
+#include "store/board.h"
 #include "ui/column_order.h"
 
 namespace ui {
@@ -11,5 +12,8 @@ void saveMaximized(bool maximized);
 // The column order last saved; false when there is none, or none that makes sense.
 bool savedColumnOrder(int (&order)[OrderColumns]);
 void saveColumnOrder(const int (&order)[OrderColumns]);
+// My name as the name list has it (CP932); empty when none is chosen.
+void savedOwnName(char (&name)[store::NameSize]);
+void saveOwnName(const char* name);
 
 }  // namespace ui

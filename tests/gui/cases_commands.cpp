@@ -11,7 +11,8 @@ namespace {
 
 HWND messageBoxText(HWND box) { return GetDlgItem(box, 0xFFFF); }
 
-// The main menu in the program file holds every command with its label (menu handles do not cross processes).
+// The main menu in the program file holds every command with its label and key (menu handles do not cross
+// processes).
 void checkMenuLabels() {
   HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   HMENU menu = module ? LoadMenuA(module, MAKEINTRESOURCEA(IDM_MAIN)) : nullptr;
@@ -20,22 +21,32 @@ void checkMenuLabels() {
   const struct {
     int id;
     const char* label;
-  } items[] = {{IDM_UPDATE_LIST, "リストのアップデート"},
-               {IDM_SETTINGS, "環境設定"},
-               {IDM_EXIT, "終了"},
-               {IDM_ABOUT, "このﾌﾟﾛｸﾞﾗﾑについて"},
-               {IDM_RESET_LOCK, "排他制御ファイルをリセット"},
-               {IDM_LATEST_INFO, "タベリンの最新情報"}};
+  } items[] = {{IDM_UPDATE_LIST, "リストのアップデート(&U)\tF5"},
+               {IDM_EXPORT_CSV, "CSV で保存(&S)..."},
+               {IDM_SETTINGS, "環境設定(&O)"},
+               {IDM_EXIT, "終了(&X)"},
+               {IDM_MY_OFFICE, "社内(&1)\tCtrl+1"},
+               {IDM_MY_HOME, "帰宅(&2)\tCtrl+2"},
+               {IDM_MY_OUT_RETURNING, "外出・戻り(&3)...\tCtrl+3"},
+               {IDM_MY_OUT_GOING_HOME, "外出・直帰(&4)\tCtrl+4"},
+               {IDM_FIND, "検索(&F)\tCtrl+F"},
+               {IDM_FIND_CLEAR, "検索をやめる(&E)\tEsc"},
+               {IDM_ABOUT, "このﾌﾟﾛｸﾞﾗﾑについて(&A)"},
+               {IDM_RESET_LOCK, "排他制御ファイルをリセット(&R)"},
+               {IDM_LATEST_INFO, "タベリンの最新情報(&L)"}};
   for (const auto& item : items) {
     char label[128] = {};
     GetMenuStringA(menu, item.id, label, sizeof label, MF_BYCOMMAND);
     CHECK(std::strcmp(label, item.label) == 0, "menu item %d", item.id);
   }
-  char top[32] = {};
-  GetMenuStringA(menu, 0, top, sizeof top, MF_BYPOSITION);
-  CHECK(std::strcmp(top, "ﾌｧｲﾙ") == 0, "file menu");
-  GetMenuStringA(menu, 1, top, sizeof top, MF_BYPOSITION);
-  CHECK(std::strcmp(top, "ﾍﾙﾌﾟ") == 0, "help menu");
+  // Each menu reached by Alt and its letter.
+  const char* const menus[] = {"ﾌｧｲﾙ(&F)", "自分の状態(&M)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"};
+  CHECK(GetMenuItemCount(menu) == 4, "%d menus", GetMenuItemCount(menu));
+  for (int i = 0; i < 4; ++i) {
+    char top[32] = {};
+    GetMenuStringA(menu, i, top, sizeof top, MF_BYPOSITION);
+    CHECK(std::strcmp(top, menus[i]) == 0, "menu %d: %s", i, top);
+  }
   DestroyMenu(menu);
   FreeLibrary(module);
 }

@@ -178,4 +178,72 @@ void entryLongNameCaption() {
   CHECK(closeProgram(p, w), "closed");
 }
 
+namespace {
+
+// Another PC writes the row while the dialog is open; OK finds it and asks.
+HWND okIntoChangedRow(const Program& p, const CaseDirs& d, const EntryDialog& e, const Row& theirs) {
+  setRow(theirs);
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  PostMessageA(GetDlgItem(e.dialog, IDOK), BM_CLICK, 0, 0);
+  return gui::waitForDialog(p.id(), "ほかのPCによる変更", 10000);
+}
+
+}  // namespace
+
+// A row another PC changed after the dialog opened is not overwritten unasked: OK shows their values and
+// time. 戻る keeps what was typed, and the next OK writes it; 上書き writes at once.
+void entryRowChangedMeanwhile() {
+  CaseDirs d = makeBoardCase("entry-row-changed");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(rightClickRow(p, w, 2), "row 2 point");
+  EntryDialog e = waitEntryDialog(p);
+  if (!e.dialog) {
+    CHECK(false, "entry dialog");
+    return;
+  }
+  fillEntry(e, "自分の予定", "", "16:00", "外出・戻り");
+  const Row theirs = {2, "他のPCの予定", "会議", "14:00", "外出・戻り", "26/12/07 12:34"};
+  HWND ask = okIntoChangedRow(p, d, e, theirs);
+  CHECK(ask != nullptr, "the question");
+  if (!ask) return;
+  const std::string intro = gui::windowText(GetDlgItem(ask, IDC_CHANGED_INTRO));
+  CHECK(intro.find("鈴木 一郎(103)") == 0 && intro.find("26/12/07 12:34") != std::string::npos, "intro: %s",
+        intro.c_str());
+  CHECK(gui::windowText(GetDlgItem(ask, IDC_CHANGED_MORNING)) == "他のPCの予定" &&
+            gui::windowText(GetDlgItem(ask, IDC_CHANGED_AFTERNOON)) == "会議" &&
+            gui::windowText(GetDlgItem(ask, IDC_CHANGED_RETURN)) == "14:00" &&
+            gui::windowText(GetDlgItem(ask, IDC_CHANGED_STATE)) == "外出・戻り",
+        "their values");
+  CHECK(slotOf(readBoard(d), 2).morning == "他のPCの予定", "nothing written while asking");
+  CHECK(gui::itemText(p.process(), w.list, 2, 1) == "他のPCの予定", "the list shows their row");
+  screenshot("14-entry-row-changed");
+  CHECK(pressAndWaitClosed(ask, IDCANCEL), "戻る");
+  CHECK(IsWindow(e.dialog) && shows(e, "自分の予定", "", "16:00", "外出・戻り"), "back with what was typed");
+  CHECK(slotOf(readBoard(d), 2).morning == "他のPCの予定", "戻る writes nothing");
+  store::BoardImage before = readBoard(d);
+  CHECK(pressAndWaitClosed(e.dialog, IDOK), "OK after seeing their row writes");
+  store::BoardImage after = readBoard(d);
+  CHECK(slotOf(after, 2).morning == "自分の予定" && slotOf(after, 2).afternoon.empty(), "ours written");
+  checkOtherSlotsKept(before, after, {2});
+
+  CHECK(rightClickRow(p, w, 2), "row 2 point");
+  e = waitEntryDialog(p);
+  if (!e.dialog) {
+    CHECK(false, "entry dialog");
+    return;
+  }
+  fillEntry(e, "上書きする予定", "", "", "社内");
+  ask = okIntoChangedRow(p, d, e, {2, "また変更", "", "", "帰宅", "26/12/07 13:00"});
+  CHECK(ask != nullptr, "asked again");
+  if (!ask) return;
+  CHECK(pressAndWaitClosed(ask, IDC_OVERWRITE), "上書き");
+  CHECK(gui::waitFor([&] { return !IsWindow(e.dialog); }, 10000), "written and closed");
+  SlotTexts s = slotOf(readBoard(d), 2);
+  CHECK(s.morning == "上書きする予定" && s.state == "社内" && s.written != "26/12/07 13:00", "overwritten, stamped");
+  CHECK(gui::itemText(p.process(), w.list, 2, 1) == "上書きする予定", "the list shows ours");
+  CHECK(closeProgram(p, w), "closed");
+}
+
 }  // namespace gui

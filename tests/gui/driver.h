@@ -119,5 +119,12 @@ void entryLongNameCaption();
 void layoutAtScreenDpi();
 void dpiChangeKeepsRecordUnits();
 void maximisedAndColumnOrder();
+void rowsAtAGlance();
+void entryRowChangedMeanwhile();
+void myRow();
+void findSortAndRefresh();
+void saveAsCsv();
+void stateIcons();
+void staleBoardWarning();
 
 }  // namespace gui

@@ -31,16 +31,36 @@ void checkOtherSlotsKept(const store::BoardImage& before, const store::BoardImag
   CHECK(std::memcmp(before.boardNames, after.boardNames, sizeof before.boardNames) == 0, "name area unchanged");
 }
 
-namespace {
-std::string writtenAtOf(const SYSTEMTIME& t) {
+std::string stampOf(const SYSTEMTIME& t) {
   char text[32];
   std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", t.wYear % 100, t.wMonth, t.wDay, t.wHour, t.wMinute);
   return text;
 }
-}  // namespace
+
+SYSTEMTIME daysAgo(const SYSTEMTIME& t, int days) {
+  FILETIME f;
+  SystemTimeToFileTime(&t, &f);
+  ULARGE_INTEGER v = {{f.dwLowDateTime, f.dwHighDateTime}};
+  v.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
+  f = {v.LowPart, v.HighPart};
+  SYSTEMTIME back;
+  FileTimeToSystemTime(&f, &back);
+  return back;
+}
+
+SYSTEMTIME nowPastMidnight() {
+  SYSTEMTIME now;
+  waitFor(
+      [&] {
+        GetLocalTime(&now);
+        return now.wHour != 0 || now.wMinute != 0;
+      },
+      65000);
+  return now;
+}
 
 bool stampedBetween(const std::string& written, const SYSTEMTIME& before, const SYSTEMTIME& after) {
-  return written == writtenAtOf(before) || written == writtenAtOf(after);
+  return written == stampOf(before) || written == stampOf(after);
 }
 
 EntryDialog waitEntryDialog(const Program& p) {

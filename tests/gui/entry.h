@@ -19,6 +19,11 @@ void checkOtherSlotsKept(const store::BoardImage& before, const store::BoardImag
 
 // A stamp taken between the two times (the minute may turn while OK runs).
 bool stampedBetween(const std::string& written, const SYSTEMTIME& before, const SYSTEMTIME& after);
+// The time written as a row write stamps it, and a day some days before.
+std::string stampOf(const SYSTEMTIME& t);
+// The local time once it is past 00:00, when some time of today has passed.
+SYSTEMTIME nowPastMidnight();
+SYSTEMTIME daysAgo(const SYSTEMTIME& t, int days);
 
 struct EntryDialog {
   HWND dialog = nullptr, morning = nullptr, afternoon = nullptr, returnTime = nullptr, state = nullptr;

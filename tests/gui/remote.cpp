@@ -267,6 +267,42 @@ bool sendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD m
   return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ms, &r) != 0;
 }
 
+bool cellScreenRect(HANDLE process, HWND list, int item, int subitem, RECT* r) {
+  *r = {};
+  r->top = subitem;
+  r->left = LVIR_LABEL;
+  if (callWithBuffer(process, list, LVM_GETSUBITEMRECT, item, r, sizeof *r) <= 0) return false;
+  POINT corners[2] = {{r->left, r->top}, {r->right, r->bottom}};
+  MapWindowPoints(list, nullptr, corners, 2);
+  *r = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+  return true;
+}
+
+std::vector<COLORREF> screenPixels(const RECT& r) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<COLORREF> colours;
+  if (w <= 0 || h <= 0) return colours;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = w;
+  info.biHeight = -h;  // top-down
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+  GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  for (DWORD p : pixels) colours.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+  return colours;
+}
+
 bool saveScreen(const std::string& path) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   HDC screen = GetDC(nullptr);

@@ -82,6 +82,11 @@ bool waitFor(Cond cond, DWORD ms) {
   }
 }
 
+// A cell's text rectangle (LVM_GETSUBITEMRECT, the icon left out) on the screen.
+bool cellScreenRect(HANDLE process, HWND list, int item, int subitem, RECT* r);
+// The colours of a rectangle of the screen, row by row.
+std::vector<COLORREF> screenPixels(const RECT& r);
+
 // The whole screen into a 24-bit BMP file.
 bool saveScreen(const std::string& path);
 

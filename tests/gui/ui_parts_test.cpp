@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ui/board_age.h"
 #include "ui/column_order.h"
 #include "ui/dpi_units.h"
 #include "ui/lock_question.h"
@@ -19,6 +20,17 @@ TEST(DpiUnits, LengthsComeBackAsTheyWent) {
   EXPECT_EQ(ui::scaled(70, 144), 105);
   EXPECT_EQ(ui::scaled(15, 144), 23);  // 22.5 rounds up: no picture loses its last row
   EXPECT_EQ(ui::unscaled(1038, 144), 692);
+}
+
+// Two intervals with no good read, by the timer's ticks or by the clock (a PC that slept through its
+// ticks); never without an automatic refresh.
+TEST(BoardAge, OldAfterTwoRefreshIntervalsWithoutAGoodRead) {
+  EXPECT_FALSE(ui::boardLooksOld({0, 1}, 3));
+  EXPECT_TRUE(ui::boardLooksOld({0, 2}, 3));
+  EXPECT_FALSE(ui::boardLooksOld({2 * 183000, 0}, 3));
+  EXPECT_TRUE(ui::boardLooksOld({2 * 183000 + 1, 0}, 3));
+  EXPECT_FALSE(ui::boardLooksOld({3600000, 0}, 60));
+  EXPECT_FALSE(ui::boardLooksOld({100000000, 9}, 0));
 }
 
 TEST(ColumnOrder, OnlyAnOrderOfAllSixColumnsIsTaken) {

@@ -2,8 +2,12 @@
 """Draws the program's pictures in the 16 standard Windows colours and writes them as .ico and .bmp.
 
 tavelin.ico (113): an office whereabouts board on its stand, with name rows and coloured magnets.
-member.ico (125): a person, shown at the start of every member row.
-toolbar.bmp (107): four 16 x 15 buttons; the first, a circular refresh arrow, is the list update.
+member.ico (125): a person, the row icon of a member with no plan (or a state typed freely).
+state-*.ico (126-129): the row icons of the four states: an office building (社内), a house (帰宅), a
+  clock (外出・戻り), an arrow out to a house (外出・直帰).
+Row icons come in 16, 24 and 32 pixels, for 96, 144 and 192 DPI.
+toolbar.bmp (107): eight 16 x 15 buttons; the first, a circular refresh arrow, is the list update, the
+  last four are the state pictures for the 自分の状態 buttons.
 Run it from anywhere; it writes beside itself. Only the standard library is used.
 """
 import os
@@ -74,7 +78,95 @@ def member(size):
     return img
 
 
-# Toolbar strip: refresh, a pencil, a gear, a question mark. Silver is the button face.
+def disc(img, cx, cy, r, colour):
+    for y in range(len(img)):
+        for x in range(len(img[0])):
+            if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
+                img[y][x] = colour
+
+
+def polygon(img, points, colour):
+    """Fills the pixels whose centres lie inside the polygon (even-odd rule)."""
+    for y in range(len(img)):
+        for x in range(len(img[0])):
+            px, py, inside = x + 0.5, y + 0.5, False
+            for i in range(len(points)):
+                (x0, y0), (x1, y1) = points[i], points[i - 1]
+                if (y0 > py) != (y1 > py) and px < x0 + (py - y0) * (x1 - x0) / (y1 - y0):
+                    inside = not inside
+            if inside:
+                img[y][x] = colour
+
+
+def line(img, x0, y0, x1, y1, colour, width=1):
+    steps = int(max(abs(x1 - x0), abs(y1 - y0)) * 2) + 1
+    for i in range(steps + 1):
+        x = x0 + (x1 - x0) * i / steps
+        y = y0 + (y1 - y0) * i / steps
+        for dy in range(width):
+            for dx in range(width):
+                xi, yi = int(round(x - (width - 1) / 2 + dx)), int(round(y - (width - 1) / 2 + dy))
+                if 0 <= yi < len(img) and 0 <= xi < len(img[0]):
+                    img[yi][xi] = colour
+
+
+def office(size):
+    """社内: an office building with lit windows."""
+    img = canvas(size, size)
+    u = size / 16.0
+    p = lambda v: int(round(v * u))
+    rect(img, p(3), p(1), size - 1 - p(3), size - 1, NAVY)
+    rect(img, p(3) + 1, p(1) + 1, size - 2 - p(3), size - 1, BLUE)
+    for row in range(3):
+        for col in range(2):
+            x, y = p(5) + col * p(4), p(3) + row * p(3)
+            rect(img, x, y, x + max(1, p(2)) - 1, y + max(1, p(2)) - 1, YELLOW)
+    rect(img, p(7), size - p(3), size - 1 - p(7), size - 1, NAVY)  # door
+    return img
+
+
+def house(size, roof=RED):
+    """帰宅: a house with a red roof."""
+    img = canvas(size, size)
+    u = size / 16.0
+    polygon(img, [(0.5 * u, 8 * u), (8 * u, 1 * u), (15.5 * u, 8 * u)], roof)
+    rect(img, int(3 * u), int(8 * u), size - 1 - int(3 * u), size - 1, BLACK)
+    rect(img, int(3 * u) + 1, int(8 * u), size - 2 - int(3 * u), size - 2, WHITE)
+    rect(img, int(7 * u), int(11 * u), size - 1 - int(7 * u), size - 2, MAROON)  # door
+    return img
+
+
+def clock(size):
+    """外出・戻り: a clock, back at a time."""
+    img = canvas(size, size)
+    c = (size - 1) / 2.0
+    disc(img, c, c, size / 2.0 - 0.3, NAVY)
+    disc(img, c, c, size / 2.0 - 0.3 - max(1.0, size / 16.0), WHITE)
+    w = max(1, size // 16)
+    line(img, c, c, c, c - size * 0.32, BLACK, w)        # minute hand at 12
+    line(img, c, c, c + size * 0.24, c, RED, w)          # hour hand at 3
+    return img
+
+
+def going_home(size):
+    """外出・直帰: an arrow straight to a small house."""
+    img = canvas(size, size)
+    u = size / 16.0
+    polygon(img, [(8 * u, 6 * u), (12 * u, 2 * u), (16 * u, 6 * u)], RED)
+    rect(img, int(9 * u), int(6 * u), size - 1 - int(u), int(10 * u) - 1, BLACK)
+    rect(img, int(9 * u) + 1, int(6 * u), size - 2 - int(u), int(10 * u) - 2, WHITE)
+    shaft = max(1, int(round(2 * u)))
+    rect(img, 0, int(12 * u) - shaft // 2, int(9 * u), int(12 * u) - shaft // 2 + shaft - 1, GREEN)
+    polygon(img, [(8 * u, 8.5 * u), (13 * u, 12 * u), (8 * u, 15.5 * u)], GREEN)
+    return img
+
+
+STATE_ICONS = [("state-office.ico", office), ("state-home.ico", house), ("state-out-returning.ico", clock),
+               ("state-out-going-home.ico", going_home)]
+ROW_SIZES = [16, 24, 32]
+
+
+# Toolbar strip: refresh, a pencil, a gear, a question mark, then the four states. Silver is the button face.
 BUTTONS = [
     [
         "ssssssssssssssss",
@@ -155,6 +247,11 @@ def button(rows):
     return img[:15]
 
 
+def state_button(draw):
+    """A state picture on the button face, its last row left off (the buttons are 15 high)."""
+    return [[SILVER if v == CLEAR else v for v in row] for row in draw(16)[1:]]
+
+
 def dib_header(w, h, image_height):
     row = ((w * 4 + 31) // 32) * 4
     return struct.pack("<IiiHHIIiiII", 40, w, image_height, 1, 4, 0, row * h, 0, 0, 16, 0)
@@ -211,12 +308,15 @@ def bitmap_file(img):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    strip = [sum((button(b)[y] for b in BUTTONS), []) for y in range(15)]
+    pictures = [button(b) for b in BUTTONS] + [state_button(draw) for _, draw in STATE_ICONS]
+    strip = [sum((picture[y] for picture in pictures), []) for y in range(15)]
     outputs = {
         "tavelin.ico": icon_file([board(32), board(16)]),
-        "member.ico": icon_file([member(32), member(16)]),
+        "member.ico": icon_file([member(n) for n in reversed(ROW_SIZES)]),
         "toolbar.bmp": bitmap_file(strip),
     }
+    for name, draw in STATE_ICONS:
+        outputs[name] = icon_file([draw(n) for n in reversed(ROW_SIZES)])
     for name, data in outputs.items():
         with open(os.path.join(here, name), "wb") as f:
             f.write(data)

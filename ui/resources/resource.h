@@ -2,19 +2,29 @@
 // Resource and control ids, shared by tavelin.rc and the code.
 
 #define IDM_MAIN 101
+#define IDA_MAIN 102
 #define IDB_TOOLBAR 107
 #define IDI_TAVELIN 113
 #define IDI_MEMBER 125
+// The row icons of the four states, in the order of ui::State; IDI_MEMBER is that of no plan.
+#define IDI_STATE_OFFICE 126
+#define IDI_STATE_HOME 127
+#define IDI_STATE_OUT_RETURNING 128
+#define IDI_STATE_OUT_GOING_HOME 129
 
 #define IDD_ABOUT 115
 #define IDD_SETTINGS 127
 #define IDD_RESTART 131
 #define IDD_ENTRY 133
+#define IDD_ROW_CHANGED 150
+#define IDD_RETURN_TIME 151
 
 // Child controls of the main window, found by these ids: apart from every other id here, IDOK and IDCANCEL.
 #define IDC_MEMBER_LIST 201
 #define IDC_STATUS_BAR 202
 #define IDC_TOOLBAR 203
+// The find box, a child of the toolbar.
+#define IDC_FIND 204
 
 // Menu and toolbar commands.
 #define IDM_SETTINGS 40014
@@ -23,6 +33,15 @@
 #define IDM_UPDATE_LIST 40053
 #define IDM_LATEST_INFO 40055
 #define IDM_RESET_LOCK 40057
+// My row's state in one click, in the order of the entry dialog's states.
+#define IDM_MY_OFFICE 40101
+#define IDM_MY_HOME 40102
+#define IDM_MY_OUT_RETURNING 40103
+#define IDM_MY_OUT_GOING_HOME 40104
+// Finding members: the box focused, and emptied.
+#define IDM_FIND 40110
+#define IDM_FIND_CLEAR 40111
+#define IDM_EXPORT_CSV 40120
 
 // The entry dialog's fields.
 #define IDC_MORNING 1001
@@ -39,6 +58,19 @@
 #define IDC_BROWSE_BOARD 1008
 #define IDC_INTERVAL 1009
 #define IDC_SETTINGS_NOTE 1010
+#define IDC_OWN_NAME 1011
+
+// The question about a row another PC changed meanwhile.
+#define IDC_CHANGED_INTRO 1030
+#define IDC_CHANGED_MORNING 1031
+#define IDC_CHANGED_AFTERNOON 1032
+#define IDC_CHANGED_RETURN 1033
+#define IDC_CHANGED_STATE 1034
+#define IDC_OVERWRITE 1035
+
+// The return time asked for 外出・戻り from the 自分の状態 commands.
+#define IDC_MY_RETURN 1040
+#define IDC_MY_RETURN_NOTE 1041
 
 // The About dialog's program line, with the project and its page.
 #define IDC_ABOUT_PROGRAM 1020
@@ -47,5 +79,6 @@
 #define IDC_STATIC (-1)
 #endif
 
-// The main window's refresh timer.
+// The main window's refresh timer, and the clock that redraws rows turning overdue or stale.
 #define IDT_REFRESH 1
+#define IDT_CLOCK 2

@@ -1,0 +1,179 @@
+// The board at a glance: rows coloured by the clock, state icons, and a board that has not been read for long.
+#include <cstring>
+#include <vector>
+
+#include "tests/gui/entry.h"
+
+namespace gui {
+
+namespace {
+
+// What a cell's text is drawn in, its borders left out: red, near-black, or mid grey only.
+struct Ink {
+  int red = 0, dark = 0, grey = 0;
+};
+
+Ink inkOf(const Program& p, const Window& w, int row, int column) {
+  Ink ink;
+  RECT r;
+  if (!gui::cellScreenRect(p.process(), w.list, row, column, &r)) return ink;
+  InflateRect(&r, -2, -2);
+  for (COLORREF c : gui::screenPixels(r)) {
+    const int red = GetRValue(c), green = GetGValue(c), blue = GetBValue(c);
+    if (red >= 150 && green <= 90 && blue <= 90) ++ink.red;
+    if (red < 70 && green < 70 && blue < 70) ++ink.dark;
+    if (red >= 90 && red <= 200 && std::abs(red - green) < 16 && std::abs(green - blue) < 16) ++ink.grey;
+  }
+  return ink;
+}
+
+}  // namespace
+
+// Out and returning, written today, its time past: the return time in red and nothing else. Written
+// before today: the whole row in grey, even when its return time has passed. A return time still ahead,
+// a plain row (my own, bold) and an empty row are drawn in the list's colours.
+void rowsAtAGlance() {
+  CaseDirs d = makeBoardCase("glance");
+  const SYSTEMTIME now = nowPastMidnight();
+  char past[8];
+  std::snprintf(past, sizeof past, "%02d:%02d", now.wHour ? now.wHour - 1 : 0, now.wHour ? now.wMinute : 0);
+  const std::string today = stampOf(now), yesterday = stampOf(daysAgo(now, 1));
+  setRow({0, "定例会議", "資料作成", "", "社内", today.c_str()});
+  setRow({2, "客先訪問", "", past, "外出・戻り", today.c_str()});
+  setRow({4, "銀行", "", "24:00", "外出・戻り", today.c_str()});
+  setRow({7, "出張", "出張", "09:00", "外出・戻り", yesterday.c_str()});
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  CreateDirectoryA(userIniPath().substr(0, userIniPath().rfind('\\')).c_str(), nullptr);
+  WritePrivateProfileStringA("User", "MyName", (std::string("\"") + Names[0] + "\"").c_str(), userIniPath().c_str());
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 7, 1) == "出張"; }, 10000), "board read");
+  SetForegroundWindow(w.main);
+  screenshot("40-rows-at-a-glance");
+
+  const Ink overdue = inkOf(p, w, 2, 3), overdueMorning = inkOf(p, w, 2, 1);
+  CHECK(overdue.red > 0 && overdue.dark == 0, "an overdue return time in red: %d red, %d dark", overdue.red,
+        overdue.dark);
+  CHECK(overdueMorning.dark > 0 && overdueMorning.red == 0, "only the return time: %d red", overdueMorning.red);
+  const Ink ahead = inkOf(p, w, 4, 3);
+  CHECK(ahead.dark > 0 && ahead.red == 0, "a return time ahead as written: %d red", ahead.red);
+  for (int column : {0, 1, 3, 4, 5}) {
+    const Ink stale = inkOf(p, w, 7, column);
+    CHECK(stale.grey > 0 && stale.dark == 0 && stale.red == 0, "yesterday's row in grey, column %d: %d grey, %d dark",
+          column, stale.grey, stale.dark);
+  }
+  const Ink plain = inkOf(p, w, 0, 1);
+  CHECK(plain.dark > 0 && plain.red == 0, "my plain row as written");
+  const Ink empty = inkOf(p, w, 1, 1);
+  CHECK(empty.dark == 0 && empty.red == 0 && empty.grey == 0, "an empty row shows nothing");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+namespace {
+
+int imageOf(const Program& p, const Window& w, int row) {
+  LVITEMA item = {};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  gui::callWithBuffer(p.process(), w.list, LVM_GETITEMA, 0, &item, sizeof item);
+  return item.iImage;
+}
+
+bool iconRect(const Program& p, const Window& w, int row, RECT* r) {
+  *r = {};
+  r->left = LVIR_ICON;
+  if (gui::callWithBuffer(p.process(), w.list, LVM_GETITEMRECT, row, r, sizeof *r) <= 0) return false;
+  MapWindowPoints(w.list, nullptr, reinterpret_cast<POINT*>(r), 2);
+  return true;
+}
+
+}  // namespace
+
+// Column 0 shows each state by its own icon, and one icon for no plan or a state typed freely; the icons
+// are drawn at the size of the screen's DPI (16, 24 or 32 pixels).
+void stateIcons() {
+  CaseDirs d = makeBoardCase("state-icons");
+  setRow({3, "", "", "", "帰宅", "26/12/07 18:00"});
+  setRow({5, "有給休暇", "", "", "休暇", "26/12/07 08:00"});
+  setRow({6, "", "", "", "社内", "26/12/07 08:30"});
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 6, 4) == "社内"; }, 10000), "board read");
+  SetForegroundWindow(w.main);
+  screenshot("49-state-icons");
+  // Rows 0 社内, 1 empty, 2 外出・戻り, 3 帰宅, 4 empty, 5 typed freely, 6 社内, 7 外出・直帰.
+  const int expected[NameCount] = {0, 4, 2, 1, 4, 4, 0, 3};
+  std::vector<std::vector<COLORREF>> pictures;
+  for (int row = 0; row < NameCount; ++row) {
+    CHECK(imageOf(p, w, row) == expected[row], "row %d shows icon %d", row, imageOf(p, w, row));
+    RECT r;
+    CHECK(iconRect(p, w, row, &r) && r.right - r.left >= atDpi(16) && r.bottom - r.top >= atDpi(16),
+          "row %d's icon %ldx%ld at %d DPI", row, r.right - r.left, r.bottom - r.top, screenDpi());
+    r.right = r.left + atDpi(16);
+    r.bottom = r.top + atDpi(16);
+    pictures.push_back(gui::screenPixels(r));
+  }
+  CHECK(pictures[0] == pictures[6] && pictures[1] == pictures[5], "one picture per state");
+  const int distinct[] = {0, 1, 2, 3, 7};
+  for (int a : distinct)
+    for (int b : distinct) CHECK(a == b || pictures[a] != pictures[b], "rows %d and %d look different", a, b);
+  CHECK(closeProgram(p, w), "closed");
+}
+
+namespace {
+
+int redIn(const RECT& r) {
+  int red = 0;
+  for (COLORREF c : gui::screenPixels(r)) red += GetRValue(c) >= 150 && GetGValue(c) <= 90 && GetBValue(c) <= 90;
+  return red;
+}
+
+bool drawnByTheProgram(const Window& w, int part) {
+  return (HIWORD(gui::ask(w.status, SB_GETTEXTLENGTHA, part, 0)) & SBT_OWNERDRAW) != 0;
+}
+
+bool refreshTick(const Window& w) { return gui::sendWithin(w.main, WM_TIMER, IDT_REFRESH, 0, 5000); }
+
+}  // namespace
+
+// Once the last good read is older than two refresh intervals (the timer's refreshes failed twice), the
+// status bar's time part says so in red; the next good read takes the warning away.
+void staleBoardWarning() {
+  CaseDirs d = makeBoardCase("stale-board");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 0, 1) == "定例会議"; }, 10000), "board read");
+  RECT part = {};
+  auto timePart = [&] {
+    gui::callWithBuffer(p.process(), w.status, SB_GETRECT, 1, &part, sizeof part);
+    MapWindowPoints(w.status, nullptr, reinterpret_cast<POINT*>(&part), 2);
+    return part;
+  };
+  SetForegroundWindow(w.main);
+  CHECK(!drawnByTheProgram(w, 1) && redIn(timePart()) == 0, "no warning after a good read");
+
+  const std::string board = d.share + "\\tv_cont.lst", aside = d.share + "\\aside.lst";
+  MoveFileA(board.c_str(), aside.c_str());
+  CHECK(refreshTick(w), "tick");
+  CHECK(!drawnByTheProgram(w, 1), "one interval without a read is no warning yet");
+  CHECK(refreshTick(w), "tick");
+  CHECK(gui::waitFor([&] { return drawnByTheProgram(w, 1); }, 5000), "two intervals: the time part warns");
+  screenshot("50-stale-board");
+  CHECK(redIn(timePart()) > 0, "in red");
+  CHECK(gui::statusText(p.process(), w.status, 0) == "(105)掲示板ファイルがオープンできません",
+        "the reason stays beside it");
+
+  MoveFileA(aside.c_str(), board.c_str());
+  CHECK(refreshTick(w), "tick");
+  CHECK(gui::waitFor([&] { return !drawnByTheProgram(w, 1); }, 5000), "a good read ends the warning");
+  const std::string info = gui::statusText(p.process(), w.status, 1);
+  CHECK(info.size() > 8 && info.compare(info.size() - 6, 6, "の情報") == 0, "the time again: %s", info.c_str());
+  CHECK(redIn(timePart()) == 0, "no red");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+}  // namespace gui

@@ -1,0 +1,136 @@
+// My row: chosen in the settings, bold and in view, and my state set in one click.
+#include <cstring>
+#include <vector>
+
+#include "tests/gui/entry.h"
+
+namespace gui {
+
+namespace {
+
+// How wide a row's name is drawn, from its first inked column to its last: bold text is wider.
+int nameWidth(const Program& p, const Window& w, int row) {
+  RECT r = {};
+  r.left = LVIR_LABEL;
+  if (gui::callWithBuffer(p.process(), w.list, LVM_GETITEMRECT, row, &r, sizeof r) <= 0) return 0;
+  MapWindowPoints(w.list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  InflateRect(&r, -2, -2);
+  const std::vector<COLORREF> pixels = gui::screenPixels(r);
+  const int width = r.right - r.left;
+  int first = width, last = -1;
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const COLORREF c = pixels[i];
+    if (GetRValue(c) + GetGValue(c) + GetBValue(c) >= 3 * 128) continue;
+    const int x = static_cast<int>(i % static_cast<size_t>(width));
+    first = x < first ? x : first;
+    last = x > last ? x : last;
+  }
+  return last - first + 1;
+}
+
+bool buttonEnabled(const Window& w, int command) { return gui::ask(w.toolbar, TB_ISBUTTONENABLED, command, 0) > 0; }
+
+bool rowInView(const Program& p, const Window& w, int row) {
+  RECT item, list;
+  GetClientRect(w.list, &list);
+  return gui::itemRect(p.process(), w.list, row, &item) && item.top >= 0 && item.bottom <= list.bottom;
+}
+
+// My row on the share once its state reads as expected.
+SlotTexts waitMyState(const CaseDirs& d, const char* state) {
+  SlotTexts s;
+  gui::waitFor(
+      [&] {
+        s = slotOf(readBoard(d), 7);
+        return s.state == state;
+      },
+      10000);
+  return s;
+}
+
+}  // namespace
+
+// My name is chosen from the members in the settings and kept in tavelin.ini. At the next start my row
+// is bold and scrolled into view, and the 自分の状態 buttons, menu and keys set my state in one click:
+// plans as they stand on the share, the return time only for 外出・戻り (asked for), the time stamped.
+void myRow() {
+  CaseDirs d = makeCase("my-row");
+  settings::Preferences prefs = preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst");
+  prefs.windowHeight.set(180);  // too low for all eight rows
+  writePreferences(d, prefs);
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(!buttonEnabled(w, IDM_MY_OFFICE), "no state buttons without my name");
+  CHECK(!rowInView(p, w, 7), "the last row starts out of view");
+  gui::ask(w.list, LVM_ENSUREVISIBLE, 7, FALSE);
+  screenshot("42-before-my-name");
+  const int regular = nameWidth(p, w, 7);
+
+  PostMessageA(w.main, WM_COMMAND, IDM_SETTINGS, 0);
+  HWND box = gui::waitForDialog(p.id(), "環境設定", 10000);
+  CHECK(box != nullptr, "settings");
+  if (!box) return;
+  HWND names = GetDlgItem(box, IDC_OWN_NAME);
+  std::vector<std::string> offered = {"（なし）"};
+  offered.insert(offered.end(), Names, Names + NameCount);
+  CHECK(gui::comboItems(names) == offered, "the members to choose from");
+  CHECK(gui::comboSelect(names, 8) == 8, "choose 中村 愛(108)");
+  screenshot("43-settings-my-name");
+  CHECK(pressAndWaitClosed(box, IDOK), "設定");
+  HWND notice = gui::waitForDialog(p.id(), "再起動の確認", 10000);
+  if (notice) CHECK(pressAndWaitClosed(notice, IDOK), "restart notice");
+  CHECK(p.waitExit(ExitMs), "ended");
+  char saved[64] = {};
+  GetPrivateProfileStringA("User", "MyName", "", saved, sizeof saved, userIniPath().c_str());
+  CHECK(std::string(saved) == Names[7], "tavelin.ini: %s", saved);
+
+  Program again;
+  w = startWithBoard(again, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return rowInView(again, w, 7) && gui::itemState(w.list, 7, LVIS_FOCUSED); }, 5000),
+        "my row in view and focused");
+  CHECK(!gui::itemState(w.list, 7, LVIS_SELECTED), "not selected");
+  CHECK(gui::waitFor([&] { return buttonEnabled(w, IDM_MY_OFFICE); }, 5000), "state buttons enabled");
+  const int bold = nameWidth(again, w, 7);
+  CHECK(bold * 100 > regular * 103, "my name in bold: %d pixels wide against %d", bold, regular);
+
+  SYSTEMTIME t0, t1;
+  GetLocalTime(&t0);
+  CHECK(gui::clickToolbarButton(again.process(), w.toolbar, IDM_MY_OFFICE), "社内 button");
+  SlotTexts s = waitMyState(d, "社内");
+  GetLocalTime(&t1);
+  CHECK(s.state == "社内" && s.morning == "表示テスト" && s.afternoon == "ソフト開発", "state set, plans kept");
+  CHECK(s.returnTime.empty() && stampedBetween(s.written, t0, t1), "no return time, stamped: %s", s.written.c_str());
+  CHECK(gui::statusText(again.process(), w.status, 0) == "自分の状態を「社内」にしました", "said so");
+
+  SetForegroundWindow(w.main);
+  CHECK(gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000), "program in front");
+  pressKeys({VK_CONTROL, '4'});
+  CHECK(waitMyState(d, "外出・直帰").state == "外出・直帰", "Ctrl+4");
+
+  PostMessageA(w.main, WM_COMMAND, IDM_MY_OUT_RETURNING, 0);
+  HWND asked = gui::waitForDialog(again.id(), "帰社予定", 10000);
+  CHECK(asked != nullptr, "外出・戻り asks the return time");
+  if (!asked) return;
+  CHECK(gui::comboItems(GetDlgItem(asked, IDC_MY_RETURN)).size() == 19, "the hours offered");
+  gui::setWindowText(GetDlgItem(asked, IDC_MY_RETURN), "１６：３０");
+  screenshot("44-my-return-time");
+  CHECK(pressAndWaitClosed(asked, IDOK), "OK");
+  s = waitMyState(d, "外出・戻り");
+  CHECK(s.returnTime == "16:30" && s.morning == "表示テスト", "return time folded: %s", s.returnTime.c_str());
+
+  // Another PC rewrote my plans since this one last read the board: theirs stay.
+  setRow({7, "他のPCで書いた予定", "", "16:30", "外出・戻り", "26/12/07 12:00"});
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  store::BoardImage before = readBoard(d);
+  CHECK(gui::clickToolbarButton(again.process(), w.toolbar, IDM_MY_HOME), "帰宅 button");
+  s = waitMyState(d, "帰宅");
+  CHECK(s.morning == "他のPCで書いた予定" && s.returnTime.empty(), "their plans kept: %s", s.morning.c_str());
+  checkOtherSlotsKept(before, readBoard(d), {7});
+  CHECK(gui::waitFor([&] { return gui::itemText(again.process(), w.list, 7, 4) == "帰宅"; }, 5000), "list shows it");
+  screenshot("45-my-row");
+  CHECK(closeProgram(again, w), "closed");
+}
+
+}  // namespace gui

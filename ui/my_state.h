@@ -1,0 +1,16 @@
+#pragma once
+// The 自分の状態 commands: my row's state in one click, plans kept, the time stamped.
+#include <windows.h>
+
+#include "ui/states.h"
+
+namespace ui {
+
+// Writes my row with the state (asking the return time for 外出・戻り) under the lock, as another PC
+// left its plans. The caller has made sure no access is under way.
+void setMyState(HWND window, State state);
+
+// The menu and toolbar commands and the state each sets; State::none for any other id.
+State stateOfCommand(int id);
+
+}  // namespace ui

@@ -1,0 +1,30 @@
+#pragma once
+// A member's row as it stood at some moment: what a writer saw, so a row another PC changed since is
+// noticed (store::writeRow with seen) rather than overwritten unasked.
+#include "store/access.h"
+#include "store/board.h"
+
+namespace ui {
+
+struct RowCopy {
+  char morning[store::PlanSize];
+  char afternoon[store::PlanSize];
+  char state[store::StateSize];
+  char returnTime[store::ReturnTimeSize];
+  char written[store::WrittenSize];
+};
+
+// The slot's row from the board image as it is now.
+inline void copyRow(int slot, RowCopy& out) {
+  store::fieldText(slot, store::Field::morning, out.morning, sizeof out.morning);
+  store::fieldText(slot, store::Field::afternoon, out.afternoon, sizeof out.afternoon);
+  store::fieldText(slot, store::Field::state, out.state, sizeof out.state);
+  store::fieldText(slot, store::Field::returnTime, out.returnTime, sizeof out.returnTime);
+  store::fieldText(slot, store::Field::writtenAt, out.written, sizeof out.written);
+}
+
+inline store::RowTexts textsOf(const RowCopy& row) {
+  return {row.morning, row.afternoon, row.state, row.returnTime, row.written};
+}
+
+}  // namespace ui

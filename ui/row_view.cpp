@@ -1,0 +1,88 @@
+#include "ui/row_view.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "text/bounded.h"
+#include "text/cp932.h"
+#include "text/fold.h"
+
+namespace ui {
+
+namespace {
+
+// Room for the longest field (the time written) and its NUL.
+constexpr size_t CellSize = store::WrittenSize + 1;
+
+// A text in the form it is matched in: full-width ASCII folded, ASCII letters in lower case.
+void matchForm(char* text) {
+  text::foldFullWidth(text);
+  for (char* p = text; *p; ++p) {
+    const unsigned char b = static_cast<unsigned char>(*p);
+    if (text::isLeadByte(b) && p[1]) {
+      ++p;
+    } else if (b >= 'A' && b <= 'Z') {
+      *p = static_cast<char>(b - 'A' + 'a');
+    }
+  }
+}
+
+// A match that starts on a character of the text, never on the second byte of one.
+bool contains(const char* text, const char* needle) {
+  const size_t n = std::strlen(needle);
+  for (const char* p = text; *p;) {
+    if (std::strncmp(p, needle, n) == 0) return true;
+    p += text::isLeadByte(static_cast<unsigned char>(*p)) && p[1] ? 2 : 1;
+  }
+  return false;
+}
+
+void cellText(const store::BoardImage& image, const char (*names)[store::NameSize], int slot, int column,
+              char (&out)[CellSize]) {
+  if (column == 0)
+    text::copyField(out, sizeof out, names[slot], store::NameSize);
+  else
+    store::fieldTextOf(image, slot, static_cast<store::Field>(column), out, sizeof out);
+}
+
+}  // namespace
+
+bool rowMatches(const store::BoardImage& image, const char (*names)[store::NameSize], int slot, const char* find) {
+  char needle[CellSize];
+  text::copyField(needle, sizeof needle, find, FindSize);
+  matchForm(needle);
+  if (!needle[0]) return true;
+  for (int column = 0; column < store::FieldCount; ++column) {
+    char cell[CellSize];
+    cellText(image, names, slot, column, cell);
+    matchForm(cell);
+    if (contains(cell, needle)) return true;
+  }
+  return false;
+}
+
+void arrangeRows(const store::BoardImage& image, const char (*names)[store::NameSize], int members,
+                 const ViewRule& rule, RowView& out) {
+  out.count = 0;
+  for (int slot = 0; slot < members && slot < store::MaxMembers; ++slot)
+    if (rowMatches(image, names, slot, rule.find)) out.slots[out.count++] = slot;
+  if (rule.column < 0 || rule.column >= store::FieldCount) return;
+  std::stable_sort(out.slots, out.slots + out.count, [&](int a, int b) {
+    char ta[CellSize], tb[CellSize];
+    cellText(image, names, a, rule.column, ta);
+    cellText(image, names, b, rule.column, tb);
+    if (!ta[0] || !tb[0]) return ta[0] && !tb[0];
+    const int order = std::strcmp(ta, tb);
+    return rule.descending ? order > 0 : order < 0;
+  });
+}
+
+int rowOfSlot(const RowView& view, int slot) {
+  for (int row = 0; row < view.count; ++row)
+    if (view.slots[row] == slot) return row;
+  return -1;
+}
+
+int slotOfRow(const RowView& view, int row) { return row >= 0 && row < view.count ? view.slots[row] : -1; }
+
+}  // namespace ui
