@@ -268,8 +268,13 @@ LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
       textColour = set == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : set;
       return CDRF_NOTIFYITEMDRAW;
     }
-    // The first column is drawn with what the item stage chose (Wine), the others with their own.
-    case CDDS_ITEMPREPAINT: return drawCell(draw) | CDRF_NOTIFYSUBITEMDRAW;
+    // The item stage's font and colour serve the whole row; only an overdue row, whose return time
+    // alone is red, asks for its cells one by one (the first column keeps the item stage's, on Wine).
+    case CDDS_ITEMPREPAINT: {
+      const LRESULT chosen = drawCell(draw);
+      const int slot = slotInRow(static_cast<int>(draw->nmcd.dwItemSpec));
+      return slot >= 0 && (flagsDrawn[slot] & Overdue) ? chosen | CDRF_NOTIFYSUBITEMDRAW : chosen;
+    }
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return drawCell(draw);
     default: return CDRF_DODEFAULT;
   }
