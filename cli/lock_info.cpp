@@ -7,20 +7,14 @@
 #include "platform/files.h"
 #include "settings/preferences.h"
 #include "store/lock.h"
+#include "text/age.h"
 
 namespace cli {
 
 namespace {
 
 void formatAge(long long seconds, char* out, size_t size) {
-  if (seconds < 60)
-    std::snprintf(out, size, "%lld s", seconds);
-  else if (seconds < 3600)
-    std::snprintf(out, size, "%lld min", seconds / 60);
-  else if (seconds < 86400)
-    std::snprintf(out, size, "%lld h %lld min", seconds / 3600, seconds / 60 % 60);
-  else
-    std::snprintf(out, size, "%lld days %lld h", seconds / 86400, seconds / 3600 % 24);
+  text::formatAge(seconds, {"%lld s", "%lld min", "%lld h %lld min", "%lld days %lld h"}, out, size);
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ cmp -s "$share/tv_name.lst" "$share/names.before" || fail "a refused set wrote t
 expect_exit 1 reset-lock --board "$board"  # no lock file: (302)
 grep -q "(302)" "$share/err" || fail "reset-lock message (302)"
 printf 'OTHERPC' >"$share/sem.dat"
-touch -d '3 hours 30 seconds ago' "$share/sem.dat"  # whole seconds either way: still 3 h 0 min
+touch -d "@$(( $(date +%s) - 3 * 3600 - 30 ))" "$share/sem.dat"  # 3 h 30 s: whole seconds either way, still 3 h 0 min
 expect_exit 0 reset-lock --board "$board"
 grep -q "(303)" "$share/err" || fail "reset-lock message (303)"
 grep -q "lock held by OTHERPC for 3 h 0 min" "$share/out" || fail "reset-lock names the holder and the age"

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "text/cp932.h"
+#include "text/age.h"
 
 namespace ui {
 
@@ -42,14 +43,8 @@ void formatAge(const LockFacts& lock, char* out, size_t size) {
     std::snprintf(out, size, "不明");
   else if (s < 0)
     std::snprintf(out, size, "不明（このPCとファイルサーバーの時計が合っていません）");
-  else if (s < 60)
-    std::snprintf(out, size, "%lld秒", s);
-  else if (s < 3600)
-    std::snprintf(out, size, "%lld分", s / 60);
-  else if (s < 86400)
-    std::snprintf(out, size, "%lld時間%lld分", s / 3600, s / 60 % 60);
   else
-    std::snprintf(out, size, "%lld日%lld時間", s / 86400, s / 3600 % 24);
+    text::formatAge(s, {"%lld秒", "%lld分", "%lld時間%lld分", "%lld日%lld時間"}, out, size);
 }
 
 }  // namespace
