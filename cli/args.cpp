@@ -54,14 +54,14 @@ bool parseSlot(const char* text, long& out) {
 
 // Every option in one table: its name, the commands that take it (any of the Allow bits), and the
 // field it fills (a value, or a flag). Adding an option is a row here and a field in Options.
-struct OptionSpec {
+struct OptionRow {
   const char* name;
   unsigned allow;
   const char* Options::*value;
   bool Options::*flag;
 };
 
-constexpr OptionSpec Specs[] = {
+constexpr OptionRow OptionRows[] = {
     {"--prefs", AllowSource, &Options::prefsPath, nullptr},
     {"--board", AllowSource, &Options::boardPath, nullptr},
     {"--names", AllowSource | AllowNamesOnly, &Options::namesPath, nullptr},
@@ -78,9 +78,9 @@ constexpr OptionSpec Specs[] = {
     {"--no-lock", AllowNoLock, nullptr, &Options::noLock},
 };
 
-const OptionSpec* specOf(const char* arg, unsigned allow) {
-  for (const OptionSpec& spec : Specs)
-    if ((spec.allow & allow) && is(arg, spec.name)) return &spec;
+const OptionRow* optionRowOf(const char* arg, unsigned allow) {
+  for (const OptionRow& row : OptionRows)
+    if ((row.allow & allow) && is(arg, row.name)) return &row;
   return nullptr;
 }
 
@@ -95,14 +95,14 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
       out.help = true;
       return true;
     }
-    if (const OptionSpec* spec = specOf(arg, allow)) {
-      if (spec->flag) {
-        out.*spec->flag = true;
+    if (const OptionRow* option = optionRowOf(arg, allow)) {
+      if (option->flag) {
+        out.*option->flag = true;
         continue;
       }
       if (!valueAfter(argc, argv, i)) return fail(error, errorSize, "missing value after", arg);
-      if (out.*spec->value) return fail(error, errorSize, "given twice:", arg);
-      out.*spec->value = argv[++i];
+      if (out.*option->value) return fail(error, errorSize, "given twice:", arg);
+      out.*option->value = argv[++i];
     } else if ((allow & AllowOperand) && arg[0] != '-' && !out.operand) {
       out.operand = arg;
     } else {

@@ -15,7 +15,7 @@ constexpr size_t StatusInfoSize = 64;
 void formatWrittenAt(char* out, size_t size, const std::tm& t);
 void formatWrittenAt(char (&out)[WrittenAtSize]);  // of now
 
-// The time of the last board access, shown in part 1 of the status line.
+// The time of the last board access, shown in the status line's time part.
 extern char statusInfoText[StatusInfoSize];
 void formatStatusInfo(const std::tm& t);
 void formatStatusInfo();  // of now

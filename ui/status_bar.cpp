@@ -22,7 +22,7 @@ char lastMessage[512];
 char shownInfo[text::StatusInfoSize];
 
 // How current the board is: the last good read (or the bar's start, before any), the refresh
-// intervals since, and whether part 1 warns.
+// intervals since, and whether the time part warns.
 ULONGLONG lastRead;
 int periodsSinceRead;
 bool warning;
@@ -49,7 +49,7 @@ int timePartWidth(HWND bar, int barHeight) {
   return textWidth(bar, warning ? WidestWarning : WidestInfo) + barHeight + ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar));
 }
 
-// While it warns, part 1 is drawn by drawStatusPart from shownInfo.
+// While it warns, the time part is drawn by drawStatusPart from shownInfo.
 void showTimePart(HWND bar) {
   if (warning)
     SendMessageA(bar, SB_SETTEXTA, 1 | SBT_OWNERDRAW, 0);
@@ -136,7 +136,7 @@ const char* lastStatusMessage() { return lastMessage; }
 
 namespace status {
 
-// Every message of an access passes here, so part 1 follows the time of the last good read at once.
+// Every message of an access passes here, so the time part follows the time of the last good read at once.
 void showStatus(const char* text) {
   std::strncpy(lastMessage, text, sizeof lastMessage - 1);
   lastMessage[sizeof lastMessage - 1] = '\0';

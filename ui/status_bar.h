@@ -1,6 +1,6 @@
 #pragma once
-// The status bar: part 0 is the core's status line, part 1 the time of the last good read, in red with
-// a warning once that is older than two refresh intervals.
+// The status bar: its message part is the core's status line, its time part the time of the last
+// good read, in red with a warning once that is older than two refresh intervals.
 #include <windows.h>
 
 namespace ui {
@@ -10,13 +10,13 @@ HWND createStatusBar(HWND parent);
 // Lays the bar along the bottom of a client area width x height: the time part as wide as its text,
 // the messages in the rest. Returns the bar's height.
 int layOutStatusBar(HWND bar, int width, int height);
-// Part 1: the time of the last good read, when it changed.
+// The time part: the time of the last good read, when it changed.
 void showStatusInfo(HWND bar);
 // A refresh interval passed (the timer ticked), whatever its refresh then does.
 void refreshPeriodPassed();
-// Part 1 warns, or stops warning, as the age of the last good read says.
+// The time part warns, or stops warning, as the age of the last good read says.
 void showBoardAge(HWND bar);
-// WM_DRAWITEM for the bar's part 1 while it warns; false for anything else.
+// WM_DRAWITEM for the bar's time part while it warns; false for anything else.
 bool drawStatusPart(const DRAWITEMSTRUCT* item);
 // The name list could not be opened: the shared files are not where the settings say.
 void reportNoServer(bool withBeep);
