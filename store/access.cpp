@@ -238,13 +238,10 @@ Outcome writeAttempt(const char* path, int slot, const RowTexts& t, const RowTex
   return Outcome::done;
 }
 
-}  // namespace
-
-int refreshBoard() {
-  if (memberCount == 0) return 0;
-  char path[settings::PathSize + 1];
+// The locked read, with the patience asked for.
+int lockedRefresh(char (&path)[settings::PathSize + 1], int attempts) {
   startOperation("サーバーアクセス中..", path);
-  return runAttempts([&](int attempt, bool quiet) { return refreshAttempt(path, attempt, quiet); });
+  return runAttempts([&](int attempt, bool quiet) { return refreshAttempt(path, attempt, quiet); }, attempts);
 }
 
 // The timer's read of a board that changed. It only shows the board, so it goes without the lock,
@@ -274,20 +271,25 @@ Quiet quietRead(const char* path, const files::Stamp& before) {
   return Quiet::read;
 }
 
+}  // namespace
+
+int refreshBoard() {
+  if (memberCount == 0) return 0;
+  char path[settings::PathSize + 1];
+  return lockedRefresh(path, Attempts);
+}
+
 int refreshIfChanged() {
   if (memberCount == 0) return 0;
   char path[settings::PathSize + 1];
   settings::pathText(settings::prefs.boardPath, path);
   files::Stamp now;
-  if (!files::stamp(path, now)) return refreshBoard();
+  if (!files::stamp(path, now)) return lockedRefresh(path, Attempts);
   if (!(stampTrusted && now == lastStamp)) {
     const Quiet quiet = quietRead(path, now);
     // Someone is writing: the next tick reads what they wrote.
     if (quiet == Quiet::busy) return 0;
-    if (quiet == Quiet::needsLock) {
-      startOperation("サーバーアクセス中..", path);
-      return runAttempts([&](int attempt, bool q) { return refreshAttempt(path, attempt, q); }, 1);
-    }
+    if (quiet == Quiet::needsLock) return lockedRefresh(path, 1);
     status::showStatus("");
   }
   boardIsCurrent();

@@ -11,15 +11,13 @@
 
 namespace store {
 
-namespace {
-// The list as last loaded, so that a change on the share can be seen without reading it.
-bool listLoaded;
-files::Stamp loadedStamp;
-}  // namespace
-
 int memberCount;
 
 namespace {
+
+// The list as last loaded, so that a change on the share can be seen without reading it.
+bool listLoaded;
+files::Stamp loadedStamp;
 
 // Stores the accumulated name into the next slot, cut to 63 bytes, or 62 when byte 62 has a lead-byte value.
 void storeName(const unsigned char* name, size_t length) {
@@ -92,7 +90,7 @@ int loadNameList(int attempts) {
   if (!f) return 0;
   // Taken before the read: a change made while we read shows as a change next time.
   listLoaded = true;
-  if (!files::stamp(path, loadedStamp)) loadedStamp = files::Stamp{-1, -1};
+  if (!files::stamp(path, loadedStamp)) loadedStamp = files::Stamp{-1, -1, -1};
 
   static unsigned char buffer[NameListWindow];
   std::memset(buffer, 0, sizeof buffer);

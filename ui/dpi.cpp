@@ -1,5 +1,7 @@
 #include "ui/dpi.h"
 
+#include <cstring>
+
 namespace ui {
 
 namespace {
@@ -43,6 +45,17 @@ HFONT createUiFont(int dpi) {
     font.lfHeight = MulDiv(font.lfHeight, dpi, systemDpi());
   }
   return CreateFontIndirectW(&font);
+}
+
+int textWidthIn(HWND control, const char* text) {
+  HDC dc = GetDC(control);
+  if (!dc) return 0;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
 }
 
 }  // namespace ui

@@ -37,4 +37,7 @@ class Font {
 // The font Windows gives list and icon texts, at dpi.
 HFONT createUiFont(int dpi);
 
+// How wide the text shows in the control's own font, in pixels; 0 when it cannot be measured.
+int textWidthIn(HWND control, const char* text);
+
 }  // namespace ui

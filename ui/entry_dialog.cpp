@@ -11,6 +11,7 @@
 #include "text/fold.h"
 #include "text/timestamps.h"
 #include "ui/app.h"
+#include "ui/dpi.h"
 #include "ui/board_access.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
@@ -66,18 +67,6 @@ void showField(HWND dialog, int slot, int id, store::Field field) {
 
 void showNote(HWND dialog, const char* text) { SetDlgItemTextA(dialog, IDC_ENTRY_NOTE, text); }
 
-// The caption's width in the group box's font.
-int captionWidth(HWND group, const char* caption) {
-  HDC dc = GetDC(group);
-  if (!dc) return 0;
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(group, WM_GETFONT, 0, 0)));
-  SIZE size = {};
-  GetTextExtentPoint32A(dc, caption, static_cast<int>(std::strlen(caption)), &size);
-  SelectObject(dc, old);
-  ReleaseDC(group, dc);
-  return size.cx;
-}
-
 // A name too long for the frame keeps its start and ends in "…": a centred caption wider than its
 // frame would lose the start, which is what tells members apart.
 void showCaption(HWND dialog, int slot) {
@@ -93,7 +82,7 @@ void showCaption(HWND dialog, int slot) {
   for (size_t keep = length;; keep = text::wholeCharacterLength(name, keep - 1)) {
     std::snprintf(caption, sizeof caption, "%.*s%s の行動予定の変更", static_cast<int>(keep), name,
                   keep < length ? "…" : "");
-    if (keep == 0 || captionWidth(group, caption) <= room) break;
+    if (keep == 0 || textWidthIn(group, caption) <= room) break;
   }
   SetWindowTextA(group, caption);
 }

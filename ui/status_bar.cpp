@@ -33,20 +33,9 @@ constexpr char WidestWarning[] = "2000/00/00 00:00の情報（更新できてい
 constexpr char Stale[] = "（更新できていません）";
 constexpr char NeverRead[] = "ボードを読めていません";
 
-int textWidth(HWND bar, const char* text) {
-  HDC dc = GetDC(bar);
-  if (!dc) return 0;
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0)));
-  SIZE size = {};
-  GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
-  SelectObject(dc, old);
-  ReleaseDC(bar, dc);
-  return size.cx;
-}
-
 // Room for the text, its part's borders on both sides and the size grip at the end.
 int timePartWidth(HWND bar, int barHeight) {
-  return textWidth(bar, warning ? WidestWarning : WidestInfo) + barHeight + ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar));
+  return ui::textWidthIn(bar, warning ? WidestWarning : WidestInfo) + barHeight + ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar));
 }
 
 // While it warns, the time part is drawn by drawStatusPart from shownInfo.
