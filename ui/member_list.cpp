@@ -14,6 +14,7 @@
 #include "ui/app.h"
 #include "ui/colours.h"
 #include "ui/dpi.h"
+#include "ui/image_strip.h"
 #include "ui/resources/resource.h"
 #include "ui/row_view.h"
 #include "ui/states.h"
@@ -40,22 +41,6 @@ const Column columns[store::FieldCount] = {
     {&settings::Preferences::colWidthWritten, store::Field::writtenAt},
 };
 constexpr int ReturnTimeColumn = 3;
-
-// Owns an icon loaded from the resources.
-class Icon {
- public:
-  Icon(int id, int size)
-      : icon_(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0))) {}
-  ~Icon() {
-    if (icon_) DestroyIcon(icon_);
-  }
-  Icon(const Icon&) = delete;
-  Icon& operator=(const Icon&) = delete;
-  HICON get() const { return icon_; }
-
- private:
-  HICON icon_;
-};
 
 // What the list shows, as an image. The list holds no texts of its own (an owner-data list asks
 // for the cells it paints), so start-up inserts nothing, and a repaint redraws only the rows whose
@@ -124,20 +109,18 @@ void insertColumns(HWND list, int dpi) {
   }
 }
 
-// One icon per state, in the order of State, then the one of no plan. The icons come in 16, 24 and
-// 32 pixels; the one nearest the DPI's size is taken.
-const int stateIcons[] = {IDI_STATE_OFFICE, IDI_STATE_HOME, IDI_STATE_OUT_RETURNING, IDI_STATE_OUT_GOING_HOME,
-                          IDI_MEMBER};
-static_assert(sizeof stateIcons / sizeof stateIcons[0] == StateCount + 1, "an icon for each state and none");
+// One icon per state, in the order of State, then the one of no plan, side by side in one strip: one
+// load at start-up instead of five. The strips come in 16, 24 and 32 pixels; the largest that fits
+// the DPI's size is stretched to it. Fuchsia, used by no picture, is their clear colour.
+ImageStrip rowIconStrip(int size) {
+  const int drawn = size >= 32 ? 32 : size >= 24 ? 24 : 16;
+  const int bitmap = drawn == 32 ? IDB_ROW_ICONS_32 : drawn == 24 ? IDB_ROW_ICONS_24 : IDB_ROW_ICONS_16;
+  return {bitmap, StateCount + 1, drawn, drawn, RGB(255, 0, 255)};
+}
 
 void setRowIcons(HWND list, int dpi) {
   const int size = scaled(16, dpi);
-  HIMAGELIST icons = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, StateCount + 1, 0);
-  for (int id : stateIcons) {
-    Icon icon(id, size);
-    ImageList_ReplaceIcon(icons, -1, icon.get());
-  }
-  HIMAGELIST old = ListView_SetImageList(list, icons, LVSIL_SMALL);
+  HIMAGELIST old = ListView_SetImageList(list, imagesFromStrip(rowIconStrip(size), size, size), LVSIL_SMALL);
   if (old) ImageList_Destroy(old);
 }
 
@@ -234,16 +217,25 @@ void rebuildRows(HWND list) {
   arrange(list, true);
 }
 
+// Only the changed rows in sight are redrawn, as one band: the list asks for a row's cells when it
+// draws it, so a row scrolled into view later shows the image as it is then. One redraw per changed
+// row cost a message and an invalidation each, 300 of them after the first read.
 void refreshMemberList(HWND list) {
   if (!list) return;
+  const int top = ListView_GetTopIndex(list);
+  const int bottom = top + ListView_GetCountPerPage(list);  // the row cut off below the page too
   bool any = false;
+  int first = bottom + 1, last = top - 1;
   for (int slot = 0; slot < members; ++slot) {
     if (!rowChanged(slot)) continue;
     showRow(slot);
     any = true;
     const int row = rowOfSlot(view, slot);
-    if (row >= 0) ListView_RedrawItems(list, row, row);
+    if (row < top || row > bottom) continue;
+    if (row < first) first = row;
+    if (row > last) last = row;
   }
+  if (first <= last) ListView_RedrawItems(list, first, last);
   if (any) arrange(list);
 }
 
@@ -289,7 +281,8 @@ void redrawChangedFlags(HWND list) {
   }
 }
 
-void redrawAllRows(HWND list) { ListView_RedrawItems(list, 0, ListView_GetItemCount(list)); }
+// One invalidation, not one per row.
+void redrawAllRows(HWND list) { InvalidateRect(list, nullptr, FALSE); }
 
 void saveColumnWidths(HWND list, int dpi) {
   if (!list) return;

@@ -4,6 +4,7 @@
 
 #include "ui/app.h"
 #include "ui/dpi.h"
+#include "ui/image_strip.h"
 #include "ui/find_box.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
@@ -40,61 +41,12 @@ StateButton stateButtons[StateCount] = {
     {IDM_MY_OUT_GOING_HOME, "外出・直帰", "自分の状態を「外出・直帰」に (Ctrl+4)"},
 };
 
-// Owns a GDI object until the end of the scope.
-class Gdi {
- public:
-  explicit Gdi(HGDIOBJ object) : object_(object) {}
-  ~Gdi() {
-    if (object_) DeleteObject(object_);
-  }
-  Gdi(const Gdi&) = delete;
-  Gdi& operator=(const Gdi&) = delete;
-  HGDIOBJ get() const { return object_; }
-
- private:
-  HGDIOBJ object_;
-};
-
-// Owns a memory device context and keeps one bitmap selected into it.
-class MemoryDc {
- public:
-  explicit MemoryDc(HGDIOBJ bitmap)
-      : dc_(CreateCompatibleDC(nullptr)), old_(dc_ ? SelectObject(dc_, bitmap) : nullptr) {}
-  ~MemoryDc() {
-    if (!dc_) return;
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
-// The strip stretched to the DPI, pixel for pixel (no blur on drawn pixels), silver made transparent.
-HIMAGELIST imagesFor(int dpi) {
-  const int w = scaled(ImageWidth, dpi), h = scaled(ImageHeight, dpi);
-  HIMAGELIST images = ImageList_Create(w, h, ILC_COLOR24 | ILC_MASK, BitmapImages, 0);
-  Gdi strip(LoadImageA(instance, MAKEINTRESOURCEA(IDB_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  HDC screen = GetDC(nullptr);
-  Gdi big(CreateCompatibleBitmap(screen, w * BitmapImages, h));
-  ReleaseDC(nullptr, screen);
-  if (!images || !strip.get() || !big.get()) return images;
-  {
-    MemoryDc from(strip.get()), to(big.get());
-    SetStretchBltMode(to.get(), COLORONCOLOR);
-    StretchBlt(to.get(), 0, 0, w * BitmapImages, h, from.get(), 0, 0, ImageWidth * BitmapImages, ImageHeight, SRCCOPY);
-  }
-  ImageList_AddMasked(images, static_cast<HBITMAP>(big.get()), Face);
-  return images;
-}
+const ImageStrip buttonImages = {IDB_TOOLBAR, BitmapImages, ImageWidth, ImageHeight, Face};
 
 void setImages(HWND bar, int dpi) {
+  HIMAGELIST images = imagesFromStrip(buttonImages, scaled(ImageWidth, dpi), scaled(ImageHeight, dpi));
   HIMAGELIST old =
-      reinterpret_cast<HIMAGELIST>(SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imagesFor(dpi))));
+      reinterpret_cast<HIMAGELIST>(SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)));
   if (old) ImageList_Destroy(old);
   TBBUTTONINFOA separator = {};
   separator.cbSize = sizeof separator;

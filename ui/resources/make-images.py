@@ -2,10 +2,10 @@
 """Draws the program's pictures in the 16 standard Windows colours and writes them as .ico and .bmp.
 
 tavelin.ico (113): an office whereabouts board on its stand, with name rows and coloured magnets.
-member.ico (125): a person, the row icon of a member with no plan (or a state typed freely).
-state-*.ico (126-129): the row icons of the four states: an office building (社内), a house (帰宅), a
-  clock (外出・戻り), an arrow out to a house (外出・直帰).
-Row icons come in 16, 24 and 32 pixels, for 96, 144 and 192 DPI.
+row-icons-16.bmp, -24, -32 (126-128): the row icons as one strip per size, for 96, 144 and 192 DPI: the
+  four states, an office building (社内), a house (帰宅), a clock (外出・戻り), an arrow out to a house
+  (外出・直帰), then a person, the icon of a member with no plan (or a state typed freely). Fuchsia,
+  used by no picture, is their transparent colour. One strip loads in one call; five icons took five.
 toolbar.bmp (107): eight 16 x 15 buttons; the first, a circular refresh arrow, is the list update, the
   last four are the state pictures for the 自分の状態 buttons.
 Run it from anywhere; it writes beside itself. Only the standard library is used.
@@ -161,8 +161,7 @@ def going_home(size):
     return img
 
 
-STATE_ICONS = [("state-office.ico", office), ("state-home.ico", house), ("state-out-returning.ico", clock),
-               ("state-out-going-home.ico", going_home)]
+STATE_ICONS = [office, house, clock, going_home]
 ROW_SIZES = [16, 24, 32]
 
 
@@ -300,23 +299,27 @@ def icon_file(images):
     return struct.pack("<HHH", 0, 1, len(images)) + entries + blobs
 
 
-def bitmap_file(img):
+def bitmap_file(img, background=SILVER):
     w, h = len(img[0]), len(img)
-    body = dib_header(w, h, h) + palette_bytes() + pixels_4bit(img, SILVER)
+    body = dib_header(w, h, h) + palette_bytes() + pixels_4bit(img, background)
     return struct.pack("<2sIHHI", b"BM", 14 + len(body), 0, 0, 14 + 40 + 64) + body
+
+
+def side_by_side(pictures):
+    return [sum((picture[y] for picture in pictures), []) for y in range(len(pictures[0]))]
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    pictures = [button(b) for b in BUTTONS] + [state_button(draw) for _, draw in STATE_ICONS]
-    strip = [sum((picture[y] for picture in pictures), []) for y in range(15)]
+    pictures = [button(b) for b in BUTTONS] + [state_button(draw) for draw in STATE_ICONS]
+    strip = side_by_side(pictures)
     outputs = {
         "tavelin.ico": icon_file([board(32), board(16)]),
-        "member.ico": icon_file([member(n) for n in reversed(ROW_SIZES)]),
         "toolbar.bmp": bitmap_file(strip),
     }
-    for name, draw in STATE_ICONS:
-        outputs[name] = icon_file([draw(n) for n in reversed(ROW_SIZES)])
+    for n in ROW_SIZES:
+        row_icons = [draw(n) for draw in STATE_ICONS + [member]]
+        outputs["row-icons-%d.bmp" % n] = bitmap_file(side_by_side(row_icons), FUCHSIA)
     for name, data in outputs.items():
         with open(os.path.join(here, name), "wb") as f:
             f.write(data)

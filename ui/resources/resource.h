@@ -5,12 +5,10 @@
 #define IDA_MAIN 102
 #define IDB_TOOLBAR 107
 #define IDI_TAVELIN 113
-#define IDI_MEMBER 125
-// The row icons of the four states, in the order of ui::State; IDI_MEMBER is that of no plan.
-#define IDI_STATE_OFFICE 126
-#define IDI_STATE_HOME 127
-#define IDI_STATE_OUT_RETURNING 128
-#define IDI_STATE_OUT_GOING_HOME 129
+// The row icons, one strip per size: the four states in the order of ui::State, then that of no plan.
+#define IDB_ROW_ICONS_16 126
+#define IDB_ROW_ICONS_24 127
+#define IDB_ROW_ICONS_32 128
 
 #define IDD_ABOUT 115
 #define IDD_SETTINGS 127
