@@ -1,13 +1,12 @@
 // winsock2.h brings windows.h in after itself; windows.h first would bring in the older winsock.h.
 #include <winsock2.h>
-// timeBeginPeriod; after windows.h, whose types it needs.
-#include <mmsystem.h>
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
 #include "platform/system.h"
+#include "platform/system_library.h"
 
 namespace platform {
 
@@ -71,13 +70,16 @@ void dispatchPending() {
 // close, input) is dispatched, and the UI holds off whatever would start another access. Sleep
 // rounds up to the timer tick (15.6 ms by default); a 1 ms period keeps the short slices exact.
 void sleepMs(unsigned ms) {
-  timeBeginPeriod(1);
+  using TimerPeriodFn = UINT(WINAPI*)(UINT);
+  static const auto begin = systemFunction<TimerPeriodFn>("winmm.dll", "timeBeginPeriod");
+  static const auto end = systemFunction<TimerPeriodFn>("winmm.dll", "timeEndPeriod");
+  if (begin) begin(1);
   if (quitPending)
     MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT & ~QS_POSTMESSAGE, 0);
   else
     MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   dispatchPending();
-  timeEndPeriod(1);
+  if (end) end(1);
 }
 
 void localNow(std::tm* out) {
@@ -128,5 +130,14 @@ char separator() { return '\\'; }
 bool isSeparator(unsigned char b) { return b == '\\' || b == '/'; }
 
 unsigned long processId() { return GetCurrentProcessId(); }
+
+HMODULE systemLibrary(const char* name) {
+  char path[MAX_PATH];
+  const UINT n = GetSystemDirectoryA(path, sizeof path);
+  if (n == 0 || n >= sizeof path) return nullptr;
+  const int written = std::snprintf(path + n, sizeof path - n, "\\%s", name);
+  if (written < 0 || static_cast<size_t>(written) >= sizeof path - n) return nullptr;
+  return LoadLibraryA(path);
+}
 
 }  // namespace platform

@@ -5,8 +5,9 @@
 #include <cstdlib>
 
 #ifdef _WIN32
-#include <windows.h>
-#include <winsock2.h>
+#include <winsock2.h>  // before windows.h, which would bring in the older winsock.h
+
+#include "platform/system_library.h"
 #endif
 #include <cstring>
 
@@ -55,6 +56,24 @@ TEST(RealPlatform, HostNameNeedsNoSetUpByTheCaller) {
   WSAStartup(MAKEWORD(1, 1), &data);
 #endif
 }
+
+#ifdef _WIN32
+// DLLs loaded when wanted come from the system folder, never from the program's or the current one,
+// where anyone could leave a DLL of that name; a missing DLL or function is a null, not a crash.
+TEST(RealPlatform, LibrariesLoadedWhenWantedComeFromTheSystemFolder) {
+  using TimerPeriodFn = UINT(WINAPI*)(UINT);
+  EXPECT_NE(platform::systemFunction<TimerPeriodFn>("winmm.dll", "timeBeginPeriod"), nullptr);
+  char system[MAX_PATH] = {}, loaded[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryA(system, sizeof system);
+  ASSERT_GT(n, 0u);
+  ASSERT_GT(GetModuleFileNameA(platform::systemLibrary("winmm.dll"), loaded, sizeof loaded), n);
+  EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, loaded, static_cast<int>(n), system, static_cast<int>(n)),
+            CSTR_EQUAL)
+      << loaded;
+  EXPECT_EQ(platform::systemFunction<TimerPeriodFn>("winmm.dll", "noSuchFunction"), nullptr);
+  EXPECT_EQ(platform::systemLibrary("no-such-library.dll"), nullptr);
+}
+#endif
 
 // The places of the local records, as this system names them.
 TEST(RealPlatform, TheUsersFolderAndTheVirtualStoreAreWhereWindowsPutsThem) {

@@ -8,6 +8,7 @@
 #include "cli/output.h"
 #include "platform/files.h"
 #include "platform/status.h"
+#include "platform/system_library.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
@@ -40,7 +41,8 @@ bool chooseCsvPath(HWND owner, char (&path)[MAX_PATH]) {
   ofn.lpstrDefExt = "csv";
   // The current folder stays where the program started: its records may live there.
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  return GetSaveFileNameA(&ofn) != 0;
+  static const auto save = platform::systemFunction<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+  return save && save(&ofn) != 0;
 }
 
 // Flushed before it is closed, so a full disk is seen, not reported as saved.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/system_library.h"
+
 namespace ui {
 
 namespace {
@@ -13,8 +15,7 @@ using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT
 // Looked up, not linked: the program still starts on a Windows that lacks them.
 template <typename Function>
 Function fromUser32(const char* name) {
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+  return platform::systemFunction<Function>("user32.dll", name);
 }
 
 int systemDpi() {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/system_library.h"
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "store/names.h"
@@ -49,7 +50,8 @@ Chosen chooseFile(char (&target)[settings::PathSize], HWND owner, FileKind which
   ofn.nMaxFile = sizeof file;
   ofn.Flags = OFN_FILEMUSTEXIST;
   ofn.lpstrDefExt = "lst";
-  if (!GetOpenFileNameA(&ofn)) return Chosen::nothing;
+  static const auto open = platform::systemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  if (!open || !open(&ofn)) return Chosen::nothing;
   size_t length = strnlen(file, sizeof file);
   if (length >= static_cast<size_t>(PathLimit)) return Chosen::tooLong;
   std::memset(target, 0, sizeof target);
