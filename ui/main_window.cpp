@@ -117,15 +117,17 @@ void onFirstLoad(HWND window) {
 }
 
 // The list fills what the toolbar and the status bar leave, whatever heights they have.
-void onSize(HWND window, WPARAM sizeType, int width, int height) {
+void layOutChildren(HWND window, int width, int height) {
   const int bottom = layOutStatusBar(statusBarOf(window), width, height);
   const int top = layOutToolbar(toolbarOf(window));
+  const int listHeight = height - top - bottom;
+  if (HWND list = listOf(window)) MoveWindow(list, 0, top, width, listHeight > 0 ? listHeight : 0, FALSE);
+}
+
+void onSize(HWND window, WPARAM sizeType, int width, int height) {
+  layOutChildren(window, width, height);
   HWND list = listOf(window);
-  if (list) {
-    const int listHeight = height - top - bottom;
-    MoveWindow(list, 0, top, width, listHeight > 0 ? listHeight : 0, FALSE);
-    if (sizeType == SIZE_RESTORED || sizeType == SIZE_MAXIMIZED) redrawAllRows(list);
-  }
+  if (list && (sizeType == SIZE_RESTORED || sizeType == SIZE_MAXIMIZED)) redrawAllRows(list);
   captureWindowRect(window);
 }
 
@@ -313,7 +315,13 @@ HWND createMainWindow() {
   // which then redraws all its rows (a flicker and a full list paint for nothing).
   HWND window = CreateWindowExA(0, ClassName, Title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, box.left, box.top,
                                 box.right - box.left, box.bottom - box.top, nullptr, nullptr, instance, nullptr);
-  if (window) sizeForItsDpi(window);
+  if (!window) return nullptr;
+  sizeForItsDpi(window);
+  // Laid out while hidden: the first WM_SIZE comes with ShowWindow, and moving the controls of a
+  // window on screen costs their repaints (a tenth of the start under Wine).
+  RECT client;
+  GetClientRect(window, &client);
+  layOutChildren(window, client.right, client.bottom);
   return window;
 }
 
