@@ -42,10 +42,15 @@ class MemoryDc {
 
 }  // namespace
 
-// COLORONCOLOR drops or repeats whole pixels, so the clear colour stays exactly itself.
+// COLORONCOLOR drops or repeats whole pixels, so the clear colour stays exactly itself. At the strip's
+// own size (96 DPI) it goes in as loaded.
 HIMAGELIST imagesFromStrip(const ImageStrip& strip, int width, int height) {
   HIMAGELIST images = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, strip.count, 0);
   Gdi bitmap(LoadImageA(instance, MAKEINTRESOURCEA(strip.bitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (width == strip.width && height == strip.height) {
+    if (images && bitmap.get()) ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), strip.clear);
+    return images;
+  }
   HDC screen = GetDC(nullptr);
   Gdi sized(CreateCompatibleBitmap(screen, width * strip.count, height));
   ReleaseDC(nullptr, screen);
