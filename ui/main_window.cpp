@@ -61,7 +61,15 @@ void storeGeometry() {
   p.windowY.set(r.top);
 }
 
-// The list's and status bar's text at dpi; the old font goes once the controls have the new one.
+// The bars take their heights at the top and the bottom; the list fills what they leave.
+RECT layOutBars(HWND window, int width, int height) {
+  const int bottom = layOutStatusBar(statusBarOf(window), width, height);
+  const int top = layOutToolbar(toolbarOf(window));
+  return RECT{0, top, width, top + (height - top - bottom > 0 ? height - top - bottom : 0)};
+}
+
+// The list's and status bar's text at dpi; the old font goes once the controls have the new one. A
+// control not made yet takes uiFont when it is made.
 void setUiFont(HWND window, int dpi) {
   Font previous;
   uiFont.swap(previous);
@@ -76,15 +84,19 @@ void restoreColumnOrder(HWND window) {
   if (savedColumnOrder(order)) setColumnOrder(listOf(window), order);
 }
 
+// The list comes last, made where the bars leave room and with its font: made at no size and then
+// given a size and a font, it laid itself and its header out twice more (a tenth of the start under Wine).
 void onCreate(HWND window) {
   layoutDpi = dpiOf(window);
   createStatusBar(window);
-  HWND list = createMemberList(window, layoutDpi);
+  createToolbar(window, layoutDpi);
+  setUiFont(window, layoutDpi);
+  RECT client;
+  GetClientRect(window, &client);
+  HWND list = createMemberList(window, layoutDpi, layOutBars(window, client.right, client.bottom), uiFont.get());
   char ownName[store::NameSize];
   savedOwnName(ownName);
   setOwnName(list, ownName);
-  createToolbar(window, layoutDpi);
-  setUiFont(window, layoutDpi);
   restoreColumnOrder(window);
   updateMenu(window);
   followRefreshInterval(window);
@@ -116,12 +128,9 @@ void onFirstLoad(HWND window) {
   showOwnRow(listOf(window));
 }
 
-// The list fills what the toolbar and the status bar leave, whatever heights they have.
 void layOutChildren(HWND window, int width, int height) {
-  const int bottom = layOutStatusBar(statusBarOf(window), width, height);
-  const int top = layOutToolbar(toolbarOf(window));
-  const int listHeight = height - top - bottom;
-  if (HWND list = listOf(window)) MoveWindow(list, 0, top, width, listHeight > 0 ? listHeight : 0, FALSE);
+  const RECT box = layOutBars(window, width, height);
+  if (HWND list = listOf(window)) MoveWindow(list, box.left, box.top, box.right - box.left, box.bottom - box.top, FALSE);
 }
 
 void onSize(HWND window, WPARAM sizeType, int width, int height) {

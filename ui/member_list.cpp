@@ -194,16 +194,17 @@ HFONT createBoldFont(HFONT from) {
 
 }  // namespace
 
-// Made at no size: the parent's first WM_SIZE lays it out. The selection stays in sight while the entry
-// dialog has the focus; a cell cut short shows its whole text under the mouse.
-HWND createMemberList(HWND parent, int dpi) {
+// Made in its place with its font before its columns, so the header is laid out once. The selection
+// stays in sight while the entry dialog has the focus; a cell cut short shows its whole text under the mouse.
+HWND createMemberList(HWND parent, int dpi, const RECT& box, HFONT font) {
   HWND list = CreateWindowExA(0, WC_LISTVIEWA, "",
-                              WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0,
-                              0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)),
-                              instance, nullptr);
+                              WS_CHILD | WS_VISIBLE | WS_DLGFRAME | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+                              box.left, box.top, box.right - box.left, box.bottom - box.top, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
   if (!list) return nullptr;
   const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
   ListView_SetExtendedListViewStyleEx(list, styles, styles);
+  setListFont(list, font);
   insertColumns(list, dpi);
   setRowIcons(list, dpi);
   return list;

@@ -8,8 +8,9 @@
 
 namespace ui {
 
-// The list with its columns and the state icons, sized for dpi, and no rows yet; nullptr if it cannot be made.
-HWND createMemberList(HWND parent, int dpi);
+// The list with its columns and the state icons, sized for dpi, in box with font, and no rows yet;
+// nullptr if it cannot be made.
+HWND createMemberList(HWND parent, int dpi, const RECT& box, HFONT font);
 // One row per member of the name list as loaded now, the cells from the board image.
 void rebuildRows(HWND list);
 // Columns 1 to 5 of every row from the board image: the rows whose texts changed are redrawn, and
