@@ -128,9 +128,11 @@ void onFirstLoad(HWND window) {
   showOwnRow(listOf(window));
 }
 
+// The bars and the list in place for a client area of width x height.
 void layOutChildren(HWND window, int width, int height) {
   const RECT box = layOutBars(window, width, height);
-  if (HWND list = listOf(window)) MoveWindow(list, box.left, box.top, box.right - box.left, box.bottom - box.top, FALSE);
+  if (HWND list = listOf(window))
+    MoveWindow(list, box.left, box.top, box.right - box.left, box.bottom - box.top, FALSE);
 }
 
 void onSize(HWND window, WPARAM sizeType, int width, int height) {

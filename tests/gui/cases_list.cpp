@@ -90,8 +90,8 @@ void membersSecondStartAndClose() {
   checkSavedGeometryAndWidths(d, 150);
 }
 
-// A board changed behind the program's back shows after the list-update button, not before;
-// Exit saves everything.
+// A board changed behind the program's back shows after the list-update button, not before, and on
+// the screen too (the list draws only what was invalidated); Exit saves everything.
 void listUpdateAndExit() {
   CaseDirs d = makeBoardCase("update");
   Program p;
@@ -106,10 +106,21 @@ void listUpdateAndExit() {
   SendMessageA(w.main, WM_ACTIVATE, WA_ACTIVE, 0);
   UpdateWindow(w.main);
   CHECK(gui::itemText(p.process(), w.list, 4, 1).empty(), "a repaint does not read the share");
+  auto inkInCell = [&] {
+    RECT r;
+    if (!gui::cellScreenRect(p.process(), w.list, 4, 1, &r)) return -1;
+    InflateRect(&r, -2, -2);
+    int dark = 0;
+    for (COLORREF c : gui::screenPixels(r)) dark += GetRValue(c) < 70 && GetGValue(c) < 70 && GetBValue(c) < 70;
+    return dark;
+  };
+  SetForegroundWindow(w.main);
+  CHECK(inkInCell() == 0, "the empty cell is blank on the screen");
 
   CHECK(gui::clickToolbarButton(p.process(), w.toolbar, IDM_UPDATE_LIST), "toolbar button found");
   CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 4, 1) == changed.morning; }, 10000),
         "the change shows after the list update");
+  CHECK(gui::waitFor([&] { return inkInCell() > 0; }, 3000), "and the changed row is drawn again");
   checkRowTexts(p, w, changed);
   for (const Row& r : Filled) checkRowTexts(p, w, r);
   screenshot("03-after-list-update");
