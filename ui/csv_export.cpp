@@ -8,6 +8,7 @@
 #include "cli/output.h"
 #include "platform/files.h"
 #include "platform/status.h"
+#include "platform/system.h"
 #include "platform/system_library.h"
 #include "store/access.h"
 #include "store/board.h"
@@ -19,16 +20,10 @@ namespace ui {
 
 namespace {
 
-std::tm localNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm t = {};
-  if (const std::tm* local = std::localtime(&now)) t = *local;
-  return t;
-}
-
 // A name with today's date, in the folder the dialog last showed.
 bool chooseCsvPath(HWND owner, char (&path)[MAX_PATH]) {
-  const std::tm now = localNow();
+  std::tm now = {};
+  platform::localNow(&now);
   std::snprintf(path, sizeof path, "tavelin-%04d%02d%02d.csv", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday);
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof ofn;
@@ -51,7 +46,8 @@ bool writeCsv(const char* path) {
   if (!file) return false;
   static const unsigned char Bom[] = {0xEF, 0xBB, 0xBF};
   files::writeBlock(Bom, sizeof Bom, file.get());
-  const cli::RowSource rows = {store::memberCount, false, store::displayNames, localNow()};
+  cli::RowSource rows = {store::memberCount, false, store::displayNames, {}};
+  platform::localNow(&rows.now);
   cli::printCsv(file.get(), rows);
   return files::flushBuffered(file.get()) && !files::hasError(file.get());
 }

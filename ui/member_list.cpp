@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/system.h"
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "store/names.h"
@@ -64,35 +65,49 @@ Font boldFont;
 std::tm paintTime;
 COLORREF textColour;
 
-std::tm localNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm t = {};
-  if (const std::tm* local = std::localtime(&now)) t = *local;
-  return t;
-}
-
 unsigned char flagsOf(int slot, const std::tm& now) {
   return static_cast<unsigned char>((store::isOverdue(shown, slot, now) ? Overdue : 0) |
                                     (store::isStale(shown, slot, now) ? Stale : 0));
 }
 
+// A field of a slot as bytes of an image: what the list compares and copies.
+char* fieldBytes(store::BoardImage& image, int column, int slot) {
+  const store::FieldInfo& f = store::fieldInfo(columns[column].field);
+  return reinterpret_cast<char*>(&image) + f.offset + f.stride * static_cast<size_t>(slot);
+}
+
+size_t fieldSize(int column) { return store::fieldInfo(columns[column].field).size; }
+
+// Whether the board image holds other bytes for the slot than the list shows (the names are this PC's).
 bool rowChanged(int slot) {
-  for (int column = 1; column < store::FieldCount; ++column) {
-    char now[store::WrittenSize + 1], before[store::WrittenSize + 1];
-    store::fieldText(slot, columns[column].field, now, sizeof now);
-    store::fieldTextOf(shown, slot, columns[column].field, before, sizeof before);
-    if (std::strcmp(now, before) != 0) return true;
-  }
+  for (int column = 1; column < store::FieldCount; ++column)
+    if (std::memcmp(fieldBytes(store::board, column, slot), fieldBytes(shown, column, slot), fieldSize(column)) != 0)
+      return true;
   return false;
 }
 
 // The slot's fields from the board image into what the list shows.
 void showRow(int slot) {
-  for (int column = 1; column < store::FieldCount; ++column) {
-    const store::FieldInfo& f = store::fieldInfo(columns[column].field);
-    const size_t at = f.offset + f.stride * static_cast<size_t>(slot);
-    std::memcpy(reinterpret_cast<char*>(&shown) + at, reinterpret_cast<const char*>(&store::board) + at, f.size);
-  }
+  for (int column = 1; column < store::FieldCount; ++column)
+    std::memcpy(fieldBytes(shown, column, slot), fieldBytes(store::board, column, slot), fieldSize(column));
+}
+
+// Rows first to last drawn again, as far as they are in sight, as one invalidated rectangle: the list's
+// own range redraw invalidates row by row (6 ms a page under Wine). A row out of sight needs nothing,
+// since the list asks for a row's cells when it draws it.
+void redrawRowsInSight(HWND list, int first, int last) {
+  const int top = ListView_GetTopIndex(list);
+  const int bottom = top + ListView_GetCountPerPage(list);  // the row cut off below the page too
+  if (first < top) first = top;
+  if (last > bottom) last = bottom;
+  RECT band, lastRow, client;
+  if (first > last || !ListView_GetItemRect(list, first, &band, LVIR_BOUNDS) ||
+      !ListView_GetItemRect(list, last, &lastRow, LVIR_BOUNDS) || !GetClientRect(list, &client))
+    return;
+  band.left = client.left;
+  band.right = client.right;
+  band.bottom = lastRow.bottom;
+  InvalidateRect(list, &band, TRUE);
 }
 
 void insertColumns(HWND list, int dpi) {
@@ -218,35 +233,21 @@ void rebuildRows(HWND list) {
   arrange(list, true);
 }
 
-// Only the changed rows in sight are redrawn, as one band: the list asks for a row's cells when it
-// draws it, so a row scrolled into view later shows the image as it is then. The band is one
-// invalidated rectangle; the list's own redraw of a range invalidates row by row (6 ms a page under
-// Wine), and one redraw per changed row cost 300 of those after the first read.
+// The changed rows take the image's texts and are drawn again. One redraw per changed row cost 300
+// list messages and invalidations after the first read.
 void refreshMemberList(HWND list) {
   if (!list) return;
-  const int top = ListView_GetTopIndex(list);
-  const int bottom = top + ListView_GetCountPerPage(list);  // the row cut off below the page too
   bool any = false;
-  int first = bottom + 1, last = top - 1;
+  int first = view.count, last = -1;
   for (int slot = 0; slot < members; ++slot) {
     if (!rowChanged(slot)) continue;
     showRow(slot);
     any = true;
     const int row = rowOfSlot(view, slot);
-    if (row < top || row > bottom) continue;
-    if (row < first) first = row;
+    if (row >= 0 && row < first) first = row;
     if (row > last) last = row;
   }
-  RECT band, lastRow;
-  if (first <= last && ListView_GetItemRect(list, first, &band, LVIR_BOUNDS) &&
-      ListView_GetItemRect(list, last, &lastRow, LVIR_BOUNDS)) {
-    RECT client;
-    GetClientRect(list, &client);
-    band.left = client.left;
-    band.right = client.right;
-    band.bottom = lastRow.bottom;
-    InvalidateRect(list, &band, TRUE);
-  }
+  redrawRowsInSight(list, first, last);
   if (any) arrange(list);
 }
 
@@ -266,7 +267,8 @@ void supplyCell(NMLVDISPINFOA* info) {
 LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
   switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT: {
-      paintTime = localNow();
+      paintTime = std::tm{};
+      platform::localNow(&paintTime);
       const COLORREF set = ListView_GetTextColor(draw->nmcd.hdr.hwndFrom);
       textColour = set == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : set;
       return CDRF_NOTIFYITEMDRAW;
@@ -285,11 +287,16 @@ LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
 
 void redrawChangedFlags(HWND list) {
   if (!list) return;
-  const std::tm now = localNow();
+  std::tm now = {};
+  platform::localNow(&now);
+  int first = view.count, last = -1;
   for (int row = 0; row < view.count; ++row) {
     const int slot = view.slots[row];
-    if (flagsOf(slot, now) != flagsDrawn[slot]) ListView_RedrawItems(list, row, row);
+    if (flagsOf(slot, now) == flagsDrawn[slot]) continue;
+    if (row < first) first = row;
+    last = row;
   }
+  redrawRowsInSight(list, first, last);
 }
 
 // One invalidation, not one per row.
