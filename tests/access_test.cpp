@@ -16,6 +16,7 @@
 #include "tests/support.h"
 #include "text/timestamps.h"
 #include "text/waits.h"
+#include "ui/row_copy.h"
 
 using namespace testsupport;
 using files::faults::Op;
@@ -207,6 +208,14 @@ TEST_F(AccessTest, ARowChangedSinceItWasSeenIsLeftAndShown) {
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", ""}));
   EXPECT_EQ(fake::beeps(), 0);
   EXPECT_FALSE(exists(lock));
+
+  // A row the dialog copied as it stood is no change, even one whose text fills its field to the last byte.
+  writeFile(boardFile, imageWith(1, std::string(store::PlanSize, 'x').c_str()));
+  ASSERT_EQ(store::refreshBoard(), 1);
+  ui::RowCopy full;
+  ui::copyRow(1, full);
+  const store::RowTexts fullSeen = ui::textsOf(full);
+  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}, &fullSeen), 1);
 }
 
 TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {

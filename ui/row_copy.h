@@ -6,12 +6,14 @@
 
 namespace ui {
 
+// Room for each field's whole text and a NUL: a field may fill its bytes, and a copy cut one byte
+// short would never read as the row it was taken from.
 struct RowCopy {
-  char morning[store::PlanSize];
-  char afternoon[store::PlanSize];
-  char state[store::StateSize];
-  char returnTime[store::ReturnTimeSize];
-  char written[store::WrittenSize];
+  char morning[store::PlanSize + 1];
+  char afternoon[store::PlanSize + 1];
+  char state[store::StateSize + 1];
+  char returnTime[store::ReturnTimeSize + 1];
+  char written[store::WrittenSize + 1];
 };
 
 // The slot's row from the board image as it is now.
