@@ -4,8 +4,6 @@
 #include <ctime>
 
 #include "cli/output.h"
-#include "platform/files.h"
-#include "settings/preferences.h"
 #include "store/lock.h"
 #include "text/age.h"
 
@@ -20,23 +18,15 @@ void formatAge(long long seconds, char* out, size_t size) {
 }  // namespace
 
 bool describeLock(FILE* out, const char* prefix) {
-  char boardPath[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, boardPath);
-  char lockPath[store::LockPathSize];
-  if (store::lockPathFor(boardPath, sizeof boardPath, lockPath) != store::LockPath::ok) return false;
-  files::Handle lock(files::openRead(lockPath));
-  if (!lock) return false;
-  char holder[store::HolderSize] = {};
-  const size_t length = files::readBlock(holder, sizeof holder - 1, lock.get());
-  lock.close();
-
+  store::LockState lock;
+  if (!store::readLockState(lock) || !lock.present) return false;
   std::fprintf(out, "%slock held by ", prefix);
-  if (length == 0)
+  if (lock.holderLength == 0)
     std::fputs("(no name)", out);
   else
-    writeTerminalText(out, holder, std::strlen(holder));
-  long long seconds = 0;
-  if (files::ageSeconds(lockPath, &seconds)) {
+    writeTerminalText(out, lock.holder, std::strlen(lock.holder));
+  const long long seconds = lock.ageSeconds;
+  if (lock.aged) {
     const std::time_t since = std::time(nullptr) - static_cast<std::time_t>(seconds);
     char when[32] = "";
     if (const std::tm* t = std::localtime(&since)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", t);

@@ -183,4 +183,19 @@ bool holdsLock() { return created; }
 
 const char* heldLockPath() { return created ? createdPath : nullptr; }
 
+bool readLockState(LockState& out) {
+  out = LockState{};
+  char board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, board);
+  char path[LockPathSize];
+  if (lockPathFor(board, sizeof board, path) != LockPath::ok) return false;
+  files::Handle file(files::openRead(path));
+  if (!file) return true;
+  out.present = true;
+  out.holderLength = files::readBlock(out.holder, sizeof out.holder - 1, file.get());
+  file.close();
+  out.aged = files::ageSeconds(path, &out.ageSeconds);
+  return true;
+}
+
 }  // namespace store

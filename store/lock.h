@@ -29,6 +29,18 @@ void releaseLock();
 // The administrator's forced removal, with its messages. True when a lock was there and is gone.
 bool resetLock();
 
+// The lock of the board in the preferences as it stands, read without taking it: the first bytes of
+// its holder's name and its age (negative when the file server's clock is ahead of this PC's).
+struct LockState {
+  bool present = false;  // the lock file opened
+  char holder[HolderSize] = {};
+  size_t holderLength = 0;
+  bool aged = false;  // its age could be told
+  long long ageSeconds = 0;
+};
+// False when the board's lock path does not fit; out then says no lock.
+bool readLockState(LockState& out);
+
 // Whether the last acquireLock created the file (so releaseLock has something of ours to delete).
 bool holdsLock();
 // The lock file we hold, while we hold it (its creation time is the share's clock at our lock).

@@ -5,10 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/files.h"
 #include "platform/status.h"
 #include "project_page.h"
-#include "settings/preferences.h"
 #include "store/access.h"
 #include "store/lock.h"
 #include "text/bounded.h"
@@ -52,19 +50,9 @@ void openProjectPage(HWND window) {
 
 // The lock as it stands: its holder's name and its age, read without taking it.
 void askAboutLock(char* question, size_t size) {
-  char board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, board);
-  char path[store::LockPathSize];
-  char holder[store::HolderSize] = {};
-  LockFacts lock = {false, holder, 0, false, 0};
-  if (store::lockPathFor(board, sizeof board, path) == store::LockPath::ok) {
-    files::Handle file(files::openRead(path));
-    lock.present = static_cast<bool>(file);
-    if (file) lock.holderLength = files::readBlock(holder, sizeof holder - 1, file.get());
-    file.close();
-    lock.aged = lock.present && files::ageSeconds(path, &lock.ageSeconds);
-  }
-  formatResetQuestion(lock, question, size);
+  store::LockState lock;
+  store::readLockState(lock);
+  formatResetQuestion({lock.present, lock.holder, lock.holderLength, lock.aged, lock.ageSeconds}, question, size);
 }
 
 // Any client may do it: the lock of a crashed PC otherwise blocks every write on the board. The
