@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/system.h"
+#include "text/bounded.h"
 
 namespace ui {
 
@@ -18,9 +19,7 @@ constexpr char User[] = "User";
 bool iniPath(char (&out)[MAX_PATH]) {
   char dir[MAX_PATH];
   const size_t n = platform::userDirectory(dir, sizeof dir);
-  if (n == 0 || n >= sizeof dir) return false;
-  const int m = std::snprintf(out, sizeof out, "%s\\tavelin.ini", dir);
-  return m > 0 && static_cast<size_t>(m) < sizeof out;
+  return n > 0 && n < sizeof dir && text::joinPath(out, sizeof out, dir, n, "tavelin.ini");
 }
 
 void write(const char* section, const char* key, const char* value) {
