@@ -18,7 +18,7 @@ FILE* openHistory() {
   if (recordsPlace >= 0) return tryOpen(historyPaths[recordsPlace]);
   for (int place = placeWindows; place < PlaceCount; ++place)
     if (FILE* f = tryOpen(historyPaths[place])) return f;
-  return tryOpen(historyPathCurrent);
+  return tryOpen(historyPaths[placeCurrent]);
 }
 
 }  // namespace

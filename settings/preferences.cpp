@@ -13,10 +13,6 @@ Preferences prefs;
 bool needsSetup;
 char prefsPaths[PlaceCount][PathSize];
 char historyPaths[PlaceCount][PathSize];
-char (&prefsPathCurrent)[PathSize] = prefsPaths[placeCurrent];
-char (&prefsPathWindows)[PathSize] = prefsPaths[placeWindows];
-char (&historyPathCurrent)[PathSize] = historyPaths[placeCurrent];
-char (&historyPathWindows)[PathSize] = historyPaths[placeWindows];
 int recordsPlace = -1;
 
 namespace {

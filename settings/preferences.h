@@ -67,10 +67,6 @@ enum Place { placeCurrent, placeWindows, placeVirtualStore, placeUser, PlaceCoun
 // long to hold the file's name.
 extern char prefsPaths[PlaceCount][PathSize];
 extern char historyPaths[PlaceCount][PathSize];
-extern char (&prefsPathCurrent)[PathSize];
-extern char (&prefsPathWindows)[PathSize];
-extern char (&historyPathCurrent)[PathSize];
-extern char (&historyPathWindows)[PathSize];
 
 // Where the preferences were loaded from, and so where both records live; -1 when nowhere yet.
 extern int recordsPlace;

@@ -169,8 +169,10 @@ TEST_F(FaultSweep, LocalRecordsAreReplacedWholeOrLeftAsTheyWere) {
     const void* bytes;
     size_t size;
   } records[] = {
-      {"preferences", settings::savePreferences, settings::prefsPathCurrent, &settings::prefs, sizeof settings::prefs},
-      {"history", settings::saveHistory, settings::historyPathCurrent, &settings::history, sizeof settings::history},
+      {"preferences", settings::savePreferences, settings::prefsPaths[settings::placeCurrent], &settings::prefs,
+       sizeof settings::prefs},
+      {"history", settings::saveHistory, settings::historyPaths[settings::placeCurrent], &settings::history,
+       sizeof settings::history},
   };
   for (const Record& r : records) {
     const std::string before(r.size, 'o');
@@ -214,8 +216,8 @@ TEST_F(FaultSweep, LocalRecordsLoadWholeOrFallBack) {
   prefsFile[548] = 40;
   std::string historyFile(2400, '\0');
   std::memcpy(&historyFile[0], "会議", 5);
-  writeFile(settings::prefsPathCurrent, prefsFile);
-  writeFile(settings::historyPathCurrent, historyFile);
+  writeFile(settings::prefsPaths[settings::placeCurrent], prefsFile);
+  writeFile(settings::historyPaths[settings::placeCurrent], historyFile);
   auto load = [] {
     settings::resetPreferences();
     std::memset(&settings::history, 0, sizeof settings::history);

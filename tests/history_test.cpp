@@ -69,7 +69,7 @@ TEST_F(HistoryTest, FullHistoryDropsTheOldestAndSavesClearedSlots) {
     settings::saveHistory();
     std::string expected(2400, '\0');  // each text, then zeros to the end of its slot
     for (size_t i = 0; i < c.after.size(); ++i) expected.replace(i * 120, c.after[i].size(), c.after[i]);
-    EXPECT_EQ(readFile(settings::historyPathWindows), expected) << "adding " << c.add;
+    EXPECT_EQ(readFile(settings::historyPaths[settings::placeWindows]), expected) << "adding " << c.add;
   }
 }
 
@@ -108,14 +108,14 @@ TEST_F(HistoryTest, ShortFileFillsOnlyItsLength) {
   fill({"keep0", "keep1keep1keep1keep1", "keep2"});
   std::string bytes(130, '\0');
   std::memcpy(&bytes[0], "file0", 6);
-  writeFile(settings::historyPathWindows, bytes);
+  writeFile(settings::historyPaths[settings::placeWindows], bytes);
   settings::loadHistory();
   EXPECT_STREQ(settings::history.texts[0], "file0");
   EXPECT_STREQ(settings::history.texts[1], "");                 // the file's 10 bytes of slot 1 were zero
   EXPECT_STREQ(settings::history.texts[1] + 10, "keep1keep1");  // and the rest is as it was
   EXPECT_STREQ(settings::history.texts[2], "keep2");
   settings::saveHistory();
-  EXPECT_EQ(readFile(settings::historyPathWindows).size(), 2400u);
+  EXPECT_EQ(readFile(settings::historyPaths[settings::placeWindows]).size(), 2400u);
 }
 
 }  // namespace

@@ -32,22 +32,22 @@ class PreferencesTest : public CoreTest {
 };
 
 TEST_F(PreferencesTest, LocalPathsJoinDirectoryAndFileName) {
-  EXPECT_EQ(settings::prefsPathCurrent, current.file("tavelin.prf"));
-  EXPECT_EQ(settings::prefsPathWindows, windows.file("tavelin.prf"));
-  EXPECT_EQ(settings::historyPathCurrent, current.file("tavelin.cmb"));
-  EXPECT_EQ(settings::historyPathWindows, windows.file("tavelin.cmb"));
+  EXPECT_EQ(settings::prefsPaths[settings::placeCurrent], current.file("tavelin.prf"));
+  EXPECT_EQ(settings::prefsPaths[settings::placeWindows], windows.file("tavelin.prf"));
+  EXPECT_EQ(settings::historyPaths[settings::placeCurrent], current.file("tavelin.cmb"));
+  EXPECT_EQ(settings::historyPaths[settings::placeWindows], windows.file("tavelin.cmb"));
 }
 
 TEST_F(PreferencesTest, DirectoryTooLongForThePathsIsNotUsed) {
   fake::currentDir = std::string(244, 'c');  // 244 + separator + 11 + NUL = 257 bytes: one too many
   fake::windowsDir = std::string(243, 'w');  // exactly fits
   settings::initLocalPaths();
-  EXPECT_STREQ(settings::prefsPathCurrent, "");
-  EXPECT_STREQ(settings::historyPathCurrent, "");
-  EXPECT_EQ(std::strlen(settings::prefsPathWindows), 255u);
+  EXPECT_STREQ(settings::prefsPaths[settings::placeCurrent], "");
+  EXPECT_STREQ(settings::historyPaths[settings::placeCurrent], "");
+  EXPECT_EQ(std::strlen(settings::prefsPaths[settings::placeWindows]), 255u);
   fake::currentDir = std::string(300, 'c');  // the query itself reports it does not fit
   settings::initLocalPaths();
-  EXPECT_STREQ(settings::prefsPathCurrent, "");
+  EXPECT_STREQ(settings::prefsPaths[settings::placeCurrent], "");
   settings::loadPreferences();
   EXPECT_TRUE(settings::needsSetup);
   EXPECT_FALSE(settings::prefsFromCurrentDir());
@@ -78,7 +78,7 @@ TEST_F(PreferencesTest, ForeignMagicDefaultsButKeepsTheTwoTrailingWidthsInTheWin
   bytes[546] = 0x2C, bytes[547] = 0x01;  // afternoon 300
   bytes[548] = 0x28, bytes[549] = 0x00;  // state 40
   std::memcpy(&bytes[16], "\\\\a\\b_long_name_that_stays_behind.lst", 37);
-  writeFile(settings::prefsPathWindows, bytes);
+  writeFile(settings::prefsPaths[settings::placeWindows], bytes);
   settings::loadPreferences();
   EXPECT_TRUE(settings::needsSetup);
   EXPECT_EQ(prefs.windowWidth.get(), 300 + 40 + 465);
@@ -93,37 +93,37 @@ TEST_F(PreferencesTest, ForeignMagicDefaultsButKeepsTheTwoTrailingWidthsInTheWin
 TEST_F(PreferencesTest, CurrentDirectoryWinsAndIsWrittenBack) {
   std::string mine = record("TAVELINE_V107", 1);
   std::string other = record("TAVELINE_V107", 50);
-  writeFile(settings::prefsPathCurrent, mine);
-  writeFile(settings::prefsPathWindows, other);
+  writeFile(settings::prefsPaths[settings::placeCurrent], mine);
+  writeFile(settings::prefsPaths[settings::placeWindows], other);
   settings::loadPreferences();
   EXPECT_FALSE(settings::needsSetup);
   EXPECT_TRUE(settings::prefsFromCurrentDir());
   EXPECT_EQ(std::memcmp(&prefs, mine.data(), 550), 0);
   prefs.windowX.set(-5);
   settings::savePreferences();
-  std::string saved = readFile(settings::prefsPathCurrent);
+  std::string saved = readFile(settings::prefsPaths[settings::placeCurrent]);
   ASSERT_EQ(saved.size(), 550u);
   EXPECT_EQ(static_cast<unsigned char>(saved[540]), 0xFB);
   EXPECT_EQ(static_cast<unsigned char>(saved[541]), 0xFF);
-  EXPECT_EQ(readFile(settings::prefsPathWindows), other);
+  EXPECT_EQ(readFile(settings::prefsPaths[settings::placeWindows]), other);
 }
 
 TEST_F(PreferencesTest, WrongMagicInCurrentDirectoryBeatsValidWindowsFileAndIsTheOneRewritten) {
-  writeFile(settings::prefsPathCurrent, record("OTHER"));
-  writeFile(settings::prefsPathWindows, record("TAVELINE_V107"));
+  writeFile(settings::prefsPaths[settings::placeCurrent], record("OTHER"));
+  writeFile(settings::prefsPaths[settings::placeWindows], record("TAVELINE_V107"));
   settings::loadPreferences();
   EXPECT_TRUE(settings::needsSetup);
   EXPECT_TRUE(settings::prefsFromCurrentDir());
   settings::savePreferences();  // still needs setup: nothing written
-  EXPECT_EQ(readFile(settings::prefsPathCurrent).substr(0, 5), "OTHER");
+  EXPECT_EQ(readFile(settings::prefsPaths[settings::placeCurrent]).substr(0, 5), "OTHER");
   settings::needsSetup = false;  // the settings were confirmed
   settings::savePreferences();
-  EXPECT_EQ(readFile(settings::prefsPathCurrent).substr(0, 13), "TAVELINE_V107");
+  EXPECT_EQ(readFile(settings::prefsPaths[settings::placeCurrent]).substr(0, 13), "TAVELINE_V107");
 }
 
 TEST_F(PreferencesTest, ShortValidFileFillsOnlyItsLength) {
   std::string bytes = record("TAVELINE_V107", 1).substr(0, 532);  // up to colWidthMorning
-  writeFile(settings::prefsPathWindows, bytes);
+  writeFile(settings::prefsPaths[settings::placeWindows], bytes);
   settings::loadPreferences();
   EXPECT_FALSE(settings::needsSetup);
   EXPECT_EQ(prefs.colWidthName.get(), 9);
@@ -138,7 +138,7 @@ TEST_F(PreferencesTest, ShortValidFileFillsOnlyItsLength) {
 TEST_F(PreferencesTest, ZeroWidthsRepairOnlyAfternoonAndState) {
   std::string bytes = record("TAVELINE_V107", 1);
   for (int off : {528, 546, 548}) bytes[off] = bytes[off + 1] = 0;
-  writeFile(settings::prefsPathWindows, bytes);
+  writeFile(settings::prefsPaths[settings::placeWindows], bytes);
   settings::loadPreferences();
   EXPECT_EQ(prefs.colWidthName.get(), 0);
   EXPECT_EQ(prefs.colWidthAfternoon.get(), 100);
@@ -148,8 +148,8 @@ TEST_F(PreferencesTest, ZeroWidthsRepairOnlyAfternoonAndState) {
 TEST_F(PreferencesTest, NothingIsSavedWhileSetupIsNeeded) {
   settings::loadPreferences();
   settings::savePreferences();
-  EXPECT_FALSE(exists(settings::prefsPathWindows));
-  EXPECT_FALSE(exists(settings::prefsPathCurrent));
+  EXPECT_FALSE(exists(settings::prefsPaths[settings::placeWindows]));
+  EXPECT_FALSE(exists(settings::prefsPaths[settings::placeCurrent]));
 }
 
 // Where the records are looked for and where they go, on a PC where a standard user cannot write
@@ -158,9 +158,9 @@ TEST_F(PreferencesTest, RecordsAreFoundInTheirOrderAndSavedWhereTheyCanBeNeverNe
   const char* names[] = {"current", "Windows", "VirtualStore", "user"};
   const struct {
     const char* label;
-    int recordIn;      // -1: nowhere
-    int failedOpen;    // which open fails once (0: none): a place that will not take the record
-    int userRecord;    // a record of the user's own too
+    int recordIn;    // -1: nowhere
+    int failedOpen;  // which open fails once (0: none): a place that will not take the record
+    int userRecord;  // a record of the user's own too
     int loadedFrom;  // -1: none
     int savedIn;
   } cases[] = {
@@ -206,19 +206,19 @@ TEST_F(PreferencesTest, RecordsAreFoundInTheirOrderAndSavedWhereTheyCanBeNeverNe
 TEST_F(PreferencesTest, MagicWithoutNulIsForeign) {
   std::string bytes = record("TAVELINE_V107", 1);
   std::memset(&bytes[0], 'T', 16);
-  writeFile(settings::prefsPathWindows, bytes);
+  writeFile(settings::prefsPaths[settings::placeWindows], bytes);
   settings::loadPreferences();
   EXPECT_TRUE(settings::needsSetup);
   // Once the settings are confirmed, the record goes back with the magic's NUL, or every start asks again.
   settings::needsSetup = false;
   settings::savePreferences();
-  EXPECT_EQ(readFile(settings::prefsPathWindows).substr(0, 16), std::string("TAVELINE_V107\0TT", 16));
+  EXPECT_EQ(readFile(settings::prefsPaths[settings::placeWindows]).substr(0, 16), std::string("TAVELINE_V107\0TT", 16));
 }
 
 TEST_F(PreferencesTest, PathWithoutNulReadsBoundedByItsField) {
   std::string bytes = record("TAVELINE_V107", 1);
   std::memset(&bytes[16], 'n', 512);  // both paths without NUL
-  writeFile(settings::prefsPathWindows, bytes);
+  writeFile(settings::prefsPaths[settings::placeWindows], bytes);
   settings::loadPreferences();
   char path[settings::PathSize + 1];
   settings::pathText(prefs.nameListPath, path);
@@ -229,12 +229,12 @@ TEST_F(PreferencesTest, PathWithoutNulReadsBoundedByItsField) {
 TEST_F(PreferencesTest, HistoryIsLoadedWhateverThePreferencesAndFollowsTheirPlace) {
   std::string hist(2400, '\0');
   std::memcpy(&hist[0], "会議", 5);
-  writeFile(settings::historyPathWindows, hist);
+  writeFile(settings::historyPaths[settings::placeWindows], hist);
   settings::loadPreferences();
   settings::loadHistory();
   EXPECT_STREQ(settings::history.texts[0], "会議");
 
-  writeFile(settings::prefsPathCurrent, record("TAVELINE_V107"));
+  writeFile(settings::prefsPaths[settings::placeCurrent], record("TAVELINE_V107"));
   fake::resetAll();
   fake::currentDir = current.path();
   fake::windowsDir = windows.path();
@@ -244,8 +244,8 @@ TEST_F(PreferencesTest, HistoryIsLoadedWhateverThePreferencesAndFollowsTheirPlac
   EXPECT_STREQ(settings::history.texts[0], "");
   settings::addToHistory("出張");
   settings::saveHistory();
-  EXPECT_EQ(readFile(settings::historyPathCurrent).size(), 2400u);
-  EXPECT_EQ(readFile(settings::historyPathWindows), hist);
+  EXPECT_EQ(readFile(settings::historyPaths[settings::placeCurrent]).size(), 2400u);
+  EXPECT_EQ(readFile(settings::historyPaths[settings::placeWindows]), hist);
 }
 
 }  // namespace
