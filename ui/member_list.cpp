@@ -70,26 +70,23 @@ unsigned char flagsOf(int slot, const std::tm& now) {
                                     (store::isStale(shown, slot, now) ? Stale : 0));
 }
 
-// A field of a slot as bytes of an image: what the list compares and copies.
-char* fieldBytes(store::BoardImage& image, int column, int slot) {
-  const store::FieldInfo& f = store::fieldInfo(columns[column].field);
-  return reinterpret_cast<char*>(&image) + f.offset + f.stride * static_cast<size_t>(slot);
-}
-
-size_t fieldSize(int column) { return store::fieldInfo(columns[column].field).size; }
-
 // Whether the board image holds other bytes for the slot than the list shows (the names are this PC's).
 bool rowChanged(int slot) {
-  for (int column = 1; column < store::FieldCount; ++column)
-    if (std::memcmp(fieldBytes(store::board, column, slot), fieldBytes(shown, column, slot), fieldSize(column)) != 0)
+  for (int column = 1; column < store::FieldCount; ++column) {
+    const store::Field f = columns[column].field;
+    if (std::memcmp(store::fieldBytesOf(store::board, slot, f), store::fieldBytesOf(shown, slot, f),
+                    store::fieldSize(f)) != 0)
       return true;
+  }
   return false;
 }
 
 // The slot's fields from the board image into what the list shows.
 void showRow(int slot) {
-  for (int column = 1; column < store::FieldCount; ++column)
-    std::memcpy(fieldBytes(shown, column, slot), fieldBytes(store::board, column, slot), fieldSize(column));
+  for (int column = 1; column < store::FieldCount; ++column) {
+    const store::Field f = columns[column].field;
+    std::memcpy(store::fieldBytesOf(shown, slot, f), store::fieldBytesOf(store::board, slot, f), store::fieldSize(f));
+  }
 }
 
 // Rows first to last drawn again, as far as they are in sight, as one invalidated rectangle: the list's
