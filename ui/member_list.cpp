@@ -155,6 +155,37 @@ void showSortArrow(HWND list) {
   }
 }
 
+// A list on screen whose row count changes redraws its scroll bars at every step of its own layout
+// (five themed redraws under Wine), and lays itself out once more at its first paint with rows (four
+// more). Out of drawing (the plain window's WM_SETREDRAW: the list's own would also stop its layout),
+// no step draws; the first-paint layout is done at once into a one-pixel DC; then the list and its
+// header are drawn once. DefWindowProc's WM_SETREDRAW validates the list and its header, so both are
+// invalidated whole afterwards.
+class ListOutOfDrawing {
+ public:
+  explicit ListOutOfDrawing(HWND list) : list_(IsWindowVisible(list) ? list : nullptr) {
+    if (list_) DefWindowProcA(list_, WM_SETREDRAW, FALSE, 0);
+  }
+  ~ListOutOfDrawing() {
+    if (!list_) return;
+    if (HDC dc = CreateCompatibleDC(nullptr)) {
+      if (HRGN pixel = CreateRectRgn(0, 0, 1, 1)) {
+        SelectClipRgn(dc, pixel);
+        DeleteObject(pixel);
+        SendMessageA(list_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+      }
+      DeleteDC(dc);
+    }
+    DefWindowProcA(list_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(list_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+  ListOutOfDrawing(const ListOutOfDrawing&) = delete;
+  ListOutOfDrawing& operator=(const ListOutOfDrawing&) = delete;
+
+ private:
+  HWND list_;
+};
+
 // The view found and sorted again. The focused member keeps the focus (and its selection) in
 // whatever row they move to. Unless forced (rows built anew), an unchanged view is left alone.
 void arrange(HWND list, bool force = false) {
@@ -165,6 +196,7 @@ void arrange(HWND list, bool force = false) {
   if (!force && view.count == before.count &&
       std::memcmp(view.slots, before.slots, sizeof view.slots[0] * static_cast<size_t>(view.count)) == 0)
     return;
+  ListOutOfDrawing quiet(list);
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_SetItemCountEx(list, view.count, 0);
   const int row = rowOfSlot(view, focused);

@@ -1,7 +1,7 @@
 /* Starts a window program the way a user's shortcut would and measures it from outside:
      gui_probe EXE CLASS DIRECTORY [start]     (start: only the start, then close it)
    start-ms   from CreateProcess to its window shown with nothing left to paint (and, when it has a
-              list view, the list holding its rows)
+              list view, the list shown and holding its rows)
    paint-ms   median of 21 full repaints forced with RedrawWindow(RDW_UPDATENOW), which returns
               when the program has painted
    wm-paint-ms  median of 21 WM_PAINTs of the main window alone, plus whatever list repaint that
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     if (!window) window = FindWindowA(argv[2], NULL);
     if (window && !list) list = FindWindowExA(window, NULL, WC_LISTVIEWA, NULL);
     if (list) rows = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    if (window && IsWindowVisible(window) && nothingToPaint(window) && (!list || (rows > 0 && nothingToPaint(list)))) {
+    if (window && IsWindowVisible(window) && nothingToPaint(window) && (!list || (rows > 0 && IsWindowVisible(list) && nothingToPaint(list)))) {
       started = msSince(start);
       break;
     }
