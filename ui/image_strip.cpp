@@ -40,29 +40,81 @@ class MemoryDc {
   HGDIOBJ old_;
 };
 
+// The strip at width x height per picture, as a bitmap the caller deletes. COLORONCOLOR drops or repeats
+// whole pixels, so the clear colour stays exactly itself. At the strip's own size (96 DPI) it is the
+// bitmap as loaded.
+HBITMAP sizedStrip(const ImageStrip& strip, int width, int height) {
+  HBITMAP loaded = static_cast<HBITMAP>(
+      LoadImageA(instance, MAKEINTRESOURCEA(strip.bitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!loaded || (width == strip.width && height == strip.height)) return loaded;
+  Gdi bitmap(loaded);
+  HDC screen = GetDC(nullptr);
+  HBITMAP sized = CreateCompatibleBitmap(screen, width * strip.count, height);
+  ReleaseDC(nullptr, screen);
+  if (!sized) return nullptr;
+  MemoryDc from(bitmap.get()), to(sized);
+  SetStretchBltMode(to.get(), COLORONCOLOR);
+  StretchBlt(to.get(), 0, 0, width * strip.count, height, from.get(), 0, 0, strip.width * strip.count, strip.height,
+             SRCCOPY);
+  return sized;
+}
+
 }  // namespace
 
-// COLORONCOLOR drops or repeats whole pixels, so the clear colour stays exactly itself. At the strip's
-// own size (96 DPI) it goes in as loaded.
 HIMAGELIST imagesFromStrip(const ImageStrip& strip, int width, int height) {
   HIMAGELIST images = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, strip.count, 0);
-  Gdi bitmap(LoadImageA(instance, MAKEINTRESOURCEA(strip.bitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (width == strip.width && height == strip.height) {
-    if (images && bitmap.get()) ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), strip.clear);
-    return images;
-  }
-  HDC screen = GetDC(nullptr);
-  Gdi sized(CreateCompatibleBitmap(screen, width * strip.count, height));
-  ReleaseDC(nullptr, screen);
-  if (!images || !bitmap.get() || !sized.get()) return images;
-  {
-    MemoryDc from(bitmap.get()), to(sized.get());
-    SetStretchBltMode(to.get(), COLORONCOLOR);
-    StretchBlt(to.get(), 0, 0, width * strip.count, height, from.get(), 0, 0, strip.width * strip.count, strip.height,
-               SRCCOPY);
-  }
-  ImageList_AddMasked(images, static_cast<HBITMAP>(sized.get()), strip.clear);
+  Gdi sized(sizedStrip(strip, width, height));
+  if (images && sized.get()) ImageList_AddMasked(images, static_cast<HBITMAP>(sized.get()), strip.clear);
   return images;
+}
+
+// The mask is 1 where the strip has its clear colour (a colour-to-mono BitBlt compares with the source's
+// background colour); the pictures are then blacked there, so SRCPAINT leaves the background as it is.
+bool StripPainter::load(const ImageStrip& strip, int width, int height) {
+  release();
+  HBITMAP sized = sizedStrip(strip, width, height);
+  HBITMAP mask = CreateBitmap(width * strip.count, height, 1, 1, nullptr);
+  pictures_ = sized && mask ? CreateCompatibleDC(nullptr) : nullptr;
+  mask_ = pictures_ ? CreateCompatibleDC(nullptr) : nullptr;
+  if (!mask_) {
+    if (sized) DeleteObject(sized);
+    if (mask) DeleteObject(mask);
+    release();
+    return false;
+  }
+  picturesBefore_ = SelectObject(pictures_, sized);
+  maskBefore_ = SelectObject(mask_, mask);
+  SetBkColor(pictures_, strip.clear);
+  BitBlt(mask_, 0, 0, width * strip.count, height, pictures_, 0, 0, SRCCOPY);
+  SetBkColor(pictures_, RGB(0, 0, 0));
+  SetTextColor(pictures_, RGB(255, 255, 255));
+  BitBlt(pictures_, 0, 0, width * strip.count, height, mask_, 0, 0, SRCAND);
+  count_ = strip.count;
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+void StripPainter::draw(HDC dc, int index, int x, int y, int width, int height) const {
+  if (!pictures_ || index < 0 || index >= count_) return;
+  if (width > width_) width = width_;
+  if (height > height_) height = height_;
+  const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
+  const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+  BitBlt(dc, x, y, width, height, mask_, index * width_, 0, SRCAND);
+  BitBlt(dc, x, y, width, height, pictures_, index * width_, 0, SRCPAINT);
+  SetTextColor(dc, text);
+  SetBkColor(dc, back);
+}
+
+void StripPainter::release() {
+  if (pictures_) DeleteObject(SelectObject(pictures_, picturesBefore_));
+  if (mask_) DeleteObject(SelectObject(mask_, maskBefore_));
+  if (pictures_) DeleteDC(pictures_);
+  if (mask_) DeleteDC(mask_);
+  pictures_ = mask_ = nullptr;
+  picturesBefore_ = maskBefore_ = nullptr;
+  count_ = width_ = height_ = 0;
 }
 
 }  // namespace ui

@@ -130,9 +130,14 @@ ImageStrip rowIconStrip(int size) {
   return {bitmap, StateCount + 1, drawn, drawn, RGB(255, 0, 255)};
 }
 
+StripPainter rowIcons;
+
+// The list's image list has the icons' size and no pictures: it keeps their place in the first column
+// and draws nothing (an index past its end), and the icons are drawn after each row (drawIcon).
 void setRowIcons(HWND list, int dpi) {
   const int size = scaled(16, dpi);
-  HIMAGELIST old = ListView_SetImageList(list, imagesFromStrip(rowIconStrip(size), size, size), LVSIL_SMALL);
+  rowIcons.load(rowIconStrip(size), size, size);
+  HIMAGELIST old = ListView_SetImageList(list, ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 0, 1), LVSIL_SMALL);
   if (old) ImageList_Destroy(old);
 }
 
@@ -140,6 +145,16 @@ int iconOf(int slot) {
   char state[store::StateSize + 1];
   store::fieldTextOf(shown, slot, store::Field::state, state, sizeof state);
   return static_cast<int>(stateOf(state));
+}
+
+// The row's icon in the place the list keeps for it, cut to that place when the first column is narrower.
+void drawIcon(const NMLVCUSTOMDRAW* draw) {
+  const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+  const int slot = slotInRow(row);
+  RECT place;
+  if (slot < 0 || !ListView_GetItemRect(draw->nmcd.hdr.hwndFrom, row, &place, LVIR_ICON)) return;
+  rowIcons.draw(draw->nmcd.hdc, iconOf(slot), place.left, place.top, place.right - place.left,
+                place.bottom - place.top);
 }
 
 // The header's arrow on the sorted column, none on the others.
@@ -305,11 +320,12 @@ LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
     // The item stage's font and colour serve the whole row; only an overdue row, whose return time
     // alone is red, asks for its cells one by one (the first column keeps the item stage's, on Wine).
     case CDDS_ITEMPREPAINT: {
-      const LRESULT chosen = drawCell(draw);
+      const LRESULT chosen = drawCell(draw) | CDRF_NOTIFYPOSTPAINT;
       const int slot = slotInRow(static_cast<int>(draw->nmcd.dwItemSpec));
       return slot >= 0 && (flagsDrawn[slot] & Overdue) ? chosen | CDRF_NOTIFYSUBITEMDRAW : chosen;
     }
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return drawCell(draw);
+    case CDDS_ITEMPOSTPAINT: drawIcon(draw); return CDRF_DODEFAULT;
     default: return CDRF_DODEFAULT;
   }
 }
@@ -366,6 +382,7 @@ void destroyRowIcons(HWND list) {
   if (!list) return;
   HIMAGELIST icons = ListView_SetImageList(list, nullptr, LVSIL_SMALL);
   if (icons) ImageList_Destroy(icons);
+  rowIcons.release();
   boldFont.reset(nullptr);
 }
 
