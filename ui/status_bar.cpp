@@ -19,6 +19,9 @@ namespace {
 // The core's messages have nowhere to go before the bar exists (the first-run flow has none).
 HWND statusLine;
 char lastMessage[512];
+// The message part's text as the bar has it: the bar repaints itself at once for every text it is
+// given, and an access gives the same one more than once (three repaints in the first load).
+char shownMessage[sizeof lastMessage];
 char shownInfo[text::StatusInfoSize];
 
 // How current the board is: the last good read (or the bar's start, before any), the refresh
@@ -59,6 +62,7 @@ namespace ui {
 
 HWND createStatusBar(HWND parent) {
   statusLine = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "", parent, IDC_STATUS_BAR);
+  shownMessage[0] = '\0';
   shownInfo[0] = '\0';
   lastRead = GetTickCount64();
   periodsSinceRead = 0;
@@ -130,7 +134,10 @@ void showStatus(const char* text) {
   std::strncpy(lastMessage, text, sizeof lastMessage - 1);
   lastMessage[sizeof lastMessage - 1] = '\0';
   if (!statusLine) return;
-  SendMessageA(statusLine, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+  if (std::strcmp(shownMessage, lastMessage) != 0) {
+    text::copyField(shownMessage, lastMessage);
+    SendMessageA(statusLine, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(shownMessage));
+  }
   ui::showStatusInfo(statusLine);
 }
 
