@@ -310,6 +310,12 @@ void sizeForItsDpi(HWND window) {
   Box box = {p.windowX.get(), p.windowY.get(), p.windowX.get() + scaled(p.windowWidth.get(), dpi),
              p.windowY.get() + scaled(p.windowHeight.get(), dpi)};
   box = placeOnAMonitor(box);
+  RECT now;
+  // At 96 DPI it already is there; moving a top-level window to where it is still costs a round of
+  // window-manager work.
+  if (GetWindowRect(window, &now) && now.left == box.left && now.top == box.top && now.right == box.right &&
+      now.bottom == box.bottom)
+    return;
   SetWindowPos(window, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
