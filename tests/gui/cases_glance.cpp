@@ -120,6 +120,14 @@ void stateIcons() {
   const int distinct[] = {0, 1, 2, 3, 7};
   for (int a : distinct)
     for (int b : distinct) CHECK(a == b || pictures[a] != pictures[b], "rows %d and %d look different", a, b);
+  // The program draws the icons itself: they go with the name column wherever it is dragged.
+  CHECK(gui::setColumnOrder(p.process(), w.list, {2, 0, 1, 3, 4, 5}), "name column dragged second");
+  screenshot("49-state-icons-moved");
+  RECT moved;
+  CHECK(iconRect(p, w, 3, &moved), "row 3's icon place");
+  moved.right = moved.left + atDpi(16);
+  moved.bottom = moved.top + atDpi(16);
+  CHECK(gui::screenPixels(moved) == pictures[3], "row 3's icon in the moved column at x %ld", moved.left);
   CHECK(closeProgram(p, w), "closed");
 }
 
