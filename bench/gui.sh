@@ -32,8 +32,9 @@ ours=$(run "$exe" "${TAVELIN_CLASS:-Tavelin}") || ours=""
 minimal=$(run "$win/bench/gui/minimal_window.exe" BenchMinimal) || minimal=""
 val() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p" | tail -1; }
 # One start is a noisy figure under Wine (about a third either way, the minimal window's too), and the
-# machine's pace drifts over a run: the two programs start in turn, fifteen times, and the ratio is the
-# median of the fifteen ratios of a start of ours to the minimal window's start just after it.
+# machine's pace drifts over a run: the two programs start in turn, 25 times, and the ratio is the
+# median of the 25 ratios of a start of ours to the minimal window's start just after it (with 15,
+# the median of one build moved by a tenth from run to run).
 # One start's milliseconds, or - when it failed.
 starts() {
   local ms
@@ -42,7 +43,7 @@ starts() {
   echo "${ms:--}"
 }
 : > "$work/starts"
-for _ in $(seq 15); do
+for _ in $(seq 25); do
   echo "$(starts "$exe" "${TAVELIN_CLASS:-Tavelin}") $(starts "$win/bench/gui/minimal_window.exe" BenchMinimal)" >> "$work/starts"
 done
 median() { grep -v -- - | sort -n | awk '{ v[NR] = $1 } END { if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
@@ -50,8 +51,8 @@ ours="$ours start-ms=$(awk '{ print $1 }' "$work/starts" | median)"
 minimal="$minimal start-ms=$(awk '{ print $2 }' "$work/starts" | median)"
 ratio=$(awk '$1 != "-" && $2 != "-" && $2 > 0 { printf "%.4f\n", $1 / $2 }' "$work/starts" | median)
 echo "\`bench/gui.sh\`: each program started by gui_probe.exe (CreateProcess) under Wine with Xvfb; start = until"
-echo "its window is shown with nothing left to paint and its list holds its rows (median of 15 starts, the two"
-echo "programs in turn; the ratio is the median of the 15 paired ratios); paint = median of 21 forced"
+echo "its window is shown with nothing left to paint and its list is shown holding its rows (median of 25 starts, the two"
+echo "programs in turn; the ratio is the median of the 25 paired ratios); paint = median of 21 forced"
 echo "repaints (RedrawWindow with RDW_UPDATENOW, which returns once painted; includes the round trip between"
 echo "processes); own paint = median of 21 WM_PAINTs of the main window alone plus the list repaint they leave"
 echo "behind (what WM_ACTIVATE or a timer refresh costs when nothing changed);"
