@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
+#include "store/access.h"
 #include "store/board.h"
 #include "store/lock.h"
 
@@ -71,8 +72,14 @@ bool boardLooksRight(const char* command) {
   files::Handle file(files::openRead(board));
   if (!file) return true;
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return true;
-  const long size = std::ftell(file.get());
+  long size = std::ftell(file.get());
   if (size <= 0 || size >= static_cast<long>(store::BoardSize)) return true;
+  file.close();
+  // A board in its first write (an empty one being filled) is short only while its writer holds the
+  // lock: its size under the lock is what counts.
+  const long long locked = store::lockedBoardSize();
+  if (locked == 0 || locked >= static_cast<long long>(store::BoardSize)) return true;
+  if (locked > 0) size = static_cast<long>(locked);
   std::fprintf(stderr, "tavelin-cli %s: '", command);
   writeNativePath(stderr, board);
   std::fprintf(stderr,

@@ -298,6 +298,24 @@ int refreshIfChanged() {
 
 void forgetBoardStamp() { stampTrusted = false; }
 
+long long lockedBoardSize() {
+  char path[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, path);
+  long long size = -1;
+  runAttempts([&](int attempt, bool quiet) {
+    Outcome outcome;
+    if (!takeLock(outcome)) {
+      if (outcome == Outcome::busy && !quiet) showBusyHolder(attempt);
+      return outcome;
+    }
+    files::Stamp seen;
+    if (files::stamp(path, seen)) size = seen.size;
+    releaseLock();
+    return Outcome::done;
+  });
+  return size;
+}
+
 int writeRow(int slot, const RowTexts& texts, const RowTexts* seen) {
   if (memberCount == 0 || slot < 0 || slot >= MaxMembers) return 0;
   char path[settings::PathSize + 1];

@@ -14,6 +14,10 @@ int refreshBoard();
 int refreshIfChanged();
 // Makes the next refreshIfChanged read in full (another board, another process state).
 void forgetBoardStamp();
+// The board file's size seen while this client holds the lock, with the usual patience: a board in
+// its first write (an empty one being filled) is short only while its writer holds the lock. -1 when
+// the lock or the size could not be had.
+long long lockedBoardSize();
 
 // The five texts of a row, named so that they cannot be passed in the wrong order.
 struct RowTexts {

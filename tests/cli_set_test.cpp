@@ -120,6 +120,20 @@ TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
       {"the name list as the board", [&] { writeFile(board, list); }, "", {}, 2, "probably not the board"},
       {"just short of a board", [&] { writeFile(board, image.substr(1)); }, "", {}, 2, "191999 bytes"},
       {"a whole board", [&] { writeFile(board, image); }, "", {}, 0, ""},
+      // An empty board being filled by a first writer, which holds the lock: short only until it is done.
+      {"a board in its first write",
+       [&] {
+         writeFile(board, image.substr(0, 131072));
+         writeFile(dir.file("sem.dat"), "PC-2");
+         fake::afterSleep = [&] {
+           writeFile(board, image);
+           std::remove(dir.file("sem.dat").c_str());
+         };
+       },
+       "",
+       {},
+       0,
+       ""},
       {"forced", [&] { writeFile(board, list); }, "", {"--force"}, 0, ""},
       {"swapped",
        [&] { writeFile(board, image); },
