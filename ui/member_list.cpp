@@ -172,10 +172,10 @@ void showSortArrow(HWND list) {
 
 // A list on screen whose row count changes redraws its scroll bars at every step of its own layout
 // (up to five themed redraws under Wine with both bars), and lays itself out once more at its first
-// paint with rows (up to four more). Out of drawing (the plain window's WM_SETREDRAW: the list's own would also stop its layout),
-// no step draws; the first-paint layout is done at once into a one-pixel DC; then the list and its
-// header are drawn once. DefWindowProc's WM_SETREDRAW validates the list and its header, so both are
-// invalidated whole afterwards.
+// paint with rows (up to four more). Out of drawing (the plain window's WM_SETREDRAW: the list's own
+// would also stop its layout), no step draws; the first-paint layout is done at once into a one-pixel
+// DC; then the list and its header are drawn once. DefWindowProc's WM_SETREDRAW validates the list and
+// its header, so both are invalidated whole afterwards.
 class ListOutOfDrawing {
  public:
   explicit ListOutOfDrawing(HWND list) : list_(IsWindowVisible(list) ? list : nullptr) {
