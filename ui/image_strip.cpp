@@ -47,12 +47,13 @@ HBITMAP sizedStrip(const ImageStrip& strip, int width, int height) {
   HBITMAP loaded = static_cast<HBITMAP>(
       LoadImageA(instance, MAKEINTRESOURCEA(strip.bitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!loaded || (width == strip.width && height == strip.height)) return loaded;
-  Gdi bitmap(loaded);
+  BitmapDc from;
+  if (!from.reset(loaded)) return nullptr;
   HDC screen = GetDC(nullptr);
   HBITMAP sized = CreateCompatibleBitmap(screen, width * strip.count, height);
   ReleaseDC(nullptr, screen);
   if (!sized) return nullptr;
-  MemoryDc from(bitmap.get()), to(sized);
+  MemoryDc to(sized);
   SetStretchBltMode(to.get(), COLORONCOLOR);
   StretchBlt(to.get(), 0, 0, width * strip.count, height, from.get(), 0, 0, strip.width * strip.count, strip.height,
              SRCCOPY);
@@ -68,52 +69,60 @@ HIMAGELIST imagesFromStrip(const ImageStrip& strip, int width, int height) {
   return images;
 }
 
-// The mask is 1 where the strip has its clear colour (a colour-to-mono BitBlt compares with the source's
-// background colour); the pictures are then blacked there, so SRCPAINT leaves the background as it is.
+bool BitmapDc::reset(HBITMAP bitmap) {
+  if (dc_) {
+    DeleteObject(SelectObject(dc_, before_));
+    DeleteDC(dc_);
+    dc_ = nullptr;
+  }
+  if (!bitmap) return false;
+  dc_ = CreateCompatibleDC(nullptr);
+  if (!dc_) {
+    DeleteObject(bitmap);
+    return false;
+  }
+  before_ = SelectObject(dc_, bitmap);
+  return true;
+}
+
 bool StripPainter::load(const ImageStrip& strip, int width, int height) {
+  return take(sizedStrip(strip, width, height), strip.count, width, height, strip.clear);
+}
+
+// The mask is 1 where the pictures have their clear colour (a colour-to-mono BitBlt compares with the
+// source's background colour); the pictures are then blacked there, so SRCPAINT leaves the background.
+bool StripPainter::take(HBITMAP pictures, int count, int width, int height, COLORREF clear) {
   release();
-  HBITMAP sized = sizedStrip(strip, width, height);
-  HBITMAP mask = CreateBitmap(width * strip.count, height, 1, 1, nullptr);
-  pictures_ = sized && mask ? CreateCompatibleDC(nullptr) : nullptr;
-  mask_ = pictures_ ? CreateCompatibleDC(nullptr) : nullptr;
-  if (!mask_) {
-    if (sized) DeleteObject(sized);
-    if (mask) DeleteObject(mask);
+  if (!pictures_.reset(pictures) || !mask_.reset(CreateBitmap(width * count, height, 1, 1, nullptr))) {
     release();
     return false;
   }
-  picturesBefore_ = SelectObject(pictures_, sized);
-  maskBefore_ = SelectObject(mask_, mask);
-  SetBkColor(pictures_, strip.clear);
-  BitBlt(mask_, 0, 0, width * strip.count, height, pictures_, 0, 0, SRCCOPY);
-  SetBkColor(pictures_, RGB(0, 0, 0));
-  SetTextColor(pictures_, RGB(255, 255, 255));
-  BitBlt(pictures_, 0, 0, width * strip.count, height, mask_, 0, 0, SRCAND);
-  count_ = strip.count;
+  SetBkColor(pictures_.get(), clear);
+  BitBlt(mask_.get(), 0, 0, width * count, height, pictures_.get(), 0, 0, SRCCOPY);
+  SetBkColor(pictures_.get(), RGB(0, 0, 0));
+  SetTextColor(pictures_.get(), RGB(255, 255, 255));
+  BitBlt(pictures_.get(), 0, 0, width * count, height, mask_.get(), 0, 0, SRCAND);
+  count_ = count;
   width_ = width;
   height_ = height;
   return true;
 }
 
 void StripPainter::draw(HDC dc, int index, int x, int y, int width, int height) const {
-  if (!pictures_ || index < 0 || index >= count_) return;
+  if (!pictures_.get() || index < 0 || index >= count_) return;
   if (width > width_) width = width_;
   if (height > height_) height = height_;
   const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
   const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
-  BitBlt(dc, x, y, width, height, mask_, index * width_, 0, SRCAND);
-  BitBlt(dc, x, y, width, height, pictures_, index * width_, 0, SRCPAINT);
+  BitBlt(dc, x, y, width, height, mask_.get(), index * width_, 0, SRCAND);
+  BitBlt(dc, x, y, width, height, pictures_.get(), index * width_, 0, SRCPAINT);
   SetTextColor(dc, text);
   SetBkColor(dc, back);
 }
 
 void StripPainter::release() {
-  if (pictures_) DeleteObject(SelectObject(pictures_, picturesBefore_));
-  if (mask_) DeleteObject(SelectObject(mask_, maskBefore_));
-  if (pictures_) DeleteDC(pictures_);
-  if (mask_) DeleteDC(mask_);
-  pictures_ = mask_ = nullptr;
-  picturesBefore_ = maskBefore_ = nullptr;
+  pictures_.reset(nullptr);
+  mask_.reset(nullptr);
   count_ = width_ = height_ = 0;
 }
 
