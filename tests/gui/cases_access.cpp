@@ -57,7 +57,7 @@ void lockHeldWindowAnswers() {
   Program p;
   Window w = startWithBoard(p, d);
   if (!w.main) return;
-  const Row changed = {6, "研修", "", "", "社内", "26/12/08 08:00"};
+  const Row changed = {6, "研修", "", "", "社内", todayAt("08:00")};
   setRow(changed);
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   holdLock(d);

@@ -110,7 +110,7 @@ void menuAboutPageAndReset() {
   }
   checkPageQuestion(p, w);
 
-  const Row changed = {3, "リセット後に見える", "", "", "社内", "26/12/08 12:00"};
+  const Row changed = {3, "リセット後に見える", "", "", "社内", todayAt("12:00")};
   setRow(changed);
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   const struct {

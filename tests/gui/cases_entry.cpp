@@ -35,7 +35,7 @@ void entryByRightClick() {
   screenshot("10-entry-dialog");
 
   // Another copy writes row 5 while the dialog is open.
-  const Row other = {5, "他のPCから", "", "", "帰宅", "26/12/08 11:11"};
+  const Row other = {5, "他のPCから", "", "", "帰宅", todayAt("11:11")};
   setRow(other);
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   store::BoardImage before = readBoard(d);

@@ -204,12 +204,12 @@ void entryRowChangedMeanwhile() {
     return;
   }
   fillEntry(e, "自分の予定", "", "16:00", "外出・戻り");
-  const Row theirs = {2, "他のPCの予定", "会議", "14:00", "外出・戻り", "26/12/07 12:34"};
+  const Row theirs = {2, "他のPCの予定", "会議", "14:00", "外出・戻り", todayAt("12:34")};
   HWND ask = okIntoChangedRow(p, d, e, theirs);
   CHECK(ask != nullptr, "the question");
   if (!ask) return;
   const std::string intro = gui::windowText(GetDlgItem(ask, IDC_CHANGED_INTRO));
-  CHECK(intro.find("鈴木 一郎(103)") == 0 && intro.find("26/12/07 12:34") != std::string::npos, "intro: %s",
+  CHECK(intro.find("鈴木 一郎(103)") == 0 && intro.find(theirs.written) != std::string::npos, "intro: %s",
         intro.c_str());
   CHECK(gui::windowText(GetDlgItem(ask, IDC_CHANGED_MORNING)) == "他のPCの予定" &&
             gui::windowText(GetDlgItem(ask, IDC_CHANGED_AFTERNOON)) == "会議" &&
@@ -235,13 +235,14 @@ void entryRowChangedMeanwhile() {
     return;
   }
   fillEntry(e, "上書きする予定", "", "", "社内");
-  ask = okIntoChangedRow(p, d, e, {2, "また変更", "", "", "帰宅", "26/12/07 13:00"});
+  const Row theirsAgain = {2, "また変更", "", "", "帰宅", yesterdayAt("13:00")};  // never this minute
+  ask = okIntoChangedRow(p, d, e, theirsAgain);
   CHECK(ask != nullptr, "asked again");
   if (!ask) return;
   CHECK(pressAndWaitClosed(ask, IDC_OVERWRITE), "上書き");
   CHECK(gui::waitFor([&] { return !IsWindow(e.dialog); }, 10000), "written and closed");
   SlotTexts s = slotOf(readBoard(d), 2);
-  CHECK(s.morning == "上書きする予定" && s.state == "社内" && s.written != "26/12/07 13:00", "overwritten, stamped");
+  CHECK(s.morning == "上書きする予定" && s.state == "社内" && s.written != theirsAgain.written, "overwritten, stamped");
   CHECK(gui::itemText(p.process(), w.list, 2, 1) == "上書きする予定", "the list shows ours");
   CHECK(closeProgram(p, w), "closed");
 }

@@ -86,7 +86,7 @@ void findSortAndRefresh() {
   CHECK(slotOf(after, 7).morning == "並べ替え後の入力", "written to that member's slot");
   checkOtherSlotsKept(before, after, {7});
 
-  const Row changed = {4, "本社会議", "", "16:00", "外出・戻り", "26/12/08 10:05"};
+  const Row changed = {4, "本社会議", "", "16:00", "外出・戻り", todayAt("10:05")};
   setRow(changed);
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   SetForegroundWindow(w.main);
@@ -157,7 +157,7 @@ void saveAsCsv() {
   CHECK(lines[0] == "slot,name,morning,afternoon,returnTime,state,writtenAt,overdue,stale", "header: %s",
         lines[0].c_str());
   CHECK(lines[1] == "0,\"" + utf8Of(Names[0]) + "\",\"" + utf8Of("定例会議") + "\",\"" + utf8Of("資料作成") +
-                        "\",\"\",\"" + utf8Of("社内") + "\",\"26/12/07 08:55\",false,false",
+                        "\",\"\",\"" + utf8Of("社内") + "\",\"" + Filled[0].written + "\",false,true",
         "row 0: %s", lines[1].c_str());
   CHECK(lines[2] == "1,\"" + utf8Of(Names[1]) + "\",\"\",\"\",\"\",\"\",\"\",false,false", "an empty row: %s",
         lines[2].c_str());

@@ -94,9 +94,9 @@ bool iconRect(const Program& p, const Window& w, int row, RECT* r) {
 // are drawn at the size of the screen's DPI (16, 24 or 32 pixels).
 void stateIcons() {
   CaseDirs d = makeBoardCase("state-icons");
-  setRow({3, "", "", "", "帰宅", "26/12/07 18:00"});
-  setRow({5, "有給休暇", "", "", "休暇", "26/12/07 08:00"});
-  setRow({6, "", "", "", "社内", "26/12/07 08:30"});
+  setRow({3, "", "", "", "帰宅", yesterdayAt("18:00")});
+  setRow({5, "有給休暇", "", "", "休暇", yesterdayAt("08:00")});
+  setRow({6, "", "", "", "社内", yesterdayAt("08:30")});
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   Program p;
   Window w = startWithBoard(p, d);

@@ -10,7 +10,7 @@ namespace {
 
 // Whatever a row shows in columns 1 to 5, compared with what the board holds for it.
 void checkRowTexts(const Program& p, const Window& w, const Row& r) {
-  const char* expected[] = {r.morning, r.afternoon, r.returnTime, r.state, r.written};
+  const char* expected[] = {r.morning, r.afternoon, r.returnTime, r.state, r.written.c_str()};
   for (int c = 1; c <= 5; ++c) {
     std::string got = gui::itemText(p.process(), w.list, r.slot, c);
     CHECK(got == expected[c - 1], "row %d column %d", r.slot, c);
@@ -98,7 +98,7 @@ void listUpdateAndExit() {
   Window w = startWithBoard(p, d);
   if (!w.main) return;
 
-  const Row changed = {4, "本社会議", "打合せ（大阪）", "16:00", "外出・戻り", "26/12/08 10:05"};
+  const Row changed = {4, "本社会議", "打合せ（大阪）", "16:00", "外出・戻り", todayAt("10:05")};
   setRow(changed);
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   InvalidateRect(w.main, nullptr, TRUE);

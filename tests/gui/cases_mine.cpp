@@ -121,7 +121,7 @@ void myRow() {
   CHECK(s.returnTime == "16:30" && s.morning == "表示テスト", "return time folded: %s", s.returnTime.c_str());
 
   // Another PC rewrote my plans since this one last read the board: theirs stay.
-  setRow({7, "他のPCで書いた予定", "", "16:30", "外出・戻り", "26/12/07 12:00"});
+  setRow({7, "他のPCで書いた予定", "", "16:30", "外出・戻り", todayAt("12:00")});
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   store::BoardImage before = readBoard(d);
   CHECK(gui::clickToolbarButton(again.process(), w.toolbar, IDM_MY_HOME), "帰宅 button");

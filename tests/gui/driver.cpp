@@ -61,7 +61,7 @@ void setRow(const Row& row) {
   putText(e.afternoon, sizeof e.afternoon, row.afternoon);
   putText(e.state, sizeof e.state, row.state);
   putText(image.returnTimes[row.slot], store::ReturnTimeSize, row.returnTime);
-  putText(image.writtenAt[row.slot], store::WrittenSize, row.written);
+  putText(image.writtenAt[row.slot], store::WrittenSize, row.written.c_str());
 }
 
 CaseDirs makeCase(const char* name) {

@@ -42,12 +42,17 @@ struct Row {
   const char* afternoon;
   const char* returnTime;
   const char* state;
-  const char* written;
+  std::string written;
 };
+// Stamps from the clock the cases run under, so that no outcome depends on the day they run: today's or
+// yesterday's date with the time given ("HH:MM").
+std::string todayAt(const char* time);
+std::string yesterdayAt(const char* time);
+// Written the day before: grey on any day the cases run, never red.
 inline const Row Filled[] = {
-    {0, "定例会議", "資料作成", "", "社内", "26/12/07 08:55"},
-    {2, "客先訪問（横浜）", "", "15:00", "外出・戻り", "26/12/07 09:10"},
-    {7, "表示テスト", "ソフト開発", "17:30", "外出・直帰", "26/12/07 07:40"},
+    {0, "定例会議", "資料作成", "", "社内", yesterdayAt("08:55")},
+    {2, "客先訪問（横浜）", "", "15:00", "外出・戻り", yesterdayAt("09:10")},
+    {7, "表示テスト", "ソフト開発", "17:30", "外出・直帰", yesterdayAt("07:40")},
 };
 
 // The board a case writes to its share: Filled, and whatever rows the case sets.

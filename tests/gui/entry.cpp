@@ -53,10 +53,28 @@ SYSTEMTIME nowPastMidnight() {
   waitFor(
       [&] {
         GetLocalTime(&now);
-        return now.wHour != 0 || now.wMinute != 0;
+        return (now.wHour != 0 || now.wMinute != 0) && (now.wHour != 23 || now.wMinute != 59);
       },
-      65000);
+      125000);
   return now;
+}
+
+namespace {
+
+std::string dayAt(const SYSTEMTIME& day, const char* time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d %.5s", day.wYear % 100, day.wMonth, day.wDay, time);
+  return text;
+}
+
+}  // namespace
+
+std::string todayAt(const char* time) { return dayAt(nowPastMidnight(), time); }
+
+std::string yesterdayAt(const char* time) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return dayAt(daysAgo(now, 1), time);
 }
 
 bool stampedBetween(const std::string& written, const SYSTEMTIME& before, const SYSTEMTIME& after) {

@@ -21,7 +21,8 @@ void checkOtherSlotsKept(const store::BoardImage& before, const store::BoardImag
 bool stampedBetween(const std::string& written, const SYSTEMTIME& before, const SYSTEMTIME& after);
 // The time written as a row write stamps it, and a day some days before.
 std::string stampOf(const SYSTEMTIME& t);
-// The local time once it is past 00:00, when some time of today has passed.
+// The local time once it is past 00:00, when some time of today has passed, and not 23:59, so that a
+// stamp of today stays today while a case runs.
 SYSTEMTIME nowPastMidnight();
 SYSTEMTIME daysAgo(const SYSTEMTIME& t, int days);
 
