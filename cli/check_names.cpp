@@ -37,7 +37,7 @@ bool readList(const char* path, unsigned char (&window)[store::NameListWindow], 
 int runCheckNames(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, AllowOperand, opts, error, sizeof error))
+  if (!parseOptions(argc, argv, CheckNamesOptions, opts, error, sizeof error))
     return usageError("check-names", error, CheckUsage);
   if (opts.help) return printHelp(CheckUsage);
 

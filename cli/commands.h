@@ -2,11 +2,20 @@
 // The commands of tavelin-cli. Each takes its own argv (argv[0] is the command's name) and returns
 // the exit status: 0 success, 1 the board operation failed, 2 usage or input error.
 
+#include "cli/args.h"
+
 namespace cli {
 
 constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
+
+// The options each command takes (Allow bits of cli/args.h).
+constexpr unsigned ShowOptions = AllowSource | AllowJson | AllowCsv;
+constexpr unsigned SetOptions = AllowSource | AllowRowPick | AllowTexts | AllowForce | AllowNoLock;
+constexpr unsigned ResetLockOptions = AllowSource | AllowNoLock;
+constexpr unsigned CheckNamesOptions = AllowOperand;
+constexpr unsigned InitShareOptions = AllowOperand | AllowNamesOnly;
 
 int runShow(int argc, char** argv);
 int runSet(int argc, char** argv);

@@ -83,7 +83,7 @@ bool namesFromFile(const char* arg, char* list, size_t listSize, size_t& size) {
 int runInitShare(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, AllowOperand | AllowNamesOnly, opts, error, sizeof error))
+  if (!parseOptions(argc, argv, InitShareOptions, opts, error, sizeof error))
     return usageError("init-share", error, InitUsage);
   if (opts.help) return printHelp(InitUsage);
 

@@ -24,7 +24,7 @@ constexpr char ResetUsage[] =
 int runResetLock(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, AllowSource | AllowNoLock, opts, error, sizeof error))
+  if (!parseOptions(argc, argv, ResetLockOptions, opts, error, sizeof error))
     return usageError("reset-lock", error, ResetUsage);
   if (opts.help) return printHelp(ResetUsage);
   int status = prepareSource("reset-lock", opts, Need::board, ResetUsage);

@@ -120,8 +120,7 @@ int boardFailed(const Options& opts) {
 int runSet(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, AllowSource | AllowRowPick | AllowTexts | AllowForce | AllowNoLock, opts, error,
-                    sizeof error))
+  if (!parseOptions(argc, argv, SetOptions, opts, error, sizeof error))
     return usageError("set", error, SetUsage);
   if (opts.help) return printHelp(SetUsage);
   // Every text is checked before the share is touched, so a bad one writes nothing.

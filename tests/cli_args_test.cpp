@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/args.h"
+#include "cli/commands.h"
 #include "settings/preferences.h"
 #include "tests/support.h"
 
@@ -32,10 +33,9 @@ bool parse(std::vector<std::string> words, unsigned allow, cli::Options& out, st
   return ok;
 }
 
-constexpr unsigned SetAllow =
-    cli::AllowSource | cli::AllowRowPick | cli::AllowTexts | cli::AllowForce | cli::AllowNoLock;
-constexpr unsigned ShowAllow = cli::AllowSource | cli::AllowJson;
-constexpr unsigned InitAllow = cli::AllowOperand | cli::AllowNamesOnly;
+constexpr unsigned SetAllow = cli::SetOptions;
+constexpr unsigned ShowAllow = cli::ShowOptions;
+constexpr unsigned InitAllow = cli::InitShareOptions;
 
 TEST(CliOptions, EachCommandAcceptsItsOwnOptionsOnly) {
   struct Case {
@@ -67,9 +67,12 @@ TEST(CliOptions, EachCommandAcceptsItsOwnOptionsOnly) {
       {SetAllow, {"--slot", "0", "--force", "--no-lock"}, true},
       {ShowAllow, {"--no-lock"}, false},
       {ShowAllow, {"--board", "--json"}, false},
-      {cli::AllowOperand, {}, false},
-      {cli::AllowOperand, {"f", "g"}, false},
-      {cli::AllowOperand, {"--names", "n", "f"}, false},
+      {ShowAllow, {"--csv"}, true},
+      {cli::ResetLockOptions, {"--no-lock"}, true},
+      {cli::ResetLockOptions, {"--slot", "1"}, false},
+      {cli::CheckNamesOptions, {}, false},
+      {cli::CheckNamesOptions, {"f", "g"}, false},
+      {cli::CheckNamesOptions, {"--names", "n", "f"}, false},
       {InitAllow, {"d", "--names", "n"}, true},
       {InitAllow, {"d", "--board", "b"}, false},
       {cli::AllowSource, {"--prefs", "p"}, true},

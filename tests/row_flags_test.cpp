@@ -26,6 +26,7 @@ TEST(RowFlags, OverdueIsOutReturningWrittenTodayPastItsReturnTimeAndStaleIsWritt
       {"外出・戻り", "25:00", "26/12/07 09:10", false, false},
       {"外出・戻り", "15:00", "26/12/06 09:10", false, true},   // yesterday's: stale, not overdue
       {"外出・戻り", "15:00", "26/12/08 09:10", false, false},  // a clock ahead: neither
+      {"外出・戻り", "15:00", "26/11/07 09:10", false, true},   // the same day a month ago: stale, not overdue
       {"社内", "15:00", "26/12/07 09:10", false, false},
       {"社内", "", "25/12/31 18:00", false, true},
       {"", "", "", false, false},  // an empty row is neither

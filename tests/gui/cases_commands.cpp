@@ -11,42 +11,60 @@ namespace {
 
 HWND messageBoxText(HWND box) { return GetDlgItem(box, 0xFFFF); }
 
-// The main menu in the program file holds every command with its label and key (menu handles do not cross
-// processes).
+// The accelerator a menu label promises after its tab ("F5", "Ctrl+1", "Esc").
+bool accelOfLabel(const char* key, ACCEL* out) {
+  out->fVirt = FVIRTKEY;
+  if (std::strncmp(key, "Ctrl+", 5) == 0) out->fVirt |= FCONTROL, key += 5;
+  if (std::strcmp(key, "Esc") == 0)
+    out->key = VK_ESCAPE;
+  else if (key[0] == 'F' && key[1] >= '1' && key[1] <= '9' && key[2] == '\0')
+    out->key = static_cast<WORD>(VK_F1 + key[1] - '1');
+  else if (key[0] != '\0' && key[1] == '\0')
+    out->key = static_cast<WORD>(key[0]);
+  else
+    return false;
+  return true;
+}
+
+// The menu and the key table in the program file: each key a label shows runs that item's command,
+// and each menu's mnemonics are its own (menu handles do not cross processes, so the file is read).
 void checkMenuLabels() {
   HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   HMENU menu = module ? LoadMenuA(module, MAKEINTRESOURCEA(IDM_MAIN)) : nullptr;
-  CHECK(menu != nullptr, "main menu");
-  if (!menu) return;
-  const struct {
-    int id;
-    const char* label;
-  } items[] = {{IDM_UPDATE_LIST, "リストのアップデート(&U)\tF5"},
-               {IDM_EXPORT_CSV, "CSV で保存(&S)..."},
-               {IDM_SETTINGS, "環境設定(&O)"},
-               {IDM_EXIT, "終了(&X)"},
-               {IDM_MY_OFFICE, "社内(&1)\tCtrl+1"},
-               {IDM_MY_HOME, "帰宅(&2)\tCtrl+2"},
-               {IDM_MY_OUT_RETURNING, "外出・戻り(&3)...\tCtrl+3"},
-               {IDM_MY_OUT_GOING_HOME, "外出・直帰(&4)\tCtrl+4"},
-               {IDM_FIND, "検索(&F)\tCtrl+F"},
-               {IDM_FIND_CLEAR, "検索をやめる(&E)\tEsc"},
-               {IDM_ABOUT, "このﾌﾟﾛｸﾞﾗﾑについて(&A)"},
-               {IDM_RESET_LOCK, "排他制御ファイルをリセット(&R)"},
-               {IDM_LATEST_INFO, "タベリンの最新情報(&L)"}};
-  for (const auto& item : items) {
-    char label[128] = {};
-    GetMenuStringA(menu, item.id, label, sizeof label, MF_BYCOMMAND);
-    CHECK(std::strcmp(label, item.label) == 0, "menu item %d", item.id);
-  }
-  // Each menu reached by Alt and its letter.
-  const char* const menus[] = {"ﾌｧｲﾙ(&F)", "自分の状態(&M)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"};
+  HACCEL keys = module ? LoadAcceleratorsA(module, MAKEINTRESOURCEA(IDA_MAIN)) : nullptr;
+  CHECK(menu != nullptr && keys != nullptr, "main menu and keys");
+  if (!menu || !keys) return;
+  ACCEL table[32];
+  const int keyCount = CopyAcceleratorTableA(keys, table, 32);
+  int keysShown = 0;
   CHECK(GetMenuItemCount(menu) == 4, "%d menus", GetMenuItemCount(menu));
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
     char top[32] = {};
     GetMenuStringA(menu, i, top, sizeof top, MF_BYPOSITION);
-    CHECK(std::strcmp(top, menus[i]) == 0, "menu %d: %s", i, top);
+    CHECK(std::strchr(top, '&') != nullptr, "menu %d opens with Alt: %s", i, top);
+    HMENU sub = GetSubMenu(menu, i);
+    std::string mnemonics;
+    for (int j = 0; sub && j < GetMenuItemCount(sub); ++j) {
+      const UINT id = GetMenuItemID(sub, j);
+      if (id == 0) continue;  // a separator
+      char label[128] = {};
+      GetMenuStringA(sub, j, label, sizeof label, MF_BYPOSITION);
+      const char* amp = std::strchr(label, '&');
+      CHECK(amp && mnemonics.find(amp[1]) == std::string::npos, "%s: a mnemonic of its own", label);
+      if (amp) mnemonics += amp[1];
+      const char* tab = std::strchr(label, '\t');
+      if (!tab) continue;
+      ++keysShown;
+      ACCEL want;
+      bool found = false;
+      if (accelOfLabel(tab + 1, &want))
+        for (int k = 0; k < keyCount; ++k)
+          found |= table[k].cmd == id && table[k].key == want.key &&
+                   (table[k].fVirt & (FVIRTKEY | FCONTROL | FSHIFT | FALT)) == want.fVirt;
+      CHECK(found, "%s: the key shown runs it", label);
+    }
   }
+  CHECK(keysShown == keyCount, "every key in the menu: %d shown, %d keys", keysShown, keyCount);
   DestroyMenu(menu);
   FreeLibrary(module);
 }
