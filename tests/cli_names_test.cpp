@@ -63,6 +63,7 @@ TEST_F(CliCheckNames, EveryCutDropOddityAndWrongEncodingIsReported) {
       {"lead byte last", "A;\x88", 0, 1, {{K::trailingText, -1, -1, 1}}},
       {"empty names", ";;A;", 0, 3, {{K::empty, 0, -1, 0}, {K::empty, 1, -1, 0}}},
       {"duplicate", "A;B;A;A;", 0, 4, {{K::duplicate, 2, 0, 0}, {K::duplicate, 3, 0, 0}}},
+      {"duplicate next to it", "A;B;B;", 0, 3, {{K::duplicate, 2, 1, 0}}},
       {"cut", std::string(70, 'a') + ";", 0, 1, {{K::cut, 0, -1, 70}, {K::tooWide, 0, -1, 63}}},
       {"63 bytes: kept whole", std::string(63, 'a') + ";", 0, 1, {{K::tooWide, 0, -1, 63}}},
       {"wide", kanji8 + ";" + std::string(15, 'w') + ";", 0, 2, {{K::tooWide, 0, -1, 16}}},

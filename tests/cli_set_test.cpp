@@ -88,6 +88,7 @@ TEST_F(CliSet, RejectedArgumentsWriteNothing) {
       {"--slot", "0", "--return", "--clear"},  // a forgotten value is no text
       {"--slot", "0", "--morning", "-h"},
       {"--slot", "0", "--state", "\x1b[31m"},  // control characters would reach every PC raw
+      {"--slot", "0", "--state", "a\x7f"},
       {"--slot", "0", "--afternoon", "a\tb"},
       {"--slot", "0", "--morning", u8"a\u0080"},
   };
