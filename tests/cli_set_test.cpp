@@ -135,6 +135,25 @@ TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
        {},
        0,
        ""},
+      // A lock that stays: a short board is still refused; a whole one waits for the lock, as any write.
+      {"the name list as the board, locked",
+       [&] {
+         writeFile(board, list);
+         writeFile(dir.file("sem.dat"), "PC-2");
+       },
+       "",
+       {},
+       2,
+       "probably not the board"},
+      {"a whole board, locked",
+       [&] {
+         writeFile(board, image);
+         writeFile(dir.file("sem.dat"), "PC-2");
+       },
+       "",
+       {},
+       1,
+       ""},
       {"forced", [&] { writeFile(board, list); }, "", {"--force"}, 0, ""},
       {"swapped",
        [&] { writeFile(board, image); },
@@ -160,6 +179,7 @@ TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
   const std::string mounts = dir.file("mounts");
   for (const Case& c : cases) {
     fake::resetAll();
+    std::remove(dir.file("sem.dat").c_str());
     writeFile(names, list);
     writeFile(board, "");
     c.arrange();
