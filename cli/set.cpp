@@ -41,14 +41,18 @@ struct Texts {
 // Converts one given text; reports and answers false when the dialog could not have passed it.
 bool takeText(const char* option, const char* utf8, size_t limit, char* out, size_t outSize) {
   if (!utf8) return true;
-  char reason[160];
-  switch (dialogText(utf8, limit, out, outSize)) {
+  char reason[160], what[48];
+  size_t at = 0;
+  switch (dialogText(utf8, limit, out, outSize, &at)) {
     case TextCheck::ok: return true;
     case TextCheck::tooLong:
       std::snprintf(reason, sizeof reason, "%s is longer than %zu bytes in CP932", option, limit);
       break;
     case TextCheck::notCp932:
-      std::snprintf(reason, sizeof reason, "%s has a character that CP932 cannot hold, or is not UTF-8", option);
+      if (nameCharacter(utf8, at, what, sizeof what))
+        std::snprintf(reason, sizeof reason, "%s has %s, which CP932 cannot hold", option, what);
+      else
+        std::snprintf(reason, sizeof reason, "%s is not UTF-8 (%s)", option, what);
       break;
     case TextCheck::control:
       std::snprintf(reason, sizeof reason, "%s holds a control character, which every PC would show raw", option);
