@@ -4,6 +4,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/entry.h"
+#include "cli/lock_info.h"
 #include "cli/output.h"
 #include "cli/share_guard.h"
 #include "store/access.h"
@@ -113,9 +114,13 @@ void keepCurrent(const Options& opts, int slot, Texts& t) {
     currentText(store::board.returnTimes[slot], store::ReturnTimeSize, ReturnLimit, t.returnTime, sizeof t.returnTime);
 }
 
-// The board access failed; when the lock was the reason, say so.
-int boardFailed(const Options& opts) {
-  if (store::lockUnavailable() && !opts.noLock) reportNoLock("set", true);
+// The board access failed: say why when it can be told (no lock possible, a lock held, a board
+// file that does not open for the reading or the writing).
+int boardFailed(const Options& opts, bool writing) {
+  if (store::lockUnavailable() && !opts.noLock)
+    reportNoLock("set", true);
+  else if (!explainHeldLock("set"))
+    explainBoardNotOpening("set", writing);
   return ExitFailed;
 }
 
@@ -133,7 +138,7 @@ int runSet(int argc, char** argv) {
   if (!takeTexts(opts, t)) return ExitUsage;
   int status = prepareSource("set", opts, Need::boardAndNames, SetUsage);
   if (status != ExitOk) return status;
-  if (!opts.force && !boardLooksRight("set")) return ExitUsage;
+  if (!opts.force && !boardLooksRight("set", true)) return ExitUsage;
   if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
   if (!loadNames("set")) return ExitFailed;
   if (store::memberCount == 0) return usageError("set", "the name list has no members", "");
@@ -143,7 +148,7 @@ int runSet(int argc, char** argv) {
   // Unlike the dialog, a failed refresh stops here: the kept fields would come from an empty image.
   // Unlike older PCs, nothing is written where no lock keeps the others out, unless asked.
   store::requireLock = !opts.noLock;
-  if (!store::refreshBoard()) return boardFailed(opts);
+  if (!store::refreshBoard()) return boardFailed(opts, false);
   char written[text::WrittenAtSize] = "";
   if (opts.clear) {
     t = Texts{};
@@ -154,7 +159,8 @@ int runSet(int argc, char** argv) {
       text::foldFullWidth(t.returnTime);
     }
   }
-  return store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written}) ? ExitOk : boardFailed(opts);
+  if (!store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written})) return boardFailed(opts, true);
+  return ExitOk;
 }
 
 }  // namespace cli
