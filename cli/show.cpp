@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "cli/args.h"
@@ -61,7 +63,7 @@ int runShow(int argc, char** argv) {
   if (opts.json)
     printJson(stdout, rows);
   else if (opts.csv)
-    printCsv(stdout, rows);
+    printCsv(stdout, rows, isatty(fileno(stdout)) != 0);
   else
     printTable(stdout, rows);
   return ExitOk;

@@ -82,7 +82,8 @@ TEST_F(CliShowAndResetLock, OnASharePastItsBest) {
 
 namespace {
 
-// The flags the list colours rows by, and the same rows as CSV: quoted as RFC 4180 has it, one line a row.
+// The flags the list colours rows by, and the same rows as CSV: quoted as RFC 4180 has it, controls kept as
+// they are (a CSV reader gets the text back), and a cell Excel would run as a formula shown as text.
 TEST_F(CoreTest, ShowFlagsOverdueAndStaleRowsInJsonAndCsv) {
   const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst");
   writeFile(names, "A;B;C;");
@@ -92,7 +93,8 @@ TEST_F(CoreTest, ShowFlagsOverdueAndStaleRowsInJsonAndCsv) {
   put(19200 + 1 * 256 + 240, "外出・戻り");         // B: out, due back at 15:00 today
   put(96000 + 1 * 64, "15:00");
   put(115200 + 1 * 256, "26/12/07 09:10");
-  put(19200 + 2 * 256 + 240, "社内");  // C: written yesterday
+  put(19200 + 2 * 256 + 240, "社内");  // C: written yesterday, with what Excel would run
+  put(19200 + 2 * 256 + 120, "=1+2\r\n");
   put(115200 + 2 * 256, "26/12/06 18:00");
   writeFile(board, image);
   fake::localTime = std::tm{};
@@ -119,9 +121,9 @@ TEST_F(CoreTest, ShowFlagsOverdueAndStaleRowsInJsonAndCsv) {
   EXPECT_EQ(c.exit, 0);
   EXPECT_EQ(c.out,
             "slot,name,morning,afternoon,returnTime,state,writtenAt,overdue,stale\r\n"
-            "0,\"A\",\"say \"\"hi\"\", then\\x1b[2J\",\"\",\"\",\"\",\"\",false,false\r\n"
+            "0,\"A\",\"say \"\"hi\"\", then\x1b[2J\",\"\",\"\",\"\",\"\",false,false\r\n"
             u8"1,\"B\",\"\",\"\",\"15:00\",\"外出・戻り\",\"26/12/07 09:10\",true,false\r\n"
-            u8"2,\"C\",\"\",\"\",\"\",\"社内\",\"26/12/06 18:00\",false,true\r\n");
+            u8"2,\"C\",\"\",\"'=1+2\r\n\",\"\",\"社内\",\"26/12/06 18:00\",false,true\r\n");
   json.push_back("--csv");
   EXPECT_EQ(clisupport::run(cli::runShow, json).exit, 2);  // one format at a time
 }
