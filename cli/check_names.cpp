@@ -14,9 +14,11 @@ namespace {
 
 constexpr char CheckUsage[] =
     "usage: tavelin-cli check-names FILE\n"
-    "  Reads a name list as the program does (its first 32,768 bytes, names ended by ';') and\n"
+    "  Reads a name list as the program does: Shift-JIS (CP932), names ended by ';', its first\n"
+    "  32,768 bytes (a UTF-8 list of one name per line is what init-share --names takes), and\n"
     "  reports the member count and every name the program would cut, drop or show oddly: a list\n"
-    "  saved as UTF-8 or with a BOM, codes that are no CP932 character, control bytes, duplicates.\n"
+    "  saved as UTF-8, UTF-16 or with a BOM, codes that are no CP932 character, control bytes,\n"
+    "  duplicates.\n"
     "  Exit status 1 when there is any finding (notes aside), 0 when the list is clean.\n";
 
 // Reads the window the program reads, and counts the rest of the file.

@@ -1,5 +1,6 @@
 #include "cli/entry.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "store/board.h"
@@ -19,16 +20,19 @@ bool hasControl(const char* utf8) {
 
 }  // namespace
 
-TextCheck dialogText(const char* utf8, size_t limit, char* out, size_t outSize) {
+TextCheck dialogText(const char* utf8, size_t limit, char* out, size_t outSize, size_t* refusedAt) {
   if (hasControl(utf8)) {
     out[0] = '\0';
     return TextCheck::control;
   }
   // Convert with room to spare, so that too long and not representable are told apart.
   char wide[1024];
-  if (!text::utf8ToCp932(utf8, wide, sizeof wide)) {
+  size_t at = 0;
+  if (!text::utf8ToCp932(utf8, wide, sizeof wide, &at)) {
     out[0] = '\0';
-    return std::strlen(utf8) + 1 >= sizeof wide ? TextCheck::tooLong : TextCheck::notCp932;
+    if (at == std::strlen(utf8)) return TextCheck::tooLong;
+    if (refusedAt) *refusedAt = at;
+    return TextCheck::notCp932;
   }
   size_t n = std::strlen(wide);
   if (n > limit || n + 1 > outSize) {
@@ -37,6 +41,19 @@ TextCheck dialogText(const char* utf8, size_t limit, char* out, size_t outSize) 
   }
   std::memcpy(out, wide, n + 1);
   return TextCheck::ok;
+}
+
+bool nameCharacter(const char* utf8, size_t at, char* out, size_t outSize) {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(utf8 + at);
+  const size_t n = text::utf8Length(s, std::strlen(utf8 + at));
+  if (n == 0) {
+    std::snprintf(out, outSize, "byte 0x%02x", s[0]);
+    return false;
+  }
+  unsigned long code = n == 1 ? s[0] : s[0] & (0x7F >> n);
+  for (size_t i = 1; i < n; ++i) code = (code << 6) | (s[i] & 0x3F);
+  std::snprintf(out, outSize, "U+%04lX '%.*s'", code, static_cast<int>(n), utf8 + at);
+  return true;
 }
 
 void currentText(const char* field, size_t fieldSize, size_t limit, char* out, size_t outSize) {

@@ -16,7 +16,8 @@ namespace {
 constexpr char InitUsage[] =
     "usage: tavelin-cli init-share DIR [--names FILE]\n"
     "  Creates an empty board file (tv_cont.lst) and a name list (tv_name.lst) in DIR, which must\n"
-    "  exist. FILE is UTF-8 text with one name per line; without it a short sample list is written.\n"
+    "  exist. FILE is UTF-8 text (not UTF-16, not Shift-JIS) with one name per line; the list is\n"
+    "  written in the program's Shift-JIS (CP932). Without FILE a short sample list is written.\n"
     "  A list that check-names would find fault with (duplicates included) is refused.\n"
     "  Existing files are never overwritten.\n";
 
@@ -25,15 +26,28 @@ constexpr char NamesFile[] = "tv_name.lst";
 constexpr char SampleNames[] = "山田 太郎(101);\r\n佐藤 花子(102);\r\n鈴木 一郎(103);\r\n";
 constexpr size_t MaxNamesInput = 65536;
 
-const char* namesError(NamesError e) {
-  switch (e) {
-    case NamesError::none: return "";
-    case NamesError::notCp932: return "a character that CP932 cannot hold, or text that is not UTF-8";
-    case NamesError::separator: return "a ';', TAB, CR or NUL, which would split or vanish from the name";
-    case NamesError::tooLong: return "a line of more than 1,023 bytes";
-    case NamesError::tooBig: return "the list would pass the 32,768 bytes the program reads";
+// Says which encoding --names takes: check-names is the one that reads the program's own format.
+constexpr char TakesUtf8[] =
+    "--names takes UTF-8 text, one name per line (a list already in the program's Shift-JIS format is "
+    "for check-names)";
+
+// Why the names of the file arg were refused.
+void namesError(const char* arg, const NamesResult& r, char* reason, size_t size) {
+  const char* what = "";
+  switch (r.error) {
+    case NamesError::none: break;
+    case NamesError::utf16: std::snprintf(reason, size, "%s is UTF-16; %s: save it as UTF-8", arg, TakesUtf8); return;
+    case NamesError::notUtf8:
+      std::snprintf(reason, size, "%s, line %d: not UTF-8 (%s); %s", arg, r.line, r.refused, TakesUtf8);
+      return;
+    case NamesError::notCp932:
+      std::snprintf(reason, size, "%s, line %d has %s, which CP932 cannot hold", arg, r.line, r.refused);
+      return;
+    case NamesError::separator: what = "a ';', TAB, CR or NUL, which would split or vanish from the name"; break;
+    case NamesError::tooLong: what = "a line of more than 1,023 bytes"; break;
+    case NamesError::tooBig: what = "the list would pass the 32,768 bytes the program reads"; break;
   }
-  return "";
+  std::snprintf(reason, size, "%s, line %d: %s", arg, r.line, what);
 }
 
 bool joinPath(char (&out)[1024], const char* dir, const char* name) {
@@ -60,7 +74,7 @@ bool namesFromFile(const char* arg, char* list, size_t listSize, size_t& size) {
   }
   NamesResult r = buildNameList(input, n, list, listSize);
   if (r.error != NamesError::none) {
-    std::snprintf(reason, sizeof reason, "%s, line %d: %s", arg, r.line, namesError(r.error));
+    namesError(arg, r, reason, sizeof reason);
     usageError("init-share", reason, "");
     return false;
   }

@@ -44,4 +44,12 @@ bool describeLock(FILE* out, const char* prefix) {
   return true;
 }
 
+bool explainHeldLock(const char* command) {
+  char prefix[32];
+  std::snprintf(prefix, sizeof prefix, "tavelin-cli %s: ", command);
+  if (!describeLock(stderr, prefix)) return false;
+  std::fprintf(stderr, "%sif that PC is no longer working, remove the lock with 'tavelin-cli reset-lock'\n", prefix);
+  return true;
+}
+
 }  // namespace cli

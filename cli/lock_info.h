@@ -9,4 +9,8 @@ namespace cli {
 // ("lock held by HOST for 2 h 5 min (since 2026-12-07 09:14)"); returns whether it exists.
 bool describeLock(FILE* out, const char* prefix);
 
+// After a board access that failed: when the lock is there, says on stderr whose it is, since when,
+// and that 'tavelin-cli reset-lock' removes one left behind; returns whether it was there.
+bool explainHeldLock(const char* command);
+
 }  // namespace cli

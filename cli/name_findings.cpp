@@ -55,7 +55,7 @@ bool looksUtf8(const unsigned char* b, size_t n) {
 
 // Findings about the encoding; true when there is one, and every garbled name is then its doing.
 bool checkEncoding(NameReport& out, const unsigned char* bytes, size_t count) {
-  if (startsWith(bytes, count, "\xFF\xFE") || startsWith(bytes, count, "\xFE\xFF")) {
+  if (looksUtf16(bytes, count)) {
     add(out, FindingKind::utf16, -1, -1, 0);
     return true;
   }
@@ -110,6 +110,13 @@ void checkName(NameReport& out, int slot, const store::ScannedName& raw, bool en
 }
 
 }  // namespace
+
+bool looksUtf16(const unsigned char* bytes, size_t count) {
+  if (startsWith(bytes, count, "\xFF\xFE") || startsWith(bytes, count, "\xFE\xFF")) return true;
+  size_t nuls[2] = {0, 0};
+  for (size_t i = 0; i < count; ++i) nuls[i % 2] += bytes[i] == 0;
+  return nuls[0] + nuls[1] >= 2 && (nuls[0] == 0 || nuls[1] == 0);
+}
 
 void checkNameList(const unsigned char* bytes, size_t count, size_t fileSize, NameReport& out) {
   out.members = 0;

@@ -27,6 +27,10 @@ enum class FindingKind {
   pastWindow,    // bytes past 32,768 are never read (size: bytes)
 };
 
+// Whether bytes are UTF-16 text: a byte-order mark, or without one the NUL bytes that UTF-16 puts
+// beside every ASCII character (a line end at least), all at even or all at odd offsets.
+bool looksUtf16(const unsigned char* bytes, size_t count);
+
 // A note is advice: it does not make a list wrong.
 inline bool isNote(FindingKind kind) { return kind == FindingKind::tooWide; }
 

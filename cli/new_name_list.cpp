@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "cli/entry.h"
+#include "cli/name_findings.h"
 #include "store/names.h"
 #include "text/cp932.h"
 
@@ -13,8 +15,8 @@ bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 constexpr size_t LineLimit = 1023;
 
-// The line's name as CP932 into name, or the error that stops it.
-NamesError convertLine(const char* begin, size_t len, char (&name)[LineLimit * 2 + 1]) {
+// The line's name as CP932 into name, or the error that stops it (and what it refused).
+NamesError convertLine(const char* begin, size_t len, char (&name)[LineLimit * 2 + 1], char (&refused)[48]) {
   for (size_t i = 0; i < len; ++i) {
     const char c = begin[i];
     if (c == ';' || c == '\t' || c == '\r' || c == '\0') return NamesError::separator;
@@ -23,13 +25,19 @@ NamesError convertLine(const char* begin, size_t len, char (&name)[LineLimit * 2
   if (len > LineLimit) return NamesError::tooLong;
   std::memcpy(line, begin, len);
   line[len] = '\0';
-  return text::utf8ToCp932(line, name, sizeof name) ? NamesError::none : NamesError::notCp932;
+  size_t at = 0;
+  if (text::utf8ToCp932(line, name, sizeof name, &at)) return NamesError::none;
+  return nameCharacter(line, at, refused, sizeof refused) ? NamesError::notCp932 : NamesError::notUtf8;
 }
 
 }  // namespace
 
 NamesResult buildNameList(const char* utf8, size_t len, char* out, size_t outSize) {
-  NamesResult r{NamesError::none, 0, 0, 0};
+  NamesResult r{NamesError::none, 0, 0, 0, ""};
+  if (looksUtf16(reinterpret_cast<const unsigned char*>(utf8), len)) {
+    r.error = NamesError::utf16;
+    return r;
+  }
   if (len >= 3 && std::memcmp(utf8, "\xEF\xBB\xBF", 3) == 0) {  // a byte-order mark some editors write
     utf8 += 3;
     len -= 3;
@@ -47,7 +55,7 @@ NamesResult buildNameList(const char* utf8, size_t len, char* out, size_t outSiz
     while (e > b && blank(utf8[e - 1])) --e;
     if (b == e) continue;
     char name[LineLimit * 2 + 1] = "";
-    r.error = convertLine(utf8 + b, e - b, name);
+    r.error = convertLine(utf8 + b, e - b, name, r.refused);
     const size_t n = std::strlen(name);
     if (r.error == NamesError::none && r.size + n + 3 > limit) r.error = NamesError::tooBig;
     if (r.error != NamesError::none) {

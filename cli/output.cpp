@@ -101,13 +101,17 @@ void pad(FILE* out, size_t n) {
 
 const char* truth(bool b) { return b ? "true" : "false"; }
 
+// What Excel runs as a formula, or as the start of one, when a cell begins with it.
+bool startsFormula(const char* cp932, size_t len) { return len > 0 && cp932[0] && std::strchr("=+-@\t\r", cp932[0]); }
+
 // A quoted CSV field: a quote doubled (0x22 is never the second byte of a CP932 character).
-void writeCsvField(FILE* out, const char* cp932, size_t len) {
+void writeCsvField(FILE* out, const char* cp932, size_t len, bool terminal) {
   std::fputc('"', out);
+  if (startsFormula(cp932, len)) std::fputc('\'', out);
   size_t start = 0;
   for (size_t i = 0; i <= len; ++i) {
     if (i < len && cp932[i] != '"') continue;
-    writeTerminalText(out, cp932 + start, i - start);
+    (terminal ? writeTerminalText : writeRun)(out, cp932 + start, i - start);
     if (i < len) std::fputs("\"\"", out);
     start = i + 1;
   }
@@ -227,7 +231,7 @@ void printJson(FILE* out, const RowSource& rows) {
   std::fputs(first ? "]\n" : "\n]\n", out);
 }
 
-void printCsv(FILE* out, const RowSource& rows) {
+void printCsv(FILE* out, const RowSource& rows, bool terminal) {
   std::fputs("slot", out);
   for (const store::FieldInfo& f : store::fields) std::fprintf(out, ",%s", f.jsonKey);
   std::fputs(",overdue,stale\r\n", out);
@@ -238,7 +242,7 @@ void printCsv(FILE* out, const RowSource& rows) {
     for (int f = 0; f < store::FieldCount; ++f) {
       cellOf(rows, slot, f, cell);
       std::fputc(',', out);
-      writeCsvField(out, cell.text, cell.length);
+      writeCsvField(out, cell.text, cell.length, terminal);
     }
     std::fprintf(out, ",%s,%s\r\n", truth(store::isOverdue(store::board, slot, rows.now)),
                  truth(store::isStale(store::board, slot, rows.now)));

@@ -17,9 +17,11 @@ struct RowSource {
 void printTable(FILE* out, const RowSource& rows);
 // Each row's fields under the field table's keys, then its "overdue" and "stale" flags.
 void printJson(FILE* out, const RowSource& rows);
-// The same rows and fields as the JSON, as RFC 4180 CSV with a header row (CRLF line ends). Controls
-// from the file are escaped as everywhere else, so a row stays one line.
-void printCsv(FILE* out, const RowSource& rows);
+// The same rows and fields as the JSON, as RFC 4180 CSV with a header row (CRLF line ends). A cell
+// that a spreadsheet would run as a formula gets a leading ' so that it shows as text. Controls from
+// the file stay as they are, inside the quotes, so that a reader gets the text back; on a terminal
+// they are escaped as everywhere else.
+void printCsv(FILE* out, const RowSource& rows, bool terminal = false);
 
 // Every byte printed that came from a file goes through one of these, so that a terminal never
 // receives a control (C0, DEL or C1) raw: it shows as \x1b instead.

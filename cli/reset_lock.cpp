@@ -3,6 +3,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/lock_info.h"
+#include "cli/output.h"
 #include "cli/share_guard.h"
 #include "platform/files.h"
 #include "settings/preferences.h"
@@ -43,7 +44,13 @@ int runResetLock(int argc, char** argv) {
   const bool existed = fits && files::opens(lockPath);
   // Say whose lock goes, and how old it is, before it goes.
   if (existed) describeLock(stdout, "removing the ");
-  return store::resetLock() ? ExitOk : ExitFailed;
+  if (store::resetLock()) return ExitOk;
+  if (fits && !existed) {
+    std::fputs("tavelin-cli reset-lock: there is no lock file '", stderr);
+    writeNativePath(stderr, lockPath);
+    std::fputs("'; nothing was removed\n", stderr);
+  }
+  return ExitFailed;
 }
 
 }  // namespace cli

@@ -4,6 +4,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/entry.h"
+#include "cli/lock_info.h"
 #include "cli/output.h"
 #include "cli/share_guard.h"
 #include "store/access.h"
@@ -41,14 +42,18 @@ struct Texts {
 // Converts one given text; reports and answers false when the dialog could not have passed it.
 bool takeText(const char* option, const char* utf8, size_t limit, char* out, size_t outSize) {
   if (!utf8) return true;
-  char reason[160];
-  switch (dialogText(utf8, limit, out, outSize)) {
+  char reason[160], what[48];
+  size_t at = 0;
+  switch (dialogText(utf8, limit, out, outSize, &at)) {
     case TextCheck::ok: return true;
     case TextCheck::tooLong:
       std::snprintf(reason, sizeof reason, "%s is longer than %zu bytes in CP932", option, limit);
       break;
     case TextCheck::notCp932:
-      std::snprintf(reason, sizeof reason, "%s has a character that CP932 cannot hold, or is not UTF-8", option);
+      if (nameCharacter(utf8, at, what, sizeof what))
+        std::snprintf(reason, sizeof reason, "%s has %s, which CP932 cannot hold", option, what);
+      else
+        std::snprintf(reason, sizeof reason, "%s is not UTF-8 (%s)", option, what);
       break;
     case TextCheck::control:
       std::snprintf(reason, sizeof reason, "%s holds a control character, which every PC would show raw", option);
@@ -109,9 +114,13 @@ void keepCurrent(const Options& opts, int slot, Texts& t) {
     currentText(store::board.returnTimes[slot], store::ReturnTimeSize, ReturnLimit, t.returnTime, sizeof t.returnTime);
 }
 
-// The board access failed; when the lock was the reason, say so.
-int boardFailed(const Options& opts) {
-  if (store::lockUnavailable() && !opts.noLock) reportNoLock("set", true);
+// The board access failed: say why when it can be told (no lock possible, a lock held, a board
+// file that does not open for the reading or the writing).
+int boardFailed(const Options& opts, bool writing) {
+  if (store::lockUnavailable() && !opts.noLock)
+    reportNoLock("set", true);
+  else if (!explainHeldLock("set"))
+    explainBoardNotOpening("set", writing);
   return ExitFailed;
 }
 
@@ -128,7 +137,7 @@ int runSet(int argc, char** argv) {
   if (!takeTexts(opts, t)) return ExitUsage;
   int status = prepareSource("set", opts, Need::boardAndNames, SetUsage);
   if (status != ExitOk) return status;
-  if (!opts.force && !boardLooksRight("set")) return ExitUsage;
+  if (!opts.force && !boardLooksRight("set", true)) return ExitUsage;
   if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
   if (!loadNames("set")) return ExitFailed;
   if (store::memberCount == 0) return usageError("set", "the name list has no members", "");
@@ -138,7 +147,7 @@ int runSet(int argc, char** argv) {
   // Unlike the dialog, a failed refresh stops here: the kept fields would come from an empty image.
   // Unlike older PCs, nothing is written where no lock keeps the others out, unless asked.
   store::requireLock = !opts.noLock;
-  if (!store::refreshBoard()) return boardFailed(opts);
+  if (!store::refreshBoard()) return boardFailed(opts, false);
   char written[text::WrittenAtSize] = "";
   if (opts.clear) {
     t = Texts{};
@@ -149,7 +158,8 @@ int runSet(int argc, char** argv) {
       text::foldFullWidth(t.returnTime);
     }
   }
-  return store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written}) ? ExitOk : boardFailed(opts);
+  if (!store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written})) return boardFailed(opts, true);
+  return ExitOk;
 }
 
 }  // namespace cli

@@ -1,5 +1,6 @@
 #include "cli/share_guard.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -28,6 +29,18 @@ bool lockFolder(char (&out)[store::LockPathSize]) {
   if (n == 0) out[n++] = '.';
   out[n] = '\0';
   return true;
+}
+
+// Why a file did not open, in the terms an administrator acts on.
+const char* openFailure(int error) {
+  switch (error) {
+    case ENOENT: return "no such file (a mistyped name, or a folder that is not there)";
+    case EACCES:
+    case EPERM: return "access denied (read-only for this user, or held by another program)";
+    case EROFS: return "the file system is read-only";
+    case 0: return "the system gave no reason";
+    default: return std::strerror(error);
+  }
 }
 
 void printFolder(FILE* out) {
@@ -66,7 +79,7 @@ bool refuseUnsafeMount(const char* command) {
   return true;
 }
 
-bool boardLooksRight(const char* command) {
+bool boardLooksRight(const char* command, bool refused) {
   char board[settings::PathSize + 1];
   settings::pathText(settings::prefs.boardPath, board);
   files::Handle file(files::openRead(board));
@@ -80,13 +93,26 @@ bool boardLooksRight(const char* command) {
   const long long locked = store::lockedBoardSize();
   if (locked == 0 || locked >= static_cast<long long>(store::BoardSize)) return true;
   if (locked > 0) size = static_cast<long>(locked);
-  std::fprintf(stderr, "tavelin-cli %s: '", command);
+  std::fprintf(stderr, "tavelin-cli %s: %s'", command, refused ? "" : "warning: ");
   writeNativePath(stderr, board);
   std::fprintf(stderr,
                "' is %ld bytes; a board file is empty or at least 192,000 bytes, so this is probably not the "
-               "board (the name list?). Nothing was written; --force writes it anyway.\n",
-               size);
+               "board (the name list?).%s\n",
+               size, refused ? " Nothing was written; --force writes it anyway." : "");
   return false;
+}
+
+bool explainBoardNotOpening(const char* command, bool writing) {
+  char board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, board);
+  errno = 0;
+  files::Handle file(writing ? files::openUpdate(board) : files::openRead(board));
+  if (file) return false;
+  const int error = errno;
+  std::fprintf(stderr, "tavelin-cli %s: cannot open the board file '", command);
+  writeNativePath(stderr, board);
+  std::fprintf(stderr, "' for %s: %s\n", writing ? "writing" : "reading", openFailure(error));
+  return true;
 }
 
 void reportNoLock(const char* command, bool refused) {

@@ -13,9 +13,13 @@ bool canCreateLock();
 bool refuseUnsafeMount(const char* command);
 
 // Whether the board file is empty or at least a board image long; otherwise it is probably not a
-// board (the name list given in its place), which set reports and will not write. A file that
-// does not open passes: the board operation reports it as the program does.
-bool boardLooksRight(const char* command);
+// board (the name list given in its place), which set refuses to write (refused) and show warns
+// of. A file that does not open passes: the board operation reports it as the program does.
+bool boardLooksRight(const char* command, bool refused);
+
+// After a board access that failed: when the board file does not open (for update when writing),
+// names it and the reason on stderr; returns whether that was it.
+bool explainBoardNotOpening(const char* command, bool writing);
 
 // The report when no lock file can be made where the board is. refused: the command stops (set,
 // reset-lock); otherwise it went ahead and this is a warning (show).

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "cli/args.h"
@@ -51,16 +53,17 @@ int runShow(int argc, char** argv) {
   const bool read = store::memberCount == 0 || store::refreshBoard();
   if (store::memberCount > 0 && store::lockUnavailable()) reportNoLock("show", false);
   if (!read) {
-    if (describeLock(stderr, "tavelin-cli show: "))
-      std::fputs("tavelin-cli show: if that PC is no longer working, remove the lock with 'tavelin-cli reset-lock'\n",
-                 stderr);
+    if (!explainHeldLock("show")) explainBoardNotOpening("show", false);
     return ExitFailed;
   }
+  // What set would refuse, show reads: an empty table needs a word on why.
+  if (store::memberCount == 0) std::fputs("tavelin-cli show: warning: the name list has no members\n", stderr);
+  boardLooksRight("show", false);
   platform::localNow(&rows.now);
   if (opts.json)
     printJson(stdout, rows);
   else if (opts.csv)
-    printCsv(stdout, rows);
+    printCsv(stdout, rows, isatty(fileno(stdout)) != 0);
   else
     printTable(stdout, rows);
   return ExitOk;

@@ -52,6 +52,13 @@ grep -q "佐藤 花子(102)  会議" "$share/out" || fail "table row"
 expect_exit 0 show --board "$board"  # without names: the filled slots only
 [ "$(wc -l <"$share/out")" = 3 ] || fail "show --board prints the header and two filled rows"
 
+# Typed on Linux or macOS: 〜 (U+301C) is stored as Windows stores it, ～ (0x8160); a formula shows as text.
+expect_exit 0 set --names "$names" --board "$board" --slot 0 --morning "9時〜12時" --afternoon "=1+2"
+expect_exit 0 show --names "$names" --board "$board" --csv
+grep -q '^0,"山田 太郎(101)","9時～12時","'"'"'=1+2",' "$share/out" || fail "show --csv: 〜 stored as ～, a formula as text"
+expect_exit 2 set --names "$names" --board "$board" --slot 0 --morning "☃"
+grep -q "U+2603 '☃', which CP932 cannot hold" "$share/err" || fail "a refused character is named"
+
 expect_exit 0 check-names "$names"
 grep -q "members: 3" "$share/out" || fail "check-names count"
 printf '山田 太郎(101);\r\n' >"$share/utf8.lst"  # this script is UTF-8, as an editor saves it
@@ -78,6 +85,7 @@ cmp -s "$share/tv_name.lst" "$share/names.before" || fail "a refused set wrote t
 
 expect_exit 1 reset-lock --board "$board"  # no lock file: (302)
 grep -q "(302)" "$share/err" || fail "reset-lock message (302)"
+grep -q "there is no lock file '.*sem.dat'" "$share/err" || fail "reset-lock names the lock it did not find"
 printf 'OTHERPC' >"$share/sem.dat"
 touch -d "@$(( $(date +%s) - 3 * 3600 - 30 ))" "$share/sem.dat"  # 3 h 30 s: whole seconds either way, still 3 h 0 min
 expect_exit 0 reset-lock --board "$board"

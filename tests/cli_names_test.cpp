@@ -85,6 +85,11 @@ TEST_F(CliCheckNames, EveryCutDropOddityAndWrongEncodingIsReported) {
       {"UTF-8 with a BOM", u8"\ufeff鈴木;", 0, 1, {{K::byteOrderMark, -1, -1, 0}, {K::utf8, -1, -1, 0}}},
       {"ASCII with a BOM", bom + "A;B;", 0, 2, {{K::byteOrderMark, -1, -1, 0}}},
       {"UTF-16", std::string("\xFF\xFE\x41\0;\0", 6), 0, 1, {{K::utf16, -1, -1, 0}, {K::trailingText, -1, -1, 1}}},
+      {"UTF-16 without a BOM",
+       std::string("A\0;\0\r\0\n\0", 8),
+       0,
+       1,
+       {{K::utf16, -1, -1, 0}, {K::trailingText, -1, -1, 3}}},
       {"UTF-8 cut by the window", u8"佐藤;" + halfOfSa, 0, 1, {{K::utf8, -1, -1, 0}, {K::trailingText, -1, -1, 2}}},
   };
   for (const Case& c : cases) {
@@ -154,6 +159,9 @@ TEST(CliInitShareNames, OneNamePerLineBecomesTheProgramsFormat) {
       {"A\rB\n", 32768, cli::NamesError::separator, 1, ""},
       {std::string("A\0B\n", 4), 32768, cli::NamesError::separator, 1, ""},
       {u8"A\n\U0001F600\n", 32768, cli::NamesError::notCp932, 2, ""},
+      {"A\n\x93\x8c\n", 32768, cli::NamesError::notUtf8, 2, ""},  // a list already in Shift-JIS
+      {std::string("\xff\xfe\x41\0\n\0", 6), 32768, cli::NamesError::utf16, 0, ""},
+      {std::string("A\0\r\0\n\0", 6), 32768, cli::NamesError::utf16, 0, ""},
       {std::string(64, 'a'), 32768, cli::NamesError::none, 0, std::string(64, 'a') + ";\r\n"},  // check-names' cut
       {std::string(1024, 'a'), 32768, cli::NamesError::tooLong, 1, ""},
       // m0..m9 take 5 bytes each, m10.. 6: m17 ends at byte 98, m18 would end at 104.

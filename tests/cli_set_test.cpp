@@ -1,3 +1,5 @@
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -169,6 +171,16 @@ TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
        2,
        "the same file"},
       {"no lock can be made", noLockFile, "", {}, 1, "no lock file can be made in '" + dir.path() + "'"},
+      {"a lock left behind",
+       [&] {
+         writeFile(dir.file("sem.dat"), "PC-2");
+         std::filesystem::last_write_time(dir.file("sem.dat"),
+                                          std::filesystem::file_time_type::clock::now() - std::chrono::hours(3));
+       },
+       "",
+       {},
+       1,
+       "lock held by PC-2 for 3 h 0 min"},
       {"no lock, and told so", noLockFile, "", {"--no-lock"}, 0, ""},
 #ifndef _WIN32
       {"a FUSE SMB mount", [] {}, "fuse.smbnetfs", {}, 1, "fuse.smbnetfs mount"},
@@ -182,6 +194,7 @@ TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
     std::remove(dir.file("sem.dat").c_str());
     writeFile(names, list);
     writeFile(board, "");
+    std::remove(dir.file("sem.dat").c_str());
     c.arrange();
     writeFile(mounts, c.mount.empty() ? "" : clisupport::mountTable(dir.path(), c.mount));
     cli::mountTablePath = mounts.c_str();

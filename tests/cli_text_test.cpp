@@ -46,8 +46,10 @@ TEST(CliDialogText, TextsMustFitWhatTheDialogPassesInCp932) {
       {u8"caf\u00e9", cli::StateLimit, cli::TextCheck::notCp932, ""},   // é has no CP932 form
       {"\xff\xfe", cli::StateLimit, cli::TextCheck::notCp932, ""},      // not UTF-8
       {u8"\uff71", cli::StateLimit, cli::TextCheck::ok, "\xb1"},        // half-width katakana: one byte
-      {u8"\u00ac", cli::StateLimit, cli::TextCheck::notCp932, ""},      // ¬ would come back as ￢
-      {u8"\uffe2", cli::StateLimit, cli::TextCheck::ok, "\x81\xca"},    // ￢ itself is fine
+      {u8"\uffe2", cli::StateLimit, cli::TextCheck::ok, "\x81\xca"},
+      // Typed on Linux, macOS or a phone: stored as Windows stores the same characters (〜 as ～).
+      {u8"9時\u301c12時 \u2212\u2016\u00a2\u00a3\u00ac\u2014", cli::MorningLimit, cli::TextCheck::ok,
+       "9時\x81\x60" "12時 \x81\x7c\x81\x61\x81\x91\x81\x92\x81\xca\x81\x5c"},
       // The private-use characters Windows gives 0xA0 and 0xFD-0xFF are stored the same on every build.
       {u8"\uf8f0\uf8f1\uf8f2\uf8f3", cli::StateLimit, cli::TextCheck::ok, "\xa0\xfd\xfe\xff"},
   };
@@ -55,6 +57,16 @@ TEST(CliDialogText, TextsMustFitWhatTheDialogPassesInCp932) {
     char out[cli::MorningLimit + 1];
     EXPECT_EQ(cli::dialogText(c.utf8.c_str(), c.limit, out, c.limit + 1), c.result) << c.utf8.size() << " bytes";
     EXPECT_EQ(std::string(out), c.cp932);
+  }
+  // A refusal names the character, or the byte that is no UTF-8.
+  const std::pair<std::string, std::string> refusals[] = {
+      {u8"a\U0001F600", u8"U+1F600 '\U0001F600'"}, {u8"caf\u00e9", u8"U+00E9 '\u00e9'"}, {"a\xff\xfe", "byte 0xff"}};
+  for (const auto& r : refusals) {
+    char out[cli::StateLimit + 1], named[48];
+    size_t at = 0;
+    ASSERT_EQ(cli::dialogText(r.first.c_str(), cli::StateLimit, out, sizeof out, &at), cli::TextCheck::notCp932);
+    cli::nameCharacter(r.first.c_str(), at, named, sizeof named);
+    EXPECT_EQ(std::string(named), r.second);
   }
 }
 

@@ -30,37 +30,46 @@ const WindowsByte* windowsByte(unsigned char b) {
   return nullptr;
 }
 
-// The entry whose UTF-8 form starts in, if any.
-const WindowsByte* windowsCharAt(const char* in, size_t len) {
-  for (const WindowsByte& w : WindowsBytes) {
-    const size_t n = std::strlen(w.utf8);
-    if (n <= len && std::memcmp(in, w.utf8, n) == 0) return &w;
-  }
-  return nullptr;
+// Characters that Japanese input on Linux and macOS (and phones) types where Windows has another
+// code point for the same CP932 character: 〜 is U+301C there and U+FF5E (0x8160) here. Stored as
+// Windows stores them, so a text typed anywhere lands as it would from a Windows PC.
+struct TypedElsewhere {
+  char utf8[4];
+  char cp932[3];
+};
+constexpr TypedElsewhere TypedElsewhereChars[] = {
+    {"\xE3\x80\x9C", "\x81\x60"},  // U+301C wave dash: U+FF5E
+    {"\xE2\x80\x96", "\x81\x61"},  // U+2016 double vertical line: U+2225
+    {"\xE2\x88\x92", "\x81\x7C"},  // U+2212 minus sign: U+FF0D
+    {"\xC2\xA2", "\x81\x91"},      // U+00A2 cent sign: U+FFE0
+    {"\xC2\xA3", "\x81\x92"},      // U+00A3 pound sign: U+FFE1
+    {"\xC2\xAC", "\x81\xCA"},      // U+00AC not sign: U+FFE2
+    {"\xE2\x80\x94", "\x81\x5C"},  // U+2014 em dash: U+2015
+};
+
+bool sameChar(const char* in, size_t n, const char* utf8) {
+  return std::strlen(utf8) == n && std::memcmp(in, utf8, n) == 0;
 }
 
-// UTF-8 to CP932 with a NUL: runs between the Windows-only characters go to the system's converter.
-bool convertToCp932(const char* in, size_t len, char* out, size_t outSize) {
-  size_t used = 0, start = 0, i = 0;
-  for (;;) {
-    const WindowsByte* w = i < len ? windowsCharAt(in + i, len - i) : nullptr;
-    if (i < len && !w) {
-      ++i;
-      continue;
+// One UTF-8 character (n bytes) as CP932 into out (room for 2 bytes); the bytes written, or 0 when
+// it has no CP932 form.
+size_t charToCp932(const char* in, size_t n, char* out) {
+  for (const WindowsByte& w : WindowsBytes)
+    if (sameChar(in, n, w.utf8)) {
+      out[0] = static_cast<char>(w.byte);
+      return 1;
     }
-    if (i > start) {
-      const size_t n = native::textToCp932(in + start, i - start, out + used, outSize - used - 1);
-      if (n == 0) return false;
-      used += n;
+  for (const TypedElsewhere& t : TypedElsewhereChars)
+    if (sameChar(in, n, t.utf8)) {
+      std::memcpy(out, t.cp932, 2);
+      return 2;
     }
-    if (i == len) break;
-    if (used + 2 > outSize) return false;
-    out[used++] = static_cast<char>(w->byte);
-    i += std::strlen(w->utf8);
-    start = i;
-  }
-  out[used] = '\0';
-  return true;
+  const size_t m = native::textToCp932(in, n, out, 2);
+  // Only a character that reads back as typed counts: iconv takes more characters for a near one
+  // than Windows does, and both systems must agree on what a script may store.
+  char back[8];
+  if (m == 0 || native::charToUtf8(out, m, back, sizeof back) != n || std::memcmp(back, in, n) != 0) return 0;
+  return m;
 }
 
 }  // namespace
@@ -96,19 +105,25 @@ size_t cp932ToUtf8(const char* in, size_t len, char* out, size_t outSize) {
   return written;
 }
 
-bool utf8ToCp932(const char* in, char* out, size_t outSize) {
+bool utf8ToCp932(const char* in, char* out, size_t outSize, size_t* refusedAt) {
   if (outSize == 0) return false;
   const size_t len = std::strlen(in);
-  if (len == 0) {
-    out[0] = '\0';
-    return true;
+  size_t used = 0;
+  for (size_t i = 0; i < len;) {
+    const size_t n = utf8Length(reinterpret_cast<const unsigned char*>(in + i), len - i);
+    char bytes[2];
+    const size_t m = n == 0 ? 0 : charToCp932(in + i, n, bytes);
+    if (m == 0 || used + m + 1 > outSize) {
+      if (refusedAt) *refusedAt = m == 0 ? i : len;
+      out[0] = '\0';
+      return false;
+    }
+    std::memcpy(out + used, bytes, m);
+    used += m;
+    i += n;
   }
-  char back[2048];
-  if (len >= sizeof back || !convertToCp932(in, len, out, outSize)) return false;
-  // Only a text that reads back as typed counts as representable: iconv maps ¬ to the bytes of ￢,
-  // which Windows refuses, and both platforms must agree on what a script may store.
-  const size_t backLength = cp932ToUtf8(out, std::strlen(out), back, sizeof back);
-  return backLength == len && std::memcmp(back, in, len) == 0;
+  out[used] = '\0';
+  return true;
 }
 
 bool isAssigned(const char* ch, size_t n) {

@@ -12,9 +12,11 @@ inline bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b 
 // 0x80, 0xA0 and 0xFD-0xFF are U+0080 and U+F8F0-U+F8F3 as on Windows, both ways, on every build.
 size_t cp932ToUtf8(const char* in, size_t len, char* out, size_t outSize);
 
-// Converts a UTF-8 text to CP932. False when a character has no CP932 form, the input is not valid
-// UTF-8, or the result with its NUL does not fit outSize.
-bool utf8ToCp932(const char* in, char* out, size_t outSize);
+// Converts a UTF-8 text to CP932 as Windows stores it (〜 U+301C, typed on Linux and macOS, as
+// Windows' ～ 0x8160, and the like). False when a character has no CP932 form, the input is not
+// valid UTF-8, or the result with its NUL does not fit outSize; refusedAt then gets the offset of
+// the character refused, or the text's length when only the room ran out.
+bool utf8ToCp932(const char* in, char* out, size_t outSize, size_t* refusedAt = nullptr);
 
 // Whether the character at ch (n = 1 or 2 bytes) means something: not an unassigned code, and not one
 // of the single bytes 0x80, 0xA0 and 0xFD-0xFF, which map only to U+0080 and private-use U+F8F0-U+F8F3.
