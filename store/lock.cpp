@@ -92,6 +92,19 @@ LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[Lo
   return LockPath::ok;
 }
 
+LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]) {
+  size_t cut = text::fieldLength(boardPath, boardPathSize);
+  for (size_t i = cut; i > 0; --i) {
+    if (boardPath[i - 1] != '\\') continue;
+    cut = i - 1;
+    break;
+  }
+  const int n = std::snprintf(out, sizeof out, "%.*s\\%s", static_cast<int>(cut), boardPath, LockName);
+  if (n >= 0 && static_cast<size_t>(n) < sizeof out) return LockPath::ok;
+  out[0] = '\0';
+  return LockPath::tooLong;
+}
+
 int acquireLock() {
   char path[LockPathSize];
   if (!currentLockPath(path)) return -1;

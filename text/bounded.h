@@ -27,6 +27,10 @@ bool joinPath(char* out, size_t outSize, const char* dir, size_t dirLength, cons
 // length when there is none.
 size_t lastSeparator(const char* path, size_t length);
 
+// Turns every '/' of a Windows path (NUL-terminated within size bytes) into '\', the one separator
+// older PCs know; whether any was turned.
+bool toBackslashes(char* path, size_t size);
+
 template <size_t N>
 size_t fieldLength(const char (&field)[N]) {
   return fieldLength(field, N);

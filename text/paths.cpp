@@ -17,6 +17,17 @@ size_t lastSeparator(const char* path, size_t length) {
   return found;
 }
 
+// No CP932 character holds the byte '/', so every one is a separator.
+bool toBackslashes(char* path, size_t size) {
+  bool turned = false;
+  for (size_t i = 0; i < size && path[i]; ++i) {
+    if (path[i] != '/') continue;
+    path[i] = '\\';
+    turned = true;
+  }
+  return turned;
+}
+
 bool joinPath(char* out, size_t outSize, const char* dir, size_t dirLength, const char* name) {
   if (outSize == 0) return false;
   out[0] = '\0';

@@ -107,6 +107,7 @@ void firstStart();
 void settingsBrowseThenCancel();
 void settingsInterval();
 void settingsSameFileForBoth();
+void settingsBackslashesOnly();
 void recordsInUserFolders();
 void menuAboutPageAndReset();
 void shareComesBack();
