@@ -6,8 +6,8 @@
 #include "platform/faults.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
-#include "text/bounded.h"
 #include "tests/support.h"
+#include "text/bounded.h"
 
 using namespace testsupport;
 using files::faults::Op;
@@ -62,7 +62,7 @@ TEST(LockPath, JapaneseFolderNamesAreCutAtTheirSeparator) {
   const struct {
     const char* cp932;
     const char* utf8;
-  } folders[] = {{"共有", u8"共有"}, {"管理", u8"管理"},     {"人事", u8"人事"},    {"庶務", u8"庶務"},
+  } folders[] = {{"共有", u8"共有"},     {"管理", u8"管理"},     {"人事", u8"人事"},    {"庶務", u8"庶務"},
                  {"名古屋", u8"名古屋"}, {"ボード", u8"ボード"}, {"行き先", u8"行き先"}};
   const char s = platform::separator();
   for (const auto& f : folders) {

@@ -106,7 +106,8 @@ void keepBackslashesOnly(HWND dialog, int id) {
   SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   SetWindowTextA(field, path);
   SendMessageA(field, EM_SETSEL, start, end);
-  SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "パスの「/」は「\\」に直しました。どのPCも同じ排他ファイルを使うためです。");
+  SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE,
+                  "パスの「/」は「\\」に直しました。どのPCも同じ排他ファイルを使うためです。");
 }
 
 // lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
