@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/share_guard.h"
 #include "platform/files.h"
 #include "platform/status.h"
 #include "settings/preferences.h"
@@ -226,6 +227,7 @@ int prepareSource(const char* command, const Options& opts, Need need, const cha
   if (!checkSource(opts, need, kind, error, sizeof error) || !applySource(opts, kind, error, sizeof error) ||
       !checkPaths(error, sizeof error))
     return usageError(command, error, usage);
+  warnLockElsewhereForOlderPcs(command);
   return ExitOk;
 }
 

@@ -12,6 +12,7 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "store/lock.h"
+#include "text/bounded.h"
 
 namespace cli {
 
@@ -125,6 +126,31 @@ void reportNoLock(const char* command, bool refused) {
         stderr);
   else
     std::fputs("; the board was read without the lock.\n", stderr);
+}
+
+void warnLockElsewhereForOlderPcs(const char* command) {
+  if (!platform::isSeparator('\\') || !platform::isSeparator('/')) return;
+  char board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, board);
+  if (!std::strchr(board, '/')) return;
+  char ours[store::LockPathSize], older[store::LockPathSize], oursAlike[store::LockPathSize],
+      olderAlike[store::LockPathSize];
+  if (store::lockPathFor(board, sizeof board, ours) != store::LockPath::ok ||
+      store::olderLockPathFor(board, sizeof board, older) != store::LockPath::ok)
+    return;
+  std::memcpy(oursAlike, ours, sizeof ours);
+  std::memcpy(olderAlike, older, sizeof older);
+  text::toBackslashes(oursAlike, sizeof oursAlike);
+  text::toBackslashes(olderAlike, sizeof olderAlike);
+  if (std::strcmp(oursAlike, olderAlike) == 0) return;
+  std::fprintf(stderr, "tavelin-cli %s: warning: the board path '", command);
+  writeNativePath(stderr, board);
+  std::fputs("' has '/' in it: this PC locks '", stderr);
+  writeNativePath(stderr, ours);
+  std::fputs("', but older PCs cut the path at its last '\\' only and lock '", stderr);
+  writeNativePath(stderr, older);
+  std::fputs("', so neither keeps the other out. Write the path with '\\' only, here and in every PC's settings.\n",
+             stderr);
 }
 
 }  // namespace cli

@@ -25,4 +25,9 @@ bool explainBoardNotOpening(const char* command, bool writing);
 // reset-lock); otherwise it went ahead and this is a warning (show).
 void reportNoLock(const char* command, bool refused);
 
+// Where both '\' and '/' separate folders, a '/' in the board path can put this PC's lock in
+// another folder than older PCs', which cut at the last '\' only, so neither keeps the other out:
+// warns, naming both lock files.
+void warnLockElsewhereForOlderPcs(const char* command);
+
 }  // namespace cli

@@ -86,6 +86,8 @@ char separator() { return '/'; }
 
 bool isSeparator(unsigned char b) { return b == '/'; }
 
+bool isPathLeadByte(unsigned char) { return false; }
+
 unsigned long processId() { return static_cast<unsigned long>(getpid()); }
 
 }  // namespace platform

@@ -44,6 +44,11 @@ char separator();
 // Whether a byte separates folders in a path: '\\' and '/' on Windows, '/' on POSIX.
 bool isSeparator(unsigned char b);
 
+// Whether b starts a double-byte character in this system's paths, so the byte after it is no
+// separator: CP932 lead bytes on Windows (表 is 0x95 0x5C); none on POSIX, where a path is bytes and
+// no UTF-8 or CP932 character holds a '/'.
+bool isPathLeadByte(unsigned char b);
+
 // This process's id: two processes started in the same second still draw different spreads.
 unsigned long processId();
 

@@ -7,6 +7,7 @@
 
 #include "platform/system.h"
 #include "platform/system_library.h"
+#include "text/cp932.h"
 
 namespace platform {
 
@@ -128,6 +129,9 @@ void prepareUserDirectory() {
 char separator() { return '\\'; }
 
 bool isSeparator(unsigned char b) { return b == '\\' || b == '/'; }
+
+// The program's paths are CP932, the code page of its texts and of every PC in the office.
+bool isPathLeadByte(unsigned char b) { return text::isLeadByte(b); }
 
 unsigned long processId() { return GetCurrentProcessId(); }
 

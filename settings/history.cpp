@@ -16,7 +16,7 @@ namespace {
 FILE* openHistory() {
   auto tryOpen = [](const char* path) -> FILE* { return path[0] ? files::openRead(path) : nullptr; };
   if (recordsPlace >= 0) return tryOpen(historyPaths[recordsPlace]);
-  for (int place = placeWindows; place < PlaceCount; ++place)
+  for (int place = placeCurrent + 1; place < PlaceCount; ++place)
     if (FILE* f = tryOpen(historyPaths[place])) return f;
   return tryOpen(historyPaths[placeCurrent]);
 }

@@ -59,9 +59,10 @@ extern Preferences prefs;
 extern bool needsSetup;  // the record was defaulted: the settings must be run first
 
 // Where the local records may be, in the order they are looked for: the current folder (only when
-// a record stands there), the Windows folder, the copy an older 32-bit program left in the user's
-// VirtualStore, and the user's own folder (%APPDATA%\Tavelin; ~/.config/tavelin on POSIX).
-enum Place { placeCurrent, placeWindows, placeVirtualStore, placeUser, PlaceCount };
+// a record stands there), the user's own folder (%APPDATA%\Tavelin; ~/.config/tavelin on POSIX), the
+// copy an older 32-bit program saw in the user's VirtualStore, and the Windows folder. A copy is made
+// in the user's folder only when the place found would not take a save, so once there it wins.
+enum Place { placeCurrent, placeUser, placeVirtualStore, placeWindows, PlaceCount };
 
 // The local file paths per place; an empty path marks a place this system lacks or a folder too
 // long to hold the file's name.

@@ -9,7 +9,6 @@
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "text/bounded.h"
-#include "text/cp932.h"
 #include "text/waits.h"
 
 namespace store {
@@ -70,16 +69,7 @@ size_t folderOfBareName(const char* boardPath, size_t length, char* out, size_t 
 
 LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]) {
   const size_t length = text::fieldLength(boardPath, boardPathSize);
-  // The last separator that is not the second byte of a double-byte character (表 and ソ end in 0x5C).
-  size_t cut = length;
-  for (size_t i = 0; i < length; ++i) {
-    const unsigned char b = static_cast<unsigned char>(boardPath[i]);
-    if (text::isLeadByte(b) && i + 1 < length) {
-      ++i;
-    } else if (platform::isSeparator(b)) {
-      cut = i;
-    }
-  }
+  const size_t cut = text::lastSeparator(boardPath, length);
   bool fits;
   if (cut < length) {
     fits = text::joinPath(out, sizeof out, boardPath, cut + 1, LockName);
@@ -100,6 +90,19 @@ LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[Lo
     return LockPath::tooLong;
   }
   return LockPath::ok;
+}
+
+LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]) {
+  size_t cut = text::fieldLength(boardPath, boardPathSize);
+  for (size_t i = cut; i > 0; --i) {
+    if (boardPath[i - 1] != '\\') continue;
+    cut = i - 1;
+    break;
+  }
+  const int n = std::snprintf(out, sizeof out, "%.*s\\%s", static_cast<int>(cut), boardPath, LockName);
+  if (n >= 0 && static_cast<size_t>(n) < sizeof out) return LockPath::ok;
+  out[0] = '\0';
+  return LockPath::tooLong;
 }
 
 int acquireLock() {

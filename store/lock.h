@@ -14,6 +14,9 @@ enum class LockPath { ok, tooLong };
 // boardPath cut at its last separator (double-byte characters skipped), then "sem.dat". A bare file
 // name lives in the current folder, so its lock does too: every form of one path locks one file.
 LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]);
+// The lock path older PCs use: boardPath cut at its last byte 0x5C, read byte by byte, then
+// "\sem.dat"; "\sem.dat" after the whole path when it has no such byte.
+LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]);
 
 // When set, a folder where no lock file can be made stops the access (acquireLock answers -1 and
 // shows nothing; lockUnavailable() tells why) instead of going ahead unlocked as older PCs do.

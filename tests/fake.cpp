@@ -11,6 +11,7 @@
 #include "store/board.h"
 #include "store/lock.h"
 #include "store/names.h"
+#include "text/cp932.h"
 #include "text/timestamps.h"
 #include "text/waits.h"
 
@@ -103,9 +104,11 @@ void prepareUserDirectory() {}
 #ifdef _WIN32
 char separator() { return '\\'; }
 bool isSeparator(unsigned char b) { return b == '\\' || b == '/'; }
+bool isPathLeadByte(unsigned char b) { return text::isLeadByte(b); }
 #else
 char separator() { return '/'; }
 bool isSeparator(unsigned char b) { return b == '/'; }
+bool isPathLeadByte(unsigned char) { return false; }
 #endif
 unsigned long processId() { return fake::processId; }
 

@@ -7,6 +7,7 @@
 #include "platform/system.h"
 #include "settings/preferences.h"
 #include "tests/support.h"
+#include "text/bounded.h"
 
 using namespace testsupport;
 using files::faults::Op;
@@ -53,6 +54,24 @@ TEST(LockPath, IsTheBoardsFolderPlusSemDat) {
   EXPECT_EQ(lockPathOf("C:tv_cont.lst"), "C:sem.dat");
 #endif
   fake::currentDir.clear();
+}
+
+// Folder names an office uses, as this system's paths hold them: UTF-8 on POSIX, where their bytes
+// look like CP932 lead bytes before the '/', and CP932 on Windows.
+TEST(LockPath, JapaneseFolderNamesAreCutAtTheirSeparator) {
+  const struct {
+    const char* cp932;
+    const char* utf8;
+  } folders[] = {{"共有", u8"共有"},     {"管理", u8"管理"},     {"人事", u8"人事"},    {"庶務", u8"庶務"},
+                 {"名古屋", u8"名古屋"}, {"ボード", u8"ボード"}, {"行き先", u8"行き先"}};
+  const char s = platform::separator();
+  for (const auto& f : folders) {
+    const std::string folder = std::string(s == '/' ? f.utf8 : f.cp932) + s;
+    EXPECT_EQ(lockPathOf(folder + "tv_cont.lst"), folder + "sem.dat") << f.utf8;
+    char joined[64];
+    EXPECT_TRUE(text::joinPath(joined, sizeof joined, folder.c_str(), folder.size(), "f"));
+    EXPECT_EQ(std::string(joined), folder + "f") << f.utf8;
+  }
 }
 
 TEST(LockPath, LongestFolderThatFitsAndOneByteMore) {

@@ -155,24 +155,29 @@ TEST_F(PreferencesTest, NothingIsSavedWhileSetupIsNeeded) {
 // Where the records are looked for and where they go, on a PC where a standard user cannot write
 // the Windows folder and tavelin.exe is often started from the share.
 TEST_F(PreferencesTest, RecordsAreFoundInTheirOrderAndSavedWhereTheyCanBeNeverNewInTheCurrentFolder) {
-  const char* names[] = {"current", "Windows", "VirtualStore", "user"};
+  const char* names[] = {"current", "user", "VirtualStore", "Windows"};
   const struct {
     const char* label;
     int recordIn;    // -1: nowhere
     int failedOpen;  // which open fails once (0: none): a place that will not take the record
-    int userRecord;  // a record of the user's own too
+    int alsoIn;      // a second record (-1: none)
     int loadedFrom;  // -1: none
     int savedIn;
   } cases[] = {
-      {"first start", -1, 0, 0, -1, settings::placeWindows},
-      {"first start, Windows folder read-only", -1, 1, 0, -1, settings::placeUser},
-      {"an older program's VirtualStore copy", settings::placeVirtualStore, 0, 0, settings::placeVirtualStore,
+      {"first start", -1, 0, -1, -1, settings::placeWindows},
+      {"first start, Windows folder read-only", -1, 1, -1, -1, settings::placeUser},
+      {"an older program's VirtualStore copy", settings::placeVirtualStore, 0, -1, settings::placeVirtualStore,
        settings::placeVirtualStore},
-      {"Windows folder read-only", settings::placeWindows, 1, 0, settings::placeWindows, settings::placeUser},
-      {"current folder", settings::placeCurrent, 0, 0, settings::placeCurrent, settings::placeCurrent},
+      {"Windows folder read-only", settings::placeWindows, 1, -1, settings::placeWindows, settings::placeUser},
+      {"current folder", settings::placeCurrent, 0, -1, settings::placeCurrent, settings::placeCurrent},
       // Open 2 is the look whether the current record takes changes; the user's copy wins then.
-      {"read-only current folder with the user's copy", settings::placeCurrent, 2, 1, settings::placeUser,
+      {"read-only current folder with the user's copy", settings::placeCurrent, 2, settings::placeUser,
+       settings::placeUser, settings::placeUser},
+      // Saved there because the Windows copy would not take the save: the older copy must not come back.
+      {"the user's copy beside the Windows copy", settings::placeWindows, 0, settings::placeUser, settings::placeUser,
        settings::placeUser},
+      {"the VirtualStore copy an older program saw over the Windows copy", settings::placeWindows, 0,
+       settings::placeVirtualStore, settings::placeVirtualStore, settings::placeVirtualStore},
   };
   for (const auto& c : cases) {
     fake::resetAll();
@@ -183,7 +188,7 @@ TEST_F(PreferencesTest, RecordsAreFoundInTheirOrderAndSavedWhereTheyCanBeNeverNe
     fake::userDir = usr.path();
     settings::initLocalPaths();
     if (c.recordIn >= 0) writeFile(settings::prefsPaths[c.recordIn], record("TAVELINE_V107", 1));
-    if (c.userRecord) writeFile(settings::prefsPaths[settings::placeUser], record("TAVELINE_V107", 7));
+    if (c.alsoIn >= 0) writeFile(settings::prefsPaths[c.alsoIn], record("TAVELINE_V107", 7));
     if (c.failedOpen) files::faults::failAt(c.failedOpen, false, files::faults::Op::open);
     settings::loadPreferences();
     settings::loadHistory();
@@ -195,7 +200,7 @@ TEST_F(PreferencesTest, RecordsAreFoundInTheirOrderAndSavedWhereTheyCanBeNeverNe
     settings::savePreferences();
     settings::saveHistory();
     for (int place = 0; place < settings::PlaceCount; ++place) {
-      const bool expected = place == c.savedIn || place == c.recordIn || (c.userRecord && place == settings::placeUser);
+      const bool expected = place == c.savedIn || place == c.recordIn || place == c.alsoIn;
       EXPECT_EQ(exists(settings::prefsPaths[place]), expected) << c.label << ": preferences in " << names[place];
       EXPECT_EQ(exists(settings::historyPaths[place]), place == c.savedIn)
           << c.label << ": history in " << names[place];

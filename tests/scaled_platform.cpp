@@ -52,6 +52,7 @@ size_t userDirectory(char*, size_t) { return 0; }
 void prepareUserDirectory() {}
 char separator() { return '/'; }
 bool isSeparator(unsigned char b) { return b == '/'; }
+bool isPathLeadByte(unsigned char) { return false; }
 unsigned long processId() { return static_cast<unsigned long>(getpid()); }
 
 }  // namespace platform

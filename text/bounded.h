@@ -22,6 +22,15 @@ size_t wholeCharacterLength(const char* text, size_t length);
 // empty, when dir is empty or the whole does not fit.
 bool joinPath(char* out, size_t outSize, const char* dir, size_t dirLength, const char* name);
 
+// Where the last separator of path (length bytes) stands, read in this system's path encoding: on
+// Windows a double-byte character ending in 0x5C is no separator; elsewhere a path is plain bytes.
+// length when there is none.
+size_t lastSeparator(const char* path, size_t length);
+
+// Turns every '/' of a Windows path (NUL-terminated within size bytes) into '\', the one separator
+// older PCs know; whether any was turned.
+bool toBackslashes(char* path, size_t size);
+
 template <size_t N>
 size_t fieldLength(const char (&field)[N]) {
   return fieldLength(field, N);

@@ -93,6 +93,23 @@ void storeOwnName(HWND dialog) {
   saveOwnName(name);
 }
 
+// Older PCs cut the lock's folder at the last '\\' only: a '/' in a path would have them lock another
+// folder than this PC, and neither would keep the other out. So a path field holds '\\' alone,
+// whether its '/' was loaded, typed or pasted, and the note says so.
+void keepBackslashesOnly(HWND dialog, int id) {
+  HWND field = GetDlgItem(dialog, id);
+  char path[1024];
+  if (GetWindowTextLengthA(field) >= static_cast<int>(sizeof path)) return;
+  GetWindowTextA(field, path, sizeof path);
+  if (!text::toBackslashes(path, sizeof path)) return;
+  DWORD start = 0, end = 0;
+  SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SetWindowTextA(field, path);
+  SendMessageA(field, EM_SETSEL, start, end);
+  SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE,
+                  "パスの「/」は「\\」に直しました。どのPCも同じ排他ファイルを使うためです。");
+}
+
 // lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
 BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
@@ -100,6 +117,8 @@ BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   showPath(dialog, IDC_BOARD_PATH, settings::prefs.boardPath);
   SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(settings::prefs.refreshMinutes.get()), FALSE);
   showOwnNames(dialog);
+  keepBackslashesOnly(dialog, IDC_NAME_LIST_PATH);
+  keepBackslashesOnly(dialog, IDC_BOARD_PATH);
   return TRUE;
 }
 
@@ -126,6 +145,8 @@ void onSet(HWND dialog) {
   }
   GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, PathLimit);
   GetDlgItemTextA(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, PathLimit);
+  text::toBackslashes(settings::prefs.nameListPath, sizeof settings::prefs.nameListPath);
+  text::toBackslashes(settings::prefs.boardPath, sizeof settings::prefs.boardPath);
   applyInterval(dialog, intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
   storeOwnName(dialog);
   EndDialog(dialog, 1);
@@ -144,7 +165,7 @@ void onBrowse(HWND dialog, int fieldId, char (&target)[settings::PathSize], File
   }
 }
 
-INT_PTR onCommand(HWND dialog, int id) {
+INT_PTR onCommand(HWND dialog, int id, int code) {
   switch (id) {
     case IDOK: onSet(dialog); return TRUE;
     case IDCANCEL: EndDialog(dialog, 0); return TRUE;
@@ -152,6 +173,11 @@ INT_PTR onCommand(HWND dialog, int id) {
       onBrowse(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, FileKind::nameList);
       return TRUE;
     case IDC_BROWSE_BOARD: onBrowse(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, FileKind::board); return TRUE;
+    case IDC_NAME_LIST_PATH:
+    case IDC_BOARD_PATH:
+      if (code != EN_CHANGE) return FALSE;
+      keepBackslashesOnly(dialog, id);
+      return TRUE;
     default: return FALSE;
   }
 }
@@ -161,7 +187,7 @@ INT_PTR onCommand(HWND dialog, int id) {
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: return onInitDialog(dialog, lParam);
-    case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
+    case WM_COMMAND: return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     default: return FALSE;
   }
 }

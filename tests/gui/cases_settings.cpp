@@ -250,4 +250,26 @@ void settingsSameFileForBoth() {
   CHECK(closeProgram(p, w), "closed");
 }
 
+// Older PCs cut at the last '\' only, so every PC locks one file when paths hold '\' alone: a '/' loaded or
+// typed is shown as '\' with a note, and stored so.
+void settingsBackslashesOnly() {
+  CaseDirs d = makeCase("settings-slashes");
+  const std::string names = d.share + "\\tv_name.lst", board = d.share + "\\tv_cont.lst";
+  const auto slashed = [](std::string path) { return path.replace(path.rfind('\\'), 1, "/"); };
+  writePreferences(d, preferencesFor(names, slashed(board)));
+  Program p;
+  Window w;
+  HWND box = startWithSettingsOpen(p, w, d);
+  if (!box) return;
+  CHECK(gui::windowText(GetDlgItem(box, IDC_BOARD_PATH)) == board, "a loaded '/' is shown as '\\'");
+  CHECK(!gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the note says so");
+  gui::setWindowText(GetDlgItem(box, IDC_NAME_LIST_PATH), slashed(names).c_str());
+  CHECK(gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH)) == names, "a typed '/' becomes '\\'");
+  screenshot("28-settings-backslashes");
+  CHECK(pressAndWaitClosed(box, IDOK), "設定");
+  acknowledgeRestart(p);
+  const settings::Preferences saved = readPreferences(d);
+  CHECK(pathIs(saved.nameListPath, names) && pathIs(saved.boardPath, board), "stored with '\\' only");
+}
+
 }  // namespace gui

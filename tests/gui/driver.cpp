@@ -215,6 +215,7 @@ const Case cases[] = {
     {"settings browse then cancel", settingsBrowseThenCancel},
     {"settings interval", settingsInterval},
     {"settings refuses one file for both", settingsSameFileForBoth},
+    {"settings keep backslashes only", settingsBackslashesOnly},
     {"records in the user's folders", recordsInUserFolders},
     {"menu, about, page and lock reset", menuAboutPageAndReset},
 };

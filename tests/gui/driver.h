@@ -112,6 +112,7 @@ void firstStart();
 void settingsBrowseThenCancel();
 void settingsInterval();
 void settingsSameFileForBoth();
+void settingsBackslashesOnly();
 void recordsInUserFolders();
 void menuAboutPageAndReset();
 void shareComesBack();
