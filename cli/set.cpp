@@ -150,7 +150,9 @@ int runSet(int argc, char** argv) {
       text::foldFullWidth(t.returnTime);
     }
   }
-  return store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written}) ? ExitOk : boardFailed(opts);
+  // A write that may have landed has said so (107): not a success to a script.
+  const int saved = store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written});
+  return saved == 1 ? ExitOk : boardFailed(opts);
 }
 
 }  // namespace cli

@@ -132,12 +132,6 @@ void retireRowRecord(FILE* record) {
   if (files::seekTo(record, offsetof(RowRecord, state))) files::writeBlock(&done, 1, record);
 }
 
-void markRowRecordFailed(FILE* record) {
-  const uint8_t failed = RecordFailed;
-  if (files::seekTo(record, offsetof(RowRecord, state)) && files::writeBlock(&failed, 1, record) == 1)
-    files::flush(record);
-}
-
 bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record) {
   char path[RecordPathSize];
   rowRecordPathFor(boardPath, path);

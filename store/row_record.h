@@ -21,7 +21,7 @@ static_assert(RowBytes == 576, "a row's three fields");
 
 struct RowRecord {
   char magic[4];  // "TVR1"
-  uint8_t state;  // Pending while the write runs; Failed once reported failed; Done after either
+  uint8_t state;  // Pending while the write runs, Done after it; Failed, left by earlier versions, forces the undo
   uint8_t reserved;
   uint8_t slot[2];  // little-endian
   unsigned char before[RowBytes];
@@ -53,9 +53,6 @@ bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const u
 // The write is over (landed, or never touched the board): the record is marked done. The file
 // stays for the next write to overwrite.
 void retireRowRecord(FILE* record);
-// The write was reported failed and could not be undone: the next holder puts the row back even if
-// it is whole. One byte changes in place, so a mark cut short leaves the record whole either way.
-void markRowRecordFailed(FILE* record);
 
 // Called under the lock with the board just read into image: settles a record left behind. A torn
 // row is put back in image and in the file, through board when given (else the board is opened for
