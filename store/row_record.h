@@ -5,6 +5,9 @@
 // record not done looks at that one row: if it is torn (a mix of before and after), it is put back as it was; a row
 // that is whole, or that someone wrote since, is left alone. Nothing else on the board is touched,
 // so rows written meanwhile by older clients, which know nothing of the record, are never undone.
+// A board written well after its record was written since by another client: a crash's write ends
+// within seconds of its record, and an older client can write only after the dead writer's lock is
+// reset. Its row may match before and after byte for byte (the same texts in the same minute).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

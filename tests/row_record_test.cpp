@@ -2,7 +2,9 @@
 // a write does when the record cannot be written or no lock can be made.
 #include "store/row_record.h"
 
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,17 @@ class RowRecordTest : public CoreTest {
     std::strcpy(&image[19200 + slot * 256], text);
   }
   static std::string morningIn(const std::string& image, int slot) { return image.c_str() + 19200 + slot * 256; }
+  static void putRow(std::string& image, int slot, const char* morning, const char* state, const char* written) {
+    putMorning(image, slot, morning);
+    std::strcpy(&image[19200 + slot * 256 + 240], state);
+    std::strcpy(&image[115200 + slot * 256], written);
+  }
+  // The row's morning, state and time written.
+  static std::string rowOf(const std::string& image, int slot) {
+    const char* at = image.c_str();
+    return std::string(at + 19200 + slot * 256) + " / " + (at + 19200 + slot * 256 + 240) + " / " +
+           (at + 115200 + slot * 256);
+  }
   // A record of slot 2 going from "old plan" to "new plan", as a writer that died leaves it.
   void leaveRecord(const std::string& before, const std::string& after, bool failed = false) {
     unsigned char b[store::RowBytes], a[store::RowBytes];
@@ -60,32 +73,41 @@ class RowRecordTest : public CoreTest {
 
 TEST_F(RowRecordTest, TheNextHolderPutsBackOnlyATornRow) {
   std::string before(store::BoardSize, '\0'), after(store::BoardSize, '\0');
-  putMorning(before, 2, "old plan");
-  putMorning(after, 2, "new plan");
+  putRow(before, 2, "old plan", "在席", "26/12/08 08:40");
+  putRow(after, 2, "new plan", "外出", "26/12/08 09:05");
   std::string torn = before;
   torn[19200 + 2 * 256] = 'n';  // the crash came after the first byte
   std::string theirs = before;
   putMorning(theirs, 2, "written since");
+  // Kept the plan, went out at 09:05: every byte is before's or after's, yet the row is whole.
+  std::string olderPc = after;
+  putMorning(olderPc, 2, "old plan");
+  enum class Twist { none, reportedFailed, writtenLater };
   struct Case {
     const char* label;
     std::string board;
-    bool failed;  // the writer reported its write as failed
-    const char* seen;
+    Twist twist;
+    std::string expected;  // its row 2
   } cases[] = {
-      {"never written", before, false, "old plan"},
-      {"written whole", after, false, "new plan"},
-      {"torn", torn, false, "old plan"},
-      {"written since by another client", theirs, false, "written since"},
-      {"written whole but reported failed", after, true, "old plan"},
+      {"never written", before, Twist::none, before},
+      {"written whole", after, Twist::none, after},
+      {"torn", torn, Twist::none, before},
+      {"written since by another client", theirs, Twist::none, theirs},
+      {"written whole but reported failed", after, Twist::reportedFailed, before},
+      {"an older PC's 外出 at 09:05, after the dead writer's lock was reset", olderPc, Twist::writtenLater, olderPc},
   };
   for (const Case& c : cases) {
     std::string board = c.board;
     putMorning(board, 0, "an older client's row");  // written after the crash, by a client that ignores records
     writeFile(boardFile, board);
-    leaveRecord(before, after, c.failed);
+    leaveRecord(before, after, c.twist == Twist::reportedFailed);
+    const std::string record = boardFile + ".jnl";
+    if (c.twist == Twist::writtenLater)
+      std::filesystem::last_write_time(boardFile, std::filesystem::last_write_time(record) + std::chrono::seconds(40));
     ASSERT_EQ(store::refreshBoard(), 1) << c.label;
-    EXPECT_STREQ(store::board.entries[2].morning, c.seen) << c.label;
-    EXPECT_EQ(morningIn(readFile(boardFile), 2), c.seen) << c.label;
+    const std::string memory(reinterpret_cast<const char*>(&store::board), store::BoardSize);
+    EXPECT_EQ(rowOf(memory, 2), rowOf(c.expected, 2)) << c.label;
+    EXPECT_EQ(rowOf(readFile(boardFile), 2), rowOf(c.expected, 2)) << c.label;
     EXPECT_STREQ(store::board.entries[0].morning, "an older client's row") << c.label;
     EXPECT_FALSE(recordLeft()) << c.label;
   }
