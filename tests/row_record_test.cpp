@@ -82,7 +82,7 @@ TEST_F(RowRecordTest, TheNextHolderPutsBackOnlyATornRow) {
   // Kept the plan, went out at 09:05: every byte is before's or after's, yet the row is whole.
   std::string olderPc = after;
   putMorning(olderPc, 2, "old plan");
-  enum class Twist { none, reportedFailed, writtenLater };
+  enum class Twist { none, reportedFailed, writtenLater, recordDamaged, noLock };
   struct Case {
     const char* label;
     std::string board;
@@ -95,8 +95,11 @@ TEST_F(RowRecordTest, TheNextHolderPutsBackOnlyATornRow) {
       {"written since by another client", theirs, Twist::none, theirs},
       {"written whole but reported failed", after, Twist::reportedFailed, before},
       {"an older PC's 外出 at 09:05, after the dead writer's lock was reset", olderPc, Twist::writtenLater, olderPc},
+      {"a record torn while it was overwritten", torn, Twist::recordDamaged, torn},
+      {"no lock to be had: another may be writing the row", torn, Twist::noLock, torn},
   };
   for (const Case& c : cases) {
+    files::faults::reset();
     std::string board = c.board;
     putMorning(board, 0, "an older client's row");  // written after the crash, by a client that ignores records
     writeFile(boardFile, board);
@@ -104,13 +107,34 @@ TEST_F(RowRecordTest, TheNextHolderPutsBackOnlyATornRow) {
     const std::string record = boardFile + ".jnl";
     if (c.twist == Twist::writtenLater)
       std::filesystem::last_write_time(boardFile, std::filesystem::last_write_time(record) + std::chrono::seconds(40));
+    if (c.twist == Twist::recordDamaged) {  // before's "plan" changed where the torn row matches after
+      std::string bytes = readFile(record);
+      bytes[offsetof(store::RowRecord, before) + 5] = 'L';
+      writeFile(record, bytes);
+    }
+    if (c.twist == Twist::noLock) files::faults::failAt(1, true, Op::create);
     ASSERT_EQ(store::refreshBoard(), 1) << c.label;
     const std::string memory(reinterpret_cast<const char*>(&store::board), store::BoardSize);
     EXPECT_EQ(rowOf(memory, 2), rowOf(c.expected, 2)) << c.label;
     EXPECT_EQ(rowOf(readFile(boardFile), 2), rowOf(c.expected, 2)) << c.label;
     EXPECT_STREQ(store::board.entries[0].morning, "an older client's row") << c.label;
-    EXPECT_FALSE(recordLeft()) << c.label;
+    EXPECT_EQ(recordLeft(), c.twist == Twist::noLock) << c.label;
   }
+}
+
+// A record naming a slot past the board is dropped: beyond slot 299 a row's bytes lie over other
+// fields and past the image's end.
+TEST_F(RowRecordTest, ARecordNamingASlotPastTheBoardIsDropped) {
+  writeFile(boardFile, std::string(store::BoardSize, '\0'));
+  unsigned char before[store::RowBytes] = {1}, after[store::RowBytes] = {0, 1};  // zeros there read as torn
+  FILE* record = store::openRowRecord(boardFile.c_str());
+  ASSERT_TRUE(record && store::writeRowRecord(record, store::MaxMembers, before, after));
+  files::close(record);
+  std::vector<unsigned char> image(store::BoardSize + store::WrittenSize);  // room for the stray row
+  EXPECT_TRUE(store::settleRowRecord(boardFile.c_str(), image.data(), nullptr, nullptr));
+  EXPECT_EQ(image, std::vector<unsigned char>(image.size()));
+  EXPECT_EQ(readFile(boardFile), std::string(store::BoardSize, '\0'));
+  EXPECT_FALSE(exists(boardFile + ".jnl"));
 }
 
 TEST_F(RowRecordTest, ARecordThatCannotBeWrittenDoesNotStopTheWrite) {
