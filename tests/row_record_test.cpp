@@ -98,27 +98,32 @@ TEST_F(RowRecordTest, TheNextHolderPutsBackOnlyATornRow) {
       {"a record torn while it was overwritten", torn, Twist::recordDamaged, torn},
       {"no lock to be had: another may be writing the row", torn, Twist::noLock, torn},
   };
+  // The next holder either reads, or writes another row.
   for (const Case& c : cases) {
-    files::faults::reset();
-    std::string board = c.board;
-    putMorning(board, 0, "an older client's row");  // written after the crash, by a client that ignores records
-    writeFile(boardFile, board);
-    leaveRecord(before, after, c.twist == Twist::reportedFailed);
-    const std::string record = boardFile + ".jnl";
-    if (c.twist == Twist::writtenLater)
-      std::filesystem::last_write_time(boardFile, std::filesystem::last_write_time(record) + std::chrono::seconds(40));
-    if (c.twist == Twist::recordDamaged) {  // before's "plan" changed where the torn row matches after
-      std::string bytes = readFile(record);
-      bytes[offsetof(store::RowRecord, before) + 5] = 'L';
-      writeFile(record, bytes);
+    for (const bool writing : {false, true}) {
+      const std::string label = std::string(c.label) + (writing ? ", then a write" : ", then a read");
+      files::faults::reset();
+      std::string board = c.board;
+      putMorning(board, 0, "an older client's row");  // written after the crash, by a client that ignores records
+      writeFile(boardFile, board);
+      leaveRecord(before, after, c.twist == Twist::reportedFailed);
+      const std::string record = boardFile + ".jnl";
+      if (c.twist == Twist::writtenLater)
+        std::filesystem::last_write_time(boardFile,
+                                         std::filesystem::last_write_time(record) + std::chrono::seconds(40));
+      if (c.twist == Twist::recordDamaged) {  // before's "plan" changed where the torn row matches after
+        std::string bytes = readFile(record);
+        bytes[offsetof(store::RowRecord, before) + 5] = 'L';
+        writeFile(record, bytes);
+      }
+      if (c.twist == Twist::noLock) files::faults::failAt(1, true, Op::create);
+      ASSERT_EQ(writing ? store::writeRow(row, {"mine", "", "", "", "t"}) : store::refreshBoard(), 1) << label;
+      const std::string memory(reinterpret_cast<const char*>(&store::board), store::BoardSize);
+      EXPECT_EQ(rowOf(memory, 2), rowOf(c.expected, 2)) << label;
+      EXPECT_EQ(rowOf(readFile(boardFile), 2), rowOf(c.expected, 2)) << label;
+      EXPECT_STREQ(store::board.entries[0].morning, "an older client's row") << label;
+      EXPECT_EQ(recordLeft(), c.twist == Twist::noLock) << label;
     }
-    if (c.twist == Twist::noLock) files::faults::failAt(1, true, Op::create);
-    ASSERT_EQ(store::refreshBoard(), 1) << c.label;
-    const std::string memory(reinterpret_cast<const char*>(&store::board), store::BoardSize);
-    EXPECT_EQ(rowOf(memory, 2), rowOf(c.expected, 2)) << c.label;
-    EXPECT_EQ(rowOf(readFile(boardFile), 2), rowOf(c.expected, 2)) << c.label;
-    EXPECT_STREQ(store::board.entries[0].morning, "an older client's row") << c.label;
-    EXPECT_EQ(recordLeft(), c.twist == Twist::noLock) << c.label;
   }
 }
 
