@@ -158,8 +158,16 @@ int runSet(int argc, char** argv) {
       text::foldFullWidth(t.returnTime);
     }
   }
-  if (!store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written})) return boardFailed(opts, true);
-  return ExitOk;
+  const int saved = store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written});
+  if (saved == 1) return ExitOk;
+  // Not a success to a script, nor a plain failure: the row may be on the board.
+  if (saved == store::MayHaveLanded) {
+    std::fputs("tavelin-cli set: the write could not be confirmed; the row may have been saved. Check it with "
+               "'tavelin-cli show'.\n",
+               stderr);
+    return ExitFailed;
+  }
+  return boardFailed(opts, true);
 }
 
 }  // namespace cli

@@ -35,11 +35,13 @@ void rememberBoard(const char* path, bool settled) {
 }
 
 constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
+constexpr char Unconfirmed[] = "(107)書き込みを確かめられません（保存された可能性があります）";
 constexpr char Unlocked[] = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
 
 // busy: another client holds the lock; retry: something else failed, try again after the wait;
-// changed: the row is not as the writer last saw it, and nothing was written.
-enum class Outcome { done, busy, retry, stop, changed };
+// changed: the row is not as the writer last saw it, and nothing was written; uncertain: a failed
+// write that could not be undone, which may be on the board.
+enum class Outcome { done, busy, retry, stop, changed, uncertain };
 
 // While the lock is busy it is tried again this often within each attempt's second, so a waiter takes a
 // freed lock within a fraction of a second rather than a whole one. The spread keeps waiters apart.
@@ -77,6 +79,7 @@ int runAttempts(Attempt attempt, int attempts = Attempts) {
     if (outcome == Outcome::done) return 1;
     if (outcome == Outcome::stop) return 0;
     if (outcome == Outcome::changed) return RowChanged;
+    if (outcome == Outcome::uncertain) return MayHaveLanded;
     if (i == attempts) {
       if (outcome == Outcome::busy && attempts == 1) return 0;
       break;
@@ -159,15 +162,43 @@ Outcome refreshAttempt(const char* path, int attempt, bool quiet) {
   return Outcome::done;
 }
 
-// A write that was reported failed must not land later: put the row back as it was, or failing
-// that, mark its record so that the next holder does.
-void undoFailedWrite(FILE* f, FILE* record, int slot, const unsigned char* before) {
-  putRowBytes(reinterpret_cast<unsigned char*>(&board), slot, before);
-  const bool restored = files::seekStart(f) && files::writeBlock(&board, BoardSize, f) == 1 && files::flush(f);
-  if (restored)
-    retireRowRecord(record);
-  else
-    markRowRecordFailed(record);
+enum class Undo { undone, readBack, unread };
+
+// A failed write may be on the board all the same, whole or in part: the row is put back, and the
+// board read again through a new handle once the old one has let go of whatever it still held.
+// Only a row that reads as before counts as undone; else the image takes the board as read (or, if
+// it cannot be read, the row as written) and the record stays for the next holder, who keeps a
+// whole row and puts back a torn one.
+Undo undoFailedWrite(const char* path, files::Handle& file, FILE* record, int slot, const unsigned char* before,
+                     const unsigned char* after) {
+  unsigned char* image = reinterpret_cast<unsigned char*>(&board);
+  putRowBytes(image, slot, before);
+  if (files::seekStart(file.get()) && files::writeBlock(image, BoardSize, file.get()) == 1) files::flush(file.get());
+  file.close();
+  files::Handle check(files::openRead(path));
+  if (!check || !readScratch(check.get())) {
+    putRowBytes(image, slot, after);
+    return Undo::unread;
+  }
+  unsigned char row[RowBytes];
+  rowBytesOf(scratch, slot, row);
+  if (std::memcmp(row, before, RowBytes) == 0) {
+    if (record) retireRowRecord(record);
+    return Undo::undone;
+  }
+  replaceImage(scratch);
+  return Undo::readBack;
+}
+
+// Never "failed" for a row that may be there: the list shows the board as read back, and the
+// writer is told to look rather than to try again.
+Outcome writeMayHaveLanded(Undo undo) {
+  stampTrusted = false;
+  if (undo == Undo::readBack) boardIsCurrent();
+  status::showStatus(Unconfirmed);
+  status::beep();
+  releaseLock();
+  return Outcome::uncertain;
 }
 
 // Whether the slot's row in image reads as the texts given, field by field.
@@ -226,8 +257,10 @@ Outcome writeAttempt(const char* path, int slot, const RowTexts& t, const RowTex
   // The buffered tail must reach the file, or a failed write would be reported as success. The
   // record already on the device covers a write torn by a crash, so the board needs no commit.
   if (files::writeBlock(&board, BoardSize, file.get()) != 1 || !files::flushBuffered(file.get())) {
-    if (record) undoFailedWrite(file.get(), record.get(), slot, before);
-    return failWriteAttempt(WriteError, file);
+    const Undo undo = undoFailedWrite(path, file, record.get(), slot, before, after);
+    record.close();
+    if (undo == Undo::undone) return failWriteAttempt(WriteError, file);
+    return writeMayHaveLanded(undo);
   }
   file.close();
   if (record) retireRowRecord(record.get());

@@ -29,11 +29,15 @@ struct RowTexts {
 };
 
 constexpr int RowChanged = 2;
+// The write failed and could not be undone, so it may be on the board: the image holds the board as
+// read back then (the row as written where no read could be had). Not retried.
+constexpr int MayHaveLanded = 3;
 
 // Writes the texts into the slot's row of the file and of the image by a locked read-modify-write
-// of the whole image. 1 when the file took the row, 0 otherwise. Given seen (the row as the writer
-// last read it), a row that reads otherwise under the lock is left as it is: RowChanged, and the
-// image holds the board as read, so the writer can show what the other PC wrote.
+// of the whole image. 1 when the file took the row, 0 when it did not, MayHaveLanded when that
+// could not be told. Given seen (the row as the writer last read it), a row that reads otherwise
+// under the lock is left as it is: RowChanged, and the image holds the board as read, so the writer
+// can show what the other PC wrote.
 int writeRow(int slot, const RowTexts& texts, const RowTexts* seen = nullptr);
 
 }  // namespace store

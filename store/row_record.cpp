@@ -75,6 +75,17 @@ bool needsRepair(const RowRecord& r, const unsigned char* image) {
   return true;
 }
 
+// Longer than any write takes from its record to the board's last byte, shorter than a dead
+// writer's lock takes to be reset and a new save made.
+constexpr long long CrashWriteSeconds = 10;
+
+// The board was written since the record by someone else, so whatever its row holds is theirs.
+bool boardWrittenSince(const char* boardPath, const char* recordPath) {
+  files::Stamp board, record;
+  return files::stamp(boardPath, board) && files::stamp(recordPath, record) &&
+         board.seconds > record.seconds + CrashWriteSeconds;
+}
+
 bool writeImage(FILE* f, const unsigned char* image) {
   return files::seekStart(f) && files::writeBlock(image, BoardSize, f) == 1 && files::flush(f);
 }
@@ -132,12 +143,6 @@ void retireRowRecord(FILE* record) {
   if (files::seekTo(record, offsetof(RowRecord, state))) files::writeBlock(&done, 1, record);
 }
 
-void markRowRecordFailed(FILE* record) {
-  const uint8_t failed = RecordFailed;
-  if (files::seekTo(record, offsetof(RowRecord, state)) && files::writeBlock(&failed, 1, record) == 1)
-    files::flush(record);
-}
-
 bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record) {
   char path[RecordPathSize];
   rowRecordPathFor(boardPath, path);
@@ -147,7 +152,7 @@ bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, F
   const Loaded loaded = loadRecord(record ? record : own.get(), r);
   own.close();
   if (loaded == Loaded::absent || loaded == Loaded::done) return true;
-  if (loaded == Loaded::whole && needsRepair(r, image)) {
+  if (loaded == Loaded::whole && needsRepair(r, image) && !boardWrittenSince(boardPath, path)) {
     putRowBytes(image, recordSlot(r), r.before);
     bool written;
     if (board) {

@@ -5,6 +5,9 @@
 // record not done looks at that one row: if it is torn (a mix of before and after), it is put back as it was; a row
 // that is whole, or that someone wrote since, is left alone. Nothing else on the board is touched,
 // so rows written meanwhile by older clients, which know nothing of the record, are never undone.
+// A board written well after its record was written since by another client: a crash's write ends
+// within seconds of its record, and an older client can write only after the dead writer's lock is
+// reset. Its row may match before and after byte for byte (the same texts in the same minute).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -21,7 +24,7 @@ static_assert(RowBytes == 576, "a row's three fields");
 
 struct RowRecord {
   char magic[4];  // "TVR1"
-  uint8_t state;  // Pending while the write runs; Failed once reported failed; Done after either
+  uint8_t state;  // Pending while the write runs, Done after it; Failed, left by earlier versions, forces the undo
   uint8_t reserved;
   uint8_t slot[2];  // little-endian
   unsigned char before[RowBytes];
@@ -53,9 +56,6 @@ bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const u
 // The write is over (landed, or never touched the board): the record is marked done. The file
 // stays for the next write to overwrite.
 void retireRowRecord(FILE* record);
-// The write was reported failed and could not be undone: the next holder puts the row back even if
-// it is whole. One byte changes in place, so a mark cut short leaves the record whole either way.
-void markRowRecordFailed(FILE* record);
 
 // Called under the lock with the board just read into image: settles a record left behind. A torn
 // row is put back in image and in the file, through board when given (else the board is opened for

@@ -2,7 +2,9 @@
 // a write does when the record cannot be written or no lock can be made.
 #include "store/row_record.h"
 
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -47,8 +49,9 @@ class RowRecordTest : public CoreTest {
     FILE* record = store::openRowRecord(boardFile.c_str());
     ASSERT_NE(record, nullptr);
     ASSERT_TRUE(store::writeRowRecord(record, 2, b, a));
-    if (failed) store::markRowRecordFailed(record);
     files::close(record);
+    const std::string path = boardFile + ".jnl";  // marked failed, as earlier versions did
+    if (failed) writeFile(path, readFile(path).replace(offsetof(store::RowRecord, state), 1, 1, store::RecordFailed));
   }
   bool recordLeft() const { return pendingRecord(boardFile); }
   std::string boardFile;
@@ -58,33 +61,66 @@ TEST_F(RowRecordTest, TheNextHolderPutsBackOnlyATornRow) {
   std::string before(store::BoardSize, '\0'), after(store::BoardSize, '\0');
   putMorning(before, 2, "old plan");
   putMorning(after, 2, "new plan");
+  std::strcpy(&before[115200 + 2 * 256], "26/12/08 08:45");
+  std::strcpy(&after[19200 + 2 * 256 + 240], "外出");
+  std::strcpy(&after[115200 + 2 * 256], "26/12/08 09:00");
   std::string torn = before;
   torn[19200 + 2 * 256] = 'n';  // the crash came after the first byte
   std::string theirs = before;
   putMorning(theirs, 2, "written since");
+  // An older PC's 外出 at 09:05, written whole after the crash: each byte of "09:05" is 08:45's or 09:00's.
+  std::string olderPc = after;
+  olderPc[115200 + 2 * 256 + 13] = '5';
+  enum class Twist { none, reportedFailed, writtenLater, recordDamaged, noLock };
   struct Case {
     const char* label;
     std::string board;
-    bool failed;  // the writer reported its write as failed
+    Twist twist;
     const char* seen;
+    bool writes = false;  // the next holder writes another row rather than reads
   } cases[] = {
-      {"never written", before, false, "old plan"},
-      {"written whole", after, false, "new plan"},
-      {"torn", torn, false, "old plan"},
-      {"written since by another client", theirs, false, "written since"},
-      {"written whole but reported failed", after, true, "old plan"},
+      {"never written", before, Twist::none, "old plan"},
+      {"written whole", after, Twist::none, "new plan"},
+      {"torn", torn, Twist::none, "old plan"},
+      {"written since by another client", theirs, Twist::none, "written since"},
+      {"written whole but reported failed", after, Twist::reportedFailed, "old plan"},
+      {"an older PC's write after the dead writer's lock was reset", olderPc, Twist::writtenLater, "new plan"},
+      {"a record torn while it was overwritten", torn, Twist::recordDamaged, "nld plan"},
+      {"no lock to be had: another may be writing the row", torn, Twist::noLock, "nld plan"},
+      {"no lock to be had, and a write", torn, Twist::noLock, "nld plan", true},
   };
   for (const Case& c : cases) {
+    files::faults::reset();
     std::string board = c.board;
     putMorning(board, 0, "an older client's row");  // written after the crash, by a client that ignores records
     writeFile(boardFile, board);
-    leaveRecord(before, after, c.failed);
-    ASSERT_EQ(store::refreshBoard(), 1) << c.label;
+    leaveRecord(before, after, c.twist == Twist::reportedFailed);
+    const std::string record = boardFile + ".jnl";
+    if (c.twist == Twist::writtenLater)
+      std::filesystem::last_write_time(boardFile, std::filesystem::last_write_time(record) + std::chrono::seconds(40));
+    if (c.twist == Twist::recordDamaged)  // before's "plan" changed where the torn row matches after
+      writeFile(record, readFile(record).replace(offsetof(store::RowRecord, before) + 5, 1, "L"));
+    if (c.twist == Twist::noLock) files::faults::failAt(1, true, Op::create);
+    ASSERT_EQ(c.writes ? store::writeRow(row, {"mine", "", "", "", "t"}) : store::refreshBoard(), 1) << c.label;
     EXPECT_STREQ(store::board.entries[2].morning, c.seen) << c.label;
     EXPECT_EQ(morningIn(readFile(boardFile), 2), c.seen) << c.label;
     EXPECT_STREQ(store::board.entries[0].morning, "an older client's row") << c.label;
-    EXPECT_FALSE(recordLeft()) << c.label;
+    EXPECT_EQ(recordLeft(), c.twist == Twist::noLock) << c.label;
   }
+}
+
+// A record naming a slot past the board is dropped: beyond slot 299 a row's bytes lie over other
+// fields and past the image's end.
+TEST_F(RowRecordTest, ARecordNamingASlotPastTheBoardIsDropped) {
+  writeFile(boardFile, std::string(store::BoardSize, '\0'));
+  unsigned char before[store::RowBytes] = {1}, after[store::RowBytes] = {0, 1};  // zeros there read as torn
+  FILE* record = store::openRowRecord(boardFile.c_str());
+  ASSERT_TRUE(record && store::writeRowRecord(record, store::MaxMembers, before, after));
+  files::close(record);
+  std::vector<unsigned char> image(store::BoardSize + store::WrittenSize);  // room for the stray row
+  EXPECT_TRUE(store::settleRowRecord(boardFile.c_str(), image.data(), nullptr, nullptr));
+  EXPECT_EQ(image, std::vector<unsigned char>(image.size()));
+  EXPECT_FALSE(exists(boardFile + ".jnl"));
 }
 
 TEST_F(RowRecordTest, ARecordThatCannotBeWrittenDoesNotStopTheWrite) {
@@ -93,7 +129,8 @@ TEST_F(RowRecordTest, ARecordThatCannotBeWrittenDoesNotStopTheWrite) {
     Op op;
     int k;
     bool persistent;
-  } cases[] = {{Op::open, 2, true}, {Op::write, 1, false}, {Op::flush, 1, false}};
+    int answer;  // 0: the board's flush fails too, and a write reported failed must not be there
+  } cases[] = {{Op::open, 2, true, 1}, {Op::write, 1, false, 1}, {Op::flush, 1, false, 1}, {Op::flush, 1, true, 0}};
   for (const Case& c : cases) {
     fake::resetAll();
     std::strcpy(settings::prefs.boardPath, boardFile.c_str());
@@ -101,10 +138,12 @@ TEST_F(RowRecordTest, ARecordThatCannotBeWrittenDoesNotStopTheWrite) {
     row = 1;
     writeFile(boardFile, std::string(store::BoardSize, '\0'));
     files::faults::failAt(c.k, c.persistent, c.op);
-    EXPECT_EQ(store::writeRow(row, {"lands anyway", "", "", "", "t"}), 1);
-    EXPECT_EQ(morningIn(readFile(boardFile), 1), "lands anyway");
-    EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", ""}));
-    EXPECT_TRUE(fake::sleeps.empty());
+    EXPECT_EQ(store::writeRow(row, {"lands anyway", "", "", "", "t"}), c.answer);
+    EXPECT_EQ(morningIn(readFile(boardFile), 1), c.answer ? "lands anyway" : "");
+    if (c.answer) {
+      EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", ""}));
+      EXPECT_TRUE(fake::sleeps.empty());
+    }
     EXPECT_FALSE(recordLeft());
   }
 }

@@ -207,6 +207,15 @@ bool overwriteChangedRow(HWND dialog) {
   return overwrite;
 }
 
+// A write that failed and could not be undone may be on the board: the list shows the board as read
+// back, what was typed stays, and OK writes it again without taking the list's row for another PC's.
+void showMayHaveLanded(HWND dialog) {
+  EntryTarget& target = targetOf(dialog);
+  refreshMemberList(target.list);
+  copyRow(target.slot, target.seen);
+  showNote(dialog, "保存された可能性があります。一覧の行をお確かめください。OK でもう一度書き込みます。");
+}
+
 // The dialog closes only on a write the board took. On failure everything typed stays, the reason
 // is shown here as on the status line, and OK tries again; Cancel discards.
 void onOk(HWND dialog) {
@@ -220,6 +229,7 @@ void onOk(HWND dialog) {
     saved = writeTyped(dialog, typed);
   }
   if (saved < 0) return holdOff();
+  if (saved == store::MayHaveLanded) return showMayHaveLanded(dialog);
   if (saved == 0) {
     char note[600];
     std::snprintf(note, sizeof note, "書き込めませんでした。%s", lastStatusMessage());
