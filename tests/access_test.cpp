@@ -209,6 +209,13 @@ TEST_F(AccessTest, ARowChangedSinceItWasSeenIsLeftAndShown) {
   EXPECT_EQ(fake::beeps(), 0);
   EXPECT_FALSE(exists(lock));
 
+  // Another PC saved the same texts again: its later time is a change all the same.
+  std::string resaved = imageWith(1, "mine");
+  resaved.replace(115200 + 1 * 256, 2, "t2");
+  writeFile(boardFile, resaved);
+  const store::RowTexts seenMine{"mine", "", "", "", "t"};
+  EXPECT_EQ(store::writeRow(row, {"mine again", "", "", "", "t"}, &seenMine), store::RowChanged);
+
   // A row the dialog copied as it stood is no change, even one whose text fills its field to the last byte.
   writeFile(boardFile, imageWith(1, std::string(store::PlanSize, 'x').c_str()));
   ASSERT_EQ(store::refreshBoard(), 1);
