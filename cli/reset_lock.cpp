@@ -31,7 +31,7 @@ int runResetLock(int argc, char** argv) {
   if (status != ExitOk) return status;
   // Where no client can place a lock, clearing one would only hide that the share is wrong.
   if (!opts.noLock && refuseUnsafeMount("reset-lock")) return ExitFailed;
-  if (!opts.noLock && !canCreateLock()) {
+  if (!opts.noLock && !store::canCreateLock()) {
     reportNoLock("reset-lock", true);
     return ExitFailed;
   }
