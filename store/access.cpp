@@ -142,11 +142,11 @@ void refuseUnlockedWrite() {
 
 enum class Access { read, write };
 
-// An attempt's lock: true to go ahead (ours, or none to be had here and a read); else the outcome to
-// end on. A quick try (quiet) only tries the create.
 // Whether the last try found the lock busy (or failing in passing).
 bool lockWasBusy;
 
+// An attempt's lock: true to go ahead (ours, or none to be had here and a read); else the outcome to
+// end on. A quick try (quiet) only tries the create.
 bool takeLock(Outcome& outcome, bool quick, Access access = Access::read) {
   const int lock = acquireLock(quick ? LockTry::quick : LockTry::full);
   lockWasBusy = lock == 0;
