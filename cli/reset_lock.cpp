@@ -4,8 +4,6 @@
 #include "cli/commands.h"
 #include "cli/lock_info.h"
 #include "cli/share_guard.h"
-#include "platform/files.h"
-#include "settings/preferences.h"
 #include "store/lock.h"
 
 namespace cli {
@@ -36,13 +34,8 @@ int runResetLock(int argc, char** argv) {
     return ExitFailed;
   }
 
-  char boardPath[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, boardPath);
-  char lockPath[store::LockPathSize];
-  const bool fits = store::lockPathFor(boardPath, sizeof boardPath, lockPath) == store::LockPath::ok;
-  const bool existed = fits && files::opens(lockPath);
-  // Say whose lock goes, and how old it is, before it goes.
-  if (existed) describeLock(stdout, "removing the ");
+  // Say whose lock goes, and how old it is, before it goes (nothing when there is none).
+  describeLock(stdout, "removing the ");
   return store::resetLock() ? ExitOk : ExitFailed;
 }
 

@@ -6,7 +6,6 @@
 #include "cli/mounts.h"
 #include "cli/output.h"
 #include "platform/files.h"
-#include "platform/system.h"
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
