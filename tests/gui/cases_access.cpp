@@ -68,9 +68,7 @@ void lockHeldWindowAnswers() {
   CHECK(GetTickCount() - t0 < 1500, "at once: %lu ms", GetTickCount() - t0);
   CHECK(gui::itemText(p.process(), w.list, 6, 1).empty(), "the board is left to the next tick");
   const std::string tick = gui::statusText(p.process(), w.status, 0);
-  const std::string head = "(202)他のユーザ[OTHERPC]がファイルを使用中（", tail = "から）";
-  CHECK(tick.compare(0, head.size(), head) == 0 && tick.size() > head.size() + tail.size() &&
-            tick.compare(tick.size() - tail.size(), tail.size(), tail) == 0,
+  CHECK(tick.rfind("(202)他のユーザ[OTHERPC]がファイルを使用中（", 0) == 0 && tick.find("から）") != std::string::npos,
         "naming the lock's holder and time: %s", tick.c_str());
 
   PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
