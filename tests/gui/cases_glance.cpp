@@ -178,6 +178,9 @@ void staleBoardWarning() {
   MoveFileA(aside.c_str(), board.c_str());
   CHECK(refreshTick(w), "tick");
   CHECK(gui::waitFor([&] { return !drawnByTheProgram(w, 1); }, 5000), "a good read ends the warning");
+  const std::string info = gui::statusText(p.process(), w.status, 1);
+  CHECK(info.size() > 8 && info.compare(info.size() - 6, 6, "の情報") == 0, "the time again: %s", info.c_str());
+  CHECK(gui::waitFor([&] { return redIn(timePart()) == 0; }, 3000), "no red (the bar repaints after its text)");
 
   // A lock left behind on a board nobody can change: the idle PC warns too, the holder beside it.
   holdLock(d, "DEADPC");
@@ -187,9 +190,6 @@ void staleBoardWarning() {
   const std::string reason = gui::statusText(p.process(), w.status, 0);
   CHECK(reason.rfind("(202)他のユーザ[DEADPC]がファイルを使用中（", 0) == 0, "its holder beside it: %s",
         reason.c_str());
-  const std::string info = gui::statusText(p.process(), w.status, 1);
-  CHECK(info.size() > 8 && info.compare(info.size() - 6, 6, "の情報") == 0, "the time again: %s", info.c_str());
-  CHECK(redIn(timePart()) == 0, "no red");
   CHECK(closeProgram(p, w), "closed");
 }
 
