@@ -5,7 +5,6 @@
 #include "cli/lock_info.h"
 #include "cli/output.h"
 #include "cli/share_guard.h"
-#include "platform/files.h"
 #include "settings/preferences.h"
 #include "store/lock.h"
 
@@ -32,7 +31,7 @@ int runResetLock(int argc, char** argv) {
   if (status != ExitOk) return status;
   // Where no client can place a lock, clearing one would only hide that the share is wrong.
   if (!opts.noLock && refuseUnsafeMount("reset-lock")) return ExitFailed;
-  if (!opts.noLock && !canCreateLock()) {
+  if (!opts.noLock && !store::canCreateLock()) {
     reportNoLock("reset-lock", true);
     return ExitFailed;
   }
@@ -41,9 +40,8 @@ int runResetLock(int argc, char** argv) {
   settings::pathText(settings::prefs.boardPath, boardPath);
   char lockPath[store::LockPathSize];
   const bool fits = store::lockPathFor(boardPath, sizeof boardPath, lockPath) == store::LockPath::ok;
-  const bool existed = fits && files::opens(lockPath);
   // Say whose lock goes, and how old it is, before it goes.
-  if (existed) describeLock(stdout, "removing the ");
+  const bool existed = describeLock(stdout, "removing the ");
   if (store::resetLock()) return ExitOk;
   if (fits && !existed) {
     std::fputs("tavelin-cli reset-lock: there is no lock file '", stderr);

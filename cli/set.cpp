@@ -147,6 +147,7 @@ int runSet(int argc, char** argv) {
   // Unlike the dialog, a failed refresh stops here: the kept fields would come from an empty image.
   // Unlike older PCs, nothing is written where no lock keeps the others out, unless asked.
   store::requireLock = !opts.noLock;
+  store::writeWithoutLock = opts.noLock;
   if (!store::refreshBoard()) return boardFailed(opts, false);
   char written[text::WrittenAtSize] = "";
   if (opts.clear) {

@@ -18,20 +18,6 @@ namespace cli {
 
 namespace {
 
-constexpr char LockName[] = "sem.dat";
-
-// The folder of the board's lock file, as the lock path spells it (without its last separator).
-bool lockFolder(char (&out)[store::LockPathSize]) {
-  char board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, board);
-  if (store::lockPathFor(board, sizeof board, out) != store::LockPath::ok) return false;
-  size_t n = std::strlen(out) - (sizeof LockName - 1);
-  if (n > 1 && platform::isSeparator(static_cast<unsigned char>(out[n - 1])) && out[n - 2] != ':') --n;
-  if (n == 0) out[n++] = '.';
-  out[n] = '\0';
-  return true;
-}
-
 // Why a file did not open, in the terms an administrator acts on.
 const char* openFailure(int error) {
   switch (error) {
@@ -47,29 +33,15 @@ const char* openFailure(int error) {
 void printFolder(FILE* out) {
   char folder[store::LockPathSize];
   std::fputc('\'', out);
-  writeNativePath(out, lockFolder(folder) ? folder : "?");
+  writeNativePath(out, store::lockFolder(folder) ? folder : "?");
   std::fputc('\'', out);
 }
 
 }  // namespace
 
-bool canCreateLock() {
-  char board[settings::PathSize + 1], lock[store::LockPathSize];
-  settings::pathText(settings::prefs.boardPath, board);
-  if (store::lockPathFor(board, sizeof board, lock) != store::LockPath::ok) return false;
-  char probe[store::LockPathSize + 32];
-  std::snprintf(probe, sizeof probe, "%s.%lu.probe", lock, platform::processId());
-  switch (files::createExclusive(probe, "", 0)) {
-    case files::Created::created: files::removeFile(probe); return true;
-    case files::Created::exists: return true;  // a file was made there before, by us or a namesake
-    case files::Created::failed: return false;
-  }
-  return false;
-}
-
 bool refuseUnsafeMount(const char* command) {
   char folder[store::LockPathSize], type[FsTypeSize];
-  if (!lockFolder(folder) || !unsafeFileSystem(folder, type, sizeof type)) return false;
+  if (!store::lockFolder(folder) || !unsafeFileSystem(folder, type, sizeof type)) return false;
   std::fprintf(stderr, "tavelin-cli %s: ", command);
   printFolder(stderr);
   std::fprintf(stderr,

@@ -4,10 +4,6 @@
 
 namespace cli {
 
-// Whether a file can be created where the board's lock file goes: a probe file is created there
-// and removed. Used by reset-lock, which must not clear a lock where no client can place one.
-bool canCreateLock();
-
 // When the board's folder is on a mount that cannot lock: reports it (naming the file system and
 // the safe way to mount) and answers true.
 bool refuseUnsafeMount(const char* command);

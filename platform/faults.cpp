@@ -63,6 +63,8 @@ void failAt(int k, bool persistent, Op op) {
 
 int operations() { return counted[static_cast<int>(Op::any)]; }
 
+int operations(Op op) { return counted[static_cast<int>(op)]; }
+
 bool shouldFail(Op op) {
   if (op != Op::seek) roundTrip();
   const int n = ++counted[static_cast<int>(op)];

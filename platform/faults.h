@@ -11,6 +11,7 @@ void reset();  // no faults planned, count back to 0
 // The k-th operation (1-based) of kind op fails; with persistent, every later one of that kind too.
 void failAt(int k, bool persistent = false, Op op = Op::any);
 int operations();  // operations counted since the reset
+int operations(Op op);  // those of one kind
 
 // Crash simulation for a test writer process: the process ends (exit code CrashExitCode) right
 // before its k-th file operation, or in the middle of a write once bytes in all have been written.

@@ -9,6 +9,9 @@ namespace files {
 FILE* openRead(const char* path);    // "rb"
 FILE* openWrite(const char* path);   // "wb": create or truncate
 FILE* openUpdate(const char* path);  // "r+b": must exist, neither created nor truncated
+// "rb" that never keeps another client from deleting the file meanwhile (Windows opens deny it unless
+// asked): how the lock file is read, so a waiter's look does not make its holder's release fail.
+FILE* openReadSharingDelete(const char* path);
 
 // One block read; the count of bytes read. Callers judge success by hasError, not by the count.
 size_t readBlock(void* buffer, size_t size, FILE* f);

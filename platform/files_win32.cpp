@@ -1,8 +1,8 @@
 // The stream-file seam's Windows half: the commit, the atomic replace, metadata, file identity and
 // the exclusive create (CREATE_NEW, which the SMB client carries to the server as one step).
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-
 
 #include "platform/fault_hook.h"
 #include "platform/files.h"
@@ -14,6 +14,22 @@ bool commit(FILE* f) { return _commit(_fileno(f)) == 0; }
 bool replaceFile(const char* from, const char* to) {
   FAULT(rename, false);
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// fopen shares reading and writing only: a holder's delete would fail while we read its lock.
+FILE* openReadSharingDelete(const char* path) {
+  FAULT(open, nullptr);
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(h);
+    return nullptr;
+  }
+  FILE* f = _fdopen(fd, "rb");
+  if (!f) _close(fd);
+  return f;
 }
 
 bool stamp(const char* path, Stamp& out) {

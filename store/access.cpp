@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "platform/files.h"
 #include "platform/status.h"
@@ -48,8 +49,12 @@ enum class Outcome { done, busy, retry, stop, changed, uncertain };
 constexpr unsigned TryAgainMs = 200;
 constexpr unsigned TryAgainSpreadMs = 100;
 
+// Whether the status line still holds a skipped tick's message, which the next good tick clears.
+bool lockedTickShown;
+
 // The common start of both operations: the message and the board's path.
 void startOperation(const char* message, char (&boardPath)[settings::PathSize + 1]) {
+  lockedTickShown = false;
   status::showStatus(message);
   settings::pathText(settings::prefs.boardPath, boardPath);
 }
@@ -123,9 +128,36 @@ void showBusyHolder(int attempt) {
   status::showStatus(message);
 }
 
-// An attempt's lock: true to go ahead (ours, or none to be had here); else the outcome to end on.
-bool takeLock(Outcome& outcome) {
-  const int lock = acquireLock();
+// Where this PC may not create the lock file, a save stops rather than write unlocked: the folder
+// named, and what the administrator must allow.
+void refuseUnlockedWrite() {
+  char folder[LockPathSize];
+  if (!lockFolder(folder)) folder[0] = '\0';
+  char message[LockPathSize + 200];
+  std::snprintf(
+      message, sizeof message,
+      "(306)「%s」に排他ファイルを作成できないため書き込みを中止しました。管理者にこのフォルダでのファイルの作成と削除"
+      "の許可を依頼してください",
+      folder);
+  status::showStatus(message);
+  status::beep();
+}
+
+enum class Access { read, write };
+
+// Whether the last try found the lock busy (or failing in passing).
+bool lockWasBusy;
+
+// An attempt's lock: true to go ahead (ours, or none to be had here and a read); else the outcome to
+// end on. A quick try (quiet) only tries the create.
+bool takeLock(Outcome& outcome, bool quick, Access access = Access::read) {
+  const int lock = acquireLock(quick ? LockTry::quick : LockTry::full);
+  lockWasBusy = lock == 0;
+  if (lock > 0 && access == Access::write && lockUnavailable() && !writeWithoutLock) {
+    refuseUnlockedWrite();
+    outcome = Outcome::stop;
+    return false;
+  }
   if (lock > 0) return true;
   outcome = lock < 0 ? Outcome::stop : Outcome::busy;
   return false;
@@ -141,7 +173,7 @@ Outcome boardWillNotOpen(const char* message) {
 
 Outcome refreshAttempt(const char* path, int attempt, bool quiet) {
   Outcome outcome;
-  if (!takeLock(outcome)) {
+  if (!takeLock(outcome, quiet)) {
     if (outcome == Outcome::busy && !quiet) showBusyHolder(attempt);
     return outcome;
   }
@@ -222,7 +254,7 @@ bool rowReads(const unsigned char* image, int slot, const RowTexts& seen) {
 
 Outcome writeAttempt(const char* path, int slot, const RowTexts& t, const RowTexts* seen, bool quiet) {
   Outcome outcome;
-  if (!takeLock(outcome)) {
+  if (!takeLock(outcome, quiet, Access::write)) {
     if (outcome == Outcome::busy && !quiet) status::showStatus("(201)他のユーザがファイルを使用中");
     return outcome;
   }
@@ -283,12 +315,9 @@ int lockedRefresh(char (&path)[settings::PathSize + 1], int attempts) {
 // crash's torn row in particular, is left to the locked read.
 enum class Quiet { read, busy, needsLock };
 
-Quiet quietRead(const char* path, const files::Stamp& before) {
-  char lock[LockPathSize];
+Quiet quietRead(const char* path, const char* lock, const files::Stamp& before) {
   char record[RecordPathSize];
   files::Stamp seen;
-  if (lockPathFor(settings::prefs.boardPath, sizeof settings::prefs.boardPath, lock) != LockPath::ok)
-    return Quiet::needsLock;
   if (files::stamp(lock, seen)) return Quiet::busy;
   // A writer marks its record done after the board; a record not newer than the board may be a
   // crash's, or the board was written since by a client that knows nothing of records.
@@ -297,11 +326,50 @@ Quiet quietRead(const char* path, const files::Stamp& before) {
   files::Handle f(files::openRead(path));
   if (!f || !readScratch(f.get())) return Quiet::needsLock;
   f.close();
-  if (!files::stamp(path, seen) || !(seen == before) || files::stamp(lock, seen)) return Quiet::busy;
+  if (files::stamp(lock, seen)) return Quiet::busy;
+  if (!files::stamp(path, seen) || !(seen == before)) return Quiet::needsLock;
   replaceImage(scratch);
   lastStamp = before;
   stampTrusted = true;
   return Quiet::read;
+}
+
+// A tick kept from reading by another client's lock says whose it is and since when, as a refresh's
+// (202) does: a lock left behind shows on every idle PC, and the old-board warning that follows has
+// its reason beside it. The time is the lock file's, on this PC's clock.
+void showLockedTick(const char* lock) {
+  char since[text::WrittenAtSize + 16] = "開始時刻不明";
+  long long age = 0;
+  std::tm t;
+  platform::localNow(&t);
+  if (files::ageSeconds(lock, &age) && age >= 0) {
+    t.tm_min -= static_cast<int>(age / 60);
+    t.tm_sec -= static_cast<int>(age % 60);
+    t.tm_isdst = -1;
+    if (std::mktime(&t) != static_cast<std::time_t>(-1)) {
+      char when[text::WrittenAtSize];
+      text::formatWrittenAt(when, sizeof when, t);
+      std::snprintf(since, sizeof since, "%sから", when);
+    }
+  }
+  char message[HolderSize + sizeof since + 64];
+  std::snprintf(message, sizeof message, "(202)他のユーザ[%s]がファイルを使用中（%s）", holderName, since);
+  status::showStatus(message);
+  lockedTickShown = true;
+}
+
+// The timer's locked read: one attempt, a busy lock said as a skipped tick.
+int tickUnderLock(char (&path)[settings::PathSize + 1], const char* lock) {
+  const int read = lockedRefresh(path, 1);
+  if (!read && lockWasBusy) showLockedTick(lock);
+  return read;
+}
+
+// A lock stands where the tick looked: named, unless it went meanwhile, when the board is read now.
+int lockedTick(char (&path)[settings::PathSize + 1], const char* lock) {
+  if (!lookAtHolder()) return tickUnderLock(path, lock);
+  showLockedTick(lock);
+  return 0;
 }
 
 }  // namespace
@@ -316,20 +384,30 @@ int refreshIfChanged() {
   if (memberCount == 0) return 0;
   char path[settings::PathSize + 1];
   settings::pathText(settings::prefs.boardPath, path);
-  files::Stamp now;
+  files::Stamp now, seen;
   if (!files::stamp(path, now)) return lockedRefresh(path, Attempts);
-  if (!(stampTrusted && now == lastStamp)) {
-    const Quiet quiet = quietRead(path, now);
-    // Someone is writing: the next tick reads what they wrote.
-    if (quiet == Quiet::busy) return 0;
-    if (quiet == Quiet::needsLock) return lockedRefresh(path, 1);
-    status::showStatus("");
+  char lock[LockPathSize];
+  if (lockPathFor(path, sizeof path, lock) != LockPath::ok) return lockedRefresh(path, 1);
+  if (stampTrusted && now == lastStamp) {
+    // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
+    if (files::stamp(lock, seen)) return lockedTick(path, lock);
+    if (lockedTickShown) status::showStatus("");
+  } else {
+    switch (quietRead(path, lock, now)) {
+      case Quiet::busy: return lockedTick(path, lock);
+      case Quiet::needsLock: return tickUnderLock(path, lock);
+      case Quiet::read: status::showStatus(""); break;
+    }
   }
+  lockedTickShown = false;
   boardIsCurrent();
   return 1;
 }
 
-void forgetBoardStamp() { stampTrusted = false; }
+void forgetBoardStamp() {
+  stampTrusted = false;
+  lockedTickShown = false;
+}
 
 long long lockedBoardSize() {
   char path[settings::PathSize + 1];
@@ -337,7 +415,7 @@ long long lockedBoardSize() {
   long long size = -1;
   runAttempts([&](int attempt, bool quiet) {
     Outcome outcome;
-    if (!takeLock(outcome)) {
+    if (!takeLock(outcome, quiet)) {
       if (outcome == Outcome::busy && !quiet) showBusyHolder(attempt);
       return outcome;
     }

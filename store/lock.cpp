@@ -15,6 +15,7 @@ namespace store {
 
 char holderName[HolderSize];
 bool requireLock;
+bool writeWithoutLock;
 
 namespace {
 
@@ -29,6 +30,19 @@ bool created;
 bool unavailable;
 char createdPath[LockPathSize];
 
+// The holder's name is read no more often than this: a waiter needs it for its message only.
+constexpr uint64_t HolderReadMs = 1000;
+bool holderRead;
+uint64_t holderReadAt;
+
+// Every look into the lock file lets its holder delete it meanwhile.
+FILE* openLock(const char* path) { return files::openReadSharingDelete(path); }
+
+bool opensLock(const char* path) {
+  files::Handle f(openLock(path));
+  return static_cast<bool>(f);
+}
+
 bool currentLockPath(char (&out)[LockPathSize]) {
   if (lockPathFor(settings::prefs.boardPath, sizeof settings::prefs.boardPath, out) == LockPath::ok) return true;
   status::showStatus("(304)排他ファイルのパスが長すぎます");
@@ -40,7 +54,7 @@ bool currentLockPath(char (&out)[LockPathSize]) {
 // board beside it still does. When neither opens, the share is unreachable and the lock may
 // well still be there.
 bool removedByOthers() {
-  if (files::opens(createdPath)) return false;
+  if (opensLock(createdPath)) return false;
   char board[settings::PathSize + 1];
   settings::pathText(settings::prefs.boardPath, board);
   return files::opens(board);
@@ -49,6 +63,22 @@ bool removedByOthers() {
 void readHolder(FILE* f) {
   std::memset(holderName, 0, sizeof holderName);
   files::readBlock(holderName, sizeof holderName - 1, f);
+  holderRead = true;
+  holderReadAt = platform::elapsedMs();
+}
+
+bool holderReadDue() { return !holderRead || platform::elapsedMs() - holderReadAt >= HolderReadMs; }
+
+// A probe file beside the lock path: whether this PC may create files there at all.
+bool folderTakesFiles(const char* lockPath) {
+  char probe[LockPathSize + 32];
+  std::snprintf(probe, sizeof probe, "%s.%lu.probe", lockPath, platform::processId());
+  switch (files::createExclusive(probe, "", 0)) {
+    case files::Created::created: files::removeFile(probe); return true;
+    case files::Created::exists: return true;  // a file was made there before, by us or a namesake
+    case files::Created::failed: return false;
+  }
+  return false;
 }
 
 // Where a bare file name lives: the current folder, or on Windows the drive's ("C:name").
@@ -105,7 +135,7 @@ LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&ou
   return LockPath::tooLong;
 }
 
-int acquireLock() {
+int acquireLock(LockTry how) {
   char path[LockPathSize];
   if (!currentLockPath(path)) return -1;
   created = false;
@@ -121,20 +151,25 @@ int acquireLock() {
     made = files::createExclusive(path, host, std::strlen(host));
     if (made == files::Created::created) {
       std::memcpy(holderName, host, sizeof holderName);
+      holderRead = false;
       created = true;
       std::memcpy(createdPath, path, sizeof createdPath);
       return 1;
     }
+    // Busy, or a passing failure: a quick try leaves the looking to the next full one.
+    if (how == LockTry::quick) return 0;
+    if (made == files::Created::exists && !holderReadDue()) return 0;
     // A lock file that opens is another client's, whatever the creation reported.
-    files::Handle f(files::openRead(path));
+    files::Handle f(openLock(path));
     if (f) {
       readHolder(f.get());
       return 0;
     }
     if (made != files::Created::exists) break;
   }
-  if (made == files::Created::exists) {
-    // Released and taken again by others faster than we could look: busy, holder unknown.
+  // Released and taken again by others faster than we could look, or a create that failed where
+  // files can be made (a lock being deleted, a share's hiccup): busy, holder unknown.
+  if (made == files::Created::exists || folderTakesFiles(path)) {
     std::memset(holderName, 0, sizeof holderName);
     return 0;
   }
@@ -163,7 +198,7 @@ void releaseLock() {
 bool resetLock() {
   char path[LockPathSize];
   if (!currentLockPath(path)) return false;
-  files::Handle f(files::openRead(path));
+  files::Handle f(openLock(path));
   if (!f) {
     status::showStatus("(302)排他制御ファイルがありません");
     status::beep();
@@ -192,13 +227,45 @@ bool readLockState(LockState& out) {
   settings::pathText(settings::prefs.boardPath, board);
   char path[LockPathSize];
   if (lockPathFor(board, sizeof board, path) != LockPath::ok) return false;
-  files::Handle file(files::openRead(path));
+  files::Handle file(openLock(path));
   if (!file) return true;
   out.present = true;
   out.holderLength = files::readBlock(out.holder, sizeof out.holder - 1, file.get());
   file.close();
   out.aged = files::ageSeconds(path, &out.ageSeconds);
   return true;
+}
+
+bool canCreateLock() {
+  char board[settings::PathSize + 1], lock[LockPathSize];
+  settings::pathText(settings::prefs.boardPath, board);
+  return lockPathFor(board, sizeof board, lock) == LockPath::ok && folderTakesFiles(lock);
+}
+
+bool lockFolder(char (&out)[LockPathSize]) {
+  char board[settings::PathSize + 1];
+  settings::pathText(settings::prefs.boardPath, board);
+  if (lockPathFor(board, sizeof board, out) != LockPath::ok) return false;
+  size_t n = std::strlen(out) - (sizeof LockName - 1);
+  if (n > 1 && platform::isSeparator(static_cast<unsigned char>(out[n - 1])) && out[n - 2] != ':') --n;
+  if (n == 0) out[n++] = '.';
+  out[n] = '\0';
+  return true;
+}
+
+bool lookAtHolder() {
+  if (!holderReadDue()) return true;
+  char path[LockPathSize];
+  if (lockPathFor(settings::prefs.boardPath, sizeof settings::prefs.boardPath, path) != LockPath::ok) return false;
+  files::Handle f(openLock(path));
+  if (!f) return false;
+  readHolder(f.get());
+  return true;
+}
+
+void forgetHolder() {
+  std::memset(holderName, 0, sizeof holderName);
+  holderRead = false;
 }
 
 }  // namespace store

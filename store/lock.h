@@ -21,12 +21,28 @@ LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&ou
 // When set, a folder where no lock file can be made stops the access (acquireLock answers -1 and
 // shows nothing; lockUnavailable() tells why) instead of going ahead unlocked as older PCs do.
 extern bool requireLock;
+// When set (tavelin-cli's --no-lock), a write goes ahead there too; otherwise only reads do.
+extern bool writeWithoutLock;
 
-// 1: go ahead (the lock is ours, or no lock file can be made here); 0: another client holds it.
+// A quick try, made again and again within a second while another client holds the lock, only
+// tries the create; a full one also reads who holds it, at most once a second.
+enum class LockTry { full, quick };
+// 1: go ahead (the lock is ours, or no lock file can be made here); 0: another client holds it, or a
+// create failed in passing (the folder takes other new files): try again.
 // A board path whose lock path does not fit reports (304), beeps and answers -1: touch nothing.
-int acquireLock();
+int acquireLock(LockTry how = LockTry::full);
 // Whether the last acquireLock found that no lock file can be made where the board is.
 bool lockUnavailable();
+// Whether this PC can create a file where the board's lock file goes: a probe file is made there and
+// removed. What tells a folder that refuses the lock from a create that failed in passing.
+bool canCreateLock();
+// The folder of the board's lock file as the lock path spells it, without its last separator.
+bool lockFolder(char (&out)[LockPathSize]);
+// Forgets the holder last read (a fresh process's state).
+void forgetHolder();
+// holderName for a message, without taking the lock: as last read when that was within the second,
+// else read now. False when no lock file opens.
+bool lookAtHolder();
 // Deletes the lock file only if this process created it in the matching acquireLock.
 void releaseLock();
 // The administrator's forced removal, with its messages. True when a lock was there and is gone.

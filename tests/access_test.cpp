@@ -166,6 +166,9 @@ TEST_F(AccessTest, ALockHeldForFiveSecondsDelaysThenSucceeds) {
   const uint64_t start = fake::nowMs;
   lockHeldUntil(start + 5000);
   EXPECT_EQ(store::refreshBoard(), 1);
+  // A waiter is quiet: between its creates it reads the holder's name once a second (five times), then
+  // opens the board and its side record.
+  EXPECT_EQ(files::faults::operations(Op::open), 5 + 2);
   V expected{"サーバーアクセス中.."};
   for (int i = 1; i <= 5; ++i)
     expected.push_back("(202)他のユーザ[OTHERPC]がファイルを使用中 (" + std::to_string(i) + "/20)");
@@ -223,6 +226,26 @@ TEST_F(AccessTest, ARowChangedSinceItWasSeenIsLeftAndShown) {
   ui::copyRow(1, full);
   const store::RowTexts fullSeen = ui::textsOf(full);
   EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}, &fullSeen), 1);
+}
+
+// A create that fails in passing is tried again like a busy lock. Where this PC really may not create
+// the lock file, a save is refused, naming the folder (a read goes ahead with (305)).
+TEST_F(AccessTest, ASaveNeverGoesWithoutTheLock) {
+  writeFile(boardFile, imageWith(0, "file"));
+  files::faults::failAt(1, false, Op::create);
+  EXPECT_EQ(store::writeRow(row, {"locked", "", "", "", "t"}), 1);
+  EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中", ""}));
+
+  fake::events.clear();
+  files::faults::reset();
+  files::faults::failAt(1, true, Op::create);
+  EXPECT_EQ(store::writeRow(row, {"unlocked", "", "", "", "t"}), 0);
+  EXPECT_EQ(fake::messages(),
+            (V{"サーバーアクセス中", "(306)「" + dir.path() +
+                                         "」に排他ファイルを作成できないため書き込みを中止しました。"
+                                         "管理者にこのフォルダでのファイルの作成と削除の許可を依頼してください"}));
+  EXPECT_EQ(fake::beeps(), 1);
+  EXPECT_EQ(morningIn(readFile(boardFile), 1), "locked");
 }
 
 TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
@@ -326,8 +349,8 @@ TEST_F(AccessTest, WriteWithNoRowSelectedTouchesNothing) {
 
 namespace {
 
-// The timer's look at the board: unchanged costs one metadata query and no lock; any change, or a
-// board written within the tick of our lock, is read in full.
+// The timer's look at the board: unchanged costs a metadata query of the board and of its lock, and
+// no lock; any change, or a board written within the tick of our lock, is read in full.
 class PollTest : public AccessTest {
  protected:
   void setAge(std::chrono::seconds age) {
@@ -349,7 +372,7 @@ TEST_F(PollTest, AnUnchangedBoardIsNotReadAndAChangedOneIs) {
   const auto time = std::filesystem::last_write_time(boardFile);
   writeFile(boardFile, imageWith(0, "unseen"));
   std::filesystem::last_write_time(boardFile, time);
-  EXPECT_EQ(operationsOf(store::refreshIfChanged), 1);
+  EXPECT_EQ(operationsOf(store::refreshIfChanged), 2);
   EXPECT_STREQ(store::board.entries[0].morning, "first");
   EXPECT_TRUE(fake::events.empty());
   EXPECT_FALSE(exists(lock));
@@ -358,7 +381,7 @@ TEST_F(PollTest, AnUnchangedBoardIsNotReadAndAChangedOneIs) {
   EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
   EXPECT_STREQ(store::board.entries[0].morning, "unseen");
   // That full read is trusted in turn.
-  EXPECT_EQ(operationsOf(store::refreshIfChanged), 1);
+  EXPECT_EQ(operationsOf(store::refreshIfChanged), 2);
 }
 
 TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
@@ -389,7 +412,29 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "old");
   setAge(std::chrono::hours(1));
   EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
-  EXPECT_EQ(operationsOf(store::refreshIfChanged), 1);
+  EXPECT_EQ(operationsOf(store::refreshIfChanged), 2);
+}
+
+// A lock left behind keeps the board from being read, changed or not: every tick names its holder and
+// its time, and the board is not counted current, so the old-board warning comes with its reason.
+TEST_F(PollTest, ALockLeftBehindIsNamedOnEveryTickAndTheBoardIsNotCurrent) {
+  writeFile(boardFile, imageWith(0, "first"));
+  setAge(std::chrono::hours(3));
+  ASSERT_EQ(store::refreshBoard(), 1);
+  fake::localTime = std::tm{30, 20, 11, 7, 11, 126, 0, 0, -1};  // 2026-12-07 11:20:30
+  writeFile(lock, "DEADPC");
+  std::filesystem::last_write_time(
+      lock, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2) - std::chrono::minutes(5));
+  const int reads = fake::boardReads;
+  fake::events.clear();
+  EXPECT_EQ(store::refreshIfChanged(), 0);
+  EXPECT_EQ(fake::messages(), V{"(202)他のユーザ[DEADPC]がファイルを使用中（26/12/07 09:15から）"});
+  EXPECT_EQ(fake::boardReads, reads);
+  std::remove(lock.c_str());
+  fake::events.clear();
+  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_EQ(fake::messages(), V{""});
+  EXPECT_EQ(fake::boardReads, reads + 1);
 }
 
 TEST_F(PollTest, AChangedBoardIsReadWithoutTheLockUnlessALockOrAnOlderWriteIsThere) {
@@ -423,14 +468,15 @@ TEST_F(PollTest, AChangedBoardIsReadWithoutTheLockUnlessALockOrAnOlderWriteIsThe
   EXPECT_EQ(store::refreshIfChanged(), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", unlocked}));
   EXPECT_STREQ(store::board.entries[0].morning, "older client");
-  // Another client holds the lock: this tick leaves the board to the next, at once and quietly.
+  // Another client holds the lock: this tick leaves the board to the next, at once, naming the holder.
   files::faults::reset();
   writeFile(boardFile, imageWith(0, "third"));
   setAge(std::chrono::minutes(30));
   writeFile(lock, "OTHERPC");
   fake::events.clear();
   EXPECT_EQ(store::refreshIfChanged(), 0);
-  EXPECT_TRUE(fake::events.empty());
+  ASSERT_EQ(fake::messages().size(), 1u);
+  EXPECT_EQ(fake::messages()[0].rfind("(202)他のユーザ[OTHERPC]がファイルを使用中（", 0), 0u);
   EXPECT_TRUE(fake::sleeps.empty());
   EXPECT_STREQ(store::board.entries[0].morning, "older client");
   std::remove(lock.c_str());

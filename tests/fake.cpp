@@ -50,9 +50,10 @@ void resetAll() {
   std::memset(&store::board, 0, sizeof store::board);
   std::memset(store::displayNames, 0, sizeof store::displayNames);
   std::memset(text::statusInfoText, 0, sizeof text::statusInfoText);
-  std::memset(store::holderName, 0, sizeof store::holderName);
+  store::forgetHolder();
   store::memberCount = 0;
   store::requireLock = false;
+  store::writeWithoutLock = false;
   files::faults::reset();
   text::seedSpread(0);
   store::forgetBoardStamp();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/faults.h"
+#include "platform/files.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
 #include "tests/support.h"
@@ -103,6 +104,7 @@ TEST_F(LockTest, AnExistingLockIsBusyAndNamesItsHolder) {
   for (const Case& c : cases) {
     writeFile(lock, c.content);
     std::memset(store::holderName, 'x', sizeof store::holderName);
+    fake::nowMs += 1000;  // the holder is read once a second at most
     EXPECT_EQ(store::acquireLock(), 0);
     EXPECT_EQ(std::string(store::holderName), c.holder);
     EXPECT_EQ(readFile(lock), c.content);  // never touched
@@ -147,6 +149,23 @@ TEST_F(LockTest, UnwritableFolderGoesAheadWithoutLockAndReleaseDoesNothing) {
   std::strcpy(settings::prefs.boardPath, dir.file("tv_cont.lst").c_str());
   EXPECT_EQ(store::acquireLock(), 1);
   EXPECT_FALSE(store::lockUnavailable());
+}
+
+// Windows keeps a file from being deleted while a plain open of it is there: a waiter's look into the
+// lock must not make its holder's release fail, and a lock whose delete waits for that look to end
+// is a busy lock, not a folder without locks.
+TEST_F(LockTest, ALookIntoTheLockLetsItsHolderReleaseIt) {
+  EXPECT_EQ(store::acquireLock(), 1);
+  files::Handle look(files::openReadSharingDelete(lock.c_str()));
+  ASSERT_TRUE(look);
+  store::releaseLock();
+  EXPECT_TRUE(fake::events.empty());
+  fake::hostName = "SECOND";
+  store::acquireLock();
+  EXPECT_FALSE(store::lockUnavailable());
+  store::releaseLock();
+  look.close();
+  EXPECT_FALSE(exists(lock));
 }
 
 TEST_F(LockTest, ALockGoneBeforeItsHolderIsReadIsTriedAgainAtOnce) {

@@ -49,7 +49,8 @@ int in96(int pixels) { return (pixels * 96 + screenDpi() / 2) / screenDpi(); }
 
 }  // namespace
 
-// The timer leaves a busy board to its next tick, at once. The list update waits for the lock with the
+// The timer leaves a busy board to its next tick, at once, saying whose lock it is and since when. The
+// list update waits for the lock with the
 // window alive: it answers, moves and resizes, and what would start another access (the list update
 // again, the timer, a row's dialog, the lock reset) is held off; the refresh's attempts go on counting.
 void lockHeldWindowAnswers() {
@@ -66,7 +67,9 @@ void lockHeldWindowAnswers() {
   CHECK(gui::sendWithin(w.main, WM_TIMER, IDT_REFRESH, 0, 5000), "the timer's tick returns");
   CHECK(GetTickCount() - t0 < 1500, "at once: %lu ms", GetTickCount() - t0);
   CHECK(gui::itemText(p.process(), w.list, 6, 1).empty(), "the board is left to the next tick");
-  CHECK(gui::statusText(p.process(), w.status, 0).empty(), "quietly");
+  const std::string tick = gui::statusText(p.process(), w.status, 0);
+  CHECK(tick.rfind("(202)他のユーザ[OTHERPC]がファイルを使用中（", 0) == 0 && tick.find("から）") != std::string::npos,
+        "naming the lock's holder and time: %s", tick.c_str());
 
   PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
   CHECK(gui::waitFor([&] { return attemptShown(p, w) >= 1; }, 5000), "waiting for the lock: %s",

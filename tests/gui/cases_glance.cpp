@@ -180,7 +180,16 @@ void staleBoardWarning() {
   CHECK(gui::waitFor([&] { return !drawnByTheProgram(w, 1); }, 5000), "a good read ends the warning");
   const std::string info = gui::statusText(p.process(), w.status, 1);
   CHECK(info.size() > 8 && info.compare(info.size() - 6, 6, "の情報") == 0, "the time again: %s", info.c_str());
-  CHECK(redIn(timePart()) == 0, "no red");
+  CHECK(gui::waitFor([&] { return redIn(timePart()) == 0; }, 3000), "no red (the bar repaints after its text)");
+
+  // A lock left behind on a board nobody can change: the idle PC warns too, the holder beside it.
+  holdLock(d, "DEADPC");
+  CHECK(refreshTick(w) && refreshTick(w), "two ticks");
+  CHECK(gui::waitFor([&] { return drawnByTheProgram(w, 1); }, 5000), "a stuck lock: the time part warns");
+  screenshot("51-stale-board-stuck-lock");
+  const std::string reason = gui::statusText(p.process(), w.status, 0);
+  CHECK(reason.rfind("(202)他のユーザ[DEADPC]がファイルを使用中（", 0) == 0, "its holder beside it: %s",
+        reason.c_str());
   CHECK(closeProgram(p, w), "closed");
 }
 
