@@ -169,7 +169,8 @@ void firstStart() {
   Program next;
   Window w = startWithBoard(next, d);
   if (w.main) {
-    CHECK(gui::itemText(next.process(), w.list, 0, 1) == "定例会議", "the board shows");
+    CHECK(gui::waitFor([&] { return gui::itemText(next.process(), w.list, 0, 1) == "定例会議"; }, 5000),
+          "the board shows");
     CHECK(closeProgram(next, w), "closed");
   }
   removeWindowsDirFiles();
