@@ -17,6 +17,18 @@ long long crashBytes = -1;
 long long bytesWritten;
 unsigned latencyUs;
 long long readBytes;
+void (*pendingAction)();
+int actAt;
+Op actOp = Op::any;
+bool actionArmed;
+
+void runArmedAction() {
+  if (!actionArmed) return;
+  actionArmed = false;
+  void (*action)() = pendingAction;
+  pendingAction = nullptr;
+  action();
+}
 
 void roundTrip() {
   if (latencyUs) std::this_thread::sleep_for(std::chrono::microseconds(latencyUs));
@@ -24,7 +36,10 @@ void roundTrip() {
 }  // namespace
 
 void setLatencyUs(unsigned us) { latencyUs = us; }
-void onClose() { roundTrip(); }
+void onClose() {
+  runArmedAction();
+  roundTrip();
+}
 void countRead(size_t bytes) { readBytes += static_cast<long long>(bytes); }
 long long bytesRead() { return readBytes; }
 
@@ -37,6 +52,15 @@ void reset() {
   crashBytes = -1;
   bytesWritten = 0;
   readBytes = 0;
+  pendingAction = nullptr;
+  actionArmed = false;
+}
+
+void actAfter(int k, Op op, void (*action)()) {
+  pendingAction = action;
+  actAt = k;
+  actOp = op;
+  actionArmed = false;
 }
 
 void crashAtOperation(int k) { crashOperation = k; }
@@ -66,9 +90,11 @@ int operations() { return counted[static_cast<int>(Op::any)]; }
 int operations(Op op) { return counted[static_cast<int>(op)]; }
 
 bool shouldFail(Op op) {
+  runArmedAction();
   if (op != Op::seek) roundTrip();
   const int n = ++counted[static_cast<int>(op)];
   const int all = ++counted[static_cast<int>(Op::any)];
+  if (pendingAction && !actionArmed && (actOp == Op::any ? all : (op == actOp ? n : 0)) == actAt) actionArmed = true;
   if (crashOperation != 0 && all == crashOperation) crashNow();
   if (target == 0) return false;
   const int index = targetOp == Op::any ? all : (op == targetOp ? n : 0);

@@ -13,6 +13,10 @@ void failAt(int k, bool persistent = false, Op op = Op::any);
 int operations();  // operations counted since the reset
 int operations(Op op);  // those of one kind
 
+// Another client acts right after the k-th operation of kind op, before the next operation (or close)
+// reaches the share: what happens "meanwhile" between two steps of an access. Once per plan.
+void actAfter(int k, Op op, void (*action)());
+
 // Crash simulation for a test writer process: the process ends (exit code CrashExitCode) right
 // before its k-th file operation, or in the middle of a write once bytes in all have been written.
 constexpr int CrashExitCode = 70;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -390,6 +391,16 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   setAge(-std::chrono::hours(1));
   ASSERT_EQ(store::refreshBoard(), 1);
   EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
+  // Written in the very tick our lock was made: as little to be trusted.
+  static std::string board, lockFile;
+  board = boardFile, lockFile = lock;
+  setAge(std::chrono::hours(1));
+  files::faults::reset();
+  files::faults::actAfter(1, Op::create, [] {
+    std::filesystem::last_write_time(board, std::filesystem::last_write_time(lockFile));
+  });
+  ASSERT_EQ(store::refreshBoard(), 1);
+  EXPECT_GT(operationsOf(store::refreshIfChanged), 2);
   // A torn row whose repair could not be written (the board's third open, for update, fails):
   // the next look reads again, and once repaired the board is trusted.
   std::string torn = imageWith(1, "nld");  // "old" with its first byte from "new"
@@ -435,6 +446,61 @@ TEST_F(PollTest, ALockLeftBehindIsNamedOnEveryTickAndTheBoardIsNotCurrent) {
   EXPECT_EQ(store::refreshIfChanged(), 1);
   EXPECT_EQ(fake::messages(), V{""});
   EXPECT_EQ(fake::boardReads, reads + 1);
+}
+
+// What the timer cannot trust is read under the lock, or left to the next tick: a write or a lock that
+// came while it read without the lock, a crash's record as old as the board. The timer's locked read is
+// one attempt, never twenty with their waits.
+TEST_F(PollTest, WhatTheTimerCannotTrustIsReadUnderTheLockOnce) {
+  static std::string board, lockFile;
+  board = boardFile, lockFile = lock;
+  const auto crashRecord = [] {
+    // Row 0 torn on its way from "first" to "second", its record as old as the board.
+    writeFile(board, imageWith(0, "sirst"));
+    unsigned char before[store::RowBytes], after[store::RowBytes];
+    const std::string was = imageWith(0, "first"), will = imageWith(0, "second");
+    store::rowBytesOf(reinterpret_cast<const unsigned char*>(was.data()), 0, before);
+    store::rowBytesOf(reinterpret_cast<const unsigned char*>(will.data()), 0, after);
+    FILE* record = store::openRowRecord(board.c_str());
+    ASSERT_TRUE(record && store::writeRowRecord(record, 0, before, after));
+    files::close(record);
+    std::filesystem::last_write_time(board, std::filesystem::last_write_time(board + ".jnl"));
+  };
+  const struct {
+    const char* what;
+    std::function<void()> arrange;
+    int result;
+    const char* shown;
+  } cases[] = {
+      {"written meanwhile",
+       [] { files::faults::actAfter(1, Op::read, [] { writeFile(board, imageWith(0, "meanwhile")); }); }, 1,
+       "meanwhile"},
+      {"locked meanwhile", [] { files::faults::actAfter(1, Op::read, [] { writeFile(lockFile, "OTHERPC"); }); }, 0,
+       "first"},
+      {"a crash's record as old as the board", crashRecord, 1, "first"},
+      {"locked as the timer turns to the lock",
+       [&] {
+         crashRecord();
+         files::faults::actAfter(3, Op::stat, [] { writeFile(lockFile, "OTHERPC"); });
+       },
+       0, "first"},
+  };
+  for (const auto& c : cases) {
+    std::remove(lock.c_str());
+    std::remove((boardFile + ".jnl").c_str());
+    writeFile(boardFile, imageWith(0, "first"));
+    setAge(std::chrono::hours(3));
+    ASSERT_EQ(store::refreshBoard(), 1);
+    writeFile(boardFile, imageWith(0, "second"));
+    setAge(std::chrono::hours(2));
+    files::faults::reset();
+    c.arrange();
+    fake::sleeps.clear();
+    EXPECT_EQ(store::refreshIfChanged(), c.result) << c.what;
+    EXPECT_STREQ(store::board.entries[0].morning, c.shown) << c.what;
+    EXPECT_TRUE(fake::sleeps.empty()) << c.what;
+  }
+  std::remove(lock.c_str());
 }
 
 TEST_F(PollTest, AChangedBoardIsReadWithoutTheLockUnlessALockOrAnOlderWriteIsThere) {

@@ -176,6 +176,16 @@ TEST_F(LockTest, ALockGoneBeforeItsHolderIsReadIsTriedAgainAtOnce) {
   EXPECT_EQ(store::acquireLock(), 0);
   EXPECT_STREQ(store::holderName, "OTHERPC");
   EXPECT_TRUE(fake::sleeps.empty());
+  // Gone for good: the next create makes it ours, and only that makes it ours.
+  static std::string lockFile;
+  lockFile = lock;
+  store::forgetHolder();
+  files::faults::reset();
+  files::faults::actAfter(1, Op::create, [] { std::remove(lockFile.c_str()); });
+  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_TRUE(store::holdsLock());
+  EXPECT_EQ(readFile(lock), "TESTPC");
+  store::releaseLock();
 }
 
 TEST_F(LockTest, ALockThatCannotBeDeletedIsRetriedTwentyTimesWithProgress) {
