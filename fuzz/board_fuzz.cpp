@@ -47,17 +47,25 @@ void checkJson(const cli::RowSource& rows) {
   fuzz::check(s.size() >= 3 && s.front() == '[' && s.compare(s.size() - 2, 2, "]\n") == 0, "JSON is one array");
 }
 
-// CSV: a control from the file never arrives raw, so every row is one line ended by CRLF.
+// CSV: to a terminal a control from the file never arrives raw; to a file it stays, inside its quotes,
+// so that a reader gets the text back, and outside quotes every line still ends in CRLF.
 void checkCsv(const cli::RowSource& rows) {
-  fuzz::Capture capture;
-  cli::printCsv(capture.stream(), rows);
-  const std::string s = capture.text();
-  for (size_t i = 0; i < s.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    const bool lineEnd = (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') || (c == '\n' && i > 0 && s[i - 1] == '\r');
-    fuzz::check(lineEnd || (c >= 0x20 && c != 0x7F), "no raw control byte in CSV");
+  for (const bool terminal : {true, false}) {
+    fuzz::Capture capture;
+    cli::printCsv(capture.stream(), rows, terminal);
+    const std::string s = capture.text();
+    bool quoted = false;
+    for (size_t i = 0; i < s.size(); ++i) {
+      const unsigned char c = static_cast<unsigned char>(s[i]);
+      if (c == '"') quoted = !quoted;
+      if (quoted && !terminal) continue;
+      const bool lineEnd =
+          (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') || (c == '\n' && i > 0 && s[i - 1] == '\r');
+      fuzz::check(lineEnd || (c >= 0x20 && c != 0x7F), "no raw control byte in CSV outside quotes");
+    }
+    fuzz::check(!quoted && s.size() >= 2 && s.compare(s.size() - 2, 2, "\r\n") == 0, "CSV ends a whole line");
+    fuzz::check(fuzz::isUtf8(s.data(), s.size()), "CSV is UTF-8");
   }
-  fuzz::check(fuzz::isUtf8(s.data(), s.size()), "CSV is UTF-8");
 }
 
 // Every field of all 300 slots is read; the outputs print the first rows only, since padding makes a
