@@ -1,8 +1,9 @@
+#include "report/report.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "report/report.h"
 #include "store/board.h"
 #include "store/names.h"
 #include "tests/support.h"
