@@ -3,7 +3,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "cli/output.h"
+#include "report/report.h"
 #include "store/lock.h"
 #include "text/age.h"
 
@@ -24,7 +24,7 @@ bool describeLock(FILE* out, const char* prefix) {
   if (lock.holderLength == 0)
     std::fputs("(no name)", out);
   else
-    writeTerminalText(out, lock.holder, std::strlen(lock.holder));
+    report::writeTerminalText(out, lock.holder, std::strlen(lock.holder));
   const long long seconds = lock.ageSeconds;
   if (lock.aged) {
     const std::time_t since = std::time(nullptr) - static_cast<std::time_t>(seconds);

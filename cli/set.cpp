@@ -5,8 +5,8 @@
 #include "cli/commands.h"
 #include "cli/entry.h"
 #include "cli/lock_info.h"
-#include "cli/output.h"
 #include "cli/share_guard.h"
+#include "report/report.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/lock.h"
@@ -75,7 +75,7 @@ void listMembers(const int* slots, int count) {
   for (int i = 0; i < count; ++i) {
     std::fprintf(stderr, "  %4d  ", slots ? slots[i] : i);
     const char* name = store::displayNames[slots ? slots[i] : i];
-    writeTerminalText(stderr, name, std::strlen(name));
+    report::writeTerminalText(stderr, name, std::strlen(name));
     std::fputc('\n', stderr);
   }
 }

@@ -5,9 +5,9 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/lock_info.h"
-#include "cli/output.h"
 #include "cli/share_guard.h"
 #include "platform/system.h"
+#include "report/report.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/lock.h"
@@ -38,12 +38,12 @@ int runShow(int argc, char** argv) {
   int status = prepareSource("show", opts, boardOnly ? Need::board : Need::boardAndNames, ShowUsage);
   if (status != ExitOk) return status;
 
-  RowSource rows{0, false, store::displayNames};
+  report::Rows rows{&store::board, store::displayNames, 0, false, {}};
   if (boardOnly) {
     // Without a name list every slot is a candidate; the board's own name block labels them.
     store::clearBoard();
     store::memberCount = store::MaxMembers;
-    rows = RowSource{store::MaxMembers, true, nullptr};
+    rows = report::Rows{&store::board, nullptr, store::MaxMembers, true, {}};
   } else {
     if (!loadNames("show")) return ExitFailed;
     rows.count = store::memberCount;
@@ -61,11 +61,11 @@ int runShow(int argc, char** argv) {
   boardLooksRight("show", false);
   platform::localNow(&rows.now);
   if (opts.json)
-    printJson(stdout, rows);
+    report::printJson(stdout, rows);
   else if (opts.csv)
-    printCsv(stdout, rows, isatty(fileno(stdout)) != 0);
+    report::printCsv(stdout, rows, isatty(fileno(stdout)) != 0);
   else
-    printTable(stdout, rows);
+    report::printTable(stdout, rows);
   return ExitOk;
 }
 
