@@ -442,7 +442,10 @@ TEST_F(PollTest, ALockLeftBehindIsNamedOnEveryTickAndTheBoardIsNotCurrent) {
   writeFile(boardFile, imageWith(0, "first"));
   setAge(std::chrono::hours(3));
   ASSERT_EQ(store::refreshBoard(), 1);
-  fake::localTime = std::tm{30, 20, 11, 7, 11, 126, 0, 0, -1};  // 2026-12-07 11:20:30
+  fake::localTime = std::tm{};
+  fake::localTime.tm_year = 126, fake::localTime.tm_mon = 11, fake::localTime.tm_mday = 7;
+  fake::localTime.tm_hour = 11, fake::localTime.tm_min = 20, fake::localTime.tm_sec = 30;  // 2026-12-07 11:20:30
+  fake::localTime.tm_isdst = -1;
   writeFile(lock, "DEADPC");
   std::filesystem::last_write_time(
       lock, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2) - std::chrono::minutes(5));

@@ -198,7 +198,9 @@ TEST_F(FaultSweep, LocalRecordsAreReplacedWholeOrLeftAsTheyWere) {
         const std::string file = readFile(r.path);
         EXPECT_TRUE(file == before || file == after) << r.name << " operation " << k;
         // Its removal can only fail when every later operation fails too.
-        if (!persistent) EXPECT_FALSE(exists(r.path + ".tmp")) << r.name << " operation " << k;
+        if (!persistent) {
+          EXPECT_FALSE(exists(r.path + ".tmp")) << r.name << " operation " << k;
+        }
       }
     }
   }
