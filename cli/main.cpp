@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "cli/session.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -90,6 +91,21 @@ int utf8Arguments(char** fallback, int fallbackCount, char**& out) {
 #endif
 
 }  // namespace
+
+namespace cli {
+
+// Made once: the share holds two board images, too big for a stack.
+settings::Local& local() {
+  static settings::Local records;
+  return records;
+}
+
+store::Share& share() {
+  static store::Share theShare;
+  return theShare;
+}
+
+}  // namespace cli
 
 int main(int argc, char** argv) {
 #ifdef _WIN32

@@ -23,13 +23,13 @@ void cellOf(const RowSource& rows, int slot, int field, Cell& cell) {
   if (field == 0 && rows.names)
     cell.length = text::copyField(cell.text, sizeof cell.text, rows.names[slot], store::NameSize);
   else
-    cell.length = store::fieldText(slot, static_cast<store::Field>(field), cell.text, sizeof cell.text);
+    cell.length = store::fieldTextOf(*rows.image, slot, static_cast<store::Field>(field), cell.text, sizeof cell.text);
 }
 
 bool shown(const RowSource& rows, int slot) {
   if (!rows.onlyFilled) return true;
   if (rows.names && rows.names[slot][0]) return true;
-  return store::rowHasText(slot);
+  return store::rowHasText(*rows.image, slot);
 }
 
 // A byte of CP932 text that must not reach a terminal raw: C0 controls, DEL, and 0x80, which is
@@ -225,8 +225,8 @@ void printJson(FILE* out, const RowSource& rows) {
       std::fprintf(out, ", \"%s\": ", store::fields[f].jsonKey);
       writeJsonString(out, cell.text, cell.length);
     }
-    std::fprintf(out, ", \"overdue\": %s, \"stale\": %s}", truth(store::isOverdue(store::board, slot, rows.now)),
-                 truth(store::isStale(store::board, slot, rows.now)));
+    std::fprintf(out, ", \"overdue\": %s, \"stale\": %s}", truth(store::isOverdue(*rows.image, slot, rows.now)),
+                 truth(store::isStale(*rows.image, slot, rows.now)));
   }
   std::fputs(first ? "]\n" : "\n]\n", out);
 }
@@ -244,8 +244,8 @@ void printCsv(FILE* out, const RowSource& rows, bool terminal) {
       std::fputc(',', out);
       writeCsvField(out, cell.text, cell.length, terminal);
     }
-    std::fprintf(out, ",%s,%s\r\n", truth(store::isOverdue(store::board, slot, rows.now)),
-                 truth(store::isStale(store::board, slot, rows.now)));
+    std::fprintf(out, ",%s,%s\r\n", truth(store::isOverdue(*rows.image, slot, rows.now)),
+                 truth(store::isStale(*rows.image, slot, rows.now)));
   }
 }
 

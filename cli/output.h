@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <ctime>
 
+#include "store/board.h"
+
 namespace cli {
 
 // Slots to print: for each, the name shown in column 0 (CP932, may be null for the board's own name).
 struct RowSource {
+  const store::BoardImage* image;  // the board the rows come from
   int count;                // slots 0 .. count-1 are candidates
   bool onlyFilled;          // skip slots whose six fields are all empty
   const char (*names)[64];  // names by slot, or null to use the board's name block

@@ -92,7 +92,7 @@ using CliMembers = CoreTest;
 
 TEST_F(CliMembers, AMemberIsFoundByTheExactDisplayName) {
   const std::string list = "山田(101);山田;山田(101);佐藤;";
-  store::parseNameList(reinterpret_cast<const unsigned char*>(list.data()), list.size());
+  store::parseNameList(fake::share, reinterpret_cast<const unsigned char*>(list.data()), list.size());
   struct Case {
     std::string name;
     std::vector<int> slots;
@@ -188,12 +188,12 @@ using CliTable = CoreTest;
 
 TEST_F(CliTable, ColumnsLineUpByDisplayWidthWithWideAndEscapedTexts) {
   const std::string list = "ab;山田 太郎;x\x1b;";
-  store::parseNameList(reinterpret_cast<const unsigned char*>(list.data()), list.size());
-  store::setRow(0, "会議", "", "社内", "10:00", "26/12/07 09:00");
-  store::setRow(1, "m", "研修", "帰宅", "", "26/12/07 09:01");
-  store::setRow(2, "", "a\x07", "", "", "");
+  store::parseNameList(fake::share, reinterpret_cast<const unsigned char*>(list.data()), list.size());
+  store::setRow(fake::share, 0, "会議", "", "社内", "10:00", "26/12/07 09:00");
+  store::setRow(fake::share, 1, "m", "研修", "帰宅", "", "26/12/07 09:01");
+  store::setRow(fake::share, 2, "", "a\x07", "", "", "");
   FILE* f = std::tmpfile();
-  cli::printTable(f, cli::RowSource{store::memberCount, false, store::displayNames});
+  cli::printTable(f, cli::RowSource{&fake::share.board, fake::share.memberCount, false, fake::share.displayNames});
   std::rewind(f);
   std::vector<std::string> lines;
   char buf[2048];
