@@ -12,13 +12,14 @@
 #include "cli/output.h"
 #include "cli/session.h"
 #include "cli/share_guard.h"
+#include "cli/system.h"
 #include "platform/files.h"
 #include "platform/status.h"
+#include "report/report.h"
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "store/names.h"
 #include "text/bounded.h"
-#include "text/cp932.h"
 
 namespace cli {
 
@@ -140,17 +141,6 @@ bool checkSource(const Options& opts, Need need, SourceKind& kind, char* error, 
   return true;
 }
 
-bool nativePath(const char* arg, char* out, size_t outSize) {
-#ifdef _WIN32
-  // main hands every argument over in UTF-8; the C library opens paths in the ANSI code page.
-  return text::utf8ToCp932(arg, out, outSize);
-#else
-  if (std::strlen(arg) + 1 > outSize) return false;
-  std::memcpy(out, arg, std::strlen(arg) + 1);
-  return true;
-#endif
-}
-
 namespace {
 
 bool setPath(char (&field)[settings::PathSize], const char* arg, char* error, size_t errorSize) {
@@ -258,7 +248,7 @@ int printHelp(const char* usage) {
 
 int usageError(const char* command, const char* reason, const char* usage) {
   std::fprintf(stderr, "tavelin-cli %s: ", command);
-  writeTerminalUtf8(stderr, reason, std::strlen(reason));
+  report::writeTerminalUtf8(stderr, reason, std::strlen(reason));
   std::fputc('\n', stderr);
   std::fputs(usage, stderr);
   return ExitUsage;

@@ -60,10 +60,6 @@ bool checkSource(const Options& opts, Need need, SourceKind& kind, char* error, 
 // bytes, or no preferences exist.
 bool applySource(const Options& opts, SourceKind kind, char* error, size_t errorSize);
 
-// A path argument as the C library must see it (the ANSI code page on Windows); false when it does
-// not fit out or cannot be represented.
-bool nativePath(const char* arg, char* out, size_t outSize);
-
 // Refuses paths of the share that cannot be what they stand for: a folder, or one file named
 // for both the name list and the board (a write would replace the list with a board image).
 bool checkPaths(char* error, size_t errorSize);

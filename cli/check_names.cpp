@@ -4,6 +4,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/name_findings.h"
+#include "cli/system.h"
 #include "platform/files.h"
 #include "store/board.h"
 #include "store/names.h"

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/name_findings.h"
 #include "cli/new_name_list.h"
+#include "cli/system.h"
 #include "platform/files.h"
 #include "store/names.h"
 #include "text/bounded.h"

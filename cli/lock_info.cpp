@@ -3,8 +3,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "cli/output.h"
 #include "cli/session.h"
+#include "report/report.h"
 #include "store/lock.h"
 #include "text/age.h"
 
@@ -25,7 +25,7 @@ bool describeLock(FILE* out, const char* prefix) {
   if (lock.holderLength == 0)
     std::fputs("(no name)", out);
   else
-    writeTerminalText(out, lock.holder, std::strlen(lock.holder));
+    report::writeTerminalText(out, lock.holder, std::strlen(lock.holder));
   const long long seconds = lock.ageSeconds;
   if (lock.aged) {
     const std::time_t since = std::time(nullptr) - static_cast<std::time_t>(seconds);

@@ -4,12 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/session.h"
-
-#ifdef _WIN32
-#include <windows.h>
-// shellapi.h needs the types of windows.h first.
-#include <shellapi.h>
-#endif
+#include "cli/system.h"
 
 namespace {
 
@@ -56,40 +51,6 @@ int dispatch(int argc, char** argv) {
   return cli::ExitUsage;
 }
 
-#ifdef _WIN32
-// The ANSI argv would already be CP932 and lose what CP932 cannot hold; the commands take UTF-8
-// and convert themselves, so they see the same text on every system.
-constexpr int MaxArgs = 64;
-char argText[32768];
-char* utf8Argv[MaxArgs + 1];
-
-int utf8Arguments(char** fallback, int fallbackCount, char**& out) {
-  int count = 0;
-  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide || count > MaxArgs) {
-    if (wide) LocalFree(wide);
-    out = fallback;
-    return fallbackCount;
-  }
-  size_t used = 0;
-  for (int i = 0; i < count; ++i) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argText + used, static_cast<int>(sizeof argText - used),
-                                nullptr, nullptr);
-    if (n <= 0) {
-      LocalFree(wide);
-      out = fallback;
-      return fallbackCount;
-    }
-    utf8Argv[i] = argText + used;
-    used += static_cast<size_t>(n);
-  }
-  utf8Argv[count] = nullptr;
-  LocalFree(wide);
-  out = utf8Argv;
-  return count;
-}
-#endif
-
 }  // namespace
 
 namespace cli {
@@ -108,11 +69,7 @@ store::Share& share() {
 }  // namespace cli
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
   char** args = nullptr;
-  int count = utf8Arguments(argv, argc, args);
+  const int count = cli::utf8Arguments(argc, argv, args);
   return dispatch(count, args);
-#else
-  return dispatch(argc, argv);
-#endif
 }

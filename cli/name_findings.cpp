@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "cli/output.h"
 #include "cli/session.h"
+#include "report/report.h"
 #include "store/board.h"
 #include "store/names.h"
 #include "text/bounded.h"
@@ -153,12 +153,12 @@ void checkNameList(const unsigned char* bytes, size_t count, size_t fileSize, Na
 namespace {
 
 // Program literals are CP932; they reach the terminal as UTF-8 like any other text.
-void say(FILE* out, const char* cp932) { writeTerminalText(out, cp932, std::strlen(cp932)); }
+void say(FILE* out, const char* cp932) { report::writeTerminalText(out, cp932, std::strlen(cp932)); }
 
 void printName(FILE* out, int slot) {
   const char* name = share().displayNames[slot];
   std::fprintf(out, "slot %d \"", slot);
-  writeTerminalText(out, name, text::fieldLength(name, store::NameSize));
+  report::writeTerminalText(out, name, text::fieldLength(name, store::NameSize));
   std::fputs("\": ", out);
 }
 

@@ -5,9 +5,9 @@
 #include "cli/commands.h"
 #include "cli/entry.h"
 #include "cli/lock_info.h"
-#include "cli/output.h"
 #include "cli/session.h"
 #include "cli/share_guard.h"
+#include "report/report.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/lock.h"
@@ -76,7 +76,7 @@ void listMembers(const int* slots, int count) {
   for (int i = 0; i < count; ++i) {
     std::fprintf(stderr, "  %4d  ", slots ? slots[i] : i);
     const char* name = share().displayNames[slots ? slots[i] : i];
-    writeTerminalText(stderr, name, std::strlen(name));
+    report::writeTerminalText(stderr, name, std::strlen(name));
     std::fputc('\n', stderr);
   }
 }

@@ -5,10 +5,10 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/lock_info.h"
-#include "cli/output.h"
 #include "cli/session.h"
 #include "cli/share_guard.h"
 #include "platform/system.h"
+#include "report/report.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/lock.h"
@@ -39,12 +39,12 @@ int runShow(int argc, char** argv) {
   int status = prepareSource("show", opts, boardOnly ? Need::board : Need::boardAndNames, ShowUsage);
   if (status != ExitOk) return status;
 
-  RowSource rows{&share().board, 0, false, share().displayNames};
+  report::Rows rows{&share().board, share().displayNames, 0, false, {}};
   if (boardOnly) {
     // Without a name list every slot is a candidate; the board's own name block labels them.
     store::clearBoard(share());
     share().memberCount = store::MaxMembers;
-    rows = RowSource{&share().board, store::MaxMembers, true, nullptr};
+    rows = report::Rows{&share().board, nullptr, store::MaxMembers, true, {}};
   } else {
     if (!loadNames("show")) return ExitFailed;
     rows.count = share().memberCount;
@@ -62,11 +62,11 @@ int runShow(int argc, char** argv) {
   boardLooksRight("show", false);
   platform::localNow(&rows.now);
   if (opts.json)
-    printJson(stdout, rows);
+    report::printJson(stdout, rows);
   else if (opts.csv)
-    printCsv(stdout, rows, isatty(fileno(stdout)) != 0);
+    report::printCsv(stdout, rows, isatty(fileno(stdout)) != 0);
   else
-    printTable(stdout, rows);
+    report::printTable(stdout, rows);
   return ExitOk;
 }
 

@@ -1,10 +1,10 @@
-// The board reader and what the CLI prints from it: bytes as the board file on the share, read as the
+// The board reader and what the report prints from it: bytes as the board file on the share, read as the
 // program reads it (a zeroed image, a short file reads as zeros), then every field and both outputs.
 #include <cstring>
 #include <string>
 
-#include "cli/output.h"
 #include "fuzz/harness.h"
+#include "report/report.h"
 #include "store/board.h"
 #include "store/names.h"
 #include "tests/fake.h"
@@ -30,17 +30,17 @@ void checkFields() {
 }
 
 // A terminal must never receive a raw control byte: only the line ends the table writes itself.
-void checkTable(const cli::RowSource& rows) {
+void checkTable(const report::Rows& rows) {
   fuzz::Capture capture;
-  cli::printTable(capture.stream(), rows);
+  report::printTable(capture.stream(), rows);
   const std::string s = capture.text();
   for (unsigned char c : s) fuzz::check(c == '\n' || (c >= 0x20 && c != 0x7F), "no raw control byte in the table");
   fuzz::check(fuzz::isUtf8(s.data(), s.size()), "table is UTF-8");
 }
 
-void checkJson(const cli::RowSource& rows) {
+void checkJson(const report::Rows& rows) {
   fuzz::Capture capture;
-  cli::printJson(capture.stream(), rows);
+  report::printJson(capture.stream(), rows);
   const std::string s = capture.text();
   for (unsigned char c : s) fuzz::check(c == '\n' || (c >= 0x20 && c != 0x7F), "no raw control byte in JSON");
   fuzz::check(fuzz::isUtf8(s.data(), s.size()), "JSON is UTF-8");
@@ -49,10 +49,10 @@ void checkJson(const cli::RowSource& rows) {
 
 // CSV: to a terminal a control from the file never arrives raw; to a file it stays, inside its quotes,
 // so that a reader gets the text back, and outside quotes every line still ends in CRLF.
-void checkCsv(const cli::RowSource& rows) {
+void checkCsv(const report::Rows& rows) {
   for (const bool terminal : {true, false}) {
     fuzz::Capture capture;
-    cli::printCsv(capture.stream(), rows, terminal);
+    report::printCsv(capture.stream(), rows, terminal);
     const std::string s = capture.text();
     bool quoted = false;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -78,12 +78,12 @@ void readAndPrint() {
   fuzz::check(std::memcmp(&fake::share.board, image, store::BoardSize) == 0, "the image is the file's bytes");
   checkFields();
   // As show prints a board file: the rows with any text, under the board's own names.
-  checkTable({&fake::share.board, rows, true, nullptr});
-  checkJson({&fake::share.board, rows, true, nullptr});
-  checkCsv({&fake::share.board, rows, true, nullptr});
+  checkTable({&fake::share.board, nullptr, rows, true, {}});
+  checkJson({&fake::share.board, nullptr, rows, true, {}});
+  checkCsv({&fake::share.board, nullptr, rows, true, {}});
   // Every row under this PC's names in column 0.
-  checkTable({&fake::share.board, rows, false, fake::share.displayNames});
-  checkJson({&fake::share.board, rows, false, fake::share.displayNames});
+  checkTable({&fake::share.board, fake::share.displayNames, rows, false, {}});
+  checkJson({&fake::share.board, fake::share.displayNames, rows, false, {}});
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "cli/output.h"
 #include "fuzz/harness.h"
+#include "report/report.h"
 #include "text/cp932.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -47,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Both CLI writers on the same bytes: nothing raw reaches a terminal or a JSON reader.
   fuzz::Capture terminal;
-  cli::writeTerminalText(terminal.stream(), source.data(), len);
+  report::writeTerminalText(terminal.stream(), source.data(), len);
   const std::string t = terminal.text();
   for (unsigned char c : t) fuzz::check(c >= 0x20 && c != 0x7F, "no raw control byte on the terminal");
   fuzz::check(t.find("\xC2\x80") == std::string::npos, "no raw C1 control on the terminal");
   // Arguments and POSIX paths: whatever the bytes, the terminal gets UTF-8 without controls.
   fuzz::Capture raw;
-  cli::writeTerminalUtf8(raw.stream(), source.data(), len);
+  report::writeTerminalUtf8(raw.stream(), source.data(), len);
   const std::string r = raw.text();
   fuzz::check(fuzz::isUtf8(r.data(), r.size()), "escaped argument is UTF-8");
   for (size_t i = 0; i < r.size(); ++i) {
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "no raw C1 control from an argument");
   }
   fuzz::Capture json;
-  cli::writeJsonString(json.stream(), source.data(), len);
+  report::writeJsonString(json.stream(), source.data(), len);
   const std::string j = json.text();
   for (unsigned char c : j) fuzz::check(c >= 0x20 && c != 0x7F, "no raw control byte in a JSON string");
   fuzz::check(j.size() >= 2 && j.front() == '"' && j.back() == '"', "JSON string quoted");

@@ -362,6 +362,24 @@ class PollTest : public AccessTest {
     EXPECT_EQ(op(fake::share), 1);
     return files::faults::operations();
   }
+  // A side record of the slot going from one morning text to another, as a writer that died leaves it.
+  static void leaveRecord(const std::string& board, int slot, const char* was, const char* will) {
+    unsigned char before[store::RowBytes], after[store::RowBytes];
+    const std::string from = imageWith(slot, was), to = imageWith(slot, will);
+    store::rowBytesOf(reinterpret_cast<const unsigned char*>(from.data()), slot, before);
+    store::rowBytesOf(reinterpret_cast<const unsigned char*>(to.data()), slot, after);
+    FILE* record = store::openRowRecord(board.c_str());
+    ASSERT_TRUE(record && store::writeRowRecord(record, slot, before, after));
+    files::close(record);
+  }
+  // Both files written in the same whole second, an hour and a half ago (a time copied from one file to
+  // the other may lose its last digits on the way on Windows).
+  static void sameTime(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    const auto t = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() - std::chrono::minutes(90));
+    fs::last_write_time(a, t);
+    fs::last_write_time(b, t);
+  }
 };
 
 TEST_F(PollTest, AnUnchangedBoardIsNotReadAndAChangedOneIs) {
@@ -396,22 +414,14 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   board = boardFile, lockFile = lock;
   setAge(std::chrono::hours(1));
   files::faults::reset();
-  files::faults::actAfter(1, Op::create, [] {
-    std::filesystem::last_write_time(board, std::filesystem::last_write_time(lockFile));
-  });
+  files::faults::actAfter(1, Op::create, [] { sameTime(board, lockFile); });
   ASSERT_EQ(store::refreshBoard(fake::share), 1);
   EXPECT_GT(operationsOf(store::refreshIfChanged), 2);
   // A torn row whose repair could not be written (the board's third open, for update, fails):
   // the next look reads again, and once repaired the board is trusted.
   std::string torn = imageWith(1, "nld");  // "old" with its first byte from "new"
   writeFile(boardFile, torn);
-  unsigned char before[store::RowBytes], after[store::RowBytes];
-  const std::string was = imageWith(1, "old"), will = imageWith(1, "new");
-  store::rowBytesOf(reinterpret_cast<const unsigned char*>(was.data()), 1, before);
-  store::rowBytesOf(reinterpret_cast<const unsigned char*>(will.data()), 1, after);
-  FILE* record = store::openRowRecord(boardFile.c_str());
-  ASSERT_TRUE(record && store::writeRowRecord(record, 1, before, after));
-  files::close(record);
+  leaveRecord(boardFile, 1, "old", "new");
   // As a crash leaves them: the board written after its record.
   std::filesystem::last_write_time(boardFile,
                                    std::filesystem::last_write_time(boardFile + ".jnl") + std::chrono::seconds(1));
@@ -457,14 +467,8 @@ TEST_F(PollTest, WhatTheTimerCannotTrustIsReadUnderTheLockOnce) {
   const auto crashRecord = [] {
     // Row 0 torn on its way from "first" to "second", its record as old as the board.
     writeFile(board, imageWith(0, "sirst"));
-    unsigned char before[store::RowBytes], after[store::RowBytes];
-    const std::string was = imageWith(0, "first"), will = imageWith(0, "second");
-    store::rowBytesOf(reinterpret_cast<const unsigned char*>(was.data()), 0, before);
-    store::rowBytesOf(reinterpret_cast<const unsigned char*>(will.data()), 0, after);
-    FILE* record = store::openRowRecord(board.c_str());
-    ASSERT_TRUE(record && store::writeRowRecord(record, 0, before, after));
-    files::close(record);
-    std::filesystem::last_write_time(board, std::filesystem::last_write_time(board + ".jnl"));
+    leaveRecord(board, 0, "first", "second");
+    sameTime(board, board + ".jnl");
   };
   const struct {
     const char* what;

@@ -52,4 +52,22 @@ bool pendingRecord(const std::string& boardPath) {
   return record.size() > 4 && record[4] != 'D';
 }
 
+std::string repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+std::string captured(void (*print)(FILE*, const char*, size_t), const std::string& text) {
+  FILE* f = std::tmpfile();
+  print(f, text.data(), text.size());
+  std::rewind(f);
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+  std::fclose(f);
+  return out;
+}
+
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 // that gives every test a fresh process state.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -28,6 +29,9 @@ void writeFile(const std::string& path, const std::string& bytes);
 bool exists(const std::string& path);
 // Whether a row write's side record beside the board still waits for the next lock holder.
 bool pendingRecord(const std::string& boardPath);
+std::string repeat(const std::string& s, int n);
+// What print writes of the text, as bytes.
+std::string captured(void (*print)(FILE*, const char*, size_t), const std::string& text);
 
 class CoreTest : public ::testing::Test {
  protected:

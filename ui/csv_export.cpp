@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <ctime>
 
-#include "cli/output.h"
 #include "platform/files.h"
 #include "platform/status.h"
 #include "platform/system.h"
 #include "platform/system_library.h"
+#include "report/report.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
@@ -47,9 +47,9 @@ bool writeCsv(const char* path) {
   if (!file) return false;
   static const unsigned char Bom[] = {0xEF, 0xBB, 0xBF};
   files::writeBlock(Bom, sizeof Bom, file.get());
-  cli::RowSource rows = {&share().board, share().memberCount, false, share().displayNames, {}};
+  report::Rows rows = {&share().board, share().displayNames, share().memberCount, false, {}};
   platform::localNow(&rows.now);
-  cli::printCsv(file.get(), rows);
+  report::printCsv(file.get(), rows);
   return files::flushBuffered(file.get()) && !files::hasError(file.get());
 }
 

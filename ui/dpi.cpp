@@ -48,12 +48,20 @@ HFONT createUiFont(int dpi) {
   return CreateFontIndirectW(&font);
 }
 
+int wideText(const char* text, wchar_t* out, int outCount) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, out, outCount);
+  if (n > 0) return n - 1;
+  out[0] = L'\0';
+  return 0;
+}
+
 int textWidthIn(HWND control, const char* text) {
   HDC dc = GetDC(control);
   if (!dc) return 0;
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  wchar_t wide[512];
   SIZE size = {};
-  GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  GetTextExtentPoint32W(dc, wide, wideText(text, wide, 512), &size);
   SelectObject(dc, old);
   ReleaseDC(control, dc);
   return size.cx;

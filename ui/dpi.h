@@ -39,5 +39,9 @@ HFONT createUiFont(int dpi);
 
 // How wide the text shows in the control's own font, in pixels; 0 when it cannot be measured.
 int textWidthIn(HWND control, const char* text);
+// A program text in UTF-16 for the W drawing calls (the length written, at most outCount - 1): an A call
+// converts by the selected font's character set, and a font without the Japanese set shows the CP932
+// bytes as Latin letters.
+int wideText(const char* text, wchar_t* out, int outCount);
 
 }  // namespace ui

@@ -112,7 +112,9 @@ bool drawStatusPart(const DRAWITEMSTRUCT* item) {
   const int oldMode = SetBkMode(item->hDC, TRANSPARENT);
   RECT r = item->rcItem;
   r.left += scaled(2, dpiOf(item->hwndItem));
-  DrawTextA(item->hDC, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+  wchar_t wide[sizeof text];
+  DrawTextW(item->hDC, wide, wideText(text, wide, sizeof text), &r,
+            DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
   SetBkMode(item->hDC, oldMode);
   SetTextColor(item->hDC, oldColour);
   SelectObject(item->hDC, oldFont);
