@@ -76,9 +76,10 @@ int oldWriteRow(int slot, const char* value) {
       oldRelease();
       continue;
     }
-    store::replaceImage(image);
-    store::setRow(slot, value, "", "", "", "t");
-    const bool ok = files::seekStart(f.get()) && files::writeBlock(&store::board, store::BoardSize, f.get()) == 1;
+    store::replaceImage(bench::session(), image);
+    store::setRow(bench::session(), slot, value, "", "", "", "t");
+    const bool ok =
+        files::seekStart(f.get()) && files::writeBlock(&bench::session().board, store::BoardSize, f.get()) == 1;
     f.close();
     oldRelease();
     if (ok) return 1;
@@ -88,7 +89,7 @@ int oldWriteRow(int slot, const char* value) {
 
 bool holds(int slot, const char* value) {
   char text[store::PlanSize + 1];
-  store::fieldText(slot, store::Field::morning, text, sizeof text);
+  store::fieldText(bench::session(), slot, store::Field::morning, text, sizeof text);
   return std::strcmp(text, value) == 0;
 }
 
@@ -100,9 +101,10 @@ void writer(int slot, int count, bool old) {
     std::snprintf(value, sizeof value, "%d:%d", slot, n);
     const long long start = bench::nowNs();
     // A write that gave up after its attempts is reported to its user, who presses OK again.
-    while (!(old ? oldWriteRow(slot, value) : store::writeRow(slot, {value, "", "", "", "t"}))) ++shared->gaveUp[slot];
+    while (!(old ? oldWriteRow(slot, value) : store::writeRow(bench::session(), slot, {value, "", "", "", "t"})))
+      ++shared->gaveUp[slot];
     shared->latencyMs[slot][n - 1] = static_cast<double>(bench::nowNs() - start) / 1e6;
-    if (store::refreshBoard() && !holds(slot, value)) ++shared->lost[slot];
+    if (store::refreshBoard(bench::session()) && !holds(slot, value)) ++shared->lost[slot];
   }
   shared->finished[slot] = 1;
 }
@@ -124,7 +126,7 @@ int main(int argc, char** argv) {
   if (processes < 1 || processes > MaxProcesses || count < 1 || count > MaxWrites) return 2;
   if (!bench::prepareShare(argv[1], share)) return 1;
   // Every row starts empty, so a row that was never written or was undone shows at the end.
-  store::clearBoard();
+  store::clearBoard(bench::session());
   std::FILE* f = std::fopen(share.board, "wb");
   if (!f || std::fclose(f) != 0) return 1;
 
@@ -160,7 +162,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < count; ++i) all[n++] = shared->latencyMs[p][i];
   }
   std::sort(all, all + n);
-  if (!store::refreshBoard()) return 1;
+  if (!store::refreshBoard(bench::session())) return 1;
   for (int p = 0; p < processes; ++p) {
     char expected[32];
     std::snprintf(expected, sizeof expected, "%d:%d", p, count);

@@ -16,20 +16,20 @@ bench::SharePaths share;
 int writes;
 
 void refresh() {
-  if (store::refreshBoard() != 1) std::abort();
+  if (store::refreshBoard(bench::session()) != 1) std::abort();
 }
 // The timer's look at an unchanged board.
 void poll() {
-  if (store::refreshIfChanged() != 1) std::abort();
+  if (store::refreshIfChanged(bench::session()) != 1) std::abort();
 }
 void write() {
   char text[32];
   std::snprintf(text, sizeof text, "bench %d", ++writes);
-  if (store::writeRow(7, {text, "pm", "", "18:00", "24/05/01 10:00"}) != 1) std::abort();
+  if (store::writeRow(bench::session(), 7, {text, "pm", "", "18:00", "24/05/01 10:00"}) != 1) std::abort();
 }
 void lockAndRelease() {
-  if (store::acquireLock() != 1) std::abort();
-  store::releaseLock();
+  if (store::acquireLock(bench::session()) != 1) std::abort();
+  store::releaseLock(bench::session());
 }
 
 struct Operation {

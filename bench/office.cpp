@@ -72,13 +72,13 @@ void client(int slot, int minutes, bool poll) {
     const uint64_t now = platform::elapsedMs();
     if (next > now) text::waitMs(static_cast<unsigned>(next - now));
     if (next == tick) {
-      poll ? store::refreshIfChanged() : store::refreshBoard();
+      poll ? store::refreshIfChanged(bench::session()) : store::refreshBoard(bench::session());
       tick += text::timerPeriodMs(1);
     } else {
       char text[32];
       std::snprintf(text, sizeof text, "save %d", shared->saves[slot] + 1);
       const uint64_t began = platform::elapsedMs();
-      const int ok = store::writeRow(slot, {text, "", "社内", "", "26/12/07 10:00"});
+      const int ok = store::writeRow(bench::session(), slot, {text, "", "社内", "", "26/12/07 10:00"});
       const int n = shared->saves[slot]++;
       if (n < MaxSaves) shared->saveMs[slot][n] = static_cast<double>(platform::elapsedMs() - began);
       if (!ok) ++shared->gaveUp[slot];

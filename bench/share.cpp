@@ -4,7 +4,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "settings/preferences.h"
 #include "store/board.h"
 #include "store/names.h"
 
@@ -18,6 +17,11 @@ bool writeFile(const char* path, const void* data, size_t size) {
   return std::fclose(f) == 0 && ok;
 }
 }  // namespace
+
+store::Share& session() {
+  static store::Share share;
+  return share;
+}
 
 bool prepareShare(const char* dir, SharePaths& out) {
   std::snprintf(out.board, sizeof out.board, "%s/tv_cont.lst", dir);
@@ -46,11 +50,10 @@ bool prepareShare(const char* dir, SharePaths& out) {
     return false;
   }
 
-  settings::resetPreferences();
-  std::snprintf(settings::prefs.boardPath, sizeof settings::prefs.boardPath, "%s", out.board);
-  std::snprintf(settings::prefs.nameListPath, sizeof settings::prefs.nameListPath, "%s", out.names);
-  if (!store::loadNameList() || store::memberCount != store::MaxMembers) {
-    std::fprintf(stderr, "the scratch name list did not load (%d members)\n", store::memberCount);
+  std::snprintf(bench::session().boardPath, sizeof bench::session().boardPath, "%s", out.board);
+  std::snprintf(bench::session().nameListPath, sizeof bench::session().nameListPath, "%s", out.names);
+  if (!store::loadNameList(bench::session()) || bench::session().memberCount != store::MaxMembers) {
+    std::fprintf(stderr, "the scratch name list did not load (%d members)\n", bench::session().memberCount);
     return false;
   }
   return true;

@@ -2,6 +2,8 @@
 // A scratch share for the benchmarks: a full board file and a name list of 300 members.
 #include <cstddef>
 
+#include "store/share.h"
+
 namespace bench {
 
 constexpr size_t PathSize = 256;
@@ -13,7 +15,10 @@ struct SharePaths {
   char journal[PathSize + 8];
 };
 
-// Writes the two files into dir, points the preferences at them and loads the name list.
+// The benchmark's own share, made once.
+store::Share& session();
+
+// Writes the two files into dir, points the session's share at them and loads the name list.
 // False (with a message on stderr) when the directory cannot hold them.
 bool prepareShare(const char* dir, SharePaths& out);
 

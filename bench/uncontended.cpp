@@ -85,19 +85,19 @@ void inlineWriteFlush() {
 }
 
 void coreRefresh() {
-  if (store::refreshBoard() != 1) std::abort();
+  if (store::refreshBoard(bench::session()) != 1) std::abort();
 }
 
 void coreWrite() {
   char text[32];
   nextRowText(text);
-  if (store::writeRow(7, {text, "pm", "", "18:00", "24/05/01 10:00"}) != 1) std::abort();
+  if (store::writeRow(bench::session(), 7, {text, "pm", "", "18:00", "24/05/01 10:00"}) != 1) std::abort();
 }
 
 // The parts of writeRow that exist for crash safety, each alone.
 void partSideFile() {
   unsigned char row[store::RowBytes];
-  store::rowBytesOf(reinterpret_cast<const unsigned char*>(&store::board), 7, row);
+  store::rowBytesOf(reinterpret_cast<const unsigned char*>(&bench::session().board), 7, row);
   FILE* record = store::openRowRecord(share.board);
   if (!record || !store::writeRowRecord(record, 7, row, row)) std::abort();
   store::retireRowRecord(record);
@@ -108,13 +108,13 @@ void partRecoveryCheck() {
 }
 void partBoardCommit() {
   FILE* f = files::openUpdate(share.board);
-  files::writeBlock(&store::board, store::BoardSize, f);
+  files::writeBlock(&bench::session().board, store::BoardSize, f);
   files::flush(f);
   files::close(f);
 }
 void partBoardNoCommit() {
   FILE* f = files::openUpdate(share.board);
-  files::writeBlock(&store::board, store::BoardSize, f);
+  files::writeBlock(&bench::session().board, store::BoardSize, f);
   files::flushBuffered(f);
   files::close(f);
 }

@@ -34,7 +34,7 @@ void spinWait(unsigned ms) {
 int attemptLoop(int attempts, void (*wait)(unsigned)) {
   for (int attempt = 1; attempt <= attempts; ++attempt) {
     if (attempt > 1) wait(1000 + static_cast<unsigned>(std::rand() % 50));
-    if (store::acquireLock() != 0) return 1;
+    if (store::acquireLock(bench::session()) != 0) return 1;
   }
   return 0;
 }
@@ -51,7 +51,7 @@ Measured measure(int attempts, bool spin) {
   if (spin)
     got = attemptLoop(attempts, spinWait);
   else if (attempts == store::Attempts)
-    got = store::refreshBoard();
+    got = store::refreshBoard(bench::session());
   else
     got = attemptLoop(attempts, text::waitMs);
   if (got != 0) {

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/session.h"
 #include "cli/share_guard.h"
 #include "cli/system.h"
 #include "platform/files.h"
@@ -159,29 +160,36 @@ bool loadPrefsFile(const char* arg, char* error, size_t errorSize) {
   files::readBlock(&record, sizeof record, file.get());
   if (text::fieldLength(record.magic) >= sizeof record.magic || std::strcmp(record.magic, settings::PrefsMagic) != 0)
     return fail(error, errorSize, "not a preferences file of this program:", arg);
-  settings::prefs = record;
+  local().prefs = record;
   return true;
+}
+
+bool readSource(const Options& opts, SourceKind kind, char* error, size_t errorSize) {
+  settings::Preferences& prefs = local().prefs;
+  switch (kind) {
+    case SourceKind::prefsFile: return loadPrefsFile(opts.prefsPath, error, errorSize);
+    case SourceKind::paths:
+      if (opts.namesPath && !setPath(prefs.nameListPath, opts.namesPath, error, errorSize)) return false;
+      if (!opts.namesPath) prefs.nameListPath[0] = '\0';
+      return setPath(prefs.boardPath, opts.boardPath, error, errorSize);
+    case SourceKind::defaults:
+      settings::initLocalPaths(local());
+      settings::loadPreferences(local());
+      if (local().needsSetup)
+        return fail(
+            error, errorSize, "no preferences file here or in",
+            local().prefsPaths[settings::placeUser][0] ? local().prefsPaths[settings::placeUser] : "the user's folder");
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 bool applySource(const Options& opts, SourceKind kind, char* error, size_t errorSize) {
-  switch (kind) {
-    case SourceKind::prefsFile: return loadPrefsFile(opts.prefsPath, error, errorSize);
-    case SourceKind::paths:
-      if (opts.namesPath && !setPath(settings::prefs.nameListPath, opts.namesPath, error, errorSize)) return false;
-      if (!opts.namesPath) settings::prefs.nameListPath[0] = '\0';
-      return setPath(settings::prefs.boardPath, opts.boardPath, error, errorSize);
-    case SourceKind::defaults:
-      settings::initLocalPaths();
-      settings::loadPreferences();
-      if (settings::needsSetup)
-        return fail(error, errorSize, "no preferences file here or in",
-                    settings::prefsPaths[settings::placeUser][0] ? settings::prefsPaths[settings::placeUser]
-                                                                 : "the user's folder");
-      return true;
-  }
-  return false;
+  if (!readSource(opts, kind, error, errorSize)) return false;
+  store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath);
+  return true;
 }
 
 namespace {
@@ -202,8 +210,8 @@ bool failPath(char* error, size_t errorSize, const char* what, const char* path)
 
 bool checkPaths(char* error, size_t errorSize) {
   char names[settings::PathSize + 1], board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.nameListPath, names);
-  settings::pathText(settings::prefs.boardPath, board);
+  store::sharePath(share().nameListPath, names);
+  store::sharePath(share().boardPath, board);
   if (names[0] && isFolder(names)) return failPath(error, errorSize, "a folder, not a name list:", names);
   if (board[0] && isFolder(board)) return failPath(error, errorSize, "a folder, not a board file:", board);
   if (names[0] && board[0] && files::sameFile(names, board))
@@ -222,11 +230,11 @@ int prepareSource(const char* command, const Options& opts, Need need, const cha
 }
 
 bool loadNames(const char* command) {
-  if (store::loadNameList()) return true;
+  if (store::loadNameList(share())) return true;
   status::showStatus("サーバーに接続できません");
   status::beep();
   char path[settings::PathSize + 1];
-  settings::pathText(settings::prefs.nameListPath, path);
+  store::sharePath(share().nameListPath, path);
   std::fprintf(stderr, "tavelin-cli %s: cannot open the name list '", command);
   writeNativePath(stderr, path);
   std::fprintf(stderr, "' (missing, unreadable or unreachable; tried %d times)\n", store::Attempts);

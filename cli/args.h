@@ -54,12 +54,13 @@ enum class SourceKind { defaults, prefsFile, paths };
 // Checks the combination of SOURCE options. False with a reason for e.g. --prefs with --board.
 bool checkSource(const Options& opts, Need need, SourceKind& kind, char* error, size_t errorSize);
 
-// Puts the name-list and board paths into settings::prefs: from the given preferences file, from
-// --names/--board, or from the preferences the program itself would load. False (usage error) when
-// the file is not a preferences record, a path does not fit 255 bytes, or no preferences exist.
+// Puts the name-list and board paths into local().prefs, and from there into the share: from the
+// given preferences file, from --names/--board, or from the preferences the program itself would
+// load. False (usage error) when the file is not a preferences record, a path does not fit 255
+// bytes, or no preferences exist.
 bool applySource(const Options& opts, SourceKind kind, char* error, size_t errorSize);
 
-// Refuses paths in settings::prefs that cannot be what they stand for: a folder, or one file named
+// Refuses paths of the share that cannot be what they stand for: a folder, or one file named
 // for both the name list and the board (a write would replace the list with a board image).
 bool checkPaths(char* error, size_t errorSize);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/session.h"
 #include "store/board.h"
 #include "store/names.h"
 #include "text/bounded.h"
@@ -68,8 +69,8 @@ void currentText(const char* field, size_t fieldSize, size_t limit, char* out, s
 int matchMembers(const char* name, int* matches, int maxMatches) {
   int count = 0;
   size_t len = std::strlen(name);
-  for (int slot = 0; slot < store::memberCount; ++slot) {
-    const char* shown = store::displayNames[slot];
+  for (int slot = 0; slot < share().memberCount; ++slot) {
+    const char* shown = share().displayNames[slot];
     if (text::fieldLength(shown, store::NameSize) != len || std::memcmp(shown, name, len) != 0) continue;
     if (count < maxMatches) matches[count] = slot;
     ++count;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "cli/session.h"
 #include "report/report.h"
 #include "store/lock.h"
 #include "text/age.h"
@@ -19,7 +20,7 @@ void formatAge(long long seconds, char* out, size_t size) {
 
 bool describeLock(FILE* out, const char* prefix) {
   store::LockState lock;
-  if (!store::readLockState(lock) || !lock.present) return false;
+  if (!store::readLockState(share(), lock) || !lock.present) return false;
   std::fprintf(out, "%slock held by ", prefix);
   if (lock.holderLength == 0)
     std::fputs("(no name)", out);

@@ -5,7 +5,7 @@
 
 namespace cli {
 
-// When the lock file beside settings::prefs.boardPath exists, prints one line about it to out
+// When the lock file beside share().boardPath exists, prints one line about it to out
 // ("lock held by HOST for 2 h 5 min (since 2026-12-07 09:14)"); returns whether it exists.
 bool describeLock(FILE* out, const char* prefix);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "cli/session.h"
 #include "cli/system.h"
 
 namespace {
@@ -51,6 +52,21 @@ int dispatch(int argc, char** argv) {
 }
 
 }  // namespace
+
+namespace cli {
+
+// Made once: the share holds two board images, too big for a stack.
+settings::Local& local() {
+  static settings::Local records;
+  return records;
+}
+
+store::Share& share() {
+  static store::Share theShare;
+  return theShare;
+}
+
+}  // namespace cli
 
 int main(int argc, char** argv) {
   char** args = nullptr;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cli/session.h"
 #include "report/report.h"
 #include "store/board.h"
 #include "store/names.h"
@@ -86,7 +87,7 @@ void checkCodes(NameReport& out, int slot, const char* name, size_t length, bool
 }
 
 void checkName(NameReport& out, int slot, const store::ScannedName& raw, bool encodingReported) {
-  const char* name = store::displayNames[slot];
+  const char* name = share().displayNames[slot];
   const size_t length = text::fieldLength(name, store::NameSize);
   const size_t kept = raw.length < sizeof raw.bytes ? raw.length : sizeof raw.bytes;
   const void* nul = std::memchr(raw.bytes, 0, kept);
@@ -101,7 +102,7 @@ void checkName(NameReport& out, int slot, const store::ScannedName& raw, bool en
     return;
   }
   for (int earlier = 0; earlier < slot; ++earlier) {
-    const char* other = store::displayNames[earlier];
+    const char* other = share().displayNames[earlier];
     if (text::fieldLength(other, store::NameSize) == length && std::memcmp(other, name, length) == 0) {
       add(out, FindingKind::duplicate, slot, earlier, 0);
       break;
@@ -126,10 +127,10 @@ void checkNameList(const unsigned char* bytes, size_t count, size_t fileSize, Na
   if (count > store::NameListWindow) count = store::NameListWindow;
   const bool encodingReported = checkEncoding(out, bytes, count);
   // As loadNameList does: the parse appends to what is there.
-  store::clearBoard();
-  store::memberCount = 0;
-  store::parseNameList(bytes, count);
-  out.members = store::memberCount;
+  store::clearBoard(share());
+  share().memberCount = 0;
+  store::parseNameList(share(), bytes, count);
+  out.members = share().memberCount;
 
   // The same scan again, for what the parse cut or dropped on the way.
   size_t pos = 0;
@@ -155,7 +156,7 @@ namespace {
 void say(FILE* out, const char* cp932) { report::writeTerminalText(out, cp932, std::strlen(cp932)); }
 
 void printName(FILE* out, int slot) {
-  const char* name = store::displayNames[slot];
+  const char* name = share().displayNames[slot];
   std::fprintf(out, "slot %d \"", slot);
   report::writeTerminalText(out, name, text::fieldLength(name, store::NameSize));
   std::fputs("\": ", out);
@@ -197,7 +198,7 @@ void printFinding(FILE* out, const Finding& f) {
       break;
     case FindingKind::cut:
       std::fprintf(out, "%zu bytes long, cut to %zu bytes\n", f.size,
-                   text::fieldLength(store::displayNames[f.slot], store::NameSize));
+                   text::fieldLength(share().displayNames[f.slot], store::NameSize));
       break;
     case FindingKind::afterNul:
       std::fprintf(out, "a NUL byte inside; the %zu bytes after it are lost\n", f.size);

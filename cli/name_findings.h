@@ -53,7 +53,7 @@ struct NameReport {
 };
 
 // Parses bytes (the first count bytes of a file of fileSize bytes) as loadNameList does and
-// collects the findings in file order. The names are then in store::displayNames.
+// collects the findings in file order. The names are then in share().displayNames.
 void checkNameList(const unsigned char* bytes, size_t count, size_t fileSize, NameReport& out);
 
 // One line per finding (the encoding ones in Japanese and English), in UTF-8.

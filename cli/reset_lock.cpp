@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/lock_info.h"
 #include "cli/output.h"
+#include "cli/session.h"
 #include "cli/share_guard.h"
 #include "settings/preferences.h"
 #include "store/lock.h"
@@ -31,18 +32,18 @@ int runResetLock(int argc, char** argv) {
   if (status != ExitOk) return status;
   // Where no client can place a lock, clearing one would only hide that the share is wrong.
   if (!opts.noLock && refuseUnsafeMount("reset-lock")) return ExitFailed;
-  if (!opts.noLock && !store::canCreateLock()) {
+  if (!opts.noLock && !store::canCreateLock(share())) {
     reportNoLock("reset-lock", true);
     return ExitFailed;
   }
 
   char boardPath[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, boardPath);
+  store::sharePath(share().boardPath, boardPath);
   char lockPath[store::LockPathSize];
   const bool fits = store::lockPathFor(boardPath, sizeof boardPath, lockPath) == store::LockPath::ok;
   // Say whose lock goes, and how old it is, before it goes.
   const bool existed = describeLock(stdout, "removing the ");
-  if (store::resetLock()) return ExitOk;
+  if (store::resetLock(share())) return ExitOk;
   if (fits && !existed) {
     std::fputs("tavelin-cli reset-lock: there is no lock file '", stderr);
     writeNativePath(stderr, lockPath);

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/entry.h"
 #include "cli/lock_info.h"
+#include "cli/session.h"
 #include "cli/share_guard.h"
 #include "report/report.h"
 #include "store/access.h"
@@ -74,7 +75,7 @@ bool takeTexts(const Options& opts, Texts& t) {
 void listMembers(const int* slots, int count) {
   for (int i = 0; i < count; ++i) {
     std::fprintf(stderr, "  %4d  ", slots ? slots[i] : i);
-    const char* name = store::displayNames[slots ? slots[i] : i];
+    const char* name = share().displayNames[slots ? slots[i] : i];
     report::writeTerminalText(stderr, name, std::strlen(name));
     std::fputc('\n', stderr);
   }
@@ -84,8 +85,8 @@ void listMembers(const int* slots, int count) {
 int pickSlot(const Options& opts) {
   char reason[160];
   if (!opts.member) {
-    if (opts.slot < store::memberCount) return static_cast<int>(opts.slot);
-    std::snprintf(reason, sizeof reason, "slot %ld is not on the board (%d members)", opts.slot, store::memberCount);
+    if (opts.slot < share().memberCount) return static_cast<int>(opts.slot);
+    std::snprintf(reason, sizeof reason, "slot %ld is not on the board (%d members)", opts.slot, share().memberCount);
     usageError("set", reason, "");
     return -1;
   }
@@ -96,7 +97,7 @@ int pickSlot(const Options& opts) {
   if (count == 1) return matches[0];
   if (count == 0) {
     usageError("set", "no member has exactly this name; the members are:", "");
-    listMembers(nullptr, store::memberCount);
+    listMembers(nullptr, share().memberCount);
   } else {
     usageError("set", "several members have this name; pick one with --slot:", "");
     listMembers(matches, count);
@@ -106,18 +107,18 @@ int pickSlot(const Options& opts) {
 
 // Fields not given keep what the board holds now, as the dialog shows them.
 void keepCurrent(const Options& opts, int slot, Texts& t) {
-  const store::ScheduleEntry& e = store::board.entries[slot];
+  const store::ScheduleEntry& e = share().board.entries[slot];
   if (!opts.morning) currentText(e.morning, sizeof e.morning, MorningLimit, t.morning, sizeof t.morning);
   if (!opts.afternoon) currentText(e.afternoon, sizeof e.afternoon, AfternoonLimit, t.afternoon, sizeof t.afternoon);
   if (!opts.state) currentText(e.state, sizeof e.state, StateLimit, t.state, sizeof t.state);
   if (!opts.returnTime)
-    currentText(store::board.returnTimes[slot], store::ReturnTimeSize, ReturnLimit, t.returnTime, sizeof t.returnTime);
+    currentText(share().board.returnTimes[slot], store::ReturnTimeSize, ReturnLimit, t.returnTime, sizeof t.returnTime);
 }
 
 // The board access failed: say why when it can be told (no lock possible, a lock held, a board
 // file that does not open for the reading or the writing).
 int boardFailed(const Options& opts, bool writing) {
-  if (store::lockUnavailable() && !opts.noLock)
+  if (store::lockUnavailable(share()) && !opts.noLock)
     reportNoLock("set", true);
   else if (!explainHeldLock("set"))
     explainBoardNotOpening("set", writing);
@@ -140,15 +141,15 @@ int runSet(int argc, char** argv) {
   if (!opts.force && !boardLooksRight("set", true)) return ExitUsage;
   if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
   if (!loadNames("set")) return ExitFailed;
-  if (store::memberCount == 0) return usageError("set", "the name list has no members", "");
+  if (share().memberCount == 0) return usageError("set", "the name list has no members", "");
   int slot = pickSlot(opts);
   if (slot < 0) return ExitUsage;
 
   // Unlike the dialog, a failed refresh stops here: the kept fields would come from an empty image.
   // Unlike older PCs, nothing is written where no lock keeps the others out, unless asked.
-  store::requireLock = !opts.noLock;
-  store::writeWithoutLock = opts.noLock;
-  if (!store::refreshBoard()) return boardFailed(opts, false);
+  share().requireLock = !opts.noLock;
+  share().writeWithoutLock = opts.noLock;
+  if (!store::refreshBoard(share())) return boardFailed(opts, false);
   char written[text::WrittenAtSize] = "";
   if (opts.clear) {
     t = Texts{};
@@ -159,7 +160,7 @@ int runSet(int argc, char** argv) {
       text::foldFullWidth(t.returnTime);
     }
   }
-  const int saved = store::writeRow(slot, {t.morning, t.afternoon, t.state, t.returnTime, written});
+  const int saved = store::writeRow(share(), slot, {t.morning, t.afternoon, t.state, t.returnTime, written});
   if (saved == 1) return ExitOk;
   // Not a success to a script, nor a plain failure: the row may be on the board.
   if (saved == store::MayHaveLanded) {

@@ -6,6 +6,7 @@
 
 #include "cli/mounts.h"
 #include "cli/output.h"
+#include "cli/session.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
@@ -33,7 +34,7 @@ const char* openFailure(int error) {
 void printFolder(FILE* out) {
   char folder[store::LockPathSize];
   std::fputc('\'', out);
-  writeNativePath(out, store::lockFolder(folder) ? folder : "?");
+  writeNativePath(out, store::lockFolder(share(), folder) ? folder : "?");
   std::fputc('\'', out);
 }
 
@@ -41,7 +42,7 @@ void printFolder(FILE* out) {
 
 bool refuseUnsafeMount(const char* command) {
   char folder[store::LockPathSize], type[FsTypeSize];
-  if (!store::lockFolder(folder) || !unsafeFileSystem(folder, type, sizeof type)) return false;
+  if (!store::lockFolder(share(), folder) || !unsafeFileSystem(folder, type, sizeof type)) return false;
   std::fprintf(stderr, "tavelin-cli %s: ", command);
   printFolder(stderr);
   std::fprintf(stderr,
@@ -54,7 +55,7 @@ bool refuseUnsafeMount(const char* command) {
 
 bool boardLooksRight(const char* command, bool refused) {
   char board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, board);
+  store::sharePath(share().boardPath, board);
   files::Handle file(files::openRead(board));
   if (!file) return true;
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return true;
@@ -63,7 +64,7 @@ bool boardLooksRight(const char* command, bool refused) {
   file.close();
   // A board in its first write (an empty one being filled) is short only while its writer holds the
   // lock: its size under the lock is what counts.
-  const long long locked = store::lockedBoardSize();
+  const long long locked = store::lockedBoardSize(share());
   if (locked == 0 || locked >= static_cast<long long>(store::BoardSize)) return true;
   if (locked > 0) size = static_cast<long>(locked);
   std::fprintf(stderr, "tavelin-cli %s: %s'", command, refused ? "" : "warning: ");
@@ -77,7 +78,7 @@ bool boardLooksRight(const char* command, bool refused) {
 
 bool explainBoardNotOpening(const char* command, bool writing) {
   char board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, board);
+  store::sharePath(share().boardPath, board);
   errno = 0;
   files::Handle file(writing ? files::openUpdate(board) : files::openRead(board));
   if (file) return false;
@@ -103,7 +104,7 @@ void reportNoLock(const char* command, bool refused) {
 void warnLockElsewhereForOlderPcs(const char* command) {
   if (!platform::isSeparator('\\') || !platform::isSeparator('/')) return;
   char board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, board);
+  store::sharePath(share().boardPath, board);
   if (!std::strchr(board, '/')) return;
   char ours[store::LockPathSize], older[store::LockPathSize], oursAlike[store::LockPathSize],
       olderAlike[store::LockPathSize];

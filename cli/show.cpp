@@ -5,6 +5,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/lock_info.h"
+#include "cli/session.h"
 #include "cli/share_guard.h"
 #include "platform/system.h"
 #include "report/report.h"
@@ -38,26 +39,26 @@ int runShow(int argc, char** argv) {
   int status = prepareSource("show", opts, boardOnly ? Need::board : Need::boardAndNames, ShowUsage);
   if (status != ExitOk) return status;
 
-  report::Rows rows{&store::board, store::displayNames, 0, false, {}};
+  report::Rows rows{&share().board, share().displayNames, 0, false, {}};
   if (boardOnly) {
     // Without a name list every slot is a candidate; the board's own name block labels them.
-    store::clearBoard();
-    store::memberCount = store::MaxMembers;
-    rows = report::Rows{&store::board, nullptr, store::MaxMembers, true, {}};
+    store::clearBoard(share());
+    share().memberCount = store::MaxMembers;
+    rows = report::Rows{&share().board, nullptr, store::MaxMembers, true, {}};
   } else {
     if (!loadNames("show")) return ExitFailed;
-    rows.count = store::memberCount;
+    rows.count = share().memberCount;
   }
   // Reading without the lock harms nobody: show goes ahead where no lock file can be made, and says so.
-  store::requireLock = false;
-  const bool read = store::memberCount == 0 || store::refreshBoard();
-  if (store::memberCount > 0 && store::lockUnavailable()) reportNoLock("show", false);
+  share().requireLock = false;
+  const bool read = share().memberCount == 0 || store::refreshBoard(share());
+  if (share().memberCount > 0 && store::lockUnavailable(share())) reportNoLock("show", false);
   if (!read) {
     if (!explainHeldLock("show")) explainBoardNotOpening("show", false);
     return ExitFailed;
   }
   // What set would refuse, show reads: an empty table needs a word on why.
-  if (store::memberCount == 0) std::fputs("tavelin-cli show: warning: the name list has no members\n", stderr);
+  if (share().memberCount == 0) std::fputs("tavelin-cli show: warning: the name list has no members\n", stderr);
   boardLooksRight("show", false);
   platform::localNow(&rows.now);
   if (opts.json)

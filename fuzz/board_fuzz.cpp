@@ -18,12 +18,12 @@ void checkFields() {
   for (int slot = 0; slot < store::MaxMembers; ++slot) {
     for (int f = 0; f < store::FieldCount; ++f) {
       const auto field = static_cast<store::Field>(f);
-      const size_t n = store::fieldText(slot, field, out, sizeof out);
+      const size_t n = store::fieldText(fake::share, slot, field, out, sizeof out);
       fuzz::check(n < sizeof out && out[n] == '\0' && std::strlen(out) == n, "field text terminated at its length");
       fuzz::check(n <= store::fieldSize(field), "field text within its field");
       // A small destination cuts the text and still terminates it.
       char small[8];
-      const size_t m = store::fieldText(slot, field, small, sizeof small);
+      const size_t m = store::fieldText(fake::share, slot, field, small, sizeof small);
       fuzz::check(m < sizeof small && small[m] == '\0' && std::memcmp(small, out, m) == 0, "cut field text");
     }
   }
@@ -74,16 +74,16 @@ constexpr int PrintedRows = 8;
 
 void readAndPrint() {
   const int rows = PrintedRows;
-  store::replaceImage(image);
-  fuzz::check(std::memcmp(&store::board, image, store::BoardSize) == 0, "the image is the file's bytes");
+  store::replaceImage(fake::share, image);
+  fuzz::check(std::memcmp(&fake::share.board, image, store::BoardSize) == 0, "the image is the file's bytes");
   checkFields();
   // As show prints a board file: the rows with any text, under the board's own names.
-  checkTable({&store::board, nullptr, rows, true, {}});
-  checkJson({&store::board, nullptr, rows, true, {}});
-  checkCsv({&store::board, nullptr, rows, true, {}});
+  checkTable({&fake::share.board, nullptr, rows, true, {}});
+  checkJson({&fake::share.board, nullptr, rows, true, {}});
+  checkCsv({&fake::share.board, nullptr, rows, true, {}});
   // Every row under this PC's names in column 0.
-  checkTable({&store::board, store::displayNames, rows, false, {}});
-  checkJson({&store::board, store::displayNames, rows, false, {}});
+  checkTable({&fake::share.board, fake::share.displayNames, rows, false, {}});
+  checkJson({&fake::share.board, fake::share.displayNames, rows, false, {}});
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size) std::memcpy(image, data, size);
   // Display names from the same bytes, as an unterminated 64-byte block would come.
   for (int slot = 0; slot < store::MaxMembers; ++slot)
-    std::memcpy(store::displayNames[slot], image + slot * store::NameSize, store::NameSize);
+    std::memcpy(fake::share.displayNames[slot], image + slot * store::NameSize, store::NameSize);
   readAndPrint();
 
   // A small input only reaches the first rows; repeated over the whole image it reaches every field.

@@ -11,17 +11,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::resetAll();
   fake::currentDir = fuzz::scratchDir();
   fuzz::writeScratch("tavelin.cmb", data, size);
-  settings::initLocalPaths();
-  settings::recordsPlace = settings::placeCurrent;
-  settings::loadHistory();
+  settings::initLocalPaths(fake::local);
+  fake::local.recordsPlace = settings::placeCurrent;
+  settings::loadHistory(fake::history, fake::local);
 
-  const size_t kept = size < sizeof settings::history ? size : sizeof settings::history;
-  fuzz::check(std::memcmp(&settings::history, data, kept) == 0, "history read byte for byte");
+  const size_t kept = size < sizeof fake::history ? size : sizeof fake::history;
+  fuzz::check(std::memcmp(&fake::history, data, kept) == 0, "history read byte for byte");
   char text[settings::HistoryTextSize + 1];
   for (int slot = 0; slot < settings::HistorySlots; ++slot) {
-    settings::historyText(slot, text);
+    settings::historyText(fake::history, slot, text);
     const size_t n = std::strlen(text);
-    fuzz::check(n <= settings::HistoryTextSize && std::memcmp(text, settings::history.texts[slot], n) == 0,
+    fuzz::check(n <= settings::HistoryTextSize && std::memcmp(text, fake::history.texts[slot], n) == 0,
                 "history text is the slot's text");
   }
 
@@ -30,11 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t take = size < sizeof entry - 1 ? size : sizeof entry - 1;
   if (take) std::memcpy(entry, data + size - take, take);
   entry[take] = '\0';
-  settings::addToHistory(entry);
+  settings::addToHistory(fake::history, entry);
 
   // An empty text changes nothing, so what the file held stays as it was; any other text rebuilds the slots.
   if (!entry[0]) return 0;
-  const char(&slots)[settings::HistorySlots][settings::HistoryTextSize] = settings::history.texts;
+  const char(&slots)[settings::HistorySlots][settings::HistoryTextSize] = fake::history.texts;
   for (int i = 0; i < settings::HistorySlots; ++i)
     fuzz::check(std::memchr(slots[i], 0, settings::HistoryTextSize) != nullptr, "every slot terminated");
   const size_t n =

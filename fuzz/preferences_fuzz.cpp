@@ -22,17 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::resetAll();
   fake::currentDir = fuzz::scratchDir();
   fuzz::writeScratch("tavelin.prf", data, size);
-  settings::initLocalPaths();
-  settings::loadPreferences();
+  settings::initLocalPaths(fake::local);
+  settings::loadPreferences(fake::local);
 
-  const settings::Preferences& p = settings::prefs;
-  fuzz::check(settings::prefsFromCurrentDir(), "the record came from the current directory");
+  const settings::Preferences& p = fake::local.prefs;
+  fuzz::check(settings::prefsFromCurrentDir(fake::local), "the record came from the current directory");
   const size_t kept = size < sizeof p ? size : sizeof p;
   // A short file fills only its length; the rest of the record keeps a fresh process's zeros.
   unsigned char record[sizeof p] = {};
   if (kept) std::memcpy(record, data, kept);
   const bool magicOk = std::memcmp(record, settings::PrefsMagic, sizeof settings::PrefsMagic) == 0;
-  fuzz::check(settings::needsSetup == !magicOk, "defaults exactly when the magic is wrong");
+  fuzz::check(fake::local.needsSetup == !magicOk, "defaults exactly when the magic is wrong");
   fuzz::check(std::strcmp(p.magic, settings::PrefsMagic) == 0, "the record carries the magic");
   if (magicOk) {
     // A valid record is taken as it is, apart from the two column widths that 0 stands in for.

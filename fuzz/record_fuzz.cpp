@@ -29,11 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (original[1] == 0) fillBoard();
   const std::string board = fuzz::writeScratch("tv_cont.lst", original, sizeof original);
   fuzz::writeScratch("tv_cont.lst.jnl", data, size);
-  std::snprintf(settings::prefs.boardPath, sizeof settings::prefs.boardPath, "%s", board.c_str());
-  store::memberCount = 1;
-  fuzz::check(store::refreshBoard() == 1, "the board is read whatever the record holds");
+  std::snprintf(fake::share.boardPath, sizeof fake::share.boardPath, "%s", board.c_str());
+  fake::share.memberCount = 1;
+  fuzz::check(store::refreshBoard(fake::share) == 1, "the board is read whatever the record holds");
 
-  const auto* seen = reinterpret_cast<const unsigned char*>(&store::board);
+  const auto* seen = reinterpret_cast<const unsigned char*>(&fake::share.board);
   const int slot = slotOf(data, size);
   unsigned char row[store::RowBytes], untouched[store::RowBytes];
   for (int s = 0; s < store::MaxMembers; ++s) {
@@ -45,6 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "a changed row is the record's before bytes");
   }
   // Names are never part of a row.
-  fuzz::check(std::memcmp(seen, original, sizeof store::board.boardNames) == 0, "names untouched");
+  fuzz::check(std::memcmp(seen, original, sizeof fake::share.board.boardNames) == 0, "names untouched");
   return 0;
 }

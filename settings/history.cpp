@@ -8,12 +8,12 @@
 
 namespace settings {
 
-EntryHistory history;
-
 namespace {
 
 // The history lives with the preferences; before any are saved, wherever one stands.
-FILE* openHistory() {
+FILE* openHistory(const Local& local) {
+  const auto& historyPaths = local.historyPaths;
+  const int recordsPlace = local.recordsPlace;
   auto tryOpen = [](const char* path) -> FILE* { return path[0] ? files::openRead(path) : nullptr; };
   if (recordsPlace >= 0) return tryOpen(historyPaths[recordsPlace]);
   for (int place = placeCurrent + 1; place < PlaceCount; ++place)
@@ -23,14 +23,16 @@ FILE* openHistory() {
 
 }  // namespace
 
-void loadHistory() {
-  files::Handle file(openHistory());
+void loadHistory(EntryHistory& history, const Local& local) {
+  files::Handle file(openHistory(local));
   if (file) files::readBlock(&history, sizeof history, file.get());
 }
 
-void saveHistory() { saveLocalRecord(historyPaths, &history, sizeof history); }
+void saveHistory(const EntryHistory& history, Local& local) {
+  saveLocalRecord(local, local.historyPaths, &history, sizeof history);
+}
 
-void addToHistory(const char* text) {
+void addToHistory(EntryHistory& history, const char* text) {
   if (!text[0]) return;
   char candidates[HistorySlots][HistoryTextSize];
   text::storeText(candidates[0], HistoryTextSize, text);
@@ -45,7 +47,7 @@ void addToHistory(const char* text) {
   }
 }
 
-void historyText(int slot, char (&out)[HistoryTextSize + 1]) {
+void historyText(const EntryHistory& history, int slot, char (&out)[HistoryTextSize + 1]) {
   text::copyField(out, sizeof out, history.texts[slot], HistoryTextSize);
 }
 

@@ -12,14 +12,15 @@ struct EntryHistory {
 };
 static_assert(sizeof(EntryHistory) == 2400, "the history file is the record byte for byte");
 
-extern EntryHistory history;
+struct Local;
 
-void loadHistory();
-void saveHistory();
+// The history lives where the preferences do (local says where); loading reads over what is held.
+void loadHistory(EntryHistory& history, const Local& local);
+void saveHistory(const EntryHistory& history, Local& local);
 // Moves text to the front; an older copy and duplicates already present collapse.
-void addToHistory(const char* text);
+void addToHistory(EntryHistory& history, const char* text);
 
 // Slot i as a NUL-terminated text, bounded by its 120 bytes; empty slots are to be skipped by readers.
-void historyText(int slot, char (&out)[HistoryTextSize + 1]);
+void historyText(const EntryHistory& history, int slot, char (&out)[HistoryTextSize + 1]);
 
 }  // namespace settings

@@ -9,18 +9,12 @@
 
 namespace settings {
 
-Preferences prefs;
-bool needsSetup;
-char prefsPaths[PlaceCount][PathSize];
-char historyPaths[PlaceCount][PathSize];
-int recordsPlace = -1;
-
 namespace {
 
 // The directory limit is 255 characters, as the directory queries are given; a longer one is refused.
-void pathsIn(size_t (*query)(char*, size_t), Place place) {
-  char(&prefsPath)[PathSize] = prefsPaths[place];
-  char(&historyPath)[PathSize] = historyPaths[place];
+void pathsIn(Local& local, size_t (*query)(char*, size_t), Place place) {
+  char(&prefsPath)[PathSize] = local.prefsPaths[place];
+  char(&historyPath)[PathSize] = local.historyPaths[place];
   char dir[PathSize];
   size_t n = query(dir, sizeof dir);
   if (n >= sizeof dir) n = 0;
@@ -31,9 +25,10 @@ void pathsIn(size_t (*query)(char*, size_t), Place place) {
 
 FILE* openForReading(const char* path) { return path[0] ? files::openRead(path) : nullptr; }
 
-void defaultRecord() {
+void defaultRecord(Local& local) {
+  Preferences& prefs = local.prefs;
   std::memcpy(prefs.magic, PrefsMagic, sizeof PrefsMagic);
-  needsSetup = true;
+  local.needsSetup = true;
   // Only text and NUL: the bytes behind each NUL stay as they were.
   std::memcpy(prefs.nameListPath, DefaultNameListPath, sizeof DefaultNameListPath);
   std::memcpy(prefs.boardPath, DefaultBoardPath, sizeof DefaultBoardPath);
@@ -50,14 +45,17 @@ void defaultRecord() {
 
 }  // namespace
 
-void initLocalPaths() {
-  pathsIn(platform::currentDirectory, placeCurrent);
-  pathsIn(platform::windowsDirectory, placeWindows);
-  pathsIn(platform::virtualStoreDirectory, placeVirtualStore);
-  pathsIn(platform::userDirectory, placeUser);
+void initLocalPaths(Local& local) {
+  pathsIn(local, platform::currentDirectory, placeCurrent);
+  pathsIn(local, platform::windowsDirectory, placeWindows);
+  pathsIn(local, platform::virtualStoreDirectory, placeVirtualStore);
+  pathsIn(local, platform::userDirectory, placeUser);
 }
 
-void loadPreferences() {
+void loadPreferences(Local& local) {
+  Preferences& prefs = local.prefs;
+  const auto& prefsPaths = local.prefsPaths;
+  int& recordsPlace = local.recordsPlace;
   FILE* f = nullptr;
   recordsPlace = -1;
   for (int place = 0; place < PlaceCount && !f; ++place) {
@@ -82,18 +80,19 @@ void loadPreferences() {
     file.close();
     valid = text::fieldLength(prefs.magic) < sizeof prefs.magic && std::strcmp(prefs.magic, PrefsMagic) == 0;
   }
-  if (!valid) defaultRecord();
+  if (!valid) defaultRecord(local);
 
   if (prefs.colWidthState.get() == 0) prefs.colWidthState.set(50);
   if (prefs.colWidthAfternoon.get() == 0) prefs.colWidthAfternoon.set(100);
 }
 
-void savePreferences() {
-  if (needsSetup) return;
-  saveLocalRecord(prefsPaths, &prefs, sizeof prefs);
+void savePreferences(Local& local) {
+  if (local.needsSetup) return;
+  saveLocalRecord(local, local.prefsPaths, &local.prefs, sizeof local.prefs);
 }
 
-void saveLocalRecord(const char (&paths)[PlaceCount][PathSize], const void* data, size_t size) {
+void saveLocalRecord(Local& local, const char (&paths)[PlaceCount][PathSize], const void* data, size_t size) {
+  int& recordsPlace = local.recordsPlace;
   // A failed write leaves the old file whole rather than a truncated one.
   auto saveTo = [&](int place) {
     if (!paths[place][0] || !files::writeWholeFile(paths[place], data, size)) return false;
@@ -108,12 +107,12 @@ void saveLocalRecord(const char (&paths)[PlaceCount][PathSize], const void* data
 
 void pathText(const char (&field)[PathSize], char (&out)[PathSize + 1]) { text::copyField(out, field); }
 
-void resetPreferences() {
-  std::memset(&prefs, 0, sizeof prefs);
-  needsSetup = false;
-  recordsPlace = -1;
-  std::memset(prefsPaths, 0, sizeof prefsPaths);
-  std::memset(historyPaths, 0, sizeof historyPaths);
+void resetPreferences(Local& local) {
+  std::memset(&local.prefs, 0, sizeof local.prefs);
+  local.needsSetup = false;
+  local.recordsPlace = -1;
+  std::memset(local.prefsPaths, 0, sizeof local.prefsPaths);
+  std::memset(local.historyPaths, 0, sizeof local.historyPaths);
 }
 
 }  // namespace settings

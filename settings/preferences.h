@@ -55,38 +55,39 @@ constexpr char PrefsMagic[] = "TAVELINE_V107";
 constexpr char DefaultNameListPath[] = "\\\\server_name\\tv_name.lst";
 constexpr char DefaultBoardPath[] = "\\\\server_name\\tv_cont.lst";
 
-extern Preferences prefs;
-extern bool needsSetup;  // the record was defaulted: the settings must be run first
-
 // Where the local records may be, in the order they are looked for: the current folder (only when
 // a record stands there), the user's own folder (%APPDATA%\Tavelin; ~/.config/tavelin on POSIX), the
 // copy an older 32-bit program saw in the user's VirtualStore, and the Windows folder. A copy is made
 // in the user's folder only when the place found would not take a save, so once there it wins.
 enum Place { placeCurrent, placeUser, placeVirtualStore, placeWindows, PlaceCount };
 
-// The local file paths per place; an empty path marks a place this system lacks or a folder too
-// long to hold the file's name.
-extern char prefsPaths[PlaceCount][PathSize];
-extern char historyPaths[PlaceCount][PathSize];
+// This PC's records as loaded, and where they live. The front end owns one and passes it on.
+struct Local {
+  Preferences prefs;
+  bool needsSetup;  // the record was defaulted: the settings must be run first
+  // The local file paths per place; an empty path marks a place this system lacks or a folder too
+  // long to hold the file's name.
+  char prefsPaths[PlaceCount][PathSize];
+  char historyPaths[PlaceCount][PathSize];
+  // Where the preferences were loaded from, and so where both records live; -1 when nowhere yet.
+  int recordsPlace = -1;
+};
+inline bool prefsFromCurrentDir(const Local& local) { return local.recordsPlace == placeCurrent; }
 
-// Where the preferences were loaded from, and so where both records live; -1 when nowhere yet.
-extern int recordsPlace;
-inline bool prefsFromCurrentDir() { return recordsPlace == placeCurrent; }
-
-void initLocalPaths();
-void loadPreferences();
-void savePreferences();
+void initLocalPaths(Local& local);
+void loadPreferences(Local& local);
+void savePreferences(Local& local);
 
 // Writes a local record (of the paths given per place) where the records live, when that place
 // takes it; else, for a first start, the Windows folder as older PCs do; else the user's folder.
 // Never a new one in the current folder, which is often the share itself. The place that took it
 // is where both records live from then on.
-void saveLocalRecord(const char (&paths)[PlaceCount][PathSize], const void* data, size_t size);
+void saveLocalRecord(Local& local, const char (&paths)[PlaceCount][PathSize], const void* data, size_t size);
 
 // A path field as a NUL-terminated text (bounded by its 256 bytes even when a file gave no NUL).
 void pathText(const char (&field)[PathSize], char (&out)[PathSize + 1]);
 
 // Back to the state of a fresh process; for tests and tools that load more than once.
-void resetPreferences();
+void resetPreferences(Local& local);
 
 }  // namespace settings

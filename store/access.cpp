@@ -7,11 +7,11 @@
 #include "platform/files.h"
 #include "platform/status.h"
 #include "platform/system.h"
-#include "settings/preferences.h"
 #include "store/board.h"
 #include "store/lock.h"
 #include "store/names.h"
 #include "store/row_record.h"
+#include "store/share.h"
 #include "text/timestamps.h"
 #include "text/waits.h"
 
@@ -19,20 +19,15 @@ namespace store {
 
 namespace {
 
-// One scratch image per operation; the process is single-threaded and the operations do not nest.
-unsigned char scratch[BoardSize];
-
-// The board as our last locked read or write left it. Trusted only when the board was last written
-// before our lock file was made: any later write then carries a later time, even where the file
-// system's clock is coarse; a write within the same tick as ours could not be told apart.
-files::Stamp lastStamp;
-bool stampTrusted;
-
-void rememberBoard(const char* path, bool settled) {
+// The share's lastStamp is the board as our last locked read or write left it. Trusted only when the
+// board was last written before our lock file was made: any later write then carries a later time,
+// even where the file system's clock is coarse; a write within the same tick as ours could not be
+// told apart.
+void rememberBoard(Share& share, const char* path, bool settled) {
   files::Stamp lock;
-  const char* held = heldLockPath();
-  stampTrusted = settled && held && files::stamp(path, lastStamp) && files::stamp(held, lock) &&
-                 lastStamp.modified < lock.modified;
+  const char* held = heldLockPath(share);
+  share.stampTrusted = settled && held && files::stamp(path, share.lastStamp) && files::stamp(held, lock) &&
+                       share.lastStamp.modified < lock.modified;
 }
 
 constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
@@ -49,20 +44,17 @@ enum class Outcome { done, busy, retry, stop, changed, uncertain };
 constexpr unsigned TryAgainMs = 200;
 constexpr unsigned TryAgainSpreadMs = 100;
 
-// Whether the status line still holds a skipped tick's message, which the next good tick clears.
-bool lockedTickShown;
-
 // The common start of both operations: the message and the board's path.
-void startOperation(const char* message, char (&boardPath)[settings::PathSize + 1]) {
-  lockedTickShown = false;
+void startOperation(Share& share, const char* message, char (&boardPath)[SharePathSize + 1]) {
+  share.lockedTickShown = false;
   status::showStatus(message);
-  settings::pathText(settings::prefs.boardPath, boardPath);
+  sharePath(share.boardPath, boardPath);
 }
 
 // The status line's time says how current the board on screen is: it moves only when the board was
 // read whole (a failed attempt leaves the time of the last good read).
-void boardIsCurrent() {
-  if (status::showsBoardTime()) text::formatStatusInfo();
+void boardIsCurrent(Share& share) {
+  if (status::showsBoardTime()) text::formatStatusInfo(share.statusInfoText);
   status::boardRead();
 }
 
@@ -97,42 +89,42 @@ int runAttempts(Attempt attempt, int attempts = Attempts) {
 }
 
 // A successful access clears the status line, or says once that it went ahead without a lock.
-void finishAccess() {
-  boardIsCurrent();
-  status::showStatus(lockUnavailable() ? Unlocked : "");
-  releaseLock();
+void finishAccess(Share& share) {
+  boardIsCurrent(share);
+  status::showStatus(lockUnavailable(share) ? Unlocked : "");
+  releaseLock(share);
 }
 
-// Reads the whole image from an open board file into the zeroed scratch buffer. A short file reads
+// Reads the whole image from an open board file into the zeroed share.scratch buffer. A short file reads
 // as zeros; only the stream's error indicator counts as a failure.
-bool readScratch(FILE* f) {
-  std::memset(scratch, 0, sizeof scratch);
-  files::readBlock(scratch, sizeof scratch, f);
+bool readScratch(Share& share, FILE* f) {
+  std::memset(share.scratch, 0, sizeof share.scratch);
+  files::readBlock(share.scratch, sizeof share.scratch, f);
   return !files::hasError(f);
 }
 
 // Ends a failed write attempt: message, beep, close, release; the caller tries again.
-Outcome failWriteAttempt(const char* message, files::Handle& file) {
+Outcome failWriteAttempt(Share& share, const char* message, files::Handle& file) {
   status::showStatus(message);
   status::beep();
   file.close();
-  releaseLock();
+  releaseLock(share);
   return Outcome::retry;
 }
 
-void showBusyHolder(int attempt) {
+void showBusyHolder(Share& share, int attempt) {
   // 255 bytes of holder name plus the fixed text always fit.
   char message[HolderSize + 64];
-  std::snprintf(message, sizeof message, "(202)他のユーザ[%s]がファイルを使用中 (%d/%d)", holderName, attempt,
+  std::snprintf(message, sizeof message, "(202)他のユーザ[%s]がファイルを使用中 (%d/%d)", share.holderName, attempt,
                 Attempts);
   status::showStatus(message);
 }
 
 // Where this PC may not create the lock file, a save stops rather than write unlocked: the folder
 // named, and what the administrator must allow.
-void refuseUnlockedWrite() {
+void refuseUnlockedWrite(Share& share) {
   char folder[LockPathSize];
-  if (!lockFolder(folder)) folder[0] = '\0';
+  if (!lockFolder(share, folder)) folder[0] = '\0';
   char message[LockPathSize + 200];
   std::snprintf(
       message, sizeof message,
@@ -145,16 +137,13 @@ void refuseUnlockedWrite() {
 
 enum class Access { read, write };
 
-// Whether the last try found the lock busy (or failing in passing).
-bool lockWasBusy;
-
 // An attempt's lock: true to go ahead (ours, or none to be had here and a read); else the outcome to
 // end on. A quick try (quiet) only tries the create.
-bool takeLock(Outcome& outcome, bool quick, Access access = Access::read) {
-  const int lock = acquireLock(quick ? LockTry::quick : LockTry::full);
-  lockWasBusy = lock == 0;
-  if (lock > 0 && access == Access::write && lockUnavailable() && !writeWithoutLock) {
-    refuseUnlockedWrite();
+bool takeLock(Share& share, Outcome& outcome, bool quick, Access access = Access::read) {
+  const int lock = acquireLock(share, quick ? LockTry::quick : LockTry::full);
+  share.lockWasBusy = lock == 0;
+  if (lock > 0 && access == Access::write && lockUnavailable(share) && !share.writeWithoutLock) {
+    refuseUnlockedWrite(share);
     outcome = Outcome::stop;
     return false;
   }
@@ -164,33 +153,33 @@ bool takeLock(Outcome& outcome, bool quick, Access access = Access::read) {
 }
 
 // A board file that does not open ends the operation at once: it is not a passing failure.
-Outcome boardWillNotOpen(const char* message) {
+Outcome boardWillNotOpen(Share& share, const char* message) {
   status::showStatus(message);
-  releaseLock();
+  releaseLock(share);
   status::beep();
   return Outcome::stop;
 }
 
-Outcome refreshAttempt(const char* path, int attempt, bool quiet) {
+Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) {
   Outcome outcome;
-  if (!takeLock(outcome, quiet)) {
-    if (outcome == Outcome::busy && !quiet) showBusyHolder(attempt);
+  if (!takeLock(share, outcome, quiet)) {
+    if (outcome == Outcome::busy && !quiet) showBusyHolder(share, attempt);
     return outcome;
   }
   files::Handle file(files::openRead(path));
-  if (!file) return boardWillNotOpen("(105)掲示板ファイルがオープンできません");
-  if (!readScratch(file.get())) {
+  if (!file) return boardWillNotOpen(share, "(105)掲示板ファイルがオープンできません");
+  if (!readScratch(share, file.get())) {
     status::showStatus("(101)サーバーからの読み込みエラー");
     file.close();
-    releaseLock();
+    releaseLock(share);
     return Outcome::retry;
   }
   file.close();
   // A row torn by a crashed writer is shown as it was, and put back in the file when it can be.
-  const bool settled = holdsLock() && settleRowRecord(path, scratch, nullptr, nullptr);
-  replaceImage(scratch);
-  rememberBoard(path, settled);
-  finishAccess();
+  const bool settled = holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr);
+  replaceImage(share, share.scratch);
+  rememberBoard(share, path, settled);
+  finishAccess(share);
   return Outcome::done;
 }
 
@@ -201,35 +190,35 @@ enum class Undo { undone, readBack, unread };
 // Only a row that reads as before counts as undone; else the image takes the board as read (or, if
 // it cannot be read, the row as written) and the record stays for the next holder, who keeps a
 // whole row and puts back a torn one.
-Undo undoFailedWrite(const char* path, files::Handle& file, FILE* record, int slot, const unsigned char* before,
-                     const unsigned char* after) {
-  unsigned char* image = reinterpret_cast<unsigned char*>(&board);
+Undo undoFailedWrite(Share& share, const char* path, files::Handle& file, FILE* record, int slot,
+                     const unsigned char* before, const unsigned char* after) {
+  unsigned char* image = reinterpret_cast<unsigned char*>(&share.board);
   putRowBytes(image, slot, before);
   if (files::seekStart(file.get()) && files::writeBlock(image, BoardSize, file.get()) == 1) files::flush(file.get());
   file.close();
   files::Handle check(files::openRead(path));
-  if (!check || !readScratch(check.get())) {
+  if (!check || !readScratch(share, check.get())) {
     putRowBytes(image, slot, after);
     return Undo::unread;
   }
   unsigned char row[RowBytes];
-  rowBytesOf(scratch, slot, row);
+  rowBytesOf(share.scratch, slot, row);
   if (std::memcmp(row, before, RowBytes) == 0) {
     if (record) retireRowRecord(record);
     return Undo::undone;
   }
-  replaceImage(scratch);
+  replaceImage(share, share.scratch);
   return Undo::readBack;
 }
 
 // Never "failed" for a row that may be there: the list shows the board as read back, and the
 // writer is told to look rather than to try again.
-Outcome writeMayHaveLanded(Undo undo) {
-  stampTrusted = false;
-  if (undo == Undo::readBack) boardIsCurrent();
+Outcome writeMayHaveLanded(Share& share, Undo undo) {
+  share.stampTrusted = false;
+  if (undo == Undo::readBack) boardIsCurrent(share);
   status::showStatus(Unconfirmed);
   status::beep();
-  releaseLock();
+  releaseLock(share);
   return Outcome::uncertain;
 }
 
@@ -252,31 +241,31 @@ bool rowReads(const unsigned char* image, int slot, const RowTexts& seen) {
   return true;
 }
 
-Outcome writeAttempt(const char* path, int slot, const RowTexts& t, const RowTexts* seen, bool quiet) {
+Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t, const RowTexts* seen, bool quiet) {
   Outcome outcome;
-  if (!takeLock(outcome, quiet, Access::write)) {
+  if (!takeLock(share, outcome, quiet, Access::write)) {
     if (outcome == Outcome::busy && !quiet) status::showStatus("(201)他のユーザがファイルを使用中");
     return outcome;
   }
   files::Handle file(files::openUpdate(path));
-  if (!file) return boardWillNotOpen("(205)掲示板ファイルがオープンできません");
+  if (!file) return boardWillNotOpen(share, "(205)掲示板ファイルがオープンできません");
   // Every attempt re-reads the file, so a retry never writes stale rows of other members.
-  if (!readScratch(file.get())) return failWriteAttempt("(103)サーバーからの読み込みエラー", file);
+  if (!readScratch(share, file.get())) return failWriteAttempt(share, "(103)サーバーからの読み込みエラー", file);
   // Without a lock another client may be writing its own record: records are for lock holders.
-  files::Handle record(holdsLock() ? openRowRecord(path) : nullptr);
-  if (holdsLock() && !settleRowRecord(path, scratch, file.get(), record.get()))
-    return failWriteAttempt(WriteError, file);
-  replaceImage(scratch);
+  files::Handle record(holdsLock(share) ? openRowRecord(path) : nullptr);
+  if (holdsLock(share) && !settleRowRecord(path, share.scratch, file.get(), record.get()))
+    return failWriteAttempt(share, WriteError, file);
+  replaceImage(share, share.scratch);
   // Someone changed this row since the writer looked: theirs stays, and the image shows it.
-  if (seen && !rowReads(scratch, slot, *seen)) {
+  if (seen && !rowReads(share.scratch, slot, *seen)) {
     file.close();
-    finishAccess();
+    finishAccess(share);
     return Outcome::changed;
   }
   unsigned char before[RowBytes], after[RowBytes];
-  rowBytesOf(scratch, slot, before);
-  setRow(slot, t.morning, t.afternoon, t.state, t.returnTime, t.written);
-  rowBytesOf(reinterpret_cast<const unsigned char*>(&board), slot, after);
+  rowBytesOf(share.scratch, slot, before);
+  setRow(share, slot, t.morning, t.afternoon, t.state, t.returnTime, t.written);
+  rowBytesOf(reinterpret_cast<const unsigned char*>(&share.board), slot, after);
   // A record that cannot be written (a full disk) does not stop the write itself.
   if (record && !writeRowRecord(record.get(), slot, before, after)) {
     retireRowRecord(record.get());
@@ -284,29 +273,29 @@ Outcome writeAttempt(const char* path, int slot, const RowTexts& t, const RowTex
   }
   if (!files::seekStart(file.get())) {
     if (record) retireRowRecord(record.get());
-    return failWriteAttempt("(104)サーバーファイルシークエラー", file);
+    return failWriteAttempt(share, "(104)サーバーファイルシークエラー", file);
   }
   // The buffered tail must reach the file, or a failed write would be reported as success. The
   // record already on the device covers a write torn by a crash, so the board needs no commit.
-  if (files::writeBlock(&board, BoardSize, file.get()) != 1 || !files::flushBuffered(file.get())) {
-    const Undo undo = undoFailedWrite(path, file, record.get(), slot, before, after);
+  if (files::writeBlock(&share.board, BoardSize, file.get()) != 1 || !files::flushBuffered(file.get())) {
+    const Undo undo = undoFailedWrite(share, path, file, record.get(), slot, before, after);
     record.close();
-    if (undo == Undo::undone) return failWriteAttempt(WriteError, file);
-    return writeMayHaveLanded(undo);
+    if (undo == Undo::undone) return failWriteAttempt(share, WriteError, file);
+    return writeMayHaveLanded(share, undo);
   }
   file.close();
   if (record) retireRowRecord(record.get());
   record.close();
   // Our own write is newer than our lock, so its time could not be trusted: the next look reads.
-  stampTrusted = false;
-  finishAccess();
+  share.stampTrusted = false;
+  finishAccess(share);
   return Outcome::done;
 }
 
 // The locked read, with the patience asked for.
-int lockedRefresh(char (&path)[settings::PathSize + 1], int attempts) {
-  startOperation("サーバーアクセス中..", path);
-  return runAttempts([&](int attempt, bool quiet) { return refreshAttempt(path, attempt, quiet); }, attempts);
+int lockedRefresh(Share& share, char (&path)[SharePathSize + 1], int attempts) {
+  startOperation(share, "サーバーアクセス中..", path);
+  return runAttempts([&](int attempt, bool quiet) { return refreshAttempt(share, path, attempt, quiet); }, attempts);
 }
 
 // The timer's read of a board that changed. It only shows the board, so it goes without the lock,
@@ -315,7 +304,7 @@ int lockedRefresh(char (&path)[settings::PathSize + 1], int attempts) {
 // crash's torn row in particular, is left to the locked read.
 enum class Quiet { read, busy, needsLock };
 
-Quiet quietRead(const char* path, const char* lock, const files::Stamp& before) {
+Quiet quietRead(Share& share, const char* path, const char* lock, const files::Stamp& before) {
   char record[RecordPathSize];
   files::Stamp seen;
   if (files::stamp(lock, seen)) return Quiet::busy;
@@ -324,20 +313,20 @@ Quiet quietRead(const char* path, const char* lock, const files::Stamp& before) 
   rowRecordPathFor(path, record);
   if (files::stamp(record, seen) && seen.modified <= before.modified) return Quiet::needsLock;
   files::Handle f(files::openRead(path));
-  if (!f || !readScratch(f.get())) return Quiet::needsLock;
+  if (!f || !readScratch(share, f.get())) return Quiet::needsLock;
   f.close();
   if (files::stamp(lock, seen)) return Quiet::busy;
   if (!files::stamp(path, seen) || !(seen == before)) return Quiet::needsLock;
-  replaceImage(scratch);
-  lastStamp = before;
-  stampTrusted = true;
+  replaceImage(share, share.scratch);
+  share.lastStamp = before;
+  share.stampTrusted = true;
   return Quiet::read;
 }
 
 // A tick kept from reading by another client's lock says whose it is and since when, as a refresh's
 // (202) does: a lock left behind shows on every idle PC, and the old-board warning that follows has
 // its reason beside it. The time is the lock file's, on this PC's clock.
-void showLockedTick(const char* lock) {
+void showLockedTick(Share& share, const char* lock) {
   char since[text::WrittenAtSize + 16] = "開始時刻不明";
   long long age = 0;
   std::tm t;
@@ -353,85 +342,85 @@ void showLockedTick(const char* lock) {
     }
   }
   char message[HolderSize + sizeof since + 64];
-  std::snprintf(message, sizeof message, "(202)他のユーザ[%s]がファイルを使用中（%s）", holderName, since);
+  std::snprintf(message, sizeof message, "(202)他のユーザ[%s]がファイルを使用中（%s）", share.holderName, since);
   status::showStatus(message);
-  lockedTickShown = true;
+  share.lockedTickShown = true;
 }
 
 // The timer's locked read: one attempt, a busy lock said as a skipped tick.
-int tickUnderLock(char (&path)[settings::PathSize + 1], const char* lock) {
-  const int read = lockedRefresh(path, 1);
-  if (!read && lockWasBusy) showLockedTick(lock);
+int tickUnderLock(Share& share, char (&path)[SharePathSize + 1], const char* lock) {
+  const int read = lockedRefresh(share, path, 1);
+  if (!read && share.lockWasBusy) showLockedTick(share, lock);
   return read;
 }
 
 // A lock stands where the tick looked: named, unless it went meanwhile, when the board is read now.
-int lockedTick(char (&path)[settings::PathSize + 1], const char* lock) {
-  if (!lookAtHolder()) return tickUnderLock(path, lock);
-  showLockedTick(lock);
+int lockedTick(Share& share, char (&path)[SharePathSize + 1], const char* lock) {
+  if (!lookAtHolder(share)) return tickUnderLock(share, path, lock);
+  showLockedTick(share, lock);
   return 0;
 }
 
 }  // namespace
 
-int refreshBoard() {
-  if (memberCount == 0) return 0;
-  char path[settings::PathSize + 1];
-  return lockedRefresh(path, Attempts);
+int refreshBoard(Share& share) {
+  if (share.memberCount == 0) return 0;
+  char path[SharePathSize + 1];
+  return lockedRefresh(share, path, Attempts);
 }
 
-int refreshIfChanged() {
-  if (memberCount == 0) return 0;
-  char path[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, path);
+int refreshIfChanged(Share& share) {
+  if (share.memberCount == 0) return 0;
+  char path[SharePathSize + 1];
+  sharePath(share.boardPath, path);
   files::Stamp now, seen;
-  if (!files::stamp(path, now)) return lockedRefresh(path, Attempts);
+  if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
   char lock[LockPathSize];
-  if (lockPathFor(path, sizeof path, lock) != LockPath::ok) return lockedRefresh(path, 1);
-  if (stampTrusted && now == lastStamp) {
+  if (lockPathFor(path, sizeof path, lock) != LockPath::ok) return lockedRefresh(share, path, 1);
+  if (share.stampTrusted && now == share.lastStamp) {
     // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
-    if (files::stamp(lock, seen)) return lockedTick(path, lock);
-    if (lockedTickShown) status::showStatus("");
+    if (files::stamp(lock, seen)) return lockedTick(share, path, lock);
+    if (share.lockedTickShown) status::showStatus("");
   } else {
-    switch (quietRead(path, lock, now)) {
-      case Quiet::busy: return lockedTick(path, lock);
-      case Quiet::needsLock: return tickUnderLock(path, lock);
+    switch (quietRead(share, path, lock, now)) {
+      case Quiet::busy: return lockedTick(share, path, lock);
+      case Quiet::needsLock: return tickUnderLock(share, path, lock);
       case Quiet::read: status::showStatus(""); break;
     }
   }
-  lockedTickShown = false;
-  boardIsCurrent();
+  share.lockedTickShown = false;
+  boardIsCurrent(share);
   return 1;
 }
 
-void forgetBoardStamp() {
-  stampTrusted = false;
-  lockedTickShown = false;
+void forgetBoardStamp(Share& share) {
+  share.stampTrusted = false;
+  share.lockedTickShown = false;
 }
 
-long long lockedBoardSize() {
-  char path[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, path);
+long long lockedBoardSize(Share& share) {
+  char path[SharePathSize + 1];
+  sharePath(share.boardPath, path);
   long long size = -1;
   runAttempts([&](int attempt, bool quiet) {
     Outcome outcome;
-    if (!takeLock(outcome, quiet)) {
-      if (outcome == Outcome::busy && !quiet) showBusyHolder(attempt);
+    if (!takeLock(share, outcome, quiet)) {
+      if (outcome == Outcome::busy && !quiet) showBusyHolder(share, attempt);
       return outcome;
     }
     files::Stamp seen;
     if (files::stamp(path, seen)) size = seen.size;
-    releaseLock();
+    releaseLock(share);
     return Outcome::done;
   });
   return size;
 }
 
-int writeRow(int slot, const RowTexts& texts, const RowTexts* seen) {
-  if (memberCount == 0 || slot < 0 || slot >= MaxMembers) return 0;
-  char path[settings::PathSize + 1];
-  startOperation("サーバーアクセス中", path);
-  return runAttempts([&](int, bool quiet) { return writeAttempt(path, slot, texts, seen, quiet); });
+int writeRow(Share& share, int slot, const RowTexts& texts, const RowTexts* seen) {
+  if (share.memberCount == 0 || slot < 0 || slot >= MaxMembers) return 0;
+  char path[SharePathSize + 1];
+  startOperation(share, "サーバーアクセス中", path);
+  return runAttempts([&](int, bool quiet) { return writeAttempt(share, path, slot, texts, seen, quiet); });
 }
 
 }  // namespace store

@@ -36,9 +36,7 @@ static_assert(offsetof(BoardImage, writtenAt) == 115200, "board layout");
 
 constexpr size_t BoardSize = sizeof(BoardImage);
 
-extern BoardImage board;
-// Names from this PC's name list, held beside the image and never written to the file.
-extern char displayNames[MaxMembers][NameSize];
+struct Share;
 
 // The five fields of a row, and the name, in the order of the list's columns.
 enum class Field { name, morning, afternoon, returnTime, state, writtenAt };
@@ -69,24 +67,25 @@ inline constexpr FieldInfo fields[FieldCount] = {
 };
 constexpr const FieldInfo& fieldInfo(Field f) { return fields[static_cast<int>(f)]; }
 
-void clearBoard();
-void replaceImage(const unsigned char* buffer);
+// The share's image, and its display names with it.
+void clearBoard(Share& share);
+void replaceImage(Share& share, const unsigned char* buffer);
 // Copies each text with its NUL into the slot; the caller guarantees the lengths (119, 119, 15, 63, 255).
-void setRow(int slot, const char* morning, const char* afternoon, const char* state, const char* returnTime,
-            const char* written);
+void setRow(Share& share, int slot, const char* morning, const char* afternoon, const char* state,
+            const char* returnTime, const char* written);
 
 // The raw field of a slot and its size; readers must stay within the size.
-const char* fieldBytes(int slot, Field field);
+const char* fieldBytes(const Share& share, int slot, Field field);
 const char* fieldBytesOf(const BoardImage& image, int slot, Field field);
 inline char* fieldBytesOf(BoardImage& image, int slot, Field field) {
   return const_cast<char*>(fieldBytesOf(static_cast<const BoardImage&>(image), slot, field));
 }
 size_t fieldSize(Field field);
 // The field's text copied into out, bounded by the field's size and by outSize.
-size_t fieldText(int slot, Field field, char* out, size_t outSize);
+size_t fieldText(const Share& share, int slot, Field field, char* out, size_t outSize);
 // The same from another image (a copy of what a list shows, say).
 size_t fieldTextOf(const BoardImage& image, int slot, Field field, char* out, size_t outSize);
 // Whether any of the six fields of the slot is non-empty.
-bool rowHasText(int slot);
+bool rowHasText(const BoardImage& image, int slot);
 
 }  // namespace store

@@ -6,16 +6,12 @@
 #include "platform/files.h"
 #include "platform/status.h"
 #include "platform/system.h"
-#include "settings/preferences.h"
 #include "store/access.h"
+#include "store/share.h"
 #include "text/bounded.h"
 #include "text/waits.h"
 
 namespace store {
-
-char holderName[HolderSize];
-bool requireLock;
-bool writeWithoutLock;
 
 namespace {
 
@@ -25,15 +21,8 @@ constexpr int ResetAttempts = 21;
 // few times, rather than wait a second as if it were held.
 constexpr int VanishedRetries = 5;
 
-// The lock path this process created, so that release deletes only its own file.
-bool created;
-bool unavailable;
-char createdPath[LockPathSize];
-
 // The holder's name is read no more often than this: a waiter needs it for its message only.
 constexpr uint64_t HolderReadMs = 1000;
-bool holderRead;
-uint64_t holderReadAt;
 
 // Every look into the lock file lets its holder delete it meanwhile.
 FILE* openLock(const char* path) { return files::openReadSharingDelete(path); }
@@ -43,8 +32,8 @@ bool opensLock(const char* path) {
   return static_cast<bool>(f);
 }
 
-bool currentLockPath(char (&out)[LockPathSize]) {
-  if (lockPathFor(settings::prefs.boardPath, sizeof settings::prefs.boardPath, out) == LockPath::ok) return true;
+bool currentLockPath(const Share& share, char (&out)[LockPathSize]) {
+  if (lockPathFor(share.boardPath, sizeof share.boardPath, out) == LockPath::ok) return true;
   status::showStatus("(304)排他ファイルのパスが長すぎます");
   status::beep();
   return false;
@@ -53,21 +42,23 @@ bool currentLockPath(char (&out)[LockPathSize]) {
 // Our lock was removed by someone else (an administrator's reset): it no longer opens while the
 // board beside it still does. When neither opens, the share is unreachable and the lock may
 // well still be there.
-bool removedByOthers() {
-  if (opensLock(createdPath)) return false;
-  char board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, board);
+bool removedByOthers(const Share& share) {
+  if (opensLock(share.createdPath)) return false;
+  char board[SharePathSize + 1];
+  sharePath(share.boardPath, board);
   return files::opens(board);
 }
 
-void readHolder(FILE* f) {
-  std::memset(holderName, 0, sizeof holderName);
-  files::readBlock(holderName, sizeof holderName - 1, f);
-  holderRead = true;
-  holderReadAt = platform::elapsedMs();
+void readHolder(Share& share, FILE* f) {
+  std::memset(share.holderName, 0, sizeof share.holderName);
+  files::readBlock(share.holderName, sizeof share.holderName - 1, f);
+  share.holderRead = true;
+  share.holderReadAt = platform::elapsedMs();
 }
 
-bool holderReadDue() { return !holderRead || platform::elapsedMs() - holderReadAt >= HolderReadMs; }
+bool holderReadDue(const Share& share) {
+  return !share.holderRead || platform::elapsedMs() - share.holderReadAt >= HolderReadMs;
+}
 
 // A probe file beside the lock path: whether this PC may create files there at all.
 bool folderTakesFiles(const char* lockPath) {
@@ -135,11 +126,11 @@ LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&ou
   return LockPath::tooLong;
 }
 
-int acquireLock(LockTry how) {
+int acquireLock(Share& share, LockTry how) {
   char path[LockPathSize];
-  if (!currentLockPath(path)) return -1;
-  created = false;
-  unavailable = false;
+  if (!currentLockPath(share, path)) return -1;
+  share.lockCreated = false;
+  share.lockUnavailable = false;
 
   char host[HolderSize] = {};
   platform::hostName(host, sizeof host);
@@ -150,19 +141,19 @@ int acquireLock(LockTry how) {
     // One atomic step: the creation fails when another client's lock is there.
     made = files::createExclusive(path, host, std::strlen(host));
     if (made == files::Created::created) {
-      std::memcpy(holderName, host, sizeof holderName);
-      holderRead = false;
-      created = true;
-      std::memcpy(createdPath, path, sizeof createdPath);
+      std::memcpy(share.holderName, host, sizeof share.holderName);
+      share.holderRead = false;
+      share.lockCreated = true;
+      std::memcpy(share.createdPath, path, sizeof share.createdPath);
       return 1;
     }
     // Busy, or a passing failure: a quick try leaves the looking to the next full one.
     if (how == LockTry::quick) return 0;
-    if (made == files::Created::exists && !holderReadDue()) return 0;
+    if (made == files::Created::exists && !holderReadDue(share)) return 0;
     // A lock file that opens is another client's, whatever the creation reported.
     files::Handle f(openLock(path));
     if (f) {
-      readHolder(f.get());
+      readHolder(share, f.get());
       return 0;
     }
     if (made != files::Created::exists) break;
@@ -170,22 +161,22 @@ int acquireLock(LockTry how) {
   // Released and taken again by others faster than we could look, or a create that failed where
   // files can be made (a lock being deleted, a share's hiccup): busy, holder unknown.
   if (made == files::Created::exists || folderTakesFiles(path)) {
-    std::memset(holderName, 0, sizeof holderName);
+    std::memset(share.holderName, 0, sizeof share.holderName);
     return 0;
   }
   // No lock file can be made here (unreachable or read-only folder).
-  unavailable = true;
-  return requireLock ? -1 : 1;
+  share.lockUnavailable = true;
+  return share.requireLock ? -1 : 1;
 }
 
-bool lockUnavailable() { return unavailable; }
+bool lockUnavailable(const Share& share) { return share.lockUnavailable; }
 
-void releaseLock() {
-  if (!created) return;
-  created = false;
+void releaseLock(Share& share) {
+  if (!share.lockCreated) return;
+  share.lockCreated = false;
   for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    if (files::removeFile(createdPath)) return;
-    if (removedByOthers()) return;
+    if (files::removeFile(share.createdPath)) return;
+    if (removedByOthers(share)) return;
     char message[96];
     std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
     status::showStatus(message);
@@ -195,9 +186,9 @@ void releaseLock() {
   status::beep();
 }
 
-bool resetLock() {
+bool resetLock(const Share& share) {
   char path[LockPathSize];
-  if (!currentLockPath(path)) return false;
+  if (!currentLockPath(share, path)) return false;
   files::Handle f(openLock(path));
   if (!f) {
     status::showStatus("(302)排他制御ファイルがありません");
@@ -217,14 +208,14 @@ bool resetLock() {
   return false;
 }
 
-bool holdsLock() { return created; }
+bool holdsLock(const Share& share) { return share.lockCreated; }
 
-const char* heldLockPath() { return created ? createdPath : nullptr; }
+const char* heldLockPath(const Share& share) { return share.lockCreated ? share.createdPath : nullptr; }
 
-bool readLockState(LockState& out) {
+bool readLockState(const Share& share, LockState& out) {
   out = LockState{};
-  char board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, board);
+  char board[SharePathSize + 1];
+  sharePath(share.boardPath, board);
   char path[LockPathSize];
   if (lockPathFor(board, sizeof board, path) != LockPath::ok) return false;
   files::Handle file(openLock(path));
@@ -236,15 +227,15 @@ bool readLockState(LockState& out) {
   return true;
 }
 
-bool canCreateLock() {
-  char board[settings::PathSize + 1], lock[LockPathSize];
-  settings::pathText(settings::prefs.boardPath, board);
+bool canCreateLock(const Share& share) {
+  char board[SharePathSize + 1], lock[LockPathSize];
+  sharePath(share.boardPath, board);
   return lockPathFor(board, sizeof board, lock) == LockPath::ok && folderTakesFiles(lock);
 }
 
-bool lockFolder(char (&out)[LockPathSize]) {
-  char board[settings::PathSize + 1];
-  settings::pathText(settings::prefs.boardPath, board);
+bool lockFolder(const Share& share, char (&out)[LockPathSize]) {
+  char board[SharePathSize + 1];
+  sharePath(share.boardPath, board);
   if (lockPathFor(board, sizeof board, out) != LockPath::ok) return false;
   size_t n = std::strlen(out) - (sizeof LockName - 1);
   if (n > 1 && platform::isSeparator(static_cast<unsigned char>(out[n - 1])) && out[n - 2] != ':') --n;
@@ -253,19 +244,19 @@ bool lockFolder(char (&out)[LockPathSize]) {
   return true;
 }
 
-bool lookAtHolder() {
-  if (!holderReadDue()) return true;
+bool lookAtHolder(Share& share) {
+  if (!holderReadDue(share)) return true;
   char path[LockPathSize];
-  if (lockPathFor(settings::prefs.boardPath, sizeof settings::prefs.boardPath, path) != LockPath::ok) return false;
+  if (lockPathFor(share.boardPath, sizeof share.boardPath, path) != LockPath::ok) return false;
   files::Handle f(openLock(path));
   if (!f) return false;
-  readHolder(f.get());
+  readHolder(share, f.get());
   return true;
 }
 
-void forgetHolder() {
-  std::memset(holderName, 0, sizeof holderName);
-  holderRead = false;
+void forgetHolder(Share& share) {
+  std::memset(share.holderName, 0, sizeof share.holderName);
+  share.holderRead = false;
 }
 
 }  // namespace store

@@ -7,8 +7,7 @@ namespace store {
 constexpr size_t LockPathSize = 256;
 constexpr size_t HolderSize = 256;
 
-// After a busy answer: the first bytes (up to 255) of the lock file; after taking the lock: this PC's name.
-extern char holderName[HolderSize];
+struct Share;
 
 enum class LockPath { ok, tooLong };
 // boardPath cut at its last separator (double-byte characters skipped), then "sem.dat". A bare file
@@ -18,37 +17,31 @@ LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[Lo
 // "\sem.dat"; "\sem.dat" after the whole path when it has no such byte.
 LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]);
 
-// When set, a folder where no lock file can be made stops the access (acquireLock answers -1 and
-// shows nothing; lockUnavailable() tells why) instead of going ahead unlocked as older PCs do.
-extern bool requireLock;
-// When set (tavelin-cli's --no-lock), a write goes ahead there too; otherwise only reads do.
-extern bool writeWithoutLock;
-
 // A quick try, made again and again within a second while another client holds the lock, only
 // tries the create; a full one also reads who holds it, at most once a second.
 enum class LockTry { full, quick };
 // 1: go ahead (the lock is ours, or no lock file can be made here); 0: another client holds it, or a
 // create failed in passing (the folder takes other new files): try again.
 // A board path whose lock path does not fit reports (304), beeps and answers -1: touch nothing.
-int acquireLock(LockTry how = LockTry::full);
+int acquireLock(Share& share, LockTry how = LockTry::full);
 // Whether the last acquireLock found that no lock file can be made where the board is.
-bool lockUnavailable();
+bool lockUnavailable(const Share& share);
 // Whether this PC can create a file where the board's lock file goes: a probe file is made there and
 // removed. What tells a folder that refuses the lock from a create that failed in passing.
-bool canCreateLock();
+bool canCreateLock(const Share& share);
 // The folder of the board's lock file as the lock path spells it, without its last separator.
-bool lockFolder(char (&out)[LockPathSize]);
+bool lockFolder(const Share& share, char (&out)[LockPathSize]);
 // Forgets the holder last read (a fresh process's state).
-void forgetHolder();
+void forgetHolder(Share& share);
 // holderName for a message, without taking the lock: as last read when that was within the second,
 // else read now. False when no lock file opens.
-bool lookAtHolder();
+bool lookAtHolder(Share& share);
 // Deletes the lock file only if this process created it in the matching acquireLock.
-void releaseLock();
+void releaseLock(Share& share);
 // The administrator's forced removal, with its messages. True when a lock was there and is gone.
-bool resetLock();
+bool resetLock(const Share& share);
 
-// The lock of the board in the preferences as it stands, read without taking it: the first bytes of
+// The lock of the share's board as it stands, read without taking it: the first bytes of
 // its holder's name and its age (negative when the file server's clock is ahead of this PC's).
 struct LockState {
   bool present = false;  // the lock file opened
@@ -58,11 +51,11 @@ struct LockState {
   long long ageSeconds = 0;
 };
 // False when the board's lock path does not fit; out then says no lock.
-bool readLockState(LockState& out);
+bool readLockState(const Share& share, LockState& out);
 
 // Whether the last acquireLock created the file (so releaseLock has something of ours to delete).
-bool holdsLock();
+bool holdsLock(const Share& share);
 // The lock file we hold, while we hold it (its creation time is the share's clock at our lock).
-const char* heldLockPath();
+const char* heldLockPath(const Share& share);
 
 }  // namespace store

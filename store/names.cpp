@@ -3,33 +3,27 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
+#include "store/share.h"
 #include "text/cp932.h"
 #include "text/waits.h"
 
 namespace store {
 
-int memberCount;
-
 namespace {
 
-// The list as last loaded, so that a change on the share can be seen without reading it.
-bool listLoaded;
-files::Stamp loadedStamp;
-
 // Stores the accumulated name into the next slot, cut to 63 bytes, or 62 when byte 62 has a lead-byte value.
-void storeName(const unsigned char* name, size_t length) {
+void storeName(Share& share, const unsigned char* name, size_t length) {
   // Bytes after a NUL are lost, as the name is kept as a NUL-terminated text.
   const void* nul = std::memchr(name, 0, length);
   if (nul) length = static_cast<size_t>(static_cast<const unsigned char*>(nul) - name);
   if (length > NameLimit) length = text::isLeadByte(name[NameLimit - 1]) ? NameLimit - 1 : NameLimit;
-  char* boardName = board.boardNames[memberCount];
+  char* boardName = share.board.boardNames[share.memberCount];
   std::memcpy(boardName, name, length);
   boardName[length] = '\0';
-  std::memcpy(displayNames[memberCount], boardName, length + 1);
-  ++memberCount;
+  std::memcpy(share.displayNames[share.memberCount], boardName, length + 1);
+  ++share.memberCount;
 }
 
 }  // namespace
@@ -66,19 +60,19 @@ bool scanName(const unsigned char* bytes, size_t count, size_t& pos, ScannedName
   return true;
 }
 
-void parseNameList(const unsigned char* bytes, size_t count) {
+void parseNameList(Share& share, const unsigned char* bytes, size_t count) {
   size_t pos = 0;
   ScannedName name;
-  while (memberCount < MaxMembers && scanName(bytes, count, pos, name) && name.ended)
-    storeName(name.bytes, name.length < sizeof name.bytes ? name.length : sizeof name.bytes);
+  while (share.memberCount < MaxMembers && scanName(bytes, count, pos, name) && name.ended)
+    storeName(share, name.bytes, name.length < sizeof name.bytes ? name.length : sizeof name.bytes);
 }
 
-int loadNameList(int attempts) {
-  clearBoard();
-  memberCount = 0;
-  listLoaded = false;
-  char path[settings::PathSize + 1];
-  settings::pathText(settings::prefs.nameListPath, path);
+int loadNameList(Share& share, int attempts) {
+  clearBoard(share);
+  share.memberCount = 0;
+  share.listLoaded = false;
+  char path[SharePathSize + 1];
+  sharePath(share.nameListPath, path);
 
   FILE* f = nullptr;
   for (int attempt = 1; attempt <= attempts && !f; ++attempt) {
@@ -89,24 +83,26 @@ int loadNameList(int attempts) {
   }
   if (!f) return 0;
   // Taken before the read: a change made while we read shows as a change next time.
-  listLoaded = true;
-  if (!files::stamp(path, loadedStamp)) loadedStamp = files::Stamp{-1, -1, -1};
+  share.listLoaded = true;
+  if (!files::stamp(path, share.loadedStamp)) share.loadedStamp = files::Stamp{-1, -1, -1};
 
-  static unsigned char buffer[NameListWindow];
-  std::memset(buffer, 0, sizeof buffer);
+  // The list's window fits in the scratch image, which no operation holds between calls.
+  static_assert(NameListWindow <= sizeof share.scratch, "the list is read into the scratch image");
+  unsigned char* buffer = share.scratch;
+  std::memset(buffer, 0, NameListWindow);
   files::Handle file(f);
-  const size_t count = files::readBlock(buffer, sizeof buffer, f);
+  const size_t count = files::readBlock(buffer, NameListWindow, f);
   file.close();
-  parseNameList(buffer, count);
+  parseNameList(share, buffer, count);
   return 1;
 }
 
-bool nameListChanged() {
-  if (!listLoaded) return true;
-  char path[settings::PathSize + 1];
-  settings::pathText(settings::prefs.nameListPath, path);
+bool nameListChanged(Share& share) {
+  if (!share.listLoaded) return true;
+  char path[SharePathSize + 1];
+  sharePath(share.nameListPath, path);
   files::Stamp now;
-  return files::stamp(path, now) && !(now == loadedStamp);
+  return files::stamp(path, now) && !(now == share.loadedStamp);
 }
 
 }  // namespace store

@@ -7,20 +7,20 @@ namespace store {
 constexpr size_t NameListWindow = 32768;  // only this many bytes of the file are read
 constexpr size_t NameLimit = 63;          // longest name kept, in bytes
 
-extern int memberCount;
+struct Share;
 
 // Clears the board, then reads nameListPath with up to 20 attempts (a jittered second between them;
 // fewer when asked, as a timer that must not hold the window does). 1 when the file was opened (even
 // if empty), 0 when it could not be opened.
-int loadNameList(int attempts = 20);
+int loadNameList(Share& share, int attempts = 20);
 
 // Whether the name list on the share is not the one loaded: none was loaded, or its size or time
 // written changed since (one metadata query). The rows follow the list, so a changed list is
 // reloaded before the board. False when the share cannot be asked.
-bool nameListChanged();
+bool nameListChanged(Share& share);
 
 // The parse itself, on bytes already read: fills boardNames and displayNames, sets memberCount.
-void parseNameList(const unsigned char* bytes, size_t count);
+void parseNameList(Share& share, const unsigned char* bytes, size_t count);
 
 // One name as the parse collects it, before it is cut and stored.
 struct ScannedName {

@@ -34,8 +34,8 @@ class AccessTest : public CoreTest {
     CoreTest::SetUp();
     boardFile = dir.file("tv_cont.lst");
     lock = dir.file("sem.dat");
-    std::strcpy(settings::prefs.boardPath, boardFile.c_str());
-    store::memberCount = 3;
+    std::strcpy(fake::share.boardPath, boardFile.c_str());
+    fake::share.memberCount = 3;
     row = 1;
     fake::localTime.tm_year = 126;
   }
@@ -60,60 +60,60 @@ class AccessTest : public CoreTest {
 };
 
 TEST_F(AccessTest, WithNoMembersNothingIsTouchedOrShown) {
-  store::memberCount = 0;
-  EXPECT_EQ(store::refreshBoard(), 0);
-  EXPECT_EQ(store::writeRow(row, {"a", "b", "c", "d", "e"}), 0);
+  fake::share.memberCount = 0;
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"a", "b", "c", "d", "e"}), 0);
   EXPECT_TRUE(fake::events.empty());
   EXPECT_EQ(files::faults::operations(), 0);
   EXPECT_FALSE(exists(boardFile));
-  EXPECT_STREQ(text::statusInfoText, "");
+  EXPECT_STREQ(fake::share.statusInfoText, "");
 }
 
 TEST_F(AccessTest, RefreshReplacesTheImageAndClearsTheStatusLine) {
   writeFile(boardFile, imageWith(2, "客先"));
-  std::strcpy(store::board.boardNames[0], "in memory only");
-  EXPECT_EQ(store::refreshBoard(), 1);
-  EXPECT_STREQ(store::board.entries[2].morning, "客先");
-  EXPECT_STREQ(store::board.boardNames[0], "");  // the file's names block, zeros here
+  std::strcpy(fake::share.board.boardNames[0], "in memory only");
+  EXPECT_EQ(store::refreshBoard(fake::share), 1);
+  EXPECT_STREQ(fake::share.board.entries[2].morning, "客先");
+  EXPECT_STREQ(fake::share.board.boardNames[0], "");  // the file's names block, zeros here
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", ""}));
   EXPECT_EQ(fake::beeps(), 0);
   EXPECT_FALSE(exists(lock));
-  EXPECT_STREQ(text::statusInfoText, "2026/01/00  0:00の情報");
+  EXPECT_STREQ(fake::share.statusInfoText, "2026/01/00  0:00の情報");
 }
 
 TEST_F(AccessTest, StatusInfoIsOnlyFormattedWhenThereIsAStatusBar) {
   writeFile(boardFile, "");
   fake::statusBar = false;
-  EXPECT_EQ(store::refreshBoard(), 1);
-  EXPECT_STREQ(text::statusInfoText, "");
+  EXPECT_EQ(store::refreshBoard(fake::share), 1);
+  EXPECT_STREQ(fake::share.statusInfoText, "");
 }
 
 // The front end learns of every access that leaves the board in memory as the share has it, a write
 // that found its row changed included, and of nothing else.
 TEST_F(AccessTest, TheFrontEndIsToldOfGoodReadsOnly) {
-  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
   EXPECT_EQ(fake::boardReads, 0);
   writeFile(boardFile, imageWith(row, "theirs"));
-  EXPECT_EQ(store::refreshBoard(), 1);
+  EXPECT_EQ(store::refreshBoard(fake::share), 1);
   EXPECT_EQ(fake::boardReads, 1);
-  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
   EXPECT_EQ(fake::boardReads, 2);
   const store::RowTexts seen = {"not theirs", "", "", "", ""};
-  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}, &seen), store::RowChanged);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}, &seen), store::RowChanged);
   EXPECT_EQ(fake::boardReads, 3);
-  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}), 1);
   EXPECT_EQ(fake::boardReads, 4);
   writeFile(lock, "OTHERPC");
-  EXPECT_EQ(store::writeRow(row, {"again", "", "", "", "t"}), 0);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"again", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::boardReads, 4);
 }
 
 TEST_F(AccessTest, EmptyBoardReadsAsEmptyRowsAndTheFirstWriteMakesItWhole) {
   writeFile(boardFile, "");
-  std::memset(&store::board, 'x', sizeof store::board);
-  EXPECT_EQ(store::refreshBoard(), 1);
-  for (int slot = 0; slot < store::MaxMembers; ++slot) ASSERT_FALSE(store::rowHasText(slot));
-  EXPECT_EQ(store::writeRow(row, {"会議", "外出", "外出・戻り", "17:00", "26/12/07 10:00"}), 1);
+  std::memset(&fake::share.board, 'x', sizeof fake::share.board);
+  EXPECT_EQ(store::refreshBoard(fake::share), 1);
+  for (int slot = 0; slot < store::MaxMembers; ++slot) ASSERT_FALSE(store::rowHasText(fake::share.board, slot));
+  EXPECT_EQ(store::writeRow(fake::share, row, {"会議", "外出", "外出・戻り", "17:00", "26/12/07 10:00"}), 1);
   std::string file = readFile(boardFile);
   ASSERT_EQ(file.size(), store::BoardSize);
   EXPECT_EQ(morningIn(file, 1), "会議");
@@ -128,35 +128,35 @@ TEST_F(AccessTest, WriteKeepsOtherRowsAsTheFileHasThemAndATailBeyondTheImage) {
   std::string bytes = imageWith(0, "theirs", store::BoardSize + 100);
   std::memset(&bytes[store::BoardSize], 'T', 100);
   writeFile(boardFile, bytes);
-  std::strcpy(store::board.entries[0].morning, "stale in memory");
-  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
+  std::strcpy(fake::share.board.entries[0].morning, "stale in memory");
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}), 1);
   std::string file = readFile(boardFile);
   ASSERT_EQ(file.size(), store::BoardSize + 100);
   EXPECT_EQ(morningIn(file, 0), "theirs");
   EXPECT_EQ(morningIn(file, 1), "mine");
   EXPECT_EQ(file.substr(store::BoardSize), std::string(100, 'T'));
-  EXPECT_STREQ(store::board.entries[0].morning, "theirs");  // the image is the file's new content
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "theirs");  // the image is the file's new content
 }
 
 TEST_F(AccessTest, MissingBoardEndsAtOnceWithABeepAndIsNotCreated) {
-  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(105)掲示板ファイルがオープンできません"}));
   EXPECT_EQ(fake::beeps(), 1);
   fake::events.clear();
-  EXPECT_EQ(store::writeRow(row, {"a", "", "", "", "t"}), 0);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"a", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(205)掲示板ファイルがオープンできません"}));
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_FALSE(exists(boardFile));
   EXPECT_FALSE(exists(lock));
   EXPECT_TRUE(fake::sleeps.empty());
   // Nothing was read: the status line claims no time of a current board.
-  EXPECT_STREQ(text::statusInfoText, "");
+  EXPECT_STREQ(fake::share.statusInfoText, "");
 }
 
 TEST_F(AccessTest, UnreachableShareFailsAtOnceWithoutFalseLockErrors) {
   std::string gone = dir.file("gone") + platform::separator() + "tv_cont.lst";
-  std::strcpy(settings::prefs.boardPath, gone.c_str());
-  EXPECT_EQ(store::refreshBoard(), 0);
+  std::strcpy(fake::share.boardPath, gone.c_str());
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(105)掲示板ファイルがオープンできません"}));
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_TRUE(fake::sleeps.empty());
@@ -166,7 +166,7 @@ TEST_F(AccessTest, ALockHeldForFiveSecondsDelaysThenSucceeds) {
   writeFile(boardFile, imageWith(2, "fresh"));
   const uint64_t start = fake::nowMs;
   lockHeldUntil(start + 5000);
-  EXPECT_EQ(store::refreshBoard(), 1);
+  EXPECT_EQ(store::refreshBoard(fake::share), 1);
   // A waiter is quiet: between its creates it reads the holder's name once a second (five times), then
   // opens the board and its side record.
   EXPECT_EQ(files::faults::operations(Op::open), 5 + 2);
@@ -175,12 +175,12 @@ TEST_F(AccessTest, ALockHeldForFiveSecondsDelaysThenSucceeds) {
     expected.push_back("(202)他のユーザ[OTHERPC]がファイルを使用中 (" + std::to_string(i) + "/20)");
   expected.push_back("");
   EXPECT_EQ(fake::messages(), expected);
-  EXPECT_STREQ(store::board.entries[2].morning, "fresh");
+  EXPECT_STREQ(fake::share.board.entries[2].morning, "fresh");
   EXPECT_EQ(fake::beeps(), 0);
 
   fake::events.clear();
   lockHeldUntil(fake::nowMs + 2500);
-  EXPECT_EQ(store::writeRow(row, {"w", "", "", "", "t"}), 1);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"w", "", "", "", "t"}), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中",
                                  "(201)他のユーザがファイルを使用中", "(201)他のユーザがファイルを使用中", ""}));
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "w");
@@ -190,7 +190,7 @@ TEST_F(AccessTest, AFreedLockIsTakenWithinAFractionOfASecondQuietly) {
   writeFile(boardFile, imageWith(2, "fresh"));
   const uint64_t start = fake::nowMs;
   lockHeldUntil(start + 1300);
-  EXPECT_EQ(store::writeRow(row, {"w", "", "", "", "t"}), 1);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"w", "", "", "", "t"}), 1);
   // Not at the next whole second (2000 and more) but at the next quarter-second look.
   EXPECT_LT(fake::nowMs - start, 1650u);
   EXPECT_EQ(fake::messages(),
@@ -202,13 +202,13 @@ TEST_F(AccessTest, ARowChangedSinceItWasSeenIsLeftAndShown) {
   std::string image = imageWith(1, "as seen");
   writeFile(boardFile, image);
   const store::RowTexts seen{"as seen", "", "", "", ""};
-  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}, &seen), 1);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}, &seen), 1);
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "mine");
   writeFile(boardFile, imageWith(1, "theirs"));
   fake::events.clear();
-  EXPECT_EQ(store::writeRow(row, {"mine again", "", "", "", "t"}, &seen), store::RowChanged);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine again", "", "", "", "t"}, &seen), store::RowChanged);
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "theirs");
-  EXPECT_STREQ(store::board.entries[1].morning, "theirs");
+  EXPECT_STREQ(fake::share.board.entries[1].morning, "theirs");
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", ""}));
   EXPECT_EQ(fake::beeps(), 0);
   EXPECT_FALSE(exists(lock));
@@ -218,15 +218,15 @@ TEST_F(AccessTest, ARowChangedSinceItWasSeenIsLeftAndShown) {
   resaved.replace(115200 + 1 * 256, 2, "t2");
   writeFile(boardFile, resaved);
   const store::RowTexts seenMine{"mine", "", "", "", "t"};
-  EXPECT_EQ(store::writeRow(row, {"mine again", "", "", "", "t"}, &seenMine), store::RowChanged);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine again", "", "", "", "t"}, &seenMine), store::RowChanged);
 
   // A row the dialog copied as it stood is no change, even one whose text fills its field to the last byte.
   writeFile(boardFile, imageWith(1, std::string(store::PlanSize, 'x').c_str()));
-  ASSERT_EQ(store::refreshBoard(), 1);
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
   ui::RowCopy full;
-  ui::copyRow(1, full);
+  ui::copyRow(fake::share, 1, full);
   const store::RowTexts fullSeen = ui::textsOf(full);
-  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}, &fullSeen), 1);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}, &fullSeen), 1);
 }
 
 // A create that fails in passing is tried again like a busy lock. Where this PC really may not create
@@ -234,13 +234,13 @@ TEST_F(AccessTest, ARowChangedSinceItWasSeenIsLeftAndShown) {
 TEST_F(AccessTest, ASaveNeverGoesWithoutTheLock) {
   writeFile(boardFile, imageWith(0, "file"));
   files::faults::failAt(1, false, Op::create);
-  EXPECT_EQ(store::writeRow(row, {"locked", "", "", "", "t"}), 1);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"locked", "", "", "", "t"}), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(201)他のユーザがファイルを使用中", ""}));
 
   fake::events.clear();
   files::faults::reset();
   files::faults::failAt(1, true, Op::create);
-  EXPECT_EQ(store::writeRow(row, {"unlocked", "", "", "", "t"}), 0);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"unlocked", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::messages(),
             (V{"サーバーアクセス中", "(306)「" + dir.path() +
                                          "」に排他ファイルを作成できないため書き込みを中止しました。"
@@ -252,9 +252,9 @@ TEST_F(AccessTest, ASaveNeverGoesWithoutTheLock) {
 TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
   writeFile(boardFile, imageWith(2, "file"));
   writeFile(lock, std::string(255, 'H'));
-  std::strcpy(store::board.entries[2].morning, "memory");
+  std::strcpy(fake::share.board.entries[2].morning, "memory");
   const uint64_t start = fake::nowMs;
-  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
   const uint64_t took = fake::nowMs - start;
   EXPECT_GE(took, 19000u);
   EXPECT_LT(took, 19000u + 19 * 50);
@@ -262,11 +262,11 @@ TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
   ASSERT_EQ(messages.size(), 21u);
   EXPECT_EQ(messages.back(), "(202)他のユーザ[" + std::string(255, 'H') + "]がファイルを使用中 (20/20)");
   EXPECT_EQ(fake::beeps(), 1);
-  EXPECT_STREQ(store::board.entries[2].morning, "memory");
+  EXPECT_STREQ(fake::share.board.entries[2].morning, "memory");
   EXPECT_EQ(readFile(lock), std::string(255, 'H'));
 
   fake::events.clear();
-  EXPECT_EQ(store::writeRow(row, {"w", "", "", "", "t"}), 0);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"w", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::messages().size(), 21u);
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "");
@@ -287,8 +287,8 @@ TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
   };
   for (const Case& c : cases) {
     fake::resetAll();
-    std::strcpy(settings::prefs.boardPath, boardFile.c_str());
-    store::memberCount = 3;
+    std::strcpy(fake::share.boardPath, boardFile.c_str());
+    fake::share.memberCount = 3;
     row = 1;
     writeFile(boardFile, imageWith(0, "before"));
     files::faults::failAt(c.k, false, c.op);
@@ -298,7 +298,7 @@ TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
       std::strcpy(&other[19200 + 2 * 256], "written meanwhile");
       writeFile(boardFile, other);
     };
-    EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
+    EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}), 1);
     std::string file = readFile(boardFile);
     EXPECT_EQ(morningIn(file, 1), "mine") << c.message;
     EXPECT_EQ(morningIn(file, 2), "written meanwhile") << c.message;
@@ -311,26 +311,26 @@ TEST_F(AccessTest, FailedWriteAttemptsAreRetriedWithFreshReads) {
 TEST_F(AccessTest, RefreshReadErrorIsRetriedAndLeavesTheImageUntilARealRead) {
   writeFile(boardFile, imageWith(0, "file"));
   files::faults::failAt(1, false, Op::read);
-  EXPECT_EQ(store::refreshBoard(), 1);
+  EXPECT_EQ(store::refreshBoard(fake::share), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(101)サーバーからの読み込みエラー", ""}));
-  EXPECT_STREQ(store::board.entries[0].morning, "file");
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "file");
 
   fake::events.clear();
-  std::strcpy(store::board.entries[0].morning, "memory");
+  std::strcpy(fake::share.board.entries[0].morning, "memory");
   files::faults::reset();
   files::faults::failAt(1, true, Op::read);
-  EXPECT_EQ(store::refreshBoard(), 0);
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
   EXPECT_EQ(fake::messages().size(), 21u);
   EXPECT_EQ(fake::beeps(), 1);
-  EXPECT_STREQ(store::board.entries[0].morning, "memory");
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "memory");
   EXPECT_FALSE(exists(lock));
 }
 
 TEST_F(AccessTest, ABoardWhoseLockPathCannotFitTouchesNothing) {
   const std::string deep = std::string(248, 'd') + platform::separator() + "b";
-  std::strcpy(settings::prefs.boardPath, deep.c_str());
-  EXPECT_EQ(store::refreshBoard(), 0);
-  EXPECT_EQ(store::writeRow(row, {"a", "", "", "", "t"}), 0);
+  std::strcpy(fake::share.boardPath, deep.c_str());
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"a", "", "", "", "t"}), 0);
   EXPECT_EQ(files::faults::operations(), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", "(304)排他ファイルのパスが長すぎます", "サーバーアクセス中",
                                  "(304)排他ファイルのパスが長すぎます"}));
@@ -341,7 +341,7 @@ TEST_F(AccessTest, ABoardWhoseLockPathCannotFitTouchesNothing) {
 TEST_F(AccessTest, WriteWithNoRowSelectedTouchesNothing) {
   writeFile(boardFile, "");
   row = -1;
-  EXPECT_EQ(store::writeRow(row, {"a", "", "", "", "t"}), 0);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"a", "", "", "", "t"}), 0);
   EXPECT_EQ(readFile(boardFile).size(), 0u);
   EXPECT_TRUE(fake::events.empty());
 }
@@ -357,9 +357,9 @@ class PollTest : public AccessTest {
   void setAge(std::chrono::seconds age) {
     std::filesystem::last_write_time(boardFile, std::filesystem::file_time_type::clock::now() - age);
   }
-  int operationsOf(int (*op)()) {
+  int operationsOf(int (*op)(store::Share&)) {
     files::faults::reset();
-    EXPECT_EQ(op(), 1);
+    EXPECT_EQ(op(fake::share), 1);
     return files::faults::operations();
   }
   // A side record of the slot going from one morning text to another, as a writer that died leaves it.
@@ -385,20 +385,20 @@ class PollTest : public AccessTest {
 TEST_F(PollTest, AnUnchangedBoardIsNotReadAndAChangedOneIs) {
   writeFile(boardFile, imageWith(0, "first"));
   setAge(std::chrono::hours(1));
-  ASSERT_EQ(store::refreshBoard(), 1);
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
   fake::events.clear();
   // Same size, same time written: the new bytes are not even looked at.
   const auto time = std::filesystem::last_write_time(boardFile);
   writeFile(boardFile, imageWith(0, "unseen"));
   std::filesystem::last_write_time(boardFile, time);
   EXPECT_EQ(operationsOf(store::refreshIfChanged), 2);
-  EXPECT_STREQ(store::board.entries[0].morning, "first");
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "first");
   EXPECT_TRUE(fake::events.empty());
   EXPECT_FALSE(exists(lock));
   // Written by anyone (here: no side record, as an older client writes): read at once.
   setAge(std::chrono::minutes(30));
   EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
-  EXPECT_STREQ(store::board.entries[0].morning, "unseen");
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "unseen");
   // That full read is trusted in turn.
   EXPECT_EQ(operationsOf(store::refreshIfChanged), 2);
 }
@@ -407,7 +407,7 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   // Written "after" our lock was made: a later write might carry the same time, so never trusted.
   writeFile(boardFile, imageWith(0, "first"));
   setAge(-std::chrono::hours(1));
-  ASSERT_EQ(store::refreshBoard(), 1);
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
   EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
   // Written in the very tick our lock was made: as little to be trusted.
   static std::string board, lockFile;
@@ -415,7 +415,7 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   setAge(std::chrono::hours(1));
   files::faults::reset();
   files::faults::actAfter(1, Op::create, [] { sameTime(board, lockFile); });
-  ASSERT_EQ(store::refreshBoard(), 1);
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
   EXPECT_GT(operationsOf(store::refreshIfChanged), 2);
   // A torn row whose repair could not be written (the board's third open, for update, fails):
   // the next look reads again, and once repaired the board is trusted.
@@ -427,8 +427,8 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
                                    std::filesystem::last_write_time(boardFile + ".jnl") + std::chrono::seconds(1));
   files::faults::reset();
   files::faults::failAt(3, false, Op::open);
-  ASSERT_EQ(store::refreshBoard(), 1);
-  EXPECT_STREQ(store::board.entries[1].morning, "old");
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
+  EXPECT_STREQ(fake::share.board.entries[1].morning, "old");
   EXPECT_GT(operationsOf(store::refreshIfChanged), 1);
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "old");
   setAge(std::chrono::hours(1));
@@ -441,7 +441,7 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
 TEST_F(PollTest, ALockLeftBehindIsNamedOnEveryTickAndTheBoardIsNotCurrent) {
   writeFile(boardFile, imageWith(0, "first"));
   setAge(std::chrono::hours(3));
-  ASSERT_EQ(store::refreshBoard(), 1);
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
   fake::localTime = std::tm{};
   fake::localTime.tm_year = 126, fake::localTime.tm_mon = 11, fake::localTime.tm_mday = 7;
   fake::localTime.tm_hour = 11, fake::localTime.tm_min = 20, fake::localTime.tm_sec = 30;  // 2026-12-07 11:20:30
@@ -451,12 +451,12 @@ TEST_F(PollTest, ALockLeftBehindIsNamedOnEveryTickAndTheBoardIsNotCurrent) {
       lock, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2) - std::chrono::minutes(5));
   const int reads = fake::boardReads;
   fake::events.clear();
-  EXPECT_EQ(store::refreshIfChanged(), 0);
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 0);
   EXPECT_EQ(fake::messages(), V{"(202)他のユーザ[DEADPC]がファイルを使用中（26/12/07 09:15から）"});
   EXPECT_EQ(fake::boardReads, reads);
   std::remove(lock.c_str());
   fake::events.clear();
-  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
   EXPECT_EQ(fake::messages(), V{""});
   EXPECT_EQ(fake::boardReads, reads + 1);
 }
@@ -497,14 +497,14 @@ TEST_F(PollTest, WhatTheTimerCannotTrustIsReadUnderTheLockOnce) {
     std::remove((boardFile + ".jnl").c_str());
     writeFile(boardFile, imageWith(0, "first"));
     setAge(std::chrono::hours(3));
-    ASSERT_EQ(store::refreshBoard(), 1);
+    ASSERT_EQ(store::refreshBoard(fake::share), 1);
     writeFile(boardFile, imageWith(0, "second"));
     setAge(std::chrono::hours(2));
     files::faults::reset();
     c.arrange();
     fake::sleeps.clear();
-    EXPECT_EQ(store::refreshIfChanged(), c.result) << c.what;
-    EXPECT_STREQ(store::board.entries[0].morning, c.shown) << c.what;
+    EXPECT_EQ(store::refreshIfChanged(fake::share), c.result) << c.what;
+    EXPECT_STREQ(fake::share.board.entries[0].morning, c.shown) << c.what;
     EXPECT_TRUE(fake::sleeps.empty()) << c.what;
   }
   std::remove(lock.c_str());
@@ -514,47 +514,47 @@ TEST_F(PollTest, AChangedBoardIsReadWithoutTheLockUnlessALockOrAnOlderWriteIsThe
   const char* unlocked = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
   writeFile(boardFile, imageWith(0, "first"));
   setAge(std::chrono::hours(3));
-  ASSERT_EQ(store::refreshBoard(), 1);
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
   // Changed: read without making a lock (one that cannot be made would say so).
   writeFile(boardFile, imageWith(0, "second"));
   setAge(std::chrono::hours(2));
   fake::events.clear();
   files::faults::reset();
   files::faults::failAt(1, true, Op::create);
-  EXPECT_EQ(store::refreshIfChanged(), 1);
-  EXPECT_STREQ(store::board.entries[0].morning, "second");
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "second");
   EXPECT_EQ(fake::messages(), V{""});
   // Our own save leaves its record done, newer than the board: still no lock needed to read.
   files::faults::reset();
-  ASSERT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
+  ASSERT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}), 1);
   std::filesystem::last_write_time(boardFile + ".jnl",
                                    std::filesystem::file_time_type::clock::now() - std::chrono::minutes(50));
   setAge(std::chrono::hours(1));
   fake::events.clear();
   files::faults::failAt(1, true, Op::create);
-  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
   EXPECT_EQ(fake::messages(), V{""});
   // Then a client that knows nothing of records writes: the board is newer than the record.
   writeFile(boardFile, imageWith(0, "older client"));
   setAge(std::chrono::minutes(40));
   fake::events.clear();
-  EXPECT_EQ(store::refreshIfChanged(), 1);
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", unlocked}));
-  EXPECT_STREQ(store::board.entries[0].morning, "older client");
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "older client");
   // Another client holds the lock: this tick leaves the board to the next, at once, naming the holder.
   files::faults::reset();
   writeFile(boardFile, imageWith(0, "third"));
   setAge(std::chrono::minutes(30));
   writeFile(lock, "OTHERPC");
   fake::events.clear();
-  EXPECT_EQ(store::refreshIfChanged(), 0);
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 0);
   ASSERT_EQ(fake::messages().size(), 1u);
   EXPECT_EQ(fake::messages()[0].rfind("(202)他のユーザ[OTHERPC]がファイルを使用中（", 0), 0u);
   EXPECT_TRUE(fake::sleeps.empty());
-  EXPECT_STREQ(store::board.entries[0].morning, "older client");
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "older client");
   std::remove(lock.c_str());
-  EXPECT_EQ(store::refreshIfChanged(), 1);
-  EXPECT_STREQ(store::board.entries[0].morning, "third");
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
+  EXPECT_STREQ(fake::share.board.entries[0].morning, "third");
 }
 
 }  // namespace

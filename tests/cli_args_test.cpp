@@ -149,15 +149,15 @@ TEST_F(CliSourceFiles, APreferencesFileGivesBothPathsAndAnythingElseIsRefused) {
     bool ok;
   } cases[] = {{"good.prf", true}, {"bad.prf", false}, {"short.prf", false}, {"missing.prf", false}};
   for (const Case& c : cases) {
-    settings::resetPreferences();
+    settings::resetPreferences(fake::local);
     std::string path = dir.file(c.file);
     cli::Options o;
     o.prefsPath = path.c_str();
     char error[512];
     EXPECT_EQ(cli::applySource(o, cli::SourceKind::prefsFile, error, sizeof error), c.ok) << c.file;
     if (c.ok) {
-      EXPECT_STREQ(settings::prefs.nameListPath, "N:\\share\\tv_name.lst");
-      EXPECT_STREQ(settings::prefs.boardPath, "N:\\share\\tv_cont.lst");
+      EXPECT_STREQ(fake::local.prefs.nameListPath, "N:\\share\\tv_name.lst");
+      EXPECT_STREQ(fake::local.prefs.boardPath, "N:\\share\\tv_cont.lst");
     }
   }
 }
@@ -175,8 +175,8 @@ TEST_F(CliSourceFiles, GivenPathsMustFitThePreferencesField) {
     char error[512];
     EXPECT_EQ(cli::applySource(o, cli::SourceKind::paths, error, sizeof error), c.ok) << c.board.size();
     if (c.ok) {
-      EXPECT_STREQ(settings::prefs.nameListPath, "names");
-      EXPECT_EQ(std::string(settings::prefs.boardPath, 255), fits);
+      EXPECT_STREQ(fake::local.prefs.nameListPath, "names");
+      EXPECT_EQ(std::string(fake::local.prefs.boardPath, 255), fits);
     }
   }
 }
@@ -192,9 +192,9 @@ TEST_F(CliSourceFiles, TheDefaultSourceIsThePreferencesTheProgramLoads) {
   std::memcpy(record.magic, settings::PrefsMagic, sizeof settings::PrefsMagic);
   std::strcpy(record.boardPath, "B:\\tv_cont.lst");
   writeFile(dir.file("tavelin.prf"), std::string(reinterpret_cast<const char*>(&record), sizeof record));
-  settings::resetPreferences();
+  settings::resetPreferences(fake::local);
   EXPECT_TRUE(cli::applySource(o, cli::SourceKind::defaults, error, sizeof error)) << error;
-  EXPECT_STREQ(settings::prefs.boardPath, "B:\\tv_cont.lst");
+  EXPECT_STREQ(fake::local.prefs.boardPath, "B:\\tv_cont.lst");
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/session.h"
+#include "tests/fake.h"
+
 namespace clisupport {
 
 Run run(int (*command)(int, char**), std::vector<std::string> words) {
@@ -27,3 +30,11 @@ std::string mountTable(const std::string& folder, const std::string& type) {
 }
 
 }  // namespace clisupport
+
+namespace cli {
+
+// The commands work on the fake's records, which every test starts afresh.
+settings::Local& local() { return fake::local; }
+store::Share& share() { return fake::share; }
+
+}  // namespace cli

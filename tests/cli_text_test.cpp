@@ -86,7 +86,7 @@ using CliMembers = CoreTest;
 
 TEST_F(CliMembers, AMemberIsFoundByTheExactDisplayName) {
   const std::string list = "山田(101);山田;山田(101);佐藤;";
-  store::parseNameList(reinterpret_cast<const unsigned char*>(list.data()), list.size());
+  store::parseNameList(fake::share, reinterpret_cast<const unsigned char*>(list.data()), list.size());
   struct Case {
     std::string name;
     std::vector<int> slots;

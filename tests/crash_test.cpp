@@ -44,11 +44,11 @@ class CrashTest : public CoreTest {
   // What the next client does: the administrator removes the dead writer's lock, then a refresh.
   void nextClientLooks(const std::string& label) {
     fake::resetAll();
-    std::strcpy(settings::prefs.boardPath, board.c_str());
-    store::memberCount = 1;
-    if (exists(dir.file("sem.dat"))) store::resetLock();
-    ASSERT_EQ(store::refreshBoard(), 1) << label;
-    std::string seen(reinterpret_cast<const char*>(&store::board), store::BoardSize);
+    std::strcpy(fake::share.boardPath, board.c_str());
+    fake::share.memberCount = 1;
+    if (exists(dir.file("sem.dat"))) store::resetLock(fake::share);
+    ASSERT_EQ(store::refreshBoard(fake::share), 1) << label;
+    std::string seen(reinterpret_cast<const char*>(&fake::share.board), store::BoardSize);
     std::string file = readFile(board);
     const bool rowWhole =
         seen.compare(19200, 256, oldImage, 19200, 256) == 0 || seen.compare(19200, 256, newImage, 19200, 256) == 0;

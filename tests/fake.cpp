@@ -5,14 +5,7 @@
 #include "platform/faults.h"
 #include "platform/status.h"
 #include "platform/system.h"
-#include "settings/history.h"
-#include "settings/preferences.h"
-#include "store/access.h"
-#include "store/board.h"
-#include "store/lock.h"
-#include "store/names.h"
 #include "text/cp932.h"
-#include "text/timestamps.h"
 #include "text/waits.h"
 
 namespace fake {
@@ -30,6 +23,9 @@ std::tm localTime;
 bool statusBar;
 int boardReads;
 std::vector<Event> events;
+store::Share share;
+settings::Local local;
+settings::EntryHistory history;
 
 void resetAll() {
   nowMs = 1000000;
@@ -45,18 +41,11 @@ void resetAll() {
   statusBar = true;
   boardReads = 0;
   events.clear();
-  settings::resetPreferences();
-  std::memset(&settings::history, 0, sizeof settings::history);
-  std::memset(&store::board, 0, sizeof store::board);
-  std::memset(store::displayNames, 0, sizeof store::displayNames);
-  std::memset(text::statusInfoText, 0, sizeof text::statusInfoText);
-  store::forgetHolder();
-  store::memberCount = 0;
-  store::requireLock = false;
-  store::writeWithoutLock = false;
+  settings::resetPreferences(local);
+  std::memset(&history, 0, sizeof history);
+  store::resetShare(share);
   files::faults::reset();
   text::seedSpread(0);
-  store::forgetBoardStamp();
 }
 
 std::vector<std::string> messages() {

@@ -7,10 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "settings/history.h"
+#include "settings/preferences.h"
+#include "store/share.h"
+
 namespace fake {
 
 // Resets every record of the core and of the fake to a fresh process's state.
 void resetAll();
+
+// What a front end owns and passes to the core: the share, this PC's records and the history.
+extern store::Share share;
+extern settings::Local local;
+extern settings::EntryHistory history;
 
 extern uint64_t nowMs;                    // the virtual clock
 extern std::vector<unsigned> sleeps;      // every sleep requested, in order

@@ -29,7 +29,7 @@ std::string imageWith(const char* morning) {
   return bytes;
 }
 
-std::string imageInMemory() { return std::string(reinterpret_cast<const char*>(&store::board), store::BoardSize); }
+std::string imageInMemory() { return std::string(reinterpret_cast<const char*>(&fake::share.board), store::BoardSize); }
 
 bool shown(const std::string& text) {
   for (const std::string& m : fake::messages())
@@ -47,8 +47,8 @@ class FaultSweep : public CoreTest {
   }
   void freshClient() {
     fake::resetAll();
-    std::strcpy(settings::prefs.boardPath, board.c_str());
-    store::memberCount = 3;
+    std::strcpy(fake::share.boardPath, board.c_str());
+    fake::share.memberCount = 3;
     row = 1;
   }
   // Runs op once without faults and returns how many file operations it made.
@@ -69,7 +69,7 @@ class FaultSweep : public CoreTest {
 };
 
 TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
-  const int total = operationsOf([] { store::writeRow(row, {"new", "new", "", "", "t"}); });
+  const int total = operationsOf([] { store::writeRow(fake::share, row, {"new", "new", "", "", "t"}); });
   ASSERT_GE(total, 10);
   std::string expectedNew = oldImage;
   std::strcpy(&expectedNew[19200 + 256], "new");
@@ -82,7 +82,7 @@ TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
       freshClient();
       writeFile(board, oldImage);
       failAt(k, persistent);
-      const int result = store::writeRow(row, {"new", "new", "", "", "t"});
+      const int result = store::writeRow(fake::share, row, {"new", "new", "", "", "t"});
       ++runs;
       if (result == 1) {
         EXPECT_EQ(readFile(board), expectedNew) << label;
@@ -95,7 +95,7 @@ TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
 
       // The next client, with working files, sees one image or the other, and cleans up.
       freshClient();
-      ASSERT_EQ(store::refreshBoard(), 1) << label;
+      ASSERT_EQ(store::refreshBoard(fake::share), 1) << label;
       const std::string seen = imageInMemory();
       // What was reported is what stands: a failure never lands, later or at all. A write that the
       // writer could neither finish nor undo was reported as one that may have landed.
@@ -112,7 +112,7 @@ TEST_F(FaultSweep, RowWriteLeavesTheOldOrTheNewBoard) {
 }
 
 TEST_F(FaultSweep, RefreshReplacesTheImageWholeOrNotAtAll) {
-  const int total = operationsOf([] { store::refreshBoard(); });
+  const int total = operationsOf([] { store::refreshBoard(fake::share); });
   ASSERT_GE(total, 4);
   const std::string memory = imageWith("memory");
   for (int k = 1; k <= total; ++k) {
@@ -120,9 +120,9 @@ TEST_F(FaultSweep, RefreshReplacesTheImageWholeOrNotAtAll) {
       const std::string label = "operation " + std::to_string(k) + (persistent ? " on" : " once");
       freshClient();
       writeFile(board, oldImage);
-      store::replaceImage(reinterpret_cast<const unsigned char*>(memory.data()));
+      store::replaceImage(fake::share, reinterpret_cast<const unsigned char*>(memory.data()));
       failAt(k, persistent);
-      const int result = store::refreshBoard();
+      const int result = store::refreshBoard(fake::share);
       const std::string seen = imageInMemory();
       if (result == 1) {
         EXPECT_EQ(seen, oldImage) << label;
@@ -141,19 +141,19 @@ TEST_F(FaultSweep, NameListLoadsWholeOrReportsFailure) {
   writeFile(names, "A;B;C;");
   auto load = [&] {
     freshClient();
-    std::strcpy(settings::prefs.nameListPath, names.c_str());
+    std::strcpy(fake::share.nameListPath, names.c_str());
   };
   load();
-  ASSERT_EQ(store::loadNameList(), 1);
+  ASSERT_EQ(store::loadNameList(fake::share), 1);
   const int total = files::faults::operations();
   for (int k = 1; k <= total; ++k) {
     for (bool persistent : {false, true}) {
       load();
       failAt(k, persistent);
-      const int result = store::loadNameList();
+      const int result = store::loadNameList(fake::share);
       // An open that keeps failing is reported; a failed read parses what arrived (nothing).
-      EXPECT_TRUE((result == 1 && (store::memberCount == 3 || store::memberCount == 0)) ||
-                  (result == 0 && store::memberCount == 0 && persistent))
+      EXPECT_TRUE((result == 1 && (fake::share.memberCount == 3 || fake::share.memberCount == 0)) ||
+                  (result == 0 && fake::share.memberCount == 0 && persistent))
           << k << persistent;
     }
   }
@@ -161,7 +161,7 @@ TEST_F(FaultSweep, NameListLoadsWholeOrReportsFailure) {
 
 TEST_F(FaultSweep, LocalRecordsAreReplacedWholeOrLeftAsTheyWere) {
   fake::currentDir = dir.path();
-  settings::initLocalPaths();
+  settings::initLocalPaths(fake::local);
   struct Record {
     const char* name;
     void (*save)();
@@ -169,20 +169,20 @@ TEST_F(FaultSweep, LocalRecordsAreReplacedWholeOrLeftAsTheyWere) {
     const void* bytes;
     size_t size;
   } records[] = {
-      {"preferences", settings::savePreferences, settings::prefsPaths[settings::placeCurrent], &settings::prefs,
-       sizeof settings::prefs},
-      {"history", settings::saveHistory, settings::historyPaths[settings::placeCurrent], &settings::history,
-       sizeof settings::history},
+      {"preferences", [] { settings::savePreferences(fake::local); }, fake::local.prefsPaths[settings::placeCurrent],
+       &fake::local.prefs, sizeof fake::local.prefs},
+      {"history", [] { settings::saveHistory(fake::history, fake::local); },
+       fake::local.historyPaths[settings::placeCurrent], &fake::history, sizeof fake::history},
   };
   for (const Record& r : records) {
     const std::string before(r.size, 'o');
     std::string after;
     auto prepare = [&] {
       files::faults::reset();
-      settings::recordsPlace = settings::placeCurrent;
-      settings::needsSetup = false;
-      std::memset(&settings::prefs, 'n', sizeof settings::prefs);
-      std::memset(&settings::history, 'n', sizeof settings::history);
+      fake::local.recordsPlace = settings::placeCurrent;
+      fake::local.needsSetup = false;
+      std::memset(&fake::local.prefs, 'n', sizeof fake::local.prefs);
+      std::memset(&fake::history, 'n', sizeof fake::history);
       writeFile(r.path, before);
     };
     prepare();
@@ -209,7 +209,7 @@ TEST_F(FaultSweep, LocalRecordsAreReplacedWholeOrLeftAsTheyWere) {
 // Loading: a fault anywhere yields the file's record whole or the defaults, never a mix.
 TEST_F(FaultSweep, LocalRecordsLoadWholeOrFallBack) {
   fake::currentDir = dir.path();
-  settings::initLocalPaths();
+  settings::initLocalPaths(fake::local);
   std::string prefsFile(550, '\0');
   std::memcpy(&prefsFile[0], "TAVELINE_V107", 14);
   std::memcpy(&prefsFile[16], "names.lst", 10);
@@ -218,14 +218,14 @@ TEST_F(FaultSweep, LocalRecordsLoadWholeOrFallBack) {
   prefsFile[548] = 40;
   std::string historyFile(2400, '\0');
   std::memcpy(&historyFile[0], "会議", 5);
-  writeFile(settings::prefsPaths[settings::placeCurrent], prefsFile);
-  writeFile(settings::historyPaths[settings::placeCurrent], historyFile);
+  writeFile(fake::local.prefsPaths[settings::placeCurrent], prefsFile);
+  writeFile(fake::local.historyPaths[settings::placeCurrent], historyFile);
   auto load = [] {
-    settings::resetPreferences();
-    std::memset(&settings::history, 0, sizeof settings::history);
-    settings::initLocalPaths();
-    settings::loadPreferences();
-    settings::loadHistory();
+    settings::resetPreferences(fake::local);
+    std::memset(&fake::history, 0, sizeof fake::history);
+    settings::initLocalPaths(fake::local);
+    settings::loadPreferences(fake::local);
+    settings::loadHistory(fake::history, fake::local);
   };
   files::faults::reset();
   load();
@@ -236,15 +236,15 @@ TEST_F(FaultSweep, LocalRecordsLoadWholeOrFallBack) {
       files::faults::reset();
       failAt(k, persistent);
       load();
-      const bool loaded = !settings::needsSetup;
+      const bool loaded = !fake::local.needsSetup;
       if (loaded) {
-        EXPECT_EQ(std::memcmp(&settings::prefs, prefsFile.data(), 550), 0) << k;
+        EXPECT_EQ(std::memcmp(&fake::local.prefs, prefsFile.data(), 550), 0) << k;
       } else {
-        EXPECT_STREQ(settings::prefs.nameListPath, "\\\\server_name\\tv_name.lst") << k;
-        EXPECT_EQ(settings::prefs.refreshMinutes.get(), 3) << k;
+        EXPECT_STREQ(fake::local.prefs.nameListPath, "\\\\server_name\\tv_name.lst") << k;
+        EXPECT_EQ(fake::local.prefs.refreshMinutes.get(), 3) << k;
       }
-      const bool historyLoaded = std::strcmp(settings::history.texts[0], "会議") == 0;
-      EXPECT_TRUE(historyLoaded || settings::history.texts[0][0] == '\0') << k;
+      const bool historyLoaded = std::strcmp(fake::history.texts[0], "会議") == 0;
+      EXPECT_TRUE(historyLoaded || fake::history.texts[0][0] == '\0') << k;
     }
   }
 }

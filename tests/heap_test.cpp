@@ -6,13 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/names.h"
+#include "store/share.h"
 #include "tests/heap_counter.h"
 
 namespace {
+
+store::Share share;
 
 // The slot the cases write.
 int row = 1;
@@ -53,9 +55,9 @@ class HeapOnShare : public ::testing::Test {
     for (int slot = 0; slot < store::MaxMembers; ++slot)
       used += static_cast<size_t>(std::snprintf(list + used, sizeof list - used, "member%03d;", slot));
     writeFile(names_, list, used);
-    settings::resetPreferences();
-    std::snprintf(settings::prefs.boardPath, sizeof settings::prefs.boardPath, "%s", board_);
-    std::snprintf(settings::prefs.nameListPath, sizeof settings::prefs.nameListPath, "%s", names_);
+    store::resetShare(share);
+    std::snprintf(share.boardPath, sizeof share.boardPath, "%s", board_);
+    std::snprintf(share.nameListPath, sizeof share.nameListPath, "%s", names_);
   }
   void TearDown() override {
     std::remove(board_);
@@ -79,18 +81,18 @@ void report(const char* operation, const heapcount::Counts& c) {
 
 TEST_F(HeapOnShare, NameListRefreshAndRowWriteAllocateNothingOfTheirOwn) {
   int loaded = 0, refreshed = 0, written = 0;
-  const heapcount::Counts load = heapcount::during([&] { loaded = store::loadNameList(); });
+  const heapcount::Counts load = heapcount::during([&] { loaded = store::loadNameList(share); });
   ASSERT_EQ(loaded, 1);
-  ASSERT_EQ(store::memberCount, store::MaxMembers);
-  const heapcount::Counts refresh = heapcount::during([&] { refreshed = store::refreshBoard(); });
+  ASSERT_EQ(share.memberCount, store::MaxMembers);
+  const heapcount::Counts refresh = heapcount::during([&] { refreshed = store::refreshBoard(share); });
   ASSERT_EQ(refreshed, 1);
   row = 12;
   const heapcount::Counts write = heapcount::during([&] {
-    written = store::writeRow(row, {"office", "meeting", "", "17:00", "24/05/01 09:00"});
+    written = store::writeRow(share, row, {"office", "meeting", "", "17:00", "24/05/01 09:00"});
   });
   ASSERT_EQ(written, 1);
   char morning[store::PlanSize + 1];
-  store::fieldText(12, store::Field::morning, morning, sizeof morning);
+  store::fieldText(share, 12, store::Field::morning, morning, sizeof morning);
   EXPECT_STREQ(morning, "office");
 
   report("loadNameList", load);

@@ -21,7 +21,7 @@ class LockTest : public CoreTest {
     CoreTest::SetUp();
     board = dir.file("tv_cont.lst");
     lock = dir.file("sem.dat");
-    std::strcpy(settings::prefs.boardPath, board.c_str());
+    std::strcpy(fake::share.boardPath, board.c_str());
     writeFile(board, "");
   }
   std::string board, lock;
@@ -83,10 +83,10 @@ TEST(LockPath, LongestFolderThatFitsAndOneByteMore) {
 }
 
 TEST_F(LockTest, TakingTheLockCreatesItWithOurHostNameAndReleaseDeletesIt) {
-  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
   EXPECT_EQ(readFile(lock), "TESTPC");
-  EXPECT_STREQ(store::holderName, "TESTPC");
-  store::releaseLock();
+  EXPECT_STREQ(fake::share.holderName, "TESTPC");
+  store::releaseLock(fake::share);
   EXPECT_FALSE(exists(lock));
   EXPECT_TRUE(fake::events.empty());
 }
@@ -103,67 +103,67 @@ TEST_F(LockTest, AnExistingLockIsBusyAndNamesItsHolder) {
   };
   for (const Case& c : cases) {
     writeFile(lock, c.content);
-    std::memset(store::holderName, 'x', sizeof store::holderName);
+    std::memset(fake::share.holderName, 'x', sizeof fake::share.holderName);
     fake::nowMs += 1000;  // the holder is read once a second at most
-    EXPECT_EQ(store::acquireLock(), 0);
-    EXPECT_EQ(std::string(store::holderName), c.holder);
+    EXPECT_EQ(store::acquireLock(fake::share), 0);
+    EXPECT_EQ(std::string(fake::share.holderName), c.holder);
     EXPECT_EQ(readFile(lock), c.content);  // never touched
-    store::releaseLock();                  // not ours: left alone
+    store::releaseLock(fake::share);       // not ours: left alone
     EXPECT_TRUE(exists(lock));
   }
   EXPECT_TRUE(fake::events.empty());
 }
 
 TEST_F(LockTest, ASecondClientCannotTakeALockThatIsHeld) {
-  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
   fake::hostName = "SECOND";
-  EXPECT_EQ(store::acquireLock(), 0);  // what any other client sees: busy, held by us
-  EXPECT_STREQ(store::holderName, "TESTPC");
+  EXPECT_EQ(store::acquireLock(fake::share), 0);  // what any other client sees: busy, held by us
+  EXPECT_STREQ(fake::share.holderName, "TESTPC");
 }
 
 TEST_F(LockTest, ALockResetByTheAdministratorCountsAsReleased) {
-  EXPECT_EQ(store::acquireLock(), 1);
-  EXPECT_TRUE(store::resetLock());
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
+  EXPECT_TRUE(store::resetLock(fake::share));
   EXPECT_EQ(fake::messages(), std::vector<std::string>{"(303)排他ファイルを削除しました"});
   fake::events.clear();
-  store::releaseLock();
+  store::releaseLock(fake::share);
   EXPECT_TRUE(fake::events.empty());
   EXPECT_TRUE(fake::sleeps.empty());
 }
 
 TEST_F(LockTest, UnwritableFolderGoesAheadWithoutLockAndReleaseDoesNothing) {
   std::string missing = dir.file("gone") + platform::separator() + "tv_cont.lst";
-  std::strcpy(settings::prefs.boardPath, missing.c_str());
-  EXPECT_EQ(store::acquireLock(), 1);
-  EXPECT_FALSE(store::holdsLock());
-  EXPECT_TRUE(store::lockUnavailable());
-  store::releaseLock();
+  std::strcpy(fake::share.boardPath, missing.c_str());
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
+  EXPECT_FALSE(store::holdsLock(fake::share));
+  EXPECT_TRUE(store::lockUnavailable(fake::share));
+  store::releaseLock(fake::share);
   EXPECT_TRUE(fake::events.empty());
   EXPECT_TRUE(fake::sleeps.empty());
   // A front end that will not write unlocked is told to stop instead.
-  store::requireLock = true;
-  EXPECT_EQ(store::acquireLock(), -1);
-  store::requireLock = false;
+  fake::share.requireLock = true;
+  EXPECT_EQ(store::acquireLock(fake::share), -1);
+  fake::share.requireLock = false;
   EXPECT_TRUE(fake::events.empty());
   // Where a lock can be made again, the flag clears.
-  std::strcpy(settings::prefs.boardPath, dir.file("tv_cont.lst").c_str());
-  EXPECT_EQ(store::acquireLock(), 1);
-  EXPECT_FALSE(store::lockUnavailable());
+  std::strcpy(fake::share.boardPath, dir.file("tv_cont.lst").c_str());
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
+  EXPECT_FALSE(store::lockUnavailable(fake::share));
 }
 
 // Windows keeps a file from being deleted while a plain open of it is there: a waiter's look into the
 // lock must not make its holder's release fail, and a lock whose delete waits for that look to end
 // is a busy lock, not a folder without locks.
 TEST_F(LockTest, ALookIntoTheLockLetsItsHolderReleaseIt) {
-  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
   files::Handle look(files::openReadSharingDelete(lock.c_str()));
   ASSERT_TRUE(look);
-  store::releaseLock();
+  store::releaseLock(fake::share);
   EXPECT_TRUE(fake::events.empty());
   fake::hostName = "SECOND";
-  store::acquireLock();
-  EXPECT_FALSE(store::lockUnavailable());
-  store::releaseLock();
+  store::acquireLock(fake::share);
+  EXPECT_FALSE(store::lockUnavailable(fake::share));
+  store::releaseLock(fake::share);
   look.close();
   EXPECT_FALSE(exists(lock));
 }
@@ -173,26 +173,26 @@ TEST_F(LockTest, ALockGoneBeforeItsHolderIsReadIsTriedAgainAtOnce) {
   // again and this time we read who holds it: busy with a name, not an empty one, and no wait.
   writeFile(lock, "OTHERPC");
   files::faults::failAt(1, false, Op::open);
-  EXPECT_EQ(store::acquireLock(), 0);
-  EXPECT_STREQ(store::holderName, "OTHERPC");
+  EXPECT_EQ(store::acquireLock(fake::share), 0);
+  EXPECT_STREQ(fake::share.holderName, "OTHERPC");
   EXPECT_TRUE(fake::sleeps.empty());
   // Gone for good: the next create makes it ours, and only that makes it ours.
   static std::string lockFile;
   lockFile = lock;
-  store::forgetHolder();
+  store::forgetHolder(fake::share);
   files::faults::reset();
   files::faults::actAfter(1, Op::create, [] { std::remove(lockFile.c_str()); });
-  EXPECT_EQ(store::acquireLock(), 1);
-  EXPECT_TRUE(store::holdsLock());
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
+  EXPECT_TRUE(store::holdsLock(fake::share));
   EXPECT_EQ(readFile(lock), "TESTPC");
-  store::releaseLock();
+  store::releaseLock(fake::share);
 }
 
 TEST_F(LockTest, ALockThatCannotBeDeletedIsRetriedTwentyTimesWithProgress) {
-  EXPECT_EQ(store::acquireLock(), 1);
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
   files::faults::failAt(1, true, Op::remove);
   const uint64_t start = fake::nowMs;
-  store::releaseLock();
+  store::releaseLock(fake::share);
   auto messages = fake::messages();
   ASSERT_EQ(messages.size(), 21u);
   EXPECT_EQ(messages[0], "(301)排他ファイルの削除リトライ中..(1/20)");
@@ -205,7 +205,7 @@ TEST_F(LockTest, ALockThatCannotBeDeletedIsRetriedTwentyTimesWithProgress) {
 }
 
 TEST_F(LockTest, ResetWithoutALockSaysSoAndBeeps) {
-  EXPECT_FALSE(store::resetLock());
+  EXPECT_FALSE(store::resetLock(fake::share));
   EXPECT_EQ(fake::messages(), std::vector<std::string>{"(302)排他制御ファイルがありません"});
   EXPECT_EQ(fake::beeps(), 1);
 }
@@ -214,7 +214,7 @@ TEST_F(LockTest, ResetThatCannotDeleteTries21TimesSilently) {
   writeFile(lock, "DEADPC");
   files::faults::failAt(1, true, Op::remove);
   const uint64_t start = fake::nowMs;
-  EXPECT_FALSE(store::resetLock());
+  EXPECT_FALSE(store::resetLock(fake::share));
   EXPECT_EQ(fake::messages(), std::vector<std::string>{"(301)排他ファイルの削除エラー"});
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_GE(fake::nowMs - start, 21000u);
@@ -223,8 +223,8 @@ TEST_F(LockTest, ResetThatCannotDeleteTries21TimesSilently) {
 
 TEST_F(LockTest, TooLongALockPathTouchesNothing) {
   const std::string deep = std::string(248, 'd') + platform::separator() + "b";
-  std::strcpy(settings::prefs.boardPath, deep.c_str());
-  EXPECT_EQ(store::acquireLock(), -1);
+  std::strcpy(fake::share.boardPath, deep.c_str());
+  EXPECT_EQ(store::acquireLock(fake::share), -1);
   EXPECT_EQ(files::faults::operations(), 0);
   EXPECT_EQ(fake::messages(), std::vector<std::string>{"(304)排他ファイルのパスが長すぎます"});
   EXPECT_EQ(fake::beeps(), 1);

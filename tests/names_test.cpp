@@ -16,13 +16,13 @@ using namespace testsupport;
 namespace {
 
 std::vector<std::string> parse(const std::string& bytes) {
-  store::memberCount = 0;
-  store::clearBoard();
-  store::parseNameList(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  fake::share.memberCount = 0;
+  store::clearBoard(fake::share);
+  store::parseNameList(fake::share, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
   std::vector<std::string> names;
-  for (int i = 0; i < store::memberCount; ++i) {
-    EXPECT_STREQ(store::displayNames[i], store::board.boardNames[i]);
-    names.push_back(store::displayNames[i]);
+  for (int i = 0; i < fake::share.memberCount; ++i) {
+    EXPECT_STREQ(fake::share.displayNames[i], fake::share.board.boardNames[i]);
+    names.push_back(fake::share.displayNames[i]);
   }
   return names;
 }
@@ -85,7 +85,7 @@ class NameListFileTest : public CoreTest {
   void SetUp() override {
     CoreTest::SetUp();
     path = dir.file("tv_name.lst");
-    std::strcpy(settings::prefs.nameListPath, path.c_str());
+    std::strcpy(fake::share.nameListPath, path.c_str());
   }
   std::string path;
 };
@@ -96,24 +96,24 @@ TEST_F(NameListFileTest, OnlyTheFirst32768BytesAreReadAndANameCutThereIsDropped)
   bytes[1] = ';';
   bytes += "12345678;after;";  // the name crossing the boundary has no ';' within the window
   writeFile(path, bytes);
-  std::memset(&store::board, 'z', sizeof store::board);
-  EXPECT_EQ(store::loadNameList(), 1);
-  ASSERT_EQ(store::memberCount, 1);
-  EXPECT_STREQ(store::displayNames[0], "a");
-  EXPECT_EQ(store::board.entries[0].morning[0], '\0');  // cleared before loading
+  std::memset(&fake::share.board, 'z', sizeof fake::share.board);
+  EXPECT_EQ(store::loadNameList(fake::share), 1);
+  ASSERT_EQ(fake::share.memberCount, 1);
+  EXPECT_STREQ(fake::share.displayNames[0], "a");
+  EXPECT_EQ(fake::share.board.entries[0].morning[0], '\0');  // cleared before loading
 }
 
 TEST_F(NameListFileTest, EmptyFileSucceedsWithNoMembers) {
   writeFile(path, "");
-  EXPECT_EQ(store::loadNameList(), 1);
-  EXPECT_EQ(store::memberCount, 0);
+  EXPECT_EQ(store::loadNameList(fake::share), 1);
+  EXPECT_EQ(fake::share.memberCount, 0);
   EXPECT_TRUE(fake::sleeps.empty());
 }
 
 TEST_F(NameListFileTest, UnreachableFileIsTriedTwentyTimesWithAJitteredSecondAfterEach) {
   const uint64_t start = fake::nowMs;
-  EXPECT_EQ(store::loadNameList(), 0);
-  EXPECT_EQ(store::memberCount, 0);
+  EXPECT_EQ(store::loadNameList(fake::share), 0);
+  EXPECT_EQ(fake::share.memberCount, 0);
   EXPECT_GE(fake::nowMs - start, 20000u);
   EXPECT_LT(fake::nowMs - start, 21000u);
   EXPECT_TRUE(fake::events.empty());  // the caller reports it
@@ -122,16 +122,16 @@ TEST_F(NameListFileTest, UnreachableFileIsTriedTwentyTimesWithAJitteredSecondAft
 TEST_F(NameListFileTest, FileThatOpensOnTheThirdAttemptLoads) {
   writeFile(path, "A;B;");
   files::faults::failAt(1, false, files::faults::Op::open);
-  EXPECT_EQ(store::loadNameList(), 1);
-  EXPECT_EQ(store::memberCount, 2);
+  EXPECT_EQ(store::loadNameList(fake::share), 1);
+  EXPECT_EQ(fake::share.memberCount, 2);
   EXPECT_GE(fake::nowMs - 1000000, 1000u);
 }
 
 TEST_F(NameListFileTest, ReadErrorParsesWhateverArrived) {
   writeFile(path, "A;B;");
   files::faults::failAt(1, false, files::faults::Op::read);
-  EXPECT_EQ(store::loadNameList(), 1);
-  EXPECT_EQ(store::memberCount, 0);
+  EXPECT_EQ(store::loadNameList(fake::share), 1);
+  EXPECT_EQ(fake::share.memberCount, 0);
 }
 
 }  // namespace
@@ -141,19 +141,19 @@ namespace {
 // A list that changes on the share is seen by one look at its metadata; a timer's quick load tries once.
 TEST_F(NameListFileTest, AChangedListIsSeenWithoutReadingAndAQuickLoadTriesOnce) {
   using namespace std::chrono_literals;
-  EXPECT_EQ(store::loadNameList(1), 0);
+  EXPECT_EQ(store::loadNameList(fake::share, 1), 0);
   EXPECT_TRUE(fake::sleeps.empty());
-  EXPECT_TRUE(store::nameListChanged());  // none loaded: the list is wanted
+  EXPECT_TRUE(store::nameListChanged(fake::share));  // none loaded: the list is wanted
   writeFile(path, "A;B;");
   std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - 1h);
-  ASSERT_EQ(store::loadNameList(1), 1);
-  EXPECT_FALSE(store::nameListChanged());
+  ASSERT_EQ(store::loadNameList(fake::share, 1), 1);
+  EXPECT_FALSE(store::nameListChanged(fake::share));
   writeFile(path, "A;B;C;");  // a new member at the end
-  EXPECT_TRUE(store::nameListChanged());
-  ASSERT_EQ(store::loadNameList(), 1);
-  EXPECT_EQ(store::memberCount, 3);
+  EXPECT_TRUE(store::nameListChanged(fake::share));
+  ASSERT_EQ(store::loadNameList(fake::share), 1);
+  EXPECT_EQ(fake::share.memberCount, 3);
   std::remove(path.c_str());  // the share gone: nothing to say it changed
-  EXPECT_FALSE(store::nameListChanged());
+  EXPECT_FALSE(store::nameListChanged(fake::share));
 }
 
 }  // namespace

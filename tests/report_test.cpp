@@ -65,12 +65,12 @@ using ReportTable = CoreTest;
 
 TEST_F(ReportTable, ColumnsLineUpByDisplayWidthWithWideAndEscapedTexts) {
   const std::string list = "ab;山田 太郎;x\x1b;";
-  store::parseNameList(reinterpret_cast<const unsigned char*>(list.data()), list.size());
-  store::setRow(0, "会議", "", "社内", "10:00", "26/12/07 09:00");
-  store::setRow(1, "m", "研修", "帰宅", "", "26/12/07 09:01");
-  store::setRow(2, "", "a\x07", "", "", "");
+  store::parseNameList(fake::share, reinterpret_cast<const unsigned char*>(list.data()), list.size());
+  store::setRow(fake::share, 0, "会議", "", "社内", "10:00", "26/12/07 09:00");
+  store::setRow(fake::share, 1, "m", "研修", "帰宅", "", "26/12/07 09:01");
+  store::setRow(fake::share, 2, "", "a\x07", "", "", "");
   FILE* f = std::tmpfile();
-  report::printTable(f, report::Rows{&store::board, store::displayNames, store::memberCount, false, {}});
+  report::printTable(f, report::Rows{&fake::share.board, fake::share.displayNames, fake::share.memberCount, false, {}});
   std::rewind(f);
   std::vector<std::string> lines;
   char buf[2048];

@@ -33,8 +33,8 @@ class RowRecordTest : public CoreTest {
   void SetUp() override {
     CoreTest::SetUp();
     boardFile = dir.file("tv_cont.lst");
-    std::strcpy(settings::prefs.boardPath, boardFile.c_str());
-    store::memberCount = 3;
+    std::strcpy(fake::share.boardPath, boardFile.c_str());
+    fake::share.memberCount = 3;
     row = 1;
   }
   static void putMorning(std::string& image, int slot, const char* text) {
@@ -102,11 +102,13 @@ TEST_F(RowRecordTest, TheNextHolderPutsBackOnlyATornRow) {
     if (c.twist == Twist::recordDamaged)  // before's "plan" changed where the torn row matches after
       writeFile(record, readFile(record).replace(offsetof(store::RowRecord, before) + 5, 1, "L"));
     if (c.twist == Twist::noLock) files::faults::failAt(1, true, Op::create);
-    store::writeWithoutLock = c.writes;  // as tavelin-cli's --no-lock: the window never writes there
-    ASSERT_EQ(c.writes ? store::writeRow(row, {"mine", "", "", "", "t"}) : store::refreshBoard(), 1) << c.label;
-    EXPECT_STREQ(store::board.entries[2].morning, c.seen) << c.label;
+    fake::share.writeWithoutLock = c.writes;  // as tavelin-cli's --no-lock: the window never writes there
+    ASSERT_EQ(
+        c.writes ? store::writeRow(fake::share, row, {"mine", "", "", "", "t"}) : store::refreshBoard(fake::share), 1)
+        << c.label;
+    EXPECT_STREQ(fake::share.board.entries[2].morning, c.seen) << c.label;
     EXPECT_EQ(morningIn(readFile(boardFile), 2), c.seen) << c.label;
-    EXPECT_STREQ(store::board.entries[0].morning, "an older client's row") << c.label;
+    EXPECT_STREQ(fake::share.board.entries[0].morning, "an older client's row") << c.label;
     EXPECT_EQ(recordLeft(), c.twist == Twist::noLock) << c.label;
   }
 }
@@ -135,12 +137,12 @@ TEST_F(RowRecordTest, ARecordThatCannotBeWrittenDoesNotStopTheWrite) {
   } cases[] = {{Op::open, 2, true, 1}, {Op::write, 1, false, 1}, {Op::flush, 1, false, 1}, {Op::flush, 1, true, 0}};
   for (const Case& c : cases) {
     fake::resetAll();
-    std::strcpy(settings::prefs.boardPath, boardFile.c_str());
-    store::memberCount = 3;
+    std::strcpy(fake::share.boardPath, boardFile.c_str());
+    fake::share.memberCount = 3;
     row = 1;
     writeFile(boardFile, std::string(store::BoardSize, '\0'));
     files::faults::failAt(c.k, c.persistent, c.op);
-    EXPECT_EQ(store::writeRow(row, {"lands anyway", "", "", "", "t"}), c.answer);
+    EXPECT_EQ(store::writeRow(fake::share, row, {"lands anyway", "", "", "", "t"}), c.answer);
     EXPECT_EQ(morningIn(readFile(boardFile), 1), c.answer ? "lands anyway" : "");
     if (c.answer) {
       EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", ""}));
@@ -160,12 +162,12 @@ TEST_F(RowRecordTest, ARecordWhoseBoardWillNotOpenWaitsForTheNextHolder) {
   leaveRecord(before, after);
   files::faults::reset();
   files::faults::failAt(1, false, Op::open);
-  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 0);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(205)掲示板ファイルがオープンできません"}));
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_TRUE(recordLeft());
   // The share answers again: the torn row is put back and the new row lands beside it.
-  EXPECT_EQ(store::writeRow(row, {"mine", "", "", "", "t"}), 1);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}), 1);
   const std::string file = readFile(boardFile);
   EXPECT_EQ(morningIn(file, 2), "old plan");
   EXPECT_EQ(morningIn(file, 1), "mine");
@@ -175,11 +177,11 @@ TEST_F(RowRecordTest, ARecordWhoseBoardWillNotOpenWaitsForTheNextHolder) {
 TEST_F(RowRecordTest, WhereNoLockCanBeMadeTheAccessSaysSoOnceAndLeavesNoRecord) {
   writeFile(boardFile, std::string(store::BoardSize, '\0'));
   files::faults::failAt(1, true, Op::create);
-  EXPECT_EQ(store::refreshBoard(), 1);
+  EXPECT_EQ(store::refreshBoard(fake::share), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中..", Unlocked}));
   fake::events.clear();
-  store::writeWithoutLock = true;  // only tavelin-cli's --no-lock writes there
-  EXPECT_EQ(store::writeRow(row, {"unlocked", "", "", "", "t"}), 1);
+  fake::share.writeWithoutLock = true;  // only tavelin-cli's --no-lock writes there
+  EXPECT_EQ(store::writeRow(fake::share, row, {"unlocked", "", "", "", "t"}), 1);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", Unlocked}));
   EXPECT_EQ(fake::beeps(), 0);
   EXPECT_TRUE(fake::sleeps.empty());

@@ -8,14 +8,16 @@
 
 #include "platform/files.h"
 #include "platform/system.h"
-#include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/lock.h"
 #include "store/names.h"
+#include "store/share.h"
 #include "text/waits.h"
 
 namespace {
+
+store::Share share;
 
 // What clients before the atomic lock did: test for the file, then create it in a second step,
 // and delete whatever lock file is there when done.
@@ -42,10 +44,10 @@ int oldWriteRow(const char* board, const char* lock, int slot, const char* text)
     }
     std::memset(image, 0, sizeof image);
     files::readBlock(image, sizeof image, f.get());
-    store::replaceImage(image);
-    store::setRow(slot, text, "", "", "", "t");
+    store::replaceImage(share, image);
+    store::setRow(share, slot, text, "", "", "", "t");
     files::seekStart(f.get());
-    const bool ok = files::writeBlock(&store::board, store::BoardSize, f.get()) == 1;
+    const bool ok = files::writeBlock(&share.board, store::BoardSize, f.get()) == 1;
     f.close();
     std::remove(lock);
     if (ok) return 1;
@@ -55,7 +57,7 @@ int oldWriteRow(const char* board, const char* lock, int slot, const char* text)
 
 bool holds(int slot, const char* text) {
   char value[store::PlanSize + 1];
-  store::fieldText(slot, store::Field::morning, value, sizeof value);
+  store::fieldText(share, slot, store::Field::morning, value, sizeof value);
   return std::strcmp(value, text) == 0;
 }
 
@@ -66,13 +68,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: stress_writer BOARD SLOT COUNT new|old | BOARD check SLOTS COUNT\n");
     return 2;
   }
-  std::snprintf(settings::prefs.boardPath, sizeof settings::prefs.boardPath, "%s", argv[1]);
-  store::memberCount = store::MaxMembers;
+  std::snprintf(share.boardPath, sizeof share.boardPath, "%s", argv[1]);
+  share.memberCount = store::MaxMembers;
   std::srand(static_cast<unsigned>(platform::elapsedMs()) ^ static_cast<unsigned>(std::atoi(argv[2]) * 7919));
 
   if (std::strcmp(argv[2], "check") == 0) {
     const int slots = std::atoi(argv[3]), count = std::atoi(argv[4]);
-    if (!store::refreshBoard()) return 1;
+    if (!store::refreshBoard(share)) return 1;
     int wrong = 0;
     for (int slot = 0; slot < slots; ++slot) {
       char expected[32];
@@ -86,17 +88,17 @@ int main(int argc, char** argv) {
   const int slot = std::atoi(argv[2]), count = std::atoi(argv[3]);
   const bool old = std::strcmp(argv[4], "old") == 0;
   char lock[store::LockPathSize];
-  store::lockPathFor(settings::prefs.boardPath, sizeof settings::prefs.boardPath, lock);
+  store::lockPathFor(share.boardPath, sizeof share.boardPath, lock);
   int lost = 0, gaveUp = 0;
   for (int n = 1; n <= count; ++n) {
     char value[32];
     std::snprintf(value, sizeof value, "%d:%d", slot, n);
     // A write that gave up after its attempts is reported to the person, who presses OK again.
-    while (!(old ? oldWriteRow(settings::prefs.boardPath, lock, slot, value)
-                 : store::writeRow(slot, {value, "", "", "", "t"})))
+    while (!(old ? oldWriteRow(share.boardPath, lock, slot, value)
+                 : store::writeRow(share, slot, {value, "", "", "", "t"})))
       ++gaveUp;
     // Our write must still be there when we look; a writer holding a stale image may have undone it.
-    if (store::refreshBoard() && !holds(slot, value)) ++lost;
+    if (store::refreshBoard(share) && !holds(slot, value)) ++lost;
     text::waitJittered(200);  // a person's pause between edits, on the fast clock
   }
   std::printf("slot=%d lost=%d gave-up=%d\n", slot, lost, gaveUp);

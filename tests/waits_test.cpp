@@ -109,8 +109,8 @@ TEST_F(WaitsTest, StatusInfoHasTheCenturyAndASpacePaddedHour) {
       {at(2050, 6, 1, 10, 0), "1950/06/01 10:00の情報"},
   };
   for (const Case& c : cases) {
-    text::formatStatusInfo(c.t);
-    EXPECT_STREQ(text::statusInfoText, c.expected);
+    text::formatStatusInfo(fake::share.statusInfoText, c.t);
+    EXPECT_STREQ(fake::share.statusInfoText, c.expected);
   }
 }
 

@@ -6,8 +6,6 @@
 
 namespace text {
 
-char statusInfoText[StatusInfoSize];
-
 int twoDigitYear(const std::tm& t) {
   int year = t.tm_year;
   while (year > 99) year -= 100;
@@ -24,16 +22,16 @@ void formatWrittenAt(char (&out)[WrittenAtSize]) {
   formatWrittenAt(out, sizeof out, now);
 }
 
-void formatStatusInfo(const std::tm& t) {
+void formatStatusInfo(char (&out)[StatusInfoSize], const std::tm& t) {
   const int year = twoDigitYear(t);
-  std::snprintf(statusInfoText, sizeof statusInfoText, "%s%02d/%02d/%02d %2d:%02dの情報", year >= 50 ? "19" : "20",
-                year, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min);
+  std::snprintf(out, sizeof out, "%s%02d/%02d/%02d %2d:%02dの情報", year >= 50 ? "19" : "20", year, t.tm_mon + 1,
+                t.tm_mday, t.tm_hour, t.tm_min);
 }
 
-void formatStatusInfo() {
+void formatStatusInfo(char (&out)[StatusInfoSize]) {
   std::tm now{};
   platform::localNow(&now);
-  formatStatusInfo(now);
+  formatStatusInfo(out, now);
 }
 
 }  // namespace text

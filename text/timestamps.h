@@ -16,8 +16,7 @@ void formatWrittenAt(char* out, size_t size, const std::tm& t);
 void formatWrittenAt(char (&out)[WrittenAtSize]);  // of now
 
 // The time of the last board access, shown in the status line's time part.
-extern char statusInfoText[StatusInfoSize];
-void formatStatusInfo(const std::tm& t);
-void formatStatusInfo();  // of now
+void formatStatusInfo(char (&out)[StatusInfoSize], const std::tm& t);
+void formatStatusInfo(char (&out)[StatusInfoSize]);  // of now
 
 }  // namespace text

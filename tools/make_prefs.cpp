@@ -29,7 +29,7 @@ bool setPath(char (&field)[settings::PathSize], const char* path) {
 
 int main(int argc, char** argv) {
   if (argc < 4 || (argc - 4) % 2 != 0) return usage();
-  settings::Preferences& p = settings::prefs;
+  settings::Preferences p{};
   std::memcpy(p.magic, settings::PrefsMagic, sizeof settings::PrefsMagic);
   if (!setPath(p.nameListPath, argv[2]) || !setPath(p.boardPath, argv[3])) {
     std::fprintf(stderr, "tavelin-make-prefs: a path does not fit its 255 bytes\n");

@@ -5,14 +5,34 @@
 
 #include "settings/history.h"
 #include "settings/preferences.h"
+#include "store/share.h"
 #include "ui/first_run.h"
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
+#include "ui/session.h"
 #include "ui/user_settings.h"
 
 namespace ui {
 
 HINSTANCE instance;
+
+// Made once: the share holds two board images, too big for a stack.
+settings::Local& local() {
+  static settings::Local records;
+  return records;
+}
+
+settings::EntryHistory& history() {
+  static settings::EntryHistory texts;
+  return texts;
+}
+
+store::Share& share() {
+  static store::Share theShare;
+  return theShare;
+}
+
+void sharePathsFromPrefs() { store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath); }
 
 namespace {
 
@@ -56,15 +76,16 @@ int runMessageLoop(HWND window) {
 
 int run(HINSTANCE hInstance, int showCommand) {
   if (handOverToRunningCopy()) return 0;
-  settings::initLocalPaths();
-  settings::loadPreferences();
-  settings::loadHistory();
+  settings::initLocalPaths(local());
+  settings::loadPreferences(local());
+  settings::loadHistory(history(), local());
+  sharePathsFromPrefs();
   instance = hInstance;
   InitCommonControls();
 
   int code = 0;
   // A first start shows only the settings: no main window, no name list, no board access.
-  if (settings::needsSetup) {
+  if (local().needsSetup) {
     runFirstRunFlow();
   } else {
     HWND window = createMainWindow();
@@ -75,8 +96,8 @@ int run(HINSTANCE hInstance, int showCommand) {
     SetFocus(window);
     code = runMessageLoop(window);
   }
-  settings::savePreferences();
-  settings::saveHistory();
+  settings::savePreferences(local());
+  settings::saveHistory(history(), local());
   return code;
 }
 

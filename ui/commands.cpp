@@ -20,6 +20,7 @@
 #include "ui/member_list.h"
 #include "ui/my_state.h"
 #include "ui/resources/resource.h"
+#include "ui/session.h"
 #include "ui/simple_dialog.h"
 #include "ui/status_bar.h"
 
@@ -51,7 +52,7 @@ void openProjectPage(HWND window) {
 // The lock as it stands: its holder's name and its age, read without taking it.
 void askAboutLock(char* question, size_t size) {
   store::LockState lock;
-  store::readLockState(lock);
+  store::readLockState(share(), lock);
   formatResetQuestion({lock.present, lock.holder, lock.holderLength, lock.aged, lock.ageSeconds}, question, size);
 }
 
@@ -63,12 +64,12 @@ void resetLockAfterAsking(HWND window) {
   if (MessageBoxA(window, question, "管理者用コマンド", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
   BoardAccess access(window);
   if (!access.started()) return holdOff();
-  const bool removed = store::resetLock();
+  const bool removed = store::resetLock(share());
   status::beep();
   if (!removed) return;
   char outcome[256];
   text::copyField(outcome, sizeof outcome, lastStatusMessage(), std::strlen(lastStatusMessage()));
-  if (store::refreshBoard()) status::showStatus(outcome);
+  if (store::refreshBoard(share())) status::showStatus(outcome);
   repaintFromImage(window);
 }
 

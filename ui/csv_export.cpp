@@ -15,6 +15,7 @@
 #include "store/names.h"
 #include "ui/board_access.h"
 #include "ui/main_window.h"
+#include "ui/session.h"
 
 namespace ui {
 
@@ -46,7 +47,7 @@ bool writeCsv(const char* path) {
   if (!file) return false;
   static const unsigned char Bom[] = {0xEF, 0xBB, 0xBF};
   files::writeBlock(Bom, sizeof Bom, file.get());
-  report::Rows rows = {&store::board, store::displayNames, store::memberCount, false, {}};
+  report::Rows rows = {&share().board, share().displayNames, share().memberCount, false, {}};
   platform::localNow(&rows.now);
   report::printCsv(file.get(), rows);
   return files::flushBuffered(file.get()) && !files::hasError(file.get());
@@ -71,7 +72,7 @@ void exportCsv(HWND window) {
   if (!chooseCsvPath(window, path)) return;
   BoardAccess access(window);
   if (!access.started()) return holdOff();
-  const bool current = store::refreshBoard() != 0;
+  const bool current = store::refreshBoard(share()) != 0;
   repaintFromImage(window);
   reportSaved(path, writeCsv(path), current);
 }

@@ -11,13 +11,14 @@
 #include "text/fold.h"
 #include "text/timestamps.h"
 #include "ui/app.h"
-#include "ui/dpi.h"
 #include "ui/board_access.h"
+#include "ui/dpi.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
 #include "ui/return_time_dialog.h"
 #include "ui/row_changed_dialog.h"
 #include "ui/row_copy.h"
+#include "ui/session.h"
 #include "ui/states.h"
 #include "ui/status_bar.h"
 
@@ -61,7 +62,7 @@ void insertAt(HWND dialog, int id, int position, const char* text) {
 
 void showField(HWND dialog, int slot, int id, store::Field field) {
   char text[store::WrittenSize + 1];
-  store::fieldText(slot, field, text, sizeof text);
+  store::fieldText(share(), slot, field, text, sizeof text);
   SetDlgItemTextA(dialog, id, text);
 }
 
@@ -72,7 +73,7 @@ void showNote(HWND dialog, const char* text) { SetDlgItemTextA(dialog, IDC_ENTRY
 void showCaption(HWND dialog, int slot) {
   HWND group = GetDlgItem(dialog, IDC_ENTRY_GROUP);
   char name[store::NameSize + 1];
-  const size_t length = text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
+  const size_t length = text::copyField(name, sizeof name, share().displayNames[slot], store::NameSize);
   RECT margins = {8, 0, 0, 0};
   MapDialogRect(dialog, &margins);
   RECT frame;
@@ -95,7 +96,7 @@ void fillChoices(HWND dialog) {
   position = 0;
   for (int slot = 0; slot < settings::HistorySlots; ++slot) {
     char plan[settings::HistoryTextSize + 1];
-    settings::historyText(slot, plan);
+    settings::historyText(history(), slot, plan);
     if (!plan[0]) continue;
     insertAt(dialog, IDC_MORNING, position, plan);
     insertAt(dialog, IDC_AFTERNOON, position, plan);
@@ -110,9 +111,9 @@ BOOL onInitDialog(HWND dialog, LPARAM target) {
   EntryTarget& t = targetOf(dialog);
   {
     BoardAccess access(t.owner);
-    if (access.started()) store::refreshBoard();
+    if (access.started()) store::refreshBoard(share());
   }
-  copyRow(t.slot, t.seen);
+  copyRow(share(), t.slot, t.seen);
   showCaption(dialog, t.slot);
   for (const EntryField& f : Fields) showField(dialog, t.slot, f.id, f.field);
   fillChoices(dialog);
@@ -191,7 +192,7 @@ int writeTyped(HWND dialog, const Typed& typed) {
   const store::RowTexts row = {typed.texts[MorningField], typed.texts[AfternoonField], typed.texts[StateField],
                                typed.texts[ReturnTimeField], written};
   const store::RowTexts seen = textsOf(target.seen);
-  const int saved = store::writeRow(target.slot, row, &seen);
+  const int saved = store::writeRow(share(), target.slot, row, &seen);
   showSaving(dialog, false);
   return saved;
 }
@@ -202,7 +203,7 @@ bool overwriteChangedRow(HWND dialog) {
   EntryTarget& target = targetOf(dialog);
   refreshMemberList(target.list);
   const bool overwrite = askToOverwrite(dialog, target.slot);
-  copyRow(target.slot, target.seen);
+  copyRow(share(), target.slot, target.seen);
   if (!overwrite) showNote(dialog, "ほかのPCで変更された行です。OK で入力した内容を書き込みます。");
   return overwrite;
 }
@@ -212,7 +213,7 @@ bool overwriteChangedRow(HWND dialog) {
 void showMayHaveLanded(HWND dialog) {
   EntryTarget& target = targetOf(dialog);
   refreshMemberList(target.list);
-  copyRow(target.slot, target.seen);
+  copyRow(share(), target.slot, target.seen);
   showNote(dialog, "保存された可能性があります。一覧の行をお確かめください。OK でもう一度書き込みます。");
 }
 
@@ -237,8 +238,8 @@ void onOk(HWND dialog) {
     return;
   }
   if (anyTyped(typed)) {
-    settings::addToHistory(typed.texts[MorningField]);
-    settings::addToHistory(typed.texts[AfternoonField]);
+    settings::addToHistory(history(), typed.texts[MorningField]);
+    settings::addToHistory(history(), typed.texts[AfternoonField]);
   }
   refreshMemberList(targetOf(dialog).list);
   EndDialog(dialog, IDOK);

@@ -4,6 +4,7 @@
 #include "settings/preferences.h"
 #include "ui/app.h"
 #include "ui/resources/resource.h"
+#include "ui/session.h"
 #include "ui/settings_dialog.h"
 #include "ui/simple_dialog.h"
 
@@ -21,7 +22,7 @@ INT_PTR runDialog(int id, HWND owner, DLGPROC procedure) {
 // Only a real 設定 counts; a dialog that failed to open (-1) leaves the setup pending.
 void runFirstRunFlow() {
   if (runDialog(IDD_SETTINGS, nullptr, settingsDialogProc) == 1) {
-    settings::needsSetup = false;
+    local().needsSetup = false;
     runDialog(IDD_RESTART, nullptr, simpleDialogProc);
   }
 }

@@ -19,6 +19,7 @@
 #include "ui/member_list.h"
 #include "ui/placement.h"
 #include "ui/resources/resource.h"
+#include "ui/session.h"
 #include "ui/status_bar.h"
 #include "ui/toolbar.h"
 #include "ui/user_settings.h"
@@ -54,7 +55,7 @@ void captureWindowRect(HWND window) {
 void storeGeometry() {
   const RECT& r = restoredRect;
   if (r.right <= r.left || r.bottom <= r.top) return;
-  settings::Preferences& p = settings::prefs;
+  settings::Preferences& p = local().prefs;
   p.windowWidth.set(unscaled(r.right - r.left, layoutDpi));
   p.windowX.set(r.left);
   p.windowHeight.set(unscaled(r.bottom - r.top, layoutDpi));
@@ -109,13 +110,13 @@ void onCreate(HWND window) {
 // leaves them in view rather than blank. The board is read in full at the next refresh.
 bool reloadMembers(HWND window, int attempts) {
   static store::BoardImage before;
-  before = store::board;
-  const bool loaded = store::loadNameList(attempts) != 0;
-  std::memcpy(store::board.entries, before.entries, sizeof before.entries);
-  std::memcpy(store::board.returnTimes, before.returnTimes, sizeof before.returnTimes);
-  std::memcpy(store::board.writtenAt, before.writtenAt, sizeof before.writtenAt);
+  before = share().board;
+  const bool loaded = store::loadNameList(share(), attempts) != 0;
+  std::memcpy(share().board.entries, before.entries, sizeof before.entries);
+  std::memcpy(share().board.returnTimes, before.returnTimes, sizeof before.returnTimes);
+  std::memcpy(share().board.writtenAt, before.writtenAt, sizeof before.writtenAt);
   rebuildRows(listOf(window));
-  store::forgetBoardStamp();
+  store::forgetBoardStamp(share());
   return loaded;
 }
 
@@ -161,8 +162,8 @@ void onRefreshTimer(HWND window) {
   showBoardAge(statusBarOf(window));
   BoardAccess access(window);
   if (!access.started()) return;
-  if (store::nameListChanged() && !reloadMembers(window, 1)) reportNoServer(false);
-  store::refreshIfChanged();
+  if (store::nameListChanged(share()) && !reloadMembers(window, 1)) reportNoServer(false);
+  store::refreshIfChanged(share());
   repaintFromImage(window);
 }
 
@@ -305,7 +306,7 @@ bool registerMainClass() {
 // The record's size is in 96-DPI units: the window, made where the record puts it, learns its
 // monitor's DPI and takes the size for it before it is first shown.
 void sizeForItsDpi(HWND window) {
-  const settings::Preferences& p = settings::prefs;
+  const settings::Preferences& p = local().prefs;
   const int dpi = dpiOf(window);
   Box box = {p.windowX.get(), p.windowY.get(), p.windowX.get() + scaled(p.windowWidth.get(), dpi),
              p.windowY.get() + scaled(p.windowHeight.get(), dpi)};
@@ -324,7 +325,7 @@ void sizeForItsDpi(HWND window) {
 
 HWND createMainWindow() {
   if (!registerMainClass()) return nullptr;
-  const settings::Preferences& p = settings::prefs;
+  const settings::Preferences& p = local().prefs;
   Box box = {p.windowX.get(), p.windowY.get(), p.windowX.get() + p.windowWidth.get(),
              p.windowY.get() + p.windowHeight.get()};
   box = placeOnAMonitor(box);
@@ -343,7 +344,7 @@ HWND createMainWindow() {
 }
 
 void followRefreshInterval(HWND window) {
-  const int minutes = settings::prefs.refreshMinutes.get();
+  const int minutes = local().prefs.refreshMinutes.get();
   if (minutes == 0)
     KillTimer(window, IDT_REFRESH);
   else
@@ -353,8 +354,8 @@ void followRefreshInterval(HWND window) {
 void repaintFromImage(HWND window) { InvalidateRect(window, nullptr, TRUE); }
 
 void updateMembersAndBoard(HWND window) {
-  if (store::nameListChanged() && !reloadMembers(window, store::Attempts)) reportNoServer(true);
-  store::refreshBoard();
+  if (store::nameListChanged(share()) && !reloadMembers(window, store::Attempts)) reportNoServer(true);
+  store::refreshBoard(share());
   repaintFromImage(window);
 }
 

@@ -10,6 +10,7 @@
 #include "ui/resources/resource.h"
 #include "ui/return_time_dialog.h"
 #include "ui/row_copy.h"
+#include "ui/session.h"
 
 namespace ui {
 
@@ -25,12 +26,12 @@ int writeMyRow(int slot, State state, const char* returnTime) {
   int saved = store::RowChanged;
   for (int i = 0; i < Tries && saved == store::RowChanged; ++i) {
     RowCopy seen;
-    copyRow(slot, seen);
+    copyRow(share(), slot, seen);
     char written[text::WrittenAtSize];
     text::formatWrittenAt(written);
     const store::RowTexts row = {seen.morning, seen.afternoon, stateText(state), returnTime, written};
     const store::RowTexts was = textsOf(seen);
-    saved = store::writeRow(slot, row, &was);
+    saved = store::writeRow(share(), slot, row, &was);
   }
   return saved;
 }
@@ -58,7 +59,7 @@ void setMyState(HWND window, State state) {
   char returnTime[store::ReturnTimeSize] = "";
   if (state == State::outReturning) {
     RowCopy now;
-    copyRow(slot, now);
+    copyRow(share(), slot, now);
     if (!askReturnTime(window, stateOf(now.state) == State::outReturning ? now.returnTime : "", returnTime)) return;
   }
   BoardAccess access(window);

@@ -3,6 +3,7 @@
 // noticed (store::writeRow with seen) rather than overwritten unasked.
 #include "store/access.h"
 #include "store/board.h"
+#include "store/share.h"
 
 namespace ui {
 
@@ -16,13 +17,13 @@ struct RowCopy {
   char written[store::WrittenSize + 1];
 };
 
-// The slot's row from the board image as it is now.
-inline void copyRow(int slot, RowCopy& out) {
-  store::fieldText(slot, store::Field::morning, out.morning, sizeof out.morning);
-  store::fieldText(slot, store::Field::afternoon, out.afternoon, sizeof out.afternoon);
-  store::fieldText(slot, store::Field::state, out.state, sizeof out.state);
-  store::fieldText(slot, store::Field::returnTime, out.returnTime, sizeof out.returnTime);
-  store::fieldText(slot, store::Field::writtenAt, out.written, sizeof out.written);
+// The slot's row from the share's image as it is now.
+inline void copyRow(const store::Share& share, int slot, RowCopy& out) {
+  store::fieldText(share, slot, store::Field::morning, out.morning, sizeof out.morning);
+  store::fieldText(share, slot, store::Field::afternoon, out.afternoon, sizeof out.afternoon);
+  store::fieldText(share, slot, store::Field::state, out.state, sizeof out.state);
+  store::fieldText(share, slot, store::Field::returnTime, out.returnTime, sizeof out.returnTime);
+  store::fieldText(share, slot, store::Field::writtenAt, out.written, sizeof out.written);
 }
 
 inline store::RowTexts textsOf(const RowCopy& row) {

@@ -14,6 +14,7 @@
 #include "text/bounded.h"
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
+#include "ui/session.h"
 #include "ui/user_settings.h"
 
 namespace ui {
@@ -73,23 +74,23 @@ void showOwnNames(HWND dialog) {
   char saved[store::NameSize];
   savedOwnName(saved);
   int chosen = 0;
-  for (int slot = 0; slot < store::memberCount; ++slot) {
+  for (int slot = 0; slot < share().memberCount; ++slot) {
     char name[store::NameSize + 1];
-    text::copyField(name, sizeof name, store::displayNames[slot], store::NameSize);
+    text::copyField(name, sizeof name, share().displayNames[slot], store::NameSize);
     SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     if (!chosen && saved[0] && std::strcmp(name, saved) == 0) chosen = slot + 1;
   }
   SendMessageA(combo, CB_SETCURSEL, chosen, 0);
-  EnableWindow(combo, store::memberCount > 0);
+  EnableWindow(combo, share().memberCount > 0);
 }
 
 // Kept at once in tavelin.ini: the record's 550 bytes have no room for it.
 void storeOwnName(HWND dialog) {
-  if (store::memberCount == 0) return;
+  if (share().memberCount == 0) return;
   const LRESULT chosen = SendDlgItemMessageA(dialog, IDC_OWN_NAME, CB_GETCURSEL, 0, 0);
   char name[store::NameSize + 1] = "";
-  if (chosen > 0 && chosen <= store::memberCount)
-    text::copyField(name, sizeof name, store::displayNames[chosen - 1], store::NameSize);
+  if (chosen > 0 && chosen <= share().memberCount)
+    text::copyField(name, sizeof name, share().displayNames[chosen - 1], store::NameSize);
   saveOwnName(name);
 }
 
@@ -113,9 +114,9 @@ void keepBackslashesOnly(HWND dialog, int id) {
 // lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
 BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
-  showPath(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath);
-  showPath(dialog, IDC_BOARD_PATH, settings::prefs.boardPath);
-  SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(settings::prefs.refreshMinutes.get()), FALSE);
+  showPath(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath);
+  showPath(dialog, IDC_BOARD_PATH, local().prefs.boardPath);
+  SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(local().prefs.refreshMinutes.get()), FALSE);
   showOwnNames(dialog);
   keepBackslashesOnly(dialog, IDC_NAME_LIST_PATH);
   keepBackslashesOnly(dialog, IDC_BOARD_PATH);
@@ -124,7 +125,7 @@ BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
 
 // The timer follows at once while the window runs; in the first-run flow there is no window yet.
 void applyInterval(HWND dialog, int minutes) {
-  settings::prefs.refreshMinutes.set(minutes);
+  local().prefs.refreshMinutes.set(minutes);
   HWND mainWindow = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, DWLP_USER));
   if (mainWindow) followRefreshInterval(mainWindow);
 }
@@ -143,10 +144,11 @@ void onSet(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "名前リストとボード内容に同じファイルは指定できません。");
     return;
   }
-  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, PathLimit);
-  GetDlgItemTextA(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, PathLimit);
-  text::toBackslashes(settings::prefs.nameListPath, sizeof settings::prefs.nameListPath);
-  text::toBackslashes(settings::prefs.boardPath, sizeof settings::prefs.boardPath);
+  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath, PathLimit);
+  GetDlgItemTextA(dialog, IDC_BOARD_PATH, local().prefs.boardPath, PathLimit);
+  text::toBackslashes(local().prefs.nameListPath, sizeof local().prefs.nameListPath);
+  text::toBackslashes(local().prefs.boardPath, sizeof local().prefs.boardPath);
+  sharePathsFromPrefs();
   applyInterval(dialog, intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
   storeOwnName(dialog);
   EndDialog(dialog, 1);
@@ -155,6 +157,7 @@ void onSet(HWND dialog) {
 // The field is reloaded from the preferences whatever the outcome, so it always shows what is stored.
 void onBrowse(HWND dialog, int fieldId, char (&target)[settings::PathSize], FileKind which) {
   Chosen chosen = chooseFile(target, dialog, which);
+  sharePathsFromPrefs();
   showPath(dialog, fieldId, target);
   if (chosen == Chosen::tooLong) {
     MessageBeep(0);
@@ -170,9 +173,9 @@ INT_PTR onCommand(HWND dialog, int id, int code) {
     case IDOK: onSet(dialog); return TRUE;
     case IDCANCEL: EndDialog(dialog, 0); return TRUE;
     case IDC_BROWSE_NAME_LIST:
-      onBrowse(dialog, IDC_NAME_LIST_PATH, settings::prefs.nameListPath, FileKind::nameList);
+      onBrowse(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath, FileKind::nameList);
       return TRUE;
-    case IDC_BROWSE_BOARD: onBrowse(dialog, IDC_BOARD_PATH, settings::prefs.boardPath, FileKind::board); return TRUE;
+    case IDC_BROWSE_BOARD: onBrowse(dialog, IDC_BOARD_PATH, local().prefs.boardPath, FileKind::board); return TRUE;
     case IDC_NAME_LIST_PATH:
     case IDC_BOARD_PATH:
       if (code != EN_CHANGE) return FALSE;

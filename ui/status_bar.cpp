@@ -13,6 +13,7 @@
 #include "ui/colours.h"
 #include "ui/dpi.h"
 #include "ui/resources/resource.h"
+#include "ui/session.h"
 
 namespace {
 
@@ -82,8 +83,8 @@ int layOutStatusBar(HWND bar, int width, int height) {
 }
 
 void showStatusInfo(HWND bar) {
-  if (!bar || std::strcmp(shownInfo, text::statusInfoText) == 0) return;
-  text::copyField(shownInfo, text::statusInfoText);
+  if (!bar || std::strcmp(shownInfo, share().statusInfoText) == 0) return;
+  text::copyField(shownInfo, share().statusInfoText);
   showTimePart(bar);
 }
 
@@ -93,7 +94,7 @@ void refreshPeriodPassed() { ++periodsSinceRead; }
 void showBoardAge(HWND bar) {
   if (!bar) return;
   const BoardAge age = {GetTickCount64() - lastRead, periodsSinceRead};
-  const bool old = boardLooksOld(age, settings::prefs.refreshMinutes.get());
+  const bool old = boardLooksOld(age, local().prefs.refreshMinutes.get());
   if (old == warning) return;
   warning = old;
   RECT client;

@@ -1,0 +1,69 @@
+#pragma once
+// One board on one share, as this client works with it: where it is, the image and the names
+// beside it, the lock's state and the timer's memory of the board. Every function of the core
+// that touches the share takes one. A front end makes its Share once, at start: it is big
+// (the image and the scratch image make up most of it), and nothing in it is allocated.
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/files.h"
+#include "store/board.h"
+#include "store/lock.h"
+#include "text/timestamps.h"
+
+namespace store {
+
+// As the preferences hold them: 256 bytes, NUL-terminated unless the whole field is the path.
+constexpr size_t SharePathSize = 256;
+
+struct Share {
+  // Copied in by the front end (usePaths); the core never reads the preferences.
+  char nameListPath[SharePathSize];
+  char boardPath[SharePathSize];
+
+  BoardImage board;
+  // Names from this PC's name list, held beside the image and never written to the file.
+  char displayNames[MaxMembers][NameSize];
+  int memberCount;
+  // The list as last loaded, so that a change on the share can be seen without reading it.
+  bool listLoaded;
+  files::Stamp loadedStamp;
+
+  // After a busy answer: the first bytes (up to 255) of the lock file; after taking the lock: this PC's name.
+  char holderName[HolderSize];
+  // When set, a folder where no lock file can be made stops the access (acquireLock answers -1 and
+  // shows nothing; lockUnavailable() tells why) instead of going ahead unlocked as older PCs do.
+  bool requireLock;
+  // When set (tavelin-cli's --no-lock), a write goes ahead there too; otherwise only reads do.
+  bool writeWithoutLock;
+  // The lock path this client created, so that release deletes only its own file.
+  bool lockCreated;
+  bool lockUnavailable;
+  char createdPath[LockPathSize];
+  // The holder's name is read at most once a second: a waiter needs it for its message only.
+  bool holderRead;
+  uint64_t holderReadAt;
+
+  // The board as our last locked read or write left it (see access.cpp), and the timer's state.
+  files::Stamp lastStamp;
+  bool stampTrusted;
+  bool lockedTickShown;  // the status line still holds a skipped tick's message
+  bool lockWasBusy;      // the last try found the lock busy (or failing in passing)
+
+  // The time of the last good read of the whole board, for the status line's time part.
+  char statusInfoText[text::StatusInfoSize];
+
+  // One scratch image per operation; the operations on one Share do not nest.
+  unsigned char scratch[BoardSize];
+};
+
+// Back to the state of a fresh process: no paths, an empty board, no lock.
+void resetShare(Share& share);
+
+// Copies the two paths (fields of SharePathSize bytes, as the preferences hold them) into the share.
+void usePaths(Share& share, const char (&nameListPath)[SharePathSize], const char (&boardPath)[SharePathSize]);
+
+// A path field of the share as a NUL-terminated text.
+void sharePath(const char (&field)[SharePathSize], char (&out)[SharePathSize + 1]);
+
+}  // namespace store
