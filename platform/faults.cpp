@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace files::faults {
@@ -21,6 +22,21 @@ void (*pendingAction)();
 int actAt;
 Op actOp = Op::any;
 bool actionArmed;
+int stallAtOp;
+Op stallOp = Op::any;
+unsigned stallMs;
+
+constexpr const char* OpNames[] = {"open",   "read",   "write",  "seek", "flush",
+                                   "remove", "rename", "create", "stat", "any"};
+
+bool stallFromEnvironment() {
+  const char* text = std::getenv("TAVELIN_FAULT_STALL");
+  int k = 0;
+  Op op = Op::any;
+  unsigned ms = 0;
+  if (text && parseStall(text, k, op, ms)) stallAt(k, op, ms);
+  return true;
+}
 
 void runArmedAction() {
   if (!actionArmed) return;
@@ -36,6 +52,32 @@ void roundTrip() {
 }  // namespace
 
 void setLatencyUs(unsigned us) { latencyUs = us; }
+
+void stallAt(int k, Op op, unsigned ms) {
+  stallAtOp = k;
+  stallOp = op;
+  stallMs = ms;
+}
+
+bool parseStall(const char* text, int& k, Op& op, unsigned& ms) {
+  const char* colon = std::strchr(text, ':');
+  if (!colon) return false;
+  const size_t length = static_cast<size_t>(colon - text);
+  for (int i = 0; i <= static_cast<int>(Op::any); ++i) {
+    if (std::strlen(OpNames[i]) != length || std::strncmp(text, OpNames[i], length) != 0) continue;
+    char* end = nullptr;
+    const long at = std::strtol(colon + 1, &end, 10);
+    if (*end != ':' || at < 1) return false;
+    const char* msText = end + 1;
+    const unsigned long wait = std::strtoul(msText, &end, 10);
+    if (end == msText || *end) return false;
+    k = static_cast<int>(at);
+    op = static_cast<Op>(i);
+    ms = static_cast<unsigned>(wait);
+    return true;
+  }
+  return false;
+}
 void onClose() {
   runArmedAction();
   roundTrip();
@@ -54,6 +96,7 @@ void reset() {
   readBytes = 0;
   pendingAction = nullptr;
   actionArmed = false;
+  stallMs = 0;
 }
 
 void actAfter(int k, Op op, void (*action)()) {
@@ -94,6 +137,10 @@ bool shouldFail(Op op) {
   if (op != Op::seek) roundTrip();
   const int n = ++counted[static_cast<int>(op)];
   const int all = ++counted[static_cast<int>(Op::any)];
+  static const bool fromEnvironment = stallFromEnvironment();
+  (void)fromEnvironment;
+  if (stallMs && (stallOp == Op::any ? all : (op == stallOp ? n : 0)) == stallAtOp)
+    std::this_thread::sleep_for(std::chrono::milliseconds(stallMs));
   if (pendingAction && !actionArmed && (actOp == Op::any ? all : (op == actOp ? n : 0)) == actAt) actionArmed = true;
   if (crashOperation != 0 && all == crashOperation) crashNow();
   if (target == 0) return false;

@@ -26,6 +26,13 @@ void crashAfterBytes(long long bytes);
 size_t bytesBeforeCrash(size_t size);
 [[noreturn]] void crashNow();
 
+// A share whose server stops answering: the k-th operation of kind op waits ms of real time first.
+// The test build of the window arms it from TAVELIN_FAULT_STALL="op:k:ms" (op as Op names it: "open",
+// "stat", ...), read at the first operation.
+void stallAt(int k, Op op, unsigned ms);
+// "op:k:ms" into a stall; false when the text is not one.
+bool parseStall(const char* text, int& k, Op& op, unsigned& ms);
+
 // Called by each wrapper: whether this operation is to fail.
 bool shouldFail(Op op);
 
