@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "settings/history.h"
 #include "settings/preferences.h"
 #include "store/share.h"
@@ -10,6 +12,7 @@
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
+#include "ui/share_worker.h"
 #include "ui/user_settings.h"
 
 namespace ui {
@@ -32,7 +35,16 @@ store::Share& share() {
   return theShare;
 }
 
-void sharePathsFromPrefs() { store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath); }
+// Once the worker runs the share is its own: the paths go to it as a request, in turn with the others.
+void sharePathsFromPrefs() {
+  if (shareWorkerEnded()) return store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath);
+  Request paths;
+  paths.job = Job::paths;
+  static_assert(sizeof paths.path >= sizeof local().prefs.nameListPath, "a path field fits");
+  std::memcpy(paths.path, local().prefs.nameListPath, sizeof local().prefs.nameListPath);
+  std::memcpy(paths.boardPath, local().prefs.boardPath, sizeof local().prefs.boardPath);
+  postRequest(paths);
+}
 
 namespace {
 
@@ -95,6 +107,10 @@ int run(HINSTANCE hInstance, int showCommand) {
     ShowWindow(window, normal && savedMaximized() ? SW_SHOWMAXIMIZED : showCommand);
     SetFocus(window);
     code = runMessageLoop(window);
+    // However the loop ended (a close, the settings' restart, a quit), the worker finishes the request
+    // it is in; one stuck in a file call without the lock is left to the process's end.
+    stopShareWorker();
+    waitForShareWorker(StopWaitMs);
   }
   settings::savePreferences(local());
   settings::saveHistory(history(), local());

@@ -5,24 +5,18 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/status.h"
 #include "project_page.h"
-#include "store/access.h"
 #include "store/lock.h"
-#include "text/bounded.h"
 #include "ui/app.h"
-#include "ui/board_access.h"
 #include "ui/csv_export.h"
 #include "ui/find_box.h"
 #include "ui/first_run.h"
 #include "ui/lock_question.h"
-#include "ui/main_window.h"
 #include "ui/member_list.h"
 #include "ui/my_state.h"
 #include "ui/resources/resource.h"
-#include "ui/session.h"
+#include "ui/share_worker.h"
 #include "ui/simple_dialog.h"
-#include "ui/status_bar.h"
 
 namespace ui {
 
@@ -31,9 +25,12 @@ namespace {
 // A build without a page address names none and offers none.
 constexpr bool HasProjectPage = sizeof TAVELIN_PAGE > 1;
 
-void updateList(HWND window) {
-  BoardAccess access(window);
-  if (access.started()) updateMembersAndBoard(window);
+void holdOff() { MessageBeep(0); }
+
+void updateList(HWND) {
+  Request update;
+  update.job = Job::update;
+  if (!postRequest(update)) holdOff();
 }
 
 void showAbout(HWND window) {
@@ -49,28 +46,14 @@ void openProjectPage(HWND window) {
   ShellExecuteA(window, nullptr, TAVELIN_PAGE, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// The lock as it stands: its holder's name and its age, read without taking it.
-void askAboutLock(char* question, size_t size) {
-  store::LockState lock;
-  store::readLockState(share(), lock);
-  formatResetQuestion({lock.present, lock.holder, lock.holderLength, lock.aged, lock.ageSeconds}, question, size);
-}
-
 // Any client may do it: the lock of a crashed PC otherwise blocks every write on the board. The
-// board is read again after, so the list shows what the lock held up; the reset's outcome stays in view.
+// worker reads the lock as it stands first (its holder's name and its age, without taking it); the
+// question comes with its answer.
 void resetLockAfterAsking(HWND window) {
-  char question[1536];
-  askAboutLock(question, sizeof question);
-  if (MessageBoxA(window, question, "管理者用コマンド", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
-  BoardAccess access(window);
-  if (!access.started()) return holdOff();
-  const bool removed = store::resetLock(share());
-  status::beep();
-  if (!removed) return;
-  char outcome[256];
-  text::copyField(outcome, sizeof outcome, lastStatusMessage(), std::strlen(lastStatusMessage()));
-  if (store::refreshBoard(share())) status::showStatus(outcome);
-  repaintFromImage(window);
+  Request look;
+  look.job = Job::lockState;
+  look.replyTo = window;
+  if (!postRequest(look)) holdOff();
 }
 
 using Command = void (*)(HWND);
@@ -108,17 +91,30 @@ void runCommand(HWND window, int id) {
   const Command command = commandFor(id);
   const State mine = stateOfCommand(id);
   if (!command && mine == State::none) return;
-  if (boardBusy()) return holdOff();
+  if (shareBusy()) return holdOff();
   if (command)
     command(window);
   else
     setMyState(window, mine);
 }
 
+// The board is read again after, so the list shows what the lock held up; the reset's outcome stays
+// in view.
+void askToResetLock(HWND window) {
+  const store::LockState lock = answeredLockState();
+  char question[1536];
+  formatResetQuestion({lock.present, lock.holder, lock.holderLength, lock.aged, lock.ageSeconds}, question,
+                      sizeof question);
+  if (MessageBoxA(window, question, "管理者用コマンド", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
+  Request reset;
+  reset.job = Job::resetLock;
+  if (!postRequest(reset)) holdOff();
+}
+
 void updateMenu(HWND window) {
   HMENU menu = GetMenu(window);
   if (!menu) return;
-  const UINT state = MF_BYCOMMAND | (boardBusy() ? MF_GRAYED : MF_ENABLED);
+  const UINT state = MF_BYCOMMAND | (shareBusy() ? MF_GRAYED : MF_ENABLED);
   const int heldOff[] = {IDM_UPDATE_LIST, IDM_EXPORT_CSV, IDM_SETTINGS, IDM_ABOUT, IDM_RESET_LOCK};
   for (int id : heldOff) EnableMenuItem(menu, id, state);
   const UINT mine = ownSlot() >= 0 ? state : MF_BYCOMMAND | MF_GRAYED;

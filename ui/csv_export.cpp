@@ -5,17 +5,9 @@
 #include <cstdio>
 #include <ctime>
 
-#include "platform/files.h"
-#include "platform/status.h"
 #include "platform/system.h"
 #include "platform/system_library.h"
-#include "report/report.h"
-#include "store/access.h"
-#include "store/board.h"
-#include "store/names.h"
-#include "ui/board_access.h"
-#include "ui/main_window.h"
-#include "ui/session.h"
+#include "ui/share_worker.h"
 
 namespace ui {
 
@@ -41,40 +33,14 @@ bool chooseCsvPath(HWND owner, char (&path)[MAX_PATH]) {
   return save && save(&ofn) != 0;
 }
 
-// Flushed before it is closed, so a full disk is seen, not reported as saved.
-bool writeCsv(const char* path) {
-  files::Handle file(files::openWrite(path));
-  if (!file) return false;
-  static const unsigned char Bom[] = {0xEF, 0xBB, 0xBF};
-  files::writeBlock(Bom, sizeof Bom, file.get());
-  report::Rows rows = {&share().board, share().displayNames, share().memberCount, false, {}};
-  platform::localNow(&rows.now);
-  report::printCsv(file.get(), rows);
-  return files::flushBuffered(file.get()) && !files::hasError(file.get());
-}
-
-// A board that could not be read is saved as last read, and the message says so.
-void reportSaved(const char* path, bool saved, bool current) {
-  const char* format = !saved ? "(501)CSVファイルを書き込めません（%s）"
-                       : !current ? "(502)ボードを読めないため、前回読んだ内容を保存しました（%s）"
-                                  : "CSV を保存しました（%s）";
-  char message[MAX_PATH + 96];
-  std::snprintf(message, sizeof message, format, path);
-  status::showStatus(message);
-  if (!saved || !current) status::beep();
-}
-
 }  // namespace
 
-// The board is read first, so the file holds what the share holds now.
+// The worker reads the board first, so the file holds what the share holds now, and says how it went.
 void exportCsv(HWND window) {
-  char path[MAX_PATH];
-  if (!chooseCsvPath(window, path)) return;
-  BoardAccess access(window);
-  if (!access.started()) return holdOff();
-  const bool current = store::refreshBoard(share()) != 0;
-  repaintFromImage(window);
-  reportSaved(path, writeCsv(path), current);
+  Request csv;
+  csv.job = Job::csv;
+  if (!chooseCsvPath(window, csv.path)) return;
+  if (!postRequest(csv)) MessageBeep(0);
 }
 
 }  // namespace ui

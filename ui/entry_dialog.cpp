@@ -11,7 +11,6 @@
 #include "text/fold.h"
 #include "text/timestamps.h"
 #include "ui/app.h"
-#include "ui/board_access.h"
 #include "ui/dpi.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
@@ -19,6 +18,7 @@
 #include "ui/row_changed_dialog.h"
 #include "ui/row_copy.h"
 #include "ui/session.h"
+#include "ui/share_worker.h"
 #include "ui/states.h"
 #include "ui/status_bar.h"
 
@@ -26,13 +26,27 @@ namespace ui {
 
 namespace {
 
+// Room to read any field whole that could still be stored; a longer one is measured, not read.
+constexpr size_t TypedSize = 512;
+static_assert(TypedSize > store::PlanSize, "a plan that fits is read whole");
+constexpr int FieldTotal = 4;
+
+// What OK has to write: the four texts as typed (the return time folded) and their lengths in bytes.
+struct Typed {
+  char texts[FieldTotal][TypedSize];
+  size_t lengths[FieldTotal];
+};
+
 // What the dialog is about, passed through DialogBoxParam and kept in DWLP_USER; seen is the row as
-// the user last saw it, so OK can tell whether another PC changed it meanwhile.
+// the user last saw it, so OK can tell whether another PC changed it meanwhile. While the worker
+// writes, typed holds what OK sent.
 struct EntryTarget {
   int slot;
   HWND owner;
   HWND list;
   RowCopy seen;
+  bool saving;
+  Typed typed;
 };
 
 EntryTarget& targetOf(HWND dialog) { return *reinterpret_cast<EntryTarget*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
@@ -50,11 +64,7 @@ const EntryField Fields[] = {
     {IDC_RETURN_TIME, store::Field::returnTime, "帰社時間"},
     {IDC_STATE, store::Field::state, "状態"},
 };
-constexpr int FieldTotal = sizeof Fields / sizeof Fields[0];
-
-// Room to read any field whole that could still be stored; a longer one is measured, not read.
-constexpr size_t TypedSize = 512;
-static_assert(TypedSize > store::PlanSize, "a plan that fits is read whole");
+static_assert(sizeof Fields / sizeof Fields[0] == FieldTotal, "one text per field");
 
 void insertAt(HWND dialog, int id, int position, const char* text) {
   SendDlgItemMessageA(dialog, id, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(text));
@@ -62,7 +72,7 @@ void insertAt(HWND dialog, int id, int position, const char* text) {
 
 void showField(HWND dialog, int slot, int id, store::Field field) {
   char text[store::WrittenSize + 1];
-  store::fieldText(share(), slot, field, text, sizeof text);
+  store::fieldTextOf(boardView().board, slot, field, text, sizeof text);
   SetDlgItemTextA(dialog, id, text);
 }
 
@@ -73,7 +83,7 @@ void showNote(HWND dialog, const char* text) { SetDlgItemTextA(dialog, IDC_ENTRY
 void showCaption(HWND dialog, int slot) {
   HWND group = GetDlgItem(dialog, IDC_ENTRY_GROUP);
   char name[store::NameSize + 1];
-  const size_t length = text::copyField(name, sizeof name, share().displayNames[slot], store::NameSize);
+  const size_t length = text::copyField(name, sizeof name, boardView().displayNames[slot], store::NameSize);
   RECT margins = {8, 0, 0, 0};
   MapDialogRect(dialog, &margins);
   RECT frame;
@@ -104,27 +114,16 @@ void fillChoices(HWND dialog) {
   }
 }
 
-// The board is read first, so the fields show the row as it is now; with another access under way
-// they show the image as it stands.
+// At once, from the row on screen: the write's check against seen catches a change made since.
 BOOL onInitDialog(HWND dialog, LPARAM target) {
   SetWindowLongPtrA(dialog, DWLP_USER, target);
   EntryTarget& t = targetOf(dialog);
-  {
-    BoardAccess access(t.owner);
-    if (access.started()) store::refreshBoard(share());
-  }
-  copyRow(share(), t.slot, t.seen);
+  copyRow(boardView(), t.slot, t.seen);
   showCaption(dialog, t.slot);
   for (const EntryField& f : Fields) showField(dialog, t.slot, f.id, f.field);
   fillChoices(dialog);
   return TRUE;
 }
-
-// What OK has to write: the four texts as typed (the return time folded) and their lengths in bytes.
-struct Typed {
-  char texts[FieldTotal][TypedSize];
-  size_t lengths[FieldTotal];
-};
 
 // A field's whole length counts even beyond the buffer: nothing typed is cut without a word.
 size_t readTyped(HWND dialog, int id, char (&out)[TypedSize]) {
@@ -180,30 +179,40 @@ bool anyTyped(const Typed& typed) {
   return false;
 }
 
-// Stamped at the write; all four fields empty clear the row, its time too. A row that no longer reads
-// as the user saw it is not written: RowChanged.
-int writeTyped(HWND dialog, const Typed& typed) {
-  const EntryTarget& target = targetOf(dialog);
-  BoardAccess access(target.owner);
-  if (!access.started()) return -1;
-  char written[text::WrittenAtSize] = "";
-  if (anyTyped(typed)) text::formatWrittenAt(written);
+void holdOff() { MessageBeep(0); }
+
+// Stamped when OK is pressed; all four fields empty clear the row, its time too. The worker writes it
+// in its turn; a row that no longer reads as the user saw it is not written: RowChanged. The answer
+// comes as WM_APP_ANSWER.
+void writeTyped(HWND dialog) {
+  EntryTarget& target = targetOf(dialog);
+  const Typed& typed = target.typed;
+  Request write;
+  write.job = Job::writeRow;
+  write.replyTo = dialog;
+  write.slot = target.slot;
+  write.seen = target.seen;
+  RowCopy& row = write.row;
+  text::copyField(row.morning, sizeof row.morning, typed.texts[MorningField], TypedSize);
+  text::copyField(row.afternoon, sizeof row.afternoon, typed.texts[AfternoonField], TypedSize);
+  text::copyField(row.state, sizeof row.state, typed.texts[StateField], TypedSize);
+  text::copyField(row.returnTime, sizeof row.returnTime, typed.texts[ReturnTimeField], TypedSize);
+  if (anyTyped(typed)) {
+    char written[text::WrittenAtSize];
+    text::formatWrittenAt(written);
+    text::copyField(row.written, sizeof row.written, written, sizeof written);
+  }
+  if (!postRequest(write)) return holdOff();
+  target.saving = true;
   showSaving(dialog, true);
-  const store::RowTexts row = {typed.texts[MorningField], typed.texts[AfternoonField], typed.texts[StateField],
-                               typed.texts[ReturnTimeField], written};
-  const store::RowTexts seen = textsOf(target.seen);
-  const int saved = store::writeRow(share(), target.slot, row, &seen);
-  showSaving(dialog, false);
-  return saved;
 }
 
 // Another PC changed the row since it was shown: the list shows their row, and the user sees it and
 // decides. Either way what they have now seen is what the next OK compares with. True to write anyway.
 bool overwriteChangedRow(HWND dialog) {
   EntryTarget& target = targetOf(dialog);
-  refreshMemberList(target.list);
   const bool overwrite = askToOverwrite(dialog, target.slot);
-  copyRow(share(), target.slot, target.seen);
+  copyRow(boardView(), target.slot, target.seen);
   if (!overwrite) showNote(dialog, "ほかのPCで変更された行です。OK で入力した内容を書き込みます。");
   return overwrite;
 }
@@ -212,41 +221,46 @@ bool overwriteChangedRow(HWND dialog) {
 // back, what was typed stays, and OK writes it again without taking the list's row for another PC's.
 void showMayHaveLanded(HWND dialog) {
   EntryTarget& target = targetOf(dialog);
-  refreshMemberList(target.list);
-  copyRow(share(), target.slot, target.seen);
+  copyRow(boardView(), target.slot, target.seen);
   showNote(dialog, "保存された可能性があります。一覧の行をお確かめください。OK でもう一度書き込みます。");
 }
 
 // The dialog closes only on a write the board took. On failure everything typed stays, the reason
 // is shown here as on the status line, and OK tries again; Cancel discards.
 void onOk(HWND dialog) {
-  if (boardBusy()) return holdOff();
-  Typed typed;
-  readAll(dialog, typed);
-  if (refuseTooLong(dialog, typed)) return;
-  int saved = writeTyped(dialog, typed);
-  while (saved == store::RowChanged) {
-    if (!overwriteChangedRow(dialog)) return;
-    saved = writeTyped(dialog, typed);
+  EntryTarget& target = targetOf(dialog);
+  if (target.saving) return holdOff();
+  readAll(dialog, target.typed);
+  if (refuseTooLong(dialog, target.typed)) return;
+  writeTyped(dialog);
+}
+
+// The worker's answer to OK. The list already shows the board as the write left it.
+void onWritten(HWND dialog, int saved) {
+  EntryTarget& target = targetOf(dialog);
+  target.saving = false;
+  showSaving(dialog, false);
+  if (saved == store::RowChanged) {
+    if (overwriteChangedRow(dialog)) writeTyped(dialog);
+    return;
   }
-  if (saved < 0) return holdOff();
   if (saved == store::MayHaveLanded) return showMayHaveLanded(dialog);
   if (saved == 0) {
-    char note[600];
-    std::snprintf(note, sizeof note, "書き込めませんでした。%s", lastStatusMessage());
+    char message[512], note[600];
+    lastStatusMessage(message, sizeof message);
+    std::snprintf(note, sizeof note, "書き込めませんでした。%s", message);
     showNote(dialog, note);
     return;
   }
-  if (anyTyped(typed)) {
-    settings::addToHistory(history(), typed.texts[MorningField]);
-    settings::addToHistory(history(), typed.texts[AfternoonField]);
+  if (anyTyped(target.typed)) {
+    settings::addToHistory(history(), target.typed.texts[MorningField]);
+    settings::addToHistory(history(), target.typed.texts[AfternoonField]);
   }
-  refreshMemberList(targetOf(dialog).list);
   EndDialog(dialog, IDOK);
 }
 
 void onCancel(HWND dialog) {
-  if (boardBusy()) return holdOff();
+  if (targetOf(dialog).saving) return holdOff();
   EndDialog(dialog, IDCANCEL);
 }
 
@@ -262,6 +276,7 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
   switch (message) {
     case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
+    case WM_APP_ANSWER: onWritten(dialog, static_cast<int>(lParam)); return TRUE;
     default: return FALSE;
   }
 }
@@ -270,7 +285,7 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void openEntryDialog(HWND owner, HWND list, int slot) {
   if (slot < 0 || slot >= store::MaxMembers) return;
-  EntryTarget target = {slot, owner, list, {}};
+  EntryTarget target = {slot, owner, list, {}, false, {}};
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ENTRY), owner, entryDialogProc, reinterpret_cast<LPARAM>(&target));
 }
 

@@ -6,12 +6,9 @@
 #include <cstring>
 
 #include "settings/preferences.h"
-#include "store/access.h"
 #include "store/board.h"
-#include "store/names.h"
 #include "text/waits.h"
 #include "ui/app.h"
-#include "ui/board_access.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
@@ -20,6 +17,7 @@
 #include "ui/placement.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
+#include "ui/share_worker.h"
 #include "ui/status_bar.h"
 #include "ui/toolbar.h"
 #include "ui/user_settings.h"
@@ -28,10 +26,14 @@ namespace ui {
 
 namespace {
 
-// Posted by WM_CREATE: the name list and the board are loaded once the window can be seen.
-constexpr UINT WM_APP_FIRST_LOAD = WM_APP + 1;
 // How often the rows' flags are judged against the clock: within half a minute of a return time.
 constexpr UINT ClockMs = 30000;
+constexpr UINT_PTR IDT_CLOSING = 3;
+constexpr UINT ClosingPollMs = 50;
+
+// Set by the close: the window is out of sight and goes when the worker has ended.
+bool closing;
+ULONGLONG closeAskedAt;
 
 // The window's restored screen rectangle as last seen; zero until it has one. Saved when it goes.
 RECT restoredRect;
@@ -102,31 +104,34 @@ void onCreate(HWND window) {
   updateMenu(window);
   followRefreshInterval(window);
   SetTimer(window, IDT_CLOCK, ClockMs, nullptr);
-  PostMessageA(window, WM_APP_FIRST_LOAD, 0, 0);
+  // The worker loads the name list and the board while the window is shown; its answer brings my row
+  // into view.
+  closing = false;
+  if (!startShareWorker(window)) return;
+  Request load;
+  load.job = Job::load;
+  load.replyTo = window;
+  postRequest(load);
 }
 
-// The name list anew and the rows to match. Loading it clears the image; the rows read before are put
-// back (they belong to the board's slots, not to the names), so a refresh that cannot read at once
-// leaves them in view rather than blank. The board is read in full at the next refresh.
-bool reloadMembers(HWND window, int attempts) {
-  static store::BoardImage before;
-  before = share().board;
-  const bool loaded = store::loadNameList(share(), attempts) != 0;
-  std::memcpy(share().board.entries, before.entries, sizeof before.entries);
-  std::memcpy(share().board.returnTimes, before.returnTimes, sizeof before.returnTimes);
-  std::memcpy(share().board.writtenAt, before.writtenAt, sizeof before.writtenAt);
-  rebuildRows(listOf(window));
-  store::forgetBoardStamp(share());
-  return loaded;
+// The worker is at a request: what would start another waits (the list update greyed).
+void onWorkerBusy(HWND window) { enableBoardButtons(toolbarOf(window), false); }
+
+// An access is over: the view takes the worker's board, and the list and the status bar follow it
+// here, not at the next paint. A name list loaded anew builds the rows anew.
+void onPublished(HWND window, bool namesLoaded) {
+  takePublished();
+  if (namesLoaded)
+    rebuildRows(listOf(window));
+  else
+    refreshMemberList(listOf(window));
+  showStatusInfo(statusBarOf(window), boardView().statusInfoText);
+  if (!shareBusy()) enableBoardButtons(toolbarOf(window), true);
 }
 
-// No name list is loaded yet, so this is the list update's own work. My row is brought into view.
-void onFirstLoad(HWND window) {
-  {
-    BoardAccess access(window);
-    if (access.started()) updateMembersAndBoard(window);
-  }
-  showOwnRow(listOf(window));
+void onAnswer(HWND window, Job job) {
+  if (job == Job::load) showOwnRow(listOf(window));
+  if (job == Job::lockState) askToResetLock(window);
 }
 
 // The bars and the list in place for a client area of width x height.
@@ -143,34 +148,29 @@ void onSize(HWND window, WPARAM sizeType, int width, int height) {
   captureWindowRect(window);
 }
 
-// Every repaint shows the image in memory; the share is not touched. A cell whose text is set
-// redraws itself, so the rows are not all redrawn each time.
-void onPaint(HWND window) {
-  PAINTSTRUCT ps;
-  BeginPaint(window, &ps);
-  refreshMemberList(listOf(window));
-  showStatusInfo(statusBarOf(window));
-  EndPaint(window, &ps);
-}
-
-// One quick look: a name list that changed (or none yet: the share may be back) is loaded with one
-// attempt, and a busy board is left to the next tick, so the timer never holds the window. An access
-// under way reads the board anyway.
-// The interval counts as passed even when an access under way keeps this tick from reading.
+// The worker's quick look. An access under way reads the board anyway; the interval counts as passed
+// even when it keeps this tick from asking.
 void onRefreshTimer(HWND window) {
   refreshPeriodPassed();
   showBoardAge(statusBarOf(window));
-  BoardAccess access(window);
-  if (!access.started()) return;
-  if (store::nameListChanged(share()) && !reloadMembers(window, 1)) reportNoServer(false);
-  store::refreshIfChanged(share());
-  repaintFromImage(window);
+  if (shareBusy()) return;
+  Request tick;
+  tick.job = Job::tick;
+  postRequest(tick);
+}
+
+// Out of sight, the window goes once the worker has ended: at once when it is between requests, after
+// StopWaitMs when it is stuck in a file call without the lock, and when it has let go of a lock it holds.
+void onClosingTimer(HWND window) {
+  if (shareWorkerEnded() || (GetTickCount64() - closeAskedAt >= StopWaitMs && !workerHoldsLock()))
+    DestroyWindow(window);
 }
 
 // A row can turn overdue or stale with the clock alone, while the board stays as it was.
 void onTimer(HWND window, WPARAM timerId) {
   switch (timerId) {
     case IDT_REFRESH: onRefreshTimer(window); break;
+    case IDT_CLOSING: onClosingTimer(window); break;
     case IDT_CLOCK:
       redrawChangedFlags(listOf(window));
       showBoardAge(statusBarOf(window));
@@ -179,9 +179,9 @@ void onTimer(HWND window, WPARAM timerId) {
   }
 }
 
+// At once, from the rows on screen, whatever the worker is doing: the write waits its turn.
 void openEntryFor(HWND window, int slot) {
-  if (slot == -1) return;
-  if (boardBusy()) return holdOff();
+  if (slot == -1 || closing) return;
   markSlot(listOf(window), slot);
   openEntryDialog(window, listOf(window), slot);
 }
@@ -228,14 +228,22 @@ void onSetFocus(HWND window) {
 }
 
 // The title bar's close and Exit: the column widths and order are kept, unlike on the settings' road.
-// During an access the window only goes out of sight; the access ends it.
+// The window goes out of sight at once; the worker is told to stop after the request it is in.
 void onClose(HWND window) {
-  if (boardBusy()) return closeAfterAccess(window);
+  if (closing) return;
+  closing = true;
   HWND list = listOf(window);
   saveColumnWidths(list, layoutDpi);
   int order[ColumnCount];
   if (columnOrder(list, order)) saveColumnOrder(order);
-  DestroyWindow(window);
+  ShowWindow(window, SW_HIDE);
+  stopShareWorker();
+  closeAskedAt = GetTickCount64();
+  if (shareWorkerEnded()) {
+    DestroyWindow(window);
+    return;
+  }
+  SetTimer(window, IDT_CLOSING, ClosingPollMs, nullptr);
 }
 
 // Maximised, or minimised from maximised (closed from the taskbar): it comes back maximised.
@@ -267,21 +275,26 @@ void onDpiChanged(HWND window, int dpi, const RECT* suggested) {
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (onStatusMessage(message)) return 0;
   switch (message) {
     case WM_CREATE: onCreate(window); return 0;
-    case WM_APP_FIRST_LOAD: onFirstLoad(window); return 0;
+    case WM_APP_BUSY: onWorkerBusy(window); return 0;
+    case WM_APP_PUBLISHED: onPublished(window, wParam != 0); return 0;
+    case WM_APP_ANSWER: onAnswer(window, static_cast<Job>(wParam)); return 0;
+    case WM_APP_WORKER_ENDED:
+      if (closing) DestroyWindow(window);
+      return 0;
     case WM_CLOSE: onClose(window); return 0;
     case WM_DESTROY: onDestroy(window); return 0;
     case WM_SIZE: onSize(window, wParam, LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_MOVE: captureWindowRect(window); return 0;
-    case WM_PAINT: onPaint(window); return 0;
     case WM_NOTIFY: return onNotify(window, reinterpret_cast<NMHDR*>(lParam));
     case WM_DRAWITEM: return onDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CONTEXTMENU: onContextMenu(window, lParam); return 0;
     case WM_COMMAND: onCommand(window, wParam); return 0;
     case WM_INITMENUPOPUP: updateMenu(window); return 0;
     case WM_TIMER: onTimer(window, wParam); return 0;
-    case WM_ACTIVATE: repaintFromImage(window); return 0;
+    case WM_ACTIVATE: InvalidateRect(window, nullptr, TRUE); return 0;
     case WM_SETFOCUS: onSetFocus(window); return 0;
     case WM_DPICHANGED: onDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
@@ -349,14 +362,6 @@ void followRefreshInterval(HWND window) {
     KillTimer(window, IDT_REFRESH);
   else
     SetTimer(window, IDT_REFRESH, text::timerPeriodMs(minutes), nullptr);
-}
-
-void repaintFromImage(HWND window) { InvalidateRect(window, nullptr, TRUE); }
-
-void updateMembersAndBoard(HWND window) {
-  if (store::nameListChanged(share()) && !reloadMembers(window, store::Attempts)) reportNoServer(true);
-  store::refreshBoard(share());
-  repaintFromImage(window);
 }
 
 }  // namespace ui

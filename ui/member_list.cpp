@@ -19,6 +19,7 @@
 #include "ui/resources/resource.h"
 #include "ui/row_view.h"
 #include "ui/session.h"
+#include "ui/share_worker.h"
 #include "ui/states.h"
 
 namespace ui {
@@ -75,7 +76,7 @@ unsigned char flagsOf(int slot, const std::tm& now) {
 bool rowChanged(int slot) {
   for (int column = 1; column < store::FieldCount; ++column) {
     const store::Field f = columns[column].field;
-    if (std::memcmp(store::fieldBytesOf(share().board, slot, f), store::fieldBytesOf(shown, slot, f),
+    if (std::memcmp(store::fieldBytesOf(boardView().board, slot, f), store::fieldBytesOf(shown, slot, f),
                     store::fieldSize(f)) != 0)
       return true;
   }
@@ -86,7 +87,8 @@ bool rowChanged(int slot) {
 void showRow(int slot) {
   for (int column = 1; column < store::FieldCount; ++column) {
     const store::Field f = columns[column].field;
-    std::memcpy(store::fieldBytesOf(shown, slot, f), store::fieldBytesOf(share().board, slot, f), store::fieldSize(f));
+    std::memcpy(store::fieldBytesOf(shown, slot, f), store::fieldBytesOf(boardView().board, slot, f),
+                store::fieldSize(f));
   }
 }
 
@@ -208,7 +210,7 @@ void arrange(HWND list, bool force = false) {
   RowView before = view;
   const int focused = focusedSlot(list);
   const bool selected = focused >= 0 && ListView_GetItemState(list, rowOfSlot(view, focused), LVIS_SELECTED);
-  arrangeRows(shown, share().displayNames, members, rule, view);
+  arrangeRows(shown, boardView().displayNames, members, rule, view);
   if (!force && view.count == before.count &&
       std::memcmp(view.slots, before.slots, sizeof view.slots[0] * static_cast<size_t>(view.count)) == 0)
     return;
@@ -227,7 +229,7 @@ void findOwnSlot() {
   own = -1;
   if (!ownName[0]) return;
   for (int slot = 0; slot < members && own < 0; ++slot)
-    if (std::strncmp(share().displayNames[slot], ownName, store::NameSize) == 0) own = slot;
+    if (std::strncmp(boardView().displayNames[slot], ownName, store::NameSize) == 0) own = slot;
 }
 
 // One cell: the whole row grey when it is yesterday's, the return time red when it is overdue, and
@@ -272,7 +274,7 @@ HWND createMemberList(HWND parent, int dpi, const RECT& box, HFONT font) {
 
 void rebuildRows(HWND list) {
   if (!list) return;
-  members = share().memberCount;
+  members = boardView().memberCount;
   for (int slot = 0; slot < members; ++slot) showRow(slot);
   findOwnSlot();
   arrange(list, true);
@@ -304,7 +306,8 @@ void supplyCell(NMLVDISPINFOA* info) {
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   // Names from this PC's name list: the image's own name area holds whatever the last writer's list said.
   if (item.iSubItem == 0)
-    text::copyField(item.pszText, static_cast<size_t>(item.cchTextMax), share().displayNames[slot], store::NameSize);
+    text::copyField(item.pszText, static_cast<size_t>(item.cchTextMax), boardView().displayNames[slot],
+                    store::NameSize);
   else
     store::fieldTextOf(shown, slot, columns[item.iSubItem].field, item.pszText, static_cast<size_t>(item.cchTextMax));
 }

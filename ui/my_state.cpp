@@ -1,53 +1,15 @@
 #include "ui/my_state.h"
 
-#include <cstdio>
+#include <cstring>
 
 #include "platform/status.h"
-#include "store/access.h"
-#include "text/timestamps.h"
-#include "ui/board_access.h"
+#include "text/bounded.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
 #include "ui/return_time_dialog.h"
-#include "ui/row_copy.h"
-#include "ui/session.h"
+#include "ui/share_worker.h"
 
 namespace ui {
-
-namespace {
-
-// A row another PC keeps changing under us is left alone after this many reads.
-constexpr int Tries = 3;
-
-// My row as the board image has it, with the new state and time: each try starts from the row as
-// last read, so plans another PC wrote meanwhile are kept, never written over. Only 外出・戻り keeps
-// a return time; any other state has none to keep.
-int writeMyRow(int slot, State state, const char* returnTime) {
-  int saved = store::RowChanged;
-  for (int i = 0; i < Tries && saved == store::RowChanged; ++i) {
-    RowCopy seen;
-    copyRow(share(), slot, seen);
-    char written[text::WrittenAtSize];
-    text::formatWrittenAt(written);
-    const store::RowTexts row = {seen.morning, seen.afternoon, stateText(state), returnTime, written};
-    const store::RowTexts was = textsOf(seen);
-    saved = store::writeRow(share(), slot, row, &was);
-  }
-  return saved;
-}
-
-void reportWritten(State state, int saved) {
-  char message[96];
-  if (saved == 1) {
-    std::snprintf(message, sizeof message, "自分の状態を「%s」にしました", stateText(state));
-    status::showStatus(message);
-  } else if (saved == store::RowChanged) {
-    status::showStatus("(402)ほかのPCが自分の行を書き換え中です。もう一度お試しください");
-    status::beep();
-  }
-}
-
-}  // namespace
 
 void setMyState(HWND window, State state) {
   const int slot = ownSlot();
@@ -59,14 +21,16 @@ void setMyState(HWND window, State state) {
   char returnTime[store::ReturnTimeSize] = "";
   if (state == State::outReturning) {
     RowCopy now;
-    copyRow(share(), slot, now);
+    copyRow(boardView(), slot, now);
     if (!askReturnTime(window, stateOf(now.state) == State::outReturning ? now.returnTime : "", returnTime)) return;
   }
-  BoardAccess access(window);
-  if (!access.started()) return holdOff();
-  const int saved = writeMyRow(slot, state, returnTime);
-  refreshMemberList(GetDlgItem(window, IDC_MEMBER_LIST));
-  reportWritten(state, saved);
+  // The worker writes it from the board as it reads it under the lock and says how it went.
+  Request mine;
+  mine.job = Job::writeMine;
+  mine.slot = slot;
+  text::copyField(mine.row.state, sizeof mine.row.state, stateText(state), std::strlen(stateText(state)));
+  text::copyField(mine.row.returnTime, sizeof mine.row.returnTime, returnTime, sizeof returnTime);
+  if (!postRequest(mine)) MessageBeep(0);
 }
 
 State stateOfCommand(int id) {

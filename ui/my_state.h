@@ -6,8 +6,8 @@
 
 namespace ui {
 
-// Writes my row with the state (asking the return time for 外出・戻り) under the lock, as another PC
-// left its plans. The caller has made sure no access is under way.
+// Has the share's worker write my row with the state (asking the return time for 外出・戻り) under
+// the lock, as another PC left its plans.
 void setMyState(HWND window, State state);
 
 // The menu and toolbar commands and the state each sets; State::none for any other id.

@@ -7,7 +7,7 @@
 #include "text/bounded.h"
 #include "ui/app.h"
 #include "ui/resources/resource.h"
-#include "ui/session.h"
+#include "ui/share_worker.h"
 
 namespace ui {
 
@@ -15,15 +15,15 @@ namespace {
 
 void showField(HWND dialog, int id, int slot, store::Field field) {
   char text[store::WrittenSize + 1];
-  store::fieldText(share(), slot, field, text, sizeof text);
+  store::fieldTextOf(boardView().board, slot, field, text, sizeof text);
   SetDlgItemTextA(dialog, id, text);
 }
 
 // Who and when: the other PC's time is what tells the user how fresh their change is.
 void showIntro(HWND dialog, int slot) {
   char name[store::NameSize + 1], written[store::WrittenSize + 1];
-  text::copyField(name, sizeof name, share().displayNames[slot], store::NameSize);
-  store::fieldText(share(), slot, store::Field::writtenAt, written, sizeof written);
+  text::copyField(name, sizeof name, boardView().displayNames[slot], store::NameSize);
+  store::fieldTextOf(boardView().board, slot, store::Field::writtenAt, written, sizeof written);
   char intro[store::NameSize + store::WrittenSize + 128];
   std::snprintf(intro, sizeof intro, "%s の行は、入力を始めた後にほかのPCで変更されました（%s）。", name,
                 written[0] ? written : "時刻なし");

@@ -15,6 +15,7 @@
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
+#include "ui/share_worker.h"
 #include "ui/user_settings.h"
 
 namespace ui {
@@ -74,23 +75,23 @@ void showOwnNames(HWND dialog) {
   char saved[store::NameSize];
   savedOwnName(saved);
   int chosen = 0;
-  for (int slot = 0; slot < share().memberCount; ++slot) {
+  for (int slot = 0; slot < boardView().memberCount; ++slot) {
     char name[store::NameSize + 1];
-    text::copyField(name, sizeof name, share().displayNames[slot], store::NameSize);
+    text::copyField(name, sizeof name, boardView().displayNames[slot], store::NameSize);
     SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     if (!chosen && saved[0] && std::strcmp(name, saved) == 0) chosen = slot + 1;
   }
   SendMessageA(combo, CB_SETCURSEL, chosen, 0);
-  EnableWindow(combo, share().memberCount > 0);
+  EnableWindow(combo, boardView().memberCount > 0);
 }
 
 // Kept at once in tavelin.ini: the record's 550 bytes have no room for it.
 void storeOwnName(HWND dialog) {
-  if (share().memberCount == 0) return;
+  if (boardView().memberCount == 0) return;
   const LRESULT chosen = SendDlgItemMessageA(dialog, IDC_OWN_NAME, CB_GETCURSEL, 0, 0);
   char name[store::NameSize + 1] = "";
-  if (chosen > 0 && chosen <= share().memberCount)
-    text::copyField(name, sizeof name, share().displayNames[chosen - 1], store::NameSize);
+  if (chosen > 0 && chosen <= boardView().memberCount)
+    text::copyField(name, sizeof name, boardView().displayNames[chosen - 1], store::NameSize);
   saveOwnName(name);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "platform/status.h"
 #include "settings/preferences.h"
@@ -19,7 +20,19 @@ namespace {
 
 // The core's messages have nowhere to go before the bar exists (the first-run flow has none).
 HWND statusLine;
+// The bar's thread; the share's worker passes its messages there through the slots below.
+DWORD barThread;
+// Posted to the bar's parent: a message in the slots, or a good read, from the share's worker.
+constexpr UINT WM_APP_STATUS = WM_APP + 20;
+constexpr UINT WM_APP_BOARD_READ = WM_APP + 21;
+
+// Guarded: the last message on either thread, and the worker's message and time text for the bar.
+std::mutex slot;
 char lastMessage[512];
+char postedMessage[sizeof lastMessage];
+char postedInfo[text::StatusInfoSize];
+// The time of the last good read as the bar is to show it.
+char infoText[text::StatusInfoSize];
 // The message part's text as the bar has it: the bar repaints itself at once for every text it is
 // given, and an access gives the same one more than once (three repaints in the first load).
 char shownMessage[sizeof lastMessage];
@@ -63,6 +76,7 @@ namespace ui {
 
 HWND createStatusBar(HWND parent) {
   statusLine = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "", parent, IDC_STATUS_BAR);
+  barThread = GetCurrentThreadId();
   shownMessage[0] = '\0';
   shownInfo[0] = '\0';
   lastRead = GetTickCount64();
@@ -82,9 +96,10 @@ int layOutStatusBar(HWND bar, int width, int height) {
   return r.bottom;
 }
 
-void showStatusInfo(HWND bar) {
-  if (!bar || std::strcmp(shownInfo, share().statusInfoText) == 0) return;
-  text::copyField(shownInfo, share().statusInfoText);
+void showStatusInfo(HWND bar, const char (&info)[text::StatusInfoSize]) {
+  text::copyField(infoText, info);
+  if (!bar || std::strcmp(shownInfo, infoText) == 0) return;
+  text::copyField(shownInfo, infoText);
   showTimePart(bar);
 }
 
@@ -126,22 +141,67 @@ void reportNoServer(bool withBeep) {
   if (withBeep) status::beep();
 }
 
-const char* lastStatusMessage() { return lastMessage; }
+void lastStatusMessage(char* out, size_t size) {
+  std::lock_guard<std::mutex> hold(slot);
+  text::copyField(out, size, lastMessage, sizeof lastMessage);
+}
+
+namespace {
+
+// On the bar's thread: the message part, and the time part from the time text given.
+void showOnBar(const char* message, const char (&info)[text::StatusInfoSize]) {
+  if (std::strcmp(shownMessage, message) != 0) {
+    text::copyField(shownMessage, sizeof shownMessage, message, std::strlen(message));
+    SendMessageA(statusLine, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(shownMessage));
+  }
+  showStatusInfo(statusLine, info);
+}
+
+void markBoardRead() {
+  lastRead = GetTickCount64();
+  periodsSinceRead = 0;
+  showBoardAge(statusLine);
+}
+
+}  // namespace
+
+bool onStatusMessage(UINT message) {
+  if (message == WM_APP_BOARD_READ) {
+    markBoardRead();
+    return true;
+  }
+  if (message != WM_APP_STATUS) return false;
+  char text[sizeof postedMessage];
+  char info[text::StatusInfoSize];
+  {
+    std::lock_guard<std::mutex> hold(slot);
+    text::copyField(text, postedMessage);
+    text::copyField(info, postedInfo);
+  }
+  if (statusLine) showOnBar(text, info);
+  return true;
+}
 
 }  // namespace ui
 
 namespace status {
 
-// Every message of an access passes here, so the time part follows the time of the last good read at once.
+// Every message of an access passes here, so the time part follows the time of the last good read at
+// once. On the share's worker the share is its own: the message and the share's time text go into the
+// slots, and the bar's thread shows the latest of them.
 void showStatus(const char* text) {
-  std::strncpy(lastMessage, text, sizeof lastMessage - 1);
-  lastMessage[sizeof lastMessage - 1] = '\0';
-  if (!statusLine) return;
-  if (std::strcmp(shownMessage, lastMessage) != 0) {
-    text::copyField(shownMessage, lastMessage);
-    SendMessageA(statusLine, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(shownMessage));
+  const bool onBar = GetCurrentThreadId() == barThread;
+  {
+    std::lock_guard<std::mutex> hold(slot);
+    text::copyField(lastMessage, sizeof lastMessage, text, std::strlen(text));
+    if (!onBar) {
+      text::copyField(postedMessage, lastMessage);
+      text::copyField(postedInfo, ui::share().statusInfoText);
+    }
   }
-  ui::showStatusInfo(statusLine);
+  if (!statusLine) return;
+  if (onBar) return ui::showOnBar(text, infoText);
+  PostMessageA(GetParent(statusLine), WM_APP_STATUS, 0, 0);
 }
 
 void beep() { MessageBeep(0); }
@@ -149,9 +209,8 @@ void beep() { MessageBeep(0); }
 bool showsBoardTime() { return statusLine != nullptr; }
 
 void boardRead() {
-  lastRead = GetTickCount64();
-  periodsSinceRead = 0;
-  ui::showBoardAge(statusLine);
+  if (GetCurrentThreadId() == barThread) return ui::markBoardRead();
+  if (statusLine) PostMessageA(GetParent(statusLine), WM_APP_BOARD_READ, 0, 0);
 }
 
 }  // namespace status

@@ -3,6 +3,10 @@
 // good read, in red with a warning once that is older than two refresh intervals.
 #include <windows.h>
 
+#include <cstddef>
+
+#include "text/timestamps.h"
+
 namespace ui {
 
 // The bar at the bottom of parent; from now on the status line writes to it.
@@ -10,8 +14,8 @@ HWND createStatusBar(HWND parent);
 // Lays the bar along the bottom of a client area width x height: the time part as wide as its text,
 // the messages in the rest. Returns the bar's height.
 int layOutStatusBar(HWND bar, int width, int height);
-// The time part: the time of the last good read, when it changed.
-void showStatusInfo(HWND bar);
+// The time part: the time of the last good read (info), when it changed.
+void showStatusInfo(HWND bar, const char (&info)[text::StatusInfoSize]);
 // A refresh interval passed (the timer ticked), whatever its refresh then does.
 void refreshPeriodPassed();
 // The time part warns, or stops warning, as the age of the last good read says.
@@ -21,6 +25,8 @@ bool drawStatusPart(const DRAWITEMSTRUCT* item);
 // The name list could not be opened: the shared files are not where the settings say.
 void reportNoServer(bool withBeep);
 // The last text the core put on the status line (errors are repeated where the user is looking).
-const char* lastStatusMessage();
+void lastStatusMessage(char* out, size_t size);
+// The bar's parent's messages from the share's worker (its texts, a good read); false for any other.
+bool onStatusMessage(UINT message);
 
 }  // namespace ui

@@ -54,8 +54,9 @@ void entryFailedSaveKeepsTyping() {
   MoveFileA(board.c_str(), aside.c_str());
   fillEntry(e, "午後から外出", "打合せ", "16:00", "外出・戻り");
   CHECK(pressOk(e), "OK answered");
+  CHECK(gui::waitFor([&] { return noteOf(e) == "書き込めませんでした。" + cannotOpen; }, 5000), "note: %s",
+        noteOf(e).c_str());
   CHECK(IsWindow(e.dialog), "the dialog stays");
-  CHECK(noteOf(e) == "書き込めませんでした。" + cannotOpen, "note: %s", noteOf(e).c_str());
   CHECK(gui::statusText(p.process(), w.status, 0) == cannotOpen, "status line");
   CHECK(shows(e, "午後から外出", "打合せ", "16:00", "外出・戻り"), "everything typed stays");
   CHECK(IsWindowEnabled(GetDlgItem(e.dialog, IDOK)) && IsWindowEnabled(GetDlgItem(e.dialog, IDCANCEL)), "buttons back");
@@ -78,7 +79,9 @@ void entryFailedSaveKeepsTyping() {
   }
   MoveFileA(board.c_str(), aside.c_str());
   fillEntry(e, "捨てる予定", "", "", "帰宅");
-  CHECK(pressOk(e) && IsWindow(e.dialog), "the failed OK keeps the dialog");
+  CHECK(pressOk(e) && gui::waitFor([&] { return noteOf(e).rfind("書き込めませんでした", 0) == 0; }, 5000) &&
+            IsWindow(e.dialog),
+        "the failed OK keeps the dialog");
   CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "Cancel closes");
   MoveFileA(aside.c_str(), board.c_str());
   CHECK(slotOf(readBoard(d), 4).morning.empty(), "Cancel discarded the entry");

@@ -30,17 +30,6 @@ HWND focusOf(const Program& p) {
   return GetGUIThreadInfo(p.threadId(), &info) ? info.hwndFocus : nullptr;
 }
 
-// A mouse click on a column's header, as the header passes it on to the list.
-bool clickHeader(const Program& p, const Window& w, int column) {
-  HWND header = gui::child(w.list, WC_HEADERA);
-  RECT r = {};
-  if (!header || gui::callWithBuffer(p.process(), header, HDM_GETITEMRECT, column, &r, sizeof r) <= 0) return false;
-  const LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
-  PostMessageA(header, WM_LBUTTONUP, 0, point);
-  return true;
-}
-
 }  // namespace
 
 // Ctrl+F goes to the find box; what is typed narrows the list to the members whose name or texts hold it,

@@ -165,6 +165,16 @@ Window startWithBoard(Program& p, const CaseDirs& d) {
   return w;
 }
 
+bool clickHeader(const Program& p, const Window& w, int column) {
+  HWND header = gui::child(w.list, WC_HEADERA);
+  RECT r = {};
+  if (!header || gui::callWithBuffer(p.process(), header, HDM_GETITEMRECT, column, &r, sizeof r) <= 0) return false;
+  const LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PostMessageA(header, WM_LBUTTONUP, 0, point);
+  return true;
+}
+
 bool pressAndWaitClosed(HWND dialog, int id) {
   PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
   return gui::waitFor([&] { return !IsWindow(dialog); }, 10000);
@@ -195,6 +205,7 @@ const Case cases[] = {
     {"status time of a good read", statusTimeOfGoodRead},
     {"lock held: the window answers", lockHeldWindowAnswers},
     {"close during an access", closeDuringAccess},
+    {"share stalls: the window answers", shareStallsWindowAnswers},
     {"entry by right click", entryByRightClick},
     {"entry cancel and miss", entryCancelAndMiss},
     {"entry by keyboard", entryByKeyboard},

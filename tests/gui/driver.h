@@ -99,6 +99,8 @@ Window windowOf(HWND main);
 // Starts the program on a case whose board is ready and waits for its rows.
 Window startWithBoard(Program& p, const CaseDirs& d);
 bool closeProgram(Program& p, const Window& w);
+// A mouse click on a column's header, as the header passes it on to the list.
+bool clickHeader(const Program& p, const Window& w, int column);
 // Presses a dialog button and waits for the dialog to go.
 bool pressAndWaitClosed(HWND dialog, int id);
 
@@ -119,6 +121,7 @@ void shareComesBack();
 void statusTimeOfGoodRead();
 void lockHeldWindowAnswers();
 void closeDuringAccess();
+void shareStallsWindowAnswers();
 void entryFailedSaveKeepsTyping();
 void entryRefusesTooLong();
 void entryLongNameCaption();

@@ -1,0 +1,319 @@
+#include "ui/share_worker.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "platform/files.h"
+#include "platform/status.h"
+#include "platform/system.h"
+#include "report/report.h"
+#include "store/access.h"
+#include "store/names.h"
+#include "store/share.h"
+#include "text/bounded.h"
+#include "ui/session.h"
+#include "ui/states.h"
+#include "ui/status_bar.h"
+
+namespace ui {
+
+namespace {
+
+// Few: the window posts one request per user action, and refreshes merge.
+constexpr int QueueSize = 8;
+
+std::mutex guard;
+std::condition_variable wake;
+// Guarded: the queue, the worker's state and the published board.
+Request queue[QueueSize];
+int queued;
+bool running;
+bool stopping;
+HANDLE thread;
+HWND mainWindow;
+// When the worker was first told to stop: the waits for it count from there.
+ULONGLONG stoppedAt;
+BoardView published;
+store::LockState publishedLock;
+// Read without the guard, by the window's close while the worker may be stuck in a file call.
+bool workerEnded = true;
+
+// The strength of a refresh: a first load does what a list update does, which does what a tick does.
+int refreshRank(Job job) {
+  switch (job) {
+    case Job::tick: return 1;
+    case Job::update: return 2;
+    case Job::load: return 3;
+    default: return 0;
+  }
+}
+
+void reportNoServerHere(bool withBeep) {
+  status::showStatus("サーバーに接続できません");
+  if (withBeep) status::beep();
+}
+
+// The name list anew. Loading it clears the image; the rows read before are put back (they belong
+// to the board's slots, not to the names), so a refresh that cannot read at once leaves them in view
+// rather than blank. The board is read in full at the next refresh.
+bool reloadMembers(store::Share& share, int attempts) {
+  static store::BoardImage before;
+  before = share.board;
+  const bool loaded = store::loadNameList(share, attempts) != 0;
+  std::memcpy(share.board.entries, before.entries, sizeof before.entries);
+  std::memcpy(share.board.returnTimes, before.returnTimes, sizeof before.returnTimes);
+  std::memcpy(share.board.writtenAt, before.writtenAt, sizeof before.writtenAt);
+  store::forgetBoardStamp(share);
+  return loaded;
+}
+
+// The list update: the name list again when it changed or none is loaded, then the board.
+void updateMembersAndBoard(store::Share& share, bool& namesLoaded) {
+  if (store::nameListChanged(share)) {
+    namesLoaded = true;
+    if (!reloadMembers(share, store::Attempts)) reportNoServerHere(true);
+  }
+  store::refreshBoard(share);
+}
+
+// One quick look: a name list that changed (or none yet: the share may be back) is loaded with one
+// attempt, and a busy board is left to the next tick.
+void tick(store::Share& share, bool& namesLoaded) {
+  if (store::nameListChanged(share)) {
+    namesLoaded = true;
+    if (!reloadMembers(share, 1)) reportNoServerHere(false);
+  }
+  store::refreshIfChanged(share);
+}
+
+// A row another PC keeps changing under us is left alone after this many reads.
+constexpr int MineTries = 3;
+
+// My row as the board image has it, with the new state and time: each try starts from the row as
+// last read, so plans another PC wrote meanwhile are kept, never written over. Only 外出・戻り keeps
+// a return time; any other state has none to keep.
+int writeMine(store::Share& share, const Request& r) {
+  int saved = store::RowChanged;
+  for (int i = 0; i < MineTries && saved == store::RowChanged; ++i) {
+    RowCopy seen;
+    copyRow(share, r.slot, seen);
+    char written[text::WrittenAtSize];
+    text::formatWrittenAt(written);
+    const store::RowTexts row = {seen.morning, seen.afternoon, r.row.state, r.row.returnTime, written};
+    const store::RowTexts was = textsOf(seen);
+    saved = store::writeRow(share, r.slot, row, &was);
+  }
+  char message[96];
+  if (saved == 1) {
+    std::snprintf(message, sizeof message, "自分の状態を「%s」にしました", r.row.state);
+    status::showStatus(message);
+  } else if (saved == store::RowChanged) {
+    status::showStatus("(402)ほかのPCが自分の行を書き換え中です。もう一度お試しください");
+    status::beep();
+  }
+  return saved;
+}
+
+// Flushed before it is closed, so a full disk is seen, not reported as saved.
+bool writeCsv(const store::Share& share, const char* path) {
+  files::Handle file(files::openWrite(path));
+  if (!file) return false;
+  static const unsigned char Bom[] = {0xEF, 0xBB, 0xBF};
+  files::writeBlock(Bom, sizeof Bom, file.get());
+  report::Rows rows = {&share.board, share.displayNames, share.memberCount, false, {}};
+  platform::localNow(&rows.now);
+  report::printCsv(file.get(), rows);
+  return files::flushBuffered(file.get()) && !files::hasError(file.get());
+}
+
+// The board is read first, so the file holds what the share holds now; one that could not be read
+// is saved as last read, and the message says so.
+int saveCsv(store::Share& share, const char* path) {
+  const bool current = store::refreshBoard(share) != 0;
+  const bool saved = writeCsv(share, path);
+  const char* format = !saved ? "(501)CSVファイルを書き込めません（%s）"
+                       : !current ? "(502)ボードを読めないため、前回読んだ内容を保存しました（%s）"
+                                  : "CSV を保存しました（%s）";
+  char message[MAX_PATH + 96];
+  std::snprintf(message, sizeof message, format, path);
+  status::showStatus(message);
+  if (!saved || !current) status::beep();
+  return saved ? 1 : 0;
+}
+
+// The board is read again after a reset, so the list shows what the lock held up; the reset's
+// outcome stays in view.
+int resetLockAndRead(store::Share& share) {
+  const bool removed = store::resetLock(share);
+  status::beep();
+  if (!removed) return 0;
+  char outcome[512];
+  lastStatusMessage(outcome, sizeof outcome);
+  if (store::refreshBoard(share)) status::showStatus(outcome);
+  return 1;
+}
+
+int serve(const Request& r, bool& namesLoaded) {
+  store::Share& s = share();
+  switch (r.job) {
+    case Job::load: {
+      namesLoaded = true;
+      if (!reloadMembers(s, store::Attempts)) reportNoServerHere(true);
+      store::refreshBoard(s);
+      return 1;
+    }
+    case Job::update: updateMembersAndBoard(s, namesLoaded); return 1;
+    case Job::tick: tick(s, namesLoaded); return 1;
+    case Job::paths: {
+      char names[store::SharePathSize], board[store::SharePathSize];
+      std::memcpy(names, r.path, sizeof names);
+      std::memcpy(board, r.boardPath, sizeof board);
+      store::usePaths(s, names, board);
+      return 1;
+    }
+    case Job::writeRow: {
+      const store::RowTexts row = textsOf(r.row);
+      const store::RowTexts seen = textsOf(r.seen);
+      return store::writeRow(s, r.slot, row, &seen);
+    }
+    case Job::writeMine: return writeMine(s, r);
+    case Job::lockState: {
+      store::LockState lock;
+      store::readLockState(s, lock);
+      std::lock_guard<std::mutex> hold(guard);
+      publishedLock = lock;
+      return 1;
+    }
+    case Job::resetLock: return resetLockAndRead(s);
+    case Job::csv: return saveCsv(s, r.path);
+    case Job::none: return 0;
+  }
+  return 0;
+}
+
+// The share's board, names and time into the published copy; the window takes it when it handles
+// the message, which comes before the request's answer.
+void publish(const Request& r, int outcome, bool namesLoaded) {
+  const store::Share& s = share();
+  {
+    std::lock_guard<std::mutex> hold(guard);
+    published.board = s.board;
+    std::memcpy(published.displayNames, s.displayNames, sizeof published.displayNames);
+    published.memberCount = s.memberCount;
+    text::copyField(published.statusInfoText, s.statusInfoText);
+  }
+  PostMessageA(mainWindow, WM_APP_PUBLISHED, namesLoaded ? 1 : 0, 0);
+  if (r.replyTo) PostMessageA(r.replyTo, WM_APP_ANSWER, static_cast<WPARAM>(r.job), outcome);
+}
+
+DWORD WINAPI workerMain(void*) {
+  for (;;) {
+    Request r;
+    {
+      std::unique_lock<std::mutex> hold(guard);
+      wake.wait(hold, [] { return queued > 0 || stopping; });
+      if (stopping) break;
+      r = queue[0];
+      for (int i = 1; i < queued; ++i) queue[i - 1] = queue[i];
+      --queued;
+      running = true;
+    }
+    PostMessageA(mainWindow, WM_APP_BUSY, 0, 0);
+    bool namesLoaded = false;
+    const int outcome = serve(r, namesLoaded);
+    publish(r, outcome, namesLoaded);
+    std::lock_guard<std::mutex> hold(guard);
+    running = false;
+  }
+  {
+    std::lock_guard<std::mutex> hold(guard);
+    running = false;
+  }
+  __atomic_store_n(&workerEnded, true, __ATOMIC_RELEASE);
+  PostMessageA(mainWindow, WM_APP_WORKER_ENDED, 0, 0);
+  return 0;
+}
+
+}  // namespace
+
+BoardView& boardView() {
+  static BoardView view;
+  return view;
+}
+
+void copyRow(const BoardView& view, int slot, RowCopy& out) {
+  store::fieldTextOf(view.board, slot, store::Field::morning, out.morning, sizeof out.morning);
+  store::fieldTextOf(view.board, slot, store::Field::afternoon, out.afternoon, sizeof out.afternoon);
+  store::fieldTextOf(view.board, slot, store::Field::state, out.state, sizeof out.state);
+  store::fieldTextOf(view.board, slot, store::Field::returnTime, out.returnTime, sizeof out.returnTime);
+  store::fieldTextOf(view.board, slot, store::Field::writtenAt, out.written, sizeof out.written);
+}
+
+bool startShareWorker(HWND window) {
+  mainWindow = window;
+  workerEnded = false;
+  thread = CreateThread(nullptr, 0, workerMain, nullptr, 0, nullptr);
+  if (!thread) workerEnded = true;
+  return thread != nullptr;
+}
+
+bool postRequest(const Request& request) {
+  {
+    std::lock_guard<std::mutex> hold(guard);
+    if (stopping || shareWorkerEnded()) return false;
+    const int rank = refreshRank(request.job);
+    Request* last = queued > 0 ? &queue[queued - 1] : nullptr;
+    if (rank && last && refreshRank(last->job)) {
+      if (rank > refreshRank(last->job)) last->job = request.job;
+      if (request.replyTo) last->replyTo = request.replyTo;
+      return true;
+    }
+    if (queued == QueueSize) return false;
+    queue[queued++] = request;
+  }
+  wake.notify_one();
+  return true;
+}
+
+bool shareBusy() {
+  std::lock_guard<std::mutex> hold(guard);
+  return queued > 0 || running;
+}
+
+void stopShareWorker() {
+  {
+    std::lock_guard<std::mutex> hold(guard);
+    if (!stopping) stoppedAt = GetTickCount64();
+    stopping = true;
+    queued = 0;
+  }
+  wake.notify_one();
+}
+
+bool shareWorkerEnded() { return __atomic_load_n(&workerEnded, __ATOMIC_ACQUIRE); }
+
+// The core sets the flag inside an access on the worker's thread; a bool read whole is enough to
+// tell whether our lock file stands.
+bool workerHoldsLock() { return __atomic_load_n(&share().lockCreated, __ATOMIC_ACQUIRE); }
+
+void waitForShareWorker(DWORD ms) {
+  if (!thread) return;
+  const ULONGLONG passed = GetTickCount64() - stoppedAt;
+  DWORD wait = passed < ms ? static_cast<DWORD>(ms - passed) : 0;
+  while (WaitForSingleObject(thread, wait) == WAIT_TIMEOUT && workerHoldsLock()) wait = 100;
+}
+
+store::LockState answeredLockState() {
+  std::lock_guard<std::mutex> hold(guard);
+  return publishedLock;
+}
+
+// The window takes the published board into its view.
+void takePublished() {
+  std::lock_guard<std::mutex> hold(guard);
+  boardView() = published;
+}
+
+}  // namespace ui
