@@ -114,6 +114,9 @@ int run(HINSTANCE hInstance, int showCommand) {
   }
   settings::savePreferences(local());
   settings::saveHistory(history(), local());
+  // A worker still in a file call may hold the C runtime's lock of its stream, which the runtime's own
+  // exit would wait for: the records are saved, so the process ends without it.
+  if (!shareWorkerEnded()) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
   return code;
 }
 
