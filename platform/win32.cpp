@@ -67,9 +67,10 @@ void dispatchPending() {
 
 }  // namespace
 
-// The waits between retries keep this thread's windows alive: what arrives meanwhile (paint, move,
-// close, input) is dispatched, and the UI holds off whatever would start another access. Sleep
-// rounds up to the timer tick (15.6 ms by default); a 1 ms period keeps the short slices exact.
+// The waits between retries keep the calling thread's windows alive, if it has any: what arrives
+// meanwhile (paint, move, close, input) is dispatched. The window's share worker has none, so there
+// this is a plain sleep. Sleep rounds up to the timer tick (15.6 ms by default); a 1 ms period keeps
+// the short slices exact.
 void sleepMs(unsigned ms) {
   using TimerPeriodFn = UINT(WINAPI*)(UINT);
   static const auto begin = systemFunction<TimerPeriodFn>("winmm.dll", "timeBeginPeriod");

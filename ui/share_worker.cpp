@@ -50,11 +50,6 @@ int refreshRank(Job job) {
   }
 }
 
-void reportNoServerHere(bool withBeep) {
-  status::showStatus("サーバーに接続できません");
-  if (withBeep) status::beep();
-}
-
 // The name list anew. Loading it clears the image; the rows read before are put back (they belong
 // to the board's slots, not to the names), so a refresh that cannot read at once leaves them in view
 // rather than blank. The board is read in full at the next refresh.
@@ -73,7 +68,7 @@ bool reloadMembers(store::Share& share, int attempts) {
 void updateMembersAndBoard(store::Share& share, bool& namesLoaded) {
   if (store::nameListChanged(share)) {
     namesLoaded = true;
-    if (!reloadMembers(share, store::Attempts)) reportNoServerHere(true);
+    if (!reloadMembers(share, store::Attempts)) reportNoServer(true);
   }
   store::refreshBoard(share);
 }
@@ -83,7 +78,7 @@ void updateMembersAndBoard(store::Share& share, bool& namesLoaded) {
 void tick(store::Share& share, bool& namesLoaded) {
   if (store::nameListChanged(share)) {
     namesLoaded = true;
-    if (!reloadMembers(share, 1)) reportNoServerHere(false);
+    if (!reloadMembers(share, 1)) reportNoServer(false);
   }
   store::refreshIfChanged(share);
 }
@@ -160,7 +155,7 @@ int serve(const Request& r, bool& namesLoaded) {
   switch (r.job) {
     case Job::load: {
       namesLoaded = true;
-      if (!reloadMembers(s, store::Attempts)) reportNoServerHere(true);
+      if (!reloadMembers(s, store::Attempts)) reportNoServer(true);
       store::refreshBoard(s);
       return 1;
     }

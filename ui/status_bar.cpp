@@ -20,8 +20,9 @@ namespace {
 
 // The core's messages have nowhere to go before the bar exists (the first-run flow has none).
 HWND statusLine;
-// The bar's thread; the share's worker passes its messages there through the slots below.
+// The bar's thread and window; the share's worker passes its messages there through the slots below.
 DWORD barThread;
+HWND barParent;
 // Posted to the bar's parent: a message in the slots, or a good read, from the share's worker.
 constexpr UINT WM_APP_STATUS = WM_APP + 20;
 constexpr UINT WM_APP_BOARD_READ = WM_APP + 21;
@@ -77,6 +78,7 @@ namespace ui {
 HWND createStatusBar(HWND parent) {
   statusLine = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "", parent, IDC_STATUS_BAR);
   barThread = GetCurrentThreadId();
+  barParent = parent;
   shownMessage[0] = '\0';
   shownInfo[0] = '\0';
   lastRead = GetTickCount64();
@@ -201,7 +203,7 @@ void showStatus(const char* text) {
   }
   if (!statusLine) return;
   if (onBar) return ui::showOnBar(text, infoText);
-  PostMessageA(GetParent(statusLine), WM_APP_STATUS, 0, 0);
+  PostMessageA(barParent, WM_APP_STATUS, 0, 0);
 }
 
 void beep() { MessageBeep(0); }
@@ -210,7 +212,7 @@ bool showsBoardTime() { return statusLine != nullptr; }
 
 void boardRead() {
   if (GetCurrentThreadId() == barThread) return ui::markBoardRead();
-  if (statusLine) PostMessageA(GetParent(statusLine), WM_APP_BOARD_READ, 0, 0);
+  if (statusLine) PostMessageA(barParent, WM_APP_BOARD_READ, 0, 0);
 }
 
 }  // namespace status
