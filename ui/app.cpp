@@ -110,12 +110,13 @@ int run(HINSTANCE hInstance, int showCommand) {
     // However the loop ended (a close, the settings' restart, a quit), the worker finishes the request
     // it is in; one stuck in a file call without the lock is left to the process's end.
     stopShareWorker();
-    waitForShareWorker(StopWaitMs);
   }
   settings::savePreferences(local());
   settings::saveHistory(history(), local());
-  // A worker still in a file call may hold the C runtime's lock of its stream, which the runtime's own
-  // exit would wait for: the records are saved, so the process ends without it.
+  // Looked at last, so that a worker which takes the lock meanwhile is still waited for. One still in a
+  // file call may hold the C runtime's lock of its stream, which the runtime's own exit would wait for:
+  // the records are saved, so the process ends without it.
+  waitForShareWorker(StopWaitMs);
   if (!shareWorkerEnded()) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
   return code;
 }
