@@ -1,5 +1,5 @@
 // Process start-up, the message loop and shutdown.
-#include "ui/app.h"
+#include "ui/identity.h"
 
 #include <commctrl.h>
 
@@ -16,35 +16,6 @@
 #include "ui/user_settings.h"
 
 namespace ui {
-
-HINSTANCE instance;
-
-// Made once: the share holds two board images, too big for a stack.
-settings::Local& local() {
-  static settings::Local records;
-  return records;
-}
-
-settings::EntryHistory& history() {
-  static settings::EntryHistory texts;
-  return texts;
-}
-
-store::Share& share() {
-  static store::Share theShare;
-  return theShare;
-}
-
-// Once the worker runs the share is its own: the paths go to it as a request, in turn with the others.
-void sharePathsFromPrefs() {
-  if (shareWorkerEnded()) return store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath);
-  Request paths;
-  paths.job = Job::paths;
-  static_assert(sizeof paths.path >= sizeof local().prefs.nameListPath, "a path field fits");
-  std::memcpy(paths.path, local().prefs.nameListPath, sizeof local().prefs.nameListPath);
-  std::memcpy(paths.boardPath, local().prefs.boardPath, sizeof local().prefs.boardPath);
-  postRequest(paths);
-}
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "project_page.h"
 #include "store/lock.h"
-#include "ui/app.h"
+#include "ui/identity.h"
 #include "ui/csv_export.h"
 #include "ui/find_box.h"
 #include "ui/first_run.h"

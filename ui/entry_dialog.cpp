@@ -10,7 +10,7 @@
 #include "text/bounded.h"
 #include "text/fold.h"
 #include "text/timestamps.h"
-#include "ui/app.h"
+#include "ui/identity.h"
 #include "ui/dpi.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"

@@ -2,7 +2,7 @@
 #include "ui/first_run.h"
 
 #include "settings/preferences.h"
-#include "ui/app.h"
+#include "ui/identity.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
 #include "ui/settings_dialog.h"

@@ -1,6 +1,6 @@
 #include "ui/image_strip.h"
 
-#include "ui/app.h"
+#include "ui/identity.h"
 
 namespace ui {
 

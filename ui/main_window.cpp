@@ -7,14 +7,14 @@
 
 #include "settings/preferences.h"
 #include "store/board.h"
-#include "text/waits.h"
-#include "ui/app.h"
+#include "ui/identity.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
 #include "ui/find_box.h"
 #include "ui/member_list.h"
 #include "ui/placement.h"
+#include "ui/refresh_timer.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
 #include "ui/share_worker.h"
@@ -102,7 +102,7 @@ void onCreate(HWND window) {
   setOwnName(list, ownName);
   restoreColumnOrder(window);
   updateMenu(window);
-  followRefreshInterval(window);
+  followRefreshInterval(window, local().prefs.refreshMinutes.get());
   SetTimer(window, IDT_CLOCK, ClockMs, nullptr);
   // The worker loads the name list and the board while the window is shown; its answer brings my row
   // into view.
@@ -356,12 +356,5 @@ HWND createMainWindow() {
   return window;
 }
 
-void followRefreshInterval(HWND window) {
-  const int minutes = local().prefs.refreshMinutes.get();
-  if (minutes == 0)
-    KillTimer(window, IDT_REFRESH);
-  else
-    SetTimer(window, IDT_REFRESH, text::timerPeriodMs(minutes), nullptr);
-}
 
 }  // namespace ui

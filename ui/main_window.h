@@ -9,7 +9,4 @@ namespace ui {
 // the quit. Made, it starts the share's worker, which loads the name list and the board.
 HWND createMainWindow();
 
-// The refresh timer as the preferences set it: every refreshMinutes, none for 0.
-void followRefreshInterval(HWND window);
-
 }  // namespace ui

@@ -12,7 +12,7 @@
 #include "store/names.h"
 #include "store/row_flags.h"
 #include "text/bounded.h"
-#include "ui/app.h"
+#include "ui/identity.h"
 #include "ui/colours.h"
 #include "ui/dpi.h"
 #include "ui/image_strip.h"

@@ -6,7 +6,7 @@
 
 #include "text/bounded.h"
 #include "text/fold.h"
-#include "ui/app.h"
+#include "ui/identity.h"
 #include "ui/resources/resource.h"
 
 namespace ui {

@@ -5,7 +5,7 @@
 
 #include "store/board.h"
 #include "text/bounded.h"
-#include "ui/app.h"
+#include "ui/identity.h"
 #include "ui/resources/resource.h"
 #include "ui/share_worker.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the window works on: this PC's records, the entry history and the share. app.cpp makes them
-// once, at start, and saves the records at the end.
+// What the window works on: this PC's records, the entry history and the share. session.cpp makes
+// them once, on first use; app.cpp loads them at start and saves the records at the end.
 #include "settings/history.h"
 #include "settings/preferences.h"
 #include "store/share.h"
@@ -10,8 +10,5 @@ namespace ui {
 settings::Local& local();
 settings::EntryHistory& history();
 store::Share& share();
-
-// The preferences' two paths copied into the share: at start, and whenever the settings change them.
-void sharePathsFromPrefs();
 
 }  // namespace ui

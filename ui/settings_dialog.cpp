@@ -12,7 +12,7 @@
 #include "store/board.h"
 #include "store/names.h"
 #include "text/bounded.h"
-#include "ui/main_window.h"
+#include "ui/refresh_timer.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
 #include "ui/share_worker.h"
@@ -128,7 +128,7 @@ BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
 void applyInterval(HWND dialog, int minutes) {
   local().prefs.refreshMinutes.set(minutes);
   HWND mainWindow = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, DWLP_USER));
-  if (mainWindow) followRefreshInterval(mainWindow);
+  if (mainWindow) followRefreshInterval(mainWindow, minutes);
 }
 
 // One file as both would have the first row write replace the name list with a board image.

@@ -81,4 +81,7 @@ void waitForShareWorker(DWORD ms);
 // The lock state the last lockState request read.
 store::LockState answeredLockState();
 
+// The preferences' two paths copied into the share: at start, and whenever the settings change them.
+void sharePathsFromPrefs();
+
 }  // namespace ui

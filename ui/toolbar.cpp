@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "ui/app.h"
+#include "ui/identity.h"
 #include "ui/dpi.h"
 #include "ui/image_strip.h"
 #include "ui/find_box.h"

@@ -1,0 +1,7 @@
+#include "ui/identity.h"
+
+namespace ui {
+
+HINSTANCE instance;
+
+}  // namespace ui
