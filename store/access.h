@@ -1,11 +1,10 @@
 #pragma once
 // Moving the board image between the share and this client, under the lock, with retries.
+#include "store/attempts.h"
 
 namespace store {
 
 struct Share;
-
-constexpr int Attempts = 20;
 
 // Replaces the image with the board file. 1 when replaced, 0 otherwise.
 int refreshBoard(Share& share);

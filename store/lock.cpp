@@ -6,7 +6,7 @@
 #include "platform/files.h"
 #include "platform/status.h"
 #include "platform/system.h"
-#include "store/access.h"
+#include "store/attempts.h"
 #include "store/share.h"
 #include "text/bounded.h"
 #include "text/waits.h"

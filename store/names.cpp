@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "store/access.h"
+#include "store/attempts.h"
 #include "store/board.h"
 #include "store/share.h"
 #include "text/cp932.h"
