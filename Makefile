@@ -51,6 +51,7 @@ test-dates: native windows
 # Every test layer runs; the target fails if any failed.
 test: native windows asan fuzz-build
 	@status=0; \
+	scripts/check-format || status=1; \
 	ctest --preset native || status=1; \
 	ctest --preset windows || status=1; \
 	ctest --preset asan || status=1; \

@@ -130,8 +130,7 @@ int boardFailed(const Options& opts, bool writing) {
 int runSet(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, SetOptions, opts, error, sizeof error))
-    return usageError("set", error, SetUsage);
+  if (!parseOptions(argc, argv, SetOptions, opts, error, sizeof error)) return usageError("set", error, SetUsage);
   if (opts.help) return printHelp(SetUsage);
   // Every text is checked before the share is touched, so a bad one writes nothing.
   Texts t;
@@ -164,9 +163,10 @@ int runSet(int argc, char** argv) {
   if (saved == 1) return ExitOk;
   // Not a success to a script, nor a plain failure: the row may be on the board.
   if (saved == store::MayHaveLanded) {
-    std::fputs("tavelin-cli set: the write could not be confirmed; the row may have been saved. Check it with "
-               "'tavelin-cli show'.\n",
-               stderr);
+    std::fputs(
+        "tavelin-cli set: the write could not be confirmed; the row may have been saved. Check it with "
+        "'tavelin-cli show'.\n",
+        stderr);
     return ExitFailed;
   }
   return boardFailed(opts, true);

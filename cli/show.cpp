@@ -31,8 +31,7 @@ constexpr char ShowUsage[] =
 int runShow(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, ShowOptions, opts, error, sizeof error))
-    return usageError("show", error, ShowUsage);
+  if (!parseOptions(argc, argv, ShowOptions, opts, error, sizeof error)) return usageError("show", error, ShowUsage);
   if (opts.help) return printHelp(ShowUsage);
 
   const bool boardOnly = opts.boardPath && !opts.namesPath;

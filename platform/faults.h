@@ -10,7 +10,7 @@ enum class Op { open, read, write, seek, flush, remove, rename, create, stat, an
 void reset();  // no faults planned, count back to 0
 // The k-th operation (1-based) of kind op fails; with persistent, every later one of that kind too.
 void failAt(int k, bool persistent = false, Op op = Op::any);
-int operations();  // operations counted since the reset
+int operations();       // operations counted since the reset
 int operations(Op op);  // those of one kind
 
 // Another client acts right after the k-th operation of kind op, before the next operation (or close)

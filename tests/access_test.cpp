@@ -376,7 +376,8 @@ class PollTest : public AccessTest {
   // the other may lose its last digits on the way on Windows).
   static void sameTime(const std::string& a, const std::string& b) {
     namespace fs = std::filesystem;
-    const auto t = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() - std::chrono::minutes(90));
+    const auto t =
+        std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() - std::chrono::minutes(90));
     fs::last_write_time(a, t);
     fs::last_write_time(b, t);
   }

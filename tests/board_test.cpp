@@ -1,7 +1,8 @@
+#include "store/board.h"
+
 #include <cstring>
 #include <string>
 
-#include "store/board.h"
 #include "tests/support.h"
 
 using namespace testsupport;
@@ -43,9 +44,12 @@ TEST_F(BoardTest, FieldsMapToTheirColumnsAndOffsets) {
     size_t offset;  // of slot 2
     size_t size;
   } cases[] = {
-      {Field::name, 2 * 64, 64},           {Field::morning, 19200 + 2 * 256, 120},
-      {Field::afternoon, 19200 + 2 * 256 + 120, 120}, {Field::state, 19200 + 2 * 256 + 240, 16},
-      {Field::returnTime, 96000 + 2 * 64, 64},        {Field::writtenAt, 115200 + 2 * 256, 256},
+      {Field::name, 2 * 64, 64},
+      {Field::morning, 19200 + 2 * 256, 120},
+      {Field::afternoon, 19200 + 2 * 256 + 120, 120},
+      {Field::state, 19200 + 2 * 256 + 240, 16},
+      {Field::returnTime, 96000 + 2 * 64, 64},
+      {Field::writtenAt, 115200 + 2 * 256, 256},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(reinterpret_cast<const unsigned char*>(store::fieldBytes(fake::share, 2, c.field)) - base,

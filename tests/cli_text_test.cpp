@@ -43,7 +43,8 @@ TEST(CliDialogText, TextsMustFitWhatTheDialogPassesInCp932) {
       {u8"\uffe2", cli::StateLimit, cli::TextCheck::ok, "\x81\xca"},
       // Typed on Linux, macOS or a phone: stored as Windows stores the same characters (〜 as ～).
       {u8"9時\u301c12時 \u2212\u2016\u00a2\u00a3\u00ac\u2014", cli::MorningLimit, cli::TextCheck::ok,
-       "9時\x81\x60" "12時 \x81\x7c\x81\x61\x81\x91\x81\x92\x81\xca\x81\x5c"},
+       "9時\x81\x60"
+       "12時 \x81\x7c\x81\x61\x81\x91\x81\x92\x81\xca\x81\x5c"},
       // The private-use characters Windows gives 0xA0 and 0xFD-0xFF are stored the same on every build.
       {u8"\uf8f0\uf8f1\uf8f2\uf8f3", cli::StateLimit, cli::TextCheck::ok, "\xa0\xfd\xfe\xff"},
   };

@@ -1,8 +1,9 @@
+#include "text/fold.h"
+
 #include <cstring>
 #include <string>
 
 #include "tests/support.h"
-#include "text/fold.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ TEST(Folding, FullWidthCharactersWithAnAsciiCounterpartFold) {
       {"（外出）", "(外出)"},
       {"ＡＺａｚ０９", "AZaz09"},
       {"　、，。．；？！＾￣＿／｜’”「」［］｛｝＋－＝＜＞￥＄％＃＆＊＠", " ,,..;?!^~_/|'\"\"\"[]{}+-=<>\\$%#&*@"},
-      {"‘“", "‘“"},                 // left quotation marks have no counterpart
+      {"‘“", "‘“"},                      // left quotation marks have no counterpart
       {"\xB1\xB2\xB3", "\xB1\xB2\xB3"},  // half-width katakana are single bytes
       {"ソ表", "ソ表"},
       {"", ""},
@@ -32,9 +33,7 @@ TEST(Folding, FullWidthCharactersWithAnAsciiCounterpartFold) {
   for (const auto& c : cases) EXPECT_EQ(folded(c.in), c.out) << c.in;
 }
 
-TEST(Folding, LeadByteInTheLastPlaceEndsTheText) {
-  EXPECT_EQ(folded("１\x82"), std::string("1\x82"));
-}
+TEST(Folding, LeadByteInTheLastPlaceEndsTheText) { EXPECT_EQ(folded("１\x82"), std::string("1\x82")); }
 
 TEST(Folding, TextsLongerThan255BytesAreLeftUnchanged) {
   std::string longText;

@@ -1,6 +1,6 @@
 // Process start-up, the message loop and shutdown.
-#include "ui/identity.h"
-
+#include <windows.h>
+// commctrl.h needs the types windows.h declares.
 #include <commctrl.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include "settings/preferences.h"
 #include "store/share.h"
 #include "ui/first_run.h"
+#include "ui/identity.h"
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"

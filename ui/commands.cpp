@@ -7,10 +7,10 @@
 
 #include "project_page.h"
 #include "store/lock.h"
-#include "ui/identity.h"
 #include "ui/csv_export.h"
 #include "ui/find_box.h"
 #include "ui/first_run.h"
+#include "ui/identity.h"
 #include "ui/lock_question.h"
 #include "ui/member_list.h"
 #include "ui/my_state.h"

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "ui/identity.h"
 #include "ui/dpi.h"
+#include "ui/identity.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
 #include "ui/row_view.h"

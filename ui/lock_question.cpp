@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "text/cp932.h"
 #include "text/age.h"
+#include "text/cp932.h"
 
 namespace ui {
 

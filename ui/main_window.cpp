@@ -7,11 +7,11 @@
 
 #include "settings/preferences.h"
 #include "store/board.h"
-#include "ui/identity.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
 #include "ui/find_box.h"
+#include "ui/identity.h"
 #include "ui/member_list.h"
 #include "ui/placement.h"
 #include "ui/refresh_timer.h"
@@ -355,6 +355,5 @@ HWND createMainWindow() {
   layOutChildren(window, client.right, client.bottom);
   return window;
 }
-
 
 }  // namespace ui

@@ -322,5 +322,4 @@ void sharePathsFromPrefs() {
   postRequest(paths);
 }
 
-
 }  // namespace ui

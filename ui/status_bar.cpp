@@ -53,7 +53,8 @@ constexpr char NeverRead[] = "ボードを読めていません";
 
 // Room for the text, its part's borders on both sides and the size grip at the end.
 int timePartWidth(HWND bar, int barHeight) {
-  return ui::textWidthIn(bar, warning ? WidestWarning : WidestInfo) + barHeight + ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar));
+  return ui::textWidthIn(bar, warning ? WidestWarning : WidestInfo) + barHeight +
+         ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar));
 }
 
 // While it warns, the time part is drawn by drawStatusPart from shownInfo.

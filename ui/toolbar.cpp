@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "ui/identity.h"
 #include "ui/dpi.h"
-#include "ui/image_strip.h"
 #include "ui/find_box.h"
+#include "ui/identity.h"
+#include "ui/image_strip.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
 #include "ui/states.h"

@@ -1,10 +1,10 @@
 // The row icons' painter, under Wine: what its masks let through onto the background.
+#include "ui/image_strip.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
-
-#include "ui/image_strip.h"
 
 namespace ui {
 HINSTANCE instance;  // the painter's pictures come from the resources only through load()
