@@ -32,13 +32,14 @@ class Converter {
 
 }  // namespace
 
+// One converter per thread: an iconv descriptor keeps state between calls, so threads must not share one.
 size_t charToUtf8(const char* in, size_t len, char* out, size_t outSize) {
-  static Converter fromCp932("UTF-8", "CP932");
+  static thread_local Converter fromCp932("UTF-8", "CP932");
   return fromCp932.run(in, len, out, outSize);
 }
 
 size_t textToCp932(const char* in, size_t len, char* out, size_t outSize) {
-  static Converter toCp932("CP932", "UTF-8");
+  static thread_local Converter toCp932("CP932", "UTF-8");
   return toCp932.run(in, len, out, outSize);
 }
 

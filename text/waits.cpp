@@ -8,7 +8,8 @@ namespace text {
 
 namespace {
 constexpr unsigned SliceMs = 10;
-uint32_t spreadState;
+// Each thread draws its own spread (the window's and its share worker's), so none races another's state.
+thread_local uint32_t spreadState;
 
 // A 32-bit mix (splitmix-style) so that seeds one apart start far apart.
 uint32_t mix(uint64_t x) {
