@@ -26,6 +26,24 @@ void setHint(HWND box) {
     SendMessageW(box, EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(hint));
 }
 
+// The first match, selected and focused, takes the keys from here on, as in a dialog's tab order.
+void moveToFirstMatch(HWND box) {
+  HWND list = GetDlgItem(GetParent(GetParent(box)), IDC_MEMBER_LIST);
+  if (ListView_GetItemCount(list) > 0) markSlot(list, slotInRow(0));
+  SetFocus(list);
+}
+
+// Down, Enter and Tab leave the box for the list; their characters are dropped so the box does not beep.
+LRESULT CALLBACK boxKeys(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  const bool leaving = wParam == VK_DOWN || wParam == VK_RETURN || wParam == VK_TAB;
+  if (message == WM_KEYDOWN && leaving) {
+    moveToFirstMatch(box);
+    return 0;
+  }
+  if (message == WM_CHAR && (wParam == '\r' || wParam == '\t')) return 0;
+  return DefSubclassProc(box, message, wParam, lParam);
+}
+
 }  // namespace
 
 HWND createFindBox(HWND toolbar, int dpi) {
@@ -35,6 +53,7 @@ HWND createFindBox(HWND toolbar, int dpi) {
   if (!box) return nullptr;
   SendMessageA(box, EM_LIMITTEXT, MaxTyped, 0);
   setHint(box);
+  SetWindowSubclass(box, boxKeys, 0, 0);
   layOutFindBox(toolbar, dpi);
   return box;
 }

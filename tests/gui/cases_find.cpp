@@ -54,6 +54,17 @@ void findSortAndRefresh() {
   pressKeys({VK_ESCAPE});
   CHECK(shows(p, w, {0, 1, 2, 3, 4, 5, 6, 7}), "Esc shows everyone");
   CHECK(gui::windowText(box).empty() && focusOf(p) == w.list, "the box emptied, the focus on the list");
+  for (const WORD key : {VK_DOWN, VK_RETURN, VK_TAB}) {
+    pressKeys({VK_CONTROL, 'F'});
+    gui::setWindowText(box, "外出");
+    CHECK(shows(p, w, {2, 7}), "narrowed again");
+    pressKeys({key});
+    CHECK(gui::waitFor([&] { return focusOf(p) == w.list; }, 5000), "key %d: the focus on the list", key);
+    CHECK(ListView_GetNextItem(w.list, -1, LVNI_SELECTED) == 0 && ListView_GetNextItem(w.list, -1, LVNI_FOCUSED) == 0,
+          "key %d: the first match selected and focused", key);
+    pressKeys({VK_ESCAPE});
+    CHECK(shows(p, w, {0, 1, 2, 3, 4, 5, 6, 7}), "Esc from the list shows everyone");
+  }
 
   CHECK(clickHeader(p, w, 4), "state header");
   CHECK(shows(p, w, {7, 2, 0, 1, 3, 4, 5, 6}), "sorted by state, members without one last");
