@@ -28,7 +28,6 @@ namespace {
 
 // How often the rows' flags are judged against the clock: within half a minute of a return time.
 constexpr UINT ClockMs = 30000;
-constexpr UINT_PTR IDT_CLOSING = 3;
 constexpr UINT ClosingPollMs = 50;
 
 // Set by the close: the window is out of sight and goes when the worker has ended.

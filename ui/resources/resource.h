@@ -80,3 +80,4 @@
 // The main window's refresh timer, and the clock that redraws rows turning overdue or stale.
 #define IDT_REFRESH 1
 #define IDT_CLOCK 2
+#define IDT_CLOSING 3
