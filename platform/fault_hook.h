@@ -15,4 +15,6 @@ namespace files {
 // What each system adds to the portable stream functions (files_posix.cpp, files_win32.cpp).
 bool commit(FILE* f);                                // the stream's data to the device
 bool replaceFile(const char* from, const char* to);  // one step, replacing to
+struct Stamp;
+bool stampNow(const char* path, Stamp& out);  // the metadata query itself
 }  // namespace files

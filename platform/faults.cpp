@@ -25,6 +25,14 @@ bool actionArmed;
 int stallAtOp;
 Op stallOp = Op::any;
 unsigned stallMs;
+struct Cached {
+  char path[FILENAME_MAX];
+  bool found;
+  Stamp stamp;
+};
+Cached cache[8];
+int cachedCount;
+bool caching;
 
 constexpr const char* OpNames[] = {"open",   "read",   "write",  "seek", "flush",
                                    "remove", "rename", "create", "stat", "any"};
@@ -52,6 +60,28 @@ void roundTrip() {
 }  // namespace
 
 void setLatencyUs(unsigned us) { latencyUs = us; }
+
+void cacheMetadata(bool on) {
+  caching = on;
+  cachedCount = 0;
+}
+
+bool cachedStamp(const char* path, Stamp& out, bool (*look)(const char*, Stamp&)) {
+  if (!caching) return look(path, out);
+  for (int i = 0; i < cachedCount; ++i)
+    if (std::strcmp(cache[i].path, path) == 0) {
+      out = cache[i].stamp;
+      return cache[i].found;
+    }
+  const bool found = look(path, out);
+  if (cachedCount < static_cast<int>(sizeof cache / sizeof cache[0])) {
+    Cached& c = cache[cachedCount++];
+    std::snprintf(c.path, sizeof c.path, "%s", path);
+    c.found = found;
+    c.stamp = out;
+  }
+  return found;
+}
 
 void stallAt(int k, Op op, unsigned ms) {
   stallAtOp = k;
@@ -97,6 +127,8 @@ void reset() {
   pendingAction = nullptr;
   actionArmed = false;
   stallMs = 0;
+  caching = false;
+  cachedCount = 0;
 }
 
 void actAfter(int k, Op op, void (*action)()) {

@@ -3,6 +3,8 @@
 // Operations are counted from the last reset; a planned operation fails as the OS would make it fail.
 #include <cstddef>
 
+#include "platform/files.h"
+
 namespace files::faults {
 
 enum class Op { open, read, write, seek, flush, remove, rename, create, stat, any };
@@ -32,6 +34,12 @@ size_t bytesBeforeCrash(size_t size);
 void stallAt(int k, Op op, unsigned ms);
 // "op:k:ms" into a stall; false when the text is not one.
 bool parseStall(const char* text, int& k, Op& op, unsigned& ms);
+
+// A client that keeps what it learnt of a file's metadata, as an SMB client does for seconds: while on,
+// stamp() answers for each path what it answered first since, a "not found" included.
+void cacheMetadata(bool on);
+// stamp() through that cache; look is the real query.
+bool cachedStamp(const char* path, Stamp& out, bool (*look)(const char*, Stamp&));
 
 // Called by each wrapper: whether this operation is to fail.
 bool shouldFail(Op op);

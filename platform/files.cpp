@@ -27,6 +27,8 @@ FILE* openUpdate(const char* path) {
   return std::fopen(path, "r+b");
 }
 
+void unbuffered(FILE* f) { std::setvbuf(f, nullptr, _IONBF, 0); }
+
 size_t readBlock(void* buffer, size_t size, FILE* f) {
 #ifdef TAVELIN_FILE_FAULTS
   if (faults::shouldFail(faults::Op::read)) {
@@ -112,6 +114,15 @@ bool opensWith(FILE* (*open)(const char*), const char* path) {
 bool opens(const char* path) { return opensWith(openRead, path); }
 
 bool opensForUpdate(const char* path) { return opensWith(openUpdate, path); }
+
+bool stamp(const char* path, Stamp& out) {
+  FAULT(stat, false);
+#ifdef TAVELIN_FILE_FAULTS
+  return faults::cachedStamp(path, out, stampNow);
+#else
+  return stampNow(path, out);
+#endif
+}
 
 bool ageSeconds(const char* path, long long* seconds) {
   Stamp s;

@@ -13,6 +13,10 @@ FILE* openUpdate(const char* path);  // "r+b": must exist, neither created nor t
 // asked): how the lock file is read, so a waiter's look does not make its holder's release fail.
 FILE* openReadSharingDelete(const char* path);
 
+// The stream reads and writes exactly what it is asked for, with no buffer filled ahead: for a
+// small look at a big file over a network, where every byte read crosses it.
+void unbuffered(FILE* f);
+
 // One block read; the count of bytes read. Callers judge success by hasError, not by the count.
 size_t readBlock(void* buffer, size_t size, FILE* f);
 bool hasError(FILE* f);

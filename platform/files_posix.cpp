@@ -28,8 +28,7 @@ FILE* openReadSharingDelete(const char* path) {
   return std::fopen(path, "rb");
 }
 
-bool stamp(const char* path, Stamp& out) {
-  FAULT(stat, false);
+bool stampNow(const char* path, Stamp& out) {
   struct stat info;
   if (stat(path, &info) != 0) return false;
   out.size = static_cast<long long>(info.st_size);

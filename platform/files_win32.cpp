@@ -32,8 +32,7 @@ FILE* openReadSharingDelete(const char* path) {
   return f;
 }
 
-bool stamp(const char* path, Stamp& out) {
-  FAULT(stat, false);
+bool stampNow(const char* path, Stamp& out) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
   out.size = static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);

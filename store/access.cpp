@@ -8,6 +8,7 @@
 #include "platform/status.h"
 #include "platform/system.h"
 #include "store/board.h"
+#include "store/change_ring.h"
 #include "store/lock.h"
 #include "store/names.h"
 #include "store/row_record.h"
@@ -43,6 +44,24 @@ enum class Outcome { done, busy, retry, stop, changed, uncertain };
 // freed lock within a fraction of a second rather than a whole one. The spread keeps waiters apart.
 constexpr unsigned TryAgainMs = 200;
 constexpr unsigned TryAgainSpreadMs = 100;
+
+// The image's CRC anew, and the ring's head (tail: the side file's bytes after the record, as read
+// with it under the lock) as seen now.
+void followImage(Share& share, const unsigned char* tail, size_t size) {
+  share.imageCrc = crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
+  RingHead head;
+  share.ringSeen = readRingHead(tail, size, head);
+  share.ringSeq = head.seq;
+  share.ringCrc = head.boardCrc;
+}
+
+// Our own write's head: the image is the board after it.
+void followRing(Share& share, const unsigned char* tail, size_t size) {
+  RingHead head;
+  share.ringSeen = readRingHead(tail, size, head);
+  share.ringSeq = head.seq;
+  share.ringCrc = head.boardCrc;
+}
 
 // The common start of both operations: the message and the board's path.
 void startOperation(Share& share, const char* message, char (&boardPath)[SharePathSize + 1]) {
@@ -176,8 +195,10 @@ Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) 
   }
   file.close();
   // A row torn by a crashed writer is shown as it was, and put back in the file when it can be.
-  const bool settled = holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr);
+  size_t tail = 0;
+  const bool settled = holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail);
   replaceImage(share, share.scratch);
+  followImage(share, share.ring, tail);
   rememberBoard(share, path, settled);
   finishAccess(share);
   return Outcome::done;
@@ -253,9 +274,11 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
   if (!readScratch(share, file.get())) return failWriteAttempt(share, "(103)サーバーからの読み込みエラー", file);
   // Without a lock another client may be writing its own record: records are for lock holders.
   files::Handle record(holdsLock(share) ? openRowRecord(path) : nullptr);
-  if (holdsLock(share) && !settleRowRecord(path, share.scratch, file.get(), record.get()))
+  size_t tail = 0;
+  if (holdsLock(share) && !settleRowRecord(path, share.scratch, file.get(), record.get(), share.ring, &tail))
     return failWriteAttempt(share, WriteError, file);
   replaceImage(share, share.scratch);
+  followImage(share, share.ring, tail);
   // Someone changed this row since the writer looked: theirs stays, and the image shows it.
   if (seen && !rowReads(share.scratch, slot, *seen)) {
     file.close();
@@ -264,12 +287,23 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
   }
   unsigned char before[RowBytes], after[RowBytes];
   rowBytesOf(share.scratch, slot, before);
+  const uint32_t crcBefore = share.imageCrc;
   setRow(share, slot, t.morning, t.afternoon, t.state, t.returnTime, t.written);
   rowBytesOf(reinterpret_cast<const unsigned char*>(&share.board), slot, after);
-  // A record that cannot be written (a full disk) does not stop the write itself.
-  if (record && !writeRowRecord(record.get(), slot, before, after)) {
-    retireRowRecord(record.get());
-    record.close();
+  share.imageCrc = crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
+  // The change ring goes out with the record, in its one write: the other PCs follow this row from it.
+  if (record) {
+    RowRecord r;
+    makeRowRecord(r, slot, before, after);
+    const size_t next =
+        nextRingTail(share.ring, tail, rowRecordCrc(r), crcBefore, share.imageCrc, slot, before, after, share.nextRing);
+    // A record that cannot be written (a full disk) does not stop the write itself.
+    if (writeRowRecord(record.get(), r, share.nextRing, next)) {
+      followRing(share, share.nextRing, next);
+    } else {
+      retireRowRecord(record.get());
+      record.close();
+    }
   }
   if (!files::seekStart(file.get())) {
     if (record) retireRowRecord(record.get());
@@ -279,7 +313,12 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
   // record already on the device covers a write torn by a crash, so the board needs no commit.
   if (files::writeBlock(&share.board, BoardSize, file.get()) != 1 || !files::flushBuffered(file.get())) {
     const Undo undo = undoFailedWrite(share, path, file, record.get(), slot, before, after);
+    // The ring's head names a board that may never be: the other PCs read the board instead.
+    unsigned char none[4] = {};
+    if (record && files::seekTo(record.get(), RingOffset)) files::writeBlock(none, sizeof none, record.get());
     record.close();
+    share.imageCrc = crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
+    share.ringSeen = false;
     if (undo == Undo::undone) return failWriteAttempt(share, WriteError, file);
     return writeMayHaveLanded(share, undo);
   }
@@ -298,29 +337,83 @@ int lockedRefresh(Share& share, char (&path)[SharePathSize + 1], int attempts) {
   return runAttempts([&](int attempt, bool quiet) { return refreshAttempt(share, path, attempt, quiet); }, attempts);
 }
 
-// The timer's read of a board that changed. It only shows the board, so it goes without the lock,
-// which on a busy share is then left to the saves; but only when no lock and no unsettled side
-// record are there, and the board looks the same before and after the read. Anything else, and a
-// crash's torn row in particular, is left to the locked read.
-enum class Quiet { read, busy, needsLock };
+// The timer's look without the lock. What it shows is proven by content: the entries of the change
+// ring that lead from the image's CRC to the head's, or a whole board whose CRC is the head's or the
+// image's. File times only say when to look again; a board the ring cannot account for (an older
+// client's write, a crash's torn row) is left to the locked read.
+enum class Ring { none, writing, unchanged, applied, moved };
 
-Quiet quietRead(Share& share, const char* path, const char* lock, const files::Stamp& before) {
-  char record[RecordPathSize];
-  files::Stamp seen;
-  if (files::stamp(lock, seen)) return Quiet::busy;
-  // A writer marks its record done after the board; a record not newer than the board may be a
-  // crash's, or the board was written since by a client that knows nothing of records.
-  rowRecordPathFor(path, record);
-  if (files::stamp(record, seen) && seen.modified <= before.modified) return Quiet::needsLock;
-  files::Handle f(files::openRead(path));
-  if (!f || !readScratch(share, f.get())) return Quiet::needsLock;
+uint32_t littleEndian32(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Reads the record's state and the ring's head (a few dozen bytes), then the entries the image lacks,
+// and applies them when they lead from the image to the head.
+Ring lookAtRing(Share& share, const char* path, RingHead& head) {
+  char name[RecordPathSize];
+  rowRecordPathFor(path, name);
+  files::Handle f(files::openReadSharingDelete(name));
+  if (!f) return Ring::none;
+  files::unbuffered(f.get());
+  unsigned char start[8], at[4 + RingHeadSize];
+  if (files::readBlock(start, sizeof start, f.get()) != sizeof start || !files::seekTo(f.get(), RecordCrcOffset) ||
+      files::readBlock(at, sizeof at, f.get()) != sizeof at || files::hasError(f.get()))
+    return Ring::none;
+  if (std::memcmp(start, "TVR1", 4) != 0 || !readRingHead(at + 4, RingHeadSize, head) ||
+      head.recordCrc != littleEndian32(at))
+    return Ring::none;
+  if (start[4] != RecordDone) return Ring::writing;
+  if (head.boardCrc == share.imageCrc ||
+      (share.ringSeen && head.seq == share.ringSeq && head.boardCrc == share.ringCrc))
+    return Ring::unchanged;
+  const uint32_t since = head.seq - share.ringSeq;
+  const int need = share.ringSeen && since <= static_cast<uint32_t>(head.count) ? static_cast<int>(since) : head.count;
+  const size_t size = ringEntryBytes(head, need);
+  if (need < 1 || files::readBlock(share.ring, size, f.get()) != size || files::hasError(f.get())) return Ring::moved;
   f.close();
-  if (files::stamp(lock, seen)) return Quiet::busy;
-  if (!files::stamp(path, seen) || !(seen == before)) return Quiet::needsLock;
+  // Without a head seen before, every entry is read and the image's own CRC finds where to start.
+  for (int n = share.ringSeen ? need : 1; n <= need; ++n) {
+    std::memcpy(share.scratch, &share.board, BoardSize);
+    if (applyRingEntries(head, share.ring, size, n, share.imageCrc, share.scratch)) {
+      replaceImage(share, share.scratch);
+      share.imageCrc = head.boardCrc;
+      return Ring::applied;
+    }
+  }
+  return Ring::moved;
+}
+
+// The board read whole without the lock, kept only when its bytes are a board a writer of ours left
+// whole (the head's) or the one already shown: a read torn by a write matches neither.
+bool provenRead(Share& share, const char* path, const RingHead* head) {
+  files::Handle f(files::openRead(path));
+  if (!f || !readScratch(share, f.get())) return false;
+  f.close();
+  const uint32_t crc = crc32(share.scratch, BoardSize);
+  if (crc != share.imageCrc && !(head && crc == head->boardCrc)) return false;
   replaceImage(share, share.scratch);
-  share.lastStamp = before;
+  share.imageCrc = crc;
+  return true;
+}
+
+// Whether the board may have been written by a client that keeps no ring: ours write the side file
+// last, so a board newer than it (or a side file that cannot be looked at) is one they did not write.
+// Times only decide whether to read: one that misses a write (a coarse clock) is caught when the next
+// write of ours no longer follows from the image.
+bool writtenWithoutRing(const char* path, const files::Stamp& board) {
+  char name[RecordPathSize];
+  rowRecordPathFor(path, name);
+  files::Stamp side;
+  return !files::stamp(name, side) || board.modified > side.modified;
+}
+
+void sawHead(Share& share, const RingHead& head, const files::Stamp& board) {
+  share.ringSeen = true;
+  share.ringSeq = head.seq;
+  share.ringCrc = head.boardCrc;
+  share.lastStamp = board;
   share.stampTrusted = true;
-  return Quiet::read;
 }
 
 // A tick kept from reading by another client's lock says whose it is and since when, as a refresh's
@@ -373,21 +466,41 @@ int refreshIfChanged(Share& share) {
   if (share.memberCount == 0) return 0;
   char path[SharePathSize + 1];
   sharePath(share.boardPath, path);
-  files::Stamp now, seen;
-  if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
   char lock[LockPathSize];
   if (lockPathFor(path, sizeof path, lock) != LockPath::ok) return lockedRefresh(share, path, 1);
-  if (share.stampTrusted && now == share.lastStamp) {
-    // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
-    if (files::stamp(lock, seen)) return lockedTick(share, path, lock);
-    if (share.lockedTickShown) status::showStatus("");
-  } else {
-    switch (quietRead(share, path, lock, now)) {
-      case Quiet::busy: return lockedTick(share, path, lock);
-      case Quiet::needsLock: return tickUnderLock(share, path, lock);
-      case Quiet::read: status::showStatus(""); break;
-    }
+  files::Stamp now, seen;
+  RingHead head;
+  Ring ring = lookAtRing(share, path, head);
+  // A write of ours under way: its holder is named; one that ended as we looked is looked at again.
+  if (ring == Ring::writing && files::stamp(lock, seen)) return lockedTick(share, path, lock);
+  if (ring == Ring::writing) ring = lookAtRing(share, path, head);
+  if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
+  const bool unchanged = share.stampTrusted && now == share.lastStamp;
+  bool shown = false;
+  switch (ring) {
+    // An older client may have written after ours: then the board is not the head's, and is read.
+    case Ring::applied:
+      shown = true;
+      if (!writtenWithoutRing(path, now)) break;
+      [[fallthrough]];
+    case Ring::unchanged:
+      if ((unchanged && !shown) || !writtenWithoutRing(path, now)) break;
+      [[fallthrough]];
+    case Ring::moved:
+      if (files::stamp(lock, seen)) return lockedTick(share, path, lock);
+      if (!provenRead(share, path, &head)) return tickUnderLock(share, path, lock);
+      shown = true;
+      break;
+    case Ring::none:
+      if (unchanged) break;
+      if (files::stamp(lock, seen)) return lockedTick(share, path, lock);
+      [[fallthrough]];
+    case Ring::writing: return tickUnderLock(share, path, lock);
   }
+  if (ring != Ring::none) sawHead(share, head, now);
+  // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
+  if (!shown && files::stamp(lock, seen)) return lockedTick(share, path, lock);
+  if (shown || share.lockedTickShown) status::showStatus("");
   share.lockedTickShown = false;
   boardIsCurrent(share);
   return 1;
@@ -395,6 +508,7 @@ int refreshIfChanged(Share& share) {
 
 void forgetBoardStamp(Share& share) {
   share.stampTrusted = false;
+  share.ringSeen = false;
   share.lockedTickShown = false;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "store/change_ring.h"
 
 namespace store {
 
@@ -39,26 +40,30 @@ uint32_t recordCrc(const RowRecord& r) {
                offsetof(RowRecord, crc) - offsetof(RowRecord, slot));
 }
 
-void sealRecord(RowRecord& r) {
-  const uint32_t c = recordCrc(r);
-  for (int i = 0; i < 4; ++i) r.crc[i] = static_cast<uint8_t>(c >> (8 * i));
-}
-
 int recordSlot(const RowRecord& r) { return r.slot[0] | r.slot[1] << 8; }
 
 enum class Loaded { absent, broken, whole, done };
 
 // The record, when it is whole, sealed and names a slot; a record torn while it was written
-// belongs to a write that never reached the board.
-Loaded loadRecord(FILE* f, RowRecord& r) {
-  unsigned char extra;
-  const size_t got = files::readBlock(&r, sizeof r, f);
+// belongs to a write that never reached the board. The whole file comes in one read: the change
+// ring after the record goes to tail, when given, if its head names this record (a client that
+// writes the record alone leaves a ring behind that belongs to another).
+Loaded loadRecord(FILE* f, RowRecord& r, unsigned char* tail, size_t* tailSize) {
+  unsigned char file[JournalMax];
+  const size_t got = files::readBlock(file, sizeof file, f);
+  if (tailSize) *tailSize = 0;
   if (got == 0 && !files::hasError(f)) return Loaded::absent;  // just created by this writer
-  const bool whole = got == sizeof r && files::readBlock(&extra, 1, f) == 0 && !files::hasError(f);
-  if (!whole || std::memcmp(r.magic, Magic, sizeof Magic) != 0 || recordSlot(r) >= MaxMembers) return Loaded::broken;
+  if (got < sizeof r || files::hasError(f)) return Loaded::broken;
+  std::memcpy(&r, file, sizeof r);
+  if (std::memcmp(r.magic, Magic, sizeof Magic) != 0 || recordSlot(r) >= MaxMembers) return Loaded::broken;
   const uint32_t c = recordCrc(r);
   for (int i = 0; i < 4; ++i)
     if (r.crc[i] != static_cast<uint8_t>(c >> (8 * i))) return Loaded::broken;
+  RingHead head;
+  if (tail && tailSize && readRingHead(file + sizeof r, got - sizeof r, head) && head.recordCrc == c) {
+    *tailSize = got - sizeof r;
+    std::memcpy(tail, file + sizeof r, *tailSize);
+  }
   return r.state == RecordDone ? Loaded::done : Loaded::whole;
 }
 
@@ -125,17 +130,33 @@ FILE* openRowRecord(const char* boardPath) {
   return f ? f : files::openWrite(path);
 }
 
-bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const unsigned char* after) {
-  RowRecord r{};
+uint32_t rowRecordCrc(const RowRecord& r) { return recordCrc(r); }
+
+void makeRowRecord(RowRecord& r, int slot, const unsigned char* before, const unsigned char* after) {
+  std::memset(&r, 0, sizeof r);
   std::memcpy(r.magic, Magic, sizeof Magic);
   r.state = RecordPending;
   r.slot[0] = static_cast<uint8_t>(slot & 0xFF);
   r.slot[1] = static_cast<uint8_t>(slot >> 8);
   std::memcpy(r.before, before, RowBytes);
   std::memcpy(r.after, after, RowBytes);
-  sealRecord(r);
+  const uint32_t c = recordCrc(r);
+  for (int i = 0; i < 4; ++i) r.crc[i] = static_cast<uint8_t>(c >> (8 * i));
+}
+
+bool writeRowRecord(FILE* record, const RowRecord& r, const unsigned char* tail, size_t tailSize) {
+  unsigned char file[JournalMax];
+  if (tailSize > RingTailMax) tailSize = 0;
+  std::memcpy(file, &r, sizeof r);
+  if (tailSize) std::memcpy(file + sizeof r, tail, tailSize);
   // A seek must come between reading and writing an update stream.
-  return files::seekStart(record) && files::writeBlock(&r, sizeof r, record) == 1 && files::flush(record);
+  return files::seekStart(record) && files::writeBlock(file, sizeof r + tailSize, record) == 1 && files::flush(record);
+}
+
+bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const unsigned char* after) {
+  RowRecord r;
+  makeRowRecord(r, slot, before, after);
+  return writeRowRecord(record, r, nullptr, 0);
 }
 
 void retireRowRecord(FILE* record) {
@@ -143,13 +164,14 @@ void retireRowRecord(FILE* record) {
   if (files::seekTo(record, offsetof(RowRecord, state))) files::writeBlock(&done, 1, record);
 }
 
-bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record) {
+bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record, unsigned char* tail,
+                     size_t* tailSize) {
   char path[RecordPathSize];
   rowRecordPathFor(boardPath, path);
   files::Handle own(record ? nullptr : files::openRead(path));
   if (!record && !own) return true;
   RowRecord r;
-  const Loaded loaded = loadRecord(record ? record : own.get(), r);
+  const Loaded loaded = loadRecord(record ? record : own.get(), r, tail, tailSize);
   own.close();
   if (loaded == Loaded::absent || loaded == Loaded::done) return true;
   if (loaded == Loaded::whole && needsRepair(r, image) && !boardWrittenSince(boardPath, path)) {

@@ -50,8 +50,13 @@ void putRowBytes(unsigned char* image, int slot, const unsigned char* bytes);
 // The record file opened for a write: the existing one for update, or a new one. Null when it can
 // be neither opened nor created (a full disk, say); nothing stands in the way of the write then.
 FILE* openRowRecord(const char* boardPath);
-// Writes the record of a row write over any earlier one and commits it to the device: the one flush
-// a write spends on it. Overwriting in place is far cheaper to commit than creating a file anew.
+// The sealed record of a row write.
+void makeRowRecord(RowRecord& r, int slot, const unsigned char* before, const unsigned char* after);
+uint32_t rowRecordCrc(const RowRecord& r);
+// Writes the record of a row write over any earlier one, with the bytes that follow it (the change
+// ring) in the same write, and commits it to the device: the one flush a write spends on it.
+// Overwriting in place is far cheaper to commit than creating a file anew.
+bool writeRowRecord(FILE* record, const RowRecord& r, const unsigned char* tail, size_t tailSize);
 bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const unsigned char* after);
 // The write is over (landed, or never touched the board): the record is marked done. The file
 // stays for the next write to overwrite.
@@ -61,7 +66,9 @@ void retireRowRecord(FILE* record);
 // row is put back in image and in the file, through board when given (else the board is opened for
 // it). With record given (a writer, who overwrites it next) it is read through that; otherwise it
 // is opened here and deleted once settled. False when a repair was due but could not be written:
-// the record stays for the next holder, while image already shows the repaired row.
-bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record);
+// the record stays for the next holder, while image already shows the repaired row. With tail given
+// (RingTailMax bytes), the bytes after the record come back there, read with it.
+bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record,
+                     unsigned char* tail = nullptr, size_t* tailSize = nullptr);
 
 }  // namespace store

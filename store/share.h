@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "store/board.h"
+#include "store/change_ring.h"
 #include "store/lock.h"
 #include "text/timestamps.h"
 
@@ -49,6 +50,16 @@ struct Share {
   bool stampTrusted;
   bool lockedTickShown;  // the status line still holds a skipped tick's message
   bool lockWasBusy;      // the last try found the lock busy (or failing in passing)
+
+  // The change ring (change_ring.h): the CRC-32 of the image, and the ring's head as last seen (its
+  // number and board CRC), whether or not the image followed it.
+  uint32_t imageCrc;
+  bool ringSeen;
+  uint32_t ringSeq;
+  uint32_t ringCrc;
+  // The ring's bytes: as a writer read them, or the entries a reader fetched; and the writer's next.
+  unsigned char ring[RingTailMax];
+  unsigned char nextRing[RingTailMax];
 
   // The time of the last good read of the whole board, for the status line's time part.
   char statusInfoText[text::StatusInfoSize];

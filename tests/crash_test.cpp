@@ -1,5 +1,6 @@
 // Kills a writer at every step of a row write and checks what the next client sees: the old
 // image or the new one, byte for byte, never a mix; and no side file left once it has looked.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -64,6 +65,16 @@ class CrashTest : public CoreTest {
     oldImage = imageWithRow0("old");
     newImage = imageWithRow0("new");
   }
+  // What the writer puts in the side file before the board: its record and the change ring, measured
+  // on a write that completes.
+  long long sideFileBytes() {
+    writeFile(board, oldImage);
+    EXPECT_EQ(runWriter("bytes", -1), 0);
+    const long long size = static_cast<long long>(readFile(board + ".jnl").size());
+    std::remove((board + ".jnl").c_str());
+    return size;
+  }
+
   std::string board, oldImage, newImage;
 };
 
@@ -81,7 +92,7 @@ TEST_F(CrashTest, AWriterKilledAtAnyFileOperationLeavesTheOldOrTheNewBoard) {
 }
 
 TEST_F(CrashTest, AWriterKilledPartWayThroughAWriteLeavesTheOldOrTheNewBoard) {
-  const long long record = static_cast<long long>(sizeof(store::RowRecord));
+  const long long record = sideFileBytes();
   // The row changes in its morning (19200..19202) and afternoon (19320..19322) texts.
   const long long rowWhole = record + 19323;
   const long long points[] = {0,
@@ -105,7 +116,7 @@ TEST_F(CrashTest, AWriterKilledPartWayThroughAWriteLeavesTheOldOrTheNewBoard) {
 }
 
 TEST_F(CrashTest, RowsThatAnOlderClientWroteAfterACrashAreKept) {
-  const long long record = static_cast<long long>(sizeof(store::RowRecord));
+  const long long record = sideFileBytes();
   writeFile(board, oldImage);
   ASSERT_EQ(runWriter("bytes", record + 19201), 70);  // row 0 torn, its record left behind
   // An older client, which knows nothing of the record, writes row 1 in place, whole image.
