@@ -2,11 +2,14 @@
 // interval and a few saves an hour, against one share whose every file operation costs RTT. The
 // clock runs TAVELIN_CLOCK_SCALE times faster than real time (tests/scaled_platform.cpp), so the
 // round trip is waited as RTT/scale of real time and every figure below is in office time.
-//   bench_office DIR CLIENTS MINUTES RTT_US poll|full [SAVES_PER_HOUR]
-// poll: the timer looks at the board's metadata first (refreshIfChanged); full: it reads it under
-// the lock every time, as before. Prints lock utilisation (share of samples with sem.dat present),
-// busy answers, saves, saves that gave up, save latency and bytes read per minute after the first
-// minute (in which every client reads the board once as it starts).
+//   bench_office DIR CLIENTS MINUTES RTT_US poll|full|watch [SAVES_PER_HOUR]
+// poll: the timer's look (refreshIfChanged); full: it reads the board under the lock every time, as
+// before; watch: poll, and every client is told of each save as a folder watch tells it, and looks
+// after the watch's spread. Prints lock utilisation (share of samples with sem.dat present), busy
+// answers, saves, saves that gave up, save latency, bytes read per minute after the first minute (in
+// which every client reads the board once as it starts), those of them the saves read, and the time
+// from a save to the last client whose image shows it. The same source builds against the code of
+// before (bench/run.sh), so that both are measured side by side.
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,16 +36,29 @@ namespace {
 
 constexpr int MaxClients = 300;
 constexpr int MaxSaves = 64;
+constexpr int MaxIds = 8192;
+// The watch: a client looks this long after it is told of a change, at most (spread evenly), and
+// notices a change this often.
+constexpr unsigned WatchSpreadMs = 2000;
+constexpr unsigned WatchNoticeMs = 500;
 double savesPerHour = 3.0;
 
 struct Shared {
   volatile int go;
   long long bytesRead[MaxClients];
+  long long saveBytes[MaxClients];
   int busy[MaxClients];
   int saves[MaxClients];
   int gaveUp[MaxClients];
   double saveMs[MaxClients][MaxSaves];
   int finished[MaxClients];
+  // Every save has an id, written into its row: when it was done, and when the last client saw it.
+  int nextId;
+  volatile int changes;
+  int idSlot[MaxIds];
+  long long doneAt[MaxIds];
+  long long lastSeenAt[MaxIds];
+  int seenBy[MaxIds];
 };
 
 Shared* shared;
@@ -56,29 +72,72 @@ double nextSaveSeconds() {
   return -std::log(u) * 3600.0 / savesPerHour;
 }
 
-void client(int slot, int minutes, bool poll) {
+uint64_t started;
+bool seen[MaxIds];
+
+// The saves this client's image shows, by the ids in their rows: each is seen now, and with it the
+// earlier saves of the same row that it replaced.
+void noteImage(int slot) {
+  const long long now = static_cast<long long>(platform::elapsedMs() - started);
+  const store::BoardImage& b = bench::session().board;
+  for (int row = 0; row < store::MaxMembers; ++row) {
+    int id;
+    if (std::sscanf(b.entries[row].morning, "save %d", &id) != 1 || id < 0 || id >= MaxIds || seen[id]) continue;
+    for (int i = id; i >= 0; --i) {
+      if (shared->idSlot[i] != row || seen[i]) continue;
+      seen[i] = true;
+      if (row == slot) continue;
+      __atomic_add_fetch(&shared->seenBy[i], 1, __ATOMIC_RELAXED);
+      long long last = __atomic_load_n(&shared->lastSeenAt[i], __ATOMIC_RELAXED);
+      while (now > last && !__atomic_compare_exchange_n(&shared->lastSeenAt[i], &last, now, false, __ATOMIC_RELAXED,
+                                                        __ATOMIC_RELAXED)) {
+      }
+    }
+  }
+}
+
+void client(int slot, int minutes, bool poll, bool watch) {
   self = slot;
   while (!shared->go) usleep(1000);
   const uint64_t start = platform::elapsedMs();
+  started = start;
   const uint64_t end = start + static_cast<uint64_t>(minutes) * 60000u;
+  const uint64_t never = ~uint64_t{0};
   // Clients started over the first minute, as PCs are switched on.
   uint64_t tick = start + text::spreadMs(60000);
   uint64_t save = start + static_cast<uint64_t>(nextSaveSeconds() * 1000);
-  long long warmUp = -1;
+  uint64_t notice = watch ? start + WatchNoticeMs : never, look = never;
+  int changesSeen = 0;
+  long long warmUp = -1, saveBytes = 0;
   while (true) {
-    if (warmUp < 0 && platform::elapsedMs() >= start + 60000) warmUp = files::faults::bytesRead();
-    const uint64_t next = std::min(tick, save);
+    if (warmUp < 0 && platform::elapsedMs() >= start + 60000) warmUp = files::faults::bytesRead(), saveBytes = 0;
+    const uint64_t next = std::min(std::min(tick, save), std::min(notice, look));
     if (next >= end) break;
     const uint64_t now = platform::elapsedMs();
     if (next > now) text::waitMs(static_cast<unsigned>(next - now));
-    if (next == tick) {
+    if (next == notice) {
+      // Told of a change: one look after the spread, however many changes come meanwhile.
+      if (shared->changes != changesSeen && look == never) {
+        changesSeen = shared->changes;
+        look = platform::elapsedMs() + text::spreadMs(WatchSpreadMs);
+      }
+      notice += WatchNoticeMs;
+    } else if (next == tick || next == look) {
       poll ? store::refreshIfChanged(bench::session()) : store::refreshBoard(bench::session());
-      tick += text::timerPeriodMs(1);
+      noteImage(slot);
+      if (next == tick) tick += text::timerPeriodMs(1);
+      if (next == look) look = never;
     } else {
       char text[32];
-      std::snprintf(text, sizeof text, "save %d", shared->saves[slot] + 1);
+      const int id = __atomic_fetch_add(&shared->nextId, 1, __ATOMIC_RELAXED);
+      if (id < MaxIds) shared->idSlot[id] = slot;
+      std::snprintf(text, sizeof text, "save %d", id);
       const uint64_t began = platform::elapsedMs();
+      const long long bytesBefore = files::faults::bytesRead();
       const int ok = store::writeRow(bench::session(), slot, {text, "", "社内", "", "26/12/07 10:00"});
+      saveBytes += files::faults::bytesRead() - bytesBefore;
+      if (ok == 1 && id < MaxIds) shared->doneAt[id] = static_cast<long long>(platform::elapsedMs() - start);
+      if (ok == 1) __atomic_add_fetch(&shared->changes, 1, __ATOMIC_RELAXED);
       const int n = shared->saves[slot]++;
       if (n < MaxSaves) shared->saveMs[slot][n] = static_cast<double>(platform::elapsedMs() - began);
       if (!ok) ++shared->gaveUp[slot];
@@ -86,6 +145,7 @@ void client(int slot, int minutes, bool poll) {
     }
   }
   shared->bytesRead[slot] = files::faults::bytesRead() - (warmUp < 0 ? 0 : warmUp);
+  shared->saveBytes[slot] = saveBytes;
   shared->finished[slot] = 1;
 }
 
@@ -103,12 +163,13 @@ void boardRead() {}
 
 int main(int argc, char** argv) {
   if (argc != 6 && argc != 7) {
-    std::fprintf(stderr, "usage: bench_office DIR CLIENTS MINUTES RTT_US poll|full [SAVES_PER_HOUR]\n");
+    std::fprintf(stderr, "usage: bench_office DIR CLIENTS MINUTES RTT_US poll|full|watch [SAVES_PER_HOUR]\n");
     return 2;
   }
   const int clients = std::atoi(argv[2]), minutes = std::atoi(argv[3]);
   const unsigned rtt = static_cast<unsigned>(std::atoi(argv[4]));
-  const bool poll = std::strcmp(argv[5], "poll") == 0;
+  const bool watch = std::strcmp(argv[5], "watch") == 0;
+  const bool poll = watch || std::strcmp(argv[5], "poll") == 0;
   if (argc == 7) savesPerHour = std::atof(argv[6]);
   if (clients < 1 || clients > MaxClients || minutes < 2) return 2;
   if (!bench::prepareShare(argv[1], share)) return 1;
@@ -124,7 +185,7 @@ int main(int argc, char** argv) {
       text::seedSpread(0);
       files::faults::reset();
       files::faults::setLatencyUs(rtt / static_cast<unsigned>(platform::clockScale()));
-      client(c, minutes, poll);
+      client(c, minutes, poll, watch);
       _exit(0);
     }
   }
@@ -138,12 +199,13 @@ int main(int argc, char** argv) {
     int status;
     while (waitpid(-1, &status, WNOHANG) > 0) ++done;
   }
-  long long bytes = 0;
+  long long bytes = 0, saveBytes = 0;
   int busy = 0, saves = 0, gaveUp = 0, failed = 0, n = 0;
   static double all[MaxClients * MaxSaves];
   for (int c = 0; c < clients; ++c) {
     failed += !shared->finished[c];
     bytes += shared->bytesRead[c];
+    saveBytes += shared->saveBytes[c];
     busy += shared->busy[c];
     saves += shared->saves[c];
     gaveUp += shared->gaveUp[c];
@@ -151,10 +213,23 @@ int main(int argc, char** argv) {
   }
   std::sort(all, all + n);
   auto pct = [&](double p) { return n ? all[std::min(n - 1, static_cast<int>(p * (n - 1) + 0.5))] : 0.0; };
+  // From a save to the last other client whose image showed it, over the saves every client saw.
+  static double spread[MaxIds];
+  int spreadCount = 0;
+  const int ids = std::min(shared->nextId, MaxIds);
+  for (int i = 0; i < ids; ++i)
+    if (shared->doneAt[i] && shared->seenBy[i] == clients - 1)
+      spread[spreadCount++] = static_cast<double>(std::max(0LL, shared->lastSeenAt[i] - shared->doneAt[i]));
+  std::sort(spread, spread + spreadCount);
+  auto spreadPct = [&](double p) {
+    return spreadCount ? spread[std::min(spreadCount - 1, static_cast<int>(p * (spreadCount - 1) + 0.5))] : 0.0;
+  };
   std::printf(
       "office %s clients=%d minutes=%d saves-per-hour=%.1f rtt-ms=%.1f lock-held=%.1f%% busy=%d saves=%d gave-up=%d "
-      "save-p50-ms=%.0f save-p99-ms=%.0f bytes-per-minute=%lld failed=%d\n",
-      poll ? "poll" : "full", clients, minutes, savesPerHour, rtt / 1000.0, samples ? 100.0 * held / samples : 0.0,
-      busy, saves, gaveUp, pct(0.5), pct(0.99), bytes / (minutes - 1), failed);
+      "save-p50-ms=%.0f save-p99-ms=%.0f bytes-per-minute=%lld save-bytes-per-minute=%lld seen-by-all=%d "
+      "to-all-p50-ms=%.0f to-all-p99-ms=%.0f to-all-max-ms=%.0f failed=%d\n",
+      argv[5], clients, minutes, savesPerHour, rtt / 1000.0, samples ? 100.0 * held / samples : 0.0, busy, saves,
+      gaveUp, pct(0.5), pct(0.99), bytes / (minutes - 1), saveBytes / (minutes - 1), spreadCount, spreadPct(0.5),
+      spreadPct(0.99), spreadCount ? spread[spreadCount - 1] : 0.0, failed);
   return failed == 0 ? 0 : 1;
 }

@@ -341,11 +341,21 @@ int lockedRefresh(Share& share, char (&path)[SharePathSize + 1], int attempts) {
 // ring that lead from the image's CRC to the head's, or a whole board whose CRC is the head's or the
 // image's. File times only say when to look again; a board the ring cannot account for (an older
 // client's write, a crash's torn row) is left to the locked read.
-enum class Ring { none, writing, unchanged, applied, moved };
+// none: no side file; damaged: one that does not read as a record and its ring (a torn read while a
+// writer rewrites it, a client that wrote the record alone); writing: a write of ours under way;
+// moved: the ring has changes the image cannot follow to its head.
+enum class Ring { none, damaged, writing, unchanged, applied, moved };
 
 uint32_t littleEndian32(const unsigned char* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
          static_cast<uint32_t>(p[3]) << 24;
+}
+
+// The image is the board after the head's change: the ring is followed from there.
+void followHead(Share& share, const RingHead& head) {
+  share.ringSeen = true;
+  share.ringSeq = head.seq;
+  share.ringCrc = head.boardCrc;
 }
 
 // Reads the record's state and the ring's head (a few dozen bytes), then the entries the image lacks,
@@ -359,10 +369,10 @@ Ring lookAtRing(Share& share, const char* path, RingHead& head) {
   unsigned char start[8], at[4 + RingHeadSize];
   if (files::readBlock(start, sizeof start, f.get()) != sizeof start || !files::seekTo(f.get(), RecordCrcOffset) ||
       files::readBlock(at, sizeof at, f.get()) != sizeof at || files::hasError(f.get()))
-    return Ring::none;
+    return Ring::damaged;
   if (std::memcmp(start, "TVR1", 4) != 0 || !readRingHead(at + 4, RingHeadSize, head) ||
       head.recordCrc != littleEndian32(at))
-    return Ring::none;
+    return Ring::damaged;
   if (start[4] != RecordDone) return Ring::writing;
   if (head.boardCrc == share.imageCrc ||
       (share.ringSeen && head.seq == share.ringSeq && head.boardCrc == share.ringCrc))
@@ -373,28 +383,31 @@ Ring lookAtRing(Share& share, const char* path, RingHead& head) {
   if (need < 1 || files::readBlock(share.ring, size, f.get()) != size || files::hasError(f.get())) return Ring::moved;
   f.close();
   // Without a head seen before, every entry is read and the image's own CRC finds where to start.
-  for (int n = share.ringSeen ? need : 1; n <= need; ++n) {
-    std::memcpy(share.scratch, &share.board, BoardSize);
-    if (applyRingEntries(head, share.ring, size, n, share.imageCrc, share.scratch)) {
-      replaceImage(share, share.scratch);
-      share.imageCrc = head.boardCrc;
-      return Ring::applied;
-    }
-  }
-  return Ring::moved;
+  const int from = share.ringSeen ? need : ringEntriesFrom(head, share.ring, size, share.imageCrc);
+  std::memcpy(share.scratch, &share.board, BoardSize);
+  if (from < 1 || !applyRingEntries(head, share.ring, size, from, share.imageCrc, share.scratch)) return Ring::moved;
+  replaceImage(share, share.scratch);
+  share.imageCrc = head.boardCrc;
+  followHead(share, head);
+  return Ring::applied;
 }
 
 // The board read whole without the lock, kept only when its bytes are a board a writer of ours left
 // whole (the head's) or the one already shown: a read torn by a write matches neither.
-bool provenRead(Share& share, const char* path, const RingHead* head) {
+enum class Proven { no, head, image };
+
+Proven provenRead(Share& share, const char* path, const RingHead& head) {
   files::Handle f(files::openRead(path));
-  if (!f || !readScratch(share, f.get())) return false;
+  if (!f || !readScratch(share, f.get())) return Proven::no;
   f.close();
   const uint32_t crc = crc32(share.scratch, BoardSize);
-  if (crc != share.imageCrc && !(head && crc == head->boardCrc)) return false;
-  replaceImage(share, share.scratch);
-  share.imageCrc = crc;
-  return true;
+  if (crc == head.boardCrc) {
+    replaceImage(share, share.scratch);
+    share.imageCrc = crc;
+    followHead(share, head);
+    return Proven::head;
+  }
+  return crc == share.imageCrc ? Proven::image : Proven::no;
 }
 
 // Whether the board may have been written by a client that keeps no ring: ours write the side file
@@ -408,10 +421,8 @@ bool writtenWithoutRing(const char* path, const files::Stamp& board) {
   return !files::stamp(name, side) || board.modified > side.modified;
 }
 
-void sawHead(Share& share, const RingHead& head, const files::Stamp& board) {
-  share.ringSeen = true;
-  share.ringSeq = head.seq;
-  share.ringCrc = head.boardCrc;
+// What the look saw is the board: its stamp is the one to compare with next time.
+void sawBoard(Share& share, const files::Stamp& board) {
   share.lastStamp = board;
   share.stampTrusted = true;
 }
@@ -454,6 +465,65 @@ int lockedTick(Share& share, char (&path)[SharePathSize + 1], const char* lock) 
   return 0;
 }
 
+int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool again);
+
+// A lock stands while the ring is kept: its holder is named. A lock gone meanwhile is a write just
+// ended, which the ring tells: it is looked at once more rather than the board read under the lock.
+int heldLook(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool again) {
+  if (lookAtHolder(share)) {
+    showLockedTick(share, lock);
+    return 0;
+  }
+  return again ? look(share, path, lock, false) : 0;
+}
+
+int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool again) {
+  files::Stamp now, seen;
+  RingHead head;
+  const Ring ring = lookAtRing(share, path, head);
+  // What a writer of ours may be in the middle of: its holder is named, and once its lock is gone the
+  // ring is looked at once more. Still so without a lock: a crash's, or a client's that keeps no ring.
+  if (ring == Ring::writing || ring == Ring::damaged || ring == Ring::moved) {
+    if (files::stamp(lock, seen)) return heldLook(share, path, lock, again);
+    if (again) return look(share, path, lock, false);
+  }
+  if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
+  const bool unchanged = share.stampTrusted && now == share.lastStamp;
+  bool shown = false;
+  switch (ring) {
+    // An older client may have written after ours: then the board is not the head's, and is read.
+    case Ring::applied:
+    case Ring::unchanged:
+      shown = ring == Ring::applied;
+      if ((unchanged && !shown) || !writtenWithoutRing(path, now)) break;
+      if (files::stamp(lock, seen)) return heldLook(share, path, lock, again);
+      [[fallthrough]];
+    case Ring::moved:
+      switch (provenRead(share, path, head)) {
+        case Proven::no: return tickUnderLock(share, path, lock);
+        case Proven::head: shown = true; break;
+        case Proven::image: break;  // the head's write not yet on the board: followed later
+      }
+      break;
+    case Ring::none:
+    case Ring::damaged:
+      if (unchanged) break;
+      if (files::stamp(lock, seen)) return lockedTick(share, path, lock);
+      [[fallthrough]];
+    case Ring::writing: return tickUnderLock(share, path, lock);
+  }
+  if (ring == Ring::unchanged) followHead(share, head);
+  const bool ringKept = ring != Ring::none && ring != Ring::damaged;
+  if (ringKept) sawBoard(share, now);
+  // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
+  if (!shown && files::stamp(lock, seen))
+    return ringKept ? heldLook(share, path, lock, again) : lockedTick(share, path, lock);
+  if (shown || share.lockedTickShown) status::showStatus("");
+  share.lockedTickShown = false;
+  boardIsCurrent(share);
+  return 1;
+}
+
 }  // namespace
 
 int refreshBoard(Share& share) {
@@ -468,42 +538,7 @@ int refreshIfChanged(Share& share) {
   sharePath(share.boardPath, path);
   char lock[LockPathSize];
   if (lockPathFor(path, sizeof path, lock) != LockPath::ok) return lockedRefresh(share, path, 1);
-  files::Stamp now, seen;
-  RingHead head;
-  Ring ring = lookAtRing(share, path, head);
-  // A write of ours under way: its holder is named; one that ended as we looked is looked at again.
-  if (ring == Ring::writing && files::stamp(lock, seen)) return lockedTick(share, path, lock);
-  if (ring == Ring::writing) ring = lookAtRing(share, path, head);
-  if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
-  const bool unchanged = share.stampTrusted && now == share.lastStamp;
-  bool shown = false;
-  switch (ring) {
-    // An older client may have written after ours: then the board is not the head's, and is read.
-    case Ring::applied:
-      shown = true;
-      if (!writtenWithoutRing(path, now)) break;
-      [[fallthrough]];
-    case Ring::unchanged:
-      if ((unchanged && !shown) || !writtenWithoutRing(path, now)) break;
-      [[fallthrough]];
-    case Ring::moved:
-      if (files::stamp(lock, seen)) return lockedTick(share, path, lock);
-      if (!provenRead(share, path, &head)) return tickUnderLock(share, path, lock);
-      shown = true;
-      break;
-    case Ring::none:
-      if (unchanged) break;
-      if (files::stamp(lock, seen)) return lockedTick(share, path, lock);
-      [[fallthrough]];
-    case Ring::writing: return tickUnderLock(share, path, lock);
-  }
-  if (ring != Ring::none) sawHead(share, head, now);
-  // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
-  if (!shown && files::stamp(lock, seen)) return lockedTick(share, path, lock);
-  if (shown || share.lockedTickShown) status::showStatus("");
-  share.lockedTickShown = false;
-  boardIsCurrent(share);
-  return 1;
+  return look(share, path, lock, true);
 }
 
 void forgetBoardStamp(Share& share) {

@@ -40,8 +40,8 @@ struct Entry {
 // One entry of `size` bytes, sealed and within its bounds.
 bool readEntry(const unsigned char* p, size_t size, Entry& e) {
   if (size < EntryFixed + 4 || size % 4 != 0 || get32(p + size - 4) != crc32(p, size - 4)) return false;
-  e = {get32(p), get32(p + 4), get32(p + 8), static_cast<int>(get16(p + 12)), p + EntryFixed, size - EntryFixed - 4,
-       get16(p + 14)};
+  e = {get32(p),       get32(p + 4),          get32(p + 8), static_cast<int>(get16(p + 12)),
+       p + EntryFixed, size - EntryFixed - 4, get16(p + 14)};
   return e.slot < MaxMembers;
 }
 
@@ -114,6 +114,17 @@ size_t ringEntryBytes(const RingHead& head, int need) {
   size_t total = 0;
   for (int i = 0; i < need && i < head.count; ++i) total += head.lengths[i];
   return total;
+}
+
+int ringEntriesFrom(const RingHead& head, const unsigned char* entries, size_t size, uint32_t imageCrc) {
+  size_t at = 0;
+  for (int i = 0; i < head.count && at + head.lengths[i] <= size; ++i) {
+    Entry e;
+    if (!readEntry(entries + at, head.lengths[i], e)) return 0;
+    if (e.before == imageCrc) return i + 1;
+    at += head.lengths[i];
+  }
+  return 0;
 }
 
 bool applyRingEntries(const RingHead& head, const unsigned char* entries, size_t size, int need, uint32_t imageCrc,

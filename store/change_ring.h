@@ -41,6 +41,10 @@ bool readRingHead(const unsigned char* bytes, size_t size, RingHead& out);
 // The bytes of the newest `need` entries, which follow the head.
 size_t ringEntryBytes(const RingHead& head, int need);
 
+// How many of the newest entries lead from imageCrc to the head (the oldest of them starts there); 0
+// when none does.
+int ringEntriesFrom(const RingHead& head, const unsigned char* entries, size_t size, uint32_t imageCrc);
+
 // Applies the newest `need` entries (entries: their bytes as they follow the head) to image, oldest
 // first, when the oldest starts from imageCrc and each leads to the next; true when image then has
 // the head's CRC. On false the image may be half changed: the caller passes a copy.
