@@ -1,0 +1,176 @@
+// The timer's look through the change ring: what a change costs, what it falls back to, and that no
+// read torn by a write reaches the image, whatever a client's cached metadata says.
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/faults.h"
+#include "platform/files.h"
+#include "store/access.h"
+#include "store/change_ring.h"
+#include "store/row_record.h"
+#include "tests/support.h"
+
+using namespace testsupport;
+using files::faults::Op;
+
+namespace {
+
+std::string board, side, lock;
+store::Share other;  // another PC of ours
+
+std::string imageWith(const char* morning) {
+  std::string bytes(store::BoardSize, '\0');
+  std::strcpy(&bytes[19200], morning);
+  return bytes;
+}
+std::string imageOf(const store::Share& s) { return {reinterpret_cast<const char*>(&s.board), store::BoardSize}; }
+void oursWrite(const char* morning) { ASSERT_EQ(store::writeRow(other, 0, {morning, "", "", "", ""}), 1); }
+
+class RingTest : public CoreTest {
+ protected:
+  void SetUp() override {
+    CoreTest::SetUp();
+    board = dir.file("tv_cont.lst");
+    side = board + ".jnl";
+    lock = dir.file("sem.dat");
+    writeFile(board, imageWith("first"));
+    std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    std::strcpy(fake::share.boardPath, board.c_str());
+    fake::share.memberCount = 3;
+    store::resetShare(other);
+    std::strcpy(other.boardPath, board.c_str());
+    other.memberCount = 3;
+  }
+};
+
+// A row written by ours costs its entry; what the ring cannot account for costs one whole read, under
+// the lock when the board may be what an older client wrote.
+TEST_F(RingTest, AChangeCostsItsEntryAndWhatTheRingCannotTellOneWholeRead) {
+  const auto damage = [](size_t at) {
+    std::string bytes = readFile(side);
+    bytes[at] ^= 0x40;
+    writeFile(side, bytes);
+  };
+  const struct {
+    const char* what;
+    std::function<void()> arrange;
+    const char* shown;
+    bool whole, locked;
+  } cases[] = {
+      {"one change of ours", [] {}, "second", false, false},
+      {"more changes than the ring holds",
+       [] {
+         for (int i = 0; i < store::RingEntries + 3; ++i) oursWrite(i % 2 ? "odd" : "even");
+         oursWrite("second");
+       },
+       "second", true, false},
+      {"a head whose checksum fails", [&] { damage(store::RingOffset + 5); }, "second", true, true},
+      {"an entry whose checksum fails", [&] { damage(store::RingOffset + store::RingHeadSize + 20); }, "second", true,
+       false},
+      {"a side file cut short", [] { writeFile(side, readFile(side).substr(0, store::RingOffset + 30)); }, "second",
+       true, true},
+      {"a record rewritten by a client that keeps no ring",
+       [] {
+         unsigned char row[store::RowBytes] = {};
+         FILE* f = store::openRowRecord(board.c_str());
+         store::writeRowRecord(f, 0, row, row);
+         files::close(f);
+         store::retireRowRecord(f = store::openRowRecord(board.c_str()));
+         files::close(f);
+       },
+       "second", true, true},
+      {"no side file", [] { std::remove(side.c_str()); }, "second", true, true},
+      {"an older client's write after ours",
+       [] {
+         writeFile(board, imageWith("older"));
+         std::filesystem::last_write_time(side, std::filesystem::last_write_time(board) - std::chrono::minutes(1));
+       },
+       "older", true, true},
+  };
+  for (const auto& c : cases) {
+    std::remove(side.c_str());
+    writeFile(board, imageWith("first"));
+    std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    fake::resetAll();
+    std::strcpy(fake::share.boardPath, board.c_str());
+    fake::share.memberCount = 3;
+    ASSERT_EQ(store::refreshBoard(fake::share), 1);
+    oursWrite("second");
+    c.arrange();
+    files::faults::reset();
+    EXPECT_EQ(store::refreshIfChanged(fake::share), 1) << c.what;
+    EXPECT_STREQ(fake::share.board.entries[0].morning, c.shown) << c.what;
+    EXPECT_EQ(files::faults::bytesRead() >= static_cast<long long>(store::BoardSize), c.whole)
+        << c.what << ": " << files::faults::bytesRead() << " bytes";
+    if (!c.whole) {
+      EXPECT_LE(files::faults::bytesRead(), 2048) << c.what;
+    }
+    EXPECT_EQ(files::faults::operations(Op::create) > 0, c.locked) << c.what;
+    EXPECT_LE(readFile(side).size(), store::JournalMax) << c.what;
+  }
+}
+
+// Writers in the middle of their writes, while this client's metadata cache still answers what it
+// saw before they began (the board's old stamp, no sem.dat): at every step of the look, the image
+// is a whole board, never one with a torn row.
+TEST_F(RingTest, NoTornRowReachesTheImageWhateverTheCachedMetadataSays) {
+  static std::string before, written, writtenSide, midBoard, midSide;
+  static bool oursMidWrite;
+  // Three whole boards: the reader's, the one written since, the one being written.
+  const std::string first = imageWith("first");
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
+  static store::Share behind;
+  behind = fake::share;
+  oursWrite("second");
+  before = readFile(board), writtenSide = readFile(side);
+  oursWrite("third");
+  written = readFile(board);
+  // Mid-write: the board's row torn ("th" of the new text over "second"), the side file (ours) as
+  // its write left it before the board, its record pending.
+  midBoard = before;
+  midBoard.replace(19200, 2, written.substr(19200, 2));
+  midSide = readFile(side);
+  midSide[4] = static_cast<char>(store::RecordPending);
+  const struct {
+    const char* reader;
+    bool stranger;  // holds a board the ring does not know
+    bool ours;
+  } cases[] = {{"one behind", false, true}, {"one behind", false, false}, {"a stranger", true, true},
+               {"a stranger", true, false}};
+  for (const auto& c : cases)
+    for (int k = 1; k <= 16; ++k) {
+      const std::string label = std::string(c.reader) + (c.ours ? ", ours writing" : ", an older client writing") +
+                                ", after operation " + std::to_string(k);
+      writeFile(board, before);
+      writeFile(side, writtenSide);
+      std::remove(lock.c_str());
+      fake::resetAll();
+      if (c.stranger) {
+        std::strcpy(fake::share.boardPath, board.c_str());
+        fake::share.memberCount = 3;
+      } else {
+        fake::share = behind;
+      }
+      oursMidWrite = c.ours;
+      files::faults::reset();
+      files::faults::cacheMetadata(true);
+      files::Stamp s;
+      files::stamp(board.c_str(), s);
+      files::stamp(side.c_str(), s);
+      files::stamp(lock.c_str(), s);
+      files::faults::actAfter(3 + k, Op::any, [] {
+        writeFile(lock, "WRITER");
+        writeFile(board, midBoard);
+        if (oursMidWrite) writeFile(side, midSide);
+      });
+      store::refreshIfChanged(fake::share);
+      const std::string seen = imageOf(fake::share);
+      const bool whole = seen == first || seen == before || seen == written || seen == std::string(seen.size(), '\0');
+      EXPECT_TRUE(whole) << label << ": shows \"" << fake::share.board.entries[0].morning << "\"";
+    }
+  std::remove(lock.c_str());
+}
+
+}  // namespace
