@@ -1,5 +1,7 @@
 // The timer's look through the change ring: what a change costs, what it falls back to, and that no
 // read torn by a write reaches the image, whatever a client's cached metadata says.
+#include "store/change_ring.h"
+
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -8,7 +10,6 @@
 #include "platform/faults.h"
 #include "platform/files.h"
 #include "store/access.h"
-#include "store/change_ring.h"
 #include "store/row_record.h"
 #include "tests/support.h"
 
@@ -137,7 +138,9 @@ TEST_F(RingTest, NoTornRowReachesTheImageWhateverTheCachedMetadataSays) {
     const char* reader;
     bool stranger;  // holds a board the ring does not know
     bool ours;
-  } cases[] = {{"one behind", false, true}, {"one behind", false, false}, {"a stranger", true, true},
+  } cases[] = {{"one behind", false, true},
+               {"one behind", false, false},
+               {"a stranger", true, true},
                {"a stranger", true, false}};
   for (const auto& c : cases)
     for (int k = 1; k <= 16; ++k) {

@@ -5,7 +5,7 @@
 
 namespace ui {
 
-// The timer every `minutes` (with the spread), none for 0.
+// The timer every `minutes` (with the spread) and the watch on the board's folder; neither for 0.
 void followRefreshInterval(HWND mainWindow, int minutes);
 
 }  // namespace ui

@@ -13,6 +13,7 @@
 #include "store/names.h"
 #include "store/share.h"
 #include "text/bounded.h"
+#include "ui/board_watch.h"
 #include "ui/session.h"
 #include "ui/states.h"
 #include "ui/status_bar.h"
@@ -313,6 +314,9 @@ void takePublished() {
 
 // Once the worker runs the share is its own: the paths go to it as a request, in turn with the others.
 void sharePathsFromPrefs() {
+  char board[MAX_PATH];
+  text::copyField(board, local().prefs.boardPath);
+  followBoardFolder(board);
   if (shareWorkerEnded()) return store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath);
   Request paths;
   paths.job = Job::paths;

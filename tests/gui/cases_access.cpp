@@ -189,3 +189,41 @@ void shareStallsWindowAnswers() {
 }
 
 }  // namespace gui
+
+namespace gui {
+
+// With automatic refresh at ten minutes, a row another PC writes (tavelin-cli set, beside the window's
+// own folder) shows within 3 s: the window watches the board's folder.
+void watchShowsAnotherPcsRow() {
+  CaseDirs d = makeBoardCase("watch");
+  settings::Preferences prefs = readPreferences(d);
+  prefs.refreshMinutes.set(10);
+  writePreferences(d, prefs);
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  const std::string cli = exe.substr(0, exe.find_last_of('\\')) + "\\..\\cli\\tavelin-cli.exe";
+  std::string line = "\"" + cli + "\" set --board \"" + d.share + "\\tv_cont.lst\" --names \"" + d.share +
+                     "\\tv_name.lst\" --slot 5 --morning watched";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  const bool started =
+      CreateProcessA(cli.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, d.run.c_str(), &startup, &info);
+  CHECK(started, "tavelin-cli started: %s", cli.c_str());
+  if (started) {
+    DWORD code = 1;
+    WaitForSingleObject(info.hProcess, 30000);
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    CHECK(code == 0, "tavelin-cli set answered %lu", code);
+    const DWORD t0 = GetTickCount();
+    CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 5, 1) == "watched"; }, 3000),
+          "the row shows within 3 s: %s after %lu ms", gui::itemText(p.process(), w.list, 5, 1).c_str(),
+          GetTickCount() - t0);
+  }
+  CHECK(closeProgram(p, w), "closed");
+}
+
+}  // namespace gui

@@ -204,6 +204,7 @@ const Case cases[] = {
     {"share comes back", shareComesBack},
     {"status time of a good read", statusTimeOfGoodRead},
     {"lock held: the window answers", lockHeldWindowAnswers},
+    {"a row written elsewhere shows within seconds", watchShowsAnotherPcsRow},
     {"close during an access", closeDuringAccess},
     {"share stalls: the window answers", shareStallsWindowAnswers},
     {"entry by right click", entryByRightClick},

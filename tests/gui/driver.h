@@ -120,6 +120,7 @@ void menuAboutPageAndReset();
 void shareComesBack();
 void statusTimeOfGoodRead();
 void lockHeldWindowAnswers();
+void watchShowsAnotherPcsRow();
 void closeDuringAccess();
 void shareStallsWindowAnswers();
 void entryFailedSaveKeepsTyping();

@@ -1,0 +1,20 @@
+#pragma once
+// The board's folder watched while automatic refresh is on. A change there (a save by another PC, of
+// ours or an older one: Windows servers and Samba send change notifications over SMB) asks the share
+// worker for the timer's look after a spread, so a row written elsewhere shows within seconds, and the
+// PCs told of one change at the same instant do not all look at once. The refresh timer stays as the
+// fallback where no notification comes.
+
+namespace ui {
+
+// The spread after a change: the look comes within this, plus its own round trips.
+constexpr unsigned WatchSpreadMs = 2000;
+
+// Watches the folder of boardPath (NUL-terminated, as the preferences hold it), in place of any
+// folder watched before.
+void watchBoardFolder(const char* boardPath);
+// A new board path: the watch moves to its folder, if one runs.
+void followBoardFolder(const char* boardPath);
+void stopBoardWatch();
+
+}  // namespace ui
