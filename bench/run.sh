@@ -150,24 +150,8 @@ for rtt in 500 5000 30000; do
   echo "| $(awk -v r=$rtt 'BEGIN { print r / 1000 }') | $(cell refresh) | $(cell poll) | $(cell write) | $(cell lock) |" >> "$out"
 done
 office_minutes=$([ -n "${BENCH_QUICK:-}" ] && echo 2 || echo 4)
-{
-  echo
-  echo "An office: \`TAVELIN_CLOCK_SCALE=10 bench_office build/bench-work 300 $office_minutes 30000 MODE SAVES\`: 300 processes,"
-  echo "each with its timer at one minute and SAVES saves an hour at random, 30 ms a round trip, on a clock ten times"
-  echo "faster than real time (office times below). \"full\" reads the board under the lock at every tick, as before;"
-  echo "\"poll\" is the timer of now. Lock held: share of samples that found sem.dat. Bytes per minute after the first"
-  echo "minute, in which every client reads the board once as it starts."
-  echo
-  echo "| Timer | Saves/h | Lock held | Busy answers | Saves | Gave up | Save p50 ms | Save p99 ms | Bytes read/min |"
-  echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|"
-} >> "$out"
-for saves in 3 0; do
-  for mode in full poll; do
-    line=$(TAVELIN_CLOCK_SCALE=10 "$bin/bench_office" "$work" 300 "$office_minutes" 30000 "$mode" "$saves") || log "office $mode $saves: a client failed"
-    val() { echo "$line" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
-    echo "| $mode | $saves | $(val lock-held) | $(val busy) | $(val saves) | $(val gave-up) | $(val save-p50-ms) | $(val save-p99-ms) | $(val bytes-per-minute) |" >> "$out"
-  done
-done
+echo >> "$out"
+"$root/bench/office.sh" "$office_minutes" "$work" >> "$out"
 echo >> "$out"
 
 log "3. processor time while waiting ($wait_attempts attempts, twice)"

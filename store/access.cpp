@@ -63,6 +63,21 @@ void followRing(Share& share, const unsigned char* tail, size_t size) {
   share.ringCrc = head.boardCrc;
 }
 
+// Under the lock, a board no ring entry leads to (a share that never had the ring, an older client's
+// write) is named in a fresh head, so that the other PCs read it without the lock, proven by its CRC,
+// rather than each under the lock. The record beside it is done: nothing to put back.
+void nameBoard(Share& share, const char* path, size_t tail) {
+  files::Handle record(openRowRecord(path));
+  if (!record) return;
+  unsigned char row[RowBytes];
+  rowBytesOf(reinterpret_cast<const unsigned char*>(&share.board), 0, row);
+  RowRecord r;
+  makeRowRecord(r, 0, row, row);
+  r.state = RecordDone;
+  const size_t next = ringTailNaming(share.ring, tail, rowRecordCrc(r), share.imageCrc, share.nextRing);
+  if (writeRowRecord(record.get(), r, share.nextRing, next)) followRing(share, share.nextRing, next);
+}
+
 // The common start of both operations: the message and the board's path.
 void startOperation(Share& share, const char* message, char (&boardPath)[SharePathSize + 1]) {
   share.lockedTickShown = false;
@@ -199,6 +214,7 @@ Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) 
   const bool settled = holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail);
   replaceImage(share, share.scratch);
   followImage(share, share.ring, tail);
+  if (settled && !(share.ringSeen && share.ringCrc == share.imageCrc)) nameBoard(share, path, tail);
   rememberBoard(share, path, settled);
   finishAccess(share);
   return Outcome::done;

@@ -146,6 +146,26 @@ bool applyRingEntries(const RingHead& head, const unsigned char* entries, size_t
   return crc32(image, BoardSize) == head.boardCrc;
 }
 
+namespace {
+void sealHead(unsigned char* out, uint32_t seq, uint32_t boardCrc, uint32_t recordCrc, int count) {
+  std::memcpy(out, Magic, sizeof Magic);
+  put32(out + 4, seq);
+  put32(out + 8, boardCrc);
+  put32(out + 12, recordCrc);
+  out[16] = static_cast<unsigned char>(count);
+  put32(out + HeadCrcAt, crc32(out, HeadCrcAt));
+}
+}  // namespace
+
+size_t ringTailNaming(const unsigned char* oldTail, size_t oldSize, uint32_t recordCrc, uint32_t boardCrc,
+                      unsigned char* out) {
+  RingHead old{};
+  const uint32_t seq = readRingHead(oldTail, oldSize, old) ? old.seq + 1 : boardCrc;
+  std::memset(out, 0, RingHeadSize);
+  sealHead(out, seq, boardCrc, recordCrc, 0);
+  return RingHeadSize;
+}
+
 size_t nextRingTail(const unsigned char* oldTail, size_t oldSize, uint32_t recordCrc, uint32_t crcBefore,
                     uint32_t crcAfter, int slot, const unsigned char* before, const unsigned char* after,
                     unsigned char* out) {
@@ -156,10 +176,6 @@ size_t nextRingTail(const unsigned char* oldTail, size_t oldSize, uint32_t recor
   const bool follows = had && old.boardCrc == crcBefore;
   const uint32_t seq = had ? old.seq + 1 : crcBefore;
   std::memset(out, 0, RingHeadSize);
-  std::memcpy(out, Magic, sizeof Magic);
-  put32(out + 4, seq);
-  put32(out + 8, crcAfter);
-  put32(out + 12, recordCrc);
   size_t at = RingHeadSize;
   const size_t first = makeEntry(seq, crcBefore, crcAfter, slot, before, after, out + at);
   out[LengthsAt] = static_cast<unsigned char>(first / 4);
@@ -172,8 +188,7 @@ size_t nextRingTail(const unsigned char* oldTail, size_t oldSize, uint32_t recor
     at += old.lengths[i];
     from += old.lengths[i];
   }
-  out[16] = static_cast<unsigned char>(count);
-  put32(out + HeadCrcAt, crc32(out, HeadCrcAt));
+  sealHead(out, seq, crcAfter, recordCrc, count);
   return at;
 }
 

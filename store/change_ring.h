@@ -58,4 +58,9 @@ size_t nextRingTail(const unsigned char* oldTail, size_t oldSize, uint32_t recor
                     uint32_t crcAfter, int slot, const unsigned char* before, const unsigned char* after,
                     unsigned char* out);
 
+// The tail that names a board no entry leads to (one an older client wrote, or the first a share
+// has): a head with the board's CRC and no entries, numbered after the old tail's head.
+size_t ringTailNaming(const unsigned char* oldTail, size_t oldSize, uint32_t recordCrc, uint32_t boardCrc,
+                      unsigned char* out);
+
 }  // namespace store

@@ -11,15 +11,18 @@ namespace {
 
 constexpr char Magic[4] = {'T', 'V', 'R', '1'};
 
-// CRC-32 (IEEE), a byte at a time: the record is about a kilobyte.
+// CRC-32 (IEEE), eight bytes a step (slicing by eight): a reader checks a whole board's each time it
+// follows the ring. Table k holds the CRC of a byte followed by k zero bytes.
 struct CrcTable {
-  uint32_t t[256];
+  uint32_t t[8][256];
   constexpr CrcTable() : t() {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
+      t[0][i] = c;
     }
+    for (int k = 1; k < 8; ++k)
+      for (uint32_t i = 0; i < 256; ++i) t[k][i] = t[0][t[k - 1][i] & 0xFF] ^ (t[k - 1][i] >> 8);
   }
 };
 constexpr CrcTable crcTable;
@@ -102,8 +105,16 @@ void rowRecordPathFor(const char* boardPath, char (&out)[RecordPathSize]) {
 }
 
 uint32_t crc32(const unsigned char* data, size_t size) {
+  const auto& t = crcTable.t;
   uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) c = crcTable.t[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+  size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    const uint32_t low = c ^ (static_cast<uint32_t>(data[i]) | static_cast<uint32_t>(data[i + 1]) << 8 |
+                              static_cast<uint32_t>(data[i + 2]) << 16 | static_cast<uint32_t>(data[i + 3]) << 24);
+    c = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^ t[3][data[i + 4]] ^
+        t[2][data[i + 5]] ^ t[1][data[i + 6]] ^ t[0][data[i + 7]];
+  }
+  for (; i < size; ++i) c = t[0][(c ^ data[i]) & 0xFF] ^ (c >> 8);
   return c ^ 0xFFFFFFFFu;
 }
 

@@ -89,6 +89,13 @@ TEST_F(RingTest, AChangeCostsItsEntryAndWhatTheRingCannotTellOneWholeRead) {
          std::filesystem::last_write_time(side, std::filesystem::last_write_time(board) - std::chrono::minutes(1));
        },
        "older", true, true},
+      {"an older client's write another PC of ours has read under the lock",
+       [] {
+         writeFile(board, imageWith("older"));
+         std::filesystem::last_write_time(side, std::filesystem::last_write_time(board) - std::chrono::minutes(1));
+         ASSERT_EQ(store::refreshBoard(other), 1);
+       },
+       "older", true, false},
   };
   for (const auto& c : cases) {
     std::remove(side.c_str());

@@ -33,7 +33,8 @@ DWORD WINAPI watchMain(void* parameter) {
   if (change != INVALID_HANDLE_VALUE) {
     HANDLE both[2] = {watch->stop, change};
     // Armed again before the spread: a change that comes meanwhile is seen by this look or the next.
-    while (WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0 + 1 && FindNextChangeNotification(change) &&
+    while (WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0 + 1 &&
+           FindNextChangeNotification(change) &&
            WaitForSingleObject(watch->stop, text::spreadMs(WatchSpreadMs)) == WAIT_TIMEOUT) {
       Request look;
       look.job = Job::tick;
