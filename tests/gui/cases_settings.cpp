@@ -130,7 +130,9 @@ void firstStart() {
   Program p;
   CHECK(p.start(exe, d.run), "start");
   HWND settingsBox = gui::waitForDialog(p.id(), "環境設定", StartMs);
-  CHECK(settingsBox != nullptr, "settings dialog");
+  DWORD ended = 0;
+  CHECK(settingsBox != nullptr, "settings dialog (the program %s; a main window: %s)",
+        p.waitExit(0, &ended) ? "ended" : "runs", FindWindowA("Tavelin", nullptr) ? "yes" : "no");
   if (!settingsBox) return;
   CHECK(FindWindowA("Tavelin", nullptr) == nullptr, "no main window, not even a hidden one");
   CHECK(GetWindow(settingsBox, GW_OWNER) == nullptr, "owned by no window");

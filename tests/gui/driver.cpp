@@ -242,6 +242,41 @@ int shootRunningCopy(const char* directory) {
   return gui::waitFor([&] { return !IsWindow(w.main); }, ExitMs) && failures == 0 ? 0 : 1;
 }
 
+// A copy left by a case that failed half way would take over the next case's start: it goes first.
+void endLeftoverCopies() {
+  for (int i = 0; i < 50; ++i) {
+    HWND left = FindWindowA("Tavelin", nullptr);
+    if (!left) return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(left, &pid);
+    std::printf("  a copy left running (process %lu) ended before the next case\n", pid);
+    if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+      TerminateProcess(h, 98);
+      WaitForSingleObject(h, 5000);
+      CloseHandle(h);
+    }
+    Sleep(100);
+  }
+}
+
+// A case under Wine and Xvfb can lose to the X server's timing (a late configure event, a slow start on
+// a loaded machine). A failed case runs once more; a second failure fails the run, and a pass on the
+// second try is printed as FLAKY so that it is seen, not hidden.
+bool runCase(const Case& c) {
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    endLeftoverCopies();
+    const int before = failures;
+    const DWORD start = GetTickCount();
+    c.run();
+    const bool ok = failures == before;
+    const char* verdict = ok ? (attempt == 1 ? "PASS" : "FLAKY (passed on the second try)") : "FAIL";
+    std::printf("%s %s (%.1f s)\n", verdict, c.name, (GetTickCount() - start) / 1000.0);
+    std::fflush(stdout);
+    if (ok) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 }  // namespace gui
@@ -263,13 +298,7 @@ int main(int argc, char** argv) {
     bool chosen = argc <= 4;
     for (int i = 4; i < argc; ++i) chosen = chosen || std::strstr(c.name, argv[i]);
     if (!chosen) continue;
-    int before = failures;
-    DWORD start = GetTickCount();
-    c.run();
-    bool ok = failures == before;
-    failedCases += ok ? 0 : 1;
-    std::printf("%s %s (%.1f s)\n", ok ? "PASS" : "FAIL", c.name, (GetTickCount() - start) / 1000.0);
-    std::fflush(stdout);
+    failedCases += runCase(c) ? 0 : 1;
   }
   std::printf(failedCases ? "GUI TESTS FAILED: %d case(s)\n" : "GUI TESTS PASSED\n", failedCases);
   return failedCases ? 1 : 0;
