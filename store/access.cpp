@@ -78,7 +78,7 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
   __atomic_store_n(&share.cancelWait, false, __ATOMIC_RELEASE);
   for (int i = 1; i <= attempts; ++i) {
     Outcome outcome = attempt(i, false);
-    if (outcome == Outcome::busy && share.onBusy) share.onBusy(share, i);
+    if (outcome == Outcome::busy && share.onBusy && attempts > 1) share.onBusy(share, i);
     const uint64_t next = platform::elapsedMs() + 1000 + text::spreadMs(50);
     while (outcome == Outcome::busy && i < attempts) {
       const unsigned pause = TryAgainMs + text::spreadMs(TryAgainSpreadMs);
@@ -179,9 +179,8 @@ Outcome boardWillNotOpen(Share& share, const char* message) {
 // A board that opens for reading but not for writing is read-only to this PC (its attribute, or the
 // share's rights): a different fix from a board that is not there at all.
 const char* cannotUpdateMessage(const char* path) {
-  files::Handle readable(files::openRead(path));
-  return readable ? "(206)掲示板ファイルに書き込めません（読み取り専用か、書き込みの権限がありません）"
-                  : "(205)掲示板ファイルがオープンできません";
+  return files::opens(path) ? "(206)掲示板ファイルに書き込めません（読み取り専用か、書き込みの権限がありません）"
+                            : "(205)掲示板ファイルがオープンできません";
 }
 
 Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) {

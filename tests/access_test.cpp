@@ -279,7 +279,8 @@ TEST_F(AccessTest, AReadOnlyBoardIsToldFromAMissingOne) {
   writeFile(boardFile, imageWith(2, "file"));
   files::faults::failAt(1, false, Op::open);
   EXPECT_EQ(store::writeRow(fake::share, row, {"w", "", "", "", "t"}), 0);
-  EXPECT_EQ(fake::messages().back(), "(206)掲示板ファイルに書き込めません（読み取り専用か、書き込みの権限がありません）");
+  EXPECT_EQ(fake::messages().back(),
+            "(206)掲示板ファイルに書き込めません（読み取り専用か、書き込みの権限がありません）");
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "");
 }
 

@@ -12,6 +12,7 @@
 #include "text/timestamps.h"
 #include "ui/dpi.h"
 #include "ui/identity.h"
+#include "ui/lock_question.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
 #include "ui/return_time_dialog.h"
@@ -162,10 +163,10 @@ bool refuseTooLong(HWND dialog, const Typed& typed) {
   return false;
 }
 
-// OK and Cancel wait while the row is being written; the note says what is going on.
+// OK waits while the row is being written; Cancel then stops a wait for another PC's lock. The note
+// says what is going on.
 void showSaving(HWND dialog, bool saving) {
   EnableWindow(GetDlgItem(dialog, IDOK), !saving);
-  EnableWindow(GetDlgItem(dialog, IDCANCEL), !saving);
   if (saving) {
     showNote(dialog, "書き込み中…");
   } else {
@@ -259,9 +260,25 @@ void onWritten(HWND dialog, int saved) {
   EndDialog(dialog, IDOK);
 }
 
+// During a write Cancel stops its wait for the lock: the answer then keeps the dialog with what was
+// typed, and a second Cancel discards it.
 void onCancel(HWND dialog) {
-  if (targetOf(dialog).saving) return holdOff();
+  if (targetOf(dialog).saving) {
+    cancelShareWait();
+    return;
+  }
   EndDialog(dialog, IDCANCEL);
+}
+
+// The write waits for another PC's lock: whose, for how long, and that Cancel stops it.
+void onWaiting(HWND dialog, int attempt) {
+  if (!targetOf(dialog).saving) return;
+  const WaitFacts wait = lastWait();
+  const LockFacts lock = {true, wait.holder, strnlen(wait.holder, sizeof wait.holder), wait.aged, wait.ageSeconds};
+  char text[1024], note[1100];
+  formatWaitNotice(lock, attempt, store::Attempts, false, text, sizeof text);
+  std::snprintf(note, sizeof note, "%s。キャンセルで待つのをやめます", text);
+  showNote(dialog, note);
 }
 
 INT_PTR onCommand(HWND dialog, int id) {
@@ -277,6 +294,7 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
     case WM_APP_ANSWER: onWritten(dialog, static_cast<int>(lParam)); return TRUE;
+    case WM_APP_WAITING: onWaiting(dialog, static_cast<int>(wParam)); return TRUE;
     default: return FALSE;
   }
 }

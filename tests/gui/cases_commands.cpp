@@ -89,21 +89,6 @@ void checkPageQuestion(const Program& p, const Window& w) {
   CHECK(pressAndWaitClosed(question, IDNO), "No");
 }
 
-// A lock file written two hours ago.
-void ageLock(const CaseDirs& d) {
-  HANDLE f = CreateFileA((d.share + "\\sem.dat").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t;
-  t.LowPart = now.dwLowDateTime;
-  t.HighPart = now.dwHighDateTime;
-  t.QuadPart -= (2 * 3600ULL + 5 * 60 + 30) * 10000000ULL;
-  FILETIME then = {t.LowPart, t.HighPart};
-  SetFileTime(f, &then, &then, &then);
-  CloseHandle(f);
-}
-
 }  // namespace
 
 // The menu's labels, About with its program line, the page command, and the lock reset: its question

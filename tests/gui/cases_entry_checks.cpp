@@ -35,8 +35,8 @@ std::string typeInto(HWND combo, char c, size_t count) {
 }  // namespace
 
 // A save that fails keeps the dialog with everything typed and says why, in the dialog and on the status
-// line; OK tries again and Cancel discards. With another PC's lock, OK waits with the dialog alive, Cancel
-// is held off, and the row is written as soon as the lock goes.
+// line; OK tries again and Cancel discards. With another PC's lock, OK waits with the dialog alive and the
+// note naming the holder; Cancel stops the wait and keeps what was typed for OK to write later.
 void entryFailedSaveKeepsTyping() {
   CaseDirs d = makeBoardCase("entry-failed-save");
   Program p;
@@ -98,11 +98,17 @@ void entryFailedSaveKeepsTyping() {
   CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == "(201)他のユーザがファイルを使用中"; },
                      5000),
         "waiting for the lock");
-  CHECK(noteOf(e) == "書き込み中…", "note: %s", noteOf(e).c_str());
-  CHECK(gui::sendWithin(e.dialog, WM_COMMAND, IDCANCEL, 0, 1000) && IsWindow(e.dialog),
-        "Cancel held off, dialog alive");
+  CHECK(gui::waitFor(
+            [&] { return noteOf(e).rfind("他のPC[OTHERPC]が掲示板を使用中のため待っています（2/20）", 0) == 0; }, 5000),
+        "the note says whose lock: %s", noteOf(e).c_str());
+  CHECK(gui::sendWithin(e.dialog, WM_COMMAND, IDCANCEL, 0, 1000), "Cancel answered");
+  CHECK(gui::waitFor(
+            [&] { return noteOf(e) == "書き込めませんでした。(203)待つのをやめました（読み書きしていません）"; }, 3000),
+        "stops the wait, the dialog stays: %s", noteOf(e).c_str());
+  CHECK(IsWindow(e.dialog) && slotOf(readBoard(d), 5).morning.empty(), "nothing written yet");
   releaseLock(d);
-  CHECK(gui::waitFor([&] { return !IsWindow(e.dialog); }, 5000), "written and closed once the lock goes");
+  PostMessageA(GetDlgItem(e.dialog, IDOK), BM_CLICK, 0, 0);
+  CHECK(gui::waitFor([&] { return !IsWindow(e.dialog); }, 5000), "OK again writes once the lock is gone");
   CHECK(slotOf(readBoard(d), 5).morning == "来客対応", "row 5 written");
   CHECK(closeProgram(p, w), "closed");
   CHECK((historyTexts(d) == std::vector<std::string>{"来客対応", "打合せ", "午後から外出"}),

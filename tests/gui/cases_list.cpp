@@ -170,9 +170,19 @@ void shareComesBack() {
   if (!w.main) return;
   for (int i = 0; i < 3; ++i) CHECK(gui::sendWithin(w.main, WM_NULL, 0, 0, 1000), "answers during the retries");
   screenshot("04-loading-name-list");
-  CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == "サーバーに接続できません"; },
-                     SlowStartMs),
-        "message: %s", gui::statusText(p.process(), w.status, 0).c_str());
+  // Named at once, with the way to the settings, while the list is tried.
+  HWND bar = GetDlgItem(w.main, IDC_NOTICE_BAR);
+  CHECK(gui::waitFor(
+            [&] {
+              return IsWindowVisible(bar) && gui::windowText(bar).find(names) != std::string::npos &&
+                     gui::windowText(GetDlgItem(bar, IDC_NOTICE_ACTION)) == "環境設定(&O)...";
+            },
+            5000),
+        "a notice naming the list: %s", gui::windowText(bar).c_str());
+  screenshot("04-name-list-missing");
+  const std::string said = "サーバーに接続できません（名前リスト：" + names + "）";
+  CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == said; }, SlowStartMs), "message: %s",
+        gui::statusText(p.process(), w.status, 0).c_str());
   CHECK(gui::itemCount(w.list) == 0 && gui::columnCount(w.list) == 6, "six columns, no rows");
 
   std::vector<std::string> members = caseNames();
@@ -181,6 +191,7 @@ void shareComesBack() {
   PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
   CHECK(gui::waitFor([&] { return showsRows(p, w, members); }, 10000), "the list update loads the list");
   CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 0, 1) == "定例会議"; }, 5000), "and the board");
+  CHECK(!IsWindowVisible(bar), "the notice goes");
 
   // Changed while another PC holds the board's lock: new rows at once, the board's rows kept until it can be read.
   members.push_back("小林 新(109)");

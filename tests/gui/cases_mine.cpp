@@ -134,3 +134,37 @@ void myRow() {
 }
 
 }  // namespace gui
+
+namespace gui {
+
+// A state the board did not take stays in view with the board's own reason until one is saved: a list
+// update leaves it, and its retry saves the state once the board can be written again.
+void myStateNotSaved() {
+  CaseDirs d = makeBoardCase("my-state-not-saved");
+  WritePrivateProfileStringA("User", "MyName", (std::string("\"") + Names[7] + "\"").c_str(), userIniPath().c_str());
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return buttonEnabled(w, IDM_MY_OFFICE); }, 5000), "state buttons enabled");
+  // Held open for reading by a program that lets no one else write: the board opens, but not to be written.
+  const std::string board = d.share + "\\tv_cont.lst";
+  HANDLE held = CreateFileA(board.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  CHECK(held != INVALID_HANDLE_VALUE, "board held");
+  CHECK(gui::clickToolbarButton(p.process(), w.toolbar, IDM_MY_OFFICE), "社内 button");
+  HWND bar = GetDlgItem(w.main, IDC_NOTICE_BAR);
+  const std::string said = "自分の状態「社内」は保存されていません：(206)掲示板ファイルに書き込めません";
+  CHECK(gui::waitFor([&] { return IsWindowVisible(bar) && gui::windowText(bar).rfind(said, 0) == 0; }, 5000),
+        "a notice with the reason: %s", gui::windowText(bar).c_str());
+  screenshot("46-my-state-not-saved");
+
+  PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0).empty(); }, 5000), "the list updated");
+  CHECK(IsWindowVisible(bar), "the notice stays");
+  CloseHandle(held);
+  PostMessageA(GetDlgItem(bar, IDC_NOTICE_ACTION), BM_CLICK, 0, 0);
+  CHECK(waitMyState(d, "社内").state == "社内", "the retry saves it");
+  CHECK(gui::waitFor([&] { return !IsWindowVisible(bar); }, 5000), "and the notice goes");
+  CHECK(closeProgram(p, w), "closed");
+}
+
+}  // namespace gui
