@@ -46,6 +46,8 @@ RECT restoredRect;
 int layoutDpi = BaseDpi;
 // The list's and status bar's text, at layoutDpi.
 Font uiFont;
+// A first start (no widths set yet): the columns fit their texts once the names are loaded.
+bool fitPending;
 
 HWND listOf(HWND window) { return GetDlgItem(window, IDC_MEMBER_LIST); }
 HWND statusBarOf(HWND window) { return GetDlgItem(window, IDC_STATUS_BAR); }
@@ -110,6 +112,7 @@ void onCreate(HWND window) {
   savedOwnName(ownName);
   setOwnName(list, ownName);
   restoreColumnOrder(window);
+  fitPending = widthsAreDefaults();
   updateMenu(window);
   followRefreshInterval(window, local().prefs.refreshMinutes.get());
   SetTimer(window, IDT_CLOCK, ClockMs, nullptr);
@@ -177,15 +180,45 @@ void onNoticeAction(HWND window) {
   }
 }
 
+// The window as wide as its columns need, within its monitor's work area: what a first start shows
+// has no column cut off at the right.
+void widenToShowColumns(HWND window) {
+  HWND list = listOf(window);
+  if (IsZoomed(window) || IsIconic(window)) return;
+  RECT client;
+  GetClientRect(list, &client);
+  const int more = columnsWidth(list) + metricFor(SM_CXVSCROLL, layoutDpi) + scaled(2, layoutDpi) - client.right;
+  if (more <= 0) return;
+  RECT r;
+  GetWindowRect(window, &r);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  int width = r.right - r.left + more;
+  if (width > work.right - work.left) width = work.right - work.left;
+  int left = r.left;
+  if (left + width > work.right) left = work.right - width;
+  SetWindowPos(window, nullptr, left, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void fitFirstStart(HWND window) {
+  if (!fitPending || boardView().memberCount == 0) return;
+  fitPending = false;
+  fitColumnsToTexts(listOf(window));
+  widenToShowColumns(window);
+}
+
 // An access is over: the view takes the worker's board, and the list and the status bar follow it
 // here, not at the next paint. A name list loaded anew builds the rows anew.
 void onPublished(HWND window, bool namesLoaded) {
   takePublished();
   endWaiting(window);
   showNamesMissing(window);
-  if (namesLoaded)
+  if (namesLoaded) {
     rebuildRows(listOf(window));
-  else
+    fitFirstStart(window);
+  } else
     refreshMemberList(listOf(window));
   showStatusInfo(statusBarOf(window), boardView().statusInfoText);
   if (!shareBusy()) enableBoardButtons(toolbarOf(window), true);

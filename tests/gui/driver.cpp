@@ -229,6 +229,7 @@ const Case cases[] = {
     {"entry caption of a long name", entryLongNameCaption},
     {"entry row changed meanwhile", entryRowChangedMeanwhile},
     {"layout at the screen's dpi", layoutAtScreenDpi},
+    {"first start widths", firstStartWidths},
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},

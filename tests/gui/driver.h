@@ -128,6 +128,7 @@ void entryFailedSaveKeepsTyping();
 void entryRefusesTooLong();
 void entryLongNameCaption();
 void layoutAtScreenDpi();
+void firstStartWidths();
 void dpiChangeKeepsRecordUnits();
 void maximisedAndColumnOrder();
 void rowsAtAGlance();
