@@ -28,6 +28,8 @@ struct Share {
   // The list as last loaded, so that a change on the share can be seen without reading it.
   bool listLoaded;
   files::Stamp loadedStamp;
+  // Names of the list past MaxMembers, which the board has no row for.
+  int namesIgnored;
 
   // After a busy answer: the first bytes (up to 255) of the lock file; after taking the lock: this PC's name.
   char holderName[HolderSize];

@@ -18,6 +18,7 @@
 #include "ui/lock_question.h"
 #include "ui/member_list.h"
 #include "ui/my_state.h"
+#include "ui/name_list_notes.h"
 #include "ui/notice_bar.h"
 #include "ui/placement.h"
 #include "ui/refresh_timer.h"
@@ -218,6 +219,7 @@ void onPublished(HWND window, bool namesLoaded) {
   if (namesLoaded) {
     rebuildRows(listOf(window));
     fitFirstStart(window);
+    noteNameList(window);
   } else
     refreshMemberList(listOf(window));
   showStatusInfo(statusBarOf(window), boardView().statusInfoText);

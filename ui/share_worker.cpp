@@ -13,6 +13,7 @@
 #include "store/names.h"
 #include "store/share.h"
 #include "text/bounded.h"
+#include "text/cp932.h"
 #include "ui/session.h"
 #include "ui/states.h"
 #include "ui/status_bar.h"
@@ -54,6 +55,9 @@ int refreshRank(Job job) {
   }
 }
 
+// Whether the list last loaded looks like UTF-8. The worker's.
+bool listUtf8;
+
 // The name list anew. Loading it clears the image; the rows read before are put back (they belong
 // to the board's slots, not to the names), so a refresh that cannot read at once leaves them in view
 // rather than blank. The board is read in full at the next refresh.
@@ -61,6 +65,10 @@ bool reloadMembers(store::Share& share, int attempts) {
   static store::BoardImage before;
   before = share.board;
   const bool loaded = store::loadNameList(share, attempts) != 0;
+  // The list's bytes are still in the scratch image, zeros after them.
+  size_t length = store::NameListWindow;
+  while (length > 0 && share.scratch[length - 1] == 0) --length;
+  listUtf8 = loaded && text::looksUtf8(share.scratch, length);
   std::memcpy(share.board.entries, before.entries, sizeof before.entries);
   std::memcpy(share.board.returnTimes, before.returnTimes, sizeof before.returnTimes);
   std::memcpy(share.board.writtenAt, before.writtenAt, sizeof before.writtenAt);
@@ -253,6 +261,8 @@ void publishBoard(const store::Share& s) {
   text::copyField(published.statusInfoText, s.statusInfoText);
   published.lockBusy = s.lockWasBusy;
   published.namesMissing = !s.listLoaded;
+  published.namesUtf8 = listUtf8;
+  published.namesIgnored = s.namesIgnored;
 }
 
 void publish(const Request& r, int outcome, bool namesLoaded) {

@@ -36,6 +36,8 @@ struct BoardView {
   char statusInfoText[text::StatusInfoSize];
   bool lockBusy;      // the last access ended with another PC's lock still there
   bool namesMissing;  // the name list could not be opened
+  bool namesUtf8;     // the list as loaded looks like UTF-8
+  int namesIgnored;   // names of the list past the board's 300 rows
 };
 BoardView& boardView();
 // The board the worker published last, into boardView(): the window's WM_APP_PUBLISHED.

@@ -216,6 +216,7 @@ const Case cases[] = {
     {"members, second start, close by title bar", membersSecondStartAndClose},
     {"list update and Exit", listUpdateAndExit},
     {"share comes back", shareComesBack},
+    {"name list trouble", nameListTrouble},
     {"status time of a good read", statusTimeOfGoodRead},
     {"lock held: the window answers", lockHeldWindowAnswers},
     {"close during an access", closeDuringAccess},

@@ -120,6 +120,7 @@ void settingsBackslashesOnly();
 void recordsInUserFolders();
 void menuAboutPageAndReset();
 void shareComesBack();
+void nameListTrouble();
 void statusTimeOfGoodRead();
 void lockHeldWindowAnswers();
 void closeDuringAccess();
