@@ -142,6 +142,7 @@ void readAll(HWND dialog, Typed& typed) {
   char* returnTime = typed.texts[ReturnTimeField];
   if (typed.lengths[ReturnTimeField] < TypedSize - 1) {
     text::foldFullWidth(returnTime);
+    text::trimSpaces(returnTime);
     typed.lengths[ReturnTimeField] = std::strlen(returnTime);
   }
 }

@@ -30,11 +30,12 @@ BOOL onInitDialog(HWND dialog, LPARAM asked) {
   return TRUE;
 }
 
-// Folded first, as the board keeps it: "１７：３０" is five bytes, not ten.
+// Folded and trimmed first, as the board keeps it: " １７：３０" is five bytes, not eleven.
 void onOk(HWND dialog) {
   char typed[TypedSize] = "";
   GetDlgItemTextA(dialog, IDC_MY_RETURN, typed, sizeof typed);
   text::foldFullWidth(typed);
+  text::trimSpaces(typed);
   const size_t length = std::strlen(typed), limit = store::fieldInfo(store::Field::returnTime).inputLimit;
   if (length > limit) {
     char note[96];

@@ -114,11 +114,12 @@ void myRow() {
   CHECK(asked != nullptr, "外出・戻り asks the return time");
   if (!asked) return;
   CHECK(gui::comboItems(GetDlgItem(asked, IDC_MY_RETURN)).size() == 19, "the hours offered");
-  gui::setWindowText(GetDlgItem(asked, IDC_MY_RETURN), "１６：３０");
+  gui::setWindowText(GetDlgItem(asked, IDC_MY_RETURN), "　１６：３０ ");
   screenshot("44-my-return-time");
   CHECK(pressAndWaitClosed(asked, IDOK), "OK");
   s = waitMyState(d, "外出・戻り");
-  CHECK(s.returnTime == "16:30" && s.morning == "表示テスト", "return time folded: %s", s.returnTime.c_str());
+  CHECK(s.returnTime == "16:30" && s.morning == "表示テスト", "return time folded and trimmed: %s",
+        s.returnTime.c_str());
 
   // Another PC rewrote my plans since this one last read the board: theirs stay.
   setRow({7, "他のPCで書いた予定", "", "16:30", "外出・戻り", todayAt("12:00")});
