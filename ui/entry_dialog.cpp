@@ -10,6 +10,7 @@
 #include "text/bounded.h"
 #include "text/fold.h"
 #include "text/timestamps.h"
+#include "ui/dialog_place.h"
 #include "ui/dpi.h"
 #include "ui/identity.h"
 #include "ui/lock_question.h"
@@ -21,6 +22,7 @@
 #include "ui/session.h"
 #include "ui/share_worker.h"
 #include "ui/states.h"
+#include "ui/too_long.h"
 #include "ui/status_bar.h"
 
 namespace ui {
@@ -119,6 +121,7 @@ void fillChoices(HWND dialog) {
 BOOL onInitDialog(HWND dialog, LPARAM target) {
   SetWindowLongPtrA(dialog, DWLP_USER, target);
   EntryTarget& t = targetOf(dialog);
+  placeDialogByRow(dialog, t.list);
   copyRow(boardView(), t.slot, t.seen);
   showCaption(dialog, t.slot);
   for (const EntryField& f : Fields) showField(dialog, t.slot, f.id, f.field);
@@ -147,15 +150,14 @@ void readAll(HWND dialog, Typed& typed) {
   }
 }
 
-// The first field longer than its board field takes: named in the note, with the bytes to remove,
+// The first field longer than its board field takes: named in the note, with the characters to remove,
 // and focused. False when all fit.
 bool refuseTooLong(HWND dialog, const Typed& typed) {
   for (int i = 0; i < FieldTotal; ++i) {
     const size_t limit = store::fieldInfo(Fields[i].field).inputLimit;
     if (typed.lengths[i] <= limit) continue;
-    char note[160];
-    std::snprintf(note, sizeof note, "%sが%zuバイト長すぎます（%zuバイトまで）。", Fields[i].label,
-                  typed.lengths[i] - limit, limit);
+    char note[256];
+    formatTooLong(Fields[i].label, typed.lengths[i], limit, note, sizeof note);
     showNote(dialog, note);
     MessageBeep(0);
     SetFocus(GetDlgItem(dialog, Fields[i].id));

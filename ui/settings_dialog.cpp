@@ -13,6 +13,7 @@
 #include "store/board.h"
 #include "store/names.h"
 #include "text/bounded.h"
+#include "ui/dialog_place.h"
 #include "ui/refresh_timer.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
@@ -169,6 +170,7 @@ void keepBackslashesOnly(HWND dialog, int id) {
 // lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
 BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
+  centreDialog(dialog);
   showPathOrExample(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath, settings::DefaultNameListPath);
   showPathOrExample(dialog, IDC_BOARD_PATH, local().prefs.boardPath, settings::DefaultBoardPath);
   SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(local().prefs.refreshMinutes.get()), FALSE);

@@ -85,6 +85,14 @@ void findSortAndRefresh() {
   store::BoardImage after = readBoard(d);
   CHECK(slotOf(after, 7).morning == "並べ替え後の入力", "written to that member's slot");
   checkOtherSlotsKept(before, after, {7});
+  gui::setWindowText(box, "");
+  CHECK(clickHeader(p, w, 4), "state header a third time");
+  CHECK(shows(p, w, {0, 1, 2, 3, 4, 5, 6, 7}), "back in the name list's order");
+  CHECK(clickHeader(p, w, 3), "return time header");
+  CHECK(gui::waitFor([&] { return gui::columnWidth(w.list, 3) >= atDpi(80); }, 2000),
+        "widened to show its header beside the arrow: %d px", gui::columnWidth(w.list, 3));
+  CHECK(clickHeader(p, w, 3) && clickHeader(p, w, 3), "and back");
+  gui::setWindowText(box, "外出");
 
   const Row changed = {4, "本社会議", "", "16:00", "外出・戻り", todayAt("10:05")};
   setRow(changed);
