@@ -102,10 +102,16 @@ void runCommand(HWND window, int id) {
 // in view.
 void askToResetLock(HWND window) {
   const store::LockState lock = answeredLockState();
+  if (!lock.present) {
+    MessageBoxA(window, "排他制御ファイルはありません。リセットの必要はありません。", "管理者用コマンド",
+                MB_ICONINFORMATION | MB_OK);
+    return;
+  }
   char question[1536];
   formatResetQuestion({lock.present, lock.holder, lock.holderLength, lock.aged, lock.ageSeconds}, question,
                       sizeof question);
-  if (MessageBoxA(window, question, "管理者用コマンド", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
+  // いいえ by default: Enter alone must not remove a lock a working PC may hold.
+  if (MessageBoxA(window, question, "管理者用コマンド", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
   Request reset;
   reset.job = Job::resetLock;
   if (!postRequest(reset)) holdOff();

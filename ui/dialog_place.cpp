@@ -29,8 +29,8 @@ void centreDialog(HWND dialog) {
   RECT r, over;
   GetWindowRect(dialog, &r);
   const Box area = workAreaOf(owner ? owner : dialog);
-  const Box ownerBox = owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &over) ? boxOf(over)
-                                                                                                          : area;
+  const Box ownerBox =
+      owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &over) ? boxOf(over) : area;
   moveTo(dialog, centredOn(r.right - r.left, r.bottom - r.top, ownerBox, area));
 }
 

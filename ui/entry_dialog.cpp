@@ -22,8 +22,8 @@
 #include "ui/session.h"
 #include "ui/share_worker.h"
 #include "ui/states.h"
-#include "ui/too_long.h"
 #include "ui/status_bar.h"
+#include "ui/too_long.h"
 
 namespace ui {
 

@@ -92,7 +92,8 @@ void checkPageQuestion(const Program& p, const Window& w) {
 }  // namespace
 
 // The menu's labels, About with its program line, the page command, and the lock reset: its question
-// names the holder (control bytes escaped) and the lock's age, and the list is read again after.
+// names the holder (control bytes escaped) and the lock's age, いいえ is its default, and the list is read
+// again after; with no lock there it says so instead of asking.
 void menuAboutPageAndReset() {
   checkMenuLabels();
   CaseDirs d = makeBoardCase("commands");
@@ -124,7 +125,7 @@ void menuAboutPageAndReset() {
       {"OTHER\x01PC",
        "排他制御ファイルをリセットしてよろしいですか？\n\n使用中のPC：OTHER\\x01PC\n使用開始から：2時間5分",
        "(303)排他ファイルを削除しました"},
-      {nullptr, "排他制御ファイルをリセットしてよろしいですか？", "(302)排他制御ファイルがありません"},
+      {nullptr, "排他制御ファイルはありません。リセットの必要はありません。", nullptr},
   };
   for (const auto& r : resets) {
     if (r.lock) {
@@ -137,7 +138,14 @@ void menuAboutPageAndReset() {
     if (!ask) return;
     CHECK(gui::windowText(messageBoxText(ask)) == r.question, "question: %s",
           gui::windowText(messageBoxText(ask)).c_str());
-    if (r.lock) screenshot("25-reset-question");
+    if (!r.message) {
+      CHECK(!GetDlgItem(ask, IDYES) && pressAndWaitClosed(ask, IDOK), "said, not asked");
+      continue;
+    }
+    screenshot("25-reset-question");
+    GUITHREADINFO focus = {};
+    focus.cbSize = sizeof focus;
+    CHECK(GetGUIThreadInfo(p.threadId(), &focus) && focus.hwndFocus == GetDlgItem(ask, IDNO), "いいえ by default");
     CHECK(pressAndWaitClosed(ask, IDYES), "Yes");
     CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == r.message; }, 10000), "status: %s",
           gui::statusText(p.process(), w.status, 0).c_str());
