@@ -168,7 +168,7 @@ bool writeCsv(const store::Share& share, const char* path) {
   files::writeBlock(Bom, sizeof Bom, file.get());
   report::Rows rows = {&share.board, share.displayNames, share.memberCount, false, {}};
   platform::localNow(&rows.now);
-  report::printCsv(file.get(), rows);
+  report::printCsv(file.get(), rows, false, report::CsvFor::people);
   return files::flushBuffered(file.get()) && !files::hasError(file.get());
 }
 
