@@ -16,6 +16,7 @@ constexpr COLORREF Face = RGB(255, 242, 204);
 constexpr COLORREF Edge = RGB(214, 180, 90);
 constexpr int Padding = 6;
 constexpr int ButtonPadding = 12;
+constexpr int MaxLines = 3;
 
 Notice shown = Notice::none;
 
@@ -84,7 +85,7 @@ void paint(HWND bar) {
   HGDIOBJ old = SelectObject(dc, fontOf(bar));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  // Two lines at most, centred: what does not fit ends in an ellipsis.
+  // As many lines as the bar has room for, centred: what does not fit ends in an ellipsis.
   const RECT room = textRoom(bar);
   const int length = wideText(text, wide, 1024);
   RECT used = room;
@@ -194,7 +195,7 @@ void hideNotice(HWND parent, Notice kind) {
 
 Notice shownNotice() { return shown; }
 
-// A text wider than its room takes a second line.
+// A text wider than its room takes more lines, up to MaxLines.
 int linesFor(HWND bar, int width) {
   const int dpi = dpiOf(bar);
   int room = width - 3 * scaled(Padding, dpi);
@@ -203,7 +204,10 @@ int linesFor(HWND bar, int width) {
   room -= buttonWidth(GetDlgItem(bar, IDC_NOTICE_ACTION));
   char text[1024];
   GetWindowTextA(bar, text, sizeof text);
-  return textWidthIn(bar, text) > room ? 2 : 1;
+  if (room <= 0) return MaxLines;
+  // A line break falls between words: some room is lost at each.
+  const int lines = 1 + textWidthIn(bar, text) * 11 / 10 / room;
+  return lines < MaxLines ? lines : MaxLines;
 }
 
 int layOutNoticeBar(HWND bar, int y, int width) {
