@@ -19,6 +19,15 @@ constexpr int ButtonPadding = 12;
 constexpr int MaxLines = 3;
 
 Notice shown = Notice::none;
+// The notice a wait's progress stands in front of, put back when the wait ends: a state still not
+// saved must not go because a list update waited meanwhile.
+struct Kept {
+  Notice kind;
+  char text[1024];
+  char action[64];
+  bool closable;
+};
+Kept behindWait;
 
 HWND barOf(HWND parent) { return GetDlgItem(parent, IDC_NOTICE_BAR); }
 
@@ -172,6 +181,16 @@ HWND createNoticeBar(HWND parent) {
 void showNotice(HWND parent, Notice kind, const char* text, const char* action, bool closable) {
   HWND bar = barOf(parent);
   if (!bar) return;
+  if (kind == Notice::waiting && shown != Notice::waiting) {
+    behindWait.kind = shown;
+    if (shown != Notice::none) {
+      GetWindowTextA(bar, behindWait.text, sizeof behindWait.text);
+      GetDlgItemTextA(bar, IDC_NOTICE_ACTION, behindWait.action, sizeof behindWait.action);
+      behindWait.closable = IsWindowVisible(GetDlgItem(bar, IDC_NOTICE_CLOSE)) != FALSE;
+    }
+  } else if (kind != Notice::waiting) {
+    behindWait.kind = Notice::none;
+  }
   const bool wasVisible = IsWindowVisible(bar) != FALSE;
   shown = kind;
   SetWindowTextA(bar, text);
@@ -188,6 +207,10 @@ void showNotice(HWND parent, Notice kind, const char* text, const char* action, 
 void hideNotice(HWND parent, Notice kind) {
   HWND bar = barOf(parent);
   if (!bar || shown != kind) return;
+  if (kind == Notice::waiting && behindWait.kind != Notice::none) {
+    const Kept kept = behindWait;
+    return showNotice(parent, kept.kind, kept.text, kept.action[0] ? kept.action : nullptr, kept.closable);
+  }
   shown = Notice::none;
   ShowWindow(bar, SW_HIDE);
   relayOut(parent);

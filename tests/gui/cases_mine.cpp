@@ -139,7 +139,8 @@ void myRow() {
 namespace gui {
 
 // A state the board did not take stays in view with the board's own reason until one is saved: a list
-// update leaves it, and its retry saves the state once the board can be written again.
+// update, even one that waits for a lock, leaves it, and its retry saves the state once the board can be
+// written again.
 void myStateNotSaved() {
   CaseDirs d = makeBoardCase("my-state-not-saved");
   WritePrivateProfileStringA("User", "MyName", (std::string("\"") + Names[7] + "\"").c_str(), userIniPath().c_str());
@@ -158,9 +159,15 @@ void myStateNotSaved() {
         "a notice with the reason: %s", gui::windowText(bar).c_str());
   screenshot("46-my-state-not-saved");
 
+  // A list update that waits for another PC's lock shows its wait in front, and the notice comes back after.
+  holdLock(d);
   PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return gui::windowText(bar).rfind("他のPC[OTHERPC]が掲示板を使用中", 0) == 0; }, 5000),
+        "the wait in front: %s", gui::windowText(bar).c_str());
+  releaseLock(d);
   CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0).empty(); }, 5000), "the list updated");
-  CHECK(IsWindowVisible(bar), "the notice stays");
+  CHECK(gui::waitFor([&] { return IsWindowVisible(bar) && gui::windowText(bar).rfind(said, 0) == 0; }, 3000),
+        "the notice stays: %s", gui::windowText(bar).c_str());
   CloseHandle(held);
   PostMessageA(GetDlgItem(bar, IDC_NOTICE_ACTION), BM_CLICK, 0, 0);
   CHECK(waitMyState(d, "社内").state == "社内", "the retry saves it");
