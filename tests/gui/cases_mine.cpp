@@ -62,6 +62,18 @@ void myRow() {
   Window w = startWithBoard(p, d);
   if (!w.main) return;
   CHECK(!buttonEnabled(w, IDM_MY_OFFICE), "no state buttons without my name");
+  // Their tip says why, with the mouse on one.
+  RECT button;
+  if (gui::toolbarButtonRect(p.process(), w.toolbar, IDM_MY_OFFICE, &button)) {
+    MapWindowPoints(w.toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+    SetForegroundWindow(w.main);
+    SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  }
+  HWND tip = reinterpret_cast<HWND>(gui::ask(w.toolbar, TB_GETTOOLTIPS, 0, 0));
+  CHECK(gui::waitFor([&] { return IsWindowVisible(tip) && gui::windowText(tip).find("環境設定") != std::string::npos; },
+                     5000),
+        "the tip names the settings: %s", gui::windowText(tip).c_str());
+  SetCursorPos(0, 0);
   CHECK(!rowInView(p, w, 7), "the last row starts out of view");
   gui::ask(w.list, LVM_ENSUREVISIBLE, 7, FALSE);
   screenshot("42-before-my-name");
