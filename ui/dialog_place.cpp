@@ -48,4 +48,30 @@ void placeDialogByRow(HWND dialog, HWND list) {
   moveTo(dialog, besideRow(r.right - r.left, r.bottom - r.top, rowBox, workAreaOf(list)));
 }
 
+namespace {
+
+HHOOK boxHook;
+
+// The message box's window is made and activated inside MessageBoxA: it is moved then, once.
+LRESULT CALLBACK centreOnActivate(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    UnhookWindowsHookEx(boxHook);
+    boxHook = nullptr;
+    centreDialog(box);
+    return 0;
+  }
+  return CallNextHookEx(boxHook, code, wParam, lParam);
+}
+
+}  // namespace
+
+int messageBoxOver(HWND owner, const char* text, const char* caption, UINT flags) {
+  if (owner && !boxHook) boxHook = SetWindowsHookExA(WH_CBT, centreOnActivate, nullptr, GetCurrentThreadId());
+  const int answer = MessageBoxA(owner, text, caption, flags);
+  if (boxHook) UnhookWindowsHookEx(boxHook);
+  boxHook = nullptr;
+  return answer;
+}
+
 }  // namespace ui

@@ -9,4 +9,7 @@ void centreDialog(HWND dialog);
 // At WM_INITDIALOG: just below the list's focused row, so the row stays in sight; centred when no row is.
 void placeDialogByRow(HWND dialog, HWND list);
 
+// MessageBoxA, the box centred on owner rather than on the screen.
+int messageBoxOver(HWND owner, const char* text, const char* caption, UINT flags);
+
 }  // namespace ui

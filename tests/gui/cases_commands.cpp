@@ -1,4 +1,5 @@
 // The menu and its commands: About, the project page and the lock reset.
+#include <cstdlib>
 #include <cstring>
 
 #include "project_page.h"
@@ -109,6 +110,12 @@ void menuAboutPageAndReset() {
     CHECK(line == TAVELIN_TITLE " (300人対応)\n" TAVELIN_PROJECT_LINE TAVELIN_PAGE_LINE, "program line: %s",
           line.c_str());
     CHECK(line.find("example") == std::string::npos, "no placeholder address");
+    RECT box, window;
+    GetWindowRect(about, &box);
+    GetWindowRect(w.main, &window);
+    CHECK(std::abs((box.left + box.right) - (window.left + window.right)) <= 2 &&
+              std::abs((box.top + box.bottom) - (window.top + window.bottom)) <= 2,
+          "centred on the window");
     screenshot("23-about");
     CHECK(pressAndWaitClosed(about, IDOK), "About closes");
   }
