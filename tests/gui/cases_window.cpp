@@ -158,9 +158,15 @@ void maximisedAndColumnOrder() {
   CHECK(gui::columnOrder(again.process(), w.list) == dragged, "the columns' order comes back");
   PostMessageA(w.main, WM_SYSCOMMAND, SC_RESTORE, 0);
   CHECK(gui::waitFor([&] { return !IsZoomed(w.main); }, 5000), "restored");
+  // Restored a moment after it stops being maximised.
   RECT r;
-  GetWindowRect(w.main, &r);
-  CHECK(r.right - r.left == atDpi(600) && heightOf(r) == atDpi(400), "to the saved size");
+  CHECK(gui::waitFor(
+            [&] {
+              GetWindowRect(w.main, &r);
+              return r.right - r.left == atDpi(600) && heightOf(r) == atDpi(400);
+            },
+            3000),
+        "to the saved size: %ldx%ld", r.right - r.left, heightOf(r));
   CHECK(closeProgram(again, w), "closed");
   CHECK(iniValue("Window", "Maximized") == "0", "closed restored");
 
