@@ -166,7 +166,7 @@ void maximisedAndColumnOrder() {
               return r.right - r.left == atDpi(600) && heightOf(r) == atDpi(400);
             },
             3000),
-        "to the saved size: %ldx%ld", r.right - r.left, heightOf(r));
+        "to the saved size: %ldx%d", r.right - r.left, heightOf(r));
   CHECK(closeProgram(again, w), "closed");
   CHECK(iniValue("Window", "Maximized") == "0", "closed restored");
 
