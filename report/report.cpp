@@ -213,21 +213,45 @@ void printJson(FILE* out, const Rows& rows) {
   std::fputs(first ? "]\n" : "\n]\n", out);
 }
 
-void printCsv(FILE* out, const Rows& rows, bool terminal) {
-  std::fputs("slot", out);
-  for (const store::FieldInfo& f : store::fields) std::fprintf(out, ",%s", f.jsonKey);
-  std::fputs(",overdue,stale\r\n", out);
+void printCsv(FILE* out, const Rows& rows, bool terminal, CsvFor reader) {
+  const bool people = reader == CsvFor::people;
+  if (people) {
+    const char* const flags[] = {"番号", "帰社予定を過ぎた", "前日までの予定"};
+    writeCsvField(out, flags[0], std::strlen(flags[0]), terminal);
+    for (const store::FieldInfo& f : store::fields) {
+      std::fputc(',', out);
+      writeCsvField(out, f.header, std::strlen(f.header), terminal);
+    }
+    for (int i = 1; i < 3; ++i) {
+      std::fputc(',', out);
+      writeCsvField(out, flags[i], std::strlen(flags[i]), terminal);
+    }
+    std::fputs("\r\n", out);
+  } else {
+    std::fputs("slot", out);
+    for (const store::FieldInfo& f : store::fields) std::fprintf(out, ",%s", f.jsonKey);
+    std::fputs(",overdue,stale\r\n", out);
+  }
   Cell cell;
   for (int slot = 0; slot < rows.count; ++slot) {
     if (!shown(rows, slot)) continue;
-    std::fprintf(out, "%d", slot);
+    std::fprintf(out, "%d", people ? slot + 1 : slot);
     for (int f = 0; f < store::FieldCount; ++f) {
       cellOf(rows, slot, f, cell);
       std::fputc(',', out);
       writeCsvField(out, cell.text, cell.length, terminal);
     }
-    std::fprintf(out, ",%s,%s\r\n", truth(store::isOverdue(*rows.image, slot, rows.now)),
-                 truth(store::isStale(*rows.image, slot, rows.now)));
+    const bool overdue = store::isOverdue(*rows.image, slot, rows.now),
+               stale = store::isStale(*rows.image, slot, rows.now);
+    if (people) {
+      std::fputc(',', out);
+      if (overdue) writeRun(out, "はい", std::strlen("はい"));
+      std::fputc(',', out);
+      if (stale) writeRun(out, "はい", std::strlen("はい"));
+      std::fputs("\r\n", out);
+    } else {
+      std::fprintf(out, ",%s,%s\r\n", truth(overdue), truth(stale));
+    }
   }
 }
 

@@ -26,7 +26,10 @@ void printJson(FILE* out, const Rows& rows);
 // that a spreadsheet would run as a formula gets a leading ' so that it shows as text. Controls from
 // the file stay as they are, inside the quotes, so that a reader gets the text back; on a terminal
 // they are escaped as everywhere else.
-void printCsv(FILE* out, const Rows& rows, bool terminal = false);
+// For people (the window's export) the header row is the list's own headers, the rows are numbered from
+// 1 and a flag is はい or empty; the machines' form (the CLI's) keeps its keys, slots and true/false.
+enum class CsvFor { machines, people };
+void printCsv(FILE* out, const Rows& rows, bool terminal = false, CsvFor reader = CsvFor::machines);
 
 // Every byte printed to a terminal that came from a file goes through one of these: a control (C0,
 // DEL or C1) shows as \x1b instead.

@@ -88,4 +88,26 @@ TEST_F(ReportTable, ColumnsLineUpByDisplayWidthWithWideAndEscapedTexts) {
   EXPECT_NE(lines[3].find("x\\x1b"), std::string::npos);
 }
 
+// The window's CSV is read by people: the list's headers, rows from 1, flags as はい or nothing.
+TEST_F(ReportTable, CsvForPeopleHasTheListsHeadersRowNumbersAndYes) {
+  const std::string list = "山田;佐藤;";
+  store::parseNameList(fake::share, reinterpret_cast<const unsigned char*>(list.data()), list.size());
+  store::setRow(fake::share, 0, "会議", "", "外出・戻り", "10:00", "26/12/07 09:00");
+  store::setRow(fake::share, 1, "m", "", "帰宅", "", "26/12/06 09:01");
+  report::Rows rows{&fake::share.board, fake::share.displayNames, fake::share.memberCount, false, {}};
+  rows.now.tm_year = 126, rows.now.tm_mon = 11, rows.now.tm_mday = 7, rows.now.tm_hour = 15;
+  FILE* f = std::tmpfile();
+  report::printCsv(f, rows, false, report::CsvFor::people);
+  std::rewind(f);
+  std::string csv;
+  char buf[2048];
+  while (std::fgets(buf, sizeof buf, f)) csv += buf;
+  std::fclose(f);
+  EXPECT_EQ(csv,
+            u8"\"番号\",\"氏名(電話)\",\"午前\",\"午後\",\"帰社予定\",\"状態\",\"書き込み時間\",\"帰社予定を過ぎた\","
+            u8"\"前日までの予定\"\r\n"
+            u8"1,\"山田\",\"会議\",\"\",\"10:00\",\"外出・戻り\",\"26/12/07 09:00\",はい,\r\n"
+            u8"2,\"佐藤\",\"m\",\"\",\"\",\"帰宅\",\"26/12/06 09:01\",,はい\r\n");
+}
+
 }  // namespace

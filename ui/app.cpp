@@ -89,10 +89,10 @@ int run(HINSTANCE hInstance, int showCommand) {
     ShowWindow(window, normal && savedMaximized() ? SW_SHOWMAXIMIZED : showCommand);
     SetFocus(window);
     code = runMessageLoop(window);
-    // However the loop ended (a close, the settings' restart, a quit), the worker finishes the request
-    // it is in; one stuck in a file call without the lock is left to the process's end.
-    stopShareWorker();
   }
+  // However the loop ended (a close, the settings' restart, a quit), the worker finishes the request
+  // it is in; one stuck in a file call without the lock is left to the process's end.
+  stopShareWorker();
   settings::savePreferences(local());
   settings::saveHistory(history(), local());
   // Looked at last, so that a worker which takes the lock meanwhile is still waited for. One still in a

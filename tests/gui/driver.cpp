@@ -145,6 +145,20 @@ std::string userIniPath() {
 
 void holdLock(const CaseDirs& d, const char* holder) { writeFile(d.share + "\\sem.dat", holder, std::strlen(holder)); }
 
+void ageLock(const CaseDirs& d) {
+  HANDLE f = CreateFileA((d.share + "\\sem.dat").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart -= (2 * 3600ULL + 5 * 60 + 30) * 10000000ULL;
+  FILETIME then = {t.LowPart, t.HighPart};
+  SetFileTime(f, &then, &then, &then);
+  CloseHandle(f);
+}
+
 void releaseLock(const CaseDirs& d) { DeleteFileA((d.share + "\\sem.dat").c_str()); }
 
 Window windowOf(HWND main) {
@@ -202,9 +216,11 @@ const Case cases[] = {
     {"members, second start, close by title bar", membersSecondStartAndClose},
     {"list update and Exit", listUpdateAndExit},
     {"share comes back", shareComesBack},
+    {"name list trouble", nameListTrouble},
     {"status time of a good read", statusTimeOfGoodRead},
     {"lock held: the window answers", lockHeldWindowAnswers},
     {"close during an access", closeDuringAccess},
+    {"lock left behind: advice and cancel", lockLeftBehindAdvice},
     {"share stalls: the window answers", shareStallsWindowAnswers},
     {"entry by right click", entryByRightClick},
     {"entry cancel and miss", entryCancelAndMiss},
@@ -214,12 +230,14 @@ const Case cases[] = {
     {"entry caption of a long name", entryLongNameCaption},
     {"entry row changed meanwhile", entryRowChangedMeanwhile},
     {"layout at the screen's dpi", layoutAtScreenDpi},
+    {"first start widths", firstStartWidths},
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},
     {"state icons", stateIcons},
     {"stale board warning", staleBoardWarning},
     {"my row", myRow},
+    {"my state not saved", myStateNotSaved},
     {"find, sort and F5", findSortAndRefresh},
     {"save as CSV", saveAsCsv},
     {"first start", firstStart},
