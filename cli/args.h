@@ -15,6 +15,8 @@ enum Allow : unsigned {
   AllowForce = 1u << 6,      // --force
   AllowNoLock = 1u << 7,     // --no-lock
   AllowCsv = 1u << 8,        // --csv
+  AllowServe = 1u << 9,      // --listen, --tokens, --edit-any
+  AllowTokensOut = 1u << 10,  // --out, --url
 };
 
 struct Options {
@@ -36,6 +38,11 @@ struct Options {
   bool force = false;   // write a board file that does not look like one
   bool noLock = false;  // go ahead where no lock file can be made, or through a mount that cannot lock
   const char* operand = nullptr;
+  const char* listen = nullptr;      // HOST:PORT
+  const char* tokensPath = nullptr;  // serve's token file
+  bool editAny = false;
+  const char* outPath = nullptr;  // make-tokens' token file
+  const char* urlBase = nullptr;
 };
 
 // Parses argv[1..argc) of one command. False with a one-line reason in error when the arguments
