@@ -77,10 +77,9 @@ class ConnectionThreads : public httplib::TaskQueue {
     }
   }
 
-  void shutdown() override {
-    std::unique_lock<std::mutex> lock(count_->mutex);
-    count_->room.wait_for(lock, std::chrono::seconds(2), [&] { return count_->running == 0; });
-  }
+  // Nothing waits for the connections: serve() takes the share for itself, and a request still
+  // being read is refused once it asks for it.
+  void shutdown() override {}
 
  private:
   std::shared_ptr<ThreadCount> count_;
@@ -97,6 +96,7 @@ struct Server {
   std::mutex tokenMutex;
   std::shared_ptr<ThreadCount> threads = std::make_shared<ThreadCount>();
   httplib::Server http;
+  int listening = -1;  // the listening socket, as the library made it
 
   Server(store::Share& s, const ServeOptions& o) : share(s), options(o) {}
 };
@@ -445,6 +445,10 @@ void routes(Server& s) {
 void configure(Server& s) {
   httplib::Server& http = s.http;
   http.new_task_queue = [threads = s.threads] { return new ConnectionThreads(threads); };
+  http.set_socket_options([&s](socket_t sock) {
+    httplib::default_socket_options(sock);
+    s.listening = sock;
+  });
   http.set_read_timeout(5, 0);
   http.set_write_timeout(5, 0);
   http.set_keep_alive_timeout(5);
@@ -492,6 +496,7 @@ int serve(store::Share& share, const ServeOptions& options) {
     std::fprintf(stderr, "tavelin-cli serve: cannot listen on %s:%d\n", options.host, options.port);
     return 1;
   }
+  deepenBacklog(s->listening);
   const bool ipv6 = std::strchr(options.host, ':') != nullptr;
   std::fprintf(stderr, "tavelin-cli serve: listening on http://%s%s%s:%d/%s\n", ipv6 ? "[" : "", options.host,
                ipv6 ? "]" : "", port, options.tokens ? " (a member's link is needed)" : " (read-only)");

@@ -9,6 +9,10 @@ namespace web {
 // the system allows, since every connection holds a socket.
 void prepareProcess();
 
+// The listening socket's queue of connections not yet taken, raised from the library's five to what
+// the system allows: a burst of pages opening at once would otherwise wait for SYN retries.
+void deepenBacklog(int socket);
+
 // Waits for SIGTERM or SIGINT (Ctrl+C); returns its number.
 int waitForStop();
 

@@ -1,4 +1,5 @@
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/resource.h>
 
 #include "web/system.h"
@@ -26,6 +27,11 @@ void prepareProcess() {
     files.rlim_cur = files.rlim_max;
     setrlimit(RLIMIT_NOFILE, &files);
   }
+}
+
+void deepenBacklog(int socket) {
+  // A second listen() on a listening socket only changes its queue's length.
+  listen(socket, SOMAXCONN);
 }
 
 int waitForStop() {
