@@ -464,9 +464,19 @@ void configure(Server& s) {
       std::lock_guard<std::mutex> hold(s.threads->mutex);
       running = s.threads->running;
     }
-    if (running <= SoftCap || req.path == "/healthz") return httplib::Server::HandlerResponse::Unhandled;
-    answer(res, 503, "too many connections");
-    return httplib::Server::HandlerResponse::Handled;
+    if (running > SoftCap && req.path != "/healthz") {
+      answer(res, 503, "too many connections");
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    // Refused before a byte of the body is read (the library's own limit is not relied on): a body
+    // in chunks, or one over 4 KB. The connection closes, as its unread body cannot be skipped.
+    const std::string length = req.get_header_value("Content-Length");
+    if (req.has_header("Transfer-Encoding") || (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > MaxBody)) {
+      answer(res, 413, "the body is larger than 4 KB");
+      res.set_header("Connection", "close");
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
   });
   http.set_error_handler([](const Request&, Response& res) {
     if (!res.body.empty()) return;

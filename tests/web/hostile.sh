@@ -25,6 +25,7 @@ base=$(sed -n 's/.*listening on \(http:[^ ]*\)\/ .*/\1/p' "$work/err")
 [ -n "$base" ] || fail "serve did not start"
 
 head -c 1048576 /dev/zero | tr '\0' 'a' >"$work/1mb"
+head -c 5000 /dev/zero | tr '\0' 'a' >"$work/5kb"
 # name | method | path | token (own, wrong, none) | body (@file or text) | status | board may change
 cases=(
   "no token, page|GET|/|none||401|no"
@@ -34,6 +35,8 @@ cases=(
   "wrong token, events|GET|/api/events|wrong||401|no"
   "a foreign slot|POST|/api/rows/1|own|{\"state\":\"帰宅\"}|403|no"
   "1 MB body|POST|/api/rows/me|own|@$work/1mb|413|no"
+  "5 KB body|POST|/api/rows/me|own|@$work/5kb|413|no"
+  "5 KB body of a page|GET|/m/$own|none|@$work/5kb|413|no"
   "bad JSON|POST|/api/rows/me|own|{\"state\":|400|no"
   "unknown key|POST|/api/rows/me|own|{\"slot\":\"2\"}|400|no"
   "not a string|POST|/api/rows/me|own|{\"state\":1}|400|no"
@@ -52,7 +55,7 @@ for row in "${cases[@]}"; do
   [ "$token" = own ] && args+=(-H "Authorization: Bearer $own")
   [ "$token" = wrong ] && args+=(-H "Authorization: Bearer $wrong")
   if [ -n "$body" ]; then
-    if [ "${body:0:1}" = @ ]; then args+=(--data-binary "$body"); else args+=(--data-binary "$body"); fi
+    args+=(-H 'Content-Type: application/json' --data-binary "$body")
   fi
   before=$(sha256sum <"$work/tv_cont.lst")
   got=$(curl "${args[@]}" "$base$path" || true)
