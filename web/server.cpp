@@ -491,6 +491,8 @@ void configure(Server& s) {
 
 }  // namespace
 
+bool serverBuilt() { return true; }
+
 int serve(store::Share& share, const ServeOptions& options) {
   prepareProcess();
   auto s = std::make_unique<Server>(share, options);

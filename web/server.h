@@ -17,6 +17,9 @@ struct ServeOptions {
   bool noLock;         // write where no lock file can be made (tavelin-cli's --no-lock)
 };
 
+// False where this build has no HTTP server (Windows: the distribution's library is built for Linux).
+bool serverBuilt();
+
 // Serves the share (its paths and name list loaded) until SIGTERM or SIGINT; an in-flight write
 // finishes first. The exit status: 0 after a clean stop, 1 when the address could not be taken.
 int serve(store::Share& share, const ServeOptions& options);
