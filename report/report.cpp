@@ -176,8 +176,8 @@ void writeHtmlText(FILE* out, const char* cp932, size_t len) {
       case '\'': reference = "&#39;"; break;
       default: break;
     }
-    const bool raw = step == 1 ? escaped(b) || (b >= 0x80 && !text::isAssigned(cp932 + i, 1))
-                               : !text::isAssigned(cp932 + i, 2);
+    const bool raw =
+        step == 1 ? escaped(b) || (b >= 0x80 && !text::isAssigned(cp932 + i, 1)) : !text::isAssigned(cp932 + i, 2);
     if (reference || raw) {
       writeRun(out, cp932 + start, i - start);
       if (reference) std::fputs(reference, out);

@@ -1,7 +1,7 @@
 #pragma once
 // The board printed for a person (an aligned table, a web page's cells) or for a script (JSON, CSV),
-// in UTF-8, by every front end: the CLI's show, the window's CSV, the web page. Every byte that came from a file is escaped for where
-// it goes, so a terminal never receives a control raw.
+// in UTF-8, by every front end: the CLI's show, the window's CSV, the web page. Every byte that came from a file is
+// escaped for where it goes, so a terminal never receives a control raw.
 #include <cstddef>
 #include <cstdio>
 #include <ctime>

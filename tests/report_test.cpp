@@ -57,7 +57,10 @@ TEST(ReportText, HtmlNeverRendersABoardTextAsMarkupOrAControl) {
       {"外出・戻り", u8"外出・戻り"},
       {"ソ<", u8"ソ&lt;"},  // ソ's second byte is 0x5C and is no escape
       // An unassigned double-byte code, the single bytes that are no character, a lone lead byte.
-      {"\x85\x40" "a\xa0\xfd\x80" "b\x88", "\\x85\\x40a\\xa0\\xfd\\x80b\\x88"},
+      {"\x85\x40"
+       "a\xa0\xfd\x80"
+       "b\x88",
+       "\\x85\\x40a\\xa0\\xfd\\x80b\\x88"},
   };
   for (const auto& c : cases) EXPECT_EQ(captured(report::writeHtmlText, c.first), c.second) << c.second;
 }

@@ -53,8 +53,8 @@ TEST(Tokens, FoundOnlyWhole) {
   std::memcpy(table.tokens[0].secret, std::string(40, 'a').c_str(), 41);
   std::memcpy(table.tokens[1].secret, (std::string(39, 'b') + "c").c_str(), 41);
   const std::pair<std::string, int> cases[] = {
-      {std::string(40, 'a'), 0}, {std::string(39, 'b') + "c", 1}, {std::string(39, 'b') + "d", -1},
-      {std::string(39, 'a'), -1}, {std::string(41, 'a'), -1},    {"", -1},
+      {std::string(40, 'a'), 0},  {std::string(39, 'b') + "c", 1}, {std::string(39, 'b') + "d", -1},
+      {std::string(39, 'a'), -1}, {std::string(41, 'a'), -1},      {"", -1},
   };
   for (const auto& c : cases) EXPECT_EQ(web::findToken(table, c.first.data(), c.first.size()), c.second) << c.first;
 }
@@ -123,8 +123,12 @@ TEST_F(WebFeed, TokensNameExactlyOneMember) {
   std::snprintf(fake::share.displayNames[2], store::NameSize, "m1");
   const std::string token(40, 'a');
   const std::pair<std::string, bool> cases[] = {
-      {token + "\tm0\n", true},        {token + "\tm0\r\n\n", true}, {token + "\tm1\n", false},  // two m1
-      {token + "\tnobody\n", false},   {token + " m0\n", false},     {std::string(40, 'A') + "\tm0\n", false},
+      {token + "\tm0\n", true},
+      {token + "\tm0\r\n\n", true},
+      {token + "\tm1\n", false},  // two m1
+      {token + "\tnobody\n", false},
+      {token + " m0\n", false},
+      {std::string(40, 'A') + "\tm0\n", false},
       {token.substr(1) + "\tm0\n", false},
   };
   for (const auto& c : cases) {

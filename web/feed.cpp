@@ -49,8 +49,8 @@ void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t
   std::lock_guard<std::mutex> hold(feed.mutex);
   uint64_t bits[SlotWords] = {};
   bool any = false;
-  const bool namesChanged = feed.memberCount != share.memberCount ||
-                            std::memcmp(feed.names, share.displayNames, sizeof feed.names) != 0;
+  const bool namesChanged =
+      feed.memberCount != share.memberCount || std::memcmp(feed.names, share.displayNames, sizeof feed.names) != 0;
   for (int slot = 0; slot < share.memberCount; ++slot) {
     const unsigned char flags = flagsOf(share.board, slot, now);
     if (namesChanged || flags != feed.flags[slot] || !sameRow(feed.image, share.board, slot)) {

@@ -27,7 +27,7 @@ struct Feed {
   store::BoardImage image;
   char names[store::MaxMembers][store::NameSize];
   int memberCount = 0;
-  std::tm judgedAt{};                       // the moment the flags below were judged at
+  std::tm judgedAt{};                        // the moment the flags below were judged at
   unsigned char flags[store::MaxMembers]{};  // overdue and stale, as last sent
   uint64_t generation = 0;
   uint64_t changedIn[ChangeHistory][SlotWords]{};

@@ -90,40 +90,45 @@ void writeEditor(FILE* out, const PageBoard& board, const PageView& view) {
   report::writeHtmlText(out, board.names[view.ownSlot], text::fieldLength(board.names[view.ownSlot], store::NameSize));
   std::fputs(u8"</span> の行</h2>\n<div class=\"states\">", out);
   for (int i = 0; i < StateCount; ++i)
-    std::fprintf(out, "<button type=\"button\" class=\"state\" data-state=\"%s\"><span class=\"icon st%d\"></span>%s</button>",
-                 StateLabels[i], i, StateLabels[i]);
-  std::fputs(u8"</div>\n"
-             u8"<div id=\"return-ask\" class=\"ask\" hidden><label>戻り時刻 <input id=\"return\" autocomplete=\"off\" "
-             u8"inputmode=\"numeric\" maxlength=\"62\" placeholder=\"15:00\"></label>"
-             u8"<button type=\"button\" id=\"return-ok\">OK</button><button type=\"button\" id=\"return-cancel\">"
-             u8"キャンセル</button></div>\n"
-             u8"<div class=\"texts\"><label>午前 <input id=\"morning\" autocomplete=\"off\" maxlength=\"118\"></label>"
-             u8"<label>午後 <input id=\"afternoon\" autocomplete=\"off\" maxlength=\"118\"></label>"
-             u8"<button type=\"button\" id=\"save\">保存</button></div>\n"
-             u8"<div id=\"conflict\" class=\"ask\" hidden><p>ほかの PC がこの行を書き換えました。いまの内容:</p>"
-             u8"<p id=\"conflict-row\"></p><button type=\"button\" id=\"overwrite\">上書きする</button>"
-             u8"<button type=\"button\" id=\"keep\">書き込まない</button></div>\n"
-             u8"<p id=\"editor-message\" class=\"message\" role=\"status\"></p>\n</section>\n",
-             out);
+    std::fprintf(
+        out, "<button type=\"button\" class=\"state\" data-state=\"%s\"><span class=\"icon st%d\"></span>%s</button>",
+        StateLabels[i], i, StateLabels[i]);
+  std::fputs(
+      u8"</div>\n"
+      u8"<div id=\"return-ask\" class=\"ask\" hidden><label>戻り時刻 <input id=\"return\" autocomplete=\"off\" "
+      u8"inputmode=\"numeric\" maxlength=\"62\" placeholder=\"15:00\"></label>"
+      u8"<button type=\"button\" id=\"return-ok\">OK</button><button type=\"button\" id=\"return-cancel\">"
+      u8"キャンセル</button></div>\n"
+      u8"<div class=\"texts\"><label>午前 <input id=\"morning\" autocomplete=\"off\" maxlength=\"118\"></label>"
+      u8"<label>午後 <input id=\"afternoon\" autocomplete=\"off\" maxlength=\"118\"></label>"
+      u8"<button type=\"button\" id=\"save\">保存</button></div>\n"
+      u8"<div id=\"conflict\" class=\"ask\" hidden><p>ほかの PC がこの行を書き換えました。いまの内容:</p>"
+      u8"<p id=\"conflict-row\"></p><button type=\"button\" id=\"overwrite\">上書きする</button>"
+      u8"<button type=\"button\" id=\"keep\">書き込まない</button></div>\n"
+      u8"<p id=\"editor-message\" class=\"message\" role=\"status\"></p>\n</section>\n",
+      out);
 }
 
 }  // namespace
 
 void writePage(FILE* out, const PageBoard& board, const PageView& view) {
-  std::fputs(u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
-             u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-             u8"<title>タベリン 在席表</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
-             u8"<script src=\"/app.js\" defer></script>\n</head>\n",
-             out);
+  std::fputs(
+      u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
+      u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      u8"<title>タベリン 在席表</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
+      u8"<script src=\"/app.js\" defer></script>\n</head>\n",
+      out);
   std::fprintf(out, "<body data-generation=\"%llu\" data-own-slot=\"%d\" data-edit-any=\"%d\"%s%s%s>\n",
                static_cast<unsigned long long>(board.generation), view.ownSlot, view.editAny ? 1 : 0,
                view.token ? " data-token=\"" : "", view.token ? view.token : "", view.token ? "\"" : "");
-  std::fputs(u8"<header class=\"top\"><h1>在席表</h1>"
-             u8"<input type=\"search\" id=\"find\" placeholder=\"検索\" aria-label=\"検索\" autocomplete=\"off\" hidden>"
-             u8"</header>\n",
-             out);
-  std::fprintf(out, u8"<p id=\"age\" class=\"age\" role=\"status\"%s>掲示板が読めません。<span id=\"age-since\">%s</span> "
-                    u8"に読んだ内容です。</p>\n",
+  std::fputs(
+      u8"<header class=\"top\"><h1>在席表</h1>"
+      u8"<input type=\"search\" id=\"find\" placeholder=\"検索\" aria-label=\"検索\" autocomplete=\"off\" hidden>"
+      u8"</header>\n",
+      out);
+  std::fprintf(out,
+               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>掲示板が読めません。<span id=\"age-since\">%s</span> "
+               u8"に読んだ内容です。</p>\n",
                board.old ? "" : " hidden", board.readAt);
   if (view.ownSlot >= 0) writeEditor(out, board, view);
   std::fputs("<table id=\"board\">\n", out);
@@ -136,12 +141,13 @@ void writePage(FILE* out, const PageBoard& board, const PageView& view) {
 }
 
 void writeNeedsLink(FILE* out) {
-  std::fputs(u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
-             u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-             u8"<title>タベリン 在席表</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n</head>\n"
-             u8"<body><p class=\"age\">この在席表は個人用のリンクから開いてください。リンクは管理者が配っています。</p>"
-             u8"</body></html>\n",
-             out);
+  std::fputs(
+      u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
+      u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      u8"<title>タベリン 在席表</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n</head>\n"
+      u8"<body><p class=\"age\">この在席表は個人用のリンクから開いてください。リンクは管理者が配っています。</p>"
+      u8"</body></html>\n",
+      out);
 }
 
 }  // namespace web

@@ -331,9 +331,10 @@ std::string rowJson(const store::Share& share, int slot) {
 void logWrite(const store::Share& share, int slot, int tokenSlot, const Request& req, const char* outcome) {
   std::tm now = localNow();
   flockfile(stderr);
-  std::fprintf(stderr, "%04d-%02d-%02d %02d:%02d:%02d serve: row %d (", now.tm_year + 1900, now.tm_mon + 1,
-               now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec, slot);
-  report::writeTerminalText(stderr, share.displayNames[slot], text::fieldLength(share.displayNames[slot], store::NameSize));
+  std::fprintf(stderr, "%04d-%02d-%02d %02d:%02d:%02d serve: row %d (", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday,
+               now.tm_hour, now.tm_min, now.tm_sec, slot);
+  report::writeTerminalText(stderr, share.displayNames[slot],
+                            text::fieldLength(share.displayNames[slot], store::NameSize));
   std::fputs(") by ", stderr);
   report::writeTerminalText(stderr, share.displayNames[tokenSlot],
                             text::fieldLength(share.displayNames[tokenSlot], store::NameSize));
@@ -386,8 +387,8 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
     if (saved != 0) publishShare(s);
   }
   const std::string row = rowJson(s.share, slot);
-  const char* outcome = saved == 1                    ? "saved"
-                        : saved == store::RowChanged  ? "not written: the row changed meanwhile"
+  const char* outcome = saved == 1                      ? "saved"
+                        : saved == store::RowChanged    ? "not written: the row changed meanwhile"
                         : saved == store::MayHaveLanded ? "could not be confirmed"
                                                         : "failed";
   logWrite(s.share, slot, holder.slot, req, outcome);
@@ -471,7 +472,8 @@ void configure(Server& s) {
     // Refused before a byte of the body is read (the library's own limit is not relied on): a body
     // in chunks, or one over 4 KB. The connection closes, as its unread body cannot be skipped.
     const std::string length = req.get_header_value("Content-Length");
-    if (req.has_header("Transfer-Encoding") || (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > MaxBody)) {
+    if (req.has_header("Transfer-Encoding") ||
+        (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > MaxBody)) {
       answer(res, 413, "the body is larger than 4 KB");
       res.set_header("Connection", "close");
       return httplib::Server::HandlerResponse::Handled;

@@ -1,6 +1,6 @@
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 
 #include "web/system.h"
 
