@@ -90,12 +90,25 @@
       th.classList.toggle('desc', on && descending);
     }
   }
+  // A phone shows cards without the headers: the same sort from a list.
+  const sortList = document.createElement('select');
+  sortList.id = 'sort';
+  sortList.setAttribute('aria-label', '並べ替え');
+  sortList.add(new Option('名簿順', '-1'));
+  for (const th of table.tHead.rows[0].cells) sortList.add(new Option(th.textContent + '順', th.dataset.col));
+  sortList.addEventListener('change', () => {
+    sortColumn = Number(sortList.value);
+    descending = false;
+    applySort();
+  });
+  document.querySelector('.top').appendChild(sortList);
   for (const th of table.tHead.rows[0].cells) {
     th.addEventListener('click', () => {
       const col = Number(th.dataset.col);
       if (col === sortColumn && descending) { sortColumn = -1; descending = false; }
       else if (col === sortColumn) descending = true;
       else { sortColumn = col; descending = false; }
+      sortList.value = String(sortColumn);
       applySort();
     });
   }
