@@ -47,6 +47,7 @@ cases=(
   "encoded ..|GET|/%2e%2e/%2e%2e/etc/passwd|none||404|no"
   "slot out of range|POST|/api/rows/999|own|{}|403|no"
   "the token file|GET|/tokens|own||404|no"
+  "a row changed since it was seen|POST|/api/rows/me|own|{\"state\":\"帰宅\",\"seenWrittenAt\":\"00/01/01 00:00\"}|409|no"
   "own row|POST|/api/rows/me|own|{\"state\":\"帰宅\"}|200|yes"
 )
 for row in "${cases[@]}"; do

@@ -1,7 +1,7 @@
 // The board page in the system's Chromium, on a 300-member share: the page shows the board, a row
-// written by tavelin-cli set shows within 3 s without a reload, a member's link sets 外出・戻り 15:00
-// and the board file holds it, a row's HTML shows as text, the find box folds full width, and the
-// page fits a phone. Screenshots at 360x740 and 1920x1080 go to SHOTS.
+// written by tavelin-cli set shows within 3 s without a reload, the share gone and back is said and
+// undone, a member's link sets 外出・戻り 15:00 and the board file holds it, a row's HTML shows as
+// text, the find box folds full width, and the page fits a phone. Screenshots at 360x740 and 1920x1080 go to SHOTS.
 // Usage: node scenario.cjs CLI NODE_MODULES SHOTS
 'use strict';
 const { spawn, execFileSync } = require('child_process');
@@ -64,6 +64,13 @@ async function main() {
     run('set', ...src, '--slot', '7', '--morning', '来客対応');
     await page.waitForFunction(() => document.querySelector('#s7 .f1').textContent === '来客対応', { timeout: 3000 });
     const liveMs = Date.now() - started;
+
+    // The share gone: the page says since when its rows are old, and recovers by itself.
+    const board = path.join(work, 'tv_cont.lst');
+    fs.renameSync(board, board + '.away');
+    await page.waitForFunction(() => !document.querySelector('#age').hidden, { timeout: 8000 });
+    fs.renameSync(board + '.away', board);
+    await page.waitForFunction(() => document.querySelector('#age').hidden, { timeout: 8000 });
 
     // The member's own row: 外出・戻り asks the return time.
     await page.click('button.state[data-state="外出・戻り"]');
