@@ -81,6 +81,12 @@ void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t
   feed.changed.notify_all();
 }
 
+void tick(Feed& feed) {
+  std::lock_guard<std::mutex> hold(feed.mutex);
+  ++feed.ticks;
+  feed.changed.notify_all();
+}
+
 bool boardIsOld(const Feed& feed, uint64_t nowMs) { return nowMs > feed.goodReadMs + 2 * TickMs + TickMs / 2; }
 
 std::string eventsSince(const Feed& feed, uint64_t since) {

@@ -37,12 +37,17 @@ struct Feed {
   // The last good read, on the steady clock and as the page shows it.
   uint64_t goodReadMs = 0;
   char goodReadText[32] = "";
+  // The watcher's ticks, good or not: a page's stream wakes at each to judge the board's age.
+  uint64_t ticks = 0;
   bool stopping = false;
 };
 
 // The share's image after a good read or a write: rows that differ from the published ones (their
 // texts, or their flags judged at now) become a new generation and every waiting page is woken.
 void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t nowMs);
+
+// One look at the share is over, good or not: every page's stream wakes.
+void tick(Feed& feed);
 
 // Whether the last good read is too old to trust, by the window's rule at a one-second timer: two
 // ticks without a good read.

@@ -3,7 +3,6 @@
 #include <httplib.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -90,8 +89,7 @@ struct Server {
   ServeOptions options;
   // One operation on the share at a time: the watcher's look and the writes.
   std::mutex shareMutex;
-  bool stopping = false;
-  std::condition_variable stopped;
+  std::atomic<bool> stopping{false};
   Feed feed;
   std::mutex tokenMutex;
   std::shared_ptr<ThreadCount> threads = std::make_shared<ThreadCount>();
@@ -110,14 +108,19 @@ std::tm localNow() {
 // The share's image as it now stands, to every page. The caller holds shareMutex.
 void publishShare(Server& s) { publish(s.feed, s.share, localNow(), platform::elapsedMs()); }
 
+// No wait here is timed by a condition variable: a clock set ahead (faketime in the tests) would
+// stretch it, and the pages' streams wake at the watcher's ticks.
 void watch(Server& s) {
-  for (;;) {
-    std::unique_lock<std::mutex> lock(s.shareMutex);
-    if (s.stopping) return;
-    // Reading without the lock harms nobody, as show does where no lock file can be made.
-    s.share.requireLock = false;
-    if (store::refreshIfChanged(s.share) == 1) publishShare(s);
-    s.stopped.wait_for(lock, std::chrono::seconds(1), [&] { return s.stopping; });
+  while (!s.stopping) {
+    {
+      std::lock_guard<std::mutex> hold(s.shareMutex);
+      if (s.stopping) return;
+      // Reading without the lock harms nobody, as show does where no lock file can be made.
+      s.share.requireLock = false;
+      if (store::refreshIfChanged(s.share) == 1) publishShare(s);
+    }
+    tick(s.feed);
+    for (int slice = 0; slice < 10 && !s.stopping; ++slice) platform::sleepMs(100);
   }
 }
 
@@ -208,6 +211,7 @@ void sendBoard(Server& s, Response& res) {
 
 struct Stream {
   uint64_t since;
+  uint64_t ticks = 0;
   int old = -1;  // the age last sent: none yet
   uint64_t lastSentMs = 0;
 };
@@ -224,9 +228,11 @@ void sendEvents(Server& s, const Request& req, Response& res) {
     std::string out = stream->old < 0 ? "retry: 2000\n\n" : "";
     {
       std::unique_lock<std::mutex> lock(s.feed.mutex);
-      s.feed.changed.wait_for(lock, std::chrono::seconds(1),
-                              [&] { return s.feed.stopping || s.feed.generation != stream->since; });
+      s.feed.changed.wait(lock, [&] {
+        return s.feed.stopping || s.feed.generation != stream->since || s.feed.ticks != stream->ticks;
+      });
       if (s.feed.stopping) return false;
+      stream->ticks = s.feed.ticks;
       out += eventsSince(s.feed, stream->since);
       stream->since = s.feed.generation;
       const int old = boardIsOld(s.feed, platform::elapsedMs()) ? 1 : 0;
@@ -526,13 +532,11 @@ int serve(store::Share& share, const ServeOptions& options) {
   }
   s->http.stop();
   listener.join();
-  {
-    // Taken only between two operations: a write in flight ends (and lets go of the lock) first.
-    std::lock_guard<std::mutex> hold(s->shareMutex);
-    s->stopping = true;
-    s->stopped.notify_all();
-  }
+  s->stopping = true;
   watcher.join();
+  // Taken only between two operations: a write in flight ends (and lets go of the lock) first, and a
+  // write that comes after sees stopping.
+  std::lock_guard<std::mutex> hold(s->shareMutex);
   std::fflush(stdout);
   std::fflush(stderr);
   // Connection threads may still be reading a request that will be refused: not waited for.
