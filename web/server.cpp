@@ -228,9 +228,8 @@ void sendEvents(Server& s, const Request& req, Response& res) {
     std::string out = stream->old < 0 ? "retry: 2000\n\n" : "";
     {
       std::unique_lock<std::mutex> lock(s.feed.mutex);
-      s.feed.changed.wait(lock, [&] {
-        return s.feed.stopping || s.feed.generation != stream->since || s.feed.ticks != stream->ticks;
-      });
+      s.feed.changed.wait(
+          lock, [&] { return s.feed.stopping || s.feed.generation != stream->since || s.feed.ticks != stream->ticks; });
       if (s.feed.stopping) return false;
       stream->ticks = s.feed.ticks;
       out += eventsSince(s.feed, stream->since);
