@@ -4,6 +4,7 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "cli/share_guard.h"
 #include "cli/system.h"
@@ -97,6 +98,7 @@ int runServe(int argc, char** argv) {
     }
     serveOptions.tokens = &tokenTable();
   }
+  statusChangesOnly();
   return web::serve(share(), serveOptions);
 }
 
