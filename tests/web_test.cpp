@@ -1,5 +1,9 @@
 // serve's own parts: the edit body's parser, the tokens, and the changed rows each page is sent.
+#include <sys/stat.h>
+
 #include <cstring>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "store/board.h"
@@ -138,6 +142,36 @@ TEST_F(WebFeed, TokensNameExactlyOneMember) {
     EXPECT_EQ(web::loadTokens(dir.file("tokens").c_str(), fake::share, table, error, sizeof error), c.second)
         << c.first << error;
   }
+}
+
+TEST_F(WebFeed, MadeTokensAreFreshPerMemberAndTheirFileIsTheOwnersAlone) {
+  FILE* links = std::tmpfile();
+  char error[128] = "";
+  ASSERT_TRUE(web::makeTokens(fake::share, dir.file("tokens").c_str(), "http://h", links, error, sizeof error))
+      << error;
+  struct stat info;
+  ASSERT_EQ(stat(dir.file("tokens").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  std::istringstream lines(readFile(dir.file("tokens")));
+  std::set<std::string> seen;
+  std::string expectedLinks;
+  for (int slot = 0; slot < 3; ++slot) {
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    const std::string token = line.substr(0, web::TokenChars);
+    EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos) << line;
+    EXPECT_EQ(line.substr(web::TokenChars), "\tm" + std::to_string(slot));
+    seen.insert(token);
+    expectedLinks += "m" + std::to_string(slot) + "\thttp://h/m/" + token + "\n";
+  }
+  EXPECT_EQ(seen.size(), 3u);
+  std::rewind(links);
+  char printed[512] = "";
+  EXPECT_EQ(std::fread(printed, 1, sizeof printed - 1, links), expectedLinks.size());
+  EXPECT_EQ(printed, expectedLinks);
+  std::fclose(links);
+  web::TokenTable table;
+  EXPECT_TRUE(web::loadTokens(dir.file("tokens").c_str(), fake::share, table, error, sizeof error)) << error;
 }
 
 }  // namespace
