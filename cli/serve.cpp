@@ -19,8 +19,9 @@ namespace {
 constexpr char ServeUsage[] =
     "usage: tavelin-cli serve [SOURCE] [--listen HOST:PORT] [--tokens FILE] [--edit-any] [--no-lock]\n"
     "  Serves the board as a web page for phones and big screens, kept live: the board is looked at\n"
-    "  once a second (one metadata query while it is unchanged) and changed rows are pushed to every\n"
-    "  open page. GET / (the page), /api/board (show --json's rows), /api/events, /healthz.\n"
+    "  once a second (its and the lock file's metadata only, while it is unchanged) and changed rows\n"
+    "  are pushed to every open page. GET / (the page), /api/board (show --json's rows),\n"
+    "  /api/events, /healthz.\n"
     "  --listen HOST:PORT  where to listen (127.0.0.1:8080; port 0 takes any free port)\n"
     "  --tokens FILE       the members' links from make-tokens: every page needs one, and each member\n"
     "                      may write their own row (POST /api/rows/me); without it the server is\n"

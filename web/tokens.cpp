@@ -41,7 +41,7 @@ bool loadTokens(const char* path, const store::Share& share, TokenTable& out, ch
   out.count = 0;
   files::Handle file(files::openRead(path));
   if (!file) {
-    std::snprintf(error, errorSize, "cannot open the token file");
+    std::snprintf(error, errorSize, "cannot open it");
     return false;
   }
   char line[TokenChars + 1 + store::NameSize * 3 + 8];
