@@ -72,8 +72,10 @@ for _ in $(seq 600); do
   fds+=("$fd")
 done
 got=$(curl -s -o /dev/null -w '%{http_code}' --max-time 3 "$base/healthz" || true)
+busy=$(curl -s -o /dev/null -w '%{http_code}' --max-time 3 -H "Authorization: Bearer $own" "$base/api/board" || true)
 for fd in "${fds[@]}"; do exec {fd}>&-; done
 [ "$got" = 200 ] || fail "/healthz with 600 idle connections: $got"
+[ "$busy" = 503 ] || fail "the board with 600 idle connections: $busy, expected 503 above the cap"
 
 # Every write is logged with the member and the remote address.
 grep -q "row 0 (山田 太郎) by 山田 太郎 from 127.0.0.1: saved" "$work/err" || fail "the write is not in the log"
