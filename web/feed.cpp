@@ -53,7 +53,9 @@ void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t
       feed.memberCount != share.memberCount || std::memcmp(feed.names, share.displayNames, sizeof feed.names) != 0;
   for (int slot = 0; slot < share.memberCount; ++slot) {
     const unsigned char flags = flagsOf(share.board, slot, now);
-    if (namesChanged || flags != feed.flags[slot] || !sameRow(feed.image, share.board, slot)) {
+    const bool texts = namesChanged || !sameRow(feed.image, share.board, slot);
+    if (texts) feed.textsChangedIn[slot] = feed.generation + 1;
+    if (texts || flags != feed.flags[slot]) {
       mark(bits, slot);
       feed.flags[slot] = flags;
       any = true;
@@ -79,6 +81,11 @@ void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t
     feed.nextEvent = rowsEvent(feed, bits);
   }
   feed.changed.notify_all();
+}
+
+bool changedSince(Feed& feed, int slot, uint64_t generation) {
+  std::lock_guard<std::mutex> hold(feed.mutex);
+  return feed.textsChangedIn[slot] > generation;
 }
 
 void tick(Feed& feed) {

@@ -31,6 +31,7 @@ struct Feed {
   unsigned char flags[store::MaxMembers]{};  // overdue and stale, as last sent
   uint64_t generation = 0;
   uint64_t changedIn[ChangeHistory][SlotWords]{};
+  uint64_t textsChangedIn[store::MaxMembers]{};  // the generation in which each row's texts last changed
   std::string rowJson[store::MaxMembers];  // each row as show --json prints it
   std::string nextEvent;                   // from generation - 1 to generation, made once for every page
 
@@ -45,6 +46,9 @@ struct Feed {
 // The share's image after a good read or a write: rows that differ from the published ones (their
 // texts, or their flags judged at now) become a new generation and every waiting page is woken.
 void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t nowMs);
+
+// Whether the slot's texts changed after the generation a page showed (a flag judged anew is no change).
+bool changedSince(Feed& feed, int slot, uint64_t generation);
 
 // One look at the share is over, good or not: every page's stream wakes.
 void tick(Feed& feed);

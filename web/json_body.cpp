@@ -7,7 +7,9 @@ namespace web {
 
 namespace {
 
-constexpr const char* KeyNames[EditKeyCount] = {"morning", "afternoon", "returnTime", "state", "seenWrittenAt"};
+constexpr const char* KeyNames[EditKeyCount] = {"morning",       "afternoon",
+                                                     "returnTime",    "state",
+                                                     "seenWrittenAt", "seenGeneration"};
 
 struct Parser {
   const char* at;

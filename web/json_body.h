@@ -4,8 +4,10 @@
 
 namespace web {
 
-enum class EditKey { morning, afternoon, returnTime, state, seenWrittenAt };
-constexpr int EditKeyCount = 5;
+// seenGeneration (the page's): the time written has whole minutes only, so two writes within a
+// minute are told apart by the generation of the rows the page showed.
+enum class EditKey { morning, afternoon, returnTime, state, seenWrittenAt, seenGeneration };
+constexpr int EditKeyCount = 6;
 // A value longer than this cannot be a field's text in any encoding; it is refused while parsing.
 constexpr size_t EditValueSize = 1024;
 

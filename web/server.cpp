@@ -381,8 +381,12 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
   SeenRow seen;
   if (!editTexts(s.share.board, slot, *edit, t, reason, sizeof reason)) return answer(res, 400, reason);
   seenRowOf(s.share.board, slot, seen);
+  const int generationKey = static_cast<int>(EditKey::seenGeneration);
+  const bool changed = (edit->given[seenKey] && std::strcmp(seen.written, seenWritten) != 0) ||
+                       (edit->given[generationKey] &&
+                        changedSince(s.feed, slot, std::strtoull(edit->value[generationKey], nullptr, 10)));
   int saved = store::RowChanged;
-  if (!edit->given[seenKey] || std::strcmp(seen.written, seenWritten) == 0) {
+  if (!changed) {
     s.share.requireLock = !s.options.noLock;
     s.share.writeWithoutLock = s.options.noLock;
     const store::RowTexts seenRow{seen.morning, seen.afternoon, seen.state, seen.returnTime, seen.written};
@@ -392,6 +396,12 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
     if (saved != 0) publishShare(s);
   }
   const std::string row = rowJson(s.share, slot);
+  // The generation the answer's row is current as of: the page's next write of it says it saw that.
+  uint64_t generation;
+  {
+    std::lock_guard<std::mutex> hold(s.feed.mutex);
+    generation = s.feed.generation;
+  }
   const char* outcome = saved == 1                      ? "saved"
                         : saved == store::RowChanged    ? "not written: the row changed meanwhile"
                         : saved == store::MayHaveLanded ? "could not be confirmed"
@@ -399,6 +409,7 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
   logWrite(s.share, slot, holder.slot, req, outcome);
   lock.unlock();
   res.set_header("Cache-Control", "no-store");
+  res.set_header("X-Board-Generation", std::to_string(generation));
   if (saved == 1) return res.set_content(row, "application/json; charset=utf-8");
   if (saved == store::RowChanged) {
     res.status = 409;
@@ -504,6 +515,9 @@ int serve(store::Share& share, const ServeOptions& options) {
   prepareProcess();
   auto s = std::make_unique<Server>(share, options);
   configure(*s);
+  // Generations go on from the last run's (milliseconds of the clock at the start), so a page from
+  // before a restart is never taken as current.
+  s->feed.generation = static_cast<uint64_t>(std::time(nullptr)) * 1000;
   {
     std::lock_guard<std::mutex> hold(s->shareMutex);
     share.requireLock = false;

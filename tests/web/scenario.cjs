@@ -1,7 +1,8 @@
 // The board page in the system's Chromium, on a 300-member share: the page shows the board, a row
 // written by tavelin-cli set shows within 3 s without a reload, the share gone and back is said and
-// undone, a member's link sets 外出・戻り 15:00 and the board file holds it, a row's HTML shows as
-// text, the find box folds full width, and the page fits a phone. Screenshots at 360x740 and 1920x1080 go to SHOTS.
+// undone, a member's link sets 外出・戻り 15:00 and the board file holds it, a row another PC changed
+// meanwhile is shown and asked about before it is overwritten, a row's HTML shows as text, the find
+// box folds full width, and the page fits a phone. Screenshots at 360x740 and 1920x1080 go to SHOTS.
 // Usage: node scenario.cjs CLI NODE_MODULES SHOTS
 'use strict';
 const { spawn, execFileSync } = require('child_process');
@@ -79,6 +80,29 @@ async function main() {
     await page.waitForFunction(() => document.querySelector('#editor-message').textContent === '保存しました。');
     const row = JSON.parse(run('show', ...src, '--json'))[0];
     if (row.state !== '外出・戻り' || row.returnTime !== '15:00') fail('the board holds ' + JSON.stringify(row));
+
+    // A row another PC wrote meanwhile, on a page that has not heard of it: shown, and asked.
+    const blockEvents = (r) => (r.url().includes('/events') ? r.abort() : r.continue());
+    await page.setRequestInterception(true);
+    page.on('request', blockEvents);
+    await page.reload({ waitUntil: 'load' });
+    run('set', ...src, '--slot', '0', '--morning', '他のPCの予定');
+    for (let tries = 0; ; ++tries) {
+      const rows = await (await fetch(base + '/api/board', { headers: { Authorization: 'Bearer ' + token } })).json();
+      if (rows[0].morning === '他のPCの予定') break;
+      if (tries === 30) fail('the server did not read the other PC\'s row');
+      await new Promise((r) => setTimeout(r, 100));
+    }
+    await page.type('#morning', 'ページの予定');
+    await page.click('#save');
+    await page.waitForFunction(() => !document.querySelector('#conflict').hidden);
+    if (!(await page.$eval('#conflict-row', (p) => p.textContent)).includes('他のPCの予定')) fail('the conflict hides their row');
+    await page.click('#overwrite');
+    await page.waitForFunction(() => document.querySelector('#editor-message').textContent === '保存しました。');
+    if (JSON.parse(run('show', ...src, '--json'))[0].morning !== 'ページの予定') fail('the overwrite is not on the board');
+    page.off('request', blockEvents);
+    await page.setRequestInterception(false);
+    await page.reload({ waitUntil: 'load' });
 
     // The find box folds full width and case, as the window's does.
     await page.type('#find', 'abc');

@@ -167,7 +167,10 @@
     for (const b of editor.querySelectorAll('button.state')) b.classList.toggle('current', b.dataset.state === row.state);
   }
 
+  // The generation each written row was answered at: newer than the page's own while its event is on the way.
+  const answeredAt = new Map();
   async function send(fields, seen) {
+    const seenGeneration = Math.max(Number(generation), answeredAt.get(target) || 0);
     pending = fields;
     say('保存しています…');
     const path = target === ownSlot ? '/api/rows/me' : '/api/rows/' + target;
@@ -176,7 +179,7 @@
       res = await fetch(path, {
         method: 'POST',
         headers: { 'Authorization': 'Bearer ' + token, 'Content-Type': 'application/json' },
-        body: JSON.stringify(Object.assign({ seenWrittenAt: seen }, fields)),
+        body: JSON.stringify(Object.assign({ seenWrittenAt: seen, seenGeneration: String(seenGeneration) }, fields)),
       });
     } catch (e) {
       pending = null;
@@ -187,6 +190,7 @@
     if (res.status === 200 || res.status === 409) {
       const entry = rows.get(answer.slot);
       if (entry) { entry.row = answer; render(entry); }
+      answeredAt.set(answer.slot, Number(res.headers.get('X-Board-Generation')) || 0);
     }
     if (res.status === 200) {
       pending = null;
