@@ -101,6 +101,9 @@ TEST_F(WebFeed, APageIsSentTheRowsChangedSinceItsGeneration) {
   write(2, "b");
   web::publish(feed, fake::share, fake::localTime, 0);  // nothing changed: no generation
   EXPECT_EQ(feed.generation, first + 2);
+  EXPECT_TRUE(web::changedSince(feed, 1, first));  // a write of row 1 from a page at first is asked about
+  EXPECT_FALSE(web::changedSince(feed, 1, first + 1));
+  EXPECT_FALSE(web::changedSince(feed, 0, first));
   std::lock_guard<std::mutex> hold(feed.mutex);
   EXPECT_EQ(slotsIn(web::eventsSince(feed, first)), "12");
   EXPECT_EQ(slotsIn(web::eventsSince(feed, first + 1)), "2");

@@ -32,8 +32,8 @@ struct Feed {
   uint64_t generation = 0;
   uint64_t changedIn[ChangeHistory][SlotWords]{};
   uint64_t textsChangedIn[store::MaxMembers]{};  // the generation in which each row's texts last changed
-  std::string rowJson[store::MaxMembers];  // each row as show --json prints it
-  std::string nextEvent;                   // from generation - 1 to generation, made once for every page
+  std::string rowJson[store::MaxMembers];        // each row as show --json prints it
+  std::string nextEvent;                         // from generation - 1 to generation, made once for every page
 
   // The last good read, on the steady clock and as the page shows it.
   uint64_t goodReadMs = 0;

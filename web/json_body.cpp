@@ -7,9 +7,8 @@ namespace web {
 
 namespace {
 
-constexpr const char* KeyNames[EditKeyCount] = {"morning",       "afternoon",
-                                                     "returnTime",    "state",
-                                                     "seenWrittenAt", "seenGeneration"};
+constexpr const char* KeyNames[EditKeyCount] = {"morning", "afternoon",     "returnTime",
+                                                "state",   "seenWrittenAt", "seenGeneration"};
 
 struct Parser {
   const char* at;
