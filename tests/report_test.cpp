@@ -49,6 +49,22 @@ TEST(ReportText, ControlBytesNeverReachTheTerminalOrTheJsonRaw) {
   }
 }
 
+TEST(ReportText, HtmlNeverRendersABoardTextAsMarkupOrAControl) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"<script>alert('x')</script>", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;"},
+      {"<img src=x onerror=\"a()\">&", "&lt;img src=x onerror=&quot;a()&quot;&gt;&amp;"},
+      {"a\x1b[2Jb\r", "a\\x1b[2Jb\\x0d"},
+      {"外出・戻り", u8"外出・戻り"},
+      {"ソ<", u8"ソ&lt;"},  // ソ's second byte is 0x5C and is no escape
+      // An unassigned double-byte code, the single bytes that are no character, a lone lead byte.
+      {"\x85\x40"
+       "a\xa0\xfd\x80"
+       "b\x88",
+       "\\x85\\x40a\\xa0\\xfd\\x80b\\x88"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(captured(report::writeHtmlText, c.first), c.second) << c.second;
+}
+
 // Terminal columns of UTF-8 text: two for characters from U+1100 on (the CJK used here), one otherwise.
 size_t columns(const std::string& utf8) {
   size_t w = 0;
