@@ -79,6 +79,11 @@ constexpr OptionRow OptionRows[] = {
     {"--csv", AllowCsv, nullptr, &Options::csv},
     {"--force", AllowForce, nullptr, &Options::force},
     {"--no-lock", AllowNoLock, nullptr, &Options::noLock},
+    {"--listen", AllowServe, &Options::listen, nullptr},
+    {"--tokens", AllowServe, &Options::tokensPath, nullptr},
+    {"--edit-any", AllowServe, nullptr, &Options::editAny},
+    {"--out", AllowTokensOut, &Options::outPath, nullptr},
+    {"--url", AllowTokensOut, &Options::urlBase, nullptr},
 };
 
 const OptionRow* optionRowOf(const char* arg, unsigned allow) {

@@ -6,15 +6,17 @@ namespace cli {
 
 // Options a command accepts, as a bit set; anything else is a usage error.
 enum Allow : unsigned {
-  AllowSource = 1u << 0,     // --prefs, --names, --board
-  AllowJson = 1u << 1,       // --json
-  AllowRowPick = 1u << 2,    // --slot, --member
-  AllowTexts = 1u << 3,      // --morning, --afternoon, --return, --state, --clear
-  AllowNamesOnly = 1u << 4,  // --names without the rest of SOURCE (init-share)
-  AllowOperand = 1u << 5,    // one positional operand (a file or a directory)
-  AllowForce = 1u << 6,      // --force
-  AllowNoLock = 1u << 7,     // --no-lock
-  AllowCsv = 1u << 8,        // --csv
+  AllowSource = 1u << 0,      // --prefs, --names, --board
+  AllowJson = 1u << 1,        // --json
+  AllowRowPick = 1u << 2,     // --slot, --member
+  AllowTexts = 1u << 3,       // --morning, --afternoon, --return, --state, --clear
+  AllowNamesOnly = 1u << 4,   // --names without the rest of SOURCE (init-share)
+  AllowOperand = 1u << 5,     // one positional operand (a file or a directory)
+  AllowForce = 1u << 6,       // --force
+  AllowNoLock = 1u << 7,      // --no-lock
+  AllowCsv = 1u << 8,         // --csv
+  AllowServe = 1u << 9,       // --listen, --tokens, --edit-any
+  AllowTokensOut = 1u << 10,  // --out, --url
 };
 
 struct Options {
@@ -36,6 +38,11 @@ struct Options {
   bool force = false;   // write a board file that does not look like one
   bool noLock = false;  // go ahead where no lock file can be made, or through a mount that cannot lock
   const char* operand = nullptr;
+  const char* listen = nullptr;      // HOST:PORT
+  const char* tokensPath = nullptr;  // serve's token file
+  bool editAny = false;
+  const char* outPath = nullptr;  // make-tokens' token file
+  const char* urlBase = nullptr;
 };
 
 // Parses argv[1..argc) of one command. False with a one-line reason in error when the arguments

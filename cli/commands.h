@@ -16,11 +16,15 @@ constexpr unsigned SetOptions = AllowSource | AllowRowPick | AllowTexts | AllowF
 constexpr unsigned ResetLockOptions = AllowSource | AllowNoLock;
 constexpr unsigned CheckNamesOptions = AllowOperand;
 constexpr unsigned InitShareOptions = AllowOperand | AllowNamesOnly;
+constexpr unsigned ServeOptions = AllowSource | AllowServe | AllowNoLock;
+constexpr unsigned MakeTokensOptions = AllowSource | AllowTokensOut;
 
 int runShow(int argc, char** argv);
 int runSet(int argc, char** argv);
 int runResetLock(int argc, char** argv);
 int runCheckNames(int argc, char** argv);
 int runInitShare(int argc, char** argv);
+int runServe(int argc, char** argv);
+int runMakeTokens(int argc, char** argv);
 
 }  // namespace cli

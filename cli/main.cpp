@@ -21,6 +21,10 @@ constexpr char Usage[] =
     "                                       (Shift-JIS, as on the share)\n"
     "  init-share   DIR [--names FILE]      create an empty board and a name list (FILE: UTF-8,\n"
     "                                       one name per line)\n"
+    "  serve        [SOURCE] [--listen HOST:PORT] [--tokens FILE] [--edit-any]\n"
+    "                                       the board as a live web page (127.0.0.1:8080)\n"
+    "  make-tokens  [SOURCE] --out FILE [--url BASE]\n"
+    "                                       one personal link per member, for serve --tokens\n"
     "\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, the preferences this PC's\n"
     "program loads. Texts in and out are UTF-8; the files stay CP932.\n"
@@ -38,6 +42,8 @@ constexpr Command Commands[] = {
     {"reset-lock", cli::runResetLock},
     {"check-names", cli::runCheckNames},
     {"init-share", cli::runInitShare},
+    {"serve", cli::runServe},
+    {"make-tokens", cli::runMakeTokens},
 };
 
 int dispatch(int argc, char** argv) {

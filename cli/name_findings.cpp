@@ -27,33 +27,6 @@ bool startsWith(const unsigned char* bytes, size_t count, const char* prefix) {
   return count >= n && std::memcmp(bytes, prefix, n) == 0;
 }
 
-// Valid UTF-8 with characters beyond ASCII that does not read as Shift-JIS someone wrote: as CP932
-// it has a lone byte above 0x7F, a code that is no character, or a lead byte from 0xE0 on (rare
-// kanji and extensions; every UTF-8 kana and common kanji starts with 0xE3-0xE9). Real Shift-JIS
-// names lead with 0x81-0x9F, which UTF-8 never starts a character with, so they are left alone.
-bool looksUtf8(const unsigned char* b, size_t n) {
-  bool beyondAscii = false;
-  for (size_t i = 0; i < n;) {
-    const size_t k = text::utf8Length(b + i, n - i);
-    if (k == 0 && n - i < 4 && b[i] >= 0xC2) break;  // a character cut by the end of what is read
-    if (k == 0) return false;
-    beyondAscii = beyondAscii || k > 1;
-    i += k;
-  }
-  if (!beyondAscii) return false;
-  for (size_t i = 0; i < n;) {
-    if (b[i] < 0x80) {
-      ++i;
-    } else if (!text::isLeadByte(b[i]) || b[i] >= 0xE0 || i + 1 >= n ||
-               !text::isAssigned(reinterpret_cast<const char*>(b + i), 2)) {
-      return true;
-    } else {
-      i += 2;
-    }
-  }
-  return false;
-}
-
 // Findings about the encoding; true when there is one, and every garbled name is then its doing.
 bool checkEncoding(NameReport& out, const unsigned char* bytes, size_t count) {
   if (looksUtf16(bytes, count)) {
@@ -63,7 +36,7 @@ bool checkEncoding(NameReport& out, const unsigned char* bytes, size_t count) {
   const bool mark = startsWith(bytes, count, "\xEF\xBB\xBF");
   if (mark) add(out, FindingKind::byteOrderMark, -1, -1, 0);
   const size_t skip = mark ? 3 : 0;
-  const bool utf8 = looksUtf8(bytes + skip, count - skip);
+  const bool utf8 = text::looksUtf8(bytes + skip, count - skip);
   if (utf8) add(out, FindingKind::utf8, -1, -1, 0);
   return mark || utf8;
 }

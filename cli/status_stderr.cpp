@@ -2,18 +2,41 @@
 // plain progress texts say nothing a terminal user needs, so a successful run stays quiet. A holder
 // name in a message comes from the lock file, which anyone on the share can write: it is escaped.
 #include <cstdio>
+#include <cstring>
 
 #include "cli/output.h"
 #include "platform/status.h"
+#include "text/bounded.h"
+
+namespace {
+
+bool changesOnly = false;
+// The last coded message written; only the thread that holds the share writes messages.
+char lastCoded[512];
+
+}  // namespace
+
+namespace cli {
+
+void statusChangesOnly() { changesOnly = true; }
+
+}  // namespace cli
 
 namespace status {
 
-void showStatus(const char* text) { cli::writeStatusLine(stderr, text); }
+void showStatus(const char* text) {
+  if (changesOnly) {
+    if (text[0] != '(') return;
+    if (std::strncmp(lastCoded, text, sizeof lastCoded - 1) == 0) return;
+    text::copyField(lastCoded, sizeof lastCoded, text, std::strlen(text));
+  }
+  cli::writeStatusLine(stderr, text);
+}
 
 void beep() {}
 
 bool showsBoardTime() { return false; }
 
-void boardRead() {}
+void boardRead() { lastCoded[0] = '\0'; }
 
 }  // namespace status

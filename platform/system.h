@@ -13,8 +13,8 @@ int hostName(char* out, size_t size);
 // Milliseconds of wall-clock time elapsed since an arbitrary fixed moment (process start).
 uint64_t elapsedMs();
 
-// Waits about ms milliseconds. On Windows the thread's window messages are dispatched meanwhile, so
-// a window waiting for the share still paints, moves and closes; elsewhere it only sleeps.
+// Waits about ms milliseconds. Only threads without windows wait on the share (the window's worker, the
+// CLI), so nothing is dispatched meanwhile.
 void sleepMs(unsigned ms);
 
 // The broken-down local time of now.

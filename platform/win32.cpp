@@ -35,52 +35,15 @@ uint64_t elapsedMs() {
   return static_cast<uint64_t>((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
 }
 
-namespace {
-
-// A quit met during a wait is posted again after the other messages, for the message loop, which ends
-// the program once the access is over. Each wait meets it once more; it must not wake them early.
-bool quitPending;
-
-// A modal dialog's keys (Tab, Enter, Esc) still go through its dialog manager during a wait.
-bool forDialog(MSG& msg) {
-  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  return root && GetClassLongPtrA(root, GCW_ATOM) == 32770 && IsDialogMessageA(root, &msg);
-}
-
-void dispatchPending() {
-  MSG msg;
-  bool quit = false;
-  WPARAM code = 0;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      quit = true;
-      code = msg.wParam;
-    } else if (!forDialog(msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-  if (!quit) return;
-  quitPending = true;
-  PostQuitMessage(static_cast<int>(code));
-}
-
-}  // namespace
-
-// The waits between retries keep the calling thread's windows alive, if it has any: what arrives
-// meanwhile (paint, move, close, input) is dispatched. The window's share worker has none, so there
-// this is a plain sleep. Sleep rounds up to the timer tick (15.6 ms by default); a 1 ms period keeps
-// the short slices exact.
+// Share access runs on the window's worker thread and in the CLI, neither of which has windows, so a
+// wait between retries is a plain sleep. Sleep rounds up to the timer tick (15.6 ms by default); a 1 ms
+// period keeps the short slices exact.
 void sleepMs(unsigned ms) {
   using TimerPeriodFn = UINT(WINAPI*)(UINT);
   static const auto begin = systemFunction<TimerPeriodFn>("winmm.dll", "timeBeginPeriod");
   static const auto end = systemFunction<TimerPeriodFn>("winmm.dll", "timeEndPeriod");
   if (begin) begin(1);
-  if (quitPending)
-    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT & ~QS_POSTMESSAGE, 0);
-  else
-    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-  dispatchPending();
+  Sleep(ms);
   if (end) end(1);
 }
 

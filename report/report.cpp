@@ -162,6 +162,33 @@ void writeJsonString(FILE* out, const char* cp932, size_t len) {
   std::fputc('"', out);
 }
 
+void writeHtmlText(FILE* out, const char* cp932, size_t len) {
+  size_t start = 0;
+  for (size_t i = 0; i < len;) {
+    const unsigned char b = static_cast<unsigned char>(cp932[i]);
+    const size_t step = text::isLeadByte(b) && i + 1 < len ? 2 : 1;
+    const char* reference = nullptr;
+    switch (b) {
+      case '&': reference = "&amp;"; break;
+      case '<': reference = "&lt;"; break;
+      case '>': reference = "&gt;"; break;
+      case '"': reference = "&quot;"; break;
+      case '\'': reference = "&#39;"; break;
+      default: break;
+    }
+    const bool raw =
+        step == 1 ? escaped(b) || (b >= 0x80 && !text::isAssigned(cp932 + i, 1)) : !text::isAssigned(cp932 + i, 2);
+    if (reference || raw) {
+      writeRun(out, cp932 + start, i - start);
+      if (reference) std::fputs(reference, out);
+      for (size_t k = 0; raw && k < step; ++k) std::fprintf(out, "\\x%02x", static_cast<unsigned char>(cp932[i + k]));
+      start = i + step;
+    }
+    i += step;
+  }
+  writeRun(out, cp932 + start, len - start);
+}
+
 void printTable(FILE* out, const Rows& rows) {
   size_t widths[store::FieldCount];
   for (int f = 0; f < store::FieldCount; ++f)
@@ -194,40 +221,69 @@ void printTable(FILE* out, const Rows& rows) {
   }
 }
 
-void printJson(FILE* out, const Rows& rows) {
+void printJsonRow(FILE* out, const Rows& rows, int slot) {
   Cell cell;
+  std::fprintf(out, "{\"slot\": %d", slot);
+  for (int f = 0; f < store::FieldCount; ++f) {
+    cellOf(rows, slot, f, cell);
+    std::fprintf(out, ", \"%s\": ", store::fields[f].jsonKey);
+    writeJsonString(out, cell.text, cell.length);
+  }
+  std::fprintf(out, ", \"overdue\": %s, \"stale\": %s}", truth(store::isOverdue(*rows.image, slot, rows.now)),
+               truth(store::isStale(*rows.image, slot, rows.now)));
+}
+
+void printJson(FILE* out, const Rows& rows) {
   bool first = true;
   std::fputc('[', out);
   for (int slot = 0; slot < rows.count; ++slot) {
     if (!shown(rows, slot)) continue;
-    std::fprintf(out, "%s\n  {\"slot\": %d", first ? "" : ",", slot);
+    std::fputs(first ? "\n  " : ",\n  ", out);
     first = false;
-    for (int f = 0; f < store::FieldCount; ++f) {
-      cellOf(rows, slot, f, cell);
-      std::fprintf(out, ", \"%s\": ", store::fields[f].jsonKey);
-      writeJsonString(out, cell.text, cell.length);
-    }
-    std::fprintf(out, ", \"overdue\": %s, \"stale\": %s}", truth(store::isOverdue(*rows.image, slot, rows.now)),
-                 truth(store::isStale(*rows.image, slot, rows.now)));
+    printJsonRow(out, rows, slot);
   }
   std::fputs(first ? "]\n" : "\n]\n", out);
 }
 
-void printCsv(FILE* out, const Rows& rows, bool terminal) {
-  std::fputs("slot", out);
-  for (const store::FieldInfo& f : store::fields) std::fprintf(out, ",%s", f.jsonKey);
-  std::fputs(",overdue,stale\r\n", out);
+void printCsv(FILE* out, const Rows& rows, bool terminal, CsvFor reader) {
+  const bool people = reader == CsvFor::people;
+  if (people) {
+    const char* const flags[] = {"番号", "帰社予定を過ぎた", "前日までの予定"};
+    writeCsvField(out, flags[0], std::strlen(flags[0]), terminal);
+    for (const store::FieldInfo& f : store::fields) {
+      std::fputc(',', out);
+      writeCsvField(out, f.header, std::strlen(f.header), terminal);
+    }
+    for (int i = 1; i < 3; ++i) {
+      std::fputc(',', out);
+      writeCsvField(out, flags[i], std::strlen(flags[i]), terminal);
+    }
+    std::fputs("\r\n", out);
+  } else {
+    std::fputs("slot", out);
+    for (const store::FieldInfo& f : store::fields) std::fprintf(out, ",%s", f.jsonKey);
+    std::fputs(",overdue,stale\r\n", out);
+  }
   Cell cell;
   for (int slot = 0; slot < rows.count; ++slot) {
     if (!shown(rows, slot)) continue;
-    std::fprintf(out, "%d", slot);
+    std::fprintf(out, "%d", people ? slot + 1 : slot);
     for (int f = 0; f < store::FieldCount; ++f) {
       cellOf(rows, slot, f, cell);
       std::fputc(',', out);
       writeCsvField(out, cell.text, cell.length, terminal);
     }
-    std::fprintf(out, ",%s,%s\r\n", truth(store::isOverdue(*rows.image, slot, rows.now)),
-                 truth(store::isStale(*rows.image, slot, rows.now)));
+    const bool overdue = store::isOverdue(*rows.image, slot, rows.now),
+               stale = store::isStale(*rows.image, slot, rows.now);
+    if (people) {
+      std::fputc(',', out);
+      if (overdue) writeRun(out, "はい", std::strlen("はい"));
+      std::fputc(',', out);
+      if (stale) writeRun(out, "はい", std::strlen("はい"));
+      std::fputs("\r\n", out);
+    } else {
+      std::fprintf(out, ",%s,%s\r\n", truth(overdue), truth(stale));
+    }
   }
 }
 

@@ -92,19 +92,33 @@ void boardIsCurrent(Share& share) {
   status::boardRead();
 }
 
+// Whether the front end asked the wait for a busy lock to stop (from its own thread).
+bool cancelled(const Share& share) { return __atomic_load_n(&share.cancelWait, __ATOMIC_ACQUIRE); }
+
+// A wait the member stopped: said without a beep, since they asked for it.
+int stopWaiting(Share& share) {
+  __atomic_store_n(&share.cancelWait, false, __ATOMIC_RELEASE);
+  status::showStatus("(203)待つのをやめました（読み書きしていません）");
+  return 0;
+}
+
 // Runs up to Attempts attempts, a jittered second apart; a final failure beeps. Within the second
 // after a busy attempt the lock is tried again quietly (the attempt's message stays as it was), so
-// the patience and the messages are those of twenty one-second attempts.
+// the patience and the messages are those of twenty one-second attempts. The front end hears of each
+// busy attempt and may stop the wait at any of its quarter-second pauses.
 // With a single attempt (the timer's), a busy lock is left to the next tick without a beep.
 template <typename Attempt>
-int runAttempts(Attempt attempt, int attempts = Attempts) {
+int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
+  __atomic_store_n(&share.cancelWait, false, __ATOMIC_RELEASE);
   for (int i = 1; i <= attempts; ++i) {
     Outcome outcome = attempt(i, false);
+    if (outcome == Outcome::busy && share.onBusy && attempts > 1) share.onBusy(share, i);
     const uint64_t next = platform::elapsedMs() + 1000 + text::spreadMs(50);
     while (outcome == Outcome::busy && i < attempts) {
       const unsigned pause = TryAgainMs + text::spreadMs(TryAgainSpreadMs);
       if (platform::elapsedMs() + pause >= next) break;
       text::waitMs(pause);
+      if (cancelled(share)) return stopWaiting(share);
       outcome = attempt(i, true);
     }
     if (outcome == Outcome::done) return 1;
@@ -115,6 +129,7 @@ int runAttempts(Attempt attempt, int attempts = Attempts) {
       if (outcome == Outcome::busy && attempts == 1) return 0;
       break;
     }
+    if (cancelled(share)) return stopWaiting(share);
     const uint64_t now = platform::elapsedMs();
     if (now < next) text::waitMs(static_cast<unsigned>(next - now));
   }
@@ -124,6 +139,7 @@ int runAttempts(Attempt attempt, int attempts = Attempts) {
 
 // A successful access clears the status line, or says once that it went ahead without a lock.
 void finishAccess(Share& share) {
+  share.troubleShown = false;
   boardIsCurrent(share);
   status::showStatus(lockUnavailable(share) ? Unlocked : "");
   releaseLock(share);
@@ -192,6 +208,13 @@ Outcome boardWillNotOpen(Share& share, const char* message) {
   releaseLock(share);
   status::beep();
   return Outcome::stop;
+}
+
+// A board that opens for reading but not for writing is read-only to this PC (its attribute, or the
+// share's rights): a different fix from a board that is not there at all.
+const char* cannotUpdateMessage(const char* path) {
+  return files::opens(path) ? "(206)掲示板ファイルに書き込めません（読み取り専用か、書き込みの権限がありません）"
+                            : "(205)掲示板ファイルがオープンできません";
 }
 
 Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) {
@@ -285,7 +308,7 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
     return outcome;
   }
   files::Handle file(files::openUpdate(path));
-  if (!file) return boardWillNotOpen(share, "(205)掲示板ファイルがオープンできません");
+  if (!file) return boardWillNotOpen(share, cannotUpdateMessage(path));
   // Every attempt re-reads the file, so a retry never writes stale rows of other members.
   if (!readScratch(share, file.get())) return failWriteAttempt(share, "(103)サーバーからの読み込みエラー", file);
   // Without a lock another client may be writing its own record: records are for lock holders.
@@ -350,7 +373,10 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
 // The locked read, with the patience asked for.
 int lockedRefresh(Share& share, char (&path)[SharePathSize + 1], int attempts) {
   startOperation(share, "サーバーアクセス中..", path);
-  return runAttempts([&](int attempt, bool quiet) { return refreshAttempt(share, path, attempt, quiet); }, attempts);
+  const int read = runAttempts(
+      share, [&](int attempt, bool quiet) { return refreshAttempt(share, path, attempt, quiet); }, attempts);
+  if (!read) share.troubleShown = true;
+  return read;
 }
 
 // The timer's look without the lock. What it shows is proven by content: the entries of the change
@@ -534,8 +560,10 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool a
   // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
   if (!shown && files::stamp(lock, seen))
     return ringKept ? heldLook(share, path, lock, again) : lockedTick(share, path, lock);
-  if (shown || share.lockedTickShown) status::showStatus("");
+  // A failure's message goes with the share's return, though the board itself did not change.
+  if (shown || share.lockedTickShown || share.troubleShown) status::showStatus("");
   share.lockedTickShown = false;
+  share.troubleShown = false;
   boardIsCurrent(share);
   return 1;
 }
@@ -567,7 +595,7 @@ long long lockedBoardSize(Share& share) {
   char path[SharePathSize + 1];
   sharePath(share.boardPath, path);
   long long size = -1;
-  runAttempts([&](int attempt, bool quiet) {
+  runAttempts(share, [&](int attempt, bool quiet) {
     Outcome outcome;
     if (!takeLock(share, outcome, quiet)) {
       if (outcome == Outcome::busy && !quiet) showBusyHolder(share, attempt);
@@ -585,7 +613,10 @@ int writeRow(Share& share, int slot, const RowTexts& texts, const RowTexts* seen
   if (share.memberCount == 0 || slot < 0 || slot >= MaxMembers) return 0;
   char path[SharePathSize + 1];
   startOperation(share, "サーバーアクセス中", path);
-  return runAttempts([&](int, bool quiet) { return writeAttempt(share, path, slot, texts, seen, quiet); });
+  const int saved =
+      runAttempts(share, [&](int, bool quiet) { return writeAttempt(share, path, slot, texts, seen, quiet); });
+  if (saved == 0 || saved == MayHaveLanded) share.troubleShown = true;
+  return saved;
 }
 
 }  // namespace store

@@ -65,6 +65,9 @@ void parseNameList(Share& share, const unsigned char* bytes, size_t count) {
   ScannedName name;
   while (share.memberCount < MaxMembers && scanName(bytes, count, pos, name) && name.ended)
     storeName(share, name.bytes, name.length < sizeof name.bytes ? name.length : sizeof name.bytes);
+  // What the board has no room for is told to the front end.
+  share.namesIgnored = 0;
+  while (share.memberCount == MaxMembers && scanName(bytes, count, pos, name) && name.ended) ++share.namesIgnored;
 }
 
 int loadNameList(Share& share, int attempts) {

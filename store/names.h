@@ -19,7 +19,8 @@ int loadNameList(Share& share, int attempts = 20);
 // reloaded before the board. False when the share cannot be asked.
 bool nameListChanged(Share& share);
 
-// The parse itself, on bytes already read: fills boardNames and displayNames, sets memberCount.
+// The parse itself, on bytes already read: fills boardNames and displayNames, sets memberCount, and
+// namesIgnored (the names past MaxMembers) for the front end to tell.
 void parseNameList(Share& share, const unsigned char* bytes, size_t count);
 
 // One name as the parse collects it, before it is cut and stored.

@@ -47,20 +47,58 @@ bool rowHasTextOf(const BoardImage& image, int slot) {
   return false;
 }
 
-// Minutes after midnight of "H:MM" or "HH:MM" (hours 0 to 24), after folding; -1 for anything else.
+// Up to two digits at p into out; how many were read.
+int leadingNumber(const char* p, int& out) {
+  int n = 0;
+  out = 0;
+  while (n < 2 && p[n] >= '0' && p[n] <= '9') out = out * 10 + (p[n++] - '0');
+  return n;
+}
+
+bool startsWith(const char* p, const char* word, const char*& after) {
+  const size_t n = std::strlen(word);
+  if (std::strncmp(p, word, n) != 0) return false;
+  after = p + n;
+  return true;
+}
+
+// The forms members type: "H:MM" and "HH:MM", "4時", "4時30分", "4時半", and "HMM" or "HHMM" ("0400");
+// hours 0 to 24, after folding and without the spaces around. -1 for anything else.
+int minutesOf(const char* text) {
+  int hours = 0, minutes = 0;
+  const char* p = text;
+  const int hourDigits = leadingNumber(p, hours);
+  p += hourDigits;
+  const char* after = nullptr;
+  if (hourDigits == 0) return -1;
+  if (*p == ':') {
+    if (!digits(p + 1, 2, minutes) || p[3] != '\0') return -1;
+  } else if (startsWith(p, "時", after)) {
+    if (startsWith(after, "半", p)) {
+      minutes = 30;
+    } else if (const int minuteDigits = leadingNumber(after, minutes)) {
+      if (!startsWith(after + minuteDigits, "分", p)) return -1;
+    } else {
+      p = after;
+    }
+    if (*p != '\0') return -1;
+  } else {
+    const size_t n = std::strlen(text);
+    if ((n != 3 && n != 4) || !digits(text, static_cast<int>(n), hours)) return -1;
+    minutes = hours % 100;
+    hours /= 100;
+  }
+  if (hours > 24 || minutes > 59 || (hours == 24 && minutes > 0)) return -1;
+  return hours * 60 + minutes;
+}
+
+// The row's return time in minutes after midnight, or -1.
 int returnMinutes(const BoardImage& image, int slot) {
   char text[ReturnTimeSize + 1];
   fieldTextOf(image, slot, Field::returnTime, text, sizeof text);
   text::foldFullWidth(text);
-  const size_t n = std::strlen(text);
-  int hours, minutes;
-  if (n == 4 && text[1] == ':' && digits(text, 1, hours) && digits(text + 2, 2, minutes)) {
-  } else if (n == 5 && text[2] == ':' && digits(text, 2, hours) && digits(text + 3, 2, minutes)) {
-  } else {
-    return -1;
-  }
-  if (hours > 24 || minutes > 59) return -1;
-  return hours * 60 + minutes;
+  text::trimSpaces(text);
+  return minutesOf(text);
 }
 
 }  // namespace

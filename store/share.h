@@ -29,6 +29,8 @@ struct Share {
   // The list as last loaded, so that a change on the share can be seen without reading it.
   bool listLoaded;
   files::Stamp loadedStamp;
+  // Names of the list past MaxMembers, which the board has no row for.
+  int namesIgnored;
 
   // After a busy answer: the first bytes (up to 255) of the lock file; after taking the lock: this PC's name.
   char holderName[HolderSize];
@@ -50,6 +52,14 @@ struct Share {
   bool stampTrusted;
   bool lockedTickShown;  // the status line still holds a skipped tick's message
   bool lockWasBusy;      // the last try found the lock busy (or failing in passing)
+  bool troubleShown;     // the status line still holds a failed access's message
+
+  // Set from another thread (a front end's cancel): the attempts waiting for a busy lock stop at the
+  // next pause. Read and written with atomic builtins; cleared by the access that stopped.
+  bool cancelWait;
+  // Called after each attempt that found the lock busy, with the attempt's number (holderName says
+  // whose it is): the front end's progress. None by default.
+  void (*onBusy)(Share& share, int attempt);
 
   // The change ring (change_ring.h): the CRC-32 of the image, and the ring's head as last seen (its
   // number and board CRC), whether or not the image followed it.

@@ -250,6 +250,41 @@ TEST_F(AccessTest, ASaveNeverGoesWithoutTheLock) {
   EXPECT_EQ(morningIn(readFile(boardFile), 1), "locked");
 }
 
+// The front end hears of every busy attempt and can stop the wait: it ends at the next pause, without
+// a beep, the board untouched.
+TEST_F(AccessTest, AWaitForABusyLockCanBeStopped) {
+  writeFile(boardFile, imageWith(2, "file"));
+  writeFile(lock, "OTHERPC");
+  static std::vector<int> heard;
+  heard.clear();
+  fake::share.onBusy = [](store::Share& share, int attempt) {
+    heard.push_back(attempt);
+    if (attempt == 3) share.cancelWait = true;
+  };
+  const uint64_t start = fake::nowMs;
+  EXPECT_EQ(store::writeRow(fake::share, row, {"w", "", "", "", "t"}), 0);
+  EXPECT_LT(fake::nowMs - start, 2600u);
+  EXPECT_EQ(heard, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(fake::messages().back(), "(203)待つのをやめました（読み書きしていません）");
+  EXPECT_EQ(fake::beeps(), 0);
+  EXPECT_EQ(morningIn(readFile(boardFile), 1), "");
+  // The next access waits in full again.
+  fake::share.onBusy = nullptr;
+  fake::events.clear();
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
+  EXPECT_EQ(fake::messages().size(), 21u);
+}
+
+// A board this PC may read but not write is said to be read-only, not missing.
+TEST_F(AccessTest, AReadOnlyBoardIsToldFromAMissingOne) {
+  writeFile(boardFile, imageWith(2, "file"));
+  files::faults::failAt(1, false, Op::open);
+  EXPECT_EQ(store::writeRow(fake::share, row, {"w", "", "", "", "t"}), 0);
+  EXPECT_EQ(fake::messages().back(),
+            "(206)掲示板ファイルに書き込めません（読み取り専用か、書き込みの権限がありません）");
+  EXPECT_EQ(morningIn(readFile(boardFile), 1), "");
+}
+
 TEST_F(AccessTest, ALockThatNeverGoesAwayOutlastsTwentyAttempts) {
   writeFile(boardFile, imageWith(2, "file"));
   writeFile(lock, std::string(255, 'H'));
@@ -467,6 +502,22 @@ TEST_F(PollTest, ALockLeftBehindIsNamedOnEveryTickAndTheBoardIsNotCurrent) {
   EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
   EXPECT_EQ(fake::messages(), V{""});
   EXPECT_EQ(fake::boardReads, reads + 1);
+}
+
+// A failure's message goes when the share answers again, though the board did not change meanwhile.
+TEST_F(PollTest, AFailureMessageGoesWhenTheShareComesBack) {
+  writeFile(boardFile, imageWith(0, "first"));
+  setAge(std::chrono::hours(1));
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
+  files::faults::reset();
+  files::faults::failAt(1, false, Op::open);
+  EXPECT_EQ(store::refreshBoard(fake::share), 0);
+  fake::events.clear();
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
+  EXPECT_EQ(fake::messages(), V{""});
+  fake::events.clear();
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
+  EXPECT_TRUE(fake::messages().empty());
 }
 
 // What the timer cannot trust is read under the lock, or left to the next tick: a write by a client that

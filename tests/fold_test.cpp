@@ -33,6 +33,19 @@ TEST(Folding, FullWidthCharactersWithAnAsciiCounterpartFold) {
   for (const auto& c : cases) EXPECT_EQ(folded(c.in), c.out) << c.in;
 }
 
+TEST(Folding, SpacesAtBothEndsAreTrimmed) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {{" 12:30", "12:30"}, {"12:30 \t", "12:30"}, {"  ", ""}, {"", ""}, {"4時 30分", "4時 30分"}};
+  for (const auto& c : cases) {
+    char text[32];
+    std::strcpy(text, c.in);
+    text::trimSpaces(text);
+    EXPECT_STREQ(text, c.out) << c.in;
+  }
+}
+
 TEST(Folding, LeadByteInTheLastPlaceEndsTheText) { EXPECT_EQ(folded("１\x82"), std::string("1\x82")); }
 
 TEST(Folding, TextsLongerThan255BytesAreLeftUnchanged) {

@@ -78,6 +78,12 @@ TEST_F(NameListTest, AtMost300NamesAreLoaded) {
   V names = parse(bytes);
   ASSERT_EQ(names.size(), 300u);
   EXPECT_EQ(names.back(), "n299");
+  // Counted for the front end to tell; text after the last ';' is no name.
+  EXPECT_EQ(fake::share.namesIgnored, 1);
+  parse(bytes + "n301;n302;tail");
+  EXPECT_EQ(fake::share.namesIgnored, 3);
+  parse("a;b;");
+  EXPECT_EQ(fake::share.namesIgnored, 0);
 }
 
 class NameListFileTest : public CoreTest {

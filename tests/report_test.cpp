@@ -49,6 +49,22 @@ TEST(ReportText, ControlBytesNeverReachTheTerminalOrTheJsonRaw) {
   }
 }
 
+TEST(ReportText, HtmlNeverRendersABoardTextAsMarkupOrAControl) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"<script>alert('x')</script>", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;"},
+      {"<img src=x onerror=\"a()\">&", "&lt;img src=x onerror=&quot;a()&quot;&gt;&amp;"},
+      {"a\x1b[2Jb\r", "a\\x1b[2Jb\\x0d"},
+      {"外出・戻り", u8"外出・戻り"},
+      {"ソ<", u8"ソ&lt;"},  // ソ's second byte is 0x5C and is no escape
+      // An unassigned double-byte code, the single bytes that are no character, a lone lead byte.
+      {"\x85\x40"
+       "a\xa0\xfd\x80"
+       "b\x88",
+       "\\x85\\x40a\\xa0\\xfd\\x80b\\x88"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(captured(report::writeHtmlText, c.first), c.second) << c.second;
+}
+
 // Terminal columns of UTF-8 text: two for characters from U+1100 on (the CJK used here), one otherwise.
 size_t columns(const std::string& utf8) {
   size_t w = 0;
@@ -86,6 +102,28 @@ TEST_F(ReportTable, ColumnsLineUpByDisplayWidthWithWideAndEscapedTexts) {
   EXPECT_EQ(columns(lines[1].substr(0, lines[1].find(marks[1][1]))), stateCol);
   EXPECT_EQ(columns(lines[2].substr(0, lines[2].find(marks[2][1]))), stateCol);
   EXPECT_NE(lines[3].find("x\\x1b"), std::string::npos);
+}
+
+// The window's CSV is read by people: the list's headers, rows from 1, flags as はい or nothing.
+TEST_F(ReportTable, CsvForPeopleHasTheListsHeadersRowNumbersAndYes) {
+  const std::string list = "山田;佐藤;";
+  store::parseNameList(fake::share, reinterpret_cast<const unsigned char*>(list.data()), list.size());
+  store::setRow(fake::share, 0, "会議", "", "外出・戻り", "10:00", "26/12/07 09:00");
+  store::setRow(fake::share, 1, "m", "", "帰宅", "", "26/12/06 09:01");
+  report::Rows rows{&fake::share.board, fake::share.displayNames, fake::share.memberCount, false, {}};
+  rows.now.tm_year = 126, rows.now.tm_mon = 11, rows.now.tm_mday = 7, rows.now.tm_hour = 15;
+  FILE* f = std::tmpfile();
+  report::printCsv(f, rows, false, report::CsvFor::people);
+  std::rewind(f);
+  std::string csv;
+  char buf[2048];
+  while (std::fgets(buf, sizeof buf, f)) csv += buf;
+  std::fclose(f);
+  EXPECT_EQ(csv,
+            u8"\"番号\",\"氏名(電話)\",\"午前\",\"午後\",\"帰社予定\",\"状態\",\"書き込み時間\",\"帰社予定を過ぎた\","
+            u8"\"前日までの予定\"\r\n"
+            u8"1,\"山田\",\"会議\",\"\",\"10:00\",\"外出・戻り\",\"26/12/07 09:00\",はい,\r\n"
+            u8"2,\"佐藤\",\"m\",\"\",\"\",\"帰宅\",\"26/12/06 09:01\",,はい\r\n");
 }
 
 }  // namespace

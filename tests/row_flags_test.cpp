@@ -24,6 +24,20 @@ TEST(RowFlags, OverdueIsOutReturningWrittenTodayPastItsReturnTimeAndStaleIsWritt
       {"外出・戻り", "17:00", "26/12/07 09:10", false, false},
       {"外出・戻り", "15:00頃", "26/12/07 09:10", false, false},  // not a time the rule can read
       {"外出・戻り", "25:00", "26/12/07 09:10", false, false},
+      {"外出・戻り", " 12:30 ", "26/12/07 09:10", true, false},  // spaces around, as older PCs stored them
+      {"外出・戻り", "4時", "26/12/07 09:10", true, false},
+      {"外出・戻り", "15時", "26/12/07 09:10", true, false},
+      {"外出・戻り", "15時半", "26/12/07 09:10", false, false},  // due this minute
+      {"外出・戻り", "15時29分", "26/12/07 09:10", true, false},
+      {"外出・戻り", "１５時５分", "26/12/07 09:10", true, false},
+      {"外出・戻り", "15時30分", "26/12/07 09:10", false, false},
+      {"外出・戻り", "1529", "26/12/07 09:10", true, false},
+      {"外出・戻り", "929", "26/12/07 09:10", true, false},
+      {"外出・戻り", "1531", "26/12/07 09:10", false, false},
+      {"外出・戻り", "15時ごろ", "26/12/07 09:10", false, false},
+      {"外出・戻り", "15時61分", "26/12/07 09:10", false, false},
+      {"外出・戻り", "15329", "26/12/07 09:10", false, false},
+      {"外出・戻り", "2460", "26/12/07 09:10", false, false},
       {"外出・戻り", "15:00", "26/12/06 09:10", false, true},   // yesterday's: stale, not overdue
       {"外出・戻り", "15:00", "26/12/08 09:10", false, false},  // a clock ahead: neither
       {"外出・戻り", "15:00", "26/11/07 09:10", false, true},   // the same day a month ago: stale, not overdue

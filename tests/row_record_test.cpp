@@ -161,11 +161,12 @@ TEST_F(RowRecordTest, ARecordWhoseBoardWillNotOpenWaitsForTheNextHolder) {
   writeFile(boardFile, torn);
   leaveRecord(before, after);
   files::faults::reset();
-  files::faults::failAt(1, false, Op::open);
+  files::faults::failAt(1, true, Op::open);
   EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}), 0);
   EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", "(205)掲示板ファイルがオープンできません"}));
   EXPECT_EQ(fake::beeps(), 1);
   EXPECT_TRUE(recordLeft());
+  files::faults::reset();
   // The share answers again: the torn row is put back and the new row lands beside it.
   EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}), 1);
   const std::string file = readFile(boardFile);

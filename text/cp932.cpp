@@ -169,4 +169,31 @@ size_t displayWidth(const char* in, size_t len) {
   return width;
 }
 
+// Valid UTF-8 with characters beyond ASCII that does not read as Shift-JIS someone wrote: as CP932
+// it has a lone byte above 0x7F, a code that is no character, or a lead byte from 0xE0 on (rare
+// kanji and extensions; every UTF-8 kana and common kanji starts with 0xE3-0xE9). Real Shift-JIS
+// names lead with 0x81-0x9F, which UTF-8 never starts a character with, so they are left alone.
+bool looksUtf8(const unsigned char* b, size_t n) {
+  bool beyondAscii = false;
+  for (size_t i = 0; i < n;) {
+    const size_t k = text::utf8Length(b + i, n - i);
+    if (k == 0 && n - i < 4 && b[i] >= 0xC2) break;  // a character cut by the end of what is read
+    if (k == 0) return false;
+    beyondAscii = beyondAscii || k > 1;
+    i += k;
+  }
+  if (!beyondAscii) return false;
+  for (size_t i = 0; i < n;) {
+    if (b[i] < 0x80) {
+      ++i;
+    } else if (!text::isLeadByte(b[i]) || b[i] >= 0xE0 || i + 1 >= n ||
+               !text::isAssigned(reinterpret_cast<const char*>(b + i), 2)) {
+      return true;
+    } else {
+      i += 2;
+    }
+  }
+  return false;
+}
+
 }  // namespace text

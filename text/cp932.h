@@ -29,4 +29,8 @@ size_t utf8Length(const unsigned char* s, size_t len);
 // Columns a CP932 text takes on a terminal: two for a double-byte character, one otherwise.
 size_t displayWidth(const char* in, size_t len);
 
+// Valid UTF-8 with characters beyond ASCII that does not read as CP932 someone wrote: a file saved
+// so shows garbled on every PC.
+bool looksUtf8(const unsigned char* bytes, size_t count);
+
 }  // namespace text

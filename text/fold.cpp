@@ -66,4 +66,12 @@ void foldFullWidth(char* text) {
   text[out] = '\0';
 }
 
+void trimSpaces(char* text) {
+  size_t start = 0, end = std::strlen(text);
+  while (start < end && (text[start] == ' ' || text[start] == '\t')) ++start;
+  while (end > start && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+  std::memmove(text, text + start, end - start);
+  text[end - start] = '\0';
+}
+
 }  // namespace text

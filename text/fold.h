@@ -9,4 +9,8 @@ char foldChar(unsigned char lead, unsigned char trail);
 // Folds a NUL-terminated text in place; texts longer than 255 bytes are left unchanged.
 void foldFullWidth(char* text);
 
+// Drops the spaces and tabs at both ends of a NUL-terminated text, in place: " 12:30" as typed is kept
+// as "12:30". Run after folding, so a full-width space goes too.
+void trimSpaces(char* text);
+
 }  // namespace text

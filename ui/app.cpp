@@ -21,13 +21,23 @@ namespace ui {
 namespace {
 
 // A copy whose window is out of sight is closing (it finishes an access first) or not shown yet: give
-// it a minute to go or to show itself.
+// it a minute to go or to show itself. One that goes is waited for to the end of its process, since it
+// saves its preferences after its window is gone; read before then, they would be its old ones, and
+// this copy's reading could make its save fail.
 HWND runningCopy() {
-  HWND running = FindWindowA(ClassName, Title);
   const DWORD start = GetTickCount();
+  HWND running = FindWindowA(ClassName, Title);
+  DWORD id = 0;
+  if (running) GetWindowThreadProcessId(running, &id);
+  HANDLE process = id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr;
   while (running && !IsWindowVisible(running) && GetTickCount() - start < 60000) {
     Sleep(100);
     running = FindWindowA(ClassName, Title);
+  }
+  if (process) {
+    const DWORD spent = GetTickCount() - start;
+    if (!running) WaitForSingleObject(process, spent < 60000 ? 60000 - spent : 0);
+    CloseHandle(process);
   }
   return running;
 }
@@ -79,10 +89,10 @@ int run(HINSTANCE hInstance, int showCommand) {
     ShowWindow(window, normal && savedMaximized() ? SW_SHOWMAXIMIZED : showCommand);
     SetFocus(window);
     code = runMessageLoop(window);
-    // However the loop ended (a close, the settings' restart, a quit), the worker finishes the request
-    // it is in; one stuck in a file call without the lock is left to the process's end.
-    stopShareWorker();
   }
+  // However the loop ended (a close, the settings' restart, a quit), the worker finishes the request
+  // it is in; one stuck in a file call without the lock is left to the process's end.
+  stopShareWorker();
   settings::savePreferences(local());
   settings::saveHistory(history(), local());
   // Looked at last, so that a worker which takes the lock meanwhile is still waited for. One still in a

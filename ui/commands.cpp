@@ -8,6 +8,7 @@
 #include "project_page.h"
 #include "store/lock.h"
 #include "ui/csv_export.h"
+#include "ui/dialog_place.h"
 #include "ui/find_box.h"
 #include "ui/first_run.h"
 #include "ui/identity.h"
@@ -42,7 +43,7 @@ void openProjectPage(HWND window) {
   if (!HasProjectPage) return;
   char question[128 + sizeof TAVELIN_PAGE];
   std::snprintf(question, sizeof question, "%s\n%s", "作者のWEBページへ接続しますか？", TAVELIN_PAGE);
-  if (MessageBoxA(window, question, "タベリン 最新情報", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
+  if (messageBoxOver(window, question, "タベリン 最新情報", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
   ShellExecuteA(window, nullptr, TAVELIN_PAGE, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -102,10 +103,16 @@ void runCommand(HWND window, int id) {
 // in view.
 void askToResetLock(HWND window) {
   const store::LockState lock = answeredLockState();
+  if (!lock.present) {
+    messageBoxOver(window, "排他制御ファイルはありません。リセットの必要はありません。", "管理者用コマンド",
+                   MB_ICONINFORMATION | MB_OK);
+    return;
+  }
   char question[1536];
   formatResetQuestion({lock.present, lock.holder, lock.holderLength, lock.aged, lock.ageSeconds}, question,
                       sizeof question);
-  if (MessageBoxA(window, question, "管理者用コマンド", MB_ICONQUESTION | MB_YESNO) != IDYES) return;
+  // いいえ by default: Enter alone must not remove a lock a working PC may hold.
+  if (messageBoxOver(window, question, "管理者用コマンド", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
   Request reset;
   reset.job = Job::resetLock;
   if (!postRequest(reset)) holdOff();

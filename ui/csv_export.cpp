@@ -13,8 +13,19 @@ namespace ui {
 
 namespace {
 
-// A name with today's date, in the folder the dialog last showed.
+// The user's Documents folder (shell32 is found when first wanted, never linked); empty when unknown.
+void documentsFolder(char (&out)[MAX_PATH]) {
+  out[0] = '\0';
+  using FolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+  static const auto folderPath = platform::systemFunction<FolderPath>("shell32.dll", "SHGetFolderPathA");
+  constexpr int Personal = 0x0005;  // CSIDL_PERSONAL: Documents
+  if (!folderPath || folderPath(nullptr, Personal, nullptr, 0, out) != S_OK) out[0] = '\0';
+}
+
+// A name with today's date, in Documents: never the share, where the board and its lock live.
 bool chooseCsvPath(HWND owner, char (&path)[MAX_PATH]) {
+  static char documents[MAX_PATH];
+  if (!documents[0]) documentsFolder(documents);
   std::tm now = {};
   platform::localNow(&now);
   std::snprintf(path, sizeof path, "tavelin-%04d%02d%02d.csv", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday);
@@ -27,6 +38,7 @@ bool chooseCsvPath(HWND owner, char (&path)[MAX_PATH]) {
   ofn.nMaxFile = sizeof path;
   ofn.lpstrTitle = "CSV で保存";
   ofn.lpstrDefExt = "csv";
+  ofn.lpstrInitialDir = documents[0] ? documents : nullptr;
   // The current folder stays where the program started: its records may live there.
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   static const auto save = platform::systemFunction<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");

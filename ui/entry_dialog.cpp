@@ -10,8 +10,10 @@
 #include "text/bounded.h"
 #include "text/fold.h"
 #include "text/timestamps.h"
+#include "ui/dialog_place.h"
 #include "ui/dpi.h"
 #include "ui/identity.h"
+#include "ui/lock_question.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
 #include "ui/return_time_dialog.h"
@@ -21,6 +23,7 @@
 #include "ui/share_worker.h"
 #include "ui/states.h"
 #include "ui/status_bar.h"
+#include "ui/too_long.h"
 
 namespace ui {
 
@@ -118,6 +121,7 @@ void fillChoices(HWND dialog) {
 BOOL onInitDialog(HWND dialog, LPARAM target) {
   SetWindowLongPtrA(dialog, DWLP_USER, target);
   EntryTarget& t = targetOf(dialog);
+  placeDialogByRow(dialog, t.list);
   copyRow(boardView(), t.slot, t.seen);
   showCaption(dialog, t.slot);
   for (const EntryField& f : Fields) showField(dialog, t.slot, f.id, f.field);
@@ -141,19 +145,19 @@ void readAll(HWND dialog, Typed& typed) {
   char* returnTime = typed.texts[ReturnTimeField];
   if (typed.lengths[ReturnTimeField] < TypedSize - 1) {
     text::foldFullWidth(returnTime);
+    text::trimSpaces(returnTime);
     typed.lengths[ReturnTimeField] = std::strlen(returnTime);
   }
 }
 
-// The first field longer than its board field takes: named in the note, with the bytes to remove,
+// The first field longer than its board field takes: named in the note, with the characters to remove,
 // and focused. False when all fit.
 bool refuseTooLong(HWND dialog, const Typed& typed) {
   for (int i = 0; i < FieldTotal; ++i) {
     const size_t limit = store::fieldInfo(Fields[i].field).inputLimit;
     if (typed.lengths[i] <= limit) continue;
-    char note[160];
-    std::snprintf(note, sizeof note, "%sが%zuバイト長すぎます（%zuバイトまで）。", Fields[i].label,
-                  typed.lengths[i] - limit, limit);
+    char note[256];
+    formatTooLong(Fields[i].label, typed.lengths[i], limit, note, sizeof note);
     showNote(dialog, note);
     MessageBeep(0);
     SetFocus(GetDlgItem(dialog, Fields[i].id));
@@ -162,10 +166,10 @@ bool refuseTooLong(HWND dialog, const Typed& typed) {
   return false;
 }
 
-// OK and Cancel wait while the row is being written; the note says what is going on.
+// OK waits while the row is being written; Cancel then stops a wait for another PC's lock. The note
+// says what is going on.
 void showSaving(HWND dialog, bool saving) {
   EnableWindow(GetDlgItem(dialog, IDOK), !saving);
-  EnableWindow(GetDlgItem(dialog, IDCANCEL), !saving);
   if (saving) {
     showNote(dialog, "書き込み中…");
   } else {
@@ -259,9 +263,25 @@ void onWritten(HWND dialog, int saved) {
   EndDialog(dialog, IDOK);
 }
 
+// During a write Cancel stops its wait for the lock: the answer then keeps the dialog with what was
+// typed, and a second Cancel discards it.
 void onCancel(HWND dialog) {
-  if (targetOf(dialog).saving) return holdOff();
+  if (targetOf(dialog).saving) {
+    cancelShareWait();
+    return;
+  }
   EndDialog(dialog, IDCANCEL);
+}
+
+// The write waits for another PC's lock: whose, for how long, and that Cancel stops it.
+void onWaiting(HWND dialog, int attempt) {
+  if (!targetOf(dialog).saving) return;
+  const WaitFacts wait = lastWait();
+  const LockFacts lock = {true, wait.holder, strnlen(wait.holder, sizeof wait.holder), wait.aged, wait.ageSeconds};
+  char text[1024], note[1100];
+  formatWaitNotice(lock, attempt, store::Attempts, false, text, sizeof text);
+  std::snprintf(note, sizeof note, "%s。キャンセルで待つのをやめます", text);
+  showNote(dialog, note);
 }
 
 INT_PTR onCommand(HWND dialog, int id) {
@@ -277,6 +297,7 @@ INT_PTR CALLBACK entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam));
     case WM_APP_ANSWER: onWritten(dialog, static_cast<int>(lParam)); return TRUE;
+    case WM_APP_WAITING: onWaiting(dialog, static_cast<int>(wParam)); return TRUE;
     default: return FALSE;
   }
 }

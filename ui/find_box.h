@@ -1,6 +1,6 @@
 #pragma once
 // The find box at the end of the toolbar: what is typed narrows the list to the members whose name or
-// texts hold it.
+// texts hold it; Down, Enter and Tab in it move to the first match in the list.
 #include <windows.h>
 
 namespace ui {

@@ -6,6 +6,7 @@
 #include "ui/resources/resource.h"
 #include "ui/session.h"
 #include "ui/settings_dialog.h"
+#include "ui/share_worker.h"
 #include "ui/simple_dialog.h"
 
 namespace ui {
@@ -21,6 +22,8 @@ INT_PTR runDialog(int id, HWND owner, DLGPROC procedure) {
 
 // Only a real 設定 counts; a dialog that failed to open (-1) leaves the setup pending.
 void runFirstRunFlow() {
+  // The settings read a name list named in them on the share's worker, as the window does.
+  startShareWorker(nullptr);
   if (runDialog(IDD_SETTINGS, nullptr, settingsDialogProc) == 1) {
     local().needsSetup = false;
     runDialog(IDD_RESTART, nullptr, simpleDialogProc);

@@ -62,4 +62,28 @@ void formatResetQuestion(const LockFacts& lock, char* out, size_t size) {
                 age);
 }
 
+bool leftBehind(const LockFacts& lock) { return lock.aged && lock.ageSeconds >= LeftBehindSeconds; }
+
+void formatWaitNotice(const LockFacts& lock, int attempt, int attempts, bool ended, char* out, size_t size) {
+  char holder[1024];
+  escapeHolder(lock.holder, lock.holderLength, holder, sizeof holder);
+  const char* who = holder[0] ? holder : "名前なし";
+  if (!leftBehind(lock)) {
+    std::snprintf(out, size, "他のPC[%s]が掲示板を使用中のため待っています（%d/%d）", who, attempt, attempts);
+    return;
+  }
+  char age[96];
+  formatAge(lock, age, sizeof age);
+  if (ended)
+    std::snprintf(out, size,
+                  "PC[%s]の排他ファイルが%s前から残っているため読み書きできません。管理者に排他ファイルのリセット"
+                  "を依頼してください",
+                  who, age);
+  else
+    std::snprintf(out, size,
+                  "PC[%s]の排他ファイルが%s前から残っています。そのPCが止まったままなら管理者にリセットを依頼して"
+                  "ください（%d/%d）",
+                  who, age, attempt, attempts);
+}
+
 }  // namespace ui

@@ -3,16 +3,23 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "settings/preferences.h"
+#include "store/access.h"
 #include "store/board.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
 #include "ui/find_box.h"
+#include "ui/first_run.h"
 #include "ui/identity.h"
+#include "ui/lock_question.h"
 #include "ui/member_list.h"
+#include "ui/my_state.h"
+#include "ui/name_list_notes.h"
+#include "ui/notice_bar.h"
 #include "ui/placement.h"
 #include "ui/refresh_timer.h"
 #include "ui/resources/resource.h"
@@ -40,10 +47,13 @@ RECT restoredRect;
 int layoutDpi = BaseDpi;
 // The list's and status bar's text, at layoutDpi.
 Font uiFont;
+// A first start (no widths set yet): the columns fit their texts once the names are loaded.
+bool fitPending;
 
 HWND listOf(HWND window) { return GetDlgItem(window, IDC_MEMBER_LIST); }
 HWND statusBarOf(HWND window) { return GetDlgItem(window, IDC_STATUS_BAR); }
 HWND toolbarOf(HWND window) { return GetDlgItem(window, IDC_TOOLBAR); }
+HWND noticeBarOf(HWND window) { return GetDlgItem(window, IDC_NOTICE_BAR); }
 
 // WM_MOVE and WM_SIZE: remembers the rectangle unless the window is minimised or maximised.
 void captureWindowRect(HWND window) {
@@ -66,7 +76,8 @@ void storeGeometry() {
 // The bars take their heights at the top and the bottom; the list fills what they leave.
 RECT layOutBars(HWND window, int width, int height) {
   const int bottom = layOutStatusBar(statusBarOf(window), width, height);
-  const int top = layOutToolbar(toolbarOf(window));
+  const int bars = layOutToolbar(toolbarOf(window));
+  const int top = bars + layOutNoticeBar(noticeBarOf(window), bars, width);
   return RECT{0, top, width, top + (height - top - bottom > 0 ? height - top - bottom : 0)};
 }
 
@@ -79,6 +90,7 @@ void setUiFont(HWND window, int dpi) {
   setListFont(listOf(window), uiFont.get());
   setFindBoxFont(toolbarOf(window), uiFont.get());
   SendMessageA(statusBarOf(window), WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
+  SendMessageA(noticeBarOf(window), WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
 }
 
 void restoreColumnOrder(HWND window) {
@@ -92,6 +104,7 @@ void onCreate(HWND window) {
   layoutDpi = dpiOf(window);
   createStatusBar(window);
   createToolbar(window, layoutDpi);
+  createNoticeBar(window);
   setUiFont(window, layoutDpi);
   RECT client;
   GetClientRect(window, &client);
@@ -100,6 +113,7 @@ void onCreate(HWND window) {
   savedOwnName(ownName);
   setOwnName(list, ownName);
   restoreColumnOrder(window);
+  fitPending = widthsAreDefaults();
   updateMenu(window);
   followRefreshInterval(window, local().prefs.refreshMinutes.get());
   SetTimer(window, IDT_CLOCK, ClockMs, nullptr);
@@ -116,21 +130,106 @@ void onCreate(HWND window) {
 // The worker is at a request: what would start another waits (the list update greyed).
 void onWorkerBusy(HWND window) { enableBoardButtons(toolbarOf(window), false); }
 
+LockFacts factsOf(const WaitFacts& wait) {
+  return {true, wait.holder, strnlen(wait.holder, sizeof wait.holder), wait.aged, wait.ageSeconds};
+}
+
+// From the second attempt on (a lock held for a moment passes unseen): whose lock, how long, and a way out.
+void onWaiting(HWND window, int attempt) {
+  if (attempt < 2) return;
+  char text[1024];
+  formatWaitNotice(factsOf(lastWait()), attempt, store::Attempts, false, text, sizeof text);
+  showNotice(window, Notice::waiting, text, "中止(&C)", false);
+}
+
+// The wait is over: gone, unless it gave up on a lock left behind, which the notice then says with
+// the reset at hand.
+void endWaiting(HWND window) {
+  if (shownNotice() != Notice::waiting) return;
+  const WaitFacts wait = lastWait();
+  if (!boardView().lockBusy || !leftBehind(factsOf(wait))) return hideNotice(window, Notice::waiting);
+  char text[1024];
+  formatWaitNotice(factsOf(wait), wait.attempt, store::Attempts, true, text, sizeof text);
+  showNotice(window, Notice::oldLock, text, "リセット(&R)...");
+}
+
+// A name list that does not open is named, with the way to the settings, until one does; a notice
+// that asks something of the member is not replaced by it.
+void showNamesMissing(HWND window) {
+  if (!boardView().namesMissing) return hideNotice(window, Notice::noServer);
+  const Notice shown = shownNotice();
+  if (shown != Notice::none && shown != Notice::noServer && shown != Notice::nameList) return;
+  char path[settings::PathSize + 1];
+  settings::pathText(local().prefs.nameListPath, path);
+  char text[settings::PathSize + 200];
+  std::snprintf(text, sizeof text,
+                "名前リスト「%s」を開けません。サーバーに接続できるか、環境設定のパスをお確かめください。", path);
+  showNotice(window, Notice::noServer, text, "環境設定(&O)...");
+}
+
+void onNoticeAction(HWND window) {
+  switch (shownNotice()) {
+    case Notice::waiting: cancelShareWait(); break;
+    case Notice::myState: retryMyState(); break;
+    case Notice::oldLock:
+      hideNotice(window, Notice::oldLock);
+      runCommand(window, IDM_RESET_LOCK);
+      break;
+    // Even while the worker still tries the list: the settings do not wait for the share.
+    case Notice::noServer: runSettingsCommand(window); break;
+    default: break;
+  }
+}
+
+// The window as wide as its columns need, within its monitor's work area: what a first start shows
+// has no column cut off at the right.
+void widenToShowColumns(HWND window) {
+  HWND list = listOf(window);
+  if (IsZoomed(window) || IsIconic(window)) return;
+  RECT client;
+  GetClientRect(list, &client);
+  const int more = columnsWidth(list) + metricFor(SM_CXVSCROLL, layoutDpi) + scaled(2, layoutDpi) - client.right;
+  if (more <= 0) return;
+  RECT r;
+  GetWindowRect(window, &r);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  int width = r.right - r.left + more;
+  if (width > work.right - work.left) width = work.right - work.left;
+  int left = r.left;
+  if (left + width > work.right) left = work.right - width;
+  SetWindowPos(window, nullptr, left, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void fitFirstStart(HWND window) {
+  if (!fitPending || boardView().memberCount == 0) return;
+  fitPending = false;
+  fitColumnsToTexts(listOf(window));
+  widenToShowColumns(window);
+}
+
 // An access is over: the view takes the worker's board, and the list and the status bar follow it
 // here, not at the next paint. A name list loaded anew builds the rows anew.
 void onPublished(HWND window, bool namesLoaded) {
   takePublished();
-  if (namesLoaded)
+  endWaiting(window);
+  showNamesMissing(window);
+  if (namesLoaded) {
     rebuildRows(listOf(window));
-  else
+    fitFirstStart(window);
+    noteNameList(window);
+  } else
     refreshMemberList(listOf(window));
   showStatusInfo(statusBarOf(window), boardView().statusInfoText);
   if (!shareBusy()) enableBoardButtons(toolbarOf(window), true);
 }
 
-void onAnswer(HWND window, Job job) {
+void onAnswer(HWND window, Job job, int outcome) {
   if (job == Job::load) showOwnRow(listOf(window));
   if (job == Job::lockState) askToResetLock(window);
+  if (job == Job::writeMine) myStateAnswered(window, outcome);
 }
 
 // The bars and the list in place for a client area of width x height.
@@ -216,6 +315,8 @@ LRESULT onDrawItem(const DRAWITEMSTRUCT* item) { return drawStatusPart(item) ? T
 
 // The find box's typing narrows the list; everything else is a command.
 void onCommand(HWND window, WPARAM wParam) {
+  if (LOWORD(wParam) == IDC_NOTICE_ACTION) return onNoticeAction(window);
+  if (LOWORD(wParam) == IDC_NOTICE_CLOSE) return hideNotice(window, shownNotice());
   if (LOWORD(wParam) != IDC_FIND) return runCommand(window, LOWORD(wParam));
   if (HIWORD(wParam) == EN_CHANGE) followFindBox(window);
 }
@@ -279,7 +380,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE: onCreate(window); return 0;
     case WM_APP_BUSY: onWorkerBusy(window); return 0;
     case WM_APP_PUBLISHED: onPublished(window, wParam != 0); return 0;
-    case WM_APP_ANSWER: onAnswer(window, static_cast<Job>(wParam)); return 0;
+    case WM_APP_ANSWER: onAnswer(window, static_cast<Job>(wParam), static_cast<int>(lParam)); return 0;
+    case WM_APP_WAITING: onWaiting(window, static_cast<int>(wParam)); return 0;
     case WM_APP_WORKER_ENDED:
       if (closing) DestroyWindow(window);
       return 0;

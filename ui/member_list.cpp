@@ -110,6 +110,24 @@ void redrawRowsInSight(HWND list, int first, int last) {
   InvalidateRect(list, &band, TRUE);
 }
 
+// The record's widths before anyone set them: a first start.
+constexpr int DefaultWidths[store::FieldCount] = {70, 100, 100, 60, 50, 220};
+// A cell's text has the list's margins on both sides; the first column has the row's icon too.
+constexpr int CellPadding = 14;
+constexpr int RowIconRoom = 16 + 4 + CellPadding;
+// A header's text beside the sort arrow.
+constexpr int SortArrowRoom = 12 + 2 * CellPadding;
+
+int headerRoom(HWND list, int column) {
+  return textWidthIn(list, columns[column].header()) + scaled(SortArrowRoom, dpiOf(list));
+}
+
+// A sorted column shows its whole header beside the arrow.
+void widenForHeader(HWND list, int column) {
+  const int room = headerRoom(list, column);
+  if (ListView_GetColumnWidth(list, column) < room) ListView_SetColumnWidth(list, column, room);
+}
+
 void insertColumns(HWND list, int dpi) {
   for (int i = 0; i < store::FieldCount; ++i) {
     char header[32];
@@ -396,12 +414,57 @@ void findMembers(HWND list, const char* text) {
   arrange(list);
 }
 
+// A header click: ascending, descending, then the name list's order again.
 void sortByColumn(HWND list, int column) {
   if (!list || column < 0 || column >= store::FieldCount) return;
-  rule.descending = rule.column == column && !rule.descending;
-  rule.column = column;
+  if (rule.column == column && rule.descending) {
+    rule.column = -1;
+    rule.descending = false;
+  } else {
+    rule.descending = rule.column == column;
+    rule.column = column;
+    widenForHeader(list, column);
+  }
   showSortArrow(list);
   arrange(list);
+}
+
+bool widthsAreDefaults() {
+  for (int i = 0; i < store::FieldCount; ++i)
+    if ((local().prefs.*columns[i].width).get() != DefaultWidths[i]) return false;
+  return true;
+}
+
+void fitColumnsToTexts(HWND list) {
+  if (!list) return;
+  const int dpi = dpiOf(list);
+  int name = 0;
+  for (int slot = 0; slot < members; ++slot) {
+    char text[store::NameSize + 1];
+    text::copyField(text, sizeof text, boardView().displayNames[slot], store::NameSize);
+    const int w = textWidthIn(list, text);
+    name = w > name ? w : name;
+  }
+  // The icon before the name, and the bold of my row.
+  name += name / 12 + scaled(RowIconRoom, dpi);
+  int state = 0;
+  for (const char* text : States) {
+    const int w = textWidthIn(list, text);
+    state = w > state ? w : state;
+  }
+  const int fitted[store::FieldCount] = {
+      name, 0, 0, 0, state + scaled(CellPadding, dpi), textWidthIn(list, "00/00/00 00:00") + scaled(CellPadding, dpi)};
+  for (int i = 0; i < store::FieldCount; ++i) {
+    int width = fitted[i] ? fitted[i] : ListView_GetColumnWidth(list, i);
+    const int header = headerRoom(list, i);
+    ListView_SetColumnWidth(list, i, width > header ? width : header);
+  }
+}
+
+int columnsWidth(HWND list) {
+  int total = 0;
+  for (int i = 0; i < store::FieldCount; ++i) total += ListView_GetColumnWidth(list, i);
+  return total;
 }
 
 void setOwnName(HWND list, const char* name) {

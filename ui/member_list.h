@@ -39,8 +39,16 @@ void setColumnOrder(HWND list, const int (&order)[ColumnCount]);
 
 // Only the members whose name or texts hold this text (CP932); empty shows everyone.
 void findMembers(HWND list, const char* text);
-// A header click: sorted by that column, again by it in reverse.
+// A header click: sorted by that column, again by it in reverse, a third time back to the name list's
+// order. The sorted column is widened to show its whole header beside the arrow.
 void sortByColumn(HWND list, int column);
+// Whether the preferences hold the widths no one has set yet (a first start).
+bool widthsAreDefaults();
+// The name, state and time columns as wide as their longest texts, every column at least as wide as
+// its header: a first start's widths, once the names are loaded.
+void fitColumnsToTexts(HWND list);
+// The columns' widths added up.
+int columnsWidth(HWND list);
 
 // My row, by my name from the name list (empty: none); shown in bold.
 void setOwnName(HWND list, const char* name);

@@ -10,6 +10,11 @@ namespace ui {
 // the lock, as another PC left its plans.
 void setMyState(HWND window, State state);
 
+// The worker's answer to my state: a state not saved stays in view on the notice bar, with the reason
+// and a retry, until one is saved.
+void myStateAnswered(HWND window, int outcome);
+// The notice's retry: the state last asked for, asked again.
+void retryMyState();
 // The menu and toolbar commands and the state each sets; State::none for any other id.
 State stateOfCommand(int id);
 

@@ -23,4 +23,17 @@ Box moveInside(const Box& box, const Box& area) {
   return out;
 }
 
+Box centredOn(int width, int height, const Box& owner, const Box& area) {
+  const int left = owner.left + (owner.right - owner.left - width) / 2;
+  const int top = owner.top + (owner.bottom - owner.top - height) / 2;
+  return moveInside({left, top, left + width, top + height}, area);
+}
+
+Box besideRow(int width, int height, const Box& row, const Box& area) {
+  constexpr int Indent = 24;
+  const int left = row.left + Indent;
+  const int top = row.bottom + height <= area.bottom || row.top - height < area.top ? row.bottom : row.top - height;
+  return moveInside({left, top, left + width, top + height}, area);
+}
+
 }  // namespace ui

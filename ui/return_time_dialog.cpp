@@ -6,8 +6,10 @@
 
 #include "text/bounded.h"
 #include "text/fold.h"
+#include "ui/dialog_place.h"
 #include "ui/identity.h"
 #include "ui/resources/resource.h"
+#include "ui/too_long.h"
 
 namespace ui {
 
@@ -25,20 +27,22 @@ struct Asked {
 
 BOOL onInitDialog(HWND dialog, LPARAM asked) {
   SetWindowLongPtrA(dialog, DWLP_USER, asked);
+  centreDialog(dialog);
   fillReturnTimes(dialog, IDC_MY_RETURN);
   SetDlgItemTextA(dialog, IDC_MY_RETURN, reinterpret_cast<const Asked*>(asked)->current);
   return TRUE;
 }
 
-// Folded first, as the board keeps it: "１７：３０" is five bytes, not ten.
+// Folded and trimmed first, as the board keeps it: " １７：３０" is five bytes, not eleven.
 void onOk(HWND dialog) {
   char typed[TypedSize] = "";
   GetDlgItemTextA(dialog, IDC_MY_RETURN, typed, sizeof typed);
   text::foldFullWidth(typed);
+  text::trimSpaces(typed);
   const size_t length = std::strlen(typed), limit = store::fieldInfo(store::Field::returnTime).inputLimit;
   if (length > limit) {
-    char note[96];
-    std::snprintf(note, sizeof note, "帰社時間が%zuバイト長すぎます（%zuバイトまで）。", length - limit, limit);
+    char note[256];
+    formatTooLong("帰社時間", length, limit, note, sizeof note);
     SetDlgItemTextA(dialog, IDC_MY_RETURN_NOTE, note);
     MessageBeep(0);
     return;

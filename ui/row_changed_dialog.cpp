@@ -5,6 +5,7 @@
 
 #include "store/board.h"
 #include "text/bounded.h"
+#include "ui/dialog_place.h"
 #include "ui/identity.h"
 #include "ui/resources/resource.h"
 #include "ui/share_worker.h"
@@ -31,6 +32,7 @@ void showIntro(HWND dialog, int slot) {
 }
 
 BOOL onInitDialog(HWND dialog, int slot) {
+  centreDialog(dialog);
   showIntro(dialog, slot);
   showField(dialog, IDC_CHANGED_MORNING, slot, store::Field::morning);
   showField(dialog, IDC_CHANGED_AFTERNOON, slot, store::Field::afternoon);

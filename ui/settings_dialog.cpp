@@ -1,6 +1,7 @@
 // Dialog 127: the two shared file paths and the refresh interval, edited in the live preferences.
 #include "ui/settings_dialog.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "store/board.h"
 #include "store/names.h"
 #include "text/bounded.h"
+#include "ui/dialog_place.h"
 #include "ui/refresh_timer.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
@@ -25,6 +27,9 @@ namespace {
 // Read back with this limit, so a longer path could not survive 設定 whole.
 constexpr int PathLimit = 255;
 constexpr int MaxMinutes = 60;
+// The name list named in its field is read this long after the last change to the field.
+constexpr UINT_PTR NamesTimer = 1;
+constexpr UINT NamesPauseMs = 400;
 
 // Pairs of description and pattern, ending with an empty pair.
 const char NameListFilter[] = "名前リストファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
@@ -67,31 +72,81 @@ void showPath(HWND dialog, int id, const char (&field)[settings::PathSize]) {
   SetDlgItemTextA(dialog, id, path);
 }
 
-// My name is chosen from the members of the name list as loaded; without one (the first start) the
-// choice waits for the next visit.
-void showOwnNames(HWND dialog) {
-  HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
+// The placeholder path is an example, shown greyed in the empty field (also while it has the focus), so
+// a field left alone holds nothing to save. The control takes the hint in UTF-16 only.
+void showPathOrExample(HWND dialog, int id, const char (&field)[settings::PathSize], const char* example) {
+  wchar_t hint[settings::PathSize];
+  if (MultiByteToWideChar(CP_ACP, 0, example, -1, hint, settings::PathSize) > 0)
+    SendDlgItemMessageW(dialog, id, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(hint));
+  if (std::strncmp(field, example, sizeof field) != 0) showPath(dialog, id, field);
+}
+
+// My name is chosen from the members of a name list. (なし) stays first; the choice starts on wanted.
+void chooseAmong(HWND combo, const char (*names)[store::NameSize], int count, const char* wanted) {
+  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
   SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("（なし）"));
-  char saved[store::NameSize];
-  savedOwnName(saved);
   int chosen = 0;
-  for (int slot = 0; slot < boardView().memberCount; ++slot) {
+  for (int slot = 0; slot < count; ++slot) {
     char name[store::NameSize + 1];
-    text::copyField(name, sizeof name, boardView().displayNames[slot], store::NameSize);
+    text::copyField(name, sizeof name, names[slot], store::NameSize);
     SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    if (!chosen && saved[0] && std::strcmp(name, saved) == 0) chosen = slot + 1;
+    if (!chosen && wanted[0] && std::strcmp(name, wanted) == 0) chosen = slot + 1;
   }
   SendMessageA(combo, CB_SETCURSEL, chosen, 0);
-  EnableWindow(combo, boardView().memberCount > 0);
+  EnableWindow(combo, count > 0);
+}
+
+// The name chosen, empty for (なし).
+void chosenName(HWND combo, char (&out)[store::NameSize + 1]) {
+  out[0] = '\0';
+  const LRESULT chosen = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  if (chosen > 0 && SendMessageA(combo, CB_GETLBTEXTLEN, chosen, 0) < static_cast<LRESULT>(sizeof out))
+    SendMessageA(combo, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(out));
+}
+
+// The list as loaded; without one (the first start) the choice waits for a list to be named.
+void showOwnNames(HWND dialog) {
+  char saved[store::NameSize];
+  savedOwnName(saved);
+  chooseAmong(GetDlgItem(dialog, IDC_OWN_NAME), boardView().displayNames, boardView().memberCount, saved);
+}
+
+// The list the name-list field names now, read by the share's worker into a share of its own: a list
+// browsed to or typed offers its names at once rather than at the next start. The answer comes as
+// WM_APP_NAMES.
+void askNamesOfField(HWND dialog) {
+  Request names;
+  names.job = Job::names;
+  names.replyTo = dialog;
+  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, names.path, PathLimit);
+  text::toBackslashes(names.path, sizeof names.path);
+  // A full queue is asked again after the same pause.
+  if (names.path[0] && !postRequest(names)) SetTimer(dialog, NamesTimer, NamesPauseMs, nullptr);
+}
+
+// A path that gives no names changes nothing; the member's choice so far is kept where it is a member.
+void onNamesAnswer(HWND dialog, bool read) {
+  if (!read) return;
+  static NamesAnswer answer;  // far too large for the stack
+  takeAnsweredNames(answer);
+  HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
+  char wanted[store::NameSize + 1] = "";
+  if (IsWindowEnabled(combo)) {
+    chosenName(combo, wanted);
+  } else {
+    char saved[store::NameSize];
+    savedOwnName(saved);
+    text::copyField(wanted, sizeof wanted, saved, sizeof saved);
+  }
+  chooseAmong(combo, answer.names, answer.count, wanted);
 }
 
 // Kept at once in tavelin.ini: the record's 550 bytes have no room for it.
 void storeOwnName(HWND dialog) {
-  if (boardView().memberCount == 0) return;
-  const LRESULT chosen = SendDlgItemMessageA(dialog, IDC_OWN_NAME, CB_GETCURSEL, 0, 0);
+  HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
+  if (!IsWindowEnabled(combo)) return;
   char name[store::NameSize + 1] = "";
-  if (chosen > 0 && chosen <= boardView().memberCount)
-    text::copyField(name, sizeof name, boardView().displayNames[chosen - 1], store::NameSize);
+  chosenName(combo, name);
   saveOwnName(name);
 }
 
@@ -115,13 +170,18 @@ void keepBackslashesOnly(HWND dialog, int id) {
 // lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
 BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
-  showPath(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath);
-  showPath(dialog, IDC_BOARD_PATH, local().prefs.boardPath);
+  centreDialog(dialog);
+  showPathOrExample(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath, settings::DefaultNameListPath);
+  showPathOrExample(dialog, IDC_BOARD_PATH, local().prefs.boardPath, settings::DefaultBoardPath);
   SetDlgItemInt(dialog, IDC_INTERVAL, static_cast<UINT>(local().prefs.refreshMinutes.get()), FALSE);
   showOwnNames(dialog);
   keepBackslashesOnly(dialog, IDC_NAME_LIST_PATH);
   keepBackslashesOnly(dialog, IDC_BOARD_PATH);
-  return TRUE;
+  // The list shown is the one loaded: no read of the share until the path is changed.
+  KillTimer(dialog, NamesTimer);
+  // Not on 設定: Enter at once would save whatever the fields hold.
+  SetFocus(GetDlgItem(dialog, IDC_NAME_LIST_PATH));
+  return FALSE;
 }
 
 // The timer follows at once while the window runs; in the first-run flow there is no window yet.
@@ -139,7 +199,25 @@ bool namesBothFiles(HWND dialog) {
   return names[0] != '\0' && files::sameFile(names, board);
 }
 
+// Both files must be named: a field left empty would start the window on nothing.
+bool refuseEmptyPath(HWND dialog) {
+  const int fields[] = {IDC_NAME_LIST_PATH, IDC_BOARD_PATH};
+  for (int id : fields) {
+    char path[settings::PathSize] = {};
+    GetDlgItemTextA(dialog, id, path, PathLimit);
+    if (path[0]) continue;
+    MessageBeep(0);
+    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE,
+                    id == IDC_NAME_LIST_PATH ? "名前リストのファイルを指定してください（参照で選べます）。"
+                                             : "ボード内容のファイルを指定してください（参照で選べます）。");
+    SetFocus(GetDlgItem(dialog, id));
+    return true;
+  }
+  return false;
+}
+
 void onSet(HWND dialog) {
+  if (refuseEmptyPath(dialog)) return;
   if (namesBothFiles(dialog)) {
     MessageBeep(0);
     SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "名前リストとボード内容に同じファイルは指定できません。");
@@ -181,6 +259,8 @@ INT_PTR onCommand(HWND dialog, int id, int code) {
     case IDC_BOARD_PATH:
       if (code != EN_CHANGE) return FALSE;
       keepBackslashesOnly(dialog, id);
+      // Once typing pauses, not at every key: each read may wait on the share.
+      if (id == IDC_NAME_LIST_PATH) SetTimer(dialog, NamesTimer, NamesPauseMs, nullptr);
       return TRUE;
     default: return FALSE;
   }
@@ -192,6 +272,12 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
   switch (message) {
     case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_TIMER:
+      if (wParam != NamesTimer) return FALSE;
+      KillTimer(dialog, NamesTimer);
+      askNamesOfField(dialog);
+      return TRUE;
+    case WM_APP_NAMES: onNamesAnswer(dialog, lParam != 0); return TRUE;
     default: return FALSE;
   }
 }

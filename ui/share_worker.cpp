@@ -13,6 +13,7 @@
 #include "store/names.h"
 #include "store/share.h"
 #include "text/bounded.h"
+#include "text/cp932.h"
 #include "ui/board_watch.h"
 #include "ui/session.h"
 #include "ui/states.h"
@@ -38,6 +39,10 @@ HWND mainWindow;
 ULONGLONG stoppedAt;
 BoardView published;
 store::LockState publishedLock;
+WaitFacts publishedWait;
+NamesAnswer publishedNames;
+// The worker's own: who hears of the request's waits besides the main window.
+HWND currentReply;
 // Read without the guard, by the window's close while the worker may be stuck in a file call.
 bool workerEnded = true;
 
@@ -51,6 +56,9 @@ int refreshRank(Job job) {
   }
 }
 
+// Whether the list last loaded looks like UTF-8. The worker's.
+bool listUtf8;
+
 // The name list anew. Loading it clears the image; the rows read before are put back (they belong
 // to the board's slots, not to the names), so a refresh that cannot read at once leaves them in view
 // rather than blank. The board is read in full at the next refresh.
@@ -58,6 +66,10 @@ bool reloadMembers(store::Share& share, int attempts) {
   static store::BoardImage before;
   before = share.board;
   const bool loaded = store::loadNameList(share, attempts) != 0;
+  // The list's bytes are still in the scratch image, zeros after them.
+  size_t length = store::NameListWindow;
+  while (length > 0 && share.scratch[length - 1] == 0) --length;
+  listUtf8 = loaded && text::looksUtf8(share.scratch, length);
   std::memcpy(share.board.entries, before.entries, sizeof before.entries);
   std::memcpy(share.board.returnTimes, before.returnTimes, sizeof before.returnTimes);
   std::memcpy(share.board.writtenAt, before.writtenAt, sizeof before.writtenAt);
@@ -65,11 +77,17 @@ bool reloadMembers(store::Share& share, int attempts) {
   return loaded;
 }
 
+// Said once per failed look, and gone with the next good one (the core clears what it marks).
+void noServer(store::Share& share, bool withBeep) {
+  reportNoServer(withBeep);
+  share.troubleShown = true;
+}
+
 // The list update: the name list again when it changed or none is loaded, then the board.
 void updateMembersAndBoard(store::Share& share, bool& namesLoaded) {
   if (store::nameListChanged(share)) {
     namesLoaded = true;
-    if (!reloadMembers(share, store::Attempts)) reportNoServer(true);
+    if (!reloadMembers(share, store::Attempts)) noServer(share, true);
   }
   store::refreshBoard(share);
 }
@@ -79,7 +97,7 @@ void updateMembersAndBoard(store::Share& share, bool& namesLoaded) {
 void tick(store::Share& share, bool& namesLoaded) {
   if (store::nameListChanged(share)) {
     namesLoaded = true;
-    if (!reloadMembers(share, 1)) reportNoServer(false);
+    if (!reloadMembers(share, 1)) noServer(share, false);
   }
   store::refreshIfChanged(share);
 }
@@ -112,6 +130,37 @@ int writeMine(store::Share& share, const Request& r) {
   return saved;
 }
 
+// Each busy attempt: the holder and, once per wait, the lock's age (a look at the lock file, on this
+// thread like every other), for the window's progress and its advice on a lock left behind.
+void busyHeard(store::Share& share, int attempt) {
+  static store::LockState lock;
+  if (attempt == 1) store::readLockState(share, lock);
+  {
+    std::lock_guard<std::mutex> hold(guard);
+    text::copyField(publishedWait.holder, share.holderName);
+    publishedWait.attempt = attempt;
+    publishedWait.aged = lock.present && lock.aged;
+    publishedWait.ageSeconds = lock.ageSeconds;
+  }
+  if (mainWindow) PostMessageA(mainWindow, WM_APP_WAITING, static_cast<WPARAM>(attempt), 0);
+  if (currentReply && currentReply != mainWindow)
+    PostMessageA(currentReply, WM_APP_WAITING, static_cast<WPARAM>(attempt), 0);
+}
+
+// A list named in the settings, read once into a share of its own: the board's share keeps its
+// names until the settings are saved and the program starts again.
+int readOtherNames(const char* path) {
+  static store::Share other;
+  char names[store::SharePathSize] = {};
+  text::copyField(names, sizeof names, path, std::strlen(path));
+  store::usePaths(other, names, share().boardPath);
+  const bool read = names[0] && store::loadNameList(other, 1) != 0 && other.memberCount > 0;
+  std::lock_guard<std::mutex> hold(guard);
+  publishedNames.count = read ? other.memberCount : 0;
+  std::memcpy(publishedNames.names, other.displayNames, sizeof publishedNames.names);
+  return read ? 1 : 0;
+}
+
 // Flushed before it is closed, so a full disk is seen, not reported as saved.
 bool writeCsv(const store::Share& share, const char* path) {
   files::Handle file(files::openWrite(path));
@@ -120,7 +169,7 @@ bool writeCsv(const store::Share& share, const char* path) {
   files::writeBlock(Bom, sizeof Bom, file.get());
   report::Rows rows = {&share.board, share.displayNames, share.memberCount, false, {}};
   platform::localNow(&rows.now);
-  report::printCsv(file.get(), rows);
+  report::printCsv(file.get(), rows, false, report::CsvFor::people);
   return files::flushBuffered(file.get()) && !files::hasError(file.get());
 }
 
@@ -151,12 +200,25 @@ int resetLockAndRead(store::Share& share) {
   return 1;
 }
 
+void publishBoard(const store::Share& s);
+
+// The window sees the board as it stands in the middle of a request.
+void publishMidway() {
+  publishBoard(share());
+  if (mainWindow) PostMessageA(mainWindow, WM_APP_PUBLISHED, 1, 0);
+}
+
 int serve(const Request& r, bool& namesLoaded) {
   store::Share& s = share();
   switch (r.job) {
     case Job::load: {
       namesLoaded = true;
-      if (!reloadMembers(s, store::Attempts)) reportNoServer(true);
+      // One quick look first: a list that is not there is said at once, with its path and the way to
+      // the settings, while the other attempts go on.
+      if (!reloadMembers(s, 1)) {
+        publishMidway();
+        if (!reloadMembers(s, store::Attempts - 1)) noServer(s, true);
+      }
       store::refreshBoard(s);
       return 1;
     }
@@ -184,6 +246,7 @@ int serve(const Request& r, bool& namesLoaded) {
     }
     case Job::resetLock: return resetLockAndRead(s);
     case Job::csv: return saveCsv(s, r.path);
+    case Job::names: return readOtherNames(r.path);
     case Job::none: return 0;
   }
   return 0;
@@ -191,16 +254,25 @@ int serve(const Request& r, bool& namesLoaded) {
 
 // The share's board, names and time into the published copy; the window takes it when it handles
 // the message, which comes before the request's answer.
+void publishBoard(const store::Share& s) {
+  std::lock_guard<std::mutex> hold(guard);
+  published.board = s.board;
+  std::memcpy(published.displayNames, s.displayNames, sizeof published.displayNames);
+  published.memberCount = s.memberCount;
+  text::copyField(published.statusInfoText, s.statusInfoText);
+  published.lockBusy = s.lockWasBusy;
+  published.namesMissing = !s.listLoaded;
+  published.namesUtf8 = listUtf8;
+  published.namesIgnored = s.namesIgnored;
+}
+
 void publish(const Request& r, int outcome, bool namesLoaded) {
-  const store::Share& s = share();
-  {
-    std::lock_guard<std::mutex> hold(guard);
-    published.board = s.board;
-    std::memcpy(published.displayNames, s.displayNames, sizeof published.displayNames);
-    published.memberCount = s.memberCount;
-    text::copyField(published.statusInfoText, s.statusInfoText);
+  publishBoard(share());
+  if (r.job == Job::names) {
+    if (r.replyTo) PostMessageA(r.replyTo, WM_APP_NAMES, 0, outcome);
+    return;
   }
-  PostMessageA(mainWindow, WM_APP_PUBLISHED, namesLoaded ? 1 : 0, 0);
+  if (mainWindow) PostMessageA(mainWindow, WM_APP_PUBLISHED, namesLoaded ? 1 : 0, 0);
   if (r.replyTo) PostMessageA(r.replyTo, WM_APP_ANSWER, static_cast<WPARAM>(r.job), outcome);
 }
 
@@ -216,7 +288,12 @@ DWORD WINAPI workerMain(void*) {
       --queued;
       running = true;
     }
-    PostMessageA(mainWindow, WM_APP_BUSY, 0, 0);
+    if (mainWindow) PostMessageA(mainWindow, WM_APP_BUSY, 0, 0);
+    currentReply = r.replyTo;
+    {
+      std::lock_guard<std::mutex> hold(guard);
+      publishedWait.attempt = 0;
+    }
     bool namesLoaded = false;
     const int outcome = serve(r, namesLoaded);
     publish(r, outcome, namesLoaded);
@@ -228,7 +305,7 @@ DWORD WINAPI workerMain(void*) {
     running = false;
   }
   __atomic_store_n(&workerEnded, true, __ATOMIC_RELEASE);
-  PostMessageA(mainWindow, WM_APP_WORKER_ENDED, 0, 0);
+  if (mainWindow) PostMessageA(mainWindow, WM_APP_WORKER_ENDED, 0, 0);
   return 0;
 }
 
@@ -249,6 +326,7 @@ void copyRow(const BoardView& view, int slot, RowCopy& out) {
 
 bool startShareWorker(HWND window) {
   mainWindow = window;
+  share().onBusy = busyHeard;
   workerEnded = false;
   thread = CreateThread(nullptr, 0, workerMain, nullptr, 0, nullptr);
   if (!thread) workerEnded = true;
@@ -304,6 +382,19 @@ void waitForShareWorker(DWORD ms) {
 store::LockState answeredLockState() {
   std::lock_guard<std::mutex> hold(guard);
   return publishedLock;
+}
+
+WaitFacts lastWait() {
+  std::lock_guard<std::mutex> hold(guard);
+  return publishedWait;
+}
+
+// The core reads the flag between its pauses on the worker's thread.
+void cancelShareWait() { __atomic_store_n(&share().cancelWait, true, __ATOMIC_RELEASE); }
+
+void takeAnsweredNames(NamesAnswer& out) {
+  std::lock_guard<std::mutex> hold(guard);
+  out = publishedNames;
 }
 
 // The window takes the published board into its view.

@@ -21,6 +21,11 @@ constexpr UINT WM_APP_ANSWER = WM_APP + 11;
 constexpr UINT WM_APP_BUSY = WM_APP + 13;
 // Posted to the main window when the worker has ended.
 constexpr UINT WM_APP_WORKER_ENDED = WM_APP + 12;
+// Posted to the main window, and to the request's replyTo, after each attempt that found another
+// PC's lock: wParam the attempt's number; lastWait() has the rest.
+constexpr UINT WM_APP_WAITING = WM_APP + 14;
+// Posted to a names request's replyTo: lParam 1 when the list named was read (answeredNames()).
+constexpr UINT WM_APP_NAMES = WM_APP + 15;
 
 // What the window shows: the board, its names and the time of its last good read, as of the last
 // answer. Only the window's thread reads or writes it.
@@ -29,6 +34,10 @@ struct BoardView {
   char displayNames[store::MaxMembers][store::NameSize];
   int memberCount;
   char statusInfoText[text::StatusInfoSize];
+  bool lockBusy;      // the last access ended with another PC's lock still there
+  bool namesMissing;  // the name list could not be opened
+  bool namesUtf8;     // the list as loaded looks like UTF-8
+  int namesIgnored;   // names of the list past the board's 300 rows
 };
 BoardView& boardView();
 // The board the worker published last, into boardView(): the window's WM_APP_PUBLISHED.
@@ -48,6 +57,7 @@ enum class Job {
   lockState,  // the lock as it stands, for the reset's question
   resetLock,  // the administrator's forced removal, then the board
   csv,        // the board read, then saved as CSV
+  names,      // a name list other than the share's read alone, for the settings' choice of my name
 };
 
 // A request with the few fields a job needs, copied in: nothing of the poster's is read later.
@@ -80,6 +90,25 @@ constexpr DWORD StopWaitMs = 1500;
 void waitForShareWorker(DWORD ms);
 // The lock state the last lockState request read.
 store::LockState answeredLockState();
+
+// The lock a request waits for: its holder, the attempt and how old the lock file is.
+struct WaitFacts {
+  char holder[store::HolderSize];
+  int attempt;
+  bool aged;
+  long long ageSeconds;
+};
+WaitFacts lastWait();
+// The waiting request stops at its next pause (a quarter of a second), with a message, not a beep.
+void cancelShareWait();
+
+// The names a names request read: the list's display names and how many.
+struct NamesAnswer {
+  char names[store::MaxMembers][store::NameSize];
+  int count;
+};
+// Copied out under the worker's guard.
+void takeAnsweredNames(NamesAnswer& out);
 
 // The preferences' two paths copied into the share: at start, and whenever the settings change them.
 void sharePathsFromPrefs();

@@ -1,11 +1,13 @@
 // Dialogs that only show their template: the restart notice and About.
 #include "ui/simple_dialog.h"
 
+#include "ui/dialog_place.h"
+
 namespace ui {
 
 INT_PTR CALLBACK simpleDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG: return TRUE;
+    case WM_INITDIALOG: centreDialog(dialog); return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 1);
       return TRUE;

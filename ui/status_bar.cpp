@@ -8,6 +8,7 @@
 
 #include "platform/status.h"
 #include "settings/preferences.h"
+#include "store/share.h"
 #include "text/bounded.h"
 #include "text/timestamps.h"
 #include "ui/board_age.h"
@@ -139,8 +140,13 @@ bool drawStatusPart(const DRAWITEMSTRUCT* item) {
   return true;
 }
 
+// The path is named: a wrong one in the settings looks the same as a server that is down.
 void reportNoServer(bool withBeep) {
-  status::showStatus("サーバーに接続できません");
+  char path[store::SharePathSize + 1];
+  store::sharePath(share().nameListPath, path);
+  char message[store::SharePathSize + 96];
+  std::snprintf(message, sizeof message, "サーバーに接続できません（名前リスト：%s）", path);
+  status::showStatus(message);
   if (withBeep) status::beep();
 }
 

@@ -27,6 +27,8 @@ constexpr COLORREF Face = RGB(192, 192, 192);
 
 char updateTip[] = "リストのアップデート (F5)";
 char noTip[] = "";
+// Why the 自分の状態 buttons are grey: no name of mine chosen, or it is not on the name list.
+char noOwnName[] = "自分の名前を「ファイル → 環境設定」の「自分の名前」で選ぶと使えます";
 
 // The 自分の状態 buttons, in the menu's order, each with its label and tooltip.
 struct StateButton {
@@ -124,7 +126,7 @@ void supplyToolTip(NMHDR* header) {
   NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(header);
   info->lpszText = header->idFrom == IDM_UPDATE_LIST ? updateTip : noTip;
   for (StateButton& b : stateButtons)
-    if (header->idFrom == static_cast<UINT_PTR>(b.command)) info->lpszText = b.tip;
+    if (header->idFrom == static_cast<UINT_PTR>(b.command)) info->lpszText = ownSlot() >= 0 ? b.tip : noOwnName;
 }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/system.h"
 #include "text/bounded.h"
@@ -64,6 +65,54 @@ void saveOwnName(const char* name) {
   char value[store::NameSize + 3];
   std::snprintf(value, sizeof value, "\"%s\"", name);
   write(User, "MyName", value);
+}
+
+namespace {
+
+constexpr char Names[] = "Names";
+// A line "300=" and a quoted name of 63 bytes for every member, and the end.
+constexpr size_t NamesSectionSize = store::MaxMembers * (store::NameSize + 8) + 2;
+char section[NamesSectionSize];
+
+}  // namespace
+
+// One line per slot, "n=\"name\"", in one call: 300 separate writes would rewrite the file 300 times.
+int savedNameList(char (*names)[store::NameSize], int max) {
+  char path[MAX_PATH];
+  if (!iniPath(path)) return 0;
+  const DWORD got = GetPrivateProfileSectionA(Names, section, sizeof section, path);
+  int count = 0;
+  for (DWORD i = 0; i < got && section[i] && count < max;) {
+    const char* line = section + i;
+    const size_t length = strnlen(line, got - i);
+    i += static_cast<DWORD>(length) + 1;
+    const char* equals = static_cast<const char*>(std::memchr(line, '=', length));
+    if (!equals) continue;
+    const char* value = equals + 1;
+    size_t n = length - static_cast<size_t>(value - line);
+    if (n >= 2 && value[0] == '"' && value[n - 1] == '"') {
+      ++value;
+      n -= 2;
+    }
+    text::copyField(names[count++], store::NameSize, value, n);
+  }
+  return count;
+}
+
+void saveNameList(const char (*names)[store::NameSize], int count) {
+  char path[MAX_PATH];
+  if (!iniPath(path)) return;
+  size_t at = 0;
+  for (int slot = 0; slot < count; ++slot) {
+    const int n = std::snprintf(section + at, sizeof section - at, "%d=\"%.*s\"", slot + 1,
+                                static_cast<int>(strnlen(names[slot], store::NameSize)), names[slot]);
+    if (n < 0 || at + static_cast<size_t>(n) + 2 >= sizeof section) break;
+    at += static_cast<size_t>(n) + 1;
+  }
+  section[at] = '\0';
+  section[at + 1] = '\0';
+  platform::prepareUserDirectory();
+  WritePrivateProfileSectionA(Names, section, path);
 }
 
 }  // namespace ui

@@ -15,5 +15,8 @@ void saveColumnOrder(const int (&order)[OrderColumns]);
 // My name as the name list has it (CP932); empty when none is chosen.
 void savedOwnName(char (&name)[store::NameSize]);
 void saveOwnName(const char* name);
+// The name list as this PC last loaded it, in slot order: how many names were read into names.
+int savedNameList(char (*names)[store::NameSize], int max);
+void saveNameList(const char (*names)[store::NameSize], int count);
 
 }  // namespace ui

@@ -1,4 +1,5 @@
 // The menu and its commands: About, the project page and the lock reset.
+#include <cstdlib>
 #include <cstring>
 
 #include "project_page.h"
@@ -89,25 +90,11 @@ void checkPageQuestion(const Program& p, const Window& w) {
   CHECK(pressAndWaitClosed(question, IDNO), "No");
 }
 
-// A lock file written two hours ago.
-void ageLock(const CaseDirs& d) {
-  HANDLE f = CreateFileA((d.share + "\\sem.dat").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t;
-  t.LowPart = now.dwLowDateTime;
-  t.HighPart = now.dwHighDateTime;
-  t.QuadPart -= (2 * 3600ULL + 5 * 60 + 30) * 10000000ULL;
-  FILETIME then = {t.LowPart, t.HighPart};
-  SetFileTime(f, &then, &then, &then);
-  CloseHandle(f);
-}
-
 }  // namespace
 
 // The menu's labels, About with its program line, the page command, and the lock reset: its question
-// names the holder (control bytes escaped) and the lock's age, and the list is read again after.
+// names the holder (control bytes escaped) and the lock's age, いいえ is its default, and the list is read
+// again after; with no lock there it says so instead of asking.
 void menuAboutPageAndReset() {
   checkMenuLabels();
   CaseDirs d = makeBoardCase("commands");
@@ -123,6 +110,12 @@ void menuAboutPageAndReset() {
     CHECK(line == TAVELIN_TITLE " (300人対応)\n" TAVELIN_PROJECT_LINE TAVELIN_PAGE_LINE, "program line: %s",
           line.c_str());
     CHECK(line.find("example") == std::string::npos, "no placeholder address");
+    RECT box, window;
+    GetWindowRect(about, &box);
+    GetWindowRect(w.main, &window);
+    CHECK(std::abs((box.left + box.right) - (window.left + window.right)) <= 2 &&
+              std::abs((box.top + box.bottom) - (window.top + window.bottom)) <= 2,
+          "centred on the window");
     screenshot("23-about");
     CHECK(pressAndWaitClosed(about, IDOK), "About closes");
   }
@@ -139,7 +132,7 @@ void menuAboutPageAndReset() {
       {"OTHER\x01PC",
        "排他制御ファイルをリセットしてよろしいですか？\n\n使用中のPC：OTHER\\x01PC\n使用開始から：2時間5分",
        "(303)排他ファイルを削除しました"},
-      {nullptr, "排他制御ファイルをリセットしてよろしいですか？", "(302)排他制御ファイルがありません"},
+      {nullptr, "排他制御ファイルはありません。リセットの必要はありません。", nullptr},
   };
   for (const auto& r : resets) {
     if (r.lock) {
@@ -152,7 +145,14 @@ void menuAboutPageAndReset() {
     if (!ask) return;
     CHECK(gui::windowText(messageBoxText(ask)) == r.question, "question: %s",
           gui::windowText(messageBoxText(ask)).c_str());
-    if (r.lock) screenshot("25-reset-question");
+    if (!r.message) {
+      CHECK(!GetDlgItem(ask, IDYES) && pressAndWaitClosed(ask, IDOK), "said, not asked");
+      continue;
+    }
+    screenshot("25-reset-question");
+    GUITHREADINFO focus = {};
+    focus.cbSize = sizeof focus;
+    CHECK(GetGUIThreadInfo(p.threadId(), &focus) && focus.hwndFocus == GetDlgItem(ask, IDNO), "いいえ by default");
     CHECK(pressAndWaitClosed(ask, IDYES), "Yes");
     CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == r.message; }, 10000), "status: %s",
           gui::statusText(p.process(), w.status, 0).c_str());

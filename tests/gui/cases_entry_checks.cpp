@@ -35,8 +35,8 @@ std::string typeInto(HWND combo, char c, size_t count) {
 }  // namespace
 
 // A save that fails keeps the dialog with everything typed and says why, in the dialog and on the status
-// line; OK tries again and Cancel discards. With another PC's lock, OK waits with the dialog alive, Cancel
-// is held off, and the row is written as soon as the lock goes.
+// line; OK tries again and Cancel discards. With another PC's lock, OK waits with the dialog alive and the
+// note naming the holder; Cancel stops the wait and keeps what was typed for OK to write later.
 void entryFailedSaveKeepsTyping() {
   CaseDirs d = makeBoardCase("entry-failed-save");
   Program p;
@@ -98,11 +98,17 @@ void entryFailedSaveKeepsTyping() {
   CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == "(201)他のユーザがファイルを使用中"; },
                      5000),
         "waiting for the lock");
-  CHECK(noteOf(e) == "書き込み中…", "note: %s", noteOf(e).c_str());
-  CHECK(gui::sendWithin(e.dialog, WM_COMMAND, IDCANCEL, 0, 1000) && IsWindow(e.dialog),
-        "Cancel held off, dialog alive");
+  CHECK(gui::waitFor(
+            [&] { return noteOf(e).rfind("他のPC[OTHERPC]が掲示板を使用中のため待っています（2/20）", 0) == 0; }, 5000),
+        "the note says whose lock: %s", noteOf(e).c_str());
+  CHECK(gui::sendWithin(e.dialog, WM_COMMAND, IDCANCEL, 0, 1000), "Cancel answered");
+  CHECK(gui::waitFor(
+            [&] { return noteOf(e) == "書き込めませんでした。(203)待つのをやめました（読み書きしていません）"; }, 3000),
+        "stops the wait, the dialog stays: %s", noteOf(e).c_str());
+  CHECK(IsWindow(e.dialog) && slotOf(readBoard(d), 5).morning.empty(), "nothing written yet");
   releaseLock(d);
-  CHECK(gui::waitFor([&] { return !IsWindow(e.dialog); }, 5000), "written and closed once the lock goes");
+  PostMessageA(GetDlgItem(e.dialog, IDOK), BM_CLICK, 0, 0);
+  CHECK(gui::waitFor([&] { return !IsWindow(e.dialog); }, 5000), "OK again writes once the lock is gone");
   CHECK(slotOf(readBoard(d), 5).morning == "来客対応", "row 5 written");
   CHECK(closeProgram(p, w), "closed");
   CHECK((historyTexts(d) == std::vector<std::string>{"来客対応", "打合せ", "午後から外出"}),
@@ -130,10 +136,14 @@ void entryRefusesTooLong() {
   const struct {
     std::string morning, afternoon, returnTime, state, note;
   } refused[] = {
-      {std::string(130, 'x'), "", "", "", "午前が12バイト長すぎます（118バイトまで）。"},
-      {"", wide, "", "", "午後が2バイト長すぎます（118バイトまで）。"},
-      {"", "", std::string(70, '1'), "", "帰社時間が8バイト長すぎます（62バイトまで）。"},
-      {"", "", "", "外出・戻り（午後）", "状態が4バイト長すぎます（14バイトまで）。"},
+      {std::string(130, 'x'), "", "", "",
+       "午前が長すぎます。あと全角6文字（半角なら12文字）減らしてください（全角59文字、半角118文字まで）。"},
+      {"", wide, "", "",
+       "午後が長すぎます。あと全角1文字（半角なら2文字）減らしてください（全角59文字、半角118文字まで）。"},
+      {"", "", std::string(70, '1'), "",
+       "帰社時間が長すぎます。あと全角4文字（半角なら8文字）減らしてください（全角31文字、半角62文字まで）。"},
+      {"", "", "", "外出・戻り（午後）",
+       "状態が長すぎます。あと全角2文字（半角なら4文字）減らしてください（全角7文字、半角14文字まで）。"},
   };
   for (const auto& r : refused) {
     fillEntry(e, r.morning.c_str(), r.afternoon.c_str(), r.returnTime.c_str(), r.state.c_str());

@@ -85,6 +85,14 @@ void findSortAndRefresh() {
   store::BoardImage after = readBoard(d);
   CHECK(slotOf(after, 7).morning == "並べ替え後の入力", "written to that member's slot");
   checkOtherSlotsKept(before, after, {7});
+  gui::setWindowText(box, "");
+  CHECK(clickHeader(p, w, 4), "state header a third time");
+  CHECK(shows(p, w, {0, 1, 2, 3, 4, 5, 6, 7}), "back in the name list's order");
+  CHECK(clickHeader(p, w, 3), "return time header");
+  CHECK(gui::waitFor([&] { return gui::columnWidth(w.list, 3) >= atDpi(80); }, 2000),
+        "widened to show its header beside the arrow: %d px", gui::columnWidth(w.list, 3));
+  CHECK(clickHeader(p, w, 3) && clickHeader(p, w, 3), "and back");
+  gui::setWindowText(box, "外出");
 
   const Row changed = {4, "本社会議", "", "16:00", "外出・戻り", todayAt("10:05")};
   setRow(changed);
@@ -131,8 +139,9 @@ bool saveAs(const Program& p, const Window& w, const std::string& path) {
 
 }  // namespace
 
-// ファイル → CSV で保存 reads the board and writes every member's row, empty ones too, with the overdue
-// and stale flags, as UTF-8 with a BOM and CRLF lines, so that Excel opens it as it is.
+// ファイル → CSV で保存 reads the board and writes every member's row, empty ones too, for people: the
+// list's headers, rows numbered from 1, the overdue and stale flags as はい, as UTF-8 with a BOM and CRLF
+// lines, so that Excel opens it as it is. The save dialog starts in Documents, never on the share.
 void saveAsCsv() {
   CaseDirs d = makeBoardCase("csv");
   const SYSTEMTIME now = nowPastMidnight();
@@ -154,17 +163,19 @@ void saveAsCsv() {
   const std::vector<std::string> lines = linesOf(csv.size() > 3 ? csv.substr(3) : "");
   CHECK(lines.size() == 1 + NameCount, "a header and every member: %zu lines", lines.size());
   if (lines.size() != 1 + NameCount) return;
-  CHECK(lines[0] == "slot,name,morning,afternoon,returnTime,state,writtenAt,overdue,stale", "header: %s",
-        lines[0].c_str());
-  CHECK(lines[1] == "0,\"" + utf8Of(Names[0]) + "\",\"" + utf8Of("定例会議") + "\",\"" + utf8Of("資料作成") +
-                        "\",\"\",\"" + utf8Of("社内") + "\",\"" + Filled[0].written + "\",false,true",
-        "row 0: %s", lines[1].c_str());
-  CHECK(lines[2] == "1,\"" + utf8Of(Names[1]) + "\",\"\",\"\",\"\",\"\",\"\",false,false", "an empty row: %s",
-        lines[2].c_str());
-  CHECK(lines[3].size() > 11 && lines[3].compare(lines[3].size() - 11, 11, ",true,false") == 0, "overdue: %s",
-        lines[3].c_str());
+  CHECK(lines[0] == utf8Of("\"番号\",\"氏名(電話)\",\"午前\",\"午後\",\"帰社予定\",\"状態\",\"書き込み時間\","
+                           "\"帰社予定を過ぎた\",\"前日までの予定\""),
+        "the list's headers: %s", lines[0].c_str());
+  const std::string yes = utf8Of("はい");
+  CHECK(lines[1] == "1,\"" + utf8Of(Names[0]) + "\",\"" + utf8Of("定例会議") + "\",\"" + utf8Of("資料作成") +
+                        "\",\"\",\"" + utf8Of("社内") + "\",\"" + Filled[0].written + "\",," + yes,
+        "row 1: %s", lines[1].c_str());
+  CHECK(lines[2] == "2,\"" + utf8Of(Names[1]) + "\",\"\",\"\",\"\",\"\",\"\",,", "an empty row: %s", lines[2].c_str());
+  CHECK(lines[3].size() > yes.size() + 1 &&
+            lines[3].compare(lines[3].size() - yes.size() - 1, yes.size() + 1, yes + ",") == 0,
+        "overdue: %s", lines[3].c_str());
   CHECK(lines[4].find(utf8Of("\"出張, \"\"大阪\"\"\"")) != std::string::npos &&
-            lines[4].compare(lines[4].size() - 11, 11, ",false,true") == 0,
+            lines[4].compare(lines[4].size() - yes.size() - 2, yes.size() + 2, ",," + yes) == 0,
         "stale, its quotes doubled: %s", lines[4].c_str());
   CHECK(lines[6].find(utf8Of("後から書いた予定")) != std::string::npos, "the board as it is now");
   CHECK(gui::statusText(p.process(), w.status, 0) == "CSV を保存しました（" + path + "）", "said so: %s",

@@ -41,6 +41,11 @@ void rowsAtAGlance() {
   setRow({0, "定例会議", "資料作成", "", "社内", today.c_str()});
   setRow({2, "客先訪問", "", past, "外出・戻り", today.c_str()});
   setRow({4, "銀行", "", "24:00", "外出・戻り", today.c_str()});
+  // As members type it: hours and minutes in kanji, past too.
+  char pastInKanji[16];
+  std::snprintf(pastInKanji, sizeof pastInKanji, "%d時%d分", now.wHour ? now.wHour - 1 : 0,
+                now.wHour ? now.wMinute : 0);
+  setRow({5, "", "", pastInKanji, "外出・戻り", today.c_str()});
   setRow({7, "出張", "出張", "09:00", "外出・戻り", yesterday.c_str()});
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   CreateDirectoryA(userIniPath().substr(0, userIniPath().rfind('\\')).c_str(), nullptr);
@@ -56,6 +61,7 @@ void rowsAtAGlance() {
   CHECK(overdue.red > 0 && overdue.dark == 0, "an overdue return time in red: %d red, %d dark", overdue.red,
         overdue.dark);
   CHECK(overdueMorning.dark > 0 && overdueMorning.red == 0, "only the return time: %d red", overdueMorning.red);
+  CHECK(inkOf(p, w, 5, 3).red > 0, "an overdue time in kanji in red too");
   const Ink ahead = inkOf(p, w, 4, 3);
   CHECK(ahead.dark > 0 && ahead.red == 0, "a return time ahead as written: %d red", ahead.red);
   for (int column : {0, 1, 3, 4, 5}) {

@@ -62,6 +62,18 @@ void myRow() {
   Window w = startWithBoard(p, d);
   if (!w.main) return;
   CHECK(!buttonEnabled(w, IDM_MY_OFFICE), "no state buttons without my name");
+  // Their tip says why, with the mouse on one.
+  RECT button;
+  if (gui::toolbarButtonRect(p.process(), w.toolbar, IDM_MY_OFFICE, &button)) {
+    MapWindowPoints(w.toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+    SetForegroundWindow(w.main);
+    SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  }
+  HWND tip = reinterpret_cast<HWND>(gui::ask(w.toolbar, TB_GETTOOLTIPS, 0, 0));
+  CHECK(gui::waitFor([&] { return IsWindowVisible(tip) && gui::windowText(tip).find("環境設定") != std::string::npos; },
+                     5000),
+        "the tip names the settings: %s", gui::windowText(tip).c_str());
+  SetCursorPos(0, 0);
   CHECK(!rowInView(p, w, 7), "the last row starts out of view");
   gui::ask(w.list, LVM_ENSUREVISIBLE, 7, FALSE);
   screenshot("42-before-my-name");
@@ -114,11 +126,12 @@ void myRow() {
   CHECK(asked != nullptr, "外出・戻り asks the return time");
   if (!asked) return;
   CHECK(gui::comboItems(GetDlgItem(asked, IDC_MY_RETURN)).size() == 19, "the hours offered");
-  gui::setWindowText(GetDlgItem(asked, IDC_MY_RETURN), "１６：３０");
+  gui::setWindowText(GetDlgItem(asked, IDC_MY_RETURN), "　１６：３０ ");
   screenshot("44-my-return-time");
   CHECK(pressAndWaitClosed(asked, IDOK), "OK");
   s = waitMyState(d, "外出・戻り");
-  CHECK(s.returnTime == "16:30" && s.morning == "表示テスト", "return time folded: %s", s.returnTime.c_str());
+  CHECK(s.returnTime == "16:30" && s.morning == "表示テスト", "return time folded and trimmed: %s",
+        s.returnTime.c_str());
 
   // Another PC rewrote my plans since this one last read the board: theirs stay.
   setRow({7, "他のPCで書いた予定", "", "16:30", "外出・戻り", todayAt("12:00")});
@@ -131,6 +144,47 @@ void myRow() {
   CHECK(gui::waitFor([&] { return gui::itemText(again.process(), w.list, 7, 4) == "帰宅"; }, 5000), "list shows it");
   screenshot("45-my-row");
   CHECK(closeProgram(again, w), "closed");
+}
+
+}  // namespace gui
+
+namespace gui {
+
+// A state the board did not take stays in view with the board's own reason until one is saved: a list
+// update, even one that waits for a lock, leaves it, and its retry saves the state once the board can be
+// written again.
+void myStateNotSaved() {
+  CaseDirs d = makeBoardCase("my-state-not-saved");
+  WritePrivateProfileStringA("User", "MyName", (std::string("\"") + Names[7] + "\"").c_str(), userIniPath().c_str());
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return buttonEnabled(w, IDM_MY_OFFICE); }, 5000), "state buttons enabled");
+  // Held open for reading by a program that lets no one else write: the board opens, but not to be written.
+  const std::string board = d.share + "\\tv_cont.lst";
+  HANDLE held = CreateFileA(board.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  CHECK(held != INVALID_HANDLE_VALUE, "board held");
+  CHECK(gui::clickToolbarButton(p.process(), w.toolbar, IDM_MY_OFFICE), "社内 button");
+  HWND bar = GetDlgItem(w.main, IDC_NOTICE_BAR);
+  const std::string said = "自分の状態「社内」は保存されていません：(206)掲示板ファイルに書き込めません";
+  CHECK(gui::waitFor([&] { return IsWindowVisible(bar) && gui::windowText(bar).rfind(said, 0) == 0; }, 5000),
+        "a notice with the reason: %s", gui::windowText(bar).c_str());
+  screenshot("46-my-state-not-saved");
+
+  // A list update that waits for another PC's lock shows its wait in front, and the notice comes back after.
+  holdLock(d);
+  PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return gui::windowText(bar).rfind("他のPC[OTHERPC]が掲示板を使用中", 0) == 0; }, 5000),
+        "the wait in front: %s", gui::windowText(bar).c_str());
+  releaseLock(d);
+  CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0).empty(); }, 5000), "the list updated");
+  CHECK(gui::waitFor([&] { return IsWindowVisible(bar) && gui::windowText(bar).rfind(said, 0) == 0; }, 3000),
+        "the notice stays: %s", gui::windowText(bar).c_str());
+  CloseHandle(held);
+  PostMessageA(GetDlgItem(bar, IDC_NOTICE_ACTION), BM_CLICK, 0, 0);
+  CHECK(waitMyState(d, "社内").state == "社内", "the retry saves it");
+  CHECK(gui::waitFor([&] { return !IsWindowVisible(bar); }, 5000), "and the notice goes");
+  CHECK(closeProgram(p, w), "closed");
 }
 
 }  // namespace gui

@@ -130,12 +130,17 @@ void firstStart() {
   Program p;
   CHECK(p.start(exe, d.run), "start");
   HWND settingsBox = gui::waitForDialog(p.id(), "環境設定", StartMs);
-  CHECK(settingsBox != nullptr, "settings dialog");
+  DWORD ended = 0;
+  CHECK(settingsBox != nullptr, "settings dialog (the program %s; a main window: %s)",
+        p.waitExit(0, &ended) ? "ended" : "runs", FindWindowA("Tavelin", nullptr) ? "yes" : "no");
   if (!settingsBox) return;
   CHECK(FindWindowA("Tavelin", nullptr) == nullptr, "no main window, not even a hidden one");
   CHECK(GetWindow(settingsBox, GW_OWNER) == nullptr, "owned by no window");
-  CHECK(gui::windowText(GetDlgItem(settingsBox, IDC_NAME_LIST_PATH)) == settings::DefaultNameListPath,
-        "default name list path");
+  // The example paths are hints only: Enter at once saves no made-up server.
+  CHECK(gui::windowText(GetDlgItem(settingsBox, IDC_NAME_LIST_PATH)).empty() &&
+            gui::windowText(GetDlgItem(settingsBox, IDC_BOARD_PATH)).empty(),
+        "the example paths are no text");
+  CHECK(focusOf(settingsBox) == GetDlgItem(settingsBox, IDC_NAME_LIST_PATH), "focus on the name list's path");
   CHECK(gui::windowText(GetDlgItem(settingsBox, IDC_INTERVAL)) == "3", "default interval");
   screenshot("20-first-start-settings");
   CHECK(pressAndWaitClosed(settingsBox, IDCANCEL), "cancel");
@@ -154,7 +159,15 @@ void firstStart() {
   CHECK(settingsBox != nullptr, "settings dialog again");
   if (!settingsBox) return;
   std::string names = d.share + "\\tv_name.lst", board = d.share + "\\tv_cont.lst";
+  HWND own = GetDlgItem(settingsBox, IDC_OWN_NAME);
+  CHECK(!IsWindowEnabled(own), "no name list yet, no names to choose");
+  CHECK(gui::sendWithin(settingsBox, WM_COMMAND, IDOK, 0, 3000) && IsWindowVisible(settingsBox) &&
+            gui::windowText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).rfind("名前リストのファイルを指定", 0) == 0,
+        "設定 with empty paths refused: %s", gui::windowText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).c_str());
   gui::setWindowText(GetDlgItem(settingsBox, IDC_NAME_LIST_PATH), names.c_str());
+  CHECK(
+      gui::waitFor([&] { return IsWindowEnabled(own) && SendMessageA(own, CB_GETCOUNT, 0, 0) == 1 + NameCount; }, 5000),
+      "my name chosen from the list just typed");
   gui::setWindowText(GetDlgItem(settingsBox, IDC_BOARD_PATH), board.c_str());
   gui::setWindowText(GetDlgItem(settingsBox, IDC_INTERVAL), "5");
   CHECK(pressAndWaitClosed(settingsBox, IDOK), "設定");
@@ -194,7 +207,7 @@ void settingsBrowseThenCancel() {
   HWND box = startWithSettingsOpen(p, w, d);
   if (!box) return;
   CHECK(GetWindow(box, GW_OWNER) == w.main, "owned by the main window");
-  CHECK(focusOf(box) == GetDlgItem(box, IDOK), "focus on 設定");
+  CHECK(focusOf(box) == GetDlgItem(box, IDC_NAME_LIST_PATH), "focus on the name list's path");
   screenshot("22-settings");
 
   CHECK(browseTo(p, box, IDC_BROWSE_NAME_LIST, tooLong), "browse to the long path");
@@ -204,6 +217,8 @@ void settingsBrowseThenCancel() {
   CHECK(browseTo(p, box, IDC_BROWSE_NAME_LIST, other), "browse to another list");
   CHECK(gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH)) == other, "the field shows the choice");
   CHECK(gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the explanation goes");
+  CHECK(gui::waitFor([&] { return SendDlgItemMessageA(box, IDC_OWN_NAME, CB_GETCOUNT, 0, 0) == 3; }, 5000),
+        "my name chosen from the list browsed to");
   gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), "Z:\\typed\\not-kept.lst");
   CHECK(pressAndWaitClosed(box, IDCANCEL), "cancel");
   acknowledgeRestart(p);

@@ -1,4 +1,6 @@
 // The window's layout at the screen's DPI, a change of DPI, and what tavelin.ini keeps for the user.
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -156,9 +158,15 @@ void maximisedAndColumnOrder() {
   CHECK(gui::columnOrder(again.process(), w.list) == dragged, "the columns' order comes back");
   PostMessageA(w.main, WM_SYSCOMMAND, SC_RESTORE, 0);
   CHECK(gui::waitFor([&] { return !IsZoomed(w.main); }, 5000), "restored");
+  // Restored a moment after it stops being maximised.
   RECT r;
-  GetWindowRect(w.main, &r);
-  CHECK(r.right - r.left == atDpi(600) && heightOf(r) == atDpi(400), "to the saved size");
+  CHECK(gui::waitFor(
+            [&] {
+              GetWindowRect(w.main, &r);
+              return r.right - r.left == atDpi(600) && heightOf(r) == atDpi(400);
+            },
+            3000),
+        "to the saved size: %ldx%d", r.right - r.left, heightOf(r));
   CHECK(closeProgram(again, w), "closed");
   CHECK(iniValue("Window", "Maximized") == "0", "closed restored");
 
@@ -169,6 +177,73 @@ void maximisedAndColumnOrder() {
   CHECK(!IsZoomed(w.main), "opens restored");
   CHECK(gui::columnOrder(third.process(), w.list) == natural, "a broken order is ignored");
   CHECK(closeProgram(third, w), "closed");
+}
+
+}  // namespace gui
+
+namespace gui {
+
+namespace {
+
+// A text's width in the list's font, as the list measures it.
+int stringWidth(const Program& p, const Window& w, const char* text) {
+  char buffer[128] = {};
+  std::strncpy(buffer, text, sizeof buffer - 1);
+  return static_cast<int>(gui::callWithBuffer(p.process(), w.list, LVM_GETSTRINGWIDTHA, 0, buffer, sizeof buffer));
+}
+
+}  // namespace
+
+// A first start (the record's widths as no one set them, its 465-pixel window): the name and state columns
+// fit their longest texts and the window grows to show every column. Closed, those widths are the member's
+// and the next start leaves them as they are.
+void firstStartWidths() {
+  CaseDirs d = makeCase("first-start-widths");
+  settings::Preferences prefs = preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst");
+  const int defaults[6] = {70, 100, 100, 60, 50, 220};
+  settings::Le16 settings::Preferences::*widths[6] = {
+      &settings::Preferences::colWidthName,      &settings::Preferences::colWidthMorning,
+      &settings::Preferences::colWidthAfternoon, &settings::Preferences::colWidthReturn,
+      &settings::Preferences::colWidthState,     &settings::Preferences::colWidthWritten};
+  for (int c = 0; c < 6; ++c) (prefs.*widths[c]).set(defaults[c]);
+  prefs.windowWidth.set(465);
+  prefs.windowHeight.set(415);
+  writePreferences(d, prefs);
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  int longest = 0;
+  for (const char* name : Names) longest = std::max(longest, stringWidth(p, w, name));
+  CHECK(gui::waitFor([&] { return gui::columnWidth(w.list, 0) >= longest + atDpi(16); }, 5000),
+        "names whole: %d px for %d px of text", gui::columnWidth(w.list, 0), longest);
+  CHECK(gui::columnWidth(w.list, 4) >= stringWidth(p, w, "外出・直帰") + atDpi(8), "states whole: %d px",
+        gui::columnWidth(w.list, 4));
+  CHECK(gui::columnWidth(w.list, 5) < atDpi(220), "the time column no wider than its text: %d px",
+        gui::columnWidth(w.list, 5));
+  int total = 0;
+  for (int c = 0; c < 6; ++c) total += gui::columnWidth(w.list, c);
+  RECT client;
+  GetClientRect(w.list, &client);
+  CHECK(gui::waitFor(
+            [&] {
+              GetClientRect(w.list, &client);
+              return total <= client.right;
+            },
+            3000),
+        "every column in sight: %d px of columns in %ld", total, client.right);
+  screenshot("08-first-start-widths");
+  int fitted[6];
+  for (int c = 0; c < 6; ++c) fitted[c] = gui::columnWidth(w.list, c);
+  CHECK(closeProgram(p, w), "closed");
+
+  Program again;
+  w = startWithBoard(again, d);
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return gui::ask(w.toolbar, TB_ISBUTTONENABLED, IDM_UPDATE_LIST, 0) > 0; }, 5000), "loaded");
+  for (int c = 0; c < 6; ++c)
+    CHECK(std::abs(gui::columnWidth(w.list, c) - fitted[c]) <= 1, "column %d kept: %d px", c,
+          gui::columnWidth(w.list, c));
+  CHECK(closeProgram(again, w), "closed");
 }
 
 }  // namespace gui

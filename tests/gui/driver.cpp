@@ -145,6 +145,20 @@ std::string userIniPath() {
 
 void holdLock(const CaseDirs& d, const char* holder) { writeFile(d.share + "\\sem.dat", holder, std::strlen(holder)); }
 
+void ageLock(const CaseDirs& d) {
+  HANDLE f = CreateFileA((d.share + "\\sem.dat").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart -= (2 * 3600ULL + 5 * 60 + 30) * 10000000ULL;
+  FILETIME then = {t.LowPart, t.HighPart};
+  SetFileTime(f, &then, &then, &then);
+  CloseHandle(f);
+}
+
 void releaseLock(const CaseDirs& d) { DeleteFileA((d.share + "\\sem.dat").c_str()); }
 
 Window windowOf(HWND main) {
@@ -202,10 +216,12 @@ const Case cases[] = {
     {"members, second start, close by title bar", membersSecondStartAndClose},
     {"list update and Exit", listUpdateAndExit},
     {"share comes back", shareComesBack},
+    {"name list trouble", nameListTrouble},
     {"status time of a good read", statusTimeOfGoodRead},
     {"lock held: the window answers", lockHeldWindowAnswers},
     {"a row written elsewhere shows within seconds", watchShowsAnotherPcsRow},
     {"close during an access", closeDuringAccess},
+    {"lock left behind: advice and cancel", lockLeftBehindAdvice},
     {"share stalls: the window answers", shareStallsWindowAnswers},
     {"entry by right click", entryByRightClick},
     {"entry cancel and miss", entryCancelAndMiss},
@@ -215,12 +231,14 @@ const Case cases[] = {
     {"entry caption of a long name", entryLongNameCaption},
     {"entry row changed meanwhile", entryRowChangedMeanwhile},
     {"layout at the screen's dpi", layoutAtScreenDpi},
+    {"first start widths", firstStartWidths},
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},
     {"state icons", stateIcons},
     {"stale board warning", staleBoardWarning},
     {"my row", myRow},
+    {"my state not saved", myStateNotSaved},
     {"find, sort and F5", findSortAndRefresh},
     {"save as CSV", saveAsCsv},
     {"first start", firstStart},
@@ -241,6 +259,41 @@ int shootRunningCopy(const char* directory) {
   screenshot("shot");
   PostMessageA(w.main, WM_CLOSE, 0, 0);
   return gui::waitFor([&] { return !IsWindow(w.main); }, ExitMs) && failures == 0 ? 0 : 1;
+}
+
+// A copy left by a case that failed half way would take over the next case's start: it goes first.
+void endLeftoverCopies() {
+  for (int i = 0; i < 50; ++i) {
+    HWND left = FindWindowA("Tavelin", nullptr);
+    if (!left) return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(left, &pid);
+    std::printf("  a copy left running (process %lu) ended before the next case\n", pid);
+    if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+      TerminateProcess(h, 98);
+      WaitForSingleObject(h, 5000);
+      CloseHandle(h);
+    }
+    Sleep(100);
+  }
+}
+
+// A case under Wine and Xvfb can lose to the X server's timing (a late configure event, a slow start on
+// a loaded machine). A failed case runs once more; a second failure fails the run, and a pass on the
+// second try is printed as FLAKY so that it is seen, not hidden.
+bool runCase(const Case& c) {
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    endLeftoverCopies();
+    const int before = failures;
+    const DWORD start = GetTickCount();
+    c.run();
+    const bool ok = failures == before;
+    const char* verdict = ok ? (attempt == 1 ? "PASS" : "FLAKY (passed on the second try)") : "FAIL";
+    std::printf("%s %s (%.1f s)\n", verdict, c.name, (GetTickCount() - start) / 1000.0);
+    std::fflush(stdout);
+    if (ok) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -264,13 +317,7 @@ int main(int argc, char** argv) {
     bool chosen = argc <= 4;
     for (int i = 4; i < argc; ++i) chosen = chosen || std::strstr(c.name, argv[i]);
     if (!chosen) continue;
-    int before = failures;
-    DWORD start = GetTickCount();
-    c.run();
-    bool ok = failures == before;
-    failedCases += ok ? 0 : 1;
-    std::printf("%s %s (%.1f s)\n", ok ? "PASS" : "FAIL", c.name, (GetTickCount() - start) / 1000.0);
-    std::fflush(stdout);
+    failedCases += runCase(c) ? 0 : 1;
   }
   std::printf(failedCases ? "GUI TESTS FAILED: %d case(s)\n" : "GUI TESTS PASSED\n", failedCases);
   return failedCases ? 1 : 0;

@@ -90,6 +90,8 @@ std::string userIniPath();
 // A lock file on the case's share held by another PC.
 void holdLock(const CaseDirs& d, const char* holder = "OTHERPC");
 void releaseLock(const CaseDirs& d);
+// The lock file as written two hours and five minutes ago.
+void ageLock(const CaseDirs& d);
 
 struct Window {
   HWND main = nullptr, list = nullptr, status = nullptr, toolbar = nullptr;
@@ -118,6 +120,7 @@ void settingsBackslashesOnly();
 void recordsInUserFolders();
 void menuAboutPageAndReset();
 void shareComesBack();
+void nameListTrouble();
 void statusTimeOfGoodRead();
 void lockHeldWindowAnswers();
 void watchShowsAnotherPcsRow();
@@ -127,11 +130,14 @@ void entryFailedSaveKeepsTyping();
 void entryRefusesTooLong();
 void entryLongNameCaption();
 void layoutAtScreenDpi();
+void firstStartWidths();
 void dpiChangeKeepsRecordUnits();
 void maximisedAndColumnOrder();
 void rowsAtAGlance();
 void entryRowChangedMeanwhile();
 void myRow();
+void myStateNotSaved();
+void lockLeftBehindAdvice();
 void findSortAndRefresh();
 void saveAsCsv();
 void stateIcons();

@@ -39,3 +39,26 @@ TEST(MoveInside, CutsAWindowLargerThanTheArea) {
 }
 
 }  // namespace
+
+namespace {
+
+// Dialogs open over their window, and the entry dialog below its row, above it where the screen ends.
+TEST(DialogPlace, CentredOnTheOwnerOrBesideTheRowAndOnTheScreen) {
+  const struct {
+    const char* what;
+    Box got, expected;
+  } cases[] = {
+      {"centred", ui::centredOn(400, 300, {100, 100, 900, 700}, Work), {300, 250, 700, 550}},
+      {"owner at the screen's edge", ui::centredOn(400, 300, {-300, 0, 100, 200}, Work), {0, 0, 400, 300}},
+      {"below the row", ui::besideRow(400, 300, {50, 200, 850, 220}, Work), {74, 220, 474, 520}},
+      {"above a row near the bottom", ui::besideRow(400, 300, {50, 900, 850, 920}, Work), {74, 600, 474, 900}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.got.left, c.expected.left) << c.what;
+    EXPECT_EQ(c.got.top, c.expected.top) << c.what;
+    EXPECT_EQ(c.got.right, c.expected.right) << c.what;
+    EXPECT_EQ(c.got.bottom, c.expected.bottom) << c.what;
+  }
+}
+
+}  // namespace

@@ -49,7 +49,11 @@ constexpr size_t TextRoom = 1024;
 
 Program::~Program() {
   if (info_.hProcess) {
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    // TerminateProcess only starts the end: the next case must not find this copy's window.
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(info_.hProcess, 99);
+      WaitForSingleObject(info_.hProcess, 5000);
+    }
     CloseHandle(info_.hProcess);
     CloseHandle(info_.hThread);
   }

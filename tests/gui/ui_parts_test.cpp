@@ -8,6 +8,7 @@
 #include "ui/column_order.h"
 #include "ui/dpi_units.h"
 #include "ui/lock_question.h"
+#include "ui/too_long.h"
 
 namespace {
 
@@ -107,6 +108,27 @@ TEST(ResetQuestion, ShowsControlBytesEscaped) {
   const std::string longest(255, '\x01');
   const std::string shown = question(longest.data(), longest.size(), true, 45);
   EXPECT_NE(shown.find("\\x01\n使用開始から"), std::string::npos) << "255 escaped bytes fit whole";
+}
+
+}  // namespace
+
+namespace {
+
+// Characters as a person counts them: an odd byte over is one more 全角 character to remove.
+TEST(TooLong, CountsCharactersNotBytes) {
+  const struct {
+    size_t length, limit;
+    const char* said;
+  } cases[] = {
+      {120, 118, "午前が長すぎます。あと全角1文字（半角なら2文字）減らしてください（全角59文字、半角118文字まで）。"},
+      {121, 118, "午前が長すぎます。あと全角2文字（半角なら3文字）減らしてください（全角59文字、半角118文字まで）。"},
+      {15, 14, "午前が長すぎます。あと全角1文字（半角なら1文字）減らしてください（全角7文字、半角14文字まで）。"},
+  };
+  for (const auto& c : cases) {
+    char out[256];
+    ui::formatTooLong("午前", c.length, c.limit, out, sizeof out);
+    EXPECT_STREQ(out, c.said) << c.length;
+  }
 }
 
 }  // namespace

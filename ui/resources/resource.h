@@ -23,6 +23,10 @@
 #define IDC_TOOLBAR 203
 // The find box, a child of the toolbar.
 #define IDC_FIND 204
+// The notice bar under the toolbar, and its two buttons.
+#define IDC_NOTICE_BAR 205
+#define IDC_NOTICE_ACTION 206
+#define IDC_NOTICE_CLOSE 207
 
 // Menu and toolbar commands.
 #define IDM_SETTINGS 40014

@@ -1,0 +1,135 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/session.h"
+#include "cli/share_guard.h"
+#include "cli/system.h"
+#include "store/share.h"
+#include "web/server.h"
+#include "web/tokens.h"
+
+namespace cli {
+
+namespace {
+
+constexpr char ServeUsage[] =
+    "usage: tavelin-cli serve [SOURCE] [--listen HOST:PORT] [--tokens FILE] [--edit-any] [--no-lock]\n"
+    "  Serves the board as a web page for phones and big screens, kept live: the board is looked at\n"
+    "  once a second (its and the lock file's metadata only, while it is unchanged) and changed rows\n"
+    "  are pushed to every open page. GET / (the page), /api/board (show --json's rows),\n"
+    "  /api/events, /healthz.\n"
+    "  --listen HOST:PORT  where to listen (127.0.0.1:8080; port 0 takes any free port)\n"
+    "  --tokens FILE       the members' links from make-tokens: every page needs one, and each member\n"
+    "                      may write their own row (POST /api/rows/me); without it the server is\n"
+    "                      read-only\n"
+    "  --edit-any          a link's holder may write any member's row (POST /api/rows/SLOT)\n"
+    "  --no-lock           write where no lock file can be made, or through a FUSE SMB mount\n"
+    "  Stops cleanly on SIGTERM or Ctrl+C. Every write is logged on stderr.\n"
+    "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
+
+constexpr char MakeTokensUsage[] =
+    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE]\n"
+    "  Writes a new random token for every member of the name list to FILE (TOKEN<TAB>NAME lines,\n"
+    "  readable by its owner only); the old tokens stop working once serve is started with it.\n"
+    "  --url BASE   also print each member's personal link, BASE/m/TOKEN\n"
+    "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
+
+// HOST:PORT, [IPV6]:PORT or PORT alone into host and port; false when it is none of these.
+bool parseListen(const char* text, char* host, size_t hostSize, int& port) {
+  const char* colon = std::strrchr(text, ':');
+  const char* digits = colon ? colon + 1 : text;
+  if (!digits[0] || std::strspn(digits, "0123456789") != std::strlen(digits) || std::strlen(digits) > 5) return false;
+  port = std::atoi(digits);
+  if (port > 65535) return false;
+  if (!colon) return std::snprintf(host, hostSize, "127.0.0.1") > 0;
+  const char* start = text;
+  size_t len = static_cast<size_t>(colon - text);
+  if (len >= 2 && start[0] == '[' && start[len - 1] == ']') {
+    ++start;
+    len -= 2;
+  }
+  if (len == 0 || len >= hostSize) return false;
+  std::memcpy(host, start, len);
+  host[len] = '\0';
+  return true;
+}
+
+// The members' tokens, made once: too big for a stack.
+web::TokenTable& tokenTable() {
+  static web::TokenTable table;
+  return table;
+}
+
+}  // namespace
+
+int runServe(int argc, char** argv) {
+  Options opts;
+  char error[512];
+  if (!parseOptions(argc, argv, ServeOptions, opts, error, sizeof error)) return usageError("serve", error, ServeUsage);
+  if (opts.help) return printHelp(ServeUsage);
+  if (!web::serverBuilt()) {
+    std::fputs(
+        "tavelin-cli serve: not in the Windows build (it has no HTTP server library); run serve on a Linux PC "
+        "that reaches the share\n",
+        stderr);
+    return ExitFailed;
+  }
+  char host[256];
+  int port = 8080;
+  if (!parseListen(opts.listen ? opts.listen : "127.0.0.1:8080", host, sizeof host, port))
+    return usageError("serve", "--listen takes HOST:PORT, [IPV6]:PORT or PORT", ServeUsage);
+  if (opts.editAny && !opts.tokensPath) return usageError("serve", "--edit-any needs --tokens FILE", ServeUsage);
+  int status = prepareSource("serve", opts, Need::boardAndNames, ServeUsage);
+  if (status != ExitOk) return status;
+  // Only a server with tokens writes; it writes as set does, never through a mount that cannot lock.
+  if (opts.tokensPath && !opts.noLock && refuseUnsafeMount("serve")) return ExitFailed;
+  if (!loadNames("serve")) return ExitFailed;
+  if (share().memberCount == 0) return usageError("serve", "the name list has no members", "");
+  web::ServeOptions serveOptions{host, port, nullptr, opts.editAny, opts.noLock};
+  if (opts.tokensPath) {
+    char path[1024];
+    if (!nativePath(opts.tokensPath, path, sizeof path) ||
+        !web::loadTokens(path, share(), tokenTable(), error, sizeof error)) {
+      std::fprintf(stderr, "tavelin-cli serve: the token file: %s\n", error);
+      return ExitUsage;
+    }
+    serveOptions.tokens = &tokenTable();
+  }
+  statusChangesOnly();
+  return web::serve(share(), serveOptions);
+}
+
+int runMakeTokens(int argc, char** argv) {
+  Options opts;
+  char error[512];
+  if (!parseOptions(argc, argv, MakeTokensOptions, opts, error, sizeof error))
+    return usageError("make-tokens", error, MakeTokensUsage);
+  if (opts.help) return printHelp(MakeTokensUsage);
+  if (!opts.outPath) return usageError("make-tokens", "missing --out FILE", MakeTokensUsage);
+  int status = prepareSource("make-tokens", opts, Need::boardAndNames, MakeTokensUsage);
+  if (status != ExitOk) return status;
+  if (!loadNames("make-tokens")) return ExitFailed;
+  if (share().memberCount == 0) return usageError("make-tokens", "the name list has no members", "");
+  char path[1024];
+  if (!nativePath(opts.outPath, path, sizeof path))
+    return usageError("make-tokens", "the --out path is not representable", MakeTokensUsage);
+  // A link is BASE/m/TOKEN: one trailing slash of BASE is dropped.
+  char base[1024] = "";
+  if (opts.urlBase) {
+    std::snprintf(base, sizeof base, "%s", opts.urlBase);
+    const size_t len = std::strlen(base);
+    if (len && base[len - 1] == '/') base[len - 1] = '\0';
+  }
+  if (!web::makeTokens(share(), path, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
+    std::fprintf(stderr, "tavelin-cli make-tokens: %s\n", error);
+    return ExitFailed;
+  }
+  std::fprintf(stderr, "tavelin-cli make-tokens: %d tokens written\n", share().memberCount);
+  return ExitOk;
+}
+
+}  // namespace cli

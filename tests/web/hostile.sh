@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# tavelin-cli serve against hostile requests: each row of the table is one request, the status it must
+# get, and whether the board file may change. Then 600 idle connections, and /healthz must still answer.
+# Usage: hostile.sh CLI
+set -euo pipefail
+cli=$1
+work=$(mktemp -d)
+server=
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; [ -f "$work/err" ] && cat "$work/err" >&2; exit 1; }
+
+printf '山田 太郎\n佐藤 花子\n鈴木 一郎\n' >"$work/names.txt"
+"$cli" init-share "$work" --names "$work/names.txt" >/dev/null 2>&1
+src=(--names "$work/tv_name.lst" --board "$work/tv_cont.lst")
+"$cli" set "${src[@]}" --slot 1 --morning 会議 >/dev/null
+"$cli" make-tokens "${src[@]}" --out "$work/tokens" 2>/dev/null
+[ "$(stat -c %a "$work/tokens")" = 600 ] || fail "the token file is readable by others"
+own=$(sed -n 1p "$work/tokens" | cut -f1)  # 山田 太郎, slot 0
+wrong=$(printf '%040d' 0)
+
+"$cli" serve "${src[@]}" --listen 127.0.0.1:0 --tokens "$work/tokens" 2>"$work/err" &
+server=$!
+for _ in $(seq 50); do grep -q listening "$work/err" && break; sleep 0.1; done
+base=$(sed -n 's/.*listening on \(http:[^ ]*\)\/ .*/\1/p' "$work/err")
+[ -n "$base" ] || fail "serve did not start"
+
+head -c 1048576 /dev/zero | tr '\0' 'a' >"$work/1mb"
+head -c 5000 /dev/zero | tr '\0' 'a' >"$work/5kb"
+# name | method | path | token (own, wrong, none) | body (@file or text) | status | board may change
+cases=(
+  "no token, page|GET|/|none||401|no"
+  "no token, board|GET|/api/board|none||401|no"
+  "wrong token, page|GET|/m/$wrong|none||401|no"
+  "wrong token, write|POST|/api/rows/me|wrong|{\"state\":\"帰宅\"}|401|no"
+  "wrong token, events|GET|/api/events|wrong||401|no"
+  "a foreign slot|POST|/api/rows/1|own|{\"state\":\"帰宅\"}|403|no"
+  "1 MB body|POST|/api/rows/me|own|@$work/1mb|413|no"
+  "5 KB body|POST|/api/rows/me|own|@$work/5kb|413|no"
+  "5 KB body of a page|GET|/m/$own|none|@$work/5kb|413|no"
+  "bad JSON|POST|/api/rows/me|own|{\"state\":|400|no"
+  "unknown key|POST|/api/rows/me|own|{\"slot\":\"2\"}|400|no"
+  "not a string|POST|/api/rows/me|own|{\"state\":1}|400|no"
+  "control character|POST|/api/rows/me|own|{\"morning\":\"a\\u001bb\"}|400|no"
+  "too long|POST|/api/rows/me|own|{\"state\":\"ステータスが長すぎる\"}|400|no"
+  "not CP932|POST|/api/rows/me|own|{\"state\":\"☃\"}|400|no"
+  "path with ..|GET|/m/../../etc/passwd|none||404|no"
+  "encoded ..|GET|/%2e%2e/%2e%2e/etc/passwd|none||404|no"
+  "slot out of range|POST|/api/rows/999|own|{}|403|no"
+  "the token file|GET|/tokens|own||404|no"
+  "a row changed since it was seen|POST|/api/rows/me|own|{\"state\":\"帰宅\",\"seenWrittenAt\":\"00/01/01 00:00\"}|409|no"
+  "own row|POST|/api/rows/me|own|{\"state\":\"帰宅\"}|200|yes"
+)
+for row in "${cases[@]}"; do
+  IFS='|' read -r name method path token body want change <<<"$row"
+  args=(-s -o "$work/body" -w '%{http_code}' -X "$method" --path-as-is)
+  [ "$token" = own ] && args+=(-H "Authorization: Bearer $own")
+  [ "$token" = wrong ] && args+=(-H "Authorization: Bearer $wrong")
+  if [ -n "$body" ]; then
+    args+=(-H 'Content-Type: application/json' --data-binary "$body")
+  fi
+  before=$(sha256sum <"$work/tv_cont.lst")
+  got=$(curl "${args[@]}" "$base$path" || true)
+  after=$(sha256sum <"$work/tv_cont.lst")
+  [ "$got" = "$want" ] || fail "$name: status $got, expected $want ($(head -c 200 "$work/body"))"
+  [ "$change" = yes ] || [ "$before" = "$after" ] || fail "$name: the board file changed"
+done
+
+# 600 connections that never send a byte: the server keeps answering.
+fds=()
+for _ in $(seq 600); do
+  exec {fd}<>"/dev/tcp/127.0.0.1/${base##*:}"
+  fds+=("$fd")
+done
+got=$(curl -s -o /dev/null -w '%{http_code}' --max-time 3 "$base/healthz" || true)
+busy=$(curl -s -o /dev/null -w '%{http_code}' --max-time 3 -H "Authorization: Bearer $own" "$base/api/board" || true)
+for fd in "${fds[@]}"; do exec {fd}>&-; done
+[ "$got" = 200 ] || fail "/healthz with 600 idle connections: $got"
+[ "$busy" = 503 ] || fail "the board with 600 idle connections: $busy, expected 503 above the cap"
+
+# Every write is logged with the member and the remote address.
+grep -q "row 0 (山田 太郎) by 山田 太郎 from 127.0.0.1: saved" "$work/err" || fail "the write is not in the log"
+
+# A token writes at most 30 times a minute: 8 of the table's requests above were its tries already.
+codes=$(for _ in $(seq 24); do
+  curl -s -o /dev/null -w '%{http_code} ' -X POST -H "Authorization: Bearer $own" -H 'Content-Type: application/json' \
+    --data-binary '{"state":"社内"}' "$base/api/rows/me"
+done)
+[ "$codes" = "$(printf '200 %.0s' $(seq 22))429 429 " ] || fail "30 writes a minute: $codes"
+
+# A clean stop: exit status 0, no lock file left.
+kill -TERM "$server"
+status=0
+wait "$server" || status=$?
+server=
+[ "$status" = 0 ] || fail "serve exited $status on SIGTERM"
+[ ! -e "$work/sem.dat" ] || fail "a lock file was left behind"
+
+# With --edit-any, a link's holder writes any row.
+"$cli" serve "${src[@]}" --listen 127.0.0.1:0 --tokens "$work/tokens" --edit-any 2>"$work/err" &
+server=$!
+for _ in $(seq 50); do grep -q listening "$work/err" && break; sleep 0.1; done
+base=$(sed -n 's/.*listening on \(http:[^ ]*\)\/ .*/\1/p' "$work/err")
+got=$(curl -s -o /dev/null -w '%{http_code}' -X POST -H "Authorization: Bearer $own" -H 'Content-Type: application/json' \
+  --data-binary '{"state":"帰宅"}' "$base/api/rows/2")
+[ "$got" = 200 ] || fail "--edit-any: a foreign row got $got"
+"$cli" show "${src[@]}" --json | grep -q '"slot": 2, "name": "鈴木 一郎", "morning": "", "afternoon": "", "returnTime": "", "state": "帰宅"' ||
+  fail "--edit-any: the row is not on the board"
+echo "hostile requests: ${#cases[@]} cases, 600 idle connections, 30 writes a minute, clean stop, --edit-any: passed"

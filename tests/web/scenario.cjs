@@ -1,0 +1,131 @@
+// The board page in the system's Chromium, on a 300-member share: the page shows the board, a row
+// written by tavelin-cli set shows within 3 s without a reload, the share gone and back is said and
+// undone, a member's link sets 外出・戻り 15:00 and the board file holds it, a row another PC changed
+// meanwhile is shown and asked about before it is overwritten, a row's HTML shows as text, the find
+// box folds full width, and the page fits a phone. Screenshots at 360x740 and 1920x1080 go to SHOTS.
+// Usage: node scenario.cjs CLI NODE_MODULES SHOTS
+'use strict';
+const { spawn, execFileSync } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const [cli, modules, shots] = process.argv.slice(2).map((a) => path.resolve(a));
+const puppeteer = require(path.resolve(modules, 'puppeteer-core'));
+
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tavelin-web-'));
+const src = ['--names', path.join(work, 'tv_name.lst'), '--board', path.join(work, 'tv_cont.lst')];
+const run = (...args) => execFileSync(cli, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
+function fail(what) { throw new Error(what); }
+
+async function main() {
+  const names = Array.from({ length: 300 }, (_, i) => '社員' + String(i).padStart(3, '0') + '(内線' + (100 + i) + ')');
+  fs.writeFileSync(path.join(work, 'names.txt'), names.join('\n') + '\n');
+  run('init-share', work, '--names', path.join(work, 'names.txt'));
+  const hostile = '<img src=x onerror=alert(1)>';
+  run('set', ...src, '--slot', '3', '--morning', hostile);
+  run('set', ...src, '--slot', '4', '--state', '外出・戻り', '--return', '0:01', '--afternoon', '直行');
+  run('set', ...src, '--slot', '6', '--state', '社内', '--morning', 'ＡＢＣ商事 打合せ');
+  run('make-tokens', ...src, '--out', path.join(work, 'tokens'));
+  const token = fs.readFileSync(path.join(work, 'tokens'), 'utf8').split('\n')[0].split('\t')[0];
+
+  const server = spawn(cli, ['serve', ...src, '--listen', '127.0.0.1:0', '--tokens', path.join(work, 'tokens')]);
+  let log = '';
+  const base = await new Promise((resolve, reject) => {
+    server.stderr.on('data', (d) => {
+      log += d;
+      const m = /listening on (http:\/\/[^ ]+?)\/ /.exec(log);
+      if (m) resolve(m[1]);
+    });
+    server.on('exit', () => reject(new Error('serve ended: ' + log)));
+  });
+
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    userDataDir: path.join(work, 'profile'),
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+      '--disable-component-update', '--no-first-run', '--disable-sync'],
+  });
+  try {
+    const page = await browser.newPage();
+    let alerted = false;
+    page.on('dialog', async (d) => { alerted = true; await d.dismiss(); });
+    await page.setViewport({ width: 1920, height: 1080 });
+    await page.goto(base + '/m/' + token, { waitUntil: 'load' });
+    const cell = (slot, field) => page.$eval('#s' + slot + ' .f' + field, (td) => td.textContent);
+
+    // The board, and a row's HTML as text.
+    if ((await page.$$('#board tbody tr')).length !== 300) fail('not 300 rows');
+    if ((await cell(3, 1)) !== hostile) fail('the row with HTML does not read as text');
+    if ((await page.$$('#board img')).length !== 0 || alerted) fail('the row with HTML ran');
+    if (!(await page.$eval('#s4', (tr) => tr.classList.contains('overdue')))) fail('row 4 is not overdue');
+
+    // A row written by another client, live.
+    await page.waitForFunction(() => document.querySelector('#age').hidden);
+    const started = Date.now();
+    run('set', ...src, '--slot', '7', '--morning', '来客対応');
+    await page.waitForFunction(() => document.querySelector('#s7 .f1').textContent === '来客対応', { timeout: 3000 });
+    const liveMs = Date.now() - started;
+
+    // The share gone: the page says since when its rows are old, and recovers by itself.
+    const board = path.join(work, 'tv_cont.lst');
+    fs.renameSync(board, board + '.away');
+    await page.waitForFunction(() => !document.querySelector('#age').hidden, { timeout: 8000 });
+    fs.renameSync(board + '.away', board);
+    await page.waitForFunction(() => document.querySelector('#age').hidden, { timeout: 8000 });
+
+    // The member's own row: 外出・戻り asks the return time.
+    await page.click('button.state[data-state="外出・戻り"]');
+    await page.type('#return', '１５：００');
+    await page.click('#return-ok');
+    await page.waitForFunction(() => document.querySelector('#editor-message').textContent === '保存しました。');
+    const row = JSON.parse(run('show', ...src, '--json'))[0];
+    if (row.state !== '外出・戻り' || row.returnTime !== '15:00') fail('the board holds ' + JSON.stringify(row));
+
+    // A row another PC wrote meanwhile, on a page that has not heard of it: shown, and asked.
+    const blockEvents = (r) => (r.url().includes('/events') ? r.abort() : r.continue());
+    await page.setRequestInterception(true);
+    page.on('request', blockEvents);
+    await page.reload({ waitUntil: 'load' });
+    run('set', ...src, '--slot', '0', '--morning', '他のPCの予定');
+    for (let tries = 0; ; ++tries) {
+      const rows = await (await fetch(base + '/api/board', { headers: { Authorization: 'Bearer ' + token } })).json();
+      if (rows[0].morning === '他のPCの予定') break;
+      if (tries === 30) fail('the server did not read the other PC\'s row');
+      await new Promise((r) => setTimeout(r, 100));
+    }
+    await page.type('#morning', 'ページの予定');
+    await page.click('#save');
+    await page.waitForFunction(() => !document.querySelector('#conflict').hidden);
+    if (!(await page.$eval('#conflict-row', (p) => p.textContent)).includes('他のPCの予定')) fail('the conflict hides their row');
+    await page.click('#overwrite');
+    await page.waitForFunction(() => document.querySelector('#editor-message').textContent === '保存しました。');
+    if (JSON.parse(run('show', ...src, '--json'))[0].morning !== 'ページの予定') fail('the overwrite is not on the board');
+    page.off('request', blockEvents);
+    await page.setRequestInterception(false);
+    await page.reload({ waitUntil: 'load' });
+
+    // The find box folds full width and case, as the window's does.
+    await page.type('#find', 'abc');
+    const shown = await page.$$eval('#board tbody tr:not(.hide)', (trs) => trs.map((tr) => tr.dataset.slot));
+    if (shown.join() !== '6') fail('find "abc" shows rows ' + shown.join());
+    await page.$eval('#find', (f) => { f.value = ''; f.dispatchEvent(new Event('input')); });
+
+    fs.mkdirSync(shots, { recursive: true });
+    await page.screenshot({ path: path.join(shots, 'board-1920x1080.png') });
+    await page.setViewport({ width: 360, height: 740, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
+    await page.reload({ waitUntil: 'load' });
+    const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+    if (overflow > 0) fail('the phone page scrolls sideways by ' + overflow + ' px');
+    await page.screenshot({ path: path.join(shots, 'board-360x740.png') });
+    console.log('web scenario: passed; a set row showed after ' + liveMs + ' ms');
+  } finally {
+    await browser.close();
+    server.kill('SIGTERM');
+    fs.rmSync(work, { recursive: true, force: true });
+  }
+}
+
+main().catch((e) => {
+  console.error('FAIL: ' + e.message);
+  process.exit(1);
+});

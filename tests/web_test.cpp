@@ -1,0 +1,180 @@
+// serve's own parts: the edit body's parser, the tokens, and the changed rows each page is sent.
+#include <sys/stat.h>
+
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "store/board.h"
+#include "tests/support.h"
+#include "web/feed.h"
+#include "web/json_body.h"
+#include "web/tokens.h"
+
+using namespace testsupport;
+
+namespace {
+
+// Literals in this file are CP932 (the build's execution charset); u8 literals stay UTF-8.
+
+TEST(RowEditBody, TakesStringsOfKnownKeysOnly) {
+  struct Case {
+    const char* body;
+    const char* morning;  // UTF-8 as parsed, or null when the body is refused
+  } cases[] = {
+      {R"({"morning": "\u4f1a\u8b70"})", u8"会議"},
+      {R"( {"morning":"a\"\\\/\t"} )", "a\"\\/\t"},
+      {R"({"morning":"\ud83d\ude00"})", u8"\U0001F600"},  // a surrogate pair, left to CP932 to refuse
+      {R"({})", ""},
+      {R"({"morning":"\ud83d"})", nullptr},  // a lone surrogate
+      {R"({"morning":"a","morning":"b"})", nullptr},
+      {R"({"morning":"a"} x)", nullptr},
+      {R"({"morning":"a",})", nullptr},
+      {R"({"morning":null})", nullptr},
+      {R"(["morning"])", nullptr},
+      {"{\"morning\":\"a\nb\"}", nullptr},  // a raw control character
+      {R"({"morning":"\x41"})", nullptr},
+  };
+  for (const Case& c : cases) {
+    web::RowEdit edit;
+    char reason[128] = "";
+    const bool parsed = web::parseRowEdit(c.body, std::strlen(c.body), edit, reason, sizeof reason);
+    EXPECT_EQ(parsed, c.morning != nullptr) << c.body << ": " << reason;
+    if (parsed && c.morning) {
+      EXPECT_STREQ(edit.value[static_cast<int>(web::EditKey::morning)], c.morning) << c.body;
+    }
+  }
+  web::RowEdit edit;
+  char reason[128];
+  const std::string tooLong = "{\"state\":\"" + std::string(web::EditValueSize, 'a') + "\"}";
+  EXPECT_FALSE(web::parseRowEdit(tooLong.data(), tooLong.size(), edit, reason, sizeof reason));
+}
+
+TEST(Tokens, FoundOnlyWhole) {
+  web::TokenTable table{};
+  table.count = 2;
+  std::memcpy(table.tokens[0].secret, std::string(40, 'a').c_str(), 41);
+  std::memcpy(table.tokens[1].secret, (std::string(39, 'b') + "c").c_str(), 41);
+  const std::pair<std::string, int> cases[] = {
+      {std::string(40, 'a'), 0},  {std::string(39, 'b') + "c", 1}, {std::string(39, 'b') + "d", -1},
+      {std::string(39, 'a'), -1}, {std::string(41, 'a'), -1},      {"", -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(web::findToken(table, c.first.data(), c.first.size()), c.second) << c.first;
+}
+
+TEST(Tokens, ThirtyWritesInAnyMinute) {
+  web::Token token{};
+  uint64_t now = 5000;
+  for (int i = 0; i < web::WritesPerMinute; ++i) ASSERT_TRUE(web::takeWrite(token, now += 100));
+  EXPECT_FALSE(web::takeWrite(token, now));
+  EXPECT_FALSE(web::takeWrite(token, 5100 + 59999));
+  EXPECT_TRUE(web::takeWrite(token, 5100 + 60000));  // the first write is a minute old
+  EXPECT_FALSE(web::takeWrite(token, 5100 + 60000));
+}
+
+class WebFeed : public CoreTest {
+ protected:
+  void SetUp() override {
+    CoreTest::SetUp();
+    fake::share.memberCount = 3;
+    for (int i = 0; i < 3; ++i) std::snprintf(fake::share.displayNames[i], store::NameSize, "m%d", i);
+  }
+  void write(int slot, const char* morning) {
+    store::setRow(fake::share, slot, morning, "", "", "", "26/01/01 10:00");
+    web::publish(feed, fake::share, fake::localTime, 0);
+  }
+  // The slots an event carries, in order.
+  static std::string slotsIn(const std::string& event) {
+    std::string slots;
+    for (size_t at = event.find("\"slot\": "); at != std::string::npos; at = event.find("\"slot\": ", at + 1))
+      slots += event[at + 8];
+    return slots;
+  }
+  web::Feed feed;
+};
+
+TEST_F(WebFeed, APageIsSentTheRowsChangedSinceItsGeneration) {
+  web::publish(feed, fake::share, fake::localTime, 0);
+  const uint64_t first = feed.generation;
+  write(1, "a");
+  write(2, "b");
+  web::publish(feed, fake::share, fake::localTime, 0);  // nothing changed: no generation
+  EXPECT_EQ(feed.generation, first + 2);
+  EXPECT_TRUE(web::changedSince(feed, 1, first));  // a write of row 1 from a page at first is asked about
+  EXPECT_FALSE(web::changedSince(feed, 1, first + 1));
+  EXPECT_FALSE(web::changedSince(feed, 0, first));
+  std::lock_guard<std::mutex> hold(feed.mutex);
+  EXPECT_EQ(slotsIn(web::eventsSince(feed, first)), "12");
+  EXPECT_EQ(slotsIn(web::eventsSince(feed, first + 1)), "2");
+  EXPECT_EQ(web::eventsSince(feed, first + 2), "");
+  EXPECT_EQ(slotsIn(web::eventsSince(feed, UINT64_MAX)), "012");  // another run's page: every row
+}
+
+TEST_F(WebFeed, APageTooFarBehindIsSentEveryRow) {
+  web::publish(feed, fake::share, fake::localTime, 0);
+  const uint64_t first = feed.generation;
+  for (int i = 0; i < web::ChangeHistory; ++i) write(1, i % 2 ? "a" : "b");
+  std::lock_guard<std::mutex> hold(feed.mutex);
+  EXPECT_EQ(slotsIn(web::eventsSince(feed, first)), "012");
+  EXPECT_EQ(slotsIn(web::eventsSince(feed, first + 1)), "1");
+}
+
+TEST_F(WebFeed, TheBoardIsOldAfterTwoTicksWithoutAGoodRead) {
+  web::publish(feed, fake::share, fake::localTime, 10000);
+  EXPECT_FALSE(web::boardIsOld(feed, 12500));
+  EXPECT_TRUE(web::boardIsOld(feed, 12501));
+}
+
+TEST_F(WebFeed, TokensNameExactlyOneMember) {
+  std::snprintf(fake::share.displayNames[2], store::NameSize, "m1");
+  const std::string token(40, 'a');
+  const std::pair<std::string, bool> cases[] = {
+      {token + "\tm0\n", true},
+      {token + "\tm0\r\n\n", true},
+      {token + "\tm1\n", false},  // two m1
+      {token + "\tnobody\n", false},
+      {token + " m0\n", false},
+      {std::string(40, 'A') + "\tm0\n", false},
+      {token.substr(1) + "\tm0\n", false},
+  };
+  for (const auto& c : cases) {
+    writeFile(dir.file("tokens"), c.first);
+    web::TokenTable table;
+    char error[128] = "";
+    EXPECT_EQ(web::loadTokens(dir.file("tokens").c_str(), fake::share, table, error, sizeof error), c.second)
+        << c.first << error;
+  }
+}
+
+TEST_F(WebFeed, MadeTokensAreFreshPerMemberAndTheirFileIsTheOwnersAlone) {
+  FILE* links = std::tmpfile();
+  char error[128] = "";
+  ASSERT_TRUE(web::makeTokens(fake::share, dir.file("tokens").c_str(), "http://h", links, error, sizeof error))
+      << error;
+  struct stat info;
+  ASSERT_EQ(stat(dir.file("tokens").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  std::istringstream lines(readFile(dir.file("tokens")));
+  std::set<std::string> seen;
+  std::string expectedLinks;
+  for (int slot = 0; slot < 3; ++slot) {
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    const std::string token = line.substr(0, web::TokenChars);
+    EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos) << line;
+    EXPECT_EQ(line.substr(web::TokenChars), "\tm" + std::to_string(slot));
+    seen.insert(token);
+    expectedLinks += "m" + std::to_string(slot) + "\thttp://h/m/" + token + "\n";
+  }
+  EXPECT_EQ(seen.size(), 3u);
+  std::rewind(links);
+  char printed[512] = "";
+  EXPECT_EQ(std::fread(printed, 1, sizeof printed - 1, links), expectedLinks.size());
+  EXPECT_EQ(printed, expectedLinks);
+  std::fclose(links);
+  web::TokenTable table;
+  EXPECT_TRUE(web::loadTokens(dir.file("tokens").c_str(), fake::share, table, error, sizeof error)) << error;
+}
+
+}  // namespace

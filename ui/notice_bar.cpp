@@ -1,0 +1,245 @@
+#include "ui/notice_bar.h"
+
+#include <cstring>
+
+#include "ui/dpi.h"
+#include "ui/identity.h"
+#include "ui/resources/resource.h"
+
+namespace ui {
+
+namespace {
+
+constexpr char BarClass[] = "TavelinNotice";
+// A pale amber: noticed beside the white list without reading as an error's red.
+constexpr COLORREF Face = RGB(255, 242, 204);
+constexpr COLORREF Edge = RGB(214, 180, 90);
+constexpr int Padding = 6;
+constexpr int ButtonPadding = 12;
+constexpr int MaxLines = 3;
+
+Notice shown = Notice::none;
+// The notice a wait's progress stands in front of, put back when the wait ends: a state still not
+// saved must not go because a list update waited meanwhile.
+struct Kept {
+  Notice kind;
+  char text[1024];
+  char action[64];
+  bool closable;
+};
+Kept behindWait;
+
+HWND barOf(HWND parent) { return GetDlgItem(parent, IDC_NOTICE_BAR); }
+
+HFONT fontOf(HWND bar) { return reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0)); }
+
+int lineHeight(HWND bar) {
+  HDC dc = GetDC(bar);
+  if (!dc) return 16;
+  HGDIOBJ old = SelectObject(dc, fontOf(bar));
+  TEXTMETRICW metrics = {};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  return metrics.tmHeight;
+}
+
+// The buttons' width from their labels, so a longer label or a larger DPI never cuts them.
+int buttonWidth(HWND button) {
+  if (!IsWindowVisible(button)) return 0;
+  char label[64];
+  GetWindowTextA(button, label, sizeof label);
+  const int dpi = dpiOf(button);
+  const int fitted = textWidthIn(button, label) + 2 * scaled(ButtonPadding, dpi);
+  return fitted > scaled(28, dpi) ? fitted : scaled(28, dpi);
+}
+
+// The text's room: the bar less its buttons on the right.
+RECT textRoom(HWND bar) {
+  RECT r;
+  GetClientRect(bar, &r);
+  const int dpi = dpiOf(bar);
+  r.left += scaled(Padding, dpi);
+  HWND action = GetDlgItem(bar, IDC_NOTICE_ACTION);
+  if (IsWindowVisible(action)) {
+    RECT b;
+    GetWindowRect(action, &b);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&b), 2);
+    r.right = b.left - scaled(Padding, dpi);
+  } else {
+    HWND close = GetDlgItem(bar, IDC_NOTICE_CLOSE);
+    RECT b;
+    GetWindowRect(close, &b);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&b), 2);
+    if (IsWindowVisible(close)) r.right = b.left - scaled(Padding, dpi);
+  }
+  return r;
+}
+
+void paint(HWND bar) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(bar, &ps);
+  RECT r;
+  GetClientRect(bar, &r);
+  HBRUSH face = CreateSolidBrush(Face);
+  FillRect(dc, &r, face);
+  DeleteObject(face);
+  HBRUSH edge = CreateSolidBrush(Edge);
+  RECT line = {r.left, r.bottom - 1, r.right, r.bottom};
+  FillRect(dc, &line, edge);
+  DeleteObject(edge);
+  char text[1024];
+  GetWindowTextA(bar, text, sizeof text);
+  wchar_t wide[1024];
+  HGDIOBJ old = SelectObject(dc, fontOf(bar));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  // As many lines as the bar has room for, centred: what does not fit ends in an ellipsis.
+  const RECT room = textRoom(bar);
+  const int length = wideText(text, wide, 1024);
+  RECT used = room;
+  const UINT format = DT_WORDBREAK | DT_EDITCONTROL | DT_LEFT | DT_NOPREFIX;
+  DrawTextW(dc, wide, length, &used, format | DT_CALCRECT);
+  RECT r2 = room;
+  const int height = used.bottom - used.top;
+  if (height < room.bottom - room.top) r2.top += (room.bottom - room.top - height) / 2;
+  DrawTextW(dc, wide, length, &r2, format | DT_END_ELLIPSIS);
+  SelectObject(dc, old);
+  EndPaint(bar, &ps);
+}
+
+// The buttons right-aligned, the text before them.
+void placeButtons(HWND bar) {
+  RECT r;
+  GetClientRect(bar, &r);
+  const int dpi = dpiOf(bar);
+  const int gap = scaled(4, dpi);
+  const int height = lineHeight(bar) + 2 * scaled(Padding, dpi) - 2 * gap + scaled(4, dpi);
+  const int top = (r.bottom - height) / 2;
+  int right = r.right - gap;
+  HWND close = GetDlgItem(bar, IDC_NOTICE_CLOSE);
+  if (IsWindowVisible(close)) {
+    const int w = height;
+    MoveWindow(close, right - w, top, w, height, TRUE);
+    right -= w + gap;
+  }
+  HWND action = GetDlgItem(bar, IDC_NOTICE_ACTION);
+  const int w = buttonWidth(action);
+  if (w) MoveWindow(action, right - w, top, w, height, TRUE);
+}
+
+LRESULT CALLBACK barProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: paint(bar); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE: placeButtons(bar); return 0;
+    case WM_SETFONT:
+      SetPropA(bar, "font", reinterpret_cast<HANDLE>(wParam));
+      SendDlgItemMessageA(bar, IDC_NOTICE_ACTION, WM_SETFONT, wParam, lParam);
+      SendDlgItemMessageA(bar, IDC_NOTICE_CLOSE, WM_SETFONT, wParam, lParam);
+      return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(GetPropA(bar, "font"));
+    case WM_COMMAND: return SendMessageA(GetParent(bar), WM_COMMAND, wParam, lParam);
+    case WM_DESTROY: RemovePropA(bar, "font"); return 0;
+    default: return DefWindowProcA(bar, message, wParam, lParam);
+  }
+}
+
+HWND button(HWND bar, int id, const char* label) {
+  return CreateWindowExA(0, "BUTTON", label, WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, bar,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+void relayOut(HWND parent) {
+  RECT client;
+  GetClientRect(parent, &client);
+  SendMessageA(parent, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+}
+
+}  // namespace
+
+HWND createNoticeBar(HWND parent) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = barProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = BarClass;
+    registered = RegisterClassExA(&wc) != 0;
+  }
+  HWND bar = CreateWindowExA(0, BarClass, "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_NOTICE_BAR)), instance, nullptr);
+  if (!bar) return nullptr;
+  button(bar, IDC_NOTICE_ACTION, "");
+  button(bar, IDC_NOTICE_CLOSE, "×");
+  shown = Notice::none;
+  return bar;
+}
+
+void showNotice(HWND parent, Notice kind, const char* text, const char* action, bool closable) {
+  HWND bar = barOf(parent);
+  if (!bar) return;
+  if (kind == Notice::waiting && shown != Notice::waiting) {
+    behindWait.kind = shown;
+    if (shown != Notice::none) {
+      GetWindowTextA(bar, behindWait.text, sizeof behindWait.text);
+      GetDlgItemTextA(bar, IDC_NOTICE_ACTION, behindWait.action, sizeof behindWait.action);
+      behindWait.closable = IsWindowVisible(GetDlgItem(bar, IDC_NOTICE_CLOSE)) != FALSE;
+    }
+  } else if (kind != Notice::waiting) {
+    behindWait.kind = Notice::none;
+  }
+  const bool wasVisible = IsWindowVisible(bar) != FALSE;
+  shown = kind;
+  SetWindowTextA(bar, text);
+  HWND actionButton = GetDlgItem(bar, IDC_NOTICE_ACTION);
+  SetWindowTextA(actionButton, action ? action : "");
+  ShowWindow(actionButton, action ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(GetDlgItem(bar, IDC_NOTICE_CLOSE), closable ? SW_SHOWNA : SW_HIDE);
+  InvalidateRect(bar, nullptr, TRUE);
+  if (!wasVisible) ShowWindow(bar, SW_SHOWNA);
+  // Its height follows the text's lines.
+  relayOut(parent);
+}
+
+void hideNotice(HWND parent, Notice kind) {
+  HWND bar = barOf(parent);
+  if (!bar || shown != kind) return;
+  if (kind == Notice::waiting && behindWait.kind != Notice::none) {
+    const Kept kept = behindWait;
+    return showNotice(parent, kept.kind, kept.text, kept.action[0] ? kept.action : nullptr, kept.closable);
+  }
+  shown = Notice::none;
+  ShowWindow(bar, SW_HIDE);
+  relayOut(parent);
+}
+
+Notice shownNotice() { return shown; }
+
+// A text wider than its room takes more lines, up to MaxLines.
+int linesFor(HWND bar, int width) {
+  const int dpi = dpiOf(bar);
+  int room = width - 3 * scaled(Padding, dpi);
+  HWND close = GetDlgItem(bar, IDC_NOTICE_CLOSE);
+  if (IsWindowVisible(close)) room -= lineHeight(bar) + 2 * scaled(Padding, dpi);
+  room -= buttonWidth(GetDlgItem(bar, IDC_NOTICE_ACTION));
+  char text[1024];
+  GetWindowTextA(bar, text, sizeof text);
+  if (room <= 0) return MaxLines;
+  // A line break falls between words: some room is lost at each.
+  const int lines = 1 + textWidthIn(bar, text) * 11 / 10 / room;
+  return lines < MaxLines ? lines : MaxLines;
+}
+
+int layOutNoticeBar(HWND bar, int y, int width) {
+  if (!bar || !IsWindowVisible(bar)) return 0;
+  const int dpi = dpiOf(bar);
+  const int height = linesFor(bar, width) * lineHeight(bar) + 2 * scaled(Padding, dpi) + scaled(4, dpi);
+  MoveWindow(bar, 0, y, width, height, TRUE);
+  placeButtons(bar);
+  return height;
+}
+
+}  // namespace ui

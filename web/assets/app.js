@@ -1,0 +1,259 @@
+// The board page's live part: find, sort, the rows pushed by the server, and a member's own row.
+// The page reads without it; everything here only adds.
+'use strict';
+(function () {
+  const body = document.body;
+  const table = document.getElementById('board');
+  if (!table) return;
+  const tbody = table.tBodies[0];
+  const token = body.dataset.token || '';
+  const ownSlot = Number(body.dataset.ownSlot);
+  const editAny = body.dataset.editAny === '1';
+  const States = ['社内', '帰宅', '外出・戻り', '外出・直帰'];
+  const Keys = ['name', 'morning', 'afternoon', 'returnTime', 'state', 'writtenAt'];
+
+  // The window's find: full-width letters, digits and signs as ASCII, ASCII letters in either case.
+  let fold = {};
+  try { fold = JSON.parse(document.getElementById('fold').textContent); } catch (e) { fold = {}; }
+  function folded(text) {
+    let out = '';
+    for (const ch of text) {
+      const c = fold[ch] || ch;
+      out += c >= 'A' && c <= 'Z' ? c.toLowerCase() : c;
+    }
+    return out;
+  }
+
+  // Each row's texts as the server sent them, by slot.
+  const rows = new Map();
+  for (const tr of tbody.rows) {
+    const cells = Array.from(tr.cells, (td) => (td.querySelector('.t') || td).textContent);
+    const row = { slot: Number(tr.dataset.slot) };
+    Keys.forEach((k, i) => { row[k] = cells[i]; });
+    row.overdue = tr.classList.contains('overdue');
+    row.stale = tr.classList.contains('stale');
+    rows.set(row.slot, { tr: tr, row: row });
+  }
+
+  function stateClass(state) { return 'icon st' + States.indexOf(state); }
+
+  function render(entry) {
+    const { tr, row } = entry;
+    Keys.forEach((k, i) => {
+      const td = tr.cells[i];
+      if (i === 0) {
+        td.querySelector('.t').textContent = row.name;
+        td.querySelector('.icon').className = stateClass(row.state);
+      } else {
+        td.textContent = row[k];
+      }
+    });
+    tr.classList.toggle('overdue', row.overdue);
+    tr.classList.toggle('stale', row.stale);
+  }
+
+  // Find.
+  const find = document.getElementById('find');
+  function applyFind() {
+    const wanted = folded(find.value);
+    for (const { tr, row } of rows.values()) {
+      const hay = folded(Keys.map((k) => row[k]).join('\n'));
+      tr.classList.toggle('hide', wanted !== '' && !hay.includes(wanted));
+    }
+  }
+  if (find) {
+    find.hidden = false;
+    find.addEventListener('input', applyFind);
+  }
+
+  // Sort by a header: texts in order, empty texts last either way, ties in the name list's order.
+  let sortColumn = -1;
+  let descending = false;
+  function applySort() {
+    const list = Array.from(rows.values());
+    if (sortColumn >= 0) {
+      const k = Keys[sortColumn];
+      list.sort((a, b) => {
+        const x = a.row[k];
+        const y = b.row[k];
+        if (!x !== !y) return x ? -1 : 1;
+        const c = x < y ? -1 : x > y ? 1 : 0;
+        return (descending ? -c : c) || a.row.slot - b.row.slot;
+      });
+    } else {
+      list.sort((a, b) => a.row.slot - b.row.slot);
+    }
+    for (const e of list) tbody.appendChild(e.tr);
+    for (const th of table.tHead.rows[0].cells) {
+      const on = Number(th.dataset.col) === sortColumn;
+      th.classList.toggle('sorted', on);
+      th.classList.toggle('desc', on && descending);
+    }
+  }
+  // A phone shows cards without the headers: the same sort from a list.
+  const sortList = document.createElement('select');
+  sortList.id = 'sort';
+  sortList.setAttribute('aria-label', '並べ替え');
+  sortList.add(new Option('名簿順', '-1'));
+  for (const th of table.tHead.rows[0].cells) sortList.add(new Option(th.textContent + '順', th.dataset.col));
+  sortList.addEventListener('change', () => {
+    sortColumn = Number(sortList.value);
+    descending = false;
+    applySort();
+  });
+  document.querySelector('.top').appendChild(sortList);
+  for (const th of table.tHead.rows[0].cells) {
+    th.addEventListener('click', () => {
+      const col = Number(th.dataset.col);
+      if (col === sortColumn && descending) { sortColumn = -1; descending = false; }
+      else if (col === sortColumn) descending = true;
+      else { sortColumn = col; descending = false; }
+      sortList.value = String(sortColumn);
+      applySort();
+    });
+  }
+
+  // Live rows.
+  const age = document.getElementById('age');
+  const ageSince = document.getElementById('age-since');
+  let generation = body.dataset.generation;
+  function connect() {
+    const base = token ? '/m/' + token + '/events' : '/api/events';
+    const events = new EventSource(base + '?since=' + encodeURIComponent(generation));
+    events.addEventListener('rows', (ev) => {
+      generation = ev.lastEventId || generation;
+      let changed = false;
+      for (const row of JSON.parse(ev.data)) {
+        const entry = rows.get(row.slot);
+        if (!entry) { location.reload(); return; }
+        entry.row = row;
+        render(entry);
+        changed = true;
+      }
+      if (changed) { applyFind(); if (sortColumn >= 0) applySort(); refreshEditor(); }
+    });
+    events.addEventListener('age', (ev) => {
+      const a = JSON.parse(ev.data);
+      age.hidden = !a.old;
+      ageSince.textContent = a.readAt;
+    });
+  }
+  connect();
+
+  // A member's own row, or with --edit-any the row picked in the list.
+  const editor = document.getElementById('editor');
+  if (!editor || !token) return;
+  editor.hidden = false;
+  let target = ownSlot;
+  const message = document.getElementById('editor-message');
+  const morning = document.getElementById('morning');
+  const afternoon = document.getElementById('afternoon');
+  const returnAsk = document.getElementById('return-ask');
+  const returnInput = document.getElementById('return');
+  const conflict = document.getElementById('conflict');
+  let pending = null;
+
+  function say(text, error) {
+    message.textContent = text;
+    message.classList.toggle('error', !!error);
+  }
+  function current() { return rows.get(target).row; }
+  function refreshEditor() {
+    if (pending) return;
+    const row = current();
+    document.getElementById('editor-name').textContent = row.name;
+    if (document.activeElement !== morning) morning.value = row.morning;
+    if (document.activeElement !== afternoon) afternoon.value = row.afternoon;
+    for (const b of editor.querySelectorAll('button.state')) b.classList.toggle('current', b.dataset.state === row.state);
+  }
+
+  // The generation each written row was answered at: newer than the page's own while its event is on the way.
+  const answeredAt = new Map();
+  async function send(fields, seen) {
+    const seenGeneration = Math.max(Number(generation), answeredAt.get(target) || 0);
+    pending = fields;
+    say('保存しています…');
+    const path = target === ownSlot ? '/api/rows/me' : '/api/rows/' + target;
+    let res;
+    try {
+      res = await fetch(path, {
+        method: 'POST',
+        headers: { 'Authorization': 'Bearer ' + token, 'Content-Type': 'application/json' },
+        body: JSON.stringify(Object.assign({ seenWrittenAt: seen, seenGeneration: String(seenGeneration) }, fields)),
+      });
+    } catch (e) {
+      pending = null;
+      say('サーバーに届きませんでした。もう一度お試しください。', true);
+      return;
+    }
+    const answer = await res.json().catch(() => ({}));
+    if (res.status === 200 || res.status === 409) {
+      const entry = rows.get(answer.slot);
+      if (entry) { entry.row = answer; render(entry); }
+      answeredAt.set(answer.slot, Number(res.headers.get('X-Board-Generation')) || 0);
+    }
+    if (res.status === 200) {
+      pending = null;
+      say('保存しました。');
+      refreshEditor();
+    } else if (res.status === 409) {
+      const theirs = answer;
+      document.getElementById('conflict-row').textContent =
+        [theirs.state, theirs.returnTime, theirs.morning, theirs.afternoon, theirs.writtenAt].filter((t) => t).join(' / ') || '(空)';
+      conflict.hidden = false;
+      say('');
+    } else {
+      pending = null;
+      say((answer.error ? answer.error : 'エラー') + ' (' + res.status + ')', true);
+    }
+  }
+
+  document.getElementById('overwrite').addEventListener('click', () => {
+    conflict.hidden = true;
+    const fields = pending;
+    pending = null;
+    send(fields, current().writtenAt);
+  });
+  document.getElementById('keep').addEventListener('click', () => {
+    conflict.hidden = true;
+    pending = null;
+    say('書き込みませんでした。');
+    refreshEditor();
+  });
+
+  for (const b of editor.querySelectorAll('button.state')) {
+    b.addEventListener('click', () => {
+      const state = b.dataset.state;
+      if (state === '外出・戻り') {
+        returnInput.value = current().state === state ? current().returnTime : '';
+        returnAsk.hidden = false;
+        returnInput.focus();
+        return;
+      }
+      send({ state: state, returnTime: '' }, current().writtenAt);
+    });
+  }
+  document.getElementById('return-ok').addEventListener('click', () => {
+    returnAsk.hidden = true;
+    send({ state: '外出・戻り', returnTime: returnInput.value }, current().writtenAt);
+  });
+  returnInput.addEventListener('keydown', (ev) => { if (ev.key === 'Enter') document.getElementById('return-ok').click(); });
+  document.getElementById('return-cancel').addEventListener('click', () => { returnAsk.hidden = true; });
+  document.getElementById('save').addEventListener('click', () => {
+    send({ morning: morning.value, afternoon: afternoon.value }, current().writtenAt);
+  });
+
+  if (editAny) {
+    for (const { tr } of rows.values()) {
+      tr.classList.add('editable');
+      tr.addEventListener('click', () => {
+        if (pending) return;
+        target = Number(tr.dataset.slot);
+        say('');
+        refreshEditor();
+        editor.scrollIntoView({ block: 'nearest' });
+      });
+    }
+  }
+  refreshEditor();
+})();

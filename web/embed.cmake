@@ -1,0 +1,21 @@
+# Writes OUT, a header holding each file of FILES as a byte array named by the matching NAMES entry,
+# so that the page needs no file beside the program.
+# FILES and NAMES come comma-separated: a ';' does not survive the custom command's quoting.
+string(REPLACE "," ";" FILES "${FILES}")
+string(REPLACE "," ";" NAMES "${NAMES}")
+list(LENGTH FILES count)
+math(EXPR last "${count} - 1")
+set(text "#pragma once\n// Made from web/assets by web/embed.cmake at build time.\n#include <cstddef>\n\nnamespace web::assets {\n")
+foreach(i RANGE ${last})
+  list(GET FILES ${i} file)
+  list(GET NAMES ${i} name)
+  file(READ ${file} hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "((0x..,){24})" "\\1\n" bytes "${bytes}")
+  string(APPEND text "\ninline constexpr unsigned char ${name}[] = {\n${bytes}};\ninline constexpr size_t ${name}Size = ${size};\n")
+endforeach()
+string(APPEND text "\n}  // namespace web::assets\n")
+file(WRITE ${OUT}.tmp "${text}")
+file(COPY_FILE ${OUT}.tmp ${OUT} ONLY_IF_DIFFERENT)

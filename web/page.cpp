@@ -1,0 +1,153 @@
+#include "web/page.h"
+
+#include <cstring>
+
+#include "report/report.h"
+#include "store/row_flags.h"
+#include "text/bounded.h"
+#include "text/cp932.h"
+#include "text/fold.h"
+
+namespace web {
+
+namespace {
+
+// The entry dialog's four states (CP932, as the board holds them), in the order of their icons.
+constexpr const char* States[] = {"社内", "帰宅", "外出・戻り", "外出・直帰"};
+constexpr int StateCount = 4;
+// The same four as the page shows them.
+constexpr const char* StateLabels[] = {u8"社内", u8"帰宅", u8"外出・戻り", u8"外出・直帰"};
+
+int stateIndex(const store::BoardImage& image, int slot) {
+  char state[store::StateSize + 1];
+  store::fieldTextOf(image, slot, store::Field::state, state, sizeof state);
+  for (int i = 0; i < StateCount; ++i)
+    if (std::strcmp(state, States[i]) == 0) return i;
+  return -1;
+}
+
+void writeCell(FILE* out, const PageBoard& board, int slot, int field) {
+  char cell[store::WrittenSize + 1];
+  size_t len;
+  if (field == 0)
+    len = text::copyField(cell, sizeof cell, board.names[slot], store::NameSize);
+  else
+    len = store::fieldTextOf(board.image, slot, static_cast<store::Field>(field), cell, sizeof cell);
+  std::fprintf(out, "<td class=\"f%d\">", field);
+  if (field == 0) {
+    const int state = stateIndex(board.image, slot);
+    std::fprintf(out, "<span class=\"icon st%d\" aria-hidden=\"true\"></span><span class=\"t\">", state);
+  }
+  report::writeHtmlText(out, cell, len);
+  std::fputs(field == 0 ? "</span></td>" : "</td>", out);
+}
+
+void writeRow(FILE* out, const PageBoard& board, const PageView& view, int slot) {
+  const bool overdue = store::isOverdue(board.image, slot, board.now);
+  const bool stale = store::isStale(board.image, slot, board.now);
+  std::fprintf(out, "<tr id=\"s%d\" data-slot=\"%d\" class=\"%s%s%s\">", slot, slot, overdue ? "overdue " : "",
+               stale ? "stale " : "", slot == view.ownSlot ? "mine" : "");
+  for (int f = 0; f < store::FieldCount; ++f) writeCell(out, board, slot, f);
+  std::fputs("</tr>\n", out);
+}
+
+void writeHeader(FILE* out) {
+  std::fputs("<thead><tr>", out);
+  for (int f = 0; f < store::FieldCount; ++f) {
+    std::fprintf(out, "<th class=\"f%d\" data-col=\"%d\" scope=\"col\">", f, f);
+    report::writeHtmlText(out, store::fields[f].header, std::strlen(store::fields[f].header));
+    std::fputs("</th>", out);
+  }
+  std::fputs("</tr></thead>\n", out);
+}
+
+// The window's find folds full-width letters, digits and punctuation to ASCII: the same table,
+// as full-width character to ASCII, for the page's find box.
+void writeFoldTable(FILE* out) {
+  std::fputs("<script type=\"application/json\" id=\"fold\">{", out);
+  bool first = true;
+  for (unsigned lead = 0x81; lead <= 0x82; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      const char ascii = text::foldChar(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+      if (!ascii) continue;
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      char utf8[8];
+      text::cp932ToUtf8(pair, 2, utf8, sizeof utf8);
+      const bool quote = ascii == '"' || ascii == '\\';
+      // '<' and '>' as escapes, so the block cannot end early.
+      if (ascii == '<' || ascii == '>')
+        std::fprintf(out, "%s\"%s\":\"\\u%04x\"", first ? "" : ",", utf8, ascii);
+      else
+        std::fprintf(out, "%s\"%s\":\"%s%c\"", first ? "" : ",", utf8, quote ? "\\" : "", ascii);
+      first = false;
+    }
+  }
+  std::fputs("}</script>\n", out);
+}
+
+void writeEditor(FILE* out, const PageBoard& board, const PageView& view) {
+  std::fputs(u8"<section id=\"editor\" class=\"editor\" hidden>\n<h2><span id=\"editor-name\">", out);
+  report::writeHtmlText(out, board.names[view.ownSlot], text::fieldLength(board.names[view.ownSlot], store::NameSize));
+  std::fputs(u8"</span> の行</h2>\n<div class=\"states\">", out);
+  for (int i = 0; i < StateCount; ++i)
+    std::fprintf(
+        out, "<button type=\"button\" class=\"state\" data-state=\"%s\"><span class=\"icon st%d\"></span>%s</button>",
+        StateLabels[i], i, StateLabels[i]);
+  std::fputs(
+      u8"</div>\n"
+      u8"<div id=\"return-ask\" class=\"ask\" hidden><label>戻り時刻 <input id=\"return\" autocomplete=\"off\" "
+      u8"inputmode=\"numeric\" maxlength=\"62\" placeholder=\"15:00\"></label>"
+      u8"<button type=\"button\" id=\"return-ok\">OK</button><button type=\"button\" id=\"return-cancel\">"
+      u8"キャンセル</button></div>\n"
+      u8"<div class=\"texts\"><label>午前 <input id=\"morning\" autocomplete=\"off\" maxlength=\"118\"></label>"
+      u8"<label>午後 <input id=\"afternoon\" autocomplete=\"off\" maxlength=\"118\"></label>"
+      u8"<button type=\"button\" id=\"save\">保存</button></div>\n"
+      u8"<div id=\"conflict\" class=\"ask\" hidden><p>ほかの PC がこの行を書き換えました。いまの内容:</p>"
+      u8"<p id=\"conflict-row\"></p><button type=\"button\" id=\"overwrite\">上書きする</button>"
+      u8"<button type=\"button\" id=\"keep\">書き込まない</button></div>\n"
+      u8"<p id=\"editor-message\" class=\"message\" role=\"status\"></p>\n</section>\n",
+      out);
+}
+
+}  // namespace
+
+void writePage(FILE* out, const PageBoard& board, const PageView& view) {
+  std::fputs(
+      u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
+      u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      u8"<title>タベリン 在席表</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
+      u8"<script src=\"/app.js\" defer></script>\n</head>\n",
+      out);
+  std::fprintf(out, "<body data-generation=\"%llu\" data-own-slot=\"%d\" data-edit-any=\"%d\"%s%s%s>\n",
+               static_cast<unsigned long long>(board.generation), view.ownSlot, view.editAny ? 1 : 0,
+               view.token ? " data-token=\"" : "", view.token ? view.token : "", view.token ? "\"" : "");
+  std::fputs(
+      u8"<header class=\"top\"><h1>在席表</h1>"
+      u8"<input type=\"search\" id=\"find\" placeholder=\"検索\" aria-label=\"検索\" autocomplete=\"off\" hidden>"
+      u8"</header>\n",
+      out);
+  std::fprintf(out,
+               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>掲示板が読めません。<span id=\"age-since\">%s</span> "
+               u8"に読んだ内容です。</p>\n",
+               board.old ? "" : " hidden", board.readAt);
+  if (view.ownSlot >= 0) writeEditor(out, board, view);
+  std::fputs("<table id=\"board\">\n", out);
+  writeHeader(out);
+  std::fputs("<tbody>\n", out);
+  for (int slot = 0; slot < board.memberCount; ++slot) writeRow(out, board, view, slot);
+  std::fputs("</tbody></table>\n", out);
+  writeFoldTable(out);
+  std::fputs("</body></html>\n", out);
+}
+
+void writeNeedsLink(FILE* out) {
+  std::fputs(
+      u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
+      u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      u8"<title>タベリン 在席表</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n</head>\n"
+      u8"<body><p class=\"age\">この在席表は個人用のリンクから開いてください。リンクは管理者が配っています。</p>"
+      u8"</body></html>\n",
+      out);
+}
+
+}  // namespace web

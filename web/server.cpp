@@ -1,0 +1,559 @@
+#include "web/server.h"
+
+#include <httplib.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/system.h"
+#include "report/report.h"
+#include "store/access.h"
+#include "store/share.h"
+#include "text/bounded.h"
+#include "text/cp932.h"
+#include "text/entry_text.h"
+#include "text/fold.h"
+#include "text/timestamps.h"
+#include "web/feed.h"
+#include "web/json_body.h"
+#include "web/memory_file.h"
+#include "web/page.h"
+#include "web/system.h"
+#include "web_assets.h"
+
+namespace web {
+
+namespace {
+
+using httplib::Request;
+using httplib::Response;
+
+// Beyond SoftCap open connections every request but /healthz is answered 503 at once; beyond
+// HardCap none is taken from the system's queue until one ends. Each connection has its own thread,
+// so a page's event stream never keeps another request waiting.
+constexpr int SoftCap = 512;
+constexpr int HardCap = 1024;
+constexpr size_t MaxBody = 4096;
+// A page hears at least this often, so a page that went away is found out.
+constexpr uint64_t HeartbeatMs = 15000;
+
+constexpr char Csp[] =
+    "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src 'self'; "
+    "form-action 'self'; base-uri 'none'; frame-ancestors 'none'";
+
+// One thread per connection, counted.
+struct ThreadCount {
+  std::mutex mutex;
+  std::condition_variable room;
+  int running = 0;
+};
+
+class ConnectionThreads : public httplib::TaskQueue {
+ public:
+  explicit ConnectionThreads(std::shared_ptr<ThreadCount> count) : count_(std::move(count)) {}
+
+  void enqueue(std::function<void()> fn) override {
+    std::unique_lock<std::mutex> lock(count_->mutex);
+    count_->room.wait(lock, [&] { return count_->running < HardCap; });
+    ++count_->running;
+    lock.unlock();
+    std::shared_ptr<ThreadCount> count = count_;
+    auto run = [count, fn = std::move(fn)] {
+      fn();
+      std::lock_guard<std::mutex> hold(count->mutex);
+      --count->running;
+      count->room.notify_all();
+    };
+    try {
+      std::thread(run).detach();
+    } catch (const std::system_error&) {
+      run();  // no thread to be had: this connection is served before the next is taken
+    }
+  }
+
+  // Nothing waits for the connections: serve() takes the share for itself, and a request still
+  // being read is refused once it asks for it.
+  void shutdown() override {}
+
+ private:
+  std::shared_ptr<ThreadCount> count_;
+};
+
+struct Server {
+  store::Share& share;
+  ServeOptions options;
+  // One operation on the share at a time: the watcher's look and the writes.
+  std::mutex shareMutex;
+  std::atomic<bool> stopping{false};
+  Feed feed;
+  std::mutex tokenMutex;
+  std::shared_ptr<ThreadCount> threads = std::make_shared<ThreadCount>();
+  httplib::Server http;
+  int listening = -1;  // the listening socket, as the library made it
+
+  Server(store::Share& s, const ServeOptions& o) : share(s), options(o) {}
+};
+
+std::tm localNow() {
+  std::tm now;
+  platform::localNow(&now);
+  return now;
+}
+
+// The share's image as it now stands, to every page. The caller holds shareMutex.
+void publishShare(Server& s) { publish(s.feed, s.share, localNow(), platform::elapsedMs()); }
+
+// No wait here is timed by a condition variable: a clock set ahead (faketime in the tests) would
+// stretch it, and the pages' streams wake at the watcher's ticks.
+void watch(Server& s) {
+  while (!s.stopping) {
+    {
+      std::lock_guard<std::mutex> hold(s.shareMutex);
+      if (s.stopping) return;
+      // Reading without the lock harms nobody, as show does where no lock file can be made.
+      s.share.requireLock = false;
+      if (store::refreshIfChanged(s.share) == 1) publishShare(s);
+    }
+    tick(s.feed);
+    for (int slice = 0; slice < 10 && !s.stopping; ++slice) platform::sleepMs(100);
+  }
+}
+
+// A short reason as the body of an error: {"error": "..."}; the reason is UTF-8.
+std::string errorJson(const char* reason) {
+  std::string out = "{\"error\": \"";
+  for (const char* p = reason; *p; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '"' || c == '\\') out += '\\';
+    if (c < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c);
+      out += escape;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"}\n";
+}
+
+void answer(Response& res, int status, const char* reason) {
+  res.status = status;
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(errorJson(reason), "application/json; charset=utf-8");
+}
+
+// The token a request carries (Authorization: Bearer, or the personal link's path), or -1.
+int tokenOf(const Server& s, const Request& req) {
+  if (!s.options.tokens) return -1;
+  if (req.matches.size() > 1 && req.matches[1].length() == TokenChars)
+    return findToken(*s.options.tokens, req.matches[1].str().c_str(), TokenChars);
+  const std::string auth = req.get_header_value("Authorization");
+  constexpr char Bearer[] = "Bearer ";
+  if (auth.compare(0, sizeof Bearer - 1, Bearer) != 0) return -1;
+  return findToken(*s.options.tokens, auth.c_str() + sizeof Bearer - 1, auth.size() - (sizeof Bearer - 1));
+}
+
+// With tokens, every page and API needs one: false (and 401 answered) without a valid token.
+bool admitted(const Server& s, const Request& req, Response& res, int& token) {
+  token = tokenOf(s, req);
+  if (!s.options.tokens || token >= 0) return true;
+  res.set_header("WWW-Authenticate", "Bearer");
+  answer(res, 401, "a member's link or token is needed");
+  return false;
+}
+
+std::unique_ptr<PageBoard> copyBoard(Feed& feed) {
+  auto board = std::make_unique<PageBoard>();
+  std::lock_guard<std::mutex> hold(feed.mutex);
+  std::memcpy(&board->image, &feed.image, sizeof board->image);
+  std::memcpy(board->names, feed.names, sizeof board->names);
+  board->memberCount = feed.memberCount;
+  board->now = localNow();
+  board->generation = feed.generation;
+  board->old = boardIsOld(feed, platform::elapsedMs());
+  text::copyField(board->readAt, sizeof board->readAt, feed.goodReadText, sizeof feed.goodReadText);
+  return board;
+}
+
+void sendPage(Server& s, Response& res, int token) {
+  const auto board = copyBoard(s.feed);
+  PageView view{nullptr, -1, s.options.editAny};
+  if (token >= 0) {
+    view.token = s.options.tokens->tokens[token].secret;
+    view.ownSlot = s.options.tokens->tokens[token].slot;
+  }
+  MemoryFile page;
+  writePage(page.get(), *board, view);
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(page.take(), "text/html; charset=utf-8");
+}
+
+void sendNeedsLink(Response& res) {
+  MemoryFile page;
+  writeNeedsLink(page.get());
+  res.status = 401;
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(page.take(), "text/html; charset=utf-8");
+}
+
+void sendBoard(Server& s, Response& res) {
+  const auto board = copyBoard(s.feed);
+  MemoryFile json;
+  report::printJson(json.get(), report::Rows{&board->image, board->names, board->memberCount, false, board->now});
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(json.take(), "application/json; charset=utf-8");
+}
+
+struct Stream {
+  uint64_t since;
+  uint64_t ticks = 0;
+  int old = -1;  // the age last sent: none yet
+  uint64_t lastSentMs = 0;
+};
+
+// Server-sent events: the rows that changed since the generation the page shows, the board's age
+// when it changes, and a comment line now and then to find out pages that went away.
+void sendEvents(Server& s, const Request& req, Response& res) {
+  auto stream = std::make_shared<Stream>();
+  std::string since = req.get_header_value("Last-Event-ID");
+  if (since.empty()) since = req.get_param_value("since");
+  stream->since = since.empty() ? UINT64_MAX : std::strtoull(since.c_str(), nullptr, 10);
+  res.set_header("Cache-Control", "no-store");
+  res.set_chunked_content_provider("text/event-stream", [&s, stream](size_t, httplib::DataSink& sink) {
+    std::string out = stream->old < 0 ? "retry: 2000\n\n" : "";
+    {
+      std::unique_lock<std::mutex> lock(s.feed.mutex);
+      s.feed.changed.wait(
+          lock, [&] { return s.feed.stopping || s.feed.generation != stream->since || s.feed.ticks != stream->ticks; });
+      if (s.feed.stopping) return false;
+      stream->ticks = s.feed.ticks;
+      out += eventsSince(s.feed, stream->since);
+      stream->since = s.feed.generation;
+      const int old = boardIsOld(s.feed, platform::elapsedMs()) ? 1 : 0;
+      if (old != stream->old) out += ageEvent(s.feed, old != 0);
+      stream->old = old;
+    }
+    const uint64_t now = platform::elapsedMs();
+    if (out.empty() && now - stream->lastSentMs >= HeartbeatMs) out = ":\n\n";
+    if (out.empty()) return true;
+    stream->lastSentMs = now;
+    return sink.write(out.data(), out.size());
+  });
+}
+
+// The row's texts as writeRow takes them, each within its field's limit.
+struct Texts {
+  char morning[text::MorningLimit + 1];
+  char afternoon[text::AfternoonLimit + 1];
+  char returnTime[text::ReturnLimit + 1];
+  char state[text::StateLimit + 1];
+  char written[text::WrittenAtSize];
+};
+
+// A given text as the entry dialog would take it; false with the reason in reason.
+bool takeText(const char* name, const char* utf8, size_t limit, char* out, size_t outSize, char* reason,
+              size_t reasonSize) {
+  size_t at = 0;
+  char what[48];
+  switch (text::dialogText(utf8, limit, out, outSize, &at)) {
+    case text::TextCheck::ok: return true;
+    case text::TextCheck::tooLong:
+      std::snprintf(reason, reasonSize, "%s is longer than %zu bytes in CP932", name, limit);
+      return false;
+    case text::TextCheck::notCp932:
+      text::nameCharacter(utf8, at, what, sizeof what);
+      std::snprintf(reason, reasonSize, "%s has %s, which CP932 cannot hold", name, what);
+      return false;
+    case text::TextCheck::control:
+      std::snprintf(reason, reasonSize, "%s holds a control character", name);
+      return false;
+  }
+  return false;
+}
+
+// The texts given, and for those not given the row's current texts, as set does.
+bool editTexts(const store::BoardImage& image, int slot, const RowEdit& edit, Texts& t, char* reason,
+               size_t reasonSize) {
+  const struct {
+    EditKey key;
+    const char* name;
+    size_t limit;
+    char* out;
+    size_t size;
+    store::Field field;
+  } rows[] = {
+      {EditKey::morning, "morning", text::MorningLimit, t.morning, sizeof t.morning, store::Field::morning},
+      {EditKey::afternoon, "afternoon", text::AfternoonLimit, t.afternoon, sizeof t.afternoon, store::Field::afternoon},
+      {EditKey::returnTime, "returnTime", text::ReturnLimit, t.returnTime, sizeof t.returnTime,
+       store::Field::returnTime},
+      {EditKey::state, "state", text::StateLimit, t.state, sizeof t.state, store::Field::state},
+  };
+  for (const auto& r : rows) {
+    const int k = static_cast<int>(r.key);
+    if (edit.given[k]) {
+      if (!takeText(r.name, edit.value[k], r.limit, r.out, r.size, reason, reasonSize)) return false;
+    } else {
+      text::currentText(store::fieldBytesOf(image, slot, r.field), store::fieldSize(r.field), r.limit, r.out, r.size);
+    }
+  }
+  t.written[0] = '\0';
+  if (t.morning[0] || t.afternoon[0] || t.returnTime[0] || t.state[0]) {
+    text::formatWrittenAt(t.written);
+    text::foldFullWidth(t.returnTime);
+  }
+  return true;
+}
+
+// The row exactly as the image holds it, as writeRow compares it with seen.
+struct SeenRow {
+  char morning[store::WrittenSize + 1];
+  char afternoon[store::WrittenSize + 1];
+  char returnTime[store::WrittenSize + 1];
+  char state[store::WrittenSize + 1];
+  char written[store::WrittenSize + 1];
+};
+
+void seenRowOf(const store::BoardImage& image, int slot, SeenRow& r) {
+  store::fieldTextOf(image, slot, store::Field::morning, r.morning, sizeof r.morning);
+  store::fieldTextOf(image, slot, store::Field::afternoon, r.afternoon, sizeof r.afternoon);
+  store::fieldTextOf(image, slot, store::Field::returnTime, r.returnTime, sizeof r.returnTime);
+  store::fieldTextOf(image, slot, store::Field::state, r.state, sizeof r.state);
+  store::fieldTextOf(image, slot, store::Field::writtenAt, r.written, sizeof r.written);
+}
+
+std::string rowJson(const store::Share& share, int slot) {
+  MemoryFile json;
+  report::printJsonRow(json.get(), report::Rows{&share.board, share.displayNames, share.memberCount, false, localNow()},
+                       slot);
+  return json.take() + "\n";
+}
+
+void logWrite(const store::Share& share, int slot, int tokenSlot, const Request& req, const char* outcome) {
+  std::tm now = localNow();
+  flockfile(stderr);
+  std::fprintf(stderr, "%04d-%02d-%02d %02d:%02d:%02d serve: row %d (", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday,
+               now.tm_hour, now.tm_min, now.tm_sec, slot);
+  report::writeTerminalText(stderr, share.displayNames[slot],
+                            text::fieldLength(share.displayNames[slot], store::NameSize));
+  std::fputs(") by ", stderr);
+  report::writeTerminalText(stderr, share.displayNames[tokenSlot],
+                            text::fieldLength(share.displayNames[tokenSlot], store::NameSize));
+  std::fputs(" from ", stderr);
+  report::writeTerminalUtf8(stderr, req.remote_addr.c_str(), req.remote_addr.size());
+  std::fprintf(stderr, ": %s\n", outcome);
+  funlockfile(stderr);
+}
+
+// POST /api/rows/me and /api/rows/SLOT: one row written as the entry dialog writes it.
+void writeRequest(Server& s, const Request& req, Response& res, bool me) {
+  if (!s.options.tokens) return answer(res, 403, "this server is read-only (started without --tokens)");
+  int token;
+  if (!admitted(s, req, res, token)) return;
+  Token& holder = s.options.tokens->tokens[token];
+  int slot = holder.slot;
+  if (!me) {
+    const long asked = std::strtol(req.matches[1].str().c_str(), nullptr, 10);
+    if (asked != holder.slot && !s.options.editAny)
+      return answer(res, 403, "only the member's own row (the server was started without --edit-any)");
+    slot = static_cast<int>(asked);
+  }
+  {
+    std::lock_guard<std::mutex> hold(s.tokenMutex);
+    if (!takeWrite(holder, platform::elapsedMs())) return answer(res, 429, "at most 30 writes a minute");
+  }
+  char reason[256];
+  auto edit = std::make_unique<RowEdit>();
+  if (!parseRowEdit(req.body.data(), req.body.size(), *edit, reason, sizeof reason)) return answer(res, 400, reason);
+  const int seenKey = static_cast<int>(EditKey::seenWrittenAt);
+  char seenWritten[text::WrittenAtSize];
+  if (edit->given[seenKey] && !text::utf8ToCp932(edit->value[seenKey], seenWritten, sizeof seenWritten))
+    return answer(res, 400, "seenWrittenAt is not a time this board could hold");
+
+  std::unique_lock<std::mutex> lock(s.shareMutex);
+  if (s.stopping) return answer(res, 503, "the server is stopping");
+  if (slot >= s.share.memberCount) return answer(res, 404, "no member has this slot");
+  Texts t;
+  SeenRow seen;
+  if (!editTexts(s.share.board, slot, *edit, t, reason, sizeof reason)) return answer(res, 400, reason);
+  seenRowOf(s.share.board, slot, seen);
+  const int generationKey = static_cast<int>(EditKey::seenGeneration);
+  const bool changed = (edit->given[seenKey] && std::strcmp(seen.written, seenWritten) != 0) ||
+                       (edit->given[generationKey] &&
+                        changedSince(s.feed, slot, std::strtoull(edit->value[generationKey], nullptr, 10)));
+  int saved = store::RowChanged;
+  if (!changed) {
+    s.share.requireLock = !s.options.noLock;
+    s.share.writeWithoutLock = s.options.noLock;
+    const store::RowTexts seenRow{seen.morning, seen.afternoon, seen.state, seen.returnTime, seen.written};
+    saved = store::writeRow(s.share, slot, {t.morning, t.afternoon, t.state, t.returnTime, t.written},
+                            edit->given[seenKey] ? &seenRow : nullptr);
+    s.share.requireLock = false;
+    if (saved != 0) publishShare(s);
+  }
+  const std::string row = rowJson(s.share, slot);
+  // The generation the answer's row is current as of: the page's next write of it says it saw that.
+  uint64_t generation;
+  {
+    std::lock_guard<std::mutex> hold(s.feed.mutex);
+    generation = s.feed.generation;
+  }
+  const char* outcome = saved == 1                      ? "saved"
+                        : saved == store::RowChanged    ? "not written: the row changed meanwhile"
+                        : saved == store::MayHaveLanded ? "could not be confirmed"
+                                                        : "failed";
+  logWrite(s.share, slot, holder.slot, req, outcome);
+  lock.unlock();
+  res.set_header("Cache-Control", "no-store");
+  res.set_header("X-Board-Generation", std::to_string(generation));
+  if (saved == 1) return res.set_content(row, "application/json; charset=utf-8");
+  if (saved == store::RowChanged) {
+    res.status = 409;
+    return res.set_content(row, "application/json; charset=utf-8");
+  }
+  answer(res, saved == store::MayHaveLanded ? 500 : 503,
+         saved == store::MayHaveLanded ? "the write could not be confirmed; the row may have been saved"
+                                       : "the board could not be written (busy or unreachable); try again");
+}
+
+void routes(Server& s) {
+  httplib::Server& http = s.http;
+  http.Get("/healthz", [](const Request&, Response& res) {
+    res.set_header("Cache-Control", "no-store");
+    res.set_content("ok\n", "text/plain; charset=utf-8");
+  });
+  http.Get("/app.js", [](const Request&, Response& res) {
+    res.set_header("Cache-Control", "no-cache");
+    res.set_content(reinterpret_cast<const char*>(assets::AppJs), assets::AppJsSize, "text/javascript; charset=utf-8");
+  });
+  http.Get("/style.css", [](const Request&, Response& res) {
+    res.set_header("Cache-Control", "no-cache");
+    res.set_content(reinterpret_cast<const char*>(assets::StyleCss), assets::StyleCssSize, "text/css; charset=utf-8");
+  });
+  http.Get("/", [&s](const Request&, Response& res) {
+    if (s.options.tokens) return sendNeedsLink(res);
+    sendPage(s, res, -1);
+  });
+  http.Get(R"(/m/([0-9a-f]+))", [&s](const Request& req, Response& res) {
+    const int token = tokenOf(s, req);
+    if (token < 0) return sendNeedsLink(res);
+    sendPage(s, res, token);
+  });
+  http.Get(R"(/m/([0-9a-f]+)/events)", [&s](const Request& req, Response& res) {
+    int token;
+    if (admitted(s, req, res, token)) sendEvents(s, req, res);
+  });
+  http.Get("/api/board", [&s](const Request& req, Response& res) {
+    int token;
+    if (admitted(s, req, res, token)) sendBoard(s, res);
+  });
+  http.Get("/api/events", [&s](const Request& req, Response& res) {
+    int token;
+    if (admitted(s, req, res, token)) sendEvents(s, req, res);
+  });
+  http.Post("/api/rows/me", [&s](const Request& req, Response& res) { writeRequest(s, req, res, true); });
+  http.Post(R"(/api/rows/(\d{1,3}))", [&s](const Request& req, Response& res) { writeRequest(s, req, res, false); });
+}
+
+void configure(Server& s) {
+  httplib::Server& http = s.http;
+  http.new_task_queue = [threads = s.threads] { return new ConnectionThreads(threads); };
+  http.set_socket_options([&s](socket_t sock) {
+    httplib::default_socket_options(sock);
+    s.listening = sock;
+  });
+  http.set_read_timeout(5, 0);
+  http.set_write_timeout(5, 0);
+  http.set_keep_alive_timeout(5);
+  http.set_keep_alive_max_count(100);
+  http.set_payload_max_length(MaxBody);
+  http.set_default_headers({{"Content-Security-Policy", Csp},
+                            {"Referrer-Policy", "no-referrer"},
+                            {"X-Content-Type-Options", "nosniff"},
+                            {"X-Frame-Options", "DENY"}});
+  http.set_pre_routing_handler([&s](const Request& req, Response& res) {
+    int running;
+    {
+      std::lock_guard<std::mutex> hold(s.threads->mutex);
+      running = s.threads->running;
+    }
+    if (running > SoftCap && req.path != "/healthz") {
+      answer(res, 503, "too many connections");
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    // Refused before a byte of the body is read (the library's own limit is not relied on): a body
+    // in chunks, or one over 4 KB. The connection closes, as its unread body cannot be skipped.
+    const std::string length = req.get_header_value("Content-Length");
+    if (req.has_header("Transfer-Encoding") ||
+        (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > MaxBody)) {
+      answer(res, 413, "the body is larger than 4 KB");
+      res.set_header("Connection", "close");
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  http.set_error_handler([](const Request&, Response& res) {
+    if (!res.body.empty()) return;
+    const char* reason = res.status == 404   ? "no such page"
+                         : res.status == 413 ? "the body is larger than 4 KB"
+                         : res.status == 400 ? "bad request"
+                                             : "refused";
+    answer(res, res.status, reason);
+  });
+  routes(s);
+}
+
+}  // namespace
+
+bool serverBuilt() { return true; }
+
+int serve(store::Share& share, const ServeOptions& options) {
+  prepareProcess();
+  auto s = std::make_unique<Server>(share, options);
+  configure(*s);
+  // Generations go on from the last run's (milliseconds of the clock at the start), so a page from
+  // before a restart is never taken as current.
+  s->feed.generation = static_cast<uint64_t>(std::time(nullptr)) * 1000;
+  {
+    std::lock_guard<std::mutex> hold(s->shareMutex);
+    share.requireLock = false;
+    if (store::refreshBoard(share) == 1) publishShare(*s);
+  }
+  const int port = options.port == 0 ? s->http.bind_to_any_port(options.host)
+                                     : (s->http.bind_to_port(options.host, options.port) ? options.port : -1);
+  if (port < 0) {
+    std::fprintf(stderr, "tavelin-cli serve: cannot listen on %s:%d\n", options.host, options.port);
+    return 1;
+  }
+  deepenBacklog(s->listening);
+  const bool ipv6 = std::strchr(options.host, ':') != nullptr;
+  std::fprintf(stderr, "tavelin-cli serve: listening on http://%s%s%s:%d/%s\n", ipv6 ? "[" : "", options.host,
+               ipv6 ? "]" : "", port, options.tokens ? " (a member's link is needed)" : " (read-only)");
+  std::thread watcher([&] { watch(*s); });
+  std::thread listener([&] { s->http.listen_after_bind(); });
+
+  const int signal = waitForStop();
+  std::fprintf(stderr, "tavelin-cli serve: stopping (signal %d)\n", signal);
+  {
+    std::lock_guard<std::mutex> hold(s->feed.mutex);
+    s->feed.stopping = true;
+    s->feed.changed.notify_all();
+  }
+  s->http.stop();
+  listener.join();
+  s->stopping = true;
+  watcher.join();
+  // Taken only between two operations: a write in flight ends (and lets go of the lock) first, and a
+  // write that comes after sees stopping.
+  std::lock_guard<std::mutex> hold(s->shareMutex);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // Connection threads may still be reading a request that will be refused: not waited for.
+  std::_Exit(0);
+}
+
+}  // namespace web

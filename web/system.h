@@ -1,0 +1,19 @@
+#pragma once
+// What the server needs of the system beyond sockets: the stop signals, room for many connections.
+// One file per system (system_posix.cpp).
+
+namespace web {
+
+// Before any thread starts: SIGTERM and SIGINT held for waitForStop, SIGPIPE ignored (a page that
+// went away is a failed write, not the end of the server), and the open-file limit raised to what
+// the system allows, since every connection holds a socket.
+void prepareProcess();
+
+// The listening socket's queue of connections not yet taken, raised from the library's five to what
+// the system allows: a burst of pages opening at once would otherwise wait for SYN retries.
+void deepenBacklog(int socket);
+
+// Waits for SIGTERM or SIGINT (Ctrl+C); returns its number.
+int waitForStop();
+
+}  // namespace web
