@@ -507,27 +507,35 @@ int lockedTick(Share& share, char (&path)[SharePathSize + 1], const char* lock) 
   return 0;
 }
 
-int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool again);
+int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again);
 
-// A lock stands while the ring is kept: its holder is named. A lock gone meanwhile is a write just
-// ended, which the ring tells: it is looked at once more rather than the board read under the lock.
-int heldLook(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool again) {
-  if (lookAtHolder(share)) {
+// A lock stands on a share without the ring: named as the timer has always named it, or nothing.
+int namedTick(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked) {
+  return whenLocked == WhenLocked::named ? lockedTick(share, path, lock) : 0;
+}
+
+// A lock stands while the ring is kept: its holder is named, unless the look is to stay quiet. A lock
+// gone meanwhile is a write just ended, which the ring tells: it is looked at once more rather than the
+// board read under the lock.
+int heldLook(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again) {
+  files::Stamp seen;
+  if (whenLocked == WhenLocked::quiet && files::stamp(lock, seen)) return 0;
+  if (whenLocked == WhenLocked::named && lookAtHolder(share)) {
     showLockedTick(share, lock);
     return 0;
   }
-  return again ? look(share, path, lock, false) : 0;
+  return again ? look(share, path, lock, whenLocked, false) : 0;
 }
 
-int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool again) {
+int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again) {
   files::Stamp now, seen;
   RingHead head;
   const Ring ring = lookAtRing(share, path, head);
   // What a writer of ours may be in the middle of: its holder is named, and once its lock is gone the
   // ring is looked at once more. Still so without a lock: a crash's, or a client's that keeps no ring.
   if (ring == Ring::writing || ring == Ring::damaged || ring == Ring::moved) {
-    if (files::stamp(lock, seen)) return heldLook(share, path, lock, again);
-    if (again) return look(share, path, lock, false);
+    if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again);
+    if (again) return look(share, path, lock, whenLocked, false);
   }
   if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
   const bool unchanged = share.stampTrusted && now == share.lastStamp;
@@ -538,7 +546,7 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool a
     case Ring::unchanged:
       shown = ring == Ring::applied;
       if ((unchanged && !shown) || !writtenWithoutRing(path, now)) break;
-      if (files::stamp(lock, seen)) return heldLook(share, path, lock, again);
+      if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again);
       [[fallthrough]];
     case Ring::moved:
       switch (provenRead(share, path, head)) {
@@ -550,7 +558,7 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool a
     case Ring::none:
     case Ring::damaged:
       if (unchanged) break;
-      if (files::stamp(lock, seen)) return lockedTick(share, path, lock);
+      if (files::stamp(lock, seen)) return namedTick(share, path, lock, whenLocked);
       [[fallthrough]];
     case Ring::writing: return tickUnderLock(share, path, lock);
   }
@@ -559,7 +567,7 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool a
   if (ringKept) sawBoard(share, now);
   // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
   if (!shown && files::stamp(lock, seen))
-    return ringKept ? heldLook(share, path, lock, again) : lockedTick(share, path, lock);
+    return ringKept ? heldLook(share, path, lock, whenLocked, again) : namedTick(share, path, lock, whenLocked);
   // A failure's message goes with the share's return, though the board itself did not change.
   if (shown || share.lockedTickShown || share.troubleShown) status::showStatus("");
   share.lockedTickShown = false;
@@ -576,13 +584,15 @@ int refreshBoard(Share& share) {
   return lockedRefresh(share, path, Attempts);
 }
 
-int refreshIfChanged(Share& share) {
+int refreshIfChanged(Share& share) { return refreshIfChanged(share, WhenLocked::named); }
+
+int refreshIfChanged(Share& share, WhenLocked whenLocked) {
   if (share.memberCount == 0) return 0;
   char path[SharePathSize + 1];
   sharePath(share.boardPath, path);
   char lock[LockPathSize];
   if (lockPathFor(path, sizeof path, lock) != LockPath::ok) return lockedRefresh(share, path, 1);
-  return look(share, path, lock, true);
+  return look(share, path, lock, whenLocked, true);
 }
 
 void forgetBoardStamp(Share& share) {

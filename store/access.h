@@ -9,10 +9,14 @@ struct Share;
 // Replaces the image with the board file. 1 when replaced, 0 otherwise.
 int refreshBoard(Share& share);
 
-// The timer's refresh. When the board file looks as it did at our last locked read or write (its
-// size and time written, one metadata query, no lock), the image is current and 1 comes at once;
-// anything else is a full refreshBoard().
-int refreshIfChanged(Share& share);
+// The timer's look, without the lock: the change ring's head and the entries the image lacks (see
+// change_ring.h), a whole read kept only when its CRC proves it, and under the lock what the ring cannot
+// account for. 1 when the image is current, 0 when a lock or a failure kept it from being so.
+// whenLocked: what a lock another client holds makes of it: named in the status line (the timer's, so a
+// lock left behind shows), or nothing (a folder watch's look, which the lock's own going wakes again).
+enum class WhenLocked { named, quiet };
+int refreshIfChanged(Share& share, WhenLocked whenLocked);
+int refreshIfChanged(Share& share);  // named
 // Makes the next refreshIfChanged read in full (another board, another process state).
 void forgetBoardStamp(Share& share);
 // The board file's size seen while this client holds the lock, with the usual patience: a board in

@@ -497,6 +497,10 @@ TEST_F(PollTest, ALockLeftBehindIsNamedOnEveryTickAndTheBoardIsNotCurrent) {
   EXPECT_EQ(store::refreshIfChanged(fake::share), 0);
   EXPECT_EQ(fake::messages(), V{"(202)他のユーザ[DEADPC]がファイルを使用中（26/12/07 09:15から）"});
   EXPECT_EQ(fake::boardReads, reads);
+  // A folder watch's look says nothing of it: the lock's own going wakes the watch again.
+  fake::events.clear();
+  EXPECT_EQ(store::refreshIfChanged(fake::share, store::WhenLocked::quiet), 0);
+  EXPECT_TRUE(fake::messages().empty());
   std::remove(lock.c_str());
   fake::events.clear();
   EXPECT_EQ(store::refreshIfChanged(fake::share), 1);

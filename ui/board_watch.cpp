@@ -37,7 +37,7 @@ DWORD WINAPI watchMain(void* parameter) {
            FindNextChangeNotification(change) &&
            WaitForSingleObject(watch->stop, text::spreadMs(WatchSpreadMs)) == WAIT_TIMEOUT) {
       Request look;
-      look.job = Job::tick;
+      look.job = Job::glance;
       postRequest(look);
     }
     FindCloseChangeNotification(change);

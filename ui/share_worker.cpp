@@ -49,7 +49,8 @@ bool workerEnded = true;
 // The strength of a refresh: a first load does what a list update does, which does what a tick does.
 int refreshRank(Job job) {
   switch (job) {
-    case Job::tick: return 1;
+    case Job::tick:
+    case Job::glance: return 1;
     case Job::update: return 2;
     case Job::load: return 3;
     default: return 0;
@@ -94,12 +95,12 @@ void updateMembersAndBoard(store::Share& share, bool& namesLoaded) {
 
 // One quick look: a name list that changed (or none yet: the share may be back) is loaded with one
 // attempt, and a busy board is left to the next tick.
-void tick(store::Share& share, bool& namesLoaded) {
+void tick(store::Share& share, bool& namesLoaded, store::WhenLocked whenLocked) {
   if (store::nameListChanged(share)) {
     namesLoaded = true;
     if (!reloadMembers(share, 1)) noServer(share, false);
   }
-  store::refreshIfChanged(share);
+  store::refreshIfChanged(share, whenLocked);
 }
 
 // A row another PC keeps changing under us is left alone after this many reads.
@@ -223,7 +224,8 @@ int serve(const Request& r, bool& namesLoaded) {
       return 1;
     }
     case Job::update: updateMembersAndBoard(s, namesLoaded); return 1;
-    case Job::tick: tick(s, namesLoaded); return 1;
+    case Job::tick: tick(s, namesLoaded, store::WhenLocked::named); return 1;
+    case Job::glance: tick(s, namesLoaded, store::WhenLocked::quiet); return 1;
     case Job::paths: {
       char names[store::SharePathSize], board[store::SharePathSize];
       std::memcpy(names, r.path, sizeof names);

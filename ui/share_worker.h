@@ -51,6 +51,7 @@ enum class Job {
   load,       // the first load: the name list with every attempt, then the board
   update,     // the list update: the name list again when it changed, then the board
   tick,       // the timer's quick look
+  glance,     // the same look, asked for by the folder watch: a lock another PC holds is not named
   paths,      // the preferences' two paths into the share
   writeRow,   // the entry dialog's row, checked against seen
   writeMine,  // my row's state, the plans as the board has them
