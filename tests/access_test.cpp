@@ -13,11 +13,11 @@
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "store/names.h"
+#include "store/row_copy.h"
 #include "store/row_record.h"
 #include "tests/support.h"
 #include "text/timestamps.h"
 #include "text/waits.h"
-#include "ui/row_copy.h"
 
 using namespace testsupport;
 using files::faults::Op;
@@ -224,9 +224,9 @@ TEST_F(AccessTest, ARowChangedSinceItWasSeenIsLeftAndShown) {
   // A row the dialog copied as it stood is no change, even one whose text fills its field to the last byte.
   writeFile(boardFile, imageWith(1, std::string(store::PlanSize, 'x').c_str()));
   ASSERT_EQ(store::refreshBoard(fake::share), 1);
-  ui::RowCopy full;
-  ui::copyRow(fake::share, 1, full);
-  const store::RowTexts fullSeen = ui::textsOf(full);
+  store::RowCopy full;
+  store::copyRow(fake::share.board, 1, full);
+  const store::RowTexts fullSeen = store::textsOf(full);
   EXPECT_EQ(store::writeRow(fake::share, row, {"mine", "", "", "", "t"}, &fullSeen), 1);
 }
 

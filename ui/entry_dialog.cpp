@@ -7,6 +7,7 @@
 #include "settings/history.h"
 #include "store/access.h"
 #include "store/board.h"
+#include "store/row_copy.h"
 #include "text/bounded.h"
 #include "text/fold.h"
 #include "text/timestamps.h"
@@ -18,7 +19,6 @@
 #include "ui/resources/resource.h"
 #include "ui/return_time_dialog.h"
 #include "ui/row_changed_dialog.h"
-#include "ui/row_copy.h"
 #include "ui/session.h"
 #include "ui/share_worker.h"
 #include "ui/states.h"
@@ -47,7 +47,7 @@ struct EntryTarget {
   int slot;
   HWND owner;
   HWND list;
-  RowCopy seen;
+  store::RowCopy seen;
   bool saving;
   Typed typed;
 };
@@ -122,7 +122,7 @@ BOOL onInitDialog(HWND dialog, LPARAM target) {
   SetWindowLongPtrA(dialog, DWLP_USER, target);
   EntryTarget& t = targetOf(dialog);
   placeDialogByRow(dialog, t.list);
-  copyRow(boardView(), t.slot, t.seen);
+  store::copyRow(boardView().board, t.slot, t.seen);
   showCaption(dialog, t.slot);
   for (const EntryField& f : Fields) showField(dialog, t.slot, f.id, f.field);
   fillChoices(dialog);
@@ -196,7 +196,7 @@ void writeTyped(HWND dialog) {
   write.replyTo = dialog;
   write.slot = target.slot;
   write.seen = target.seen;
-  RowCopy& row = write.row;
+  store::RowCopy& row = write.row;
   text::copyField(row.morning, sizeof row.morning, typed.texts[MorningField], TypedSize);
   text::copyField(row.afternoon, sizeof row.afternoon, typed.texts[AfternoonField], TypedSize);
   text::copyField(row.state, sizeof row.state, typed.texts[StateField], TypedSize);
@@ -216,7 +216,7 @@ void writeTyped(HWND dialog) {
 bool overwriteChangedRow(HWND dialog) {
   EntryTarget& target = targetOf(dialog);
   const bool overwrite = askToOverwrite(dialog, target.slot);
-  copyRow(boardView(), target.slot, target.seen);
+  store::copyRow(boardView().board, target.slot, target.seen);
   if (!overwrite) showNote(dialog, "ほかのPCで変更された行です。OK で入力した内容を書き込みます。");
   return overwrite;
 }
@@ -225,7 +225,7 @@ bool overwriteChangedRow(HWND dialog) {
 // back, what was typed stays, and OK writes it again without taking the list's row for another PC's.
 void showMayHaveLanded(HWND dialog) {
   EntryTarget& target = targetOf(dialog);
-  copyRow(boardView(), target.slot, target.seen);
+  store::copyRow(boardView().board, target.slot, target.seen);
   showNote(dialog, "保存された可能性があります。一覧の行をお確かめください。OK でもう一度書き込みます。");
 }
 

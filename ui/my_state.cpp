@@ -36,8 +36,8 @@ void setMyState(HWND window, State state) {
   }
   char returnTime[store::ReturnTimeSize] = "";
   if (state == State::outReturning) {
-    RowCopy now;
-    copyRow(boardView(), slot, now);
+    store::RowCopy now;
+    store::copyRow(boardView().board, slot, now);
     if (!askReturnTime(window, stateOf(now.state) == State::outReturning ? now.returnTime : "", returnTime)) return;
   }
   // The worker writes it from the board as it reads it under the lock and says how it went.

@@ -112,12 +112,12 @@ constexpr int MineTries = 3;
 int writeMine(store::Share& share, const Request& r) {
   int saved = store::RowChanged;
   for (int i = 0; i < MineTries && saved == store::RowChanged; ++i) {
-    RowCopy seen;
-    copyRow(share, r.slot, seen);
+    store::RowCopy seen;
+    store::copyRow(share.board, r.slot, seen);
     char written[text::WrittenAtSize];
     text::formatWrittenAt(written);
     const store::RowTexts row = {seen.morning, seen.afternoon, r.row.state, r.row.returnTime, written};
-    const store::RowTexts was = textsOf(seen);
+    const store::RowTexts was = store::textsOf(seen);
     saved = store::writeRow(share, r.slot, row, &was);
   }
   char message[96];
@@ -234,8 +234,8 @@ int serve(const Request& r, bool& namesLoaded) {
       return 1;
     }
     case Job::writeRow: {
-      const store::RowTexts row = textsOf(r.row);
-      const store::RowTexts seen = textsOf(r.seen);
+      const store::RowTexts row = store::textsOf(r.row);
+      const store::RowTexts seen = store::textsOf(r.seen);
       return store::writeRow(s, r.slot, row, &seen);
     }
     case Job::writeMine: return writeMine(s, r);
@@ -316,14 +316,6 @@ DWORD WINAPI workerMain(void*) {
 BoardView& boardView() {
   static BoardView view;
   return view;
-}
-
-void copyRow(const BoardView& view, int slot, RowCopy& out) {
-  store::fieldTextOf(view.board, slot, store::Field::morning, out.morning, sizeof out.morning);
-  store::fieldTextOf(view.board, slot, store::Field::afternoon, out.afternoon, sizeof out.afternoon);
-  store::fieldTextOf(view.board, slot, store::Field::state, out.state, sizeof out.state);
-  store::fieldTextOf(view.board, slot, store::Field::returnTime, out.returnTime, sizeof out.returnTime);
-  store::fieldTextOf(view.board, slot, store::Field::writtenAt, out.written, sizeof out.written);
 }
 
 bool startShareWorker(HWND window) {

@@ -7,8 +7,8 @@
 
 #include "store/board.h"
 #include "store/lock.h"
+#include "store/row_copy.h"
 #include "text/timestamps.h"
-#include "ui/row_copy.h"
 
 namespace ui {
 
@@ -43,9 +43,6 @@ BoardView& boardView();
 // The board the worker published last, into boardView(): the window's WM_APP_PUBLISHED.
 void takePublished();
 
-// The slot's row from the board view.
-void copyRow(const BoardView& view, int slot, RowCopy& out);
-
 enum class Job {
   none,
   load,       // the first load: the name list with every attempt, then the board
@@ -66,8 +63,8 @@ struct Request {
   Job job = Job::none;
   HWND replyTo = nullptr;  // gets WM_APP_ANSWER; none for nullptr
   int slot = -1;
-  RowCopy row = {};
-  RowCopy seen = {};
+  store::RowCopy row = {};
+  store::RowCopy seen = {};
   char path[MAX_PATH] = {};       // the CSV file; the name list's field for paths
   char boardPath[MAX_PATH] = {};  // the board's field for paths
 };

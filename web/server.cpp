@@ -13,6 +13,7 @@
 #include "platform/system.h"
 #include "report/report.h"
 #include "store/access.h"
+#include "store/row_copy.h"
 #include "store/share.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
@@ -309,23 +310,6 @@ bool editTexts(const store::BoardImage& image, int slot, const RowEdit& edit, Te
   return true;
 }
 
-// The row exactly as the image holds it, as writeRow compares it with seen.
-struct SeenRow {
-  char morning[store::WrittenSize + 1];
-  char afternoon[store::WrittenSize + 1];
-  char returnTime[store::WrittenSize + 1];
-  char state[store::WrittenSize + 1];
-  char written[store::WrittenSize + 1];
-};
-
-void seenRowOf(const store::BoardImage& image, int slot, SeenRow& r) {
-  store::fieldTextOf(image, slot, store::Field::morning, r.morning, sizeof r.morning);
-  store::fieldTextOf(image, slot, store::Field::afternoon, r.afternoon, sizeof r.afternoon);
-  store::fieldTextOf(image, slot, store::Field::returnTime, r.returnTime, sizeof r.returnTime);
-  store::fieldTextOf(image, slot, store::Field::state, r.state, sizeof r.state);
-  store::fieldTextOf(image, slot, store::Field::writtenAt, r.written, sizeof r.written);
-}
-
 std::string rowJson(const store::Share& share, int slot) {
   MemoryFile json;
   report::printJsonRow(json.get(), report::Rows{&share.board, share.displayNames, share.memberCount, false, localNow()},
@@ -378,9 +362,9 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
   if (s.stopping) return answer(res, 503, "the server is stopping");
   if (slot >= s.share.memberCount) return answer(res, 404, "no member has this slot");
   Texts t;
-  SeenRow seen;
+  store::RowCopy seen;
   if (!editTexts(s.share.board, slot, *edit, t, reason, sizeof reason)) return answer(res, 400, reason);
-  seenRowOf(s.share.board, slot, seen);
+  store::copyRow(s.share.board, slot, seen);
   const int generationKey = static_cast<int>(EditKey::seenGeneration);
   const bool changed = (edit->given[seenKey] && std::strcmp(seen.written, seenWritten) != 0) ||
                        (edit->given[generationKey] &&
@@ -389,7 +373,7 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
   if (!changed) {
     s.share.requireLock = !s.options.noLock;
     s.share.writeWithoutLock = s.options.noLock;
-    const store::RowTexts seenRow{seen.morning, seen.afternoon, seen.state, seen.returnTime, seen.written};
+    const store::RowTexts seenRow = store::textsOf(seen);
     saved = store::writeRow(s.share, slot, {t.morning, t.afternoon, t.state, t.returnTime, t.written},
                             edit->given[seenKey] ? &seenRow : nullptr);
     s.share.requireLock = false;
