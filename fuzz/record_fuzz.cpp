@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fuzz/harness.h"
+#include "fuzz/side_file.h"
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
@@ -14,23 +15,12 @@
 
 namespace {
 
-unsigned char original[store::BoardSize];
-
-void fillBoard() {
-  for (size_t i = 0; i < sizeof original; ++i) original[i] = static_cast<unsigned char>(i * 131 + (i >> 9));
-}
-
 int slotOf(const uint8_t* data, size_t size) { return size >= 8 ? (data[6] | data[7] << 8) : -1; }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fake::resetAll();
-  if (original[1] == 0) fillBoard();
-  const std::string board = fuzz::writeScratch("tv_cont.lst", original, sizeof original);
-  fuzz::writeScratch("tv_cont.lst.jnl", data, size);
-  std::snprintf(fake::share.boardPath, sizeof fake::share.boardPath, "%s", board.c_str());
-  fake::share.memberCount = 1;
+  const unsigned char* original = fuzz::boardBesideSideFile(data, size);
   fuzz::check(store::refreshBoard(fake::share) == 1, "the board is read whatever the record holds");
 
   const auto* seen = reinterpret_cast<const unsigned char*>(&fake::share.board);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fuzz/harness.h"
+#include "fuzz/side_file.h"
 #include "store/access.h"
 #include "store/board.h"
 #include "store/change_ring.h"
@@ -14,12 +15,7 @@
 
 namespace {
 
-unsigned char original[store::BoardSize];
 const unsigned char nothing[store::BoardSize] = {};
-
-void fillBoard() {
-  for (size_t i = 0; i < sizeof original; ++i) original[i] = static_cast<unsigned char>(i * 131 + (i >> 9));
-}
 
 uint32_t headCrc(const uint8_t* data, size_t size) {
   const size_t at = store::RingOffset + 8;
@@ -30,12 +26,7 @@ uint32_t headCrc(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fake::resetAll();
-  if (original[1] == 0) fillBoard();
-  const std::string board = fuzz::writeScratch("tv_cont.lst", original, sizeof original);
-  fuzz::writeScratch("tv_cont.lst.jnl", data, size);
-  std::snprintf(fake::share.boardPath, sizeof fake::share.boardPath, "%s", board.c_str());
-  fake::share.memberCount = 1;
+  const unsigned char* original = fuzz::boardBesideSideFile(data, size);
   store::refreshIfChanged(fake::share);
   const auto* seen = reinterpret_cast<const unsigned char*>(&fake::share.board);
   const bool asFile = std::memcmp(seen, original, store::BoardSize) == 0;
