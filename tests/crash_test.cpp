@@ -35,7 +35,9 @@ class CrashTest : public CoreTest {
 #ifdef _WIN32
     command = "\"" + command + "\"";  // cmd.exe strips one pair of outer quotes
 #endif
-    int code = std::system(command.c_str());
+    // -1 is a start that failed (Wine's cmd.exe now and then under load), not the writer's answer.
+    int code = -1;
+    for (int attempt = 0; attempt < 3 && code == -1; ++attempt) code = std::system(command.c_str());
 #ifndef _WIN32
     if (WIFEXITED(code)) code = WEXITSTATUS(code);
 #endif
