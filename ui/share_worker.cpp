@@ -290,7 +290,9 @@ DWORD WINAPI workerMain(void*) {
       --queued;
       running = true;
     }
-    if (mainWindow) PostMessageA(mainWindow, WM_APP_BUSY, 0, 0);
+    // The watch's look is a quiet one: the buttons stay as they are rather than flicker at every change
+    // another PC makes (a request that comes meanwhile waits its turn as it would anyway).
+    if (mainWindow && r.job != Job::glance) PostMessageA(mainWindow, WM_APP_BUSY, 0, 0);
     currentReply = r.replyTo;
     {
       std::lock_guard<std::mutex> hold(guard);
