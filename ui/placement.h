@@ -16,7 +16,8 @@ Box centredOn(int width, int height, const Box& owner, const Box& area);
 // edge a little in from the row's, kept inside area: the row stays in sight while it is edited.
 Box besideRow(int width, int height, const Box& row, const Box& area);
 
-// A saved rectangle that meets no monitor (one was removed) goes onto the nearest monitor's work area.
+// A saved rectangle that meets no monitor (one was removed), or is larger than its monitor's work area,
+// goes onto the nearest monitor's work area.
 Box placeOnAMonitor(const Box& box);
 
 }  // namespace ui

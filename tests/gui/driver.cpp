@@ -176,6 +176,12 @@ Window startWithBoard(Program& p, const CaseDirs& d) {
   Window w = windowOf(gui::waitForMainWindow(p, StartMs));
   CHECK(w.main != nullptr, "main window");
   if (w.main) CHECK(gui::waitFor([&] { return gui::itemCount(w.list) == NameCount; }, 5000), "rows");
+  // However large its record says (sizes are kept in 96-DPI units), it opens with its title bar's buttons
+  // on the screen.
+  RECT r, work;
+  if (w.main && !IsZoomed(w.main) && GetWindowRect(w.main, &r) && SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+    CHECK(r.left >= work.left && r.right <= work.right && r.top >= work.top, "on the screen: %ld..%ld of %ld..%ld",
+          r.left, r.right, work.left, work.right);
   return w;
 }
 
