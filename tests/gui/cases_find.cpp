@@ -178,8 +178,10 @@ void saveAsCsv() {
             lines[4].compare(lines[4].size() - yes.size() - 2, yes.size() + 2, ",," + yes) == 0,
         "stale, its quotes doubled: %s", lines[4].c_str());
   CHECK(lines[6].find(utf8Of("後から書いた予定")) != std::string::npos, "the board as it is now");
-  CHECK(gui::statusText(p.process(), w.status, 0) == "CSV を保存しました（" + path + "）", "said so: %s",
-        gui::statusText(p.process(), w.status, 0).c_str());
+  // The file is there before the worker's answer reaches the status line.
+  CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == "CSV を保存しました（" + path + "）"; },
+                     3000),
+        "said so: %s", gui::statusText(p.process(), w.status, 0).c_str());
   CHECK(gui::itemText(p.process(), w.list, 5, 1) == "後から書いた予定", "and the list shows it");
   CHECK(closeProgram(p, w), "closed");
 }

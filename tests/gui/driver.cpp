@@ -64,6 +64,25 @@ void setRow(const Row& row) {
   putText(image.writtenAt[row.slot], store::WrittenSize, row.written.c_str());
 }
 
+namespace {
+
+// The files a folder holds, gone: a case run again starts from what its first run found.
+void emptyFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      const std::string file = folder + "\\" + found.cFileName;
+      SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(file.c_str());
+    }
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+}
+
+}  // namespace
+
 CaseDirs makeCase(const char* name) {
   CaseDirs d;
   d.root = scratch + "\\" + name;
@@ -72,6 +91,7 @@ CaseDirs makeCase(const char* name) {
   CreateDirectoryA(d.root.c_str(), nullptr);
   CreateDirectoryA(d.share.c_str(), nullptr);
   CreateDirectoryA(d.run.c_str(), nullptr);
+  for (const std::string* folder : {&d.root, &d.share, &d.run}) emptyFolder(*folder);
   std::string names;
   for (const char* n : Names) names += std::string(n) + ";\r\n";
   writeFile(d.share + "\\tv_name.lst", names.data(), names.size());
