@@ -80,10 +80,11 @@ constexpr OptionRow OptionRows[] = {
     {"--force", AllowForce, nullptr, &Options::force},
     {"--no-lock", AllowNoLock, nullptr, &Options::noLock},
     {"--listen", AllowServe, &Options::listen, nullptr},
-    {"--tokens", AllowServe, &Options::tokensPath, nullptr},
+    {"--tokens", AllowServe | AllowTokensOut, &Options::tokensPath, nullptr},
     {"--edit-any", AllowServe, nullptr, &Options::editAny},
     {"--out", AllowTokensOut, &Options::outPath, nullptr},
     {"--url", AllowTokensOut, &Options::urlBase, nullptr},
+    {"--links", AllowTokensOut, nullptr, &Options::links},
 };
 
 const OptionRow* optionRowOf(const char* arg, unsigned allow) {

@@ -17,7 +17,7 @@ constexpr unsigned ResetLockOptions = AllowSource | AllowNoLock;
 constexpr unsigned CheckNamesOptions = AllowOperand;
 constexpr unsigned InitShareOptions = AllowOperand | AllowNamesOnly;
 constexpr unsigned ServeOptions = AllowSource | AllowServe | AllowNoLock;
-constexpr unsigned MakeTokensOptions = AllowSource | AllowTokensOut;
+constexpr unsigned MakeTokensOptions = AllowSource | AllowTokensOut | AllowForce;
 
 int runShow(int argc, char** argv);
 int runSet(int argc, char** argv);

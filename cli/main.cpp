@@ -1,4 +1,5 @@
 // tavelin-cli: the board from a terminal, for administrators and scripts.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -77,5 +78,12 @@ store::Share& share() {
 int main(int argc, char** argv) {
   char** args = nullptr;
   const int count = cli::utf8Arguments(argc, argv, args);
-  return dispatch(count, args);
+  const int status = dispatch(count, args);
+  // Output a full disk took shows at the last flush, in the close: then it was no success.
+  errno = 0;
+  if (std::fclose(stdout) != 0 && status == cli::ExitOk) {
+    std::fprintf(stderr, "tavelin-cli: cannot write the output: %s\n", errno ? std::strerror(errno) : "a write failed");
+    return cli::ExitFailed;
+  }
+  return status;
 }

@@ -31,13 +31,6 @@ constexpr char ServeUsage[] =
     "  Stops cleanly on SIGTERM or Ctrl+C. Every write is logged on stderr.\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
-constexpr char MakeTokensUsage[] =
-    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE]\n"
-    "  Writes a new random token for every member of the name list to FILE (TOKEN<TAB>NAME lines,\n"
-    "  readable by its owner only); the old tokens stop working once serve is started with it.\n"
-    "  --url BASE   also print each member's personal link, BASE/m/TOKEN\n"
-    "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
-
 // HOST:PORT, [IPV6]:PORT or PORT alone into host and port; false when it is none of these.
 bool parseListen(const char* text, char* host, size_t hostSize, int& port) {
   const char* colon = std::strrchr(text, ':');
@@ -101,35 +94,6 @@ int runServe(int argc, char** argv) {
   }
   statusChangesOnly();
   return web::serve(share(), serveOptions);
-}
-
-int runMakeTokens(int argc, char** argv) {
-  Options opts;
-  char error[512];
-  if (!parseOptions(argc, argv, MakeTokensOptions, opts, error, sizeof error))
-    return usageError("make-tokens", error, MakeTokensUsage);
-  if (opts.help) return printHelp(MakeTokensUsage);
-  if (!opts.outPath) return usageError("make-tokens", "missing --out FILE", MakeTokensUsage);
-  int status = prepareSource("make-tokens", opts, Need::boardAndNames, MakeTokensUsage);
-  if (status != ExitOk) return status;
-  if (!loadNames("make-tokens")) return ExitFailed;
-  if (share().memberCount == 0) return usageError("make-tokens", "the name list has no members", "");
-  char path[1024];
-  if (!nativePath(opts.outPath, path, sizeof path))
-    return usageError("make-tokens", "the --out path is not representable", MakeTokensUsage);
-  // A link is BASE/m/TOKEN: one trailing slash of BASE is dropped.
-  char base[1024] = "";
-  if (opts.urlBase) {
-    std::snprintf(base, sizeof base, "%s", opts.urlBase);
-    const size_t len = std::strlen(base);
-    if (len && base[len - 1] == '/') base[len - 1] = '\0';
-  }
-  if (!web::makeTokens(share(), path, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
-    std::fprintf(stderr, "tavelin-cli make-tokens: %s\n", error);
-    return ExitFailed;
-  }
-  std::fprintf(stderr, "tavelin-cli make-tokens: %d tokens written\n", share().memberCount);
-  return ExitOk;
 }
 
 }  // namespace cli

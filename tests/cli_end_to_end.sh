@@ -98,6 +98,11 @@ expect_exit 0 reset-lock --board "$board"
 grep -q "clocks of this PC and the file server differ" "$share/out" || fail "a lock dated ahead"
 grep -qF 'EVIL\x1b]0;x\x07PC' "$share/out" || fail "the holder escaped"
 ! grep -q $'[\e\a]' "$share/out" "$share/err" || fail "a control byte reached the terminal"
+# The token file never takes the board's place, whatever the spelling.
+cp "$share/tv_cont.lst" "$share/board.before"
+expect_exit 2 make-tokens --names "$names" --board "$board" --out "$board"
+grep -q "is the share's board file" "$share/err" || fail "make-tokens --out the board"
+cmp -s "$share/tv_cont.lst" "$share/board.before" || fail "make-tokens wrote over the board"
 expect_exit 0 show --help
 expect_exit 2  # no command
 echo "end to end: ok"

@@ -104,12 +104,75 @@ bool makeTokens(const store::Share& share, const char* path, const char* urlBase
     lines += std::string(token) + '\t' + name + '\n';
     if (urlBase) links += std::string(name) + '\t' + urlBase + "/m/" + token + '\n';
   }
-  if (!writePrivateFile(path, lines.data(), lines.size())) {
-    std::snprintf(error, errorSize, "cannot write the token file");
-    return false;
-  }
+  if (!writePrivateFile(path, lines.data(), lines.size(), error, errorSize)) return false;
   if (urlBase) std::fputs(links.c_str(), out);
   return true;
+}
+
+void printLinks(const TokenTable& table, const store::Share& share, const char* base, FILE* out) {
+  for (int i = 0; i < table.count; ++i) {
+    const char* shown = share.displayNames[table.tokens[i].slot];
+    char name[store::NameSize * 3 + 1];
+    text::cp932ToUtf8(shown, text::fieldLength(shown, store::NameSize), name, sizeof name);
+    std::fprintf(out, "%s\t%s/m/%.*s\n", name, base, static_cast<int>(TokenChars), table.tokens[i].secret);
+  }
+}
+
+namespace {
+
+bool failUrl(char* error, size_t errorSize, const char* why) {
+  std::snprintf(error, errorSize, "--url %s", why);
+  return false;
+}
+
+bool startsWithNoCase(const char* text, const char* prefix) {
+  for (; *prefix; ++text, ++prefix)
+    if (*text == '\0' || (*text | 0x20) != *prefix) return false;
+  return true;
+}
+
+}  // namespace
+
+bool checkBaseUrl(const char* url, char* out, size_t outSize, char* error, size_t errorSize) {
+  size_t schemeLength = 0;
+  if (startsWithNoCase(url, "https://"))
+    schemeLength = 8;
+  else if (startsWithNoCase(url, "http://"))
+    schemeLength = 7;
+  else
+    return failUrl(error, errorSize, "must be an absolute URL starting with http:// or https://");
+  for (const char* p = url; *p; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c <= 0x20 || c >= 0x7F)
+      return failUrl(error, errorSize, "may hold printable ASCII only (no spaces, controls or other characters)");
+    if (c == '?' || c == '#')
+      return failUrl(error, errorSize, "may not have a query or a fragment ('?' or '#'): the link is BASE/m/TOKEN");
+    if (c == '\\') return failUrl(error, errorSize, "may not hold a backslash");
+  }
+  const char* host = url + schemeLength;
+  if (host[0] == '\0' || host[0] == '/') return failUrl(error, errorSize, "has no host after the scheme");
+  size_t length = std::strlen(url);
+  while (length > schemeLength && url[length - 1] == '/') --length;
+  if (length + 1 > outSize) return failUrl(error, errorSize, "is too long");
+  std::memcpy(out, url, length);
+  out[length] = '\0';
+  return true;
+}
+
+bool looksLikeTokenFile(const char* bytes, size_t size) {
+  size_t lines = 0;
+  for (size_t at = 0; at < size;) {
+    const char* end = static_cast<const char*>(std::memchr(bytes + at, '\n', size - at));
+    const size_t length = (end ? static_cast<size_t>(end - bytes) : size) - at;
+    const char* line = bytes + at;
+    at += length + 1;
+    if (length == 0 || (length == 1 && line[0] == '\r')) continue;
+    if (length < TokenChars + 2 || line[TokenChars] != '\t') return false;
+    for (size_t i = 0; i < TokenChars; ++i)
+      if (!isHex(line[i])) return false;
+    ++lines;
+  }
+  return lines > 0;
 }
 
 }  // namespace web

@@ -43,14 +43,35 @@ bool takeWrite(Token& token, uint64_t nowMs);
 
 // A fresh token for every member of the share, written to path readable by its owner only. With
 // urlBase, each member's link (urlBase/m/TOKEN) is printed to out after the name. False with a
-// reason when no randomness or no file could be had.
+// reason (the system's, when it gave one) when no randomness or no file could be had.
 bool makeTokens(const store::Share& share, const char* path, const char* urlBase, FILE* out, char* error,
                 size_t errorSize);
+
+// Each token's link, "NAME<TAB>BASE/m/TOKEN" (UTF-8), in the table's order.
+void printLinks(const TokenTable& table, const store::Share& share, const char* base, FILE* out);
+
+// BASE as a link is built on: an absolute http:// or https:// URL with a host, in printable ASCII,
+// without a query or a fragment (either would swallow the "/m/TOKEN" put after it). Copied to out
+// without its trailing slashes; false with a reason otherwise.
+bool checkBaseUrl(const char* url, char* out, size_t outSize, char* error, size_t errorSize);
+
+// Whether the bytes are a token file's (TOKEN<TAB>NAME lines), so that writing one over it loses
+// nothing but old tokens. An empty file is not taken for one.
+bool looksLikeTokenFile(const char* bytes, size_t size);
 
 // The system's half (tokens_posix.cpp, tokens_win32.cpp).
 // size bytes from the system's secure generator.
 bool secureRandom(unsigned char* out, size_t size);
-// Creates (or replaces) path with the bytes, readable and writable by its owner only.
-bool writePrivateFile(const char* path, const char* data, size_t size);
+
+// What stands at a path, the last name not followed when it is a link.
+enum class Existing { none, regular, link, folder, other, unknown };
+// unknown (the path cannot be looked at: a missing folder, a loop, no access) puts the system's
+// reason into reason.
+Existing lookAt(const char* path, char* reason, size_t reasonSize);
+
+// Writes the bytes to a new temporary file beside path, readable and writable by its owner only
+// from its creation, and puts it in path's place in one step. False with the step and the
+// system's reason (UTF-8) in reason; the temporary file is then gone.
+bool writePrivateFile(const char* path, const char* data, size_t size, char* reason, size_t reasonSize);
 
 }  // namespace web

@@ -1,0 +1,168 @@
+// make-tokens: the members' personal links, and the token file serve --tokens reads. The file is
+// written beside the share's own files by administrators who type paths: it never takes one of
+// them, nor anything that is not a token file already, without a word.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/session.h"
+#include "cli/system.h"
+#include "platform/files.h"
+#include "store/lock.h"
+#include "store/row_record.h"
+#include "store/share.h"
+#include "web/tokens.h"
+
+namespace cli {
+
+namespace {
+
+constexpr char MakeTokensUsage[] =
+    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] [--force]\n"
+    "       tavelin-cli make-tokens [SOURCE] --links --tokens FILE --url BASE\n"
+    "  Writes a new random token for every member of the name list to FILE (TOKEN<TAB>NAME lines,\n"
+    "  readable by its owner only); the old tokens stop working once serve is started with it.\n"
+    "  FILE is never one of the share's files, a link or anything but a regular file; an existing\n"
+    "  file that is not a token file is replaced only with --force.\n"
+    "  --url BASE   also print each member's personal link, BASE/m/TOKEN (BASE: http:// or https://,\n"
+    "               no query or fragment)\n"
+    "  --links      print the links of an existing token file again, for a new BASE; no new tokens\n"
+    "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
+
+// The tokens of --links, made once: too big for a stack.
+web::TokenTable& tokenTable() {
+  static web::TokenTable table;
+  return table;
+}
+
+// "tavelin-cli make-tokens: 'PATH' what", the path escaped; returns status.
+int refuse(int status, const char* path, const char* what) {
+  std::fputs("tavelin-cli make-tokens: '", stderr);
+  writeNativePath(stderr, path);
+  std::fprintf(stderr, "' %s\n", what);
+  return status;
+}
+
+// The share's own files, which a token file must never replace.
+struct ShareFile {
+  const char* what;
+  char path[store::RecordPathSize];
+};
+
+int shareFiles(ShareFile (&out)[4]) {
+  char board[settings::PathSize + 1], names[settings::PathSize + 1];
+  store::sharePath(share().boardPath, board);
+  store::sharePath(share().nameListPath, names);
+  int count = 0;
+  out[count] = {"is the share's board file", {}};
+  std::snprintf(out[count++].path, sizeof out[0].path, "%s", board);
+  out[count] = {"is the share's name list", {}};
+  std::snprintf(out[count++].path, sizeof out[0].path, "%s", names);
+  char lock[store::LockPathSize];
+  if (store::lockPathFor(board, sizeof board, lock) == store::LockPath::ok) {
+    out[count] = {"is the share's lock file (sem.dat)", {}};
+    std::snprintf(out[count++].path, sizeof out[0].path, "%s", lock);
+  }
+  out[count] = {"is the board's side file", {}};
+  store::rowRecordPathFor(board, out[count++].path);
+  return count;
+}
+
+// Whether the file at path holds a token file's lines (its first 96 KiB, whole lines only).
+bool holdsTokens(const char* path) {
+  static char head[96 * 1024];
+  files::Handle file(files::openRead(path));
+  if (!file) return false;
+  size_t size = files::readBlock(head, sizeof head, file.get());
+  if (files::hasError(file.get())) return false;
+  if (size == sizeof head)
+    while (size > 0 && head[size - 1] != '\n') --size;
+  return web::looksLikeTokenFile(head, size);
+}
+
+// ExitOk when a token file may be written at path; otherwise the refusal, said.
+int checkOut(const char* path, bool force) {
+  char reason[512];
+  const web::Existing there = web::lookAt(path, reason, sizeof reason);
+  switch (there) {
+    case web::Existing::unknown: {
+      char what[600];
+      std::snprintf(what, sizeof what, "cannot be looked at: %s", reason);
+      return refuse(ExitFailed, path, what);
+    }
+    case web::Existing::link:
+      return refuse(ExitUsage, path,
+                    "is a symbolic link; give the file itself, or remove the link. Nothing was written.");
+    case web::Existing::folder: return refuse(ExitUsage, path, "is a folder; give a file's path. Nothing was written.");
+    case web::Existing::other:
+      return refuse(ExitUsage, path, "is not a regular file (a device, FIFO or socket). Nothing was written.");
+    case web::Existing::none:
+    case web::Existing::regular: break;
+  }
+  ShareFile own[4];
+  const int count = shareFiles(own);
+  for (int i = 0; i < count; ++i) {
+    if (!own[i].path[0] || !files::sameFile(path, own[i].path)) continue;
+    char what[160];
+    std::snprintf(what, sizeof what, "%s; the tokens go to a file of their own. Nothing was written.", own[i].what);
+    return refuse(ExitUsage, path, what);
+  }
+  if (there == web::Existing::regular && !force && !holdsTokens(path))
+    return refuse(ExitUsage, path, "exists and is not a token file; --force replaces it. Nothing was written.");
+  return ExitOk;
+}
+
+int printLinksAgain(const Options& opts, const char* base) {
+  char path[1024], error[512];
+  if (!nativePath(opts.tokensPath, path, sizeof path))
+    return usageError("make-tokens", "the --tokens path is not representable", MakeTokensUsage);
+  if (!web::loadTokens(path, share(), tokenTable(), error, sizeof error)) {
+    char what[600];
+    std::snprintf(what, sizeof what, "(the token file): %s", error);
+    return refuse(ExitUsage, path, what);
+  }
+  web::printLinks(tokenTable(), share(), base, stdout);
+  return outputWritten("make-tokens") ? ExitOk : ExitFailed;
+}
+
+}  // namespace
+
+int runMakeTokens(int argc, char** argv) {
+  Options opts;
+  char error[512];
+  if (!parseOptions(argc, argv, MakeTokensOptions, opts, error, sizeof error))
+    return usageError("make-tokens", error, MakeTokensUsage);
+  if (opts.help) return printHelp(MakeTokensUsage);
+  if (opts.links && (!opts.tokensPath || !opts.urlBase || opts.outPath || opts.force))
+    return usageError("make-tokens", "--links takes --tokens FILE and --url BASE, and no --out or --force",
+                      MakeTokensUsage);
+  if (!opts.links && opts.tokensPath)
+    return usageError("make-tokens", "--tokens FILE goes with --links", MakeTokensUsage);
+  if (!opts.links && !opts.outPath) return usageError("make-tokens", "missing --out FILE", MakeTokensUsage);
+  char base[1024] = "";
+  if (opts.urlBase && !web::checkBaseUrl(opts.urlBase, base, sizeof base, error, sizeof error))
+    return usageError("make-tokens", error, MakeTokensUsage);
+  int status = prepareSource("make-tokens", opts, Need::boardAndNames, MakeTokensUsage);
+  if (status != ExitOk) return status;
+  if (!loadNames("make-tokens")) return ExitFailed;
+  if (share().memberCount == 0) return usageError("make-tokens", "the name list has no members", "");
+  if (opts.links) return printLinksAgain(opts, base);
+
+  char path[1024];
+  if (!nativePath(opts.outPath, path, sizeof path))
+    return usageError("make-tokens", "the --out path is not representable", MakeTokensUsage);
+  status = checkOut(path, opts.force);
+  if (status != ExitOk) return status;
+  if (!web::makeTokens(share(), path, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
+    char what[600];
+    std::snprintf(what, sizeof what, "cannot be written: %s", error);
+    return refuse(ExitFailed, path, what);
+  }
+  if (!outputWritten("make-tokens")) return ExitFailed;
+  std::fprintf(stderr, "tavelin-cli make-tokens: %d tokens written\n", share().memberCount);
+  return ExitOk;
+}
+
+}  // namespace cli

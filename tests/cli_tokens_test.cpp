@@ -1,0 +1,129 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "tests/cli_support.h"
+#include "tests/support.h"
+#include "web/tokens.h"
+
+using namespace testsupport;
+
+namespace {
+
+// What a link is built on: an absolute http(s) URL that "/m/TOKEN" can follow.
+TEST(CliTokens, BaseUrlIsAnAbsoluteHttpUrlThatATokenCanFollow) {
+  struct Case {
+    const char* url;
+    const char* base;  // null: refused
+  } cases[] = {
+      {"https://host", "https://host"},
+      {"https://host/", "https://host"},
+      {"HTTP://host:8080//", "HTTP://host:8080"},
+      {"https://host/tavelin/", "https://host/tavelin"},
+      {"host:8080", nullptr},
+      {"javascript:alert(1)//", nullptr},
+      {"http://a b/", nullptr},
+      {"", nullptr},
+      {"http://", nullptr},
+      {"https:///path", nullptr},
+      {"https://x/\x1b[2J", nullptr},
+      {"https://x/?a=1", nullptr},
+      {"https://x/#frag", nullptr},
+      {"https://\xe2\x80\xaehost", nullptr},
+  };
+  for (const Case& c : cases) {
+    char base[64] = "", error[160] = "";
+    EXPECT_EQ(web::checkBaseUrl(c.url, base, sizeof base, error, sizeof error), c.base != nullptr) << c.url;
+    if (c.base) {
+      EXPECT_STREQ(base, c.base) << c.url;
+    }
+  }
+}
+
+using CliMakeTokens = CoreTest;
+
+// The token file never takes the place of a share's file, a link, a device or a file of another
+// kind, and says why; what it refuses stays as it was.
+TEST_F(CliMakeTokens, NeverReplacesWhatIsNotATokenFile) {
+  const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst"), out = dir.file("tokens");
+  const std::string boardImage(192000, 'b');
+  struct Case {
+    std::function<void()> arrange;
+    std::vector<std::string> args;
+    int exit;
+    std::string said;
+    std::string keeps;  // a file that must be unchanged ("" none)
+  } cases[] = {
+      {[] {}, {"--out", board}, 2, "is the share's board file", board},
+      {[] {}, {"--out", dir.path() + "/./tv_cont.lst"}, 2, "is the share's board file", board},
+      {[] {}, {"--out", names}, 2, "is the share's name list", names},
+      {[&] { writeFile(dir.file("sem.dat"), "PC"); }, {"--out", dir.file("sem.dat")}, 2, "lock file", ""},
+      {[] {}, {"--out", dir.file("sem.dat")}, 2, "lock file", ""},
+      {[] {}, {"--out", board + ".jnl"}, 2, "side file", ""},
+      {[&] { writeFile(out, "my notes\n"); }, {"--out", out}, 2, "is not a token file; --force replaces it", out},
+      {[&] { writeFile(out, ""); }, {"--out", out}, 2, "is not a token file", out},
+      {[&] { symlink(board.c_str(), out.c_str()); }, {"--out", out, "--force"}, 2, "is a symbolic link", board},
+      {[&] { symlink(dir.file("elsewhere").c_str(), out.c_str()); }, {"--out", out}, 2, "is a symbolic link", ""},
+      {[&] { mkfifo(out.c_str(), 0600); }, {"--out", out, "--force"}, 2, "is not a regular file", ""},
+      {[&] { mkdir(out.c_str(), 0700); }, {"--out", out}, 2, "is a folder", ""},
+      {[] {}, {"--out", "/dev/null", "--force"}, 2, "is not a regular file", ""},
+      {[] {}, {"--out", dir.file("none/tokens")}, 1, "'" + dir.file("none/tokens") + "' cannot be written: ", ""},
+      {[&] { writeFile(out, "my notes\n"); }, {"--out", out, "--force"}, 0, "3 tokens written", ""},
+      {[&] { writeFile(out, std::string(40, 'a') + "\tA\n"); }, {"--out", out}, 0, "3 tokens written", ""},
+      {[] {}, {"--out", out, "--url", "https://h/?x"}, 2, "no query", ""},
+  };
+  for (const Case& c : cases) {
+    fake::resetAll();
+    std::filesystem::remove_all(out);
+    std::remove(dir.file("sem.dat").c_str());
+    writeFile(names, "A;B;C;");
+    writeFile(board, boardImage);
+    c.arrange();
+    const std::string before = c.keeps.empty() ? "" : readFile(c.keeps);
+    std::vector<std::string> args = {"make-tokens", "--names", names, "--board", board};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto r = clisupport::run(cli::runMakeTokens, args);
+    EXPECT_EQ(r.exit, c.exit) << c.said << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << c.said << "\n" << r.err;
+    if (!c.keeps.empty()) {
+      EXPECT_EQ(readFile(c.keeps), before) << c.said;
+    }
+    if (c.exit == 0) {
+      struct stat info;
+      ASSERT_EQ(lstat(out.c_str(), &info), 0);
+      EXPECT_TRUE(S_ISREG(info.st_mode));
+      EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
+  }
+  EXPECT_EQ(readFile(board), boardImage);
+  EXPECT_EQ(readFile(names), "A;B;C;");
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))  // no temporary file left
+    EXPECT_EQ(entry.path().filename().string().find("tokens."), std::string::npos) << entry.path();
+}
+
+// A new address for the links prints the same tokens again, with no double slash.
+TEST_F(CliMakeTokens, LinksAgainForANewUrlKeepTheTokens) {
+  const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst"), out = dir.file("tokens");
+  writeFile(names, "A;B;");
+  writeFile(board, "");
+  const std::vector<std::string> source = {"make-tokens", "--names", names, "--board", board};
+  auto make = source;
+  make.insert(make.end(), {"--out", out, "--url", "https://old.example/"});
+  const auto made = clisupport::run(cli::runMakeTokens, make);
+  ASSERT_EQ(made.exit, 0) << made.err;
+  const std::string tokens = readFile(out);
+  auto again = source;
+  again.insert(again.end(), {"--links", "--tokens", out, "--url", "https://new.example//"});
+  const auto r = clisupport::run(cli::runMakeTokens, again);
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "A\thttps://new.example/m/" + tokens.substr(0, 40) + "\nB\thttps://new.example/m/" +
+                       tokens.substr(tokens.find('\n') + 1, 40) + "\n");
+  EXPECT_EQ(made.out.find("//m/"), std::string::npos) << made.out;
+  EXPECT_EQ(readFile(out), tokens);
+}
+
+}  // namespace
