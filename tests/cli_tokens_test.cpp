@@ -70,7 +70,6 @@ TEST_F(CliMakeTokens, NeverReplacesWhatIsNotATokenFile) {
       {[&] { symlink(dir.file("elsewhere").c_str(), out.c_str()); }, {"--out", out}, 2, "is a symbolic link", ""},
       {[&] { mkfifo(out.c_str(), 0600); }, {"--out", out, "--force"}, 2, "is not a regular file", ""},
       {[&] { mkdir(out.c_str(), 0700); }, {"--out", out}, 2, "is a folder", ""},
-      {[] {}, {"--out", "/dev/null", "--force"}, 2, "is not a regular file", ""},
       {[] {}, {"--out", dir.file("none/tokens")}, 1, "'" + dir.file("none/tokens") + "' cannot be written: ", ""},
       {[&] { writeFile(out, "my notes\n"); }, {"--out", out, "--force"}, 0, "3 tokens written", ""},
       {[&] { writeFile(out, std::string(40, 'a') + "\tA\n"); }, {"--out", out}, 0, "3 tokens written", ""},
@@ -88,7 +87,7 @@ TEST_F(CliMakeTokens, NeverReplacesWhatIsNotATokenFile) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     const auto r = clisupport::run(cli::runMakeTokens, args);
     EXPECT_EQ(r.exit, c.exit) << c.said << "\n" << r.err;
-    EXPECT_NE(r.err.find(c.said), std::string::npos) << c.said << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << c.args[1] << " " << c.said << "\n" << r.err;
     if (!c.keeps.empty()) {
       EXPECT_EQ(readFile(c.keeps), before) << c.said;
     }
