@@ -1,7 +1,5 @@
 #include "cli/args.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -14,7 +12,6 @@
 #include "cli/share_guard.h"
 #include "cli/system.h"
 #include "platform/files.h"
-#include "platform/status.h"
 #include "report/report.h"
 #include "settings/preferences.h"
 #include "store/access.h"
@@ -200,11 +197,6 @@ bool applySource(const Options& opts, SourceKind kind, char* error, size_t error
 
 namespace {
 
-bool isFolder(const char* path) {
-  struct stat info;
-  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // Always false: "what 'path'", the path shown as the terminal would get it.
 bool failPath(char* error, size_t errorSize, const char* what, const char* path) {
   char shown[settings::PathSize * 3 + 1];
@@ -218,8 +210,15 @@ bool checkPaths(char* error, size_t errorSize) {
   char names[settings::PathSize + 1], board[settings::PathSize + 1];
   store::sharePath(share().nameListPath, names);
   store::sharePath(share().boardPath, board);
-  if (names[0] && isFolder(names)) return failPath(error, errorSize, "a folder, not a name list:", names);
-  if (board[0] && isFolder(board)) return failPath(error, errorSize, "a folder, not a board file:", board);
+  // Only a regular file is read as either: a FIFO or a device would never end, or never stop giving.
+  const files::Kind namesKind = names[0] ? files::kindOf(names) : files::Kind::none;
+  const files::Kind boardKind = board[0] ? files::kindOf(board) : files::Kind::none;
+  if (namesKind == files::Kind::folder) return failPath(error, errorSize, "a folder, not a name list:", names);
+  if (boardKind == files::Kind::folder) return failPath(error, errorSize, "a folder, not a board file:", board);
+  if (namesKind == files::Kind::other)
+    return failPath(error, errorSize, "not a regular file (a FIFO, a device or a socket), not a name list:", names);
+  if (boardKind == files::Kind::other)
+    return failPath(error, errorSize, "not a regular file (a FIFO, a device or a socket), not a board file:", board);
   if (names[0] && board[0] && files::sameFile(names, board))
     return failPath(error, errorSize, "the name list and the board are the same file:", names);
   return true;
@@ -237,13 +236,18 @@ int prepareSource(const char* command, const Options& opts, Need need, const cha
 
 bool loadNames(const char* command) {
   if (store::loadNameList(share())) return true;
-  status::showStatus("サーバーに接続できません");
-  status::beep();
   char path[settings::PathSize + 1];
   store::sharePath(share().nameListPath, path);
+  // Asked again for the system's reason; a certain failure was tried once only.
+  errno = 0;
+  files::Handle again(files::openRead(path));
+  const int error = errno;
+  const bool certain = !again && files::failsForGood(path);
   std::fprintf(stderr, "tavelin-cli %s: cannot open the name list '", command);
   writeNativePath(stderr, path);
-  std::fprintf(stderr, "' (missing, unreadable or unreachable; tried %d times)\n", store::Attempts);
+  std::fprintf(stderr, "': %s", again ? "it did not open in time" : openFailureReason(path, error));
+  if (!certain) std::fprintf(stderr, " (tried %d times)", store::Attempts);
+  std::fputc('\n', stderr);
   return false;
 }
 

@@ -1,9 +1,12 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/name_findings.h"
+#include "cli/output.h"
+#include "cli/share_guard.h"
 #include "cli/system.h"
 #include "platform/files.h"
 #include "store/board.h"
@@ -22,17 +25,19 @@ constexpr char CheckUsage[] =
     "  duplicates.\n"
     "  Exit status 1 when there is any finding (notes aside), 0 when the list is clean.\n";
 
-// Reads the window the program reads, and counts the rest of the file.
-bool readList(const char* path, unsigned char (&window)[store::NameListWindow], size_t& count, size_t& fileSize) {
+// Reads the window the program reads; the file's size comes from its metadata, so nothing past the
+// window is read. 0, or the errno of the failure.
+int readList(const char* path, unsigned char (&window)[store::NameListWindow], size_t& count, size_t& fileSize) {
+  errno = 0;
   files::Handle file(files::openRead(path));
-  if (!file) return false;
+  if (!file) return errno ? errno : EIO;
   std::memset(window, 0, sizeof window);
   count = files::readBlock(window, sizeof window, file.get());
-  fileSize = count;
-  unsigned char rest[4096];
-  size_t n;
-  while ((n = files::readBlock(rest, sizeof rest, file.get())) > 0) fileSize += n;
-  return !files::hasError(file.get());
+  if (files::hasError(file.get())) return errno ? errno : EIO;
+  files::Stamp stamp;
+  fileSize =
+      files::stamp(path, stamp) && stamp.size > static_cast<long long>(count) ? static_cast<size_t>(stamp.size) : count;
+  return 0;
 }
 
 }  // namespace
@@ -47,15 +52,21 @@ int runCheckNames(int argc, char** argv) {
   char path[1024];
   static unsigned char window[store::NameListWindow];
   size_t count = 0, fileSize = 0;
-  if (!nativePath(opts.operand, path, sizeof path) || !readList(path, window, count, fileSize)) {
-    std::snprintf(error, sizeof error, "cannot read '%s'", opts.operand);
-    return usageError("check-names", error, "");
+  if (!nativePath(opts.operand, path, sizeof path))
+    return usageError("check-names", "the path is too long or not representable", CheckUsage);
+  if (const int failure = readList(path, window, count, fileSize)) {
+    // Exit 1 means findings: a list that cannot be read is 2, as grep and diff tell trouble.
+    std::fputs("tavelin-cli check-names: cannot read '", stderr);
+    writeNativePath(stderr, path);
+    std::fprintf(stderr, "': %s\n", openFailureReason(path, failure));
+    return ExitUsage;
   }
   static NameReport report;
   checkNameList(window, count, fileSize, report);
   std::printf("members: %d\n", report.members);
   printReport(stdout, report);
   if (report.errors == 0) std::puts("no findings");
+  if (!outputWritten("check-names")) return ExitFailed;
   return report.errors == 0 ? ExitOk : ExitFailed;
 }
 

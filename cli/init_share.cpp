@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -5,6 +6,8 @@
 #include "cli/commands.h"
 #include "cli/name_findings.h"
 #include "cli/new_name_list.h"
+#include "cli/output.h"
+#include "cli/share_guard.h"
 #include "cli/system.h"
 #include "platform/files.h"
 #include "store/names.h"
@@ -55,29 +58,39 @@ bool joinPath(char (&out)[1024], const char* dir, const char* name) {
   return text::joinPath(out, sizeof out, dir, std::strlen(dir), name);
 }
 
-// The name list's bytes from the --names file; false after reporting the reason.
-bool namesFromFile(const char* arg, char* list, size_t listSize, size_t& size) {
+// "tavelin-cli init-share: 'PATH' what", the path escaped.
+void sayPath(const char* path, const char* what) {
+  std::fputs("tavelin-cli init-share: '", stderr);
+  writeNativePath(stderr, path);
+  std::fprintf(stderr, "' %s\n", what);
+}
+
+// The name list's bytes from the --names file; ExitOk, or the status after reporting the reason.
+int namesFromFile(const char* arg, char* list, size_t listSize, size_t& size) {
   char path[1024];
   static char input[MaxNamesInput + 1];
   char reason[512];
-  size_t n = 0;
-  if (nativePath(arg, path, sizeof path)) {
-    files::Handle file(files::openRead(path));
-    if (file) n = files::readBlock(input, sizeof input, file.get());
-    if (!file || files::hasError(file.get())) n = static_cast<size_t>(-1);
-  } else {
-    n = static_cast<size_t>(-1);
+  if (!nativePath(arg, path, sizeof path))
+    return usageError("init-share", "the --names path is too long or not representable", "");
+  errno = 0;
+  files::Handle file(files::openRead(path));
+  size_t n = file ? files::readBlock(input, sizeof input, file.get()) : 0;
+  if (!file || files::hasError(file.get())) {
+    const int error = errno ? errno : EIO;
+    std::snprintf(reason, sizeof reason, "(--names) cannot be read: %s", openFailureReason(path, error));
+    sayPath(path, reason);
+    return ExitFailed;
   }
-  if (n == static_cast<size_t>(-1) || n > MaxNamesInput) {
-    std::snprintf(reason, sizeof reason, "cannot read '%s', or it is larger than %zu bytes", arg, MaxNamesInput);
-    usageError("init-share", reason, "");
-    return false;
+  if (n > MaxNamesInput) {
+    std::snprintf(reason, sizeof reason, "(--names) is larger than %zu bytes; a name list is far smaller",
+                  MaxNamesInput);
+    sayPath(path, reason);
+    return ExitUsage;
   }
   NamesResult r = buildNameList(input, n, list, listSize);
   if (r.error != NamesError::none) {
     namesError(arg, r, reason, sizeof reason);
-    usageError("init-share", reason, "");
-    return false;
+    return usageError("init-share", reason, "");
   }
   // What check-names would report is refused here, so a new share starts clean.
   static NameReport report;
@@ -86,11 +99,30 @@ bool namesFromFile(const char* arg, char* list, size_t listSize, size_t& size) {
     std::snprintf(reason, sizeof reason, "%s: the name list would have these faults; nothing was created:", arg);
     usageError("init-share", reason, "");
     printReport(stderr, report);
-    return false;
+    return ExitUsage;
   }
   if (report.count > 0) printReport(stdout, report);  // notes only
   size = r.size;
-  return true;
+  return ExitOk;
+}
+
+// Creates path exclusively with the bytes, and checks that they all arrived: a file cut short
+// by a full disk is removed again. ExitOk, or ExitFailed after naming the path and the reason.
+int create(const char* path, const char* data, size_t size) {
+  errno = 0;
+  const files::Created made = files::createExclusive(path, data, size);
+  const int error = errno;
+  files::Stamp written;
+  if (made == files::Created::created && files::stamp(path, written) && written.size == static_cast<long long>(size))
+    return ExitOk;
+  if (made == files::Created::created) files::removeFile(path);
+  char reason[512];
+  std::snprintf(reason, sizeof reason, "cannot be created: %s",
+                made == files::Created::exists    ? "it is already there"
+                : made == files::Created::created ? "not all of it was written (a full disk?)"
+                                                  : openFailureReason(path, error ? error : EIO));
+  sayPath(path, reason);
+  return ExitFailed;
 }
 
 }  // namespace
@@ -105,7 +137,8 @@ int runInitShare(int argc, char** argv) {
   static char list[store::NameListWindow];
   size_t listSize = sizeof SampleNames - 1;
   if (opts.namesPath) {
-    if (!namesFromFile(opts.namesPath, list, sizeof list, listSize)) return ExitUsage;
+    const int status = namesFromFile(opts.namesPath, list, sizeof list, listSize);
+    if (status != ExitOk) return status;
   } else {
     std::memcpy(list, SampleNames, listSize);
   }
@@ -115,19 +148,36 @@ int runInitShare(int argc, char** argv) {
       !joinPath(namesPath, dir, NamesFile) || !joinPath(shownBoard, opts.operand, BoardFile) ||
       !joinPath(shownNames, opts.operand, NamesFile))
     return usageError("init-share", "the directory's path is too long or not representable", "");
-  if (files::opens(boardPath) || files::opens(namesPath))
+  switch (files::kindOf(dir)) {
+    case files::Kind::folder: break;
+    case files::Kind::regular:
+      sayPath(dir, "is a regular file, not a directory; nothing was created");
+      return ExitUsage;
+    case files::Kind::other:
+      sayPath(dir, "is not a directory (a FIFO or a device); nothing was created");
+      return ExitUsage;
+    case files::Kind::none: {
+      errno = 0;
+      files::Handle probe(files::openRead(dir));
+      char reason[512];
+      std::snprintf(reason, sizeof reason, "cannot be used: %s; it must be an existing directory",
+                    openFailureReason(dir, errno ? errno : ENOENT));
+      sayPath(dir, reason);
+      return ExitFailed;
+    }
+  }
+  if (files::kindOf(boardPath) != files::Kind::none || files::kindOf(namesPath) != files::Kind::none)
     return usageError("init-share", "tv_cont.lst or tv_name.lst is already there; nothing was changed", "");
 
   // Exclusive creation: a file that appeared meanwhile is still never overwritten.
-  if (files::createExclusive(namesPath, list, listSize) != files::Created::created)
-    return usageError("init-share", "cannot create the name list (does the directory exist?)", "");
-  if (files::createExclusive(boardPath, "", 0) != files::Created::created) {
+  if (create(namesPath, list, listSize) != ExitOk) return ExitFailed;
+  if (create(boardPath, "", 0) != ExitOk) {
     files::removeFile(namesPath);
-    return usageError("init-share", "cannot create the board file", "");
+    return ExitFailed;
   }
   std::printf("Name list:  %s\nBoard file: %s\n", shownNames, shownBoard);
   std::puts("Enter these two paths in the settings of every PC (as the share's UNC path on Windows).");
-  return ExitOk;
+  return outputWritten("init-share") ? ExitOk : ExitFailed;
 }
 
 }  // namespace cli

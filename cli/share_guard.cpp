@@ -31,6 +31,20 @@ const char* openFailure(int error) {
   }
 }
 
+}  // namespace
+
+const char* openFailureReason(const char* path, int error) {
+  switch (files::kindOf(path)) {
+    case files::Kind::folder: return "a folder, not a file";
+    case files::Kind::other: return "not a regular file (a FIFO, a device or a socket)";
+    case files::Kind::none:
+    case files::Kind::regular: break;
+  }
+  return openFailure(error);
+}
+
+namespace {
+
 void printFolder(FILE* out) {
   char folder[store::LockPathSize];
   std::fputc('\'', out);
@@ -85,7 +99,7 @@ bool explainBoardNotOpening(const char* command, bool writing) {
   const int error = errno;
   std::fprintf(stderr, "tavelin-cli %s: cannot open the board file '", command);
   writeNativePath(stderr, board);
-  std::fprintf(stderr, "' for %s: %s\n", writing ? "writing" : "reading", openFailure(error));
+  std::fprintf(stderr, "' for %s: %s\n", writing ? "writing" : "reading", openFailureReason(board, error));
   return true;
 }
 

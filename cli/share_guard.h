@@ -13,6 +13,10 @@ bool refuseUnsafeMount(const char* command);
 // of. A file that does not open passes: the board operation reports it as the program does.
 bool boardLooksRight(const char* command, bool refused);
 
+// Why path did not open, given the errno of the failed open: what stands there when it is no file
+// (a folder, a FIFO or a device), else the system's reason in the terms an administrator acts on.
+const char* openFailureReason(const char* path, int error);
+
 // After a board access that failed: when the board file does not open (for update when writing),
 // names it and the reason on stderr; returns whether that was it.
 bool explainBoardNotOpening(const char* command, bool writing);

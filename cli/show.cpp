@@ -5,6 +5,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/lock_info.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "cli/share_guard.h"
 #include "platform/system.h"
@@ -66,7 +67,7 @@ int runShow(int argc, char** argv) {
     report::printCsv(stdout, rows, isatty(fileno(stdout)) != 0);
   else
     report::printTable(stdout, rows);
-  return ExitOk;
+  return outputWritten("show") ? ExitOk : ExitFailed;
 }
 
 }  // namespace cli

@@ -14,17 +14,17 @@ FILE* failedStream;
 
 FILE* openRead(const char* path) {
   FAULT(open, nullptr);
-  return std::fopen(path, "rb");
+  return openStream(path, Access::read);
 }
 
 FILE* openWrite(const char* path) {
   FAULT(open, nullptr);
-  return std::fopen(path, "wb");
+  return openStream(path, Access::write);
 }
 
 FILE* openUpdate(const char* path) {
   FAULT(open, nullptr);
-  return std::fopen(path, "r+b");
+  return openStream(path, Access::update);
 }
 
 void unbuffered(FILE* f) { std::setvbuf(f, nullptr, _IONBF, 0); }

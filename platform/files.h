@@ -6,6 +6,8 @@
 
 namespace files {
 
+// Only a regular file opens: a folder, FIFO or device fails at once (errno EISDIR or EINVAL), so no
+// read waits forever on one or takes endless bytes from it.
 FILE* openRead(const char* path);    // "rb"
 FILE* openWrite(const char* path);   // "wb": create or truncate
 FILE* openUpdate(const char* path);  // "r+b": must exist, neither created nor truncated
@@ -53,6 +55,14 @@ bool ageSeconds(const char* path, long long* seconds);
 // Whether two paths name one file (the same file reached by two spellings counts; so does one
 // path that does not exist yet, spelled twice).
 bool sameFile(const char* a, const char* b);
+
+// What path names, links followed: a regular file, a folder, something else (a FIFO, a device, a
+// socket), or nothing that can be looked at.
+enum class Kind { none, regular, folder, other };
+Kind kindOf(const char* path);
+// After an open of path failed: whether trying again cannot help (no such file or folder, a loop,
+// not a regular file), where a busy file or a share that does not answer may pass.
+bool failsForGood(const char* path);
 
 enum class Created { created, exists, failed };
 // Creates path exclusively (fails when it exists) and writes data into it.

@@ -14,6 +14,44 @@
 
 namespace files {
 
+FILE* openStream(const char* path, Access access) {
+  static const int flags[] = {O_RDONLY, O_WRONLY | O_CREAT, O_RDWR};
+  static const char* const modes[] = {"rb", "wb", "r+b"};
+  const int index = static_cast<int>(access);
+  // Non-blocking, so opening a FIFO returns at once; only then is it known what was opened.
+  const int fd = ::open(path, flags[index] | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  int error = 0;
+  if (fstat(fd, &info) != 0)
+    error = errno;
+  else if (!S_ISREG(info.st_mode))
+    error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+           (access == Access::write && ftruncate(fd, 0) != 0))
+    error = errno;
+  FILE* f = error ? nullptr : fdopen(fd, modes[index]);
+  if (!f) {
+    if (!error) error = errno;
+    ::close(fd);
+    errno = error;
+  }
+  return f;
+}
+
+Kind kindOf(const char* path) {
+  struct stat info;
+  if (stat(path, &info) != 0) return Kind::none;
+  if (S_ISREG(info.st_mode)) return Kind::regular;
+  return S_ISDIR(info.st_mode) ? Kind::folder : Kind::other;
+}
+
+bool failsForGood(const char* path) {
+  struct stat info;
+  if (stat(path, &info) != 0) return errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG;
+  return !S_ISREG(info.st_mode);
+}
+
 // Data and size, not times: all a reader after a crash needs.
 bool commit(FILE* f) { return fdatasync(fileno(f)) == 0; }
 
@@ -25,7 +63,7 @@ bool replaceFile(const char* from, const char* to) {
 // POSIX opens never stand in the way of a delete.
 FILE* openReadSharingDelete(const char* path) {
   FAULT(open, nullptr);
-  return std::fopen(path, "rb");
+  return openStream(path, Access::read);
 }
 
 bool stampNow(const char* path, Stamp& out) {

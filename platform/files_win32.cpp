@@ -4,10 +4,48 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
+#include <cstdio>
+
 #include "platform/fault_hook.h"
 #include "platform/files.h"
 
 namespace files {
+
+namespace {
+// Whether the stream is a file on a disk (not a device such as NUL or CON, nor a pipe).
+bool onDisk(FILE* f) { return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) == FILE_TYPE_DISK; }
+}  // namespace
+
+FILE* openStream(const char* path, Access access) {
+  static const char* const modes[] = {"rb", "wb", "r+b"};
+  FILE* f = std::fopen(path, modes[static_cast<int>(access)]);
+  if (f && !onDisk(f)) {
+    std::fclose(f);
+    errno = EINVAL;
+    return nullptr;
+  }
+  return f;
+}
+
+Kind kindOf(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Kind::none;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Kind::folder;
+  HANDLE h =
+      CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Kind::regular;  // there, but held: a file all the same
+  const DWORD type = GetFileType(h);
+  CloseHandle(h);
+  return type == FILE_TYPE_DISK ? Kind::regular : Kind::other;
+}
+
+// A file not found may be a share not connected yet, or a "not found" the client caches for a few
+// seconds: only what stands there and is no file is certain.
+bool failsForGood(const char* path) {
+  const Kind kind = kindOf(path);
+  return kind == Kind::folder || kind == Kind::other;
+}
 
 bool commit(FILE* f) { return _commit(_fileno(f)) == 0; }
 
@@ -28,7 +66,14 @@ FILE* openReadSharingDelete(const char* path) {
     return nullptr;
   }
   FILE* f = _fdopen(fd, "rb");
-  if (!f) _close(fd);
+  if (!f) {
+    _close(fd);
+    return nullptr;
+  }
+  if (!onDisk(f)) {
+    std::fclose(f);
+    return nullptr;
+  }
   return f;
 }
 

@@ -80,6 +80,7 @@ int loadNameList(Share& share, int attempts) {
   FILE* f = nullptr;
   for (int attempt = 1; attempt <= attempts && !f; ++attempt) {
     f = files::openRead(path);
+    if (!f && files::failsForGood(path)) break;  // no wait can bring a missing file or a folder
     // Each of the twenty failures waits its second, as the program always has; a quick look (the
     // timer's) does not wait after its last.
     if (!f && (attempts == Attempts || attempt < attempts)) text::waitJittered(1000);

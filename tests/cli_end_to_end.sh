@@ -103,6 +103,17 @@ cp "$share/tv_cont.lst" "$share/board.before"
 expect_exit 2 make-tokens --names "$names" --board "$board" --out "$board"
 grep -q "is the share's board file" "$share/err" || fail "make-tokens --out the board"
 cmp -s "$share/tv_cont.lst" "$share/board.before" || fail "make-tokens wrote over the board"
+# Only regular files are read: a FIFO as the board ends at once and leaves no lock.
+if [ "${#runner[@]}" -eq 0 ]; then
+  mkfifo "$share/fifo"
+  expect_exit 2 show --names "$names" --board "$share/fifo"
+  grep -q "not a regular file" "$share/err" || fail "a FIFO as the board"
+  [ ! -e "$share/sem.dat" ] || fail "show on a FIFO left sem.dat"
+  expect_exit 2 check-names "$share/fifo"
+  got=0; timeout 10 "$cli" show --names "$names" --board "$board" >/dev/full 2>"$share/err" || got=$?
+  [ "$got" = 1 ] || fail "show >/dev/full exited $got"
+  grep -q "cannot write the output" "$share/err" || fail "show >/dev/full says why"
+fi
 expect_exit 0 show --help
 expect_exit 2  # no command
 echo "end to end: ok"

@@ -215,8 +215,8 @@ TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
   }
 }
 
-TEST_F(CliSet, AMissingNameListIsTriedForTwentySeconds) {
-  std::remove(names.c_str());
+TEST_F(CliSet, ANameListThatDoesNotOpenIsTriedForTwentySeconds) {
+  files::faults::failAt(1, true, files::faults::Op::open);  // a share that does not answer
   const uint64_t start = fake::nowMs;
   EXPECT_EQ(set({"--slot", "0", "--state", "x"}).exit, 1);
   EXPECT_GE(fake::nowMs - start, 20000u);

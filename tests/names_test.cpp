@@ -1,5 +1,7 @@
 #include "store/names.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -117,12 +119,32 @@ TEST_F(NameListFileTest, EmptyFileSucceedsWithNoMembers) {
 }
 
 TEST_F(NameListFileTest, UnreachableFileIsTriedTwentyTimesWithAJitteredSecondAfterEach) {
+  writeFile(path, "A;");
+  files::faults::failAt(1, true, files::faults::Op::open);  // there, but no open gets through
   const uint64_t start = fake::nowMs;
   EXPECT_EQ(store::loadNameList(fake::share), 0);
   EXPECT_EQ(fake::share.memberCount, 0);
   EXPECT_GE(fake::nowMs - start, 20000u);
   EXPECT_LT(fake::nowMs - start, 21000u);
   EXPECT_TRUE(fake::events.empty());  // the caller reports it
+}
+
+// What no wait can change fails at the first try: a missing file or folder, a folder, a FIFO.
+TEST_F(NameListFileTest, CertainFailuresAreNotRetried) {
+#ifdef _WIN32
+  // Windows cannot tell a missing file from a share not connected yet.
+  const std::vector<std::string> cases = {dir.path()};
+#else
+  const std::vector<std::string> cases = {path, dir.file("none/tv_name.lst"), dir.path(), dir.file("fifo")};
+  mkfifo(dir.file("fifo").c_str(), 0600);
+#endif
+  for (const std::string& file : cases) {
+    fake::resetAll();
+    std::strcpy(fake::share.nameListPath, file.c_str());
+    const uint64_t start = fake::nowMs;
+    EXPECT_EQ(store::loadNameList(fake::share), 0) << file;
+    EXPECT_LT(fake::nowMs - start, 1000u) << file;
+  }
 }
 
 TEST_F(NameListFileTest, FileThatOpensOnTheThirdAttemptLoads) {
