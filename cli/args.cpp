@@ -72,6 +72,7 @@ constexpr OptionRow OptionRows[] = {
     {"--return", AllowTexts, &Options::returnTime, nullptr},
     {"--state", AllowTexts, &Options::state, nullptr},
     {"--clear", AllowTexts, nullptr, &Options::clear},
+    {"--touch", AllowTexts, nullptr, &Options::touch},
     {"--json", AllowJson, nullptr, &Options::json},
     {"--csv", AllowCsv, nullptr, &Options::csv},
     {"--force", AllowForce, nullptr, &Options::force},
@@ -95,21 +96,39 @@ const OptionRow* optionRowOf(const char* arg, unsigned allow) {
 bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* error, size_t errorSize) {
   out = Options{};
   error[0] = '\0';
+  bool optionsEnded = false;  // after "--" every word is an operand, whatever it starts with
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
-    if (is(arg, "--help") || is(arg, "-h")) {
+    if (!optionsEnded && is(arg, "--")) {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && (is(arg, "--help") || is(arg, "-h"))) {
       out.help = true;
       return true;
     }
-    if (const OptionRow* option = optionRowOf(arg, allow)) {
+    // --name=value gives any value, one that starts with "--" too.
+    char name[32];
+    const char* equals = !optionsEnded && arg[0] == '-' && arg[1] == '-' ? std::strchr(arg, '=') : nullptr;
+    if (equals && static_cast<size_t>(equals - arg) < sizeof name) {
+      std::memcpy(name, arg, static_cast<size_t>(equals - arg));
+      name[equals - arg] = '\0';
+    }
+    const OptionRow* option =
+        optionsEnded ? nullptr
+                     : optionRowOf(equals && static_cast<size_t>(equals - arg) < sizeof name ? name : arg, allow);
+    if (option) {
       if (option->flag) {
+        if (equals) return fail(error, errorSize, "takes no value:", name);
         out.*option->flag = true;
         continue;
       }
-      if (!valueAfter(argc, argv, i)) return fail(error, errorSize, "missing value after", arg);
-      if (out.*option->value) return fail(error, errorSize, "given twice:", arg);
-      out.*option->value = argv[++i];
-    } else if ((allow & AllowOperand) && arg[0] != '-' && !out.operand) {
+      const char* value = equals ? equals + 1 : valueAfter(argc, argv, i);
+      if (!value) return fail(error, errorSize, "missing value after", arg);
+      if (out.*option->value) return fail(error, errorSize, "given twice:", equals ? name : arg);
+      out.*option->value = value;
+      if (!equals) ++i;
+    } else if ((allow & AllowOperand) && (optionsEnded || arg[0] != '-') && !out.operand) {
       out.operand = arg;
     } else {
       return fail(error, errorSize, "unexpected argument", arg);
@@ -117,12 +136,14 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
   }
   if (out.slotText && !parseSlot(out.slotText, out.slot))
     return fail(error, errorSize, "not a slot number:", out.slotText);
-  if ((allow & AllowOperand) && !out.operand) return fail(error, errorSize, "missing", "FILE or DIR");
+  if ((allow & AllowOperand) && !out.operand)
+    return fail(error, errorSize, "missing", (allow & AllowNamesOnly) ? "DIR" : "FILE");
   if (allow & AllowRowPick) {
     if (out.slotText && out.member) return fail(error, errorSize, "give one of", "--slot, --member");
     if (!out.slotText && !out.member) return fail(error, errorSize, "missing", "--slot N or --member NAME");
   }
   if (out.json && out.csv) return fail(error, errorSize, "give one of", "--json, --csv");
+  if (out.clear && out.touch) return fail(error, errorSize, "give one of", "--clear, --touch");
   if (out.clear && (out.morning || out.afternoon || out.returnTime || out.state))
     return fail(error, errorSize, "--clear takes no texts:", "--morning/--afternoon/--return/--state");
   return true;
@@ -258,9 +279,10 @@ int printHelp(const char* usage) {
 
 int usageError(const char* command, const char* reason, const char* usage) {
   std::fprintf(stderr, "tavelin-cli %s: ", command);
-  report::writeTerminalUtf8(stderr, reason, std::strlen(reason));
+  writeTypedText(stderr, reason);
+  // One line per failure, as git and curl answer: the usage is one --help away.
+  if (usage[0]) std::fprintf(stderr, " (see 'tavelin-cli %s --help')", command);
   std::fputc('\n', stderr);
-  std::fputs(usage, stderr);
   return ExitUsage;
 }
 

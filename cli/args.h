@@ -9,7 +9,7 @@ enum Allow : unsigned {
   AllowSource = 1u << 0,      // --prefs, --names, --board
   AllowJson = 1u << 1,        // --json
   AllowRowPick = 1u << 2,     // --slot, --member
-  AllowTexts = 1u << 3,       // --morning, --afternoon, --return, --state, --clear
+  AllowTexts = 1u << 3,       // --morning, --afternoon, --return, --state, --clear, --touch
   AllowNamesOnly = 1u << 4,   // --names without the rest of SOURCE (init-share)
   AllowOperand = 1u << 5,     // one positional operand (a file or a directory)
   AllowForce = 1u << 6,       // --force
@@ -35,6 +35,7 @@ struct Options {
   const char* returnTime = nullptr;
   const char* state = nullptr;
   bool clear = false;
+  bool touch = false;   // set: the time written anew, the texts kept
   bool force = false;   // write a board file that does not look like one
   bool noLock = false;  // go ahead where no lock file can be made, or through a mount that cannot lock
   const char* operand = nullptr;
@@ -48,7 +49,8 @@ struct Options {
 
 // Parses argv[1..argc) of one command. False with a one-line reason in error when the arguments
 // do not fit; --help stops the parse at once and succeeds. A value that is itself an option
-// ("--return --clear") is a missing value, not a text.
+// ("--return --clear") is a missing value, not a text; "--return=--x" gives it, and after "--"
+// every word is an operand.
 bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* error, size_t errorSize);
 
 // What the command needs of SOURCE.
@@ -82,7 +84,8 @@ bool loadNames(const char* command);
 // Prints the command's usage to stdout (its --help); returns ExitOk.
 int printHelp(const char* usage);
 
-// Prints "tavelin-cli CMD: reason" and the command's usage to stderr; returns ExitUsage.
+// Prints "tavelin-cli CMD: reason" to stderr as one line, with a pointer to --help when usage is
+// not empty; returns ExitUsage.
 int usageError(const char* command, const char* reason, const char* usage);
 
 }  // namespace cli

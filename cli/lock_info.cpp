@@ -3,10 +3,12 @@
 #include <cstring>
 #include <ctime>
 
+#include "cli/output.h"
 #include "cli/session.h"
 #include "report/report.h"
 #include "store/lock.h"
 #include "text/age.h"
+#include "text/cp932.h"
 
 namespace cli {
 
@@ -18,14 +20,26 @@ void formatAge(long long seconds, char* out, size_t size) {
 
 }  // namespace
 
-bool describeLock(FILE* out, const char* prefix) {
+bool describeLock(FILE* out, const char* prefix, const char* suffix) {
   store::LockState lock;
   if (!store::readLockState(share(), lock) || !lock.present) return false;
   std::fprintf(out, "%slock held by ", prefix);
-  if (lock.holderLength == 0)
+  const size_t length = std::strlen(lock.holder);
+  if (lock.holderLength == 0) {
     std::fputs("(no name)", out);
-  else
-    report::writeTerminalText(out, lock.holder, std::strlen(lock.holder));
+  } else if (length <= HolderShown) {
+    report::writeTerminalText(out, lock.holder, length);
+  } else {
+    // No PC has a name this long: the file is not a lock any PC wrote, and all of it would be noise.
+    size_t cut = 0;  // whole characters only
+    while (cut < HolderShown) {
+      const size_t step = text::isLeadByte(static_cast<unsigned char>(lock.holder[cut])) ? 2 : 1;
+      if (cut + step > HolderShown) break;
+      cut += step;
+    }
+    report::writeTerminalText(out, lock.holder, cut);
+    std::fputs("... (cut; no PC has a name this long)", out);
+  }
   const long long seconds = lock.ageSeconds;
   if (lock.aged) {
     const std::time_t since = std::time(nullptr) - static_cast<std::time_t>(seconds);
@@ -41,15 +55,19 @@ bool describeLock(FILE* out, const char* prefix) {
       std::fprintf(out, " for %s (since %s)", age, when);
     }
   }
+  std::fputs(suffix, out);
   std::fputc('\n', out);
   return true;
 }
 
 bool explainHeldLock(const char* command) {
-  char prefix[32];
+  char prefix[32], suffix[120];
   std::snprintf(prefix, sizeof prefix, "tavelin-cli %s: ", command);
-  if (!describeLock(stderr, prefix)) return false;
-  std::fprintf(stderr, "%sif that PC is no longer working, remove the lock with 'tavelin-cli reset-lock'\n", prefix);
+  // One line, with the code of the core's last message.
+  std::snprintf(suffix, sizeof suffix, "%s; if that PC is no longer working, 'tavelin-cli reset-lock' removes the lock",
+                lastStatusCode());
+  if (!describeLock(stderr, prefix, suffix)) return false;
+  forgetStatus();
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "cli/system.h"
 
@@ -15,7 +16,7 @@ constexpr char Usage[] =
     "commands:\n"
     "  show         [SOURCE] [--json|--csv] print every member's row\n"
     "  set          [SOURCE] (--slot N | --member NAME) [--morning T] [--afternoon T]\n"
-    "                        [--return T] [--state T] [--clear]\n"
+    "                        [--return T] [--state T] [--clear | --touch]\n"
     "                                       write one member's row, as the entry dialog does\n"
     "  reset-lock   [SOURCE]                delete a lock file left behind\n"
     "  check-names  FILE                    report what the program would make of a name list\n"
@@ -24,13 +25,14 @@ constexpr char Usage[] =
     "                                       one name per line)\n"
     "  serve        [SOURCE] [--listen HOST:PORT] [--tokens FILE] [--edit-any]\n"
     "                                       the board as a live web page (127.0.0.1:8080)\n"
-    "  make-tokens  [SOURCE] --out FILE [--url BASE]\n"
+    "  make-tokens  [SOURCE] --out FILE [--url BASE] [--force] | --links --tokens FILE --url BASE\n"
     "                                       one personal link per member, for serve --tokens\n"
     "\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, the preferences this PC's\n"
     "program loads. Texts in and out are UTF-8; the files stay CP932.\n"
     "Exit status: 0 success, 1 the board operation failed, 2 usage or input error.\n"
-    "Run 'tavelin-cli COMMAND --help' for a command's options.\n";
+    "Options take their value as --opt VALUE or --opt=VALUE; '--' ends the options.\n"
+    "Run 'tavelin-cli COMMAND --help' for a command's options, 'tavelin-cli --version' for the version.\n";
 
 struct Command {
   const char* name;
@@ -52,9 +54,15 @@ int dispatch(int argc, char** argv) {
     std::fputs(Usage, argc < 2 ? stderr : stdout);
     return argc < 2 ? cli::ExitUsage : cli::ExitOk;
   }
+  if (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-V") == 0) {
+    std::printf("tavelin-cli %s\n", TAVELIN_VERSION);
+    return cli::ExitOk;
+  }
   for (const Command& c : Commands)
     if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 1, argv + 1);
-  std::fprintf(stderr, "tavelin-cli: unknown command '%s'\n\n%s", argv[1], Usage);
+  std::fputs("tavelin-cli: unknown command '", stderr);
+  cli::writeTypedText(stderr, argv[1]);
+  std::fputs("'; 'tavelin-cli --help' lists the commands\n", stderr);
   return cli::ExitUsage;
 }
 

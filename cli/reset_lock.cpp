@@ -30,6 +30,8 @@ int runResetLock(int argc, char** argv) {
   if (opts.help) return printHelp(ResetUsage);
   int status = prepareSource("reset-lock", opts, Need::board, ResetUsage);
   if (status != ExitOk) return status;
+  // reset-lock deletes: never a folder or a device standing where the lock belongs.
+  if (refuseOddLockFile("reset-lock")) return ExitFailed;
   // Where no client can place a lock, clearing one would only hide that the share is wrong.
   if (!opts.noLock && refuseUnsafeMount("reset-lock")) return ExitFailed;
   if (!opts.noLock && !store::canCreateLock(share())) {
@@ -43,13 +45,17 @@ int runResetLock(int argc, char** argv) {
   const bool fits = store::lockPathFor(boardPath, sizeof boardPath, lockPath) == store::LockPath::ok;
   // Say whose lock goes, and how old it is, before it goes.
   const bool existed = describeLock(stdout, "removing the ");
-  if (store::resetLock(share())) return ExitOk;
-  if (fits && !existed) {
-    std::fputs("tavelin-cli reset-lock: there is no lock file '", stderr);
-    writeNativePath(stderr, lockPath);
-    std::fputs("'; nothing was removed\n", stderr);
-  }
-  return ExitFailed;
+  forgetStatus();
+  const bool removed = store::resetLock(share());
+  std::fputs(removed            ? "tavelin-cli reset-lock: removed '"
+             : fits && !existed ? "tavelin-cli reset-lock: there is no lock file '"
+                                : "tavelin-cli reset-lock: cannot remove the lock file '",
+             stderr);
+  writeNativePath(stderr, fits ? lockPath : boardPath);
+  std::fprintf(stderr, "'%s%s\n", removed || existed ? "" : "; nothing was removed", lastStatusCode());
+  forgetStatus();
+  if (!outputWritten("reset-lock")) return ExitFailed;
+  return removed ? ExitOk : ExitFailed;
 }
 
 }  // namespace cli

@@ -80,6 +80,7 @@ int runServe(int argc, char** argv) {
   if (status != ExitOk) return status;
   // Only a server with tokens writes; it writes as set does, never through a mount that cannot lock.
   if (opts.tokensPath && !opts.noLock && refuseUnsafeMount("serve")) return ExitFailed;
+  if (refuseOddLockFile("serve")) return ExitFailed;
   if (!loadNames("serve")) return ExitFailed;
   if (share().memberCount == 0) return usageError("serve", "the name list has no members", "");
   web::ServeOptions serveOptions{host, port, nullptr, opts.editAny, opts.noLock};

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/entry.h"
 #include "cli/lock_info.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "cli/share_guard.h"
 #include "report/report.h"
@@ -23,14 +24,16 @@ namespace {
 
 constexpr char SetUsage[] =
     "usage: tavelin-cli set [SOURCE] (--slot N | --member NAME) [--morning T] [--afternoon T]\n"
-    "                       [--return T] [--state T] [--clear] [--force] [--no-lock]\n"
+    "                       [--return T] [--state T] [--clear | --touch] [--force] [--no-lock]\n"
     "  Writes one member's row as the entry dialog's OK does: fields not given keep their current\n"
     "  text; the time written is stamped and the return time folded to ASCII. With all four texts\n"
-    "  empty, or --clear, the row is cleared, time included. Texts are UTF-8 without control\n"
+    "  empty, or --clear, the row is cleared, time included; --touch writes the time anew and keeps\n"
+    "  the texts. Without a text, --clear or --touch nothing is written. Texts are UTF-8 without control\n"
     "  characters and must fit the dialog: 118, 118, 62 and 14 bytes of CP932 for morning,\n"
     "  afternoon, return and state.\n"
     "  --force     write a board file that is neither empty nor 192,000 bytes or more\n"
     "  --no-lock   write where no lock file can be made, or through a FUSE SMB mount\n"
+    "  A text that starts with \"--\" is given as --morning=TEXT.\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 struct Texts {
@@ -72,13 +75,27 @@ bool takeTexts(const Options& opts, Texts& t) {
          takeText("--state", opts.state, StateLimit, t.state, sizeof t.state);
 }
 
+// At most this many names follow a --member that matched none or several: not all 300.
+constexpr int ListedNames = 5;
+
 void listMembers(const int* slots, int count) {
-  for (int i = 0; i < count; ++i) {
-    std::fprintf(stderr, "  %4d  ", slots ? slots[i] : i);
-    const char* name = share().displayNames[slots ? slots[i] : i];
+  for (int i = 0; i < count && i < ListedNames; ++i) {
+    std::fprintf(stderr, "  %4d  ", slots[i]);
+    const char* name = share().displayNames[slots[i]];
     report::writeTerminalText(stderr, name, std::strlen(name));
     std::fputc('\n', stderr);
   }
+  if (count > ListedNames) std::fprintf(stderr, "  and %d more\n", count - ListedNames);
+}
+
+// The slots whose name holds the typed one or is held in it: what a typo or a short form is near.
+int nearMembers(const char* name, int* slots) {
+  int count = 0;
+  for (int slot = 0; slot < share().memberCount && name[0]; ++slot) {
+    const char* shown = share().displayNames[slot];
+    if (shown[0] && (std::strstr(shown, name) || std::strstr(name, shown))) slots[count++] = slot;
+  }
+  return count;
 }
 
 // The slot to write, or -1 after a usage error has been reported.
@@ -96,12 +113,15 @@ int pickSlot(const Options& opts) {
   int count = matchMembers(name, matches, store::MaxMembers);
   if (count == 1) return matches[0];
   if (count == 0) {
-    usageError("set", "no member has exactly this name; the members are:", "");
-    listMembers(nullptr, share().memberCount);
+    count = nearMembers(name, matches);
+    usageError("set",
+               count ? "no member has exactly this name; near it ('tavelin-cli show' lists all):"
+                     : "no member has exactly this name; 'tavelin-cli show' lists the members",
+               "");
   } else {
     usageError("set", "several members have this name; pick one with --slot:", "");
-    listMembers(matches, count);
   }
+  listMembers(matches, count);
   return -1;
 }
 
@@ -120,8 +140,8 @@ void keepCurrent(const Options& opts, int slot, Texts& t) {
 int boardFailed(const Options& opts, bool writing) {
   if (store::lockUnavailable(share()) && !opts.noLock)
     reportNoLock("set", true);
-  else if (!explainHeldLock("set"))
-    explainBoardNotOpening("set", writing);
+  else if (!explainHeldLock("set") && !explainBoardNotOpening("set", writing))
+    reportLastStatus("set", true);
   return ExitFailed;
 }
 
@@ -132,6 +152,11 @@ int runSet(int argc, char** argv) {
   char error[512];
   if (!parseOptions(argc, argv, SetOptions, opts, error, sizeof error)) return usageError("set", error, SetUsage);
   if (opts.help) return printHelp(SetUsage);
+  // A set that names no text would only stamp the time, making a stale row look fresh: asked for only.
+  if (!opts.clear && !opts.touch && !opts.morning && !opts.afternoon && !opts.returnTime && !opts.state)
+    return usageError("set",
+                      "nothing to write: give a text (--morning, --afternoon, --return, --state), --clear or --touch",
+                      SetUsage);
   // Every text is checked before the share is touched, so a bad one writes nothing.
   Texts t;
   if (!takeTexts(opts, t)) return ExitUsage;
@@ -139,6 +164,7 @@ int runSet(int argc, char** argv) {
   if (status != ExitOk) return status;
   if (!opts.force && !boardLooksRight("set", true)) return ExitUsage;
   if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
+  if (refuseOddLockFile("set")) return ExitFailed;
   if (!loadNames("set")) return ExitFailed;
   if (share().memberCount == 0) return usageError("set", "the name list has no members", "");
   int slot = pickSlot(opts);
@@ -160,12 +186,15 @@ int runSet(int argc, char** argv) {
     }
   }
   const int saved = store::writeRow(share(), slot, {t.morning, t.afternoon, t.state, t.returnTime, written});
-  if (saved == 1) return ExitOk;
+  if (saved == 1) {
+    reportLastStatus("set", false);  // a lock that could not be removed, say
+    return ExitOk;
+  }
   // Not a success to a script, nor a plain failure: the row may be on the board.
   if (saved == store::MayHaveLanded) {
     std::fputs(
         "tavelin-cli set: the write could not be confirmed; the row may have been saved. Check it with "
-        "'tavelin-cli show'.\n",
+        "'tavelin-cli show'. (107)\n",
         stderr);
     return ExitFailed;
   }

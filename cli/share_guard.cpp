@@ -90,6 +90,21 @@ bool boardLooksRight(const char* command, bool refused) {
   return false;
 }
 
+bool refuseOddLockFile(const char* command) {
+  char board[settings::PathSize + 1], lock[store::LockPathSize];
+  store::sharePath(share().boardPath, board);
+  if (store::lockPathFor(board, sizeof board, lock) != store::LockPath::ok) return false;
+  const files::Kind kind = files::kindOf(lock);
+  if (kind != files::Kind::folder && kind != files::Kind::other) return false;
+  std::fprintf(stderr, "tavelin-cli %s: '", command);
+  writeNativePath(stderr, lock);
+  std::fprintf(stderr,
+               "' is %s, not a lock file: no PC can lock the board while it is there, and it is no PC's lock. "
+               "Nothing was changed; rename or remove it by hand.\n",
+               kind == files::Kind::folder ? "a folder" : "not a regular file");
+  return true;
+}
+
 bool explainBoardNotOpening(const char* command, bool writing) {
   char board[settings::PathSize + 1];
   store::sharePath(share().boardPath, board);
@@ -99,7 +114,9 @@ bool explainBoardNotOpening(const char* command, bool writing) {
   const int error = errno;
   std::fprintf(stderr, "tavelin-cli %s: cannot open the board file '", command);
   writeNativePath(stderr, board);
-  std::fprintf(stderr, "' for %s: %s\n", writing ? "writing" : "reading", openFailureReason(board, error));
+  std::fprintf(stderr, "' for %s: %s%s\n", writing ? "writing" : "reading", openFailureReason(board, error),
+               lastStatusCode());
+  forgetStatus();
   return true;
 }
 
@@ -107,12 +124,13 @@ void reportNoLock(const char* command, bool refused) {
   std::fprintf(stderr, "tavelin-cli %s: %sno lock file can be made in ", command, refused ? "" : "warning: ");
   printFolder(stderr);
   if (refused)
-    std::fputs(
-        " (read-only, missing or unreachable), so other PCs could not be kept out. Nothing was changed; "
-        "--no-lock goes ahead without the lock.\n",
-        stderr);
+    std::fprintf(stderr,
+                 " (read-only, missing or unreachable), so other PCs could not be kept out. Nothing was changed; "
+                 "--no-lock goes ahead without the lock.%s\n",
+                 lastStatusCode());
   else
-    std::fputs("; the board was read without the lock.\n", stderr);
+    std::fprintf(stderr, "; the board was read without the lock.%s\n", lastStatusCode());
+  forgetStatus();
 }
 
 void warnLockElsewhereForOlderPcs(const char* command) {

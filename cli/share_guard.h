@@ -17,6 +17,10 @@ bool boardLooksRight(const char* command, bool refused);
 // (a folder, a FIFO or a device), else the system's reason in the terms an administrator acts on.
 const char* openFailureReason(const char* path, int error);
 
+// When the lock file's name beside the board holds a folder or anything but a file, no PC can
+// ever lock there and nothing of it is a lock to remove: says so, naming it, and answers true.
+bool refuseOddLockFile(const char* command);
+
 // After a board access that failed: when the board file does not open (for update when writing),
 // names it and the reason on stderr; returns whether that was it.
 bool explainBoardNotOpening(const char* command, bool writing);

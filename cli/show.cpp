@@ -49,14 +49,16 @@ int runShow(int argc, char** argv) {
     if (!loadNames("show")) return ExitFailed;
     rows.count = share().memberCount;
   }
+  if (refuseOddLockFile("show")) return ExitFailed;
   // Reading without the lock harms nobody: show goes ahead where no lock file can be made, and says so.
   share().requireLock = false;
   const bool read = share().memberCount == 0 || store::refreshBoard(share());
   if (share().memberCount > 0 && store::lockUnavailable(share())) reportNoLock("show", false);
   if (!read) {
-    if (!explainHeldLock("show")) explainBoardNotOpening("show", false);
+    if (!explainHeldLock("show") && !explainBoardNotOpening("show", false)) reportLastStatus("show", true);
     return ExitFailed;
   }
+  reportLastStatus("show", false);  // a lock that could not be removed, say
   // What set would refuse, show reads: an empty table needs a word on why.
   if (share().memberCount == 0) std::fputs("tavelin-cli show: warning: the name list has no members\n", stderr);
   boardLooksRight("show", false);
