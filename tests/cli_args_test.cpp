@@ -76,6 +76,15 @@ TEST(CliOptions, EachCommandAcceptsItsOwnOptionsOnly) {
       {InitAllow, {"d", "--names", "n"}, true},
       {InitAllow, {"d", "--board", "b"}, false},
       {cli::AllowSource, {"--prefs", "p"}, true},
+      {cli::AllowSource, {"--prefs=p"}, true},
+      {cli::AllowSource, {"--prefs="}, true},  // an empty value, given
+      {cli::AllowSource, {"--prefs=p", "--prefs", "q"}, false},
+      {cli::AllowSource, {"--bogus=p"}, false},
+      {ShowAllow, {"--json=yes"}, false},
+      {cli::CheckNamesOptions, {"--", "-names.lst"}, true},
+      {cli::CheckNamesOptions, {"--", "--help"}, true},  // a file named so
+      {cli::CheckNamesOptions, {"--", "a", "b"}, false},
+      {SetAllow, {"--slot", "0", "--", "--clear"}, false},
   };
   for (const Case& c : cases) {
     cli::Options o;
@@ -103,6 +112,14 @@ TEST(CliOptions, ValuesLandInTheirFieldsAndAbsentTextsStayNull) {
   EXPECT_STREQ(o.operand, "dir");
   ASSERT_TRUE(parse({"--slot", "1", "--help", "--bogus"}, SetAllow, o));
   EXPECT_TRUE(o.help);
+  ASSERT_TRUE(parse({"--slot=7", "--morning=--x", "--afternoon=a=b", "--return="}, SetAllow, o));
+  EXPECT_EQ(o.slot, 7);
+  EXPECT_STREQ(o.morning, "--x");
+  EXPECT_STREQ(o.afternoon, "a=b");
+  EXPECT_STREQ(o.returnTime, "");
+  ASSERT_TRUE(parse({"--", "--help"}, cli::CheckNamesOptions, o));
+  EXPECT_FALSE(o.help);
+  EXPECT_STREQ(o.operand, "--help");
 }
 
 TEST(CliSource, CombinationsOfSourceOptions) {

@@ -115,5 +115,7 @@ if [ "${#runner[@]}" -eq 0 ]; then
   grep -q "cannot write the output" "$share/err" || fail "show >/dev/full says why"
 fi
 expect_exit 0 show --help
+expect_exit 0 --version
+grep -q "^tavelin-cli [0-9]" "$share/out" || fail "--version"
 expect_exit 2  # no command
 echo "end to end: ok"

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -221,6 +222,101 @@ TEST_F(CliSet, ANameListThatDoesNotOpenIsTriedForTwentySeconds) {
   EXPECT_EQ(set({"--slot", "0", "--state", "x"}).exit, 1);
   EXPECT_GE(fake::nowMs - start, 20000u);
   EXPECT_LT(fake::nowMs - start, 21000u);
+}
+
+}  // namespace
+
+namespace {
+
+// Conventions of git and curl: "--" and --opt=value, one line per refusal with typed text echoed
+// so that it cannot reorder or disguise the terminal's line, and a miss that lists a few names.
+TEST_F(CliSet, ArgumentsAndRefusalsFollowTheUsualConventions) {
+  std::string many;
+  for (int i = 0; i < 30; ++i) many += "Tanaka " + std::to_string(i) + ";";
+  struct Case {
+    std::vector<std::string> args;
+    int exit;
+    std::string said;     // on stderr
+    std::string notSaid;  // nor this
+    Row row0;             // slot 0 after it (morning, afternoon, return, state, written); empty: unchanged
+  } cases[] = {
+      {{"--slot", "0", "--morning=--agenda", "--state=x"}, 0, "", "", {"--agenda", "", "", "x", "26/12/07 09:05"}},
+      {{"--slot=0", "--morning", "a", "--", "--state"}, 2, "unexpected argument '--state'", "", {}},
+      {{"--slot", "0", "--clear=yes"}, 2, "takes no value: '--clear'", "", {}},
+      {{"--slot", "0"}, 2, "nothing to write", "usage:", {}},
+      {{"--slot", "0", "--touch"}, 0, "", "", {"keep", "", "", "", "26/12/07 09:05"}},
+      {{"--slot", "0", "--touch", "--clear"}, 2, "give one of", "", {}},
+      {{"--slot", "0", "--state", u8"x\u202Ey"}, 2, "U+202E '\\u{202e}'", u8"\u202E", {}},
+      {{"--slot", "0", "--state", u8"\u0301"}, 2, "'\\u{301}'", u8"'\u0301", {}},
+      {{"--member", u8"\u202Eab", "--state", "x"}, 2, "no member has exactly this name", "usage:", {}},
+      {{"--member", "Tanaka", "--state", "x"}, 2, "     4  Tanaka 4\n  and 25 more\n", "Tanaka 5;", {}},
+  };
+  for (const Case& c : cases) {
+    fake::resetAll();
+    fake::localTime.tm_year = 126, fake::localTime.tm_mon = 11, fake::localTime.tm_mday = 7;
+    fake::localTime.tm_hour = 9, fake::localTime.tm_min = 5;
+    const bool tanaka = c.args[1] == "Tanaka";
+    writeFile(names, tanaka ? many : "A;B;C;B2;\r\n");
+    writeFile(board, "");
+    ASSERT_EQ(set({"--slot", "0", "--morning", "keep"}).exit, 0);
+    const std::string before = readFile(board);
+    fake::localTime.tm_min = 5;
+    const auto r = set(c.args);
+    EXPECT_EQ(r.exit, c.exit) << c.said << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << c.said << "\n" << r.err;
+    if (!c.notSaid.empty()) {
+      EXPECT_EQ(r.err.find(c.notSaid), std::string::npos) << c.notSaid << "\n" << r.err;
+    }
+    if (c.exit != 0 && !tanaka) {
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;  // one line
+    }
+    if (c.row0.empty()) {
+      EXPECT_EQ(readFile(board), before) << c.said;
+    } else {
+      EXPECT_EQ(row(0), c.row0) << c.said;
+    }
+  }
+}
+
+// A folder or a device where sem.dat belongs is no PC's lock: answered at once, never deleted; a
+// lock file no PC could have written is shown cut.
+TEST_F(CliSet, ALockFileThatIsNoLockIsAnsweredAtOnce) {
+  const std::string lock = dir.file("sem.dat");
+  struct Case {
+    int (*command)(int, char**);
+    std::vector<std::string> args;
+    bool folder;  // else 10 KB of 'A'
+    int exit;
+    std::string said;
+  } cases[] = {
+      {cli::runSet,
+       {"set", "--names", names, "--board", board, "--slot", "0", "--state", "x"},
+       true,
+       1,
+       "is a folder, not a lock file"},
+      {cli::runShow, {"show", "--names", names, "--board", board}, true, 1, "is a folder, not a lock file"},
+      {cli::runResetLock, {"reset-lock", "--board", board}, true, 1, "is a folder, not a lock file"},
+      {cli::runResetLock,
+       {"reset-lock", "--board", board},
+       false,
+       0,
+       "lock held by " + std::string(63, 'A') + "... (cut; no PC has a name this long)"},
+  };
+  for (const Case& c : cases) {
+    fake::resetAll();
+    std::filesystem::remove_all(lock);
+    if (c.folder)
+      std::filesystem::create_directory(lock);
+    else
+      writeFile(lock, std::string(10240, 'A'));
+    const uint64_t start = fake::nowMs;
+    const auto r = clisupport::run(c.command, c.args);
+    EXPECT_EQ(r.exit, c.exit) << c.said << "\n" << r.err;
+    EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.said << "\n" << r.out << r.err;
+    EXPECT_LT(fake::nowMs - start, 1000u) << c.said;
+    EXPECT_LT(r.out.size() + r.err.size(), 400u) << r.out << r.err;
+    EXPECT_EQ(std::filesystem::is_directory(lock), c.folder) << c.said;
+  }
 }
 
 }  // namespace
