@@ -178,8 +178,12 @@ bool setPath(char (&field)[settings::PathSize], const char* arg, char* error, si
 bool loadPrefsFile(const char* arg, char* error, size_t errorSize) {
   char path[1024];
   if (!nativePath(arg, path, sizeof path)) return fail(error, errorSize, "path not representable:", arg);
+  errno = 0;
   files::Handle file(files::openRead(path));
-  if (!file) return fail(error, errorSize, "cannot open the preferences file", arg);
+  if (!file) {
+    std::snprintf(error, errorSize, "cannot open the preferences file '%s': %s", arg, openFailureReason(path, errno));
+    return false;
+  }
   settings::Preferences record{};
   files::readBlock(&record, sizeof record, file.get());
   if (text::fieldLength(record.magic) >= sizeof record.magic || std::strcmp(record.magic, settings::PrefsMagic) != 0)

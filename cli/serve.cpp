@@ -85,10 +85,12 @@ int runServe(int argc, char** argv) {
   if (share().memberCount == 0) return usageError("serve", "the name list has no members", "");
   web::ServeOptions serveOptions{host, port, nullptr, opts.editAny, opts.noLock};
   if (opts.tokensPath) {
-    char path[1024];
+    char path[1024] = "";
     if (!nativePath(opts.tokensPath, path, sizeof path) ||
         !web::loadTokens(path, share(), tokenTable(), error, sizeof error)) {
-      std::fprintf(stderr, "tavelin-cli serve: the token file: %s\n", error);
+      std::fputs("tavelin-cli serve: the token file '", stderr);
+      writeNativePath(stderr, path);
+      std::fprintf(stderr, "': %s\n", error);
       return ExitUsage;
     }
     serveOptions.tokens = &tokenTable();

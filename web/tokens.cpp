@@ -1,5 +1,6 @@
 #include "web/tokens.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -39,9 +40,10 @@ int slotNamed(const store::Share& share, const char* utf8) {
 
 bool loadTokens(const char* path, const store::Share& share, TokenTable& out, char* error, size_t errorSize) {
   out.count = 0;
+  errno = 0;
   files::Handle file(files::openRead(path));
   if (!file) {
-    std::snprintf(error, errorSize, "cannot open it");
+    std::snprintf(error, errorSize, "cannot open it: %s", errno ? std::strerror(errno) : "the system gave no reason");
     return false;
   }
   char line[TokenChars + 1 + store::NameSize * 3 + 8];
