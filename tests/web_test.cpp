@@ -137,6 +137,8 @@ TEST_F(WebFeed, TokensNameExactlyOneMember) {
       {token + " m0\n", false},
       {std::string(40, 'A') + "\tm0\n", false},
       {token.substr(1) + "\tm0\n", false},
+      {std::string(1200, '\n') + token + "\tm0\n", true},
+      {std::string(1201, '\n') + token + "\tm0\n", false},  // read without end, were it endless
   };
   for (const auto& c : cases) {
     writeFile(dir.file("tokens"), c.first);

@@ -51,7 +51,11 @@ bool loadTokens(const char* path, const store::Share& share, TokenTable& out, ch
     size_t len = std::strlen(line);
     if (len && line[len - 1] != '\n' && !std::feof(file.get())) return failLine(error, errorSize, number, "too long");
     while (len && (line[len - 1] == '\n' || line[len - 1] == '\r')) line[--len] = '\0';
-    if (len == 0) continue;
+    if (len == 0) {
+      // Blank lines are allowed, not without end: a file of nothing else is no token file.
+      if (number > 4 * store::MaxMembers) return failLine(error, errorSize, number, "too many lines");
+      continue;
+    }
     if (len < TokenChars + 2 || line[TokenChars] != '\t')
       return failLine(error, errorSize, number, "not TOKEN<TAB>NAME with a 40-digit token");
     for (size_t i = 0; i < TokenChars; ++i)
