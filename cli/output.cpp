@@ -77,10 +77,36 @@ const char* lastStatusCode() {
   return code;
 }
 
+namespace {
+
+// The core's codes in the CLI's words, for the closing line; a code not here is shown as worded.
+struct CodeWords {
+  char code[4];
+  const char* words;
+};
+constexpr CodeWords Words[] = {
+    {"101", "reading the board file failed, on every attempt"},
+    {"103", "reading the board file failed, on every attempt"},
+    {"104", "seeking in the board file failed, on every attempt"},
+    {"106", "writing the board file failed, on every attempt; nothing was saved"},
+    {"201", "the board stayed locked by another PC"},
+    {"202", "the board stayed locked by another PC"},
+    {"203", "stopped waiting; nothing was read or written"},
+    {"301", "the lock file could not be removed: the other PCs stay locked out until it is ('tavelin-cli reset-lock')"},
+    {"304", "the lock file's path is too long"},
+};
+
+}  // namespace
+
 void reportLastStatus(const char* command, bool failed) {
   if (!failed && !lastCoded[0]) return;
   std::fprintf(stderr, "tavelin-cli %s: %s", command, failed ? "" : "warning: ");
-  if (lastCoded[0])
+  const char* words = nullptr;
+  for (const CodeWords& w : Words)
+    if (lastCoded[0] == '(' && std::strncmp(lastCoded + 1, w.code, 3) == 0) words = w.words;
+  if (words)
+    std::fprintf(stderr, "%s%s\n", words, lastStatusCode());
+  else if (lastCoded[0])
     writeStatusLine(stderr, lastCoded);
   else
     std::fputs("the board operation failed\n", stderr);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "tests/cli_support.h"
 #include "tests/support.h"
 
@@ -132,5 +133,32 @@ TEST_F(CliFiles, OutputThatCannotBeWrittenIsAFailure) {
   }
 }
 #endif
+
+// The core's coded messages end a command as one line of the CLI's own, with the code; what an
+// access cleared (an empty text) is over.
+TEST(CliStatus, TheLastCodedMessageIsOneLineWithItsCode) {
+  struct Case {
+    std::vector<const char*> shown;
+    bool failed;
+    std::string said;
+  } cases[] = {
+      {{"サーバーアクセス中", "(301)排他ファイルの削除エラー"},
+       false,
+       "tavelin-cli show: warning: the lock file could not be removed: the other PCs stay locked out until it is "
+       "('tavelin-cli reset-lock') (301)\n"},
+      {{"(202)他のユーザ[PC]がファイルを使用中 (3/20)", ""}, false, ""},
+      {{"(101)サーバーからの読み込みエラー"},
+       true,
+       "tavelin-cli show: reading the board file failed, on every attempt (101)\n"},
+      {{}, true, "tavelin-cli show: the board operation failed\n"},
+  };
+  for (const Case& c : cases) {
+    cli::forgetStatus();
+    for (const char* text : c.shown) cli::noteStatus(text);
+    testing::internal::CaptureStderr();
+    cli::reportLastStatus("show", c.failed);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.said);
+  }
+}
 
 }  // namespace
