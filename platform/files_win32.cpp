@@ -117,6 +117,11 @@ Created createExclusive(const char* path, const char* data, size_t size) {
                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     DWORD e = GetLastError();
+    // The reason in errno, as the C library's opens leave it, for the callers that name it.
+    errno = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND     ? ENOENT
+            : e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION ? EACCES
+            : e == ERROR_WRITE_PROTECT                                 ? EROFS
+                                                                       : EIO;
     return (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS) ? Created::exists : Created::failed;
   }
   DWORD written = 0;
