@@ -25,6 +25,7 @@ void statusChangesOnly() { changesOnly = true; }
 namespace status {
 
 void showStatus(const char* text) {
+  hear(text);
   if (changesOnly) {
     if (text[0] != '(') return;
     if (std::strncmp(lastCoded, text, sizeof lastCoded - 1) == 0) return;
@@ -33,10 +34,13 @@ void showStatus(const char* text) {
   cli::writeStatusLine(stderr, text);
 }
 
-void beep() {}
+void beep() { hearBeep(); }
 
 bool showsBoardTime() { return false; }
 
-void boardRead() { lastCoded[0] = '\0'; }
+void boardRead() {
+  hearRead();
+  lastCoded[0] = '\0';
+}
 
 }  // namespace status

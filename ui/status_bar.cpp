@@ -199,6 +199,7 @@ namespace status {
 // once. On the share's worker the share is its own: the message and the share's time text go into the
 // slots, and the bar's thread shows the latest of them.
 void showStatus(const char* text) {
+  hear(text);
   const bool onBar = GetCurrentThreadId() == barThread;
   {
     std::lock_guard<std::mutex> hold(slot);
@@ -213,11 +214,15 @@ void showStatus(const char* text) {
   PostMessageA(barParent, WM_APP_STATUS, 0, 0);
 }
 
-void beep() { MessageBeep(0); }
+void beep() {
+  hearBeep();
+  MessageBeep(0);
+}
 
 bool showsBoardTime() { return statusLine != nullptr; }
 
 void boardRead() {
+  hearRead();
   if (GetCurrentThreadId() == barThread) return ui::markBoardRead();
   if (statusLine) PostMessageA(barParent, WM_APP_BOARD_READ, 0, 0);
 }
