@@ -77,6 +77,7 @@ bool ShareWorker::start() {
     *free = {&share_, this};
   }
   share_.onBusy = onBusy;
+  started_ = true;
   ended_.store(false, std::memory_order_release);
   try {
     thread_ = std::thread([this] { run(); });
@@ -90,7 +91,7 @@ bool ShareWorker::start() {
 bool ShareWorker::post(Request& request) {
   {
     std::lock_guard<std::mutex> hold(guard_);
-    if (stopping_ || ended()) return false;
+    if (stopping_ || (started_ && ended())) return false;
     request.id = ++nextId_;
     const int rank = refreshRank(request.job);
     Request* last = queued_ > 0 ? &queue_[queued_ - 1] : nullptr;
@@ -128,17 +129,7 @@ void ShareWorker::stop(uint64_t finishWithinMs) {
 
 bool ShareWorker::waitEnded(uint64_t ms) {
   const uint64_t until = platform::elapsedMs() + ms;
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> hold(guard_);
-      // Past the stop's time a write still waiting for another PC's lock gives up at its next pause.
-      if (stopping_ && platform::elapsedMs() >= stopBy_) {
-        __atomic_store_n(&share_.cancelWait, true, __ATOMIC_RELEASE);
-        for (int i = 0; i < queued_; ++i) noteUnsaved(queue_[i]);
-        queued_ = 0;
-      }
-    }
-    if (ended()) break;
+  while (!ended()) {
     if (platform::elapsedMs() >= until) return false;
     platform::sleepMs(10);
   }
@@ -206,7 +197,7 @@ void ShareWorker::busyHeard(int attempt) {
     publishedWait_.attempt = attempt;
     publishedWait_.aged = waitLock_.present && waitLock_.aged;
     publishedWait_.ageSeconds = waitLock_.ageSeconds;
-    // A stop whose time is up cancels the wait here too, in case nobody waits on waitEnded.
+    // A stop whose time is up gives up the wait at this pause.
     if (stopping_ && platform::elapsedMs() >= stopBy_) __atomic_store_n(&share_.cancelWait, true, __ATOMIC_RELEASE);
   }
   if (current_) listener_.waiting(*current_, attempt);
@@ -423,6 +414,11 @@ void ShareWorker::publish(bool namesLoaded, bool midway, bool goodRead) {
 
 bool ShareWorker::take(Request& r) {
   std::unique_lock<std::mutex> hold(guard_);
+  // Past a stop's time what is still queued is not saved, and the member is to be told.
+  if (stopping_ && platform::elapsedMs() >= stopBy_) {
+    for (int i = 0; i < queued_; ++i) noteUnsaved(queue_[i]);
+    queued_ = 0;
+  }
   for (;;) {
     if (queued_ > 0) break;
     if (stopping_) return false;

@@ -124,7 +124,7 @@ class ShareWorker {
   ShareWorker& operator=(const ShareWorker&) = delete;
 
   bool start();
-  // Queues a request; its id is written back. A refresh behind another not yet begun merges with it
+  // Queues a request (before start too); its id is written back. A refresh behind another not yet begun merges with it
   // (the stronger kept); anything else waits its turn. False when the queue is full or stopping.
   bool post(Request& request);
   // Whether a request is queued or under way.
@@ -180,6 +180,7 @@ class ShareWorker {
   int queued_ = 0;
   bool running_ = false;
   bool stopping_ = false;
+  bool started_ = false;
   uint64_t stopBy_ = 0;
   unsigned nextId_ = 0;
   Request unsaved_[QueueSize + 1];
