@@ -13,6 +13,7 @@
 #include "platform/system.h"
 #include "report/report.h"
 #include "store/access.h"
+#include "store/lock.h"
 #include "store/row_copy.h"
 #include "store/share.h"
 #include "text/bounded.h"
@@ -471,12 +472,12 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
                                        : "the board could not be written (busy or unreachable); try again");
 }
 
-// A second signal: the write under way stops at its next pause rather than after its attempts, and the
-// process ends as soon as no access is under way, so no lock of ours is left behind.
+// A second signal: the process ends now, whatever the worker is in, once no lock file of ours is being
+// created or removed; what it created is deleted first, so no lock is left behind.
 [[noreturn]] void endAtOnce(Server& s, int signal) {
   std::fprintf(stderr, "tavelin-cli serve: stopping at once (signal %d)\n", signal);
-  s.worker.cancelWait();
-  while (s.worker.lockInFlight()) platform::sleepMs(10);
+  platform::holdLockOperations();
+  store::releaseAtStop(s.share);
   endWithSignal(signal);
 }
 
