@@ -57,6 +57,14 @@ bool ageSeconds(const char* path, long long* seconds);
 // path that does not exist yet, spelled twice).
 bool sameFile(const char* a, const char* b);
 
+// A test seam for a front end whose share belongs to a worker thread: once the window's thread is
+// named here, a share call on it (a file's metadata, two paths compared, the window's share itself)
+// ends the process with ShareCallExitCode while TAVELIN_CHECK_SHARE_THREAD is set, as the GUI tests
+// set it, so the case fails. Without the variable nothing is checked.
+void forbidShareCallsOnThisThread();
+void shareCall();
+constexpr int ShareCallExitCode = 71;
+
 enum class Created { created, exists, failed };
 // Creates path exclusively (fails when it exists) and writes data into it.
 Created createExclusive(const char* path, const char* data, size_t size);

@@ -55,6 +55,7 @@ void canonical(const char* path, char (&out)[PATH_MAX * 2]) {
 }  // namespace
 
 bool sameFile(const char* a, const char* b) {
+  shareCall();
   struct stat sa, sb;
   if (stat(a, &sa) == 0 && stat(b, &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   char ca[PATH_MAX * 2], cb[PATH_MAX * 2];

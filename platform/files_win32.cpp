@@ -57,6 +57,7 @@ bool fileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
 }  // namespace
 
 bool sameFile(const char* a, const char* b) {
+  shareCall();
   BY_HANDLE_FILE_INFORMATION ia, ib;
   if (fileIdentity(a, &ia) && fileIdentity(b, &ib))
     return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&

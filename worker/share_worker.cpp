@@ -113,6 +113,13 @@ bool ShareWorker::busy() const {
   return queued_ > 0 || running_;
 }
 
+bool ShareWorker::writing() const {
+  std::lock_guard<std::mutex> hold(guard_);
+  bool any = running_ && isWrite(runningJob_);
+  for (int i = 0; i < queued_; ++i) any = any || isWrite(queue_[i].job);
+  return any;
+}
+
 void ShareWorker::stop(uint64_t finishWithinMs) {
   {
     std::lock_guard<std::mutex> hold(guard_);
@@ -396,7 +403,7 @@ void ShareWorker::publish(bool namesLoaded, bool midway, bool goodRead) {
     std::lock_guard<std::mutex> hold(guard_);
     Snapshot& p = published_;
     p.board = share_.board;
-    std::memcpy(p.names, share_.displayNames, sizeof p.names);
+    std::memcpy(p.displayNames, share_.displayNames, sizeof p.displayNames);
     p.memberCount = share_.memberCount;
     text::copyField(p.statusInfoText, share_.statusInfoText);
     p.lockBusy = share_.lockWasBusy;
@@ -435,6 +442,7 @@ bool ShareWorker::take(Request& r) {
       r.job = Job::tick;
       r.boardOnly = true;
       running_ = true;
+      runningJob_ = r.job;
       return true;
     }
     hold.unlock();
@@ -445,6 +453,7 @@ bool ShareWorker::take(Request& r) {
   for (int i = 1; i < queued_; ++i) queue_[i - 1] = queue_[i];
   --queued_;
   running_ = true;
+  runningJob_ = r.job;
   return true;
 }
 

@@ -64,7 +64,7 @@ struct Outcome {
 // What other threads read: the board as the last access left it.
 struct Snapshot {
   store::BoardImage board;
-  char names[store::MaxMembers][store::NameSize];
+  char displayNames[store::MaxMembers][store::NameSize];
   int memberCount;
   char statusInfoText[text::StatusInfoSize];
   bool lockBusy;                   // the last access ended with another PC's lock still there
@@ -129,6 +129,8 @@ class ShareWorker {
   bool post(Request& request);
   // Whether a request is queued or under way.
   bool busy() const;
+  // Whether a write is queued or under way: a close then waits for it.
+  bool writing() const;
   // No request is taken any more; the one under way and the queued writes go on until finishWithinMs
   // has passed, then the wait for a lock is cancelled and what is still queued is dropped (unsaved()).
   void stop(uint64_t finishWithinMs);
@@ -179,6 +181,7 @@ class ShareWorker {
   Request queue_[QueueSize];
   int queued_ = 0;
   bool running_ = false;
+  Job runningJob_ = Job::none;
   bool stopping_ = false;
   bool started_ = false;
   uint64_t stopBy_ = 0;
