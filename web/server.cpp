@@ -112,7 +112,8 @@ class ServeListener final : public worker::Listener {
   void answered(const worker::Request& r, const worker::Outcome& o) override {
     const bool write = r.job == worker::Job::writeRow;
     if (snapshot_ && (write ? o.code != 0 : o.code == 1))
-      publish(feed_, snapshot_->board, snapshot_->displayNames, snapshot_->memberCount, localNow(), platform::elapsedMs());
+      publish(feed_, snapshot_->board, snapshot_->displayNames, snapshot_->memberCount, localNow(),
+              platform::elapsedMs());
     if (!write) return;
     uint64_t generation;
     {
