@@ -433,8 +433,9 @@ bool ShareWorker::take(Request& r) {
       wake_.wait(hold);
       continue;
     }
-    // The worker's own look, at its pace: woken early by a request, and timed by the steady clock of
-    // the platform, never by the wall clock a test may set ahead.
+    // The worker's own look, at its pace, between requests: slept for in short slices on the platform's
+    // steady clock rather than waited for on a condition variable, whose timed wait follows a wall clock a
+    // test may set ahead; a request that comes meanwhile is taken at the next slice.
     const uint64_t now = platform::elapsedMs();
     if (now - lastLookMs_ >= options_.lookEveryMs) {
       lastLookMs_ = now;
@@ -446,7 +447,7 @@ bool ShareWorker::take(Request& r) {
       return true;
     }
     hold.unlock();
-    platform::sleepMs(options_.lookEveryMs < 100 ? options_.lookEveryMs : 100);
+    platform::sleepMs(options_.lookEveryMs < 20 ? options_.lookEveryMs : 20);
     hold.lock();
   }
   r = queue_[0];
