@@ -267,7 +267,10 @@ void tellUnsaved(HWND window) {
   const int count = unsavedWrites(lost, 8);
   if (count == 0) return;
   char text[1024];
-  int used = std::snprintf(text, sizeof text, "ほかのPCがボードを使用中のため、次の変更は保存されていません：\n");
+  int used =
+      std::snprintf(text, sizeof text,
+                    "終了までに次の変更を保存できませんでした（ほかのPCがボードを使用中か、共有に接続できません）。"
+                    "次に起動したときにもう一度設定してください：\n");
   for (int i = 0; i < count && used > 0 && used < static_cast<int>(sizeof text); ++i) {
     const Request& r = lost[i];
     char name[store::NameSize + 1];
