@@ -28,7 +28,8 @@ constexpr char ServeUsage[] =
     "                      read-only\n"
     "  --edit-any          a link's holder may write any member's row (POST /api/rows/SLOT)\n"
     "  --no-lock           write where no lock file can be made, or through a FUSE SMB mount\n"
-    "  Stops cleanly on SIGTERM or Ctrl+C. Every write is logged on stderr.\n"
+    "  Stops cleanly on SIGTERM, SIGHUP or Ctrl+C, after the write under way; a second one stops at\n"
+    "  once, leaving no lock behind. Every write is logged on stderr.\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 // HOST:PORT, [IPV6]:PORT or PORT alone into host and port; false when it is none of these.

@@ -26,6 +26,7 @@ void statusChangesOnly() { changesOnly = true; }
 namespace status {
 
 void showStatus(const char* text) {
+  hear(text);
   // A one-shot command ends with one line of its own, carrying the code.
   if (!changesOnly) {
     cli::noteStatus(text);
@@ -37,10 +38,13 @@ void showStatus(const char* text) {
   cli::writeStatusLine(stderr, text);
 }
 
-void beep() {}
+void beep() { hearBeep(); }
 
 bool showsBoardTime() { return false; }
 
-void boardRead() { lastCoded[0] = '\0'; }
+void boardRead() {
+  hearRead();
+  lastCoded[0] = '\0';
+}
 
 }  // namespace status

@@ -1,7 +1,11 @@
 #include "platform/files.h"
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include "platform/fault_hook.h"
 
@@ -115,7 +119,22 @@ bool opens(const char* path) { return opensWith(openRead, path); }
 
 bool opensForUpdate(const char* path) { return opensWith(openUpdate, path); }
 
+namespace {
+std::atomic<std::thread::id> forbiddenThread;
+}  // namespace
+
+void forbidShareCallsOnThisThread() {
+  if (std::getenv("TAVELIN_CHECK_SHARE_THREAD")) forbiddenThread.store(std::this_thread::get_id());
+}
+
+void shareCall() {
+  if (forbiddenThread.load() != std::this_thread::get_id()) return;
+  std::fputs("a share call on the window's thread\n", stderr);
+  std::_Exit(ShareCallExitCode);
+}
+
 bool stamp(const char* path, Stamp& out) {
+  shareCall();
   FAULT(stat, false);
 #ifdef TAVELIN_FILE_FAULTS
   return faults::cachedStamp(path, out, stampNow);
@@ -125,6 +144,7 @@ bool stamp(const char* path, Stamp& out) {
 }
 
 bool ageSeconds(const char* path, long long* seconds) {
+  shareCall();
   Stamp s;
   if (!stamp(path, s)) return false;
   *seconds = static_cast<long long>(std::time(nullptr)) - s.seconds;

@@ -30,6 +30,9 @@ bool flushBuffered(FILE* f);  // fflush: the stream's buffer handed to the OS
 bool flush(FILE* f);          // fflush plus the OS's commit to the device
 void close(FILE* f);
 bool removeFile(const char* path);
+// One plain delete for a process that is stopping: no fault hook, no stream, no allocation, so a
+// signal handler may call it (unlink on POSIX, DeleteFileA on Windows).
+bool removeAtStop(const char* path);
 // Whether path opens for reading: how the protocol asks whether a file is there.
 bool opens(const char* path);
 // Whether path opens for update: whether our changes could be written back to it.
@@ -63,6 +66,14 @@ Kind kindOf(const char* path);
 // After an open of path failed: whether trying again cannot help (no such file or folder, a loop,
 // not a regular file), where a busy file or a share that does not answer may pass.
 bool failsForGood(const char* path);
+
+// A test seam for a front end whose share belongs to a worker thread: once the window's thread is
+// named here, a share call on it (a file's metadata, two paths compared, the window's share itself)
+// ends the process with ShareCallExitCode while TAVELIN_CHECK_SHARE_THREAD is set, as the GUI tests
+// set it, so the case fails. Without the variable nothing is checked.
+void forbidShareCallsOnThisThread();
+void shareCall();
+constexpr int ShareCallExitCode = 71;
 
 enum class Created { created, exists, failed };
 // Creates path exclusively (fails when it exists) and writes data into it.

@@ -55,6 +55,8 @@ bool failsForGood(const char* path) {
 // Data and size, not times: all a reader after a crash needs.
 bool commit(FILE* f) { return fdatasync(fileno(f)) == 0; }
 
+bool removeAtStop(const char* path) { return ::unlink(path) == 0; }
+
 bool replaceFile(const char* from, const char* to) {
   FAULT(rename, false);
   return std::rename(from, to) == 0;
@@ -91,6 +93,7 @@ void canonical(const char* path, char (&out)[PATH_MAX * 2]) {
 }  // namespace
 
 bool sameFile(const char* a, const char* b) {
+  shareCall();
   struct stat sa, sb;
   if (stat(a, &sa) == 0 && stat(b, &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   char ca[PATH_MAX * 2], cb[PATH_MAX * 2];

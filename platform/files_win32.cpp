@@ -49,6 +49,8 @@ bool failsForGood(const char* path) {
 
 bool commit(FILE* f) { return _commit(_fileno(f)) == 0; }
 
+bool removeAtStop(const char* path) { return DeleteFileA(path) != 0; }
+
 bool replaceFile(const char* from, const char* to) {
   FAULT(rename, false);
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -100,6 +102,7 @@ bool fileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
 }  // namespace
 
 bool sameFile(const char* a, const char* b) {
+  shareCall();
   BY_HANDLE_FILE_INFORMATION ia, ib;
   if (fileIdentity(a, &ia) && fileIdentity(b, &ib))
     return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&

@@ -1,6 +1,7 @@
 #pragma once
 // The status-line seam. Declared here, defined by each front end: the GUI writes the status bar's message part
 // and calls MessageBeep(0); the CLI writes UTF-8 to stderr; tests record every call in order.
+#include <cstddef>
 
 namespace status {
 
@@ -12,5 +13,31 @@ void beep();
 bool showsBoardTime();
 // The board in memory was just read whole or found unchanged: how current it is starts again from now.
 void boardRead();
+
+// What one request said on this thread: a share worker gives each answer the message and beep of its
+// own request, so no front end has to guess which thread a status line came from.
+constexpr size_t HeardSize = 512;
+struct Heard {
+  char message[HeardSize];
+  bool said;
+  bool beeped;
+  bool read;  // the board was read whole or found unchanged
+};
+// Every front end's showStatus and beep pass through these first; they record into the thread's
+// Heard while one listens, and do nothing otherwise.
+void hear(const char* text);
+void hearBeep();
+void hearRead();
+// Listens on this thread for its life.
+class Listen {
+ public:
+  explicit Listen(Heard& into);
+  ~Listen();
+  Listen(const Listen&) = delete;
+  Listen& operator=(const Listen&) = delete;
+
+ private:
+  Heard* before_;
+};
 
 }  // namespace status

@@ -106,9 +106,18 @@ unsigned long processId() { return fake::processId; }
 
 namespace status {
 
-void showStatus(const char* text) { fake::events.push_back({fake::Event::message, text, fake::nowMs}); }
-void beep() { fake::events.push_back({fake::Event::beep, "", fake::nowMs}); }
+void showStatus(const char* text) {
+  hear(text);
+  fake::events.push_back({fake::Event::message, text, fake::nowMs});
+}
+void beep() {
+  hearBeep();
+  fake::events.push_back({fake::Event::beep, "", fake::nowMs});
+}
 bool showsBoardTime() { return fake::statusBar; }
-void boardRead() { ++fake::boardReads; }
+void boardRead() {
+  hearRead();
+  ++fake::boardReads;
+}
 
 }  // namespace status

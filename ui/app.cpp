@@ -91,15 +91,15 @@ int run(HINSTANCE hInstance, int showCommand) {
     code = runMessageLoop(window);
   }
   // However the loop ended (a close, the settings' restart, a quit), the worker finishes the request
-  // it is in; one stuck in a file call without the lock is left to the process's end.
+  // it is in and the writes queued, within the stop's time.
+  const bool writing = shareWriting();
   stopShareWorker();
   settings::savePreferences(local());
   settings::saveHistory(history(), local());
-  // Looked at last, so that a worker which takes the lock meanwhile is still waited for. One still in a
-  // file call may hold the C runtime's lock of its stream, which the runtime's own exit would wait for:
-  // the records are saved, so the process ends without it.
-  waitForShareWorker(StopWaitMs);
-  if (!shareWorkerEnded()) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+  // One still in a file call may hold the C runtime's lock of its stream, which the runtime's own exit
+  // would wait for: the records are saved, so the process ends without it, and without a lock of ours.
+  waitForShareWorker(writing ? StopFinishMs + StopWaitMs : StopWaitMs);
+  if (!shareWorkerEnded()) endWithoutWorker(static_cast<UINT>(code));
   return code;
 }
 

@@ -251,7 +251,7 @@ void onWritten(HWND dialog, int saved) {
   if (saved == store::MayHaveLanded) return showMayHaveLanded(dialog);
   if (saved == 0) {
     char message[512], note[600];
-    lastStatusMessage(message, sizeof message);
+    answeredMessage(Job::writeRow, message, sizeof message);
     std::snprintf(note, sizeof note, "書き込めませんでした。%s", message);
     showNote(dialog, note);
     return;

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "settings/history.h"
 #include "settings/preferences.h"
 #include "store/access.h"
 #include "store/board.h"
+#include "text/bounded.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
@@ -40,6 +42,8 @@ constexpr UINT ClosingPollMs = 50;
 // Set by the close: the window is out of sight and goes when the worker has ended.
 bool closing;
 ULONGLONG closeAskedAt;
+// How long this close waits for the worker: longer when a write is to be finished.
+ULONGLONG closeWaitMs;
 
 // The window's restored screen rectangle as last seen; zero until it has one. Saved when it goes.
 RECT restoredRect;
@@ -257,11 +261,34 @@ void onRefreshTimer(HWND window) {
   postRequest(tick);
 }
 
-// Out of sight, the window goes once the worker has ended: at once when it is between requests, after
-// StopWaitMs when it is stuck in a file call without the lock, and when it has let go of a lock it holds.
+// The writes a close gave up, named before the window goes, so the member knows to set them again.
+void tellUnsaved(HWND window) {
+  Request lost[8];
+  const int count = unsavedWrites(lost, 8);
+  if (count == 0) return;
+  char text[1024];
+  int used =
+      std::snprintf(text, sizeof text,
+                    "終了までに次の変更を保存できませんでした（ほかのPCがボードを使用中か、共有に接続できません）。"
+                    "次に起動したときにもう一度設定してください：\n");
+  for (int i = 0; i < count && used > 0 && used < static_cast<int>(sizeof text); ++i) {
+    const Request& r = lost[i];
+    char name[store::NameSize + 1];
+    text::copyField(name, sizeof name, boardView().displayNames[r.slot], store::NameSize);
+    used += r.job == Job::writeMine
+                ? std::snprintf(text + used, sizeof text - used, "\n・自分の状態「%s」", r.row.state)
+                : std::snprintf(text + used, sizeof text - used, "\n・%s の行", name);
+  }
+  MessageBoxA(window, text, "保存されていない変更", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
+// Out of sight, the window goes once the worker has ended: at once when it is between requests, and
+// after closeWaitMs when it is stuck (app.cpp then ends the process without it, its lock deleted).
 void onClosingTimer(HWND window) {
-  if (shareWorkerEnded() || (GetTickCount64() - closeAskedAt >= StopWaitMs && !workerHoldsLock()))
-    DestroyWindow(window);
+  if (!shareWorkerEnded() && GetTickCount64() - closeAskedAt < closeWaitMs) return;
+  KillTimer(window, IDT_CLOSING);
+  if (shareWorkerEnded()) tellUnsaved(window);
+  DestroyWindow(window);
 }
 
 // A row can turn overdue or stale with the clock alone, while the board stays as it was.
@@ -337,6 +364,8 @@ void onClose(HWND window) {
   int order[ColumnCount];
   if (columnOrder(list, order)) saveColumnOrder(order);
   ShowWindow(window, SW_HIDE);
+  // A write queued or under way is given its time; looks are not waited for.
+  closeWaitMs = shareWriting() ? StopFinishMs + StopWaitMs : StopWaitMs;
   stopShareWorker();
   closeAskedAt = GetTickCount64();
   if (shareWorkerEnded()) {
@@ -344,6 +373,37 @@ void onClose(HWND window) {
     return;
   }
   SetTimer(window, IDT_CLOSING, ClosingPollMs, nullptr);
+}
+
+bool wasMaximized(HWND window);
+
+// Windows is ending the session: what the window keeps is saved now, as the process may be ended at
+// any moment after WM_ENDSESSION.
+void saveRecords(HWND window) {
+  HWND list = listOf(window);
+  saveColumnWidths(list, layoutDpi);
+  int order[ColumnCount];
+  if (columnOrder(list, order)) saveColumnOrder(order);
+  storeGeometry();
+  saveMaximized(wasMaximized(window));
+  settings::savePreferences(local());
+  settings::saveHistory(history(), local());
+}
+
+LRESULT onQueryEndSession(HWND window) {
+  saveRecords(window);
+  return TRUE;
+}
+
+// The session ends: the write under way is finished or given up within the stop's time, and no lock
+// of ours is left however the worker stands.
+void onEndSession(HWND window, bool ending) {
+  if (!ending) return;
+  closing = true;
+  stopShareWorker();
+  waitForShareWorker(StopFinishMs);
+  saveRecords(window);
+  endWithoutWorker(0);
 }
 
 // Maximised, or minimised from maximised (closed from the taskbar): it comes back maximised.
@@ -383,8 +443,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_APP_ANSWER: onAnswer(window, static_cast<Job>(wParam), static_cast<int>(lParam)); return 0;
     case WM_APP_WAITING: onWaiting(window, static_cast<int>(wParam)); return 0;
     case WM_APP_WORKER_ENDED:
-      if (closing) DestroyWindow(window);
+      if (closing) onClosingTimer(window);
       return 0;
+    case WM_QUERYENDSESSION: return onQueryEndSession(window);
+    case WM_ENDSESSION: onEndSession(window, wParam != 0); return 0;
     case WM_CLOSE: onClose(window); return 0;
     case WM_DESTROY: onDestroy(window); return 0;
     case WM_SIZE: onSize(window, wParam, LOWORD(lParam), HIWORD(lParam)); return 0;

@@ -58,7 +58,7 @@ void myStateAnswered(HWND window, int outcome) {
   if (shownNotice() == Notice::oldLock)
     GetWindowTextA(GetDlgItem(window, IDC_NOTICE_BAR), reason, sizeof reason);
   else
-    lastStatusMessage(reason, sizeof reason);
+    answeredMessage(Job::writeMine, reason, sizeof reason);
   const char* format = outcome == store::MayHaveLanded ? "自分の状態「%s」は保存されたか確かめられません：%s"
                                                        : "自分の状態「%s」は保存されていません：%s";
   std::snprintf(text, sizeof text, format, lastAsked.row.state, reason);

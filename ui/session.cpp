@@ -1,5 +1,7 @@
 #include "ui/session.h"
 
+#include "platform/files.h"
+
 namespace ui {
 
 // Made once: the share holds two board images, too big for a stack.
@@ -14,6 +16,7 @@ settings::EntryHistory& history() {
 }
 
 store::Share& share() {
+  files::shareCall();
   static store::Share theShare;
   return theShare;
 }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/files.h"
 #include "platform/system_library.h"
 #include "settings/preferences.h"
 #include "store/board.h"
@@ -191,12 +190,18 @@ void applyInterval(HWND dialog, int minutes) {
   if (mainWindow) followRefreshInterval(mainWindow, minutes);
 }
 
-// One file as both would have the first row write replace the name list with a board image.
-bool namesBothFiles(HWND dialog) {
-  char names[settings::PathSize] = {}, board[settings::PathSize] = {};
-  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, names, PathLimit);
-  GetDlgItemTextA(dialog, IDC_BOARD_PATH, board, PathLimit);
-  return names[0] != '\0' && files::sameFile(names, board);
+// One file as both would have the first row write replace the name list with a board image. The
+// worker compares them, since either may be on a share that does not answer; its answer comes as
+// WM_APP_SAME_FILE and the dialog waits for it with OK greyed.
+bool askWhetherOneFile(HWND dialog) {
+  Request same;
+  same.job = Job::sameFile;
+  same.replyTo = dialog;
+  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, same.path, PathLimit);
+  GetDlgItemTextA(dialog, IDC_BOARD_PATH, same.boardPath, PathLimit);
+  if (!postRequest(same)) return false;
+  EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+  return true;
 }
 
 // Both files must be named: a field left empty would start the window on nothing.
@@ -218,7 +223,14 @@ bool refuseEmptyPath(HWND dialog) {
 
 void onSet(HWND dialog) {
   if (refuseEmptyPath(dialog)) return;
-  if (namesBothFiles(dialog)) {
+  if (askWhetherOneFile(dialog)) return;
+  MessageBeep(0);
+  SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "共有フォルダーの確認を始められません。もう一度 OK を押してください。");
+}
+
+void onOneFileAnswer(HWND dialog, bool oneFile) {
+  EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
+  if (oneFile) {
     MessageBeep(0);
     SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "名前リストとボード内容に同じファイルは指定できません。");
     return;
@@ -278,6 +290,7 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       askNamesOfField(dialog);
       return TRUE;
     case WM_APP_NAMES: onNamesAnswer(dialog, lParam != 0); return TRUE;
+    case WM_APP_SAME_FILE: onOneFileAnswer(dialog, lParam != 0); return TRUE;
     default: return FALSE;
   }
 }

@@ -8,7 +8,6 @@
 
 #include "platform/status.h"
 #include "settings/preferences.h"
-#include "store/share.h"
 #include "text/bounded.h"
 #include "text/timestamps.h"
 #include "ui/board_age.h"
@@ -28,16 +27,14 @@ HWND barParent;
 constexpr UINT WM_APP_STATUS = WM_APP + 20;
 constexpr UINT WM_APP_BOARD_READ = WM_APP + 21;
 
-// Guarded: the last message on either thread, and the worker's message and time text for the bar.
+// Guarded: the worker's message for the bar.
 std::mutex slot;
-char lastMessage[512];
-char postedMessage[sizeof lastMessage];
-char postedInfo[text::StatusInfoSize];
+char postedMessage[512];
 // The time of the last good read as the bar is to show it.
 char infoText[text::StatusInfoSize];
 // The message part's text as the bar has it: the bar repaints itself at once for every text it is
 // given, and an access gives the same one more than once (three repaints in the first load).
-char shownMessage[sizeof lastMessage];
+char shownMessage[sizeof postedMessage];
 char shownInfo[text::StatusInfoSize];
 
 // How current the board is: the last good read (or the bar's start, before any), the refresh
@@ -140,21 +137,6 @@ bool drawStatusPart(const DRAWITEMSTRUCT* item) {
   return true;
 }
 
-// The path is named: a wrong one in the settings looks the same as a server that is down.
-void reportNoServer(bool withBeep) {
-  char path[store::SharePathSize + 1];
-  store::sharePath(share().nameListPath, path);
-  char message[store::SharePathSize + 96];
-  std::snprintf(message, sizeof message, "サーバーに接続できません（名前リスト：%s）", path);
-  status::showStatus(message);
-  if (withBeep) status::beep();
-}
-
-void lastStatusMessage(char* out, size_t size) {
-  std::lock_guard<std::mutex> hold(slot);
-  text::copyField(out, size, lastMessage, sizeof lastMessage);
-}
-
 namespace {
 
 // On the bar's thread: the message part, and the time part from the time text given.
@@ -181,13 +163,11 @@ bool onStatusMessage(UINT message) {
   }
   if (message != WM_APP_STATUS) return false;
   char text[sizeof postedMessage];
-  char info[text::StatusInfoSize];
   {
     std::lock_guard<std::mutex> hold(slot);
     text::copyField(text, postedMessage);
-    text::copyField(info, postedInfo);
   }
-  if (statusLine) showOnBar(text, info);
+  if (statusLine) showOnBar(text, infoText);
   return true;
 }
 
@@ -195,29 +175,30 @@ bool onStatusMessage(UINT message) {
 
 namespace status {
 
-// Every message of an access passes here, so the time part follows the time of the last good read at
-// once. On the share's worker the share is its own: the message and the share's time text go into the
-// slots, and the bar's thread shows the latest of them.
+// Every message of an access passes here. On the share's worker the message goes into the slot and
+// the bar's thread shows the latest; the time part follows the worker's snapshot when the window takes it.
 void showStatus(const char* text) {
-  const bool onBar = GetCurrentThreadId() == barThread;
+  hear(text);
+  if (GetCurrentThreadId() == barThread) {
+    if (statusLine) ui::showOnBar(text, infoText);
+    return;
+  }
   {
     std::lock_guard<std::mutex> hold(slot);
-    text::copyField(lastMessage, sizeof lastMessage, text, std::strlen(text));
-    if (!onBar) {
-      text::copyField(postedMessage, lastMessage);
-      text::copyField(postedInfo, ui::share().statusInfoText);
-    }
+    text::copyField(postedMessage, sizeof postedMessage, text, std::strlen(text));
   }
-  if (!statusLine) return;
-  if (onBar) return ui::showOnBar(text, infoText);
-  PostMessageA(barParent, WM_APP_STATUS, 0, 0);
+  if (statusLine) PostMessageA(barParent, WM_APP_STATUS, 0, 0);
 }
 
-void beep() { MessageBeep(0); }
+void beep() {
+  hearBeep();
+  MessageBeep(0);
+}
 
 bool showsBoardTime() { return statusLine != nullptr; }
 
 void boardRead() {
+  hearRead();
   if (GetCurrentThreadId() == barThread) return ui::markBoardRead();
   if (statusLine) PostMessageA(barParent, WM_APP_BOARD_READ, 0, 0);
 }

@@ -22,10 +22,6 @@ void refreshPeriodPassed();
 void showBoardAge(HWND bar);
 // WM_DRAWITEM for the bar's time part while it warns; false for anything else.
 bool drawStatusPart(const DRAWITEMSTRUCT* item);
-// The name list could not be opened: the shared files are not where the settings say. The worker's.
-void reportNoServer(bool withBeep);
-// The last text the core put on the status line (errors are repeated where the user is looking).
-void lastStatusMessage(char* out, size_t size);
 // The bar's parent's messages from the share's worker (its texts, a good read); false for any other.
 bool onStatusMessage(UINT message);
 

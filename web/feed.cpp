@@ -46,14 +46,18 @@ std::string rowsEvent(const Feed& feed, const uint64_t (&bits)[SlotWords]) {
 }  // namespace
 
 void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t nowMs) {
+  publish(feed, share.board, share.displayNames, share.memberCount, now, nowMs);
+}
+
+void publish(Feed& feed, const store::BoardImage& board, const char (*names)[store::NameSize], int memberCount,
+             const std::tm& now, uint64_t nowMs) {
   std::lock_guard<std::mutex> hold(feed.mutex);
   uint64_t bits[SlotWords] = {};
   bool any = false;
-  const bool namesChanged =
-      feed.memberCount != share.memberCount || std::memcmp(feed.names, share.displayNames, sizeof feed.names) != 0;
-  for (int slot = 0; slot < share.memberCount; ++slot) {
-    const unsigned char flags = flagsOf(share.board, slot, now);
-    const bool texts = namesChanged || !sameRow(feed.image, share.board, slot);
+  const bool namesChanged = feed.memberCount != memberCount || std::memcmp(feed.names, names, sizeof feed.names) != 0;
+  for (int slot = 0; slot < memberCount; ++slot) {
+    const unsigned char flags = flagsOf(board, slot, now);
+    const bool texts = namesChanged || !sameRow(feed.image, board, slot);
     if (texts) feed.textsChangedIn[slot] = feed.generation + 1;
     if (texts || flags != feed.flags[slot]) {
       mark(bits, slot);
@@ -65,9 +69,9 @@ void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t
   std::snprintf(feed.goodReadText, sizeof feed.goodReadText, "%02d/%02d %02d:%02d:%02d", now.tm_mon + 1, now.tm_mday,
                 now.tm_hour, now.tm_min, now.tm_sec);
   if (any) {
-    std::memcpy(&feed.image, &share.board, sizeof feed.image);
-    std::memcpy(feed.names, share.displayNames, sizeof feed.names);
-    feed.memberCount = share.memberCount;
+    std::memcpy(&feed.image, &board, sizeof feed.image);
+    std::memcpy(feed.names, names, sizeof feed.names);
+    feed.memberCount = memberCount;
     feed.judgedAt = now;
     ++feed.generation;
     std::memcpy(feed.changedIn[feed.generation % ChangeHistory], bits, sizeof bits);

@@ -46,6 +46,9 @@ struct Feed {
 // The share's image after a good read or a write: rows that differ from the published ones (their
 // texts, or their flags judged at now) become a new generation and every waiting page is woken.
 void publish(Feed& feed, const store::Share& share, const std::tm& now, uint64_t nowMs);
+// The same from a published copy of the board (the share worker's snapshot).
+void publish(Feed& feed, const store::BoardImage& board, const char (*names)[store::NameSize], int memberCount,
+             const std::tm& now, uint64_t nowMs);
 
 // Whether the slot's texts changed after the generation a page showed (a flag judged anew is no change).
 bool changedSince(Feed& feed, int slot, uint64_t generation);

@@ -13,6 +13,7 @@
 #include "platform/system.h"
 #include "report/report.h"
 #include "store/access.h"
+#include "store/lock.h"
 #include "store/row_copy.h"
 #include "store/share.h"
 #include "text/bounded.h"
@@ -26,6 +27,7 @@
 #include "web/page.h"
 #include "web/system.h"
 #include "web_assets.h"
+#include "worker/share_worker.h"
 
 namespace web {
 
@@ -85,44 +87,109 @@ class ConnectionThreads : public httplib::TaskQueue {
   std::shared_ptr<ThreadCount> count_;
 };
 
-struct Server {
-  store::Share& share;
-  ServeOptions options;
-  // One operation on the share at a time: the watcher's look and the writes.
-  std::mutex shareMutex;
-  std::atomic<bool> stopping{false};
-  Feed feed;
-  std::mutex tokenMutex;
-  std::shared_ptr<ThreadCount> threads = std::make_shared<ThreadCount>();
-  httplib::Server http;
-  int listening = -1;  // the listening socket, as the library made it
-
-  Server(store::Share& s, const ServeOptions& o) : share(s), options(o) {}
-};
-
 std::tm localNow() {
   std::tm now;
   platform::localNow(&now);
   return now;
 }
 
-// The share's image as it now stands, to every page. The caller holds shareMutex.
-void publishShare(Server& s) { publish(s.feed, s.share, localNow(), platform::elapsedMs()); }
+// A write's answer as the worker gave it, and the pages' generation after it.
+struct WriteAnswer {
+  unsigned id = 0;
+  int code = 0;
+  uint64_t generation = 0;
+};
+constexpr int AnswerRing = 64;
 
-// No wait here is timed by a condition variable: a clock set ahead (faketime in the tests) would
-// stretch it, and the pages' streams wake at the watcher's ticks.
-void watch(Server& s) {
-  while (!s.stopping) {
+// On the share worker's thread: each look or write that read or changed the board goes to every
+// page, and each write's answer waits in a ring for the handler that posted it.
+class ServeListener final : public worker::Listener {
+ public:
+  explicit ServeListener(Feed& feed) : feed_(feed) {}
+
+  void published(const worker::Snapshot& snapshot, bool, bool) override { snapshot_ = &snapshot; }
+
+  void answered(const worker::Request& r, const worker::Outcome& o) override {
+    const bool write = r.job == worker::Job::writeRow;
+    if (snapshot_ && (write ? o.code != 0 : o.code == 1))
+      publish(feed_, snapshot_->board, snapshot_->displayNames, snapshot_->memberCount, localNow(),
+              platform::elapsedMs());
+    if (!write) return;
+    uint64_t generation;
     {
-      std::lock_guard<std::mutex> hold(s.shareMutex);
-      if (s.stopping) return;
-      // Reading without the lock harms nobody, as show does where no lock file can be made.
-      s.share.requireLock = false;
-      if (store::refreshIfChanged(s.share) == 1) publishShare(s);
+      std::lock_guard<std::mutex> hold(feed_.mutex);
+      generation = feed_.generation;
     }
+    std::lock_guard<std::mutex> hold(mutex_);
+    ring_[next_++ % AnswerRing] = {o.id, o.code, generation};
+  }
+
+  // The answer to write id, if it has come.
+  bool answerTo(unsigned id, WriteAnswer& out) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    for (const WriteAnswer& a : ring_)
+      if (a.id == id) {
+        out = a;
+        return true;
+      }
+    return false;
+  }
+
+ private:
+  Feed& feed_;
+  const worker::Snapshot* snapshot_ = nullptr;
+  std::mutex mutex_;
+  WriteAnswer ring_[AnswerRing];
+  unsigned next_ = 0;
+};
+
+// A write waits for another PC's lock for up to 20 attempts a second apart; its handler waits a little
+// longer, then says the write may still land.
+constexpr uint64_t WriteAnswerMs = 30000;
+
+struct Server {
+  store::Share& share;  // the worker's once it runs
+  ServeOptions options;
+  std::atomic<bool> stopping{false};
+  Feed feed;
+  ServeListener listener{feed};
+  worker::ShareWorker worker;
+  std::mutex tokenMutex;
+  std::shared_ptr<ThreadCount> threads = std::make_shared<ThreadCount>();
+  httplib::Server http;
+  int listening = -1;  // the listening socket, as the library made it
+
+  // The worker looks at the board once a second; reading without the lock harms nobody, as show does
+  // where no lock file can be made.
+  static worker::Options workerOptions(const ServeOptions& o) {
+    worker::Options w;
+    w.lookEveryMs = 1000;
+    w.readsWithoutLock = true;
+    w.writeRequiresLock = !o.noLock;
+    w.writeWithoutLock = o.noLock;
+    return w;
+  }
+  Server(store::Share& s, const ServeOptions& o) : share(s), options(o), worker(s, listener, workerOptions(o)) {}
+};
+
+// The pages' streams wake once a second to judge the board's age, whatever the share is doing: a
+// write that waits for another PC's lock holds the worker, never this. No wait here is timed by a
+// condition variable: a clock set ahead (faketime in the tests) would stretch it.
+void tickPages(Server& s) {
+  while (!s.stopping) {
     tick(s.feed);
     for (int slice = 0; slice < 10 && !s.stopping; ++slice) platform::sleepMs(100);
   }
+}
+
+// The write's answer, polled: a condition variable's timed wait would follow a clock set ahead.
+bool awaitWrite(Server& s, unsigned id, WriteAnswer& out) {
+  const uint64_t until = platform::elapsedMs() + WriteAnswerMs;
+  while (!s.listener.answerTo(id, out)) {
+    if (platform::elapsedMs() >= until) return false;
+    platform::sleepMs(10);
+  }
+  return true;
 }
 
 // A short reason as the body of an error: {"error": "..."}; the reason is UTF-8.
@@ -310,23 +377,20 @@ bool editTexts(const store::BoardImage& image, int slot, const RowEdit& edit, Te
   return true;
 }
 
-std::string rowJson(const store::Share& share, int slot) {
+std::string rowJson(const PageBoard& board, int slot) {
   MemoryFile json;
-  report::printJsonRow(json.get(), report::Rows{&share.board, share.displayNames, share.memberCount, false, localNow()},
-                       slot);
+  report::printJsonRow(json.get(), report::Rows{&board.image, board.names, board.memberCount, false, board.now}, slot);
   return json.take() + "\n";
 }
 
-void logWrite(const store::Share& share, int slot, int tokenSlot, const Request& req, const char* outcome) {
+void logWrite(const PageBoard& board, int slot, int tokenSlot, const Request& req, const char* outcome) {
   std::tm now = localNow();
   flockfile(stderr);
   std::fprintf(stderr, "%04d-%02d-%02d %02d:%02d:%02d serve: row %d (", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday,
                now.tm_hour, now.tm_min, now.tm_sec, slot);
-  report::writeTerminalText(stderr, share.displayNames[slot],
-                            text::fieldLength(share.displayNames[slot], store::NameSize));
+  report::writeTerminalText(stderr, board.names[slot], text::fieldLength(board.names[slot], store::NameSize));
   std::fputs(") by ", stderr);
-  report::writeTerminalText(stderr, share.displayNames[tokenSlot],
-                            text::fieldLength(share.displayNames[tokenSlot], store::NameSize));
+  report::writeTerminalText(stderr, board.names[tokenSlot], text::fieldLength(board.names[tokenSlot], store::NameSize));
   std::fputs(" from ", stderr);
   report::writeTerminalUtf8(stderr, req.remote_addr.c_str(), req.remote_addr.size());
   std::fprintf(stderr, ": %s\n", outcome);
@@ -358,40 +422,45 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
   if (edit->given[seenKey] && !text::utf8ToCp932(edit->value[seenKey], seenWritten, sizeof seenWritten))
     return answer(res, 400, "seenWrittenAt is not a time this board could hold");
 
-  std::unique_lock<std::mutex> lock(s.shareMutex);
+  // The texts not given, the row's seen and the slot's name come from the board as published: the
+  // share is the worker's, and the write itself checks the row again under the lock.
   if (s.stopping) return answer(res, 503, "the server is stopping");
-  if (slot >= s.share.memberCount) return answer(res, 404, "no member has this slot");
+  const auto before = copyBoard(s.feed);
+  if (slot >= before->memberCount) return answer(res, 404, "no member has this slot");
   Texts t;
   store::RowCopy seen;
-  if (!editTexts(s.share.board, slot, *edit, t, reason, sizeof reason)) return answer(res, 400, reason);
-  store::copyRow(s.share.board, slot, seen);
+  if (!editTexts(before->image, slot, *edit, t, reason, sizeof reason)) return answer(res, 400, reason);
+  store::copyRow(before->image, slot, seen);
   const int generationKey = static_cast<int>(EditKey::seenGeneration);
   const bool changed = (edit->given[seenKey] && std::strcmp(seen.written, seenWritten) != 0) ||
                        (edit->given[generationKey] &&
                         changedSince(s.feed, slot, std::strtoull(edit->value[generationKey], nullptr, 10)));
-  int saved = store::RowChanged;
+  WriteAnswer written = {0, store::RowChanged, before->generation};
   if (!changed) {
-    s.share.requireLock = !s.options.noLock;
-    s.share.writeWithoutLock = s.options.noLock;
-    const store::RowTexts seenRow = store::textsOf(seen);
-    saved = store::writeRow(s.share, slot, {t.morning, t.afternoon, t.state, t.returnTime, t.written},
-                            edit->given[seenKey] ? &seenRow : nullptr);
-    s.share.requireLock = false;
-    if (saved != 0) publishShare(s);
+    worker::Request w;
+    w.job = worker::Job::writeRow;
+    w.slot = slot;
+    text::copyField(w.row.morning, t.morning);
+    text::copyField(w.row.afternoon, t.afternoon);
+    text::copyField(w.row.state, t.state);
+    text::copyField(w.row.returnTime, t.returnTime);
+    text::copyField(w.row.written, t.written);
+    w.seen = seen;
+    w.hasSeen = edit->given[seenKey];
+    if (!s.worker.post(w)) return answer(res, 503, "the server has too many writes waiting; try again");
+    if (!awaitWrite(s, w.id, written)) {
+      logWrite(*before, slot, holder.slot, req, "still waiting for the board");
+      return answer(res, 503, "the board is still busy; the write waits and may yet be saved");
+    }
   }
-  const std::string row = rowJson(s.share, slot);
-  // The generation the answer's row is current as of: the page's next write of it says it saw that.
-  uint64_t generation;
-  {
-    std::lock_guard<std::mutex> hold(s.feed.mutex);
-    generation = s.feed.generation;
-  }
+  const int saved = written.code;
+  const uint64_t generation = written.generation;
+  const std::string row = rowJson(*copyBoard(s.feed), slot);
   const char* outcome = saved == 1                      ? "saved"
                         : saved == store::RowChanged    ? "not written: the row changed meanwhile"
                         : saved == store::MayHaveLanded ? "could not be confirmed"
                                                         : "failed";
-  logWrite(s.share, slot, holder.slot, req, outcome);
-  lock.unlock();
+  logWrite(*before, slot, holder.slot, req, outcome);
   res.set_header("Cache-Control", "no-store");
   res.set_header("X-Board-Generation", std::to_string(generation));
   if (saved == 1) return res.set_content(row, "application/json; charset=utf-8");
@@ -402,6 +471,15 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
   answer(res, saved == store::MayHaveLanded ? 500 : 503,
          saved == store::MayHaveLanded ? "the write could not be confirmed; the row may have been saved"
                                        : "the board could not be written (busy or unreachable); try again");
+}
+
+// A second signal: the process ends now, whatever the worker is in, once no lock file of ours is being
+// created or removed; what it created is deleted first, so no lock is left behind.
+[[noreturn]] void endAtOnce(Server& s, int signal) {
+  std::fprintf(stderr, "tavelin-cli serve: stopping at once (signal %d)\n", signal);
+  platform::holdLockOperations();
+  store::releaseAtStop(s.share);
+  endWithSignal(signal);
 }
 
 void routes(Server& s) {
@@ -502,11 +580,9 @@ int serve(store::Share& share, const ServeOptions& options) {
   // Generations go on from the last run's (milliseconds of the clock at the start), so a page from
   // before a restart is never taken as current.
   s->feed.generation = static_cast<uint64_t>(std::time(nullptr)) * 1000;
-  {
-    std::lock_guard<std::mutex> hold(s->shareMutex);
-    share.requireLock = false;
-    if (store::refreshBoard(share) == 1) publishShare(*s);
-  }
+  // Read before the worker starts, on this thread, which owns the share until then.
+  share.requireLock = false;
+  if (store::refreshBoard(share) == 1) publish(s->feed, share, localNow(), platform::elapsedMs());
   const int port = options.port == 0 ? s->http.bind_to_any_port(options.host)
                                      : (s->http.bind_to_port(options.host, options.port) ? options.port : -1);
   if (port < 0) {
@@ -517,23 +593,31 @@ int serve(store::Share& share, const ServeOptions& options) {
   const bool ipv6 = std::strchr(options.host, ':') != nullptr;
   std::fprintf(stderr, "tavelin-cli serve: listening on http://%s%s%s:%d/%s\n", ipv6 ? "[" : "", options.host,
                ipv6 ? "]" : "", port, options.tokens ? " (a member's link is needed)" : " (read-only)");
-  std::thread watcher([&] { watch(*s); });
+  if (!s->worker.start()) {
+    std::fputs("tavelin-cli serve: cannot start the share's thread\n", stderr);
+    return 1;
+  }
+  std::thread ticker([&] { tickPages(*s); });
   std::thread listener([&] { s->http.listen_after_bind(); });
 
   const int signal = waitForStop();
   std::fprintf(stderr, "tavelin-cli serve: stopping (signal %d)\n", signal);
+  s->stopping = true;
   {
     std::lock_guard<std::mutex> hold(s->feed.mutex);
     s->feed.stopping = true;
     s->feed.changed.notify_all();
   }
+  s->worker.stop(worker::StopFinishMs);
   s->http.stop();
   listener.join();
-  s->stopping = true;
-  watcher.join();
-  // Taken only between two operations: a write in flight ends (and lets go of the lock) first, and a
-  // write that comes after sees stopping.
-  std::lock_guard<std::mutex> hold(s->shareMutex);
+  ticker.join();
+  // The write in flight ends and lets go of the lock; queued ones have a few seconds. A second signal
+  // ends the process at once, once no lock operation is under way and our lock is gone.
+  while (!s->worker.waitEnded(50)) {
+    const int again = anotherStop();
+    if (again) endAtOnce(*s, again);
+  }
   std::fflush(stdout);
   std::fflush(stderr);
   // Connection threads may still be reading a request that will be refused: not waited for.

@@ -4,7 +4,7 @@
 
 namespace web {
 
-// Before any thread starts: SIGTERM and SIGINT held for waitForStop, SIGPIPE ignored (a page that
+// Before any thread starts: SIGTERM, SIGINT and SIGHUP held for waitForStop, SIGPIPE ignored (a page that
 // went away is a failed write, not the end of the server), and the open-file limit raised to what
 // the system allows, since every connection holds a socket.
 void prepareProcess();
@@ -13,7 +13,11 @@ void prepareProcess();
 // the system allows: a burst of pages opening at once would otherwise wait for SYN retries.
 void deepenBacklog(int socket);
 
-// Waits for SIGTERM or SIGINT (Ctrl+C); returns its number.
+// Waits for SIGTERM, SIGINT (Ctrl+C) or SIGHUP (the terminal closed); returns its number.
 int waitForStop();
+// A second stop signal already sent, without waiting: its number, or 0.
+int anotherStop();
+// Ends the process as the signal would have.
+[[noreturn]] void endWithSignal(int signal);
 
 }  // namespace web

@@ -1,6 +1,10 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "web/system.h"
 
@@ -13,6 +17,8 @@ sigset_t stopSignals() {
   sigemptyset(&set);
   sigaddset(&set, SIGTERM);
   sigaddset(&set, SIGINT);
+  // Closing the terminal that runs serve.
+  sigaddset(&set, SIGHUP);
   return set;
 }
 
@@ -40,6 +46,22 @@ int waitForStop() {
   while (sigwait(&set, &signal) != 0) {
   }
   return signal;
+}
+
+int anotherStop() {
+  const sigset_t set = stopSignals();
+  const timespec none = {0, 0};
+  const int signal = sigtimedwait(&set, nullptr, &none);
+  return signal > 0 ? signal : 0;
+}
+
+void endWithSignal(int signal) {
+  std::fflush(stderr);
+  ::signal(signal, SIG_DFL);
+  const sigset_t set = stopSignals();
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  raise(signal);
+  std::_Exit(128 + signal);
 }
 
 }  // namespace web

@@ -257,9 +257,11 @@ void settingsSameFileForBoth() {
   const std::string names = gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH));
   gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), names.c_str());
   SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  // The share's worker compares the two; the note comes with its answer.
+  const std::string refused = "名前リストとボード内容に同じファイルは指定できません。";
+  CHECK(gui::waitFor([&] { return gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)) == refused; }, 3000), "note: %s",
+        gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
   CHECK(IsWindow(box), "the dialog stays open");
-  const std::string note = gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE));
-  CHECK(note == "名前リストとボード内容に同じファイルは指定できません。", "note: %s", note.c_str());
   screenshot("27-settings-same-file");
   CHECK(pressAndWaitClosed(box, IDCANCEL), "Cancel");
   CHECK(pathIs(readPreferences(d).boardPath, d.share + "\\tv_cont.lst"), "board path unchanged");

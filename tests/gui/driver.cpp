@@ -249,6 +249,9 @@ const Case cases[] = {
     {"close during an access", closeDuringAccess},
     {"lock left behind: advice and cancel", lockLeftBehindAdvice},
     {"share stalls: the window answers", shareStallsWindowAnswers},
+    {"close in a lock operation", closeInLockOperation},
+    {"shutdown saves the records", shutdownSavesRecords},
+    {"close tells what was not saved", closeTellsUnsaved},
     {"entry by right click", entryByRightClick},
     {"entry cancel and miss", entryCancelAndMiss},
     {"entry by keyboard", entryByKeyboard},
@@ -335,6 +338,8 @@ int main(int argc, char** argv) {
   }
   // Sizes are read in the program's own pixels, not scaled for a driver that knows nothing of DPI.
   SetProcessDPIAware();
+  // Every program started from here fails at once on a share call made on its window's thread.
+  SetEnvironmentVariableA("TAVELIN_CHECK_SHARE_THREAD", "1");
   exe = argv[1];
   scratch = argv[2];
   shots = argv[3];
