@@ -13,6 +13,7 @@
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
+#include "ui/share_paths.h"
 #include "ui/share_worker.h"
 #include "ui/user_settings.h"
 

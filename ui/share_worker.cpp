@@ -14,9 +14,7 @@
 #include "store/share.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
-#include "ui/board_watch.h"
 #include "ui/session.h"
-#include "ui/states.h"
 #include "ui/status_bar.h"
 
 namespace ui {
@@ -397,20 +395,6 @@ void takeAnsweredNames(NamesAnswer& out) {
 void takePublished() {
   std::lock_guard<std::mutex> hold(guard);
   boardView() = published;
-}
-
-// Once the worker runs the share is its own: the paths go to it as a request, in turn with the others.
-void sharePathsFromPrefs() {
-  char board[MAX_PATH];
-  text::copyField(board, local().prefs.boardPath);
-  followBoardFolder(board);
-  if (shareWorkerEnded()) return store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath);
-  Request paths;
-  paths.job = Job::paths;
-  static_assert(sizeof paths.path >= sizeof local().prefs.nameListPath, "a path field fits");
-  std::memcpy(paths.path, local().prefs.nameListPath, sizeof local().prefs.nameListPath);
-  std::memcpy(paths.boardPath, local().prefs.boardPath, sizeof local().prefs.boardPath);
-  postRequest(paths);
 }
 
 }  // namespace ui

@@ -108,7 +108,4 @@ struct NamesAnswer {
 // Copied out under the worker's guard.
 void takeAnsweredNames(NamesAnswer& out);
 
-// The preferences' two paths copied into the share: at start, and whenever the settings change them.
-void sharePathsFromPrefs();
-
 }  // namespace ui
