@@ -4,6 +4,7 @@
 
 #include "store/board.h"
 #include "store/row_flags.h"
+#include "store/row_words.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
 
@@ -20,10 +21,8 @@ struct Cell {
 };
 
 void cellOf(const Rows& rows, int slot, int field, Cell& cell) {
-  if (field == 0 && rows.names)
-    cell.length = text::copyField(cell.text, sizeof cell.text, rows.names[slot], store::NameSize);
-  else
-    cell.length = store::fieldTextOf(*rows.image, slot, static_cast<store::Field>(field), cell.text, sizeof cell.text);
+  cell.length =
+      store::cellText(*rows.image, rows.names, slot, static_cast<store::Field>(field), cell.text, sizeof cell.text);
 }
 
 bool shown(const Rows& rows, int slot) {

@@ -54,6 +54,7 @@ TEST(RowFlags, OverdueIsOutReturningWrittenTodayPastItsReturnTimeAndStaleIsWritt
     std::strcpy(image.writtenAt[4], c.written);
     EXPECT_EQ(store::isOverdue(image, 4, now), c.overdue) << c.state << " " << c.returnTime << " " << c.written;
     EXPECT_EQ(store::isStale(image, 4, now), c.stale) << c.state << " " << c.returnTime << " " << c.written;
+    EXPECT_EQ(store::flagsOf(image, 4, now), (c.overdue ? store::Overdue : 0) | (c.stale ? store::Stale : 0));
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "project_page.h"
 #include "store/lock.h"
+#include "store/row_words.h"
 #include "ui/csv_export.h"
 #include "ui/dialog_place.h"
 #include "ui/find_box.h"
@@ -90,8 +91,8 @@ void runCommand(HWND window, int id) {
   }
   if (const Command view = viewCommandFor(id)) return view(window);
   const Command command = commandFor(id);
-  const State mine = stateOfCommand(id);
-  if (!command && mine == State::none) return;
+  const store::State mine = stateOfCommand(id);
+  if (!command && mine == store::State::none) return;
   if (shareBusy()) return holdOff();
   if (command)
     command(window);

@@ -11,6 +11,7 @@
 #include "store/board.h"
 #include "store/names.h"
 #include "store/row_flags.h"
+#include "store/row_words.h"
 #include "text/bounded.h"
 #include "ui/colours.h"
 #include "ui/dpi.h"
@@ -20,7 +21,6 @@
 #include "ui/row_view.h"
 #include "ui/session.h"
 #include "ui/share_worker.h"
-#include "ui/states.h"
 
 namespace ui {
 
@@ -148,7 +148,7 @@ void insertColumns(HWND list, int dpi) {
 ImageStrip rowIconStrip(int size) {
   const int drawn = size >= 32 ? 32 : size >= 24 ? 24 : 16;
   const int bitmap = drawn == 32 ? IDB_ROW_ICONS_32 : drawn == 24 ? IDB_ROW_ICONS_24 : IDB_ROW_ICONS_16;
-  return {bitmap, StateCount + 1, drawn, drawn, RGB(255, 0, 255)};
+  return {bitmap, store::StateCount + 1, drawn, drawn, RGB(255, 0, 255)};
 }
 
 StripPainter rowIcons;
@@ -165,7 +165,7 @@ void setRowIcons(HWND list, int dpi) {
 int iconOf(int slot) {
   char state[store::StateSize + 1];
   store::fieldTextOf(shown, slot, store::Field::state, state, sizeof state);
-  return static_cast<int>(stateOf(state));
+  return static_cast<int>(store::stateOf(state));
 }
 
 // The row's icon in the place the list keeps for it, cut to that place when the first column is narrower.
@@ -448,7 +448,7 @@ void fitColumnsToTexts(HWND list) {
   // The icon before the name, and the bold of my row.
   name += name / 12 + scaled(RowIconRoom, dpi);
   int state = 0;
-  for (const char* text : States) {
+  for (const char* text : store::StateTexts) {
     const int w = textWidthIn(list, text);
     state = w > state ? w : state;
   }

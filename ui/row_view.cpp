@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "store/row_words.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
 #include "text/fold.h"
@@ -37,14 +38,6 @@ bool contains(const char* text, const char* needle) {
   return false;
 }
 
-void cellText(const store::BoardImage& image, const char (*names)[store::NameSize], int slot, int column,
-              char (&out)[CellSize]) {
-  if (column == 0)
-    text::copyField(out, sizeof out, names[slot], store::NameSize);
-  else
-    store::fieldTextOf(image, slot, static_cast<store::Field>(column), out, sizeof out);
-}
-
 }  // namespace
 
 bool rowMatches(const store::BoardImage& image, const char (*names)[store::NameSize], int slot, const char* find) {
@@ -54,7 +47,7 @@ bool rowMatches(const store::BoardImage& image, const char (*names)[store::NameS
   if (!needle[0]) return true;
   for (int column = 0; column < store::FieldCount; ++column) {
     char cell[CellSize];
-    cellText(image, names, slot, column, cell);
+    store::cellText(image, names, slot, static_cast<store::Field>(column), cell, sizeof cell);
     matchForm(cell);
     if (contains(cell, needle)) return true;
   }
@@ -69,8 +62,8 @@ void arrangeRows(const store::BoardImage& image, const char (*names)[store::Name
   if (rule.column < 0 || rule.column >= store::FieldCount) return;
   std::stable_sort(out.slots, out.slots + out.count, [&](int a, int b) {
     char ta[CellSize], tb[CellSize];
-    cellText(image, names, a, rule.column, ta);
-    cellText(image, names, b, rule.column, tb);
+    store::cellText(image, names, a, static_cast<store::Field>(rule.column), ta, sizeof ta);
+    store::cellText(image, names, b, static_cast<store::Field>(rule.column), tb, sizeof tb);
     if (!ta[0] || !tb[0]) return ta[0] && !tb[0];
     const int order = std::strcmp(ta, tb);
     return rule.descending ? order > 0 : order < 0;

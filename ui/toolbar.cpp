@@ -2,13 +2,15 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+
+#include "store/row_words.h"
 #include "ui/dpi.h"
 #include "ui/find_box.h"
 #include "ui/identity.h"
 #include "ui/image_strip.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
-#include "ui/states.h"
 
 namespace ui {
 
@@ -21,8 +23,8 @@ constexpr int ImageWidth = 16;
 constexpr int ImageHeight = 15;
 constexpr int SeparatorWidth = 8;
 // The gaps' places among the buttons; the last place is the find box's room.
-constexpr int Separators[] = {0, 2, 3 + StateCount};
-constexpr int ButtonTotal = 5 + StateCount;
+constexpr int Separators[] = {0, 2, 3 + store::StateCount};
+constexpr int ButtonTotal = 5 + store::StateCount;
 constexpr COLORREF Face = RGB(192, 192, 192);
 
 char updateTip[] = "リストのアップデート (F5)";
@@ -30,18 +32,9 @@ char noTip[] = "";
 // Why the 自分の状態 buttons are grey: no name of mine chosen, or it is not on the name list.
 char noOwnName[] = "自分の名前を「ファイル → 環境設定」の「自分の名前」で選ぶと使えます";
 
-// The 自分の状態 buttons, in the menu's order, each with its label and tooltip.
-struct StateButton {
-  int command;
-  char label[16];
-  char tip[64];
-};
-StateButton stateButtons[StateCount] = {
-    {IDM_MY_OFFICE, "社内", "自分の状態を「社内」に (Ctrl+1)"},
-    {IDM_MY_HOME, "帰宅", "自分の状態を「帰宅」に (Ctrl+2)"},
-    {IDM_MY_OUT_RETURNING, "外出・戻り", "自分の状態を「外出・戻り」に、帰社時間を入力 (Ctrl+3)"},
-    {IDM_MY_OUT_GOING_HOME, "外出・直帰", "自分の状態を「外出・直帰」に (Ctrl+4)"},
-};
+// The 自分の状態 buttons, in the states' order; each is labelled with its state.
+constexpr int StateCommands[store::StateCount] = {IDM_MY_OFFICE, IDM_MY_HOME, IDM_MY_OUT_RETURNING,
+                                                  IDM_MY_OUT_GOING_HOME};
 
 const ImageStrip buttonImages = {IDB_TOOLBAR, BitmapImages, ImageWidth, ImageHeight, Face};
 
@@ -61,9 +54,9 @@ void setImages(HWND bar, int dpi) {
 TBBUTTON stateButton(int i) {
   TBBUTTON b = {};
   b.iBitmap = FirstStateImage + i;
-  b.idCommand = stateButtons[i].command;
+  b.idCommand = StateCommands[i];
   b.fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE;
-  b.iString = reinterpret_cast<INT_PTR>(stateButtons[i].label);
+  b.iString = reinterpret_cast<INT_PTR>(store::StateTexts[i]);
   return b;
 }
 
@@ -83,9 +76,9 @@ HWND createToolbar(HWND parent, int dpi) {
       {0, IDM_UPDATE_LIST, TBSTATE_ENABLED, BTNS_BUTTON | BTNS_AUTOSIZE, {0}, 0, 0},
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
   };
-  for (int i = 0; i < StateCount; ++i) buttons[3 + i] = stateButton(i);
-  buttons[3 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
-  buttons[4 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
+  for (int i = 0; i < store::StateCount; ++i) buttons[3 + i] = stateButton(i);
+  buttons[3 + store::StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
+  buttons[4 + store::StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
   SendMessageA(bar, TB_ADDBUTTONSA, ButtonTotal, reinterpret_cast<LPARAM>(buttons));
   setImages(bar, dpi);
   createFindBox(bar, dpi);
@@ -96,7 +89,7 @@ void enableBoardButtons(HWND bar, bool enabled) {
   if (!bar) return;
   SendMessageA(bar, TB_ENABLEBUTTON, IDM_UPDATE_LIST, MAKELPARAM(enabled ? TRUE : FALSE, 0));
   const BOOL mine = enabled && ownSlot() >= 0;
-  for (const StateButton& b : stateButtons) SendMessageA(bar, TB_ENABLEBUTTON, b.command, MAKELPARAM(mine, 0));
+  for (int command : StateCommands) SendMessageA(bar, TB_ENABLEBUTTON, command, MAKELPARAM(mine, 0));
 }
 
 void rescaleToolbar(HWND bar, int dpi) {
@@ -125,8 +118,17 @@ void supplyToolTip(NMHDR* header) {
   if (header->code != TTN_NEEDTEXTA) return;
   NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(header);
   info->lpszText = header->idFrom == IDM_UPDATE_LIST ? updateTip : noTip;
-  for (StateButton& b : stateButtons)
-    if (header->idFrom == static_cast<UINT_PTR>(b.command)) info->lpszText = ownSlot() >= 0 ? b.tip : noOwnName;
+  for (int i = 0; i < store::StateCount; ++i) {
+    if (header->idFrom != static_cast<UINT_PTR>(StateCommands[i])) continue;
+    if (ownSlot() < 0) {
+      info->lpszText = noOwnName;
+      continue;
+    }
+    const bool asks = static_cast<store::State>(i) == store::ReturningState;
+    std::snprintf(info->szText, sizeof info->szText, "自分の状態を「%s」に%s (Ctrl+%d)", store::StateTexts[i],
+                  asks ? "、帰社時間を入力" : "", i + 1);
+    info->lpszText = info->szText;
+  }
 }
 
 }  // namespace ui
