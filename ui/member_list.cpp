@@ -13,6 +13,7 @@
 #include "store/row_flags.h"
 #include "store/row_words.h"
 #include "text/bounded.h"
+#include "ui/board_view.h"
 #include "ui/colours.h"
 #include "ui/dpi.h"
 #include "ui/identity.h"
@@ -20,7 +21,6 @@
 #include "ui/resources/resource.h"
 #include "ui/row_view.h"
 #include "ui/session.h"
-#include "ui/share_worker.h"
 
 namespace ui {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "store/board.h"
+#include "ui/board_view.h"
 #include "ui/notice_bar.h"
-#include "ui/share_worker.h"
 #include "ui/user_settings.h"
 
 namespace ui {

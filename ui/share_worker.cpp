@@ -313,11 +313,6 @@ DWORD WINAPI workerMain(void*) {
 
 }  // namespace
 
-BoardView& boardView() {
-  static BoardView view;
-  return view;
-}
-
 bool startShareWorker(HWND window) {
   mainWindow = window;
   share().onBusy = busyHeard;

@@ -9,6 +9,7 @@
 #include "store/lock.h"
 #include "store/row_copy.h"
 #include "text/timestamps.h"
+#include "ui/board_view.h"
 
 namespace ui {
 
@@ -27,19 +28,6 @@ constexpr UINT WM_APP_WAITING = WM_APP + 14;
 // Posted to a names request's replyTo: lParam 1 when the list named was read (answeredNames()).
 constexpr UINT WM_APP_NAMES = WM_APP + 15;
 
-// What the window shows: the board, its names and the time of its last good read, as of the last
-// answer. Only the window's thread reads or writes it.
-struct BoardView {
-  store::BoardImage board;
-  char displayNames[store::MaxMembers][store::NameSize];
-  int memberCount;
-  char statusInfoText[text::StatusInfoSize];
-  bool lockBusy;      // the last access ended with another PC's lock still there
-  bool namesMissing;  // the name list could not be opened
-  bool namesUtf8;     // the list as loaded looks like UTF-8
-  int namesIgnored;   // names of the list past the board's 300 rows
-};
-BoardView& boardView();
 // The board the worker published last, into boardView(): the window's WM_APP_PUBLISHED.
 void takePublished();
 
