@@ -70,14 +70,4 @@ void retryMyState() {
   if (lastAsked.job == Job::writeMine) postMine();
 }
 
-store::State stateOfCommand(int id) {
-  switch (id) {
-    case IDM_MY_OFFICE: return store::State::office;
-    case IDM_MY_HOME: return store::State::home;
-    case IDM_MY_OUT_RETURNING: return store::State::outReturning;
-    case IDM_MY_OUT_GOING_HOME: return store::State::outGoingHome;
-    default: return store::State::none;
-  }
-}
-
 }  // namespace ui

@@ -2,7 +2,6 @@
 // Resource and control ids, shared by tavelin.rc and the code.
 
 #define IDM_MAIN 101
-#define IDA_MAIN 102
 #define IDB_TOOLBAR 107
 #define IDI_TAVELIN 113
 // The row icons, one strip per size: the four states in the order of ui::State, then that of no plan.
