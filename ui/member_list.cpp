@@ -15,35 +15,32 @@
 #include "text/bounded.h"
 #include "ui/board_view.h"
 #include "ui/colours.h"
+#include "ui/columns.h"
 #include "ui/dpi.h"
 #include "ui/identity.h"
 #include "ui/image_strip.h"
 #include "ui/resources/resource.h"
 #include "ui/row_view.h"
 #include "ui/session.h"
+#include "ui/user_settings.h"
 
 namespace ui {
 
 namespace {
 
-// Column i shows field i of the board's field table; its width is kept in the preferences.
-struct Column {
-  settings::Le16 settings::Preferences::*width;
-  store::Field field;
-  const char* header() const { return store::fieldInfo(field).header; }
-};
+// A column's width as kept: in the preferences record, or for a column it has no room for, in tavelin.ini.
+int keptWidth(int column) {
+  const Column& c = columnAt(column);
+  return c.width ? (local().prefs.*c.width).get() : savedColumnWidth(c.iniKey, c.defaultWidth);
+}
 
-static_assert(ColumnCount == store::FieldCount, "one column per field");
-
-const Column columns[store::FieldCount] = {
-    {&settings::Preferences::colWidthName, store::Field::name},
-    {&settings::Preferences::colWidthMorning, store::Field::morning},
-    {&settings::Preferences::colWidthAfternoon, store::Field::afternoon},
-    {&settings::Preferences::colWidthReturn, store::Field::returnTime},
-    {&settings::Preferences::colWidthState, store::Field::state},
-    {&settings::Preferences::colWidthWritten, store::Field::writtenAt},
-};
-constexpr int ReturnTimeColumn = 3;
+void keepWidth(int column, int width) {
+  const Column& c = columnAt(column);
+  if (c.width)
+    (local().prefs.*c.width).set(width);
+  else
+    saveColumnWidth(c.iniKey, width);
+}
 
 // What the list shows, as an image. The list holds no texts of its own (an owner-data list asks
 // for the cells it paints), so start-up inserts nothing, and a repaint redraws only the rows whose
@@ -55,7 +52,6 @@ ViewRule rule = {"", -1, false};
 RowView view;
 
 // The overdue and stale flags each row was last drawn with, so the clock alone can redraw a row.
-enum Flag : unsigned char { Overdue = 1, Stale = 2 };
 unsigned char flagsDrawn[store::MaxMembers];
 
 char ownName[store::NameSize];
@@ -67,15 +63,10 @@ Font boldFont;
 std::tm paintTime;
 COLORREF textColour;
 
-unsigned char flagsOf(int slot, const std::tm& now) {
-  return static_cast<unsigned char>((store::isOverdue(shown, slot, now) ? Overdue : 0) |
-                                    (store::isStale(shown, slot, now) ? Stale : 0));
-}
-
 // Whether the board image holds other bytes for the slot than the list shows (the names are this PC's).
 bool rowChanged(int slot) {
-  for (int column = 1; column < store::FieldCount; ++column) {
-    const store::Field f = columns[column].field;
+  for (int field = 1; field < store::FieldCount; ++field) {
+    const store::Field f = static_cast<store::Field>(field);
     if (std::memcmp(store::fieldBytesOf(boardView().board, slot, f), store::fieldBytesOf(shown, slot, f),
                     store::fieldSize(f)) != 0)
       return true;
@@ -85,8 +76,8 @@ bool rowChanged(int slot) {
 
 // The slot's fields from the board image into what the list shows.
 void showRow(int slot) {
-  for (int column = 1; column < store::FieldCount; ++column) {
-    const store::Field f = columns[column].field;
+  for (int field = 1; field < store::FieldCount; ++field) {
+    const store::Field f = static_cast<store::Field>(field);
     std::memcpy(store::fieldBytesOf(shown, slot, f), store::fieldBytesOf(boardView().board, slot, f),
                 store::fieldSize(f));
   }
@@ -110,8 +101,6 @@ void redrawRowsInSight(HWND list, int first, int last) {
   InvalidateRect(list, &band, TRUE);
 }
 
-// The record's widths before anyone set them: a first start.
-constexpr int DefaultWidths[store::FieldCount] = {70, 100, 100, 60, 50, 220};
 // A cell's text has the list's margins on both sides; the first column has the row's icon too.
 constexpr int CellPadding = 14;
 constexpr int RowIconRoom = 16 + 4 + CellPadding;
@@ -119,7 +108,7 @@ constexpr int RowIconRoom = 16 + 4 + CellPadding;
 constexpr int SortArrowRoom = 12 + 2 * CellPadding;
 
 int headerRoom(HWND list, int column) {
-  return textWidthIn(list, columns[column].header()) + scaled(SortArrowRoom, dpiOf(list));
+  return textWidthIn(list, columnAt(column).header) + scaled(SortArrowRoom, dpiOf(list));
 }
 
 // A sorted column shows its whole header beside the arrow.
@@ -129,13 +118,13 @@ void widenForHeader(HWND list, int column) {
 }
 
 void insertColumns(HWND list, int dpi) {
-  for (int i = 0; i < store::FieldCount; ++i) {
+  for (int i = 0; i < ColumnCount; ++i) {
     char header[32];
-    lstrcpynA(header, columns[i].header(), sizeof header);
+    lstrcpynA(header, columnAt(i).header, sizeof header);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = scaled((local().prefs.*columns[i].width).get(), dpi);
+    column.cx = scaled(keptWidth(i), dpi);
     column.pszText = header;
     column.iSubItem = i;
     ListView_InsertColumn(list, i, &column);
@@ -162,11 +151,7 @@ void setRowIcons(HWND list, int dpi) {
   if (old) ImageList_Destroy(old);
 }
 
-int iconOf(int slot) {
-  char state[store::StateSize + 1];
-  store::fieldTextOf(shown, slot, store::Field::state, state, sizeof state);
-  return static_cast<int>(store::stateOf(state));
-}
+int iconOf(int slot) { return static_cast<int>(store::stateOfRow(shown, slot)); }
 
 // The row's icon in the place the list keeps for it, cut to that place when the first column is narrower.
 void drawIcon(const NMLVCUSTOMDRAW* draw) {
@@ -181,7 +166,7 @@ void drawIcon(const NMLVCUSTOMDRAW* draw) {
 // The header's arrow on the sorted column, none on the others.
 void showSortArrow(HWND list) {
   HWND header = ListView_GetHeader(list);
-  for (int i = 0; i < store::FieldCount; ++i) {
+  for (int i = 0; i < ColumnCount; ++i) {
     HDITEMA item = {};
     item.mask = HDI_FORMAT;
     Header_GetItem(header, i, &item);
@@ -255,11 +240,11 @@ void findOwnSlot() {
 LRESULT drawCell(NMLVCUSTOMDRAW* draw) {
   const int slot = slotInRow(static_cast<int>(draw->nmcd.dwItemSpec));
   if (slot < 0) return CDRF_DODEFAULT;
-  const unsigned char flags = flagsOf(slot, paintTime);
+  const unsigned char flags = store::flagsOf(shown, slot, paintTime);
   flagsDrawn[slot] = flags;
   draw->clrText = textColour;
-  if (flags & Stale) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
-  if ((flags & Overdue) && draw->iSubItem == ReturnTimeColumn) draw->clrText = AttentionRed;
+  if (flags & store::Stale) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
+  if ((flags & store::Overdue) && showsOverdue(draw->iSubItem)) draw->clrText = AttentionRed;
   HFONT font = slot == own && boldFont.get() ? boldFont.get() : normalFont;
   if (font) SelectObject(draw->nmcd.hdc, font);
   return CDRF_NEWFONT;
@@ -319,15 +304,11 @@ void refreshMemberList(HWND list) {
 void supplyCell(NMLVDISPINFOA* info) {
   LVITEMA& item = info->item;
   const int slot = slotInRow(item.iItem);
-  if (slot < 0 || item.iSubItem < 0 || item.iSubItem >= store::FieldCount) return;
+  if (slot < 0 || item.iSubItem < 0 || item.iSubItem >= ColumnCount) return;
   if (item.mask & LVIF_IMAGE) item.iImage = iconOf(slot);
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-  // Names from this PC's name list: the image's own name area holds whatever the last writer's list said.
-  if (item.iSubItem == 0)
-    text::copyField(item.pszText, static_cast<size_t>(item.cchTextMax), boardView().displayNames[slot],
-                    store::NameSize);
-  else
-    store::fieldTextOf(shown, slot, columns[item.iSubItem].field, item.pszText, static_cast<size_t>(item.cchTextMax));
+  columnAt(item.iSubItem)
+      .text(shown, boardView().displayNames, slot, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
@@ -344,7 +325,7 @@ LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
     case CDDS_ITEMPREPAINT: {
       const LRESULT chosen = drawCell(draw) | CDRF_NOTIFYPOSTPAINT;
       const int slot = slotInRow(static_cast<int>(draw->nmcd.dwItemSpec));
-      return slot >= 0 && (flagsDrawn[slot] & Overdue) ? chosen | CDRF_NOTIFYSUBITEMDRAW : chosen;
+      return slot >= 0 && (flagsDrawn[slot] & store::Overdue) ? chosen | CDRF_NOTIFYSUBITEMDRAW : chosen;
     }
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return drawCell(draw);
     case CDDS_ITEMPOSTPAINT: drawIcon(draw); return CDRF_DODEFAULT;
@@ -359,7 +340,7 @@ void redrawChangedFlags(HWND list) {
   int first = view.count, last = -1;
   for (int row = 0; row < view.count; ++row) {
     const int slot = view.slots[row];
-    if (flagsOf(slot, now) == flagsDrawn[slot]) continue;
+    if (store::flagsOf(shown, slot, now) == flagsDrawn[slot]) continue;
     if (row < first) first = row;
     last = row;
   }
@@ -371,13 +352,12 @@ void redrawAllRows(HWND list) { InvalidateRect(list, nullptr, TRUE); }
 
 void saveColumnWidths(HWND list, int dpi) {
   if (!list) return;
-  for (int i = 0; i < store::FieldCount; ++i)
-    (local().prefs.*columns[i].width).set(unscaled(ListView_GetColumnWidth(list, i), dpi));
+  for (int i = 0; i < ColumnCount; ++i) keepWidth(i, unscaled(ListView_GetColumnWidth(list, i), dpi));
 }
 
 void rescaleMemberList(HWND list, int fromDpi, int toDpi) {
   if (!list || fromDpi == toDpi) return;
-  for (int i = 0; i < store::FieldCount; ++i)
+  for (int i = 0; i < ColumnCount; ++i)
     ListView_SetColumnWidth(list, i, MulDiv(ListView_GetColumnWidth(list, i), toDpi, fromDpi));
   setRowIcons(list, toDpi);
 }
@@ -416,7 +396,7 @@ void findMembers(HWND list, const char* text) {
 
 // A header click: ascending, descending, then the name list's order again.
 void sortByColumn(HWND list, int column) {
-  if (!list || column < 0 || column >= store::FieldCount) return;
+  if (!list || column < 0 || column >= ColumnCount) return;
   if (rule.column == column && rule.descending) {
     rule.column = -1;
     rule.descending = false;
@@ -430,8 +410,8 @@ void sortByColumn(HWND list, int column) {
 }
 
 bool widthsAreDefaults() {
-  for (int i = 0; i < store::FieldCount; ++i)
-    if ((local().prefs.*columns[i].width).get() != DefaultWidths[i]) return false;
+  for (int i = 0; i < ColumnCount; ++i)
+    if (keptWidth(i) != columnAt(i).defaultWidth) return false;
   return true;
 }
 
@@ -452,10 +432,15 @@ void fitColumnsToTexts(HWND list) {
     const int w = textWidthIn(list, text);
     state = w > state ? w : state;
   }
-  const int fitted[store::FieldCount] = {
-      name, 0, 0, 0, state + scaled(CellPadding, dpi), textWidthIn(list, "00/00/00 00:00") + scaled(CellPadding, dpi)};
-  for (int i = 0; i < store::FieldCount; ++i) {
-    int width = fitted[i] ? fitted[i] : ListView_GetColumnWidth(list, i);
+  const int stamp = textWidthIn(list, "00/00/00 00:00");
+  for (int i = 0; i < ColumnCount; ++i) {
+    int width = ListView_GetColumnWidth(list, i);
+    switch (columnAt(i).fit) {
+      case Fit::name: width = name; break;
+      case Fit::states: width = state + scaled(CellPadding, dpi); break;
+      case Fit::stamp: width = stamp + scaled(CellPadding, dpi); break;
+      case Fit::asIs: break;
+    }
     const int header = headerRoom(list, i);
     ListView_SetColumnWidth(list, i, width > header ? width : header);
   }
@@ -463,7 +448,7 @@ void fitColumnsToTexts(HWND list) {
 
 int columnsWidth(HWND list) {
   int total = 0;
-  for (int i = 0; i < store::FieldCount; ++i) total += ListView_GetColumnWidth(list, i);
+  for (int i = 0; i < ColumnCount; ++i) total += ListView_GetColumnWidth(list, i);
   return total;
 }
 

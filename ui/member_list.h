@@ -6,6 +6,8 @@
 // After windows.h, whose types it needs.
 #include <commctrl.h>
 
+#include "ui/columns.h"
+
 namespace ui {
 
 // The list with its columns and the state icons, sized for dpi, in box with font, and no rows yet;
@@ -33,7 +35,6 @@ void setListFont(HWND list, HFONT font);
 void destroyRowIcons(HWND list);
 
 // The columns' order on screen, as column indexes left to right; false when the list gives none.
-constexpr int ColumnCount = 6;
 bool columnOrder(HWND list, int (&order)[ColumnCount]);
 void setColumnOrder(HWND list, const int (&order)[ColumnCount]);
 

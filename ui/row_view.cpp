@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "store/row_words.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
 #include "text/fold.h"
+#include "ui/columns.h"
 
 namespace ui {
 
 namespace {
-
-// Room for the longest field (the time written) and its NUL.
-constexpr size_t CellSize = store::WrittenSize + 1;
 
 // A text in the form it is matched in: full-width ASCII folded, ASCII letters in lower case.
 void matchForm(char* text) {
@@ -45,9 +42,9 @@ bool rowMatches(const store::BoardImage& image, const char (*names)[store::NameS
   text::copyField(needle, sizeof needle, find, FindSize);
   matchForm(needle);
   if (!needle[0]) return true;
-  for (int column = 0; column < store::FieldCount; ++column) {
+  for (int column = 0; column < ColumnCount; ++column) {
     char cell[CellSize];
-    store::cellText(image, names, slot, static_cast<store::Field>(column), cell, sizeof cell);
+    columnAt(column).text(image, names, slot, cell, sizeof cell);
     matchForm(cell);
     if (contains(cell, needle)) return true;
   }
@@ -59,11 +56,11 @@ void arrangeRows(const store::BoardImage& image, const char (*names)[store::Name
   out.count = 0;
   for (int slot = 0; slot < members && slot < store::MaxMembers; ++slot)
     if (rowMatches(image, names, slot, rule.find)) out.slots[out.count++] = slot;
-  if (rule.column < 0 || rule.column >= store::FieldCount) return;
+  if (rule.column < 0 || rule.column >= ColumnCount) return;
   std::stable_sort(out.slots, out.slots + out.count, [&](int a, int b) {
     char ta[CellSize], tb[CellSize];
-    store::cellText(image, names, a, static_cast<store::Field>(rule.column), ta, sizeof ta);
-    store::cellText(image, names, b, static_cast<store::Field>(rule.column), tb, sizeof tb);
+    columnAt(rule.column).text(image, names, a, ta, sizeof ta);
+    columnAt(rule.column).text(image, names, b, tb, sizeof tb);
     if (!ta[0] || !tb[0]) return ta[0] && !tb[0];
     const int order = std::strcmp(ta, tb);
     return rule.descending ? order > 0 : order < 0;

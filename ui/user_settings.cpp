@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/system.h"
@@ -56,6 +57,22 @@ void saveColumnOrder(const int (&order)[OrderColumns]) {
   char value[64];
   formatColumnOrder(order, value, sizeof value);
   write(List, "ColumnOrder", value);
+}
+
+int savedColumnWidth(const char* key, int fallback) {
+  char name[64], value[16];
+  std::snprintf(name, sizeof name, "Width.%s", key);
+  read(List, name, value, sizeof value);
+  char* end = nullptr;
+  const long width = std::strtol(value, &end, 10);
+  return end != value && *end == '\0' && width > 0 && width < 10000 ? static_cast<int>(width) : fallback;
+}
+
+void saveColumnWidth(const char* key, int width) {
+  char name[64], value[16];
+  std::snprintf(name, sizeof name, "Width.%s", key);
+  std::snprintf(value, sizeof value, "%d", width);
+  write(List, name, value);
 }
 
 // Quoted, because the profile functions drop the spaces around a bare value and a name may have some.
