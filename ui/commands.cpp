@@ -106,11 +106,11 @@ const Command* commandOf(int id) {
   return nullptr;
 }
 
-bool commandEnabled(const Command& c) {
+bool commandEnabled(HWND window, const Command& c) {
   switch (c.when) {
     case When::always: return true;
     case When::idle: return !shareBusy();
-    case When::idleMine: return !shareBusy() && ownSlot() >= 0;
+    case When::idleMine: return !shareBusy() && ownSlot(GetDlgItem(window, IDC_MEMBER_LIST)) >= 0;
     case When::idlePage: return !shareBusy() && HasProjectPage;
   }
   return false;
@@ -171,7 +171,7 @@ void updateMenu(HWND window) {
   HMENU menu = GetMenu(window);
   if (!menu) return;
   for (const Command& c : Commands)
-    EnableMenuItem(menu, c.id, MF_BYCOMMAND | (commandEnabled(c) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, c.id, MF_BYCOMMAND | (commandEnabled(window, c) ? MF_ENABLED : MF_GRAYED));
 }
 
 }  // namespace ui

@@ -35,8 +35,8 @@ void runCommand(HWND window, int id);
 HACCEL createAccelerators();
 // A command's tooltip: its name or its state's words, and its key ("リストのアップデート (F5)").
 void commandTip(const Command& command, char* out, size_t size);
-// Whether the command can be taken now.
-bool commandEnabled(const Command& command);
+// Whether the command can be taken now in the main window.
+bool commandEnabled(HWND window, const Command& command);
 // The menu as things stand: commands greyed when they cannot be taken.
 void updateMenu(HWND window);
 

@@ -294,7 +294,9 @@ void onContextMenu(HWND window, LPARAM screenPoint) {
 LRESULT onListNotify(HWND window, NMHDR* header) {
   switch (header->code) {
     case NM_RETURN: openEntryFor(window, focusedSlot(header->hwndFrom)); return 0;
-    case NM_DBLCLK: openEntryFor(window, slotInRow(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem)); return 0;
+    case NM_DBLCLK:
+      openEntryFor(window, slotInRow(header->hwndFrom, reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem));
+      return 0;
     case LVN_GETDISPINFOA: supplyCell(reinterpret_cast<NMLVDISPINFOA*>(header)); return 0;
     case NM_CUSTOMDRAW: return drawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
     case LVN_COLUMNCLICK:

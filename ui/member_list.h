@@ -31,7 +31,7 @@ void saveColumnWidths(HWND list, int dpi);
 void rescaleMemberList(HWND list, int fromDpi, int toDpi);
 // The list's text, and the bold of my row, in this font (owned by the caller).
 void setListFont(HWND list, HFONT font);
-// Before the list goes: its image list and the bold font are destroyed once, here.
+// Before the list goes: its image list and what it keeps (its rows, fonts and icons) are destroyed once, here.
 void destroyRowIcons(HWND list);
 
 // The columns' order on screen, as column indexes left to right; false when the list gives none.
@@ -54,7 +54,7 @@ int columnsWidth(HWND list);
 // My row, by my name from the name list (empty: none); shown in bold.
 void setOwnName(HWND list, const char* name);
 // My slot, or -1 when no name is set or it is not on the name list.
-int ownSlot();
+int ownSlot(HWND list);
 // My row focused and scrolled into view (not selected).
 void showOwnRow(HWND list);
 
@@ -63,7 +63,7 @@ int slotAt(HWND list, LPARAM screenPoint);
 // The member the keyboard acts on (Enter, the context-menu key), or -1; it need not be selected.
 int focusedSlot(HWND list);
 // The member shown in a list row (a click's item), or -1.
-int slotInRow(int row);
+int slotInRow(HWND list, int row);
 // The member an entry is opened for: selected and focused, so it stays marked while the dialog is up.
 void markSlot(HWND list, int slot);
 

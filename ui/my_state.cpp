@@ -28,7 +28,7 @@ void postMine() {
 }  // namespace
 
 void setMyState(HWND window, store::State state) {
-  const int slot = ownSlot();
+  const int slot = ownSlot(GetDlgItem(window, IDC_MEMBER_LIST));
   if (slot < 0 || state == store::State::none) {
     status::showStatus("(401)自分の名前が設定されていません（ファイル → 環境設定）");
     status::beep();

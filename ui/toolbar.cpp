@@ -45,6 +45,9 @@ void setImages(HWND bar, int dpi) {
   }
 }
 
+// The member list of the window a toolbar, or its tooltip, belongs to.
+HWND listBeside(HWND control) { return GetDlgItem(GetAncestor(control, GA_ROOTOWNER), IDC_MEMBER_LIST); }
+
 TBBUTTON gap() { return {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0}; }
 
 // A command's button: its picture, and a state's name beside it; disabled until the command can be taken.
@@ -105,7 +108,7 @@ void enableBoardButtons(HWND bar, bool enabled) {
   for (int i = 0; i < count; ++i) {
     const Command& c = table[i];
     if (c.picture < 0) continue;
-    const BOOL on = enabled && (c.when != When::idleMine || ownSlot() >= 0);
+    const BOOL on = enabled && (c.when != When::idleMine || ownSlot(listBeside(bar)) >= 0);
     SendMessageA(bar, TB_ENABLEBUTTON, c.id, MAKELPARAM(on, 0));
   }
 }
@@ -140,7 +143,7 @@ void supplyToolTip(NMHDR* header) {
   const Command* c = commandOf(static_cast<int>(header->idFrom));
   if (!c) return;
   // Why the 自分の状態 buttons are grey: no name of mine chosen, or it is not on the name list.
-  if (c->when == When::idleMine && ownSlot() < 0)
+  if (c->when == When::idleMine && ownSlot(listBeside(header->hwndFrom)) < 0)
     std::snprintf(info->szText, sizeof info->szText, "%s",
                   "自分の名前を「ファイル → 環境設定」の「自分の名前」で選ぶと使えます");
   else
