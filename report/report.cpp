@@ -228,8 +228,11 @@ void printJsonRow(FILE* out, const Rows& rows, int slot) {
     std::fprintf(out, ", \"%s\": ", store::fields[f].jsonKey);
     writeJsonString(out, cell.text, cell.length);
   }
-  std::fprintf(out, ", \"overdue\": %s, \"stale\": %s}", truth(store::isOverdue(*rows.image, slot, rows.now)),
-               truth(store::isStale(*rows.image, slot, rows.now)));
+  int count = 0;
+  const store::FlagRule* flags = store::flagRules(count);
+  const unsigned bits = store::flagsOf(*rows.image, slot, rows.now);
+  for (int i = 0; i < count; ++i) std::fprintf(out, ", \"%s\": %s", flags[i].key, truth((bits >> i) & 1));
+  std::fputc('}', out);
 }
 
 void printJson(FILE* out, const Rows& rows) {

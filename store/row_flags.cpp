@@ -110,9 +110,27 @@ bool isOverdue(const BoardImage& image, int slot, const std::tm& now) {
   return back >= 0 && back < now.tm_hour * 60 + now.tm_min;
 }
 
+namespace {
+
+const FlagRule Flags[] = {
+    {"overdue", isOverdue},
+    {"stale", isStale},
+};
+constexpr int FlagCount = sizeof Flags / sizeof Flags[0];
+static_assert(FlagCount <= 8, "a bit each in flagsOf");
+
+}  // namespace
+
+const FlagRule* flagRules(int& count) {
+  count = FlagCount;
+  return Flags;
+}
+
 unsigned char flagsOf(const BoardImage& image, int slot, const std::tm& now) {
-  return static_cast<unsigned char>((isOverdue(image, slot, now) ? Overdue : 0) |
-                                    (isStale(image, slot, now) ? Stale : 0));
+  unsigned bits = 0;
+  for (int i = 0; i < FlagCount; ++i)
+    if (Flags[i].holds(image, slot, now)) bits |= 1u << i;
+  return static_cast<unsigned char>(bits);
 }
 
 }  // namespace store

@@ -37,10 +37,14 @@ void writeCell(FILE* out, const PageBoard& board, int slot, int field) {
 }
 
 void writeRow(FILE* out, const PageBoard& board, const PageView& view, int slot) {
-  const bool overdue = store::isOverdue(board.image, slot, board.now);
-  const bool stale = store::isStale(board.image, slot, board.now);
-  std::fprintf(out, "<tr id=\"s%d\" data-slot=\"%d\" class=\"%s%s%s\">", slot, slot, overdue ? "overdue " : "",
-               stale ? "stale " : "", slot == view.ownSlot ? "mine" : "");
+  // Each flag that holds is a class of the row, under its JSON key.
+  std::fprintf(out, "<tr id=\"s%d\" data-slot=\"%d\" class=\"", slot, slot);
+  int count = 0;
+  const store::FlagRule* flags = store::flagRules(count);
+  const unsigned bits = store::flagsOf(board.image, slot, board.now);
+  for (int i = 0; i < count; ++i)
+    if ((bits >> i) & 1) std::fprintf(out, "%s ", flags[i].key);
+  std::fprintf(out, "%s\">", slot == view.ownSlot ? "mine" : "");
   for (int f = 0; f < store::FieldCount; ++f) writeCell(out, board, slot, f);
   std::fputs("</tr>\n", out);
 }
@@ -79,8 +83,8 @@ void writeFoldTable(FILE* out) {
   std::fputs("}</script>\n", out);
 }
 
-// The row's words the script needs: the four states in their icons' order, and the one that asks
-// for a return time.
+// The row's words the script needs: the four states in their icons' order, the one that asks for a
+// return time, and the flags a row's JSON carries, which are its classes.
 void writeWords(FILE* out) {
   std::fputs("<script type=\"application/json\" id=\"words\">{\"states\":[", out);
   for (int i = 0; i < store::StateCount; ++i) {
@@ -88,7 +92,11 @@ void writeWords(FILE* out) {
     writeUtf8(out, store::StateTexts[i]);
     std::fputc('"', out);
   }
-  std::fprintf(out, "],\"returning\":%d}</script>\n", static_cast<int>(store::ReturningState));
+  std::fprintf(out, "],\"returning\":%d,\"flags\":[", static_cast<int>(store::ReturningState));
+  int count = 0;
+  const store::FlagRule* flags = store::flagRules(count);
+  for (int i = 0; i < count; ++i) std::fprintf(out, "%s\"%s\"", i ? "," : "", flags[i].key);
+  std::fputs("]}</script>\n", out);
 }
 
 void writeEditor(FILE* out, const PageBoard& board, const PageView& view) {

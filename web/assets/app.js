@@ -9,8 +9,9 @@
   const token = body.dataset.token || '';
   const ownSlot = Number(body.dataset.ownSlot);
   const editAny = body.dataset.editAny === '1';
-  // The four states and the one that asks for a return time, as the server words them.
-  let words = { states: [], returning: -1 };
+  // The four states, the one that asks for a return time, and the row's flags (each a class of its
+  // row), as the server words them.
+  let words = { states: [], returning: -1, flags: ['overdue', 'stale'] };
   try { words = JSON.parse(document.getElementById('words').textContent); } catch (e) { /* icons stay plain */ }
   const States = words.states;
   const Returning = States[words.returning];
@@ -34,8 +35,7 @@
     const cells = Array.from(tr.cells, (td) => (td.querySelector('.t') || td).textContent);
     const row = { slot: Number(tr.dataset.slot) };
     Keys.forEach((k, i) => { row[k] = cells[i]; });
-    row.overdue = tr.classList.contains('overdue');
-    row.stale = tr.classList.contains('stale');
+    for (const flag of words.flags) row[flag] = tr.classList.contains(flag);
     rows.set(row.slot, { tr: tr, row: row });
   }
 
@@ -52,8 +52,7 @@
         td.textContent = row[k];
       }
     });
-    tr.classList.toggle('overdue', row.overdue);
-    tr.classList.toggle('stale', row.stale);
+    for (const flag of words.flags) tr.classList.toggle(flag, !!row[flag]);
   }
 
   // Find.
