@@ -112,9 +112,18 @@ bool isOverdue(const BoardImage& image, int slot, const std::tm& now) {
 
 namespace {
 
+// Home, or out and going straight home, written today: not back before tomorrow.
+bool isGoneForTheDay(const BoardImage& image, int slot, const std::tm& now) {
+  const State state = stateOfRow(image, slot);
+  Day written;
+  return (state == State::home || state == State::outGoingHome) && dayWritten(image, slot, written) &&
+         compareDays(written, today(now)) == 0;
+}
+
 const FlagRule Flags[] = {
     {"overdue", isOverdue},
     {"stale", isStale},
+    {"gone", isGoneForTheDay},
 };
 constexpr int FlagCount = sizeof Flags / sizeof Flags[0];
 static_assert(FlagCount <= 8, "a bit each in flagsOf");

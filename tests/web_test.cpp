@@ -191,7 +191,7 @@ TEST(Page, TheStatesItOffersAreTheBoardsInUtf8) {
   web::writePage(out.get(), board, web::PageView{"t", 1, false});
   const std::string page = out.take();
   EXPECT_NE(page.find(u8"{\"states\":[\"社内\",\"帰宅\",\"外出・戻り\",\"外出・直帰\"],\"returning\":2,\"flags\":["
-                      u8"\"overdue\",\"stale\"]}"),
+                      u8"\"overdue\",\"stale\",\"gone\"]}"),
             std::string::npos);
   EXPECT_NE(page.find(u8"data-state=\"外出・戻り\"><span class=\"icon st2\"></span>外出・戻り</button>"),
             std::string::npos);
