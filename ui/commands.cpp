@@ -7,7 +7,9 @@
 
 #include "project_page.h"
 #include "store/lock.h"
+#include "store/row_copy.h"
 #include "store/row_words.h"
+#include "ui/board_view.h"
 #include "ui/csv_export.h"
 #include "ui/dialog_place.h"
 #include "ui/find_box.h"
@@ -58,6 +60,22 @@ void resetLockAfterAsking(HWND window) {
   if (!postRequest(look)) holdOff();
 }
 
+// My row emptied as the entry dialog's OK with four empty fields does, its time too, once the member
+// says yes; written against the row as shown, so a change another PC made meanwhile is not undone.
+void clearMyRow(HWND window) {
+  const int slot = ownSlot(GetDlgItem(window, IDC_MEMBER_LIST));
+  if (slot < 0) return holdOff();
+  if (messageBoxOver(window, "自分の行の予定と状態をすべて消去しますか？", "予定を消去",
+                     MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) != IDYES)
+    return;
+  Request clear;
+  clear.job = Job::writeRow;
+  clear.replyTo = window;
+  clear.slot = slot;
+  store::copyRow(boardView().board, slot, clear.seen);
+  if (!postRequest(clear)) holdOff();
+}
+
 // Exit is closing the window: the same widths saved, the same end, the same wait for an access.
 void exitProgram(HWND window) { SendMessageA(window, WM_CLOSE, 0, 0); }
 
@@ -70,6 +88,7 @@ const Command Commands[] = {
     {IDM_MY_HOME, nullptr, '2', Ctrl, 5, When::idleMine, nullptr, store::State::home},
     {IDM_MY_OUT_RETURNING, nullptr, '3', Ctrl, 6, When::idleMine, nullptr, store::State::outReturning},
     {IDM_MY_OUT_GOING_HOME, nullptr, '4', Ctrl, 7, When::idleMine, nullptr, store::State::outGoingHome},
+    {IDM_CLEAR_MINE, nullptr, 0, 0, -1, When::idleMine, clearMyRow, None},
     {IDM_EXPORT_CSV, nullptr, 0, 0, -1, When::idle, exportCsv, None},
     {IDM_SETTINGS, nullptr, 0, 0, -1, When::idle, runSettingsCommand, None},
     {IDM_EXIT, nullptr, 0, 0, -1, When::always, exitProgram, None},
