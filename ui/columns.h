@@ -9,7 +9,7 @@
 
 namespace ui {
 
-constexpr int ColumnCount = 6;
+constexpr int ColumnCount = 7;
 // Room for any cell's text.
 constexpr size_t CellSize = store::WrittenSize + 1;
 
