@@ -20,17 +20,25 @@ namespace cli {
 
 namespace {
 
-constexpr char SetUsage[] =
+// The limits come from the row's words (store/row_words.h), filled in by setUsage.
+constexpr char SetUsageFormat[] =
     "usage: tavelin-cli set [SOURCE] (--slot N | --member NAME) [--morning T] [--afternoon T]\n"
     "                       [--return T] [--state T] [--clear] [--force] [--no-lock]\n"
     "  Writes one member's row as the entry dialog's OK does: fields not given keep their current\n"
     "  text; the time written is stamped and the return time folded to ASCII. With all four texts\n"
     "  empty, or --clear, the row is cleared, time included. Texts are UTF-8 without control\n"
-    "  characters and must fit the dialog: 118, 118, 62 and 14 bytes of CP932 for morning,\n"
+    "  characters and must fit the dialog: %zu, %zu, %zu and %zu bytes of CP932 for morning,\n"
     "  afternoon, return and state.\n"
     "  --force     write a board file that is neither empty nor 192,000 bytes or more\n"
     "  --no-lock   write where no lock file can be made, or through a FUSE SMB mount\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
+
+const char* setUsage() {
+  static char usage[sizeof SetUsageFormat + 32];
+  std::snprintf(usage, sizeof usage, SetUsageFormat, store::MorningLimit, store::AfternoonLimit, store::ReturnLimit,
+                store::StateLimit);
+  return usage;
+}
 
 // The texts as given, by store::Typed, with the options that gave them.
 void givenTexts(const Options& opts, store::GivenTexts& given) {
@@ -89,8 +97,9 @@ int boardFailed(const Options& opts, bool writing) {
 int runSet(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, SetOptions, opts, error, sizeof error)) return usageError("set", error, SetUsage);
-  if (opts.help) return printHelp(SetUsage);
+  const char* usage = setUsage();
+  if (!parseOptions(argc, argv, SetOptions, opts, error, sizeof error)) return usageError("set", error, usage);
+  if (opts.help) return printHelp(usage);
   // Every text is checked before the share is touched, so a bad one writes nothing.
   store::GivenTexts given;
   givenTexts(opts, given);
@@ -100,7 +109,7 @@ int runSet(int argc, char** argv) {
     usageError("set", reason, "");
     return ExitUsage;
   }
-  int status = prepareSource("set", opts, Need::boardAndNames, SetUsage);
+  int status = prepareSource("set", opts, Need::boardAndNames, usage);
   if (status != ExitOk) return status;
   if (!opts.force && !boardLooksRight("set", true)) return ExitUsage;
   if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
