@@ -185,7 +185,7 @@ void shareComesBack() {
   const std::string said = "サーバーに接続できません（名前リスト：" + names + "）";
   CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == said; }, SlowStartMs), "message: %s",
         gui::statusText(p.process(), w.status, 0).c_str());
-  CHECK(gui::itemCount(w.list) == 0 && gui::columnCount(w.list) == 6, "six columns, no rows");
+  CHECK(gui::itemCount(w.list) == 0 && gui::columnCount(w.list) == 7, "seven columns, no rows");
 
   std::vector<std::string> members = caseNames();
   std::string text = namesText(members);
