@@ -156,7 +156,7 @@ void onWaiting(HWND window, int attempt) {
 // The wait is over: gone, unless it gave up on a lock left behind, which the notice then says with
 // the reset at hand.
 void endWaiting(HWND window) {
-  if (shownNotice() != Notice::waiting) return;
+  if (shownNotice(window) != Notice::waiting) return;
   const WaitFacts wait = lastWait();
   if (!boardView().lockBusy || !leftBehind(factsOf(wait))) return hideNotice(window, Notice::waiting);
   char text[1024];
@@ -168,7 +168,7 @@ void endWaiting(HWND window) {
 // that asks something of the member is not replaced by it.
 void showNamesMissing(HWND window) {
   if (!boardView().namesMissing) return hideNotice(window, Notice::noServer);
-  const Notice shown = shownNotice();
+  const Notice shown = shownNotice(window);
   if (shown != Notice::none && shown != Notice::noServer && shown != Notice::nameList) return;
   char path[settings::PathSize + 1];
   settings::pathText(local().prefs.nameListPath, path);
@@ -179,7 +179,7 @@ void showNamesMissing(HWND window) {
 }
 
 void onNoticeAction(HWND window) {
-  switch (shownNotice()) {
+  switch (shownNotice(window)) {
     case Notice::waiting: cancelShareWait(); break;
     case Notice::myState: retryMyState(); break;
     case Notice::oldLock:
@@ -331,7 +331,7 @@ LRESULT onDrawItem(const DRAWITEMSTRUCT* item) { return drawStatusPart(item) ? T
 // The find box's typing narrows the list; everything else is a command.
 void onCommand(HWND window, WPARAM wParam) {
   if (LOWORD(wParam) == IDC_NOTICE_ACTION) return onNoticeAction(window);
-  if (LOWORD(wParam) == IDC_NOTICE_CLOSE) return hideNotice(window, shownNotice());
+  if (LOWORD(wParam) == IDC_NOTICE_CLOSE) return hideNotice(window, shownNotice(window));
   if (LOWORD(wParam) != IDC_FIND) return runCommand(window, LOWORD(wParam));
   if (HIWORD(wParam) == EN_CHANGE) followFindBox(window);
 }

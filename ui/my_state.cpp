@@ -56,7 +56,7 @@ void myStateAnswered(HWND window, int outcome) {
   if (outcome == 1) return hideNotice(window, Notice::myState);
   char reason[1024], text[1200];
   // A lock left behind: the advice the wait ended with says more than its last (202).
-  if (shownNotice() == Notice::oldLock)
+  if (shownNotice(window) == Notice::oldLock)
     GetWindowTextA(GetDlgItem(window, IDC_NOTICE_BAR), reason, sizeof reason);
   else
     lastStatusMessage(reason, sizeof reason);

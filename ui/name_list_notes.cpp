@@ -80,7 +80,7 @@ void noteNameList(HWND window, NameListNotes& notes) {
   }
   if (!text[0]) return;
   // A notice that asks something of the member now stays; this one waits for no answer.
-  const Notice shown = shownNotice();
+  const Notice shown = shownNotice(window);
   if (shown == Notice::none || shown == Notice::noServer || shown == Notice::nameList)
     showNotice(window, Notice::nameList, text, nullptr);
 }
