@@ -1,5 +1,5 @@
 #pragma once
-// The list of members: one row per member of the name list, six columns from the board image. Rows
+// The list of members: one row per member of the name list, its columns from the column table. Rows
 // are a view over the slots (found and sorted); every function here that names a member takes or
 // gives a slot, never a list row.
 #include <windows.h>
@@ -25,7 +25,7 @@ LRESULT drawRow(NMLVCUSTOMDRAW* draw);
 // The rows whose overdue or stale flag changed with the clock alone are redrawn.
 void redrawChangedFlags(HWND list);
 void redrawAllRows(HWND list);
-// The six column widths back into the preferences, in 96-DPI units.
+// The column widths back where each is kept (the preferences or tavelin.ini), in 96-DPI units.
 void saveColumnWidths(HWND list, int dpi);
 // Column widths and the row icons from one DPI to another (the window moved to another monitor).
 void rescaleMemberList(HWND list, int fromDpi, int toDpi);
