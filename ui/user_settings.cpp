@@ -88,8 +88,8 @@ namespace {
 
 constexpr char Names[] = "Names";
 // A line "300=" and a quoted name of 63 bytes for every member, and the end.
+// On the caller's stack (22 KB): read and written once a load, on the window's thread.
 constexpr size_t NamesSectionSize = store::MaxMembers * (store::NameSize + 8) + 2;
-char section[NamesSectionSize];
 
 }  // namespace
 
@@ -97,6 +97,7 @@ char section[NamesSectionSize];
 int savedNameList(char (*names)[store::NameSize], int max) {
   char path[MAX_PATH];
   if (!iniPath(path)) return 0;
+  char section[NamesSectionSize];
   const DWORD got = GetPrivateProfileSectionA(Names, section, sizeof section, path);
   int count = 0;
   for (DWORD i = 0; i < got && section[i] && count < max;) {
@@ -119,6 +120,7 @@ int savedNameList(char (*names)[store::NameSize], int max) {
 void saveNameList(const char (*names)[store::NameSize], int count) {
   char path[MAX_PATH];
   if (!iniPath(path)) return;
+  char section[NamesSectionSize];
   size_t at = 0;
   for (int slot = 0; slot < count; ++slot) {
     const int n = std::snprintf(section + at, sizeof section - at, "%d=\"%.*s\"", slot + 1,
