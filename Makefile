@@ -52,6 +52,7 @@ test-dates: native windows
 test: native windows asan fuzz-build
 	@status=0; \
 	scripts/check-format || status=1; \
+	scripts/check-layers || status=1; \
 	ctest --preset native || status=1; \
 	ctest --preset windows || status=1; \
 	ctest --preset asan || status=1; \

@@ -1,17 +1,18 @@
 #pragma once
 // The texts of a row as the entry dialog would pass them (text/entry_text.h), and picking the member
 // to write.
+#include "store/row_words.h"
 #include "text/entry_text.h"
 
 namespace cli {
 
-using text::AfternoonLimit;
+using store::AfternoonLimit;
+using store::MorningLimit;
+using store::ReturnLimit;
+using store::StateLimit;
 using text::currentText;
 using text::dialogText;
-using text::MorningLimit;
 using text::nameCharacter;
-using text::ReturnLimit;
-using text::StateLimit;
 using text::TextCheck;
 
 // Slots whose display name equals name exactly (CP932); the count of matches, of which the first

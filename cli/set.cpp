@@ -13,67 +13,44 @@
 #include "store/board.h"
 #include "store/lock.h"
 #include "store/names.h"
+#include "store/typed_row.h"
 #include "text/cp932.h"
-#include "text/fold.h"
-#include "text/timestamps.h"
 #include "text/waits.h"
 
 namespace cli {
 
 namespace {
 
-constexpr char SetUsage[] =
+// The limits come from the row's words (store/row_words.h), filled in by setUsage.
+constexpr char SetUsageFormat[] =
     "usage: tavelin-cli set [SOURCE] (--slot N | --member NAME) [--morning T] [--afternoon T]\n"
     "                       [--return T] [--state T] [--clear | --touch] [--force] [--no-lock]\n"
     "  Writes one member's row as the entry dialog's OK does: fields not given keep their current\n"
     "  text; the time written is stamped and the return time folded to ASCII. With all four texts\n"
     "  empty, or --clear, the row is cleared, time included; --touch writes the time anew and keeps\n"
     "  the texts. Without a text, --clear or --touch nothing is written. Texts are UTF-8 without control\n"
-    "  characters and must fit the dialog: 118, 118, 62 and 14 bytes of CP932 for morning,\n"
+    "  characters and must fit the dialog: %zu, %zu, %zu and %zu bytes of CP932 for morning,\n"
     "  afternoon, return and state.\n"
     "  --force     write a board file that is neither empty nor 192,000 bytes or more\n"
     "  --no-lock   write where no lock file can be made, or through a FUSE SMB mount\n"
     "  A text that starts with \"--\" is given as --morning=TEXT.\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
-struct Texts {
-  char morning[MorningLimit + 1];
-  char afternoon[AfternoonLimit + 1];
-  char returnTime[ReturnLimit + 1];
-  char state[StateLimit + 1];
-};
-
-// Converts one given text; reports and answers false when the dialog could not have passed it.
-bool takeText(const char* option, const char* utf8, size_t limit, char* out, size_t outSize) {
-  if (!utf8) return true;
-  char reason[160], what[48];
-  size_t at = 0;
-  switch (dialogText(utf8, limit, out, outSize, &at)) {
-    case TextCheck::ok: return true;
-    case TextCheck::tooLong:
-      std::snprintf(reason, sizeof reason, "%s is longer than %zu bytes in CP932", option, limit);
-      break;
-    case TextCheck::notCp932:
-      if (nameCharacter(utf8, at, what, sizeof what))
-        std::snprintf(reason, sizeof reason, "%s has %s, which CP932 cannot hold", option, what);
-      else
-        std::snprintf(reason, sizeof reason, "%s is not UTF-8 (%s)", option, what);
-      break;
-    case TextCheck::control:
-      std::snprintf(reason, sizeof reason, "%s holds a control character, which every PC would show raw", option);
-      break;
-  }
-  usageError("set", reason, "");
-  return false;
+const char* setUsage() {
+  static char usage[sizeof SetUsageFormat + 32];
+  std::snprintf(usage, sizeof usage, SetUsageFormat, store::MorningLimit, store::AfternoonLimit, store::ReturnLimit,
+                store::StateLimit);
+  return usage;
 }
 
-bool takeTexts(const Options& opts, Texts& t) {
-  t = Texts{};
-  return takeText("--morning", opts.morning, MorningLimit, t.morning, sizeof t.morning) &&
-         takeText("--afternoon", opts.afternoon, AfternoonLimit, t.afternoon, sizeof t.afternoon) &&
-         takeText("--return", opts.returnTime, ReturnLimit, t.returnTime, sizeof t.returnTime) &&
-         takeText("--state", opts.state, StateLimit, t.state, sizeof t.state);
+// The texts as given, by store::Typed, with the options that gave them.
+void givenTexts(const Options& opts, store::GivenTexts& given) {
+  given[static_cast<int>(store::Typed::morning)] = opts.morning;
+  given[static_cast<int>(store::Typed::afternoon)] = opts.afternoon;
+  given[static_cast<int>(store::Typed::returnTime)] = opts.returnTime;
+  given[static_cast<int>(store::Typed::state)] = opts.state;
 }
+constexpr store::TextNames OptionNames = {"--morning", "--afternoon", "--return", "--state"};
 
 // At most this many names follow a --member that matched none or several: not all 300.
 constexpr int ListedNames = 5;
@@ -125,16 +102,6 @@ int pickSlot(const Options& opts) {
   return -1;
 }
 
-// Fields not given keep what the board holds now, as the dialog shows them.
-void keepCurrent(const Options& opts, int slot, Texts& t) {
-  const store::ScheduleEntry& e = share().board.entries[slot];
-  if (!opts.morning) currentText(e.morning, sizeof e.morning, MorningLimit, t.morning, sizeof t.morning);
-  if (!opts.afternoon) currentText(e.afternoon, sizeof e.afternoon, AfternoonLimit, t.afternoon, sizeof t.afternoon);
-  if (!opts.state) currentText(e.state, sizeof e.state, StateLimit, t.state, sizeof t.state);
-  if (!opts.returnTime)
-    currentText(share().board.returnTimes[slot], store::ReturnTimeSize, ReturnLimit, t.returnTime, sizeof t.returnTime);
-}
-
 // The board access failed: say why when it can be told (no lock possible, a lock held, a board
 // file that does not open for the reading or the writing).
 int boardFailed(const Options& opts, bool writing) {
@@ -150,17 +117,24 @@ int boardFailed(const Options& opts, bool writing) {
 int runSet(int argc, char** argv) {
   Options opts;
   char error[512];
-  if (!parseOptions(argc, argv, SetOptions, opts, error, sizeof error)) return usageError("set", error, SetUsage);
-  if (opts.help) return printHelp(SetUsage);
+  const char* usage = setUsage();
+  if (!parseOptions(argc, argv, SetOptions, opts, error, sizeof error)) return usageError("set", error, usage);
+  if (opts.help) return printHelp(usage);
   // A set that names no text would only stamp the time, making a stale row look fresh: asked for only.
   if (!opts.clear && !opts.touch && !opts.morning && !opts.afternoon && !opts.returnTime && !opts.state)
     return usageError("set",
                       "nothing to write: give a text (--morning, --afternoon, --return, --state), --clear or --touch",
-                      SetUsage);
+                      usage);
   // Every text is checked before the share is touched, so a bad one writes nothing.
-  Texts t;
-  if (!takeTexts(opts, t)) return ExitUsage;
-  int status = prepareSource("set", opts, Need::boardAndNames, SetUsage);
+  store::GivenTexts given;
+  givenTexts(opts, given);
+  store::TypedRow t;
+  char reason[160];
+  if (!store::takeTexts(given, OptionNames, t, reason, sizeof reason)) {
+    usageError("set", reason, "");
+    return ExitUsage;
+  }
+  int status = prepareSource("set", opts, Need::boardAndNames, usage);
   if (status != ExitOk) return status;
   if (!opts.force && !boardLooksRight("set", true)) return ExitUsage;
   if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
@@ -175,17 +149,11 @@ int runSet(int argc, char** argv) {
   share().requireLock = !opts.noLock;
   share().writeWithoutLock = opts.noLock;
   if (!store::refreshBoard(share())) return boardFailed(opts, false);
-  char written[text::WrittenAtSize] = "";
-  if (opts.clear) {
-    t = Texts{};
-  } else {
-    keepCurrent(opts, slot, t);
-    if (t.morning[0] || t.afternoon[0] || t.returnTime[0] || t.state[0]) {
-      text::formatWrittenAt(written);
-      text::foldFullWidth(t.returnTime);
-    }
-  }
-  const int saved = store::writeRow(share(), slot, {t.morning, t.afternoon, t.state, t.returnTime, written});
+  if (opts.clear)
+    t = store::TypedRow{};
+  else
+    store::completeRow(share().board, slot, given, t);
+  const int saved = store::writeRow(share(), slot, store::textsOf(t));
   if (saved == 1) {
     reportLastStatus("set", false);  // a lock that could not be removed, say
     return ExitOk;

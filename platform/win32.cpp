@@ -7,7 +7,6 @@
 
 #include "platform/system.h"
 #include "platform/system_library.h"
-#include "text/cp932.h"
 
 namespace platform {
 
@@ -94,8 +93,9 @@ char separator() { return '\\'; }
 
 bool isSeparator(unsigned char b) { return b == '\\' || b == '/'; }
 
-// The program's paths are CP932, the code page of its texts and of every PC in the office.
-bool isPathLeadByte(unsigned char b) { return text::isLeadByte(b); }
+// The program's paths are CP932, the code page of its texts and of every PC in the office, whatever
+// the code page this PC runs.
+bool isPathLeadByte(unsigned char b) { return IsDBCSLeadByteEx(932, b) != FALSE; }
 
 unsigned long processId() { return GetCurrentProcessId(); }
 

@@ -4,6 +4,7 @@
 
 #include "store/board.h"
 #include "store/row_flags.h"
+#include "store/row_words.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
 
@@ -20,10 +21,8 @@ struct Cell {
 };
 
 void cellOf(const Rows& rows, int slot, int field, Cell& cell) {
-  if (field == 0 && rows.names)
-    cell.length = text::copyField(cell.text, sizeof cell.text, rows.names[slot], store::NameSize);
-  else
-    cell.length = store::fieldTextOf(*rows.image, slot, static_cast<store::Field>(field), cell.text, sizeof cell.text);
+  cell.length =
+      store::cellText(*rows.image, rows.names, slot, static_cast<store::Field>(field), cell.text, sizeof cell.text);
 }
 
 bool shown(const Rows& rows, int slot) {
@@ -229,8 +228,11 @@ void printJsonRow(FILE* out, const Rows& rows, int slot) {
     std::fprintf(out, ", \"%s\": ", store::fields[f].jsonKey);
     writeJsonString(out, cell.text, cell.length);
   }
-  std::fprintf(out, ", \"overdue\": %s, \"stale\": %s}", truth(store::isOverdue(*rows.image, slot, rows.now)),
-               truth(store::isStale(*rows.image, slot, rows.now)));
+  int count = 0;
+  const store::FlagRule* flags = store::flagRules(count);
+  const unsigned bits = store::flagsOf(*rows.image, slot, rows.now);
+  for (int i = 0; i < count; ++i) std::fprintf(out, ", \"%s\": %s", flags[i].key, truth((bits >> i) & 1));
+  std::fputc('}', out);
 }
 
 void printJson(FILE* out, const Rows& rows) {

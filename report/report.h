@@ -20,7 +20,7 @@ struct Rows {
 };
 
 void printTable(FILE* out, const Rows& rows);
-// Each row's fields under the field table's keys, then its "overdue" and "stale" flags.
+// Each row's fields under the field table's keys, then its flags ("overdue", "stale": store's flag table).
 void printJson(FILE* out, const Rows& rows);
 // One slot's object of that array, alone (the web page's changed rows).
 void printJsonRow(FILE* out, const Rows& rows, int slot);

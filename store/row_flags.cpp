@@ -2,14 +2,13 @@
 
 #include <cstring>
 
+#include "store/row_words.h"
 #include "text/fold.h"
 #include "text/timestamps.h"
 
 namespace store {
 
 namespace {
-
-constexpr char OutReturning[] = "外出・戻り";
 
 struct Day {
   int year, month, day;  // two-digit year, as the time written has it
@@ -40,12 +39,6 @@ int compareDays(const Day& a, const Day& b) {
 }
 
 Day today(const std::tm& now) { return Day{text::twoDigitYear(now), now.tm_mon + 1, now.tm_mday}; }
-
-bool rowHasTextOf(const BoardImage& image, int slot) {
-  for (int f = 0; f < FieldCount; ++f)
-    if (fieldBytesOf(image, slot, static_cast<Field>(f))[0] != '\0') return true;
-  return false;
-}
 
 // Up to two digits at p into out; how many were read.
 int leadingNumber(const char* p, int& out) {
@@ -105,18 +98,48 @@ int returnMinutes(const BoardImage& image, int slot) {
 
 bool isStale(const BoardImage& image, int slot, const std::tm& now) {
   Day written;
-  return rowHasTextOf(image, slot) && dayWritten(image, slot, written) && compareDays(written, today(now)) < 0;
+  return rowHasText(image, slot) && dayWritten(image, slot, written) && compareDays(written, today(now)) < 0;
 }
 
 bool isOverdue(const BoardImage& image, int slot, const std::tm& now) {
-  char state[StateSize + 1];
-  fieldTextOf(image, slot, Field::state, state, sizeof state);
   Day written;
-  if (std::strcmp(state, OutReturning) != 0 || !dayWritten(image, slot, written) ||
+  if (stateOfRow(image, slot) != ReturningState || !dayWritten(image, slot, written) ||
       compareDays(written, today(now)) != 0)
     return false;
   const int back = returnMinutes(image, slot);
   return back >= 0 && back < now.tm_hour * 60 + now.tm_min;
+}
+
+namespace {
+
+// Home, or out and going straight home, written today: not back before tomorrow.
+bool isGoneForTheDay(const BoardImage& image, int slot, const std::tm& now) {
+  const State state = stateOfRow(image, slot);
+  Day written;
+  return (state == State::home || state == State::outGoingHome) && dayWritten(image, slot, written) &&
+         compareDays(written, today(now)) == 0;
+}
+
+const FlagRule Flags[] = {
+    {"overdue", isOverdue},
+    {"stale", isStale},
+    {"gone", isGoneForTheDay},
+};
+constexpr int FlagCount = sizeof Flags / sizeof Flags[0];
+static_assert(FlagCount <= 8, "a bit each in flagsOf");
+
+}  // namespace
+
+const FlagRule* flagRules(int& count) {
+  count = FlagCount;
+  return Flags;
+}
+
+unsigned char flagsOf(const BoardImage& image, int slot, const std::tm& now) {
+  unsigned bits = 0;
+  for (int i = 0; i < FlagCount; ++i)
+    if (Flags[i].holds(image, slot, now)) bits |= 1u << i;
+  return static_cast<unsigned char>(bits);
 }
 
 }  // namespace store

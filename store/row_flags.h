@@ -11,8 +11,21 @@ namespace store {
 // written cannot be read or lies ahead (clocks that differ), is not stale.
 bool isStale(const BoardImage& image, int slot, const std::tm& now);
 
-// Out and returning ("外出・戻り"), written today, and its return time (H:MM or HH:MM once folded to
+// Out and returning (ReturningState), written today, and its return time (H:MM or HH:MM once folded to
 // ASCII) is already past. Any other row is not overdue.
 bool isOverdue(const BoardImage& image, int slot, const std::tm& now);
+
+// Every flag, one table: its JSON key (and the web page's class for the row) and its rule. Its place in
+// the table is its bit in flagsOf; the list's colours use the first two.
+struct FlagRule {
+  const char* key;
+  bool (*holds)(const BoardImage& image, int slot, const std::tm& now);
+};
+const FlagRule* flagRules(int& count);
+enum RowFlag : unsigned char { Overdue = 1, Stale = 2 };
+
+// Every flag at once, a bit each, as a list or a page keeps them to tell when the clock alone changed
+// a row.
+unsigned char flagsOf(const BoardImage& image, int slot, const std::tm& now);
 
 }  // namespace store

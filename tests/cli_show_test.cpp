@@ -109,14 +109,16 @@ TEST_F(CoreTest, ShowFlagsOverdueAndStaleRowsInJsonAndCsv) {
   json.push_back("--json");
   const clisupport::Run j = clisupport::run(cli::runShow, json);
   EXPECT_EQ(j.exit, 0);
-  EXPECT_NE(
-      j.out.find("\"name\": \"A\", \"morning\": \"say \\\"hi\\\", then\\u001b[2J\", \"afternoon\": \"\", "
-                 "\"returnTime\": \"\", \"state\": \"\", \"writtenAt\": \"\", \"overdue\": false, \"stale\": false}"),
-      std::string::npos)
+  EXPECT_NE(j.out.find("\"name\": \"A\", \"morning\": \"say \\\"hi\\\", then\\u001b[2J\", \"afternoon\": \"\", "
+                       "\"returnTime\": \"\", \"state\": \"\", \"writtenAt\": \"\", \"overdue\": false, \"stale\": "
+                       "false, \"gone\": false}"),
+            std::string::npos)
       << j.out;
-  EXPECT_NE(j.out.find("\"writtenAt\": \"26/12/07 09:10\", \"overdue\": true, \"stale\": false}"), std::string::npos)
+  EXPECT_NE(j.out.find("\"writtenAt\": \"26/12/07 09:10\", \"overdue\": true, \"stale\": false, \"gone\": false}"),
+            std::string::npos)
       << j.out;
-  EXPECT_NE(j.out.find("\"writtenAt\": \"26/12/06 18:00\", \"overdue\": false, \"stale\": true}"), std::string::npos)
+  EXPECT_NE(j.out.find("\"writtenAt\": \"26/12/06 18:00\", \"overdue\": false, \"stale\": true, \"gone\": false}"),
+            std::string::npos)
       << j.out;
 
   auto csv = source;

@@ -54,6 +54,38 @@ TEST(RowFlags, OverdueIsOutReturningWrittenTodayPastItsReturnTimeAndStaleIsWritt
     std::strcpy(image.writtenAt[4], c.written);
     EXPECT_EQ(store::isOverdue(image, 4, now), c.overdue) << c.state << " " << c.returnTime << " " << c.written;
     EXPECT_EQ(store::isStale(image, 4, now), c.stale) << c.state << " " << c.returnTime << " " << c.written;
+    EXPECT_EQ(store::flagsOf(image, 4, now), (c.overdue ? store::Overdue : 0) | (c.stale ? store::Stale : 0));
+  }
+}
+
+// Gone for the day: home, or out going straight home, written today; a page greys the row.
+TEST(RowFlags, GoneIsHomeOrStraightHomeWrittenToday) {
+  std::tm now{};
+  now.tm_year = 126, now.tm_mon = 11, now.tm_mday = 7, now.tm_hour = 15;  // 26/12/07
+  const struct {
+    const char* state;
+    const char* written;
+    bool gone;
+  } cases[] = {
+      {"帰宅", "26/12/07 17:30", true},
+      {"外出・直帰", "26/12/07 09:10", true},
+      {"帰宅", "26/12/06 17:30", false},  // yesterday's: stale instead
+      {"外出・戻り", "26/12/07 09:10", false},
+      {"社内", "26/12/07 09:10", false},
+      {"帰宅", "", false},
+  };
+  int count = 0;
+  const store::FlagRule* rules = store::flagRules(count);
+  int gone = -1;
+  for (int i = 0; i < count; ++i)
+    if (std::strcmp(rules[i].key, "gone") == 0) gone = i;
+  ASSERT_GE(gone, 0);
+  for (const auto& c : cases) {
+    static store::BoardImage image;
+    std::memset(&image, 0, sizeof image);
+    std::strcpy(image.entries[9].state, c.state);
+    std::strcpy(image.writtenAt[9], c.written);
+    EXPECT_EQ((store::flagsOf(image, 9, now) >> gone) & 1, c.gone ? 1 : 0) << c.state << " " << c.written;
   }
 }
 

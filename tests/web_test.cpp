@@ -10,6 +10,8 @@
 #include "tests/support.h"
 #include "web/feed.h"
 #include "web/json_body.h"
+#include "web/memory_file.h"
+#include "web/page.h"
 #include "web/tokens.h"
 
 using namespace testsupport;
@@ -177,6 +179,28 @@ TEST_F(WebFeed, MadeTokensAreFreshPerMemberAndTheirFileIsTheOwnersAlone) {
   std::fclose(links);
   web::TokenTable table;
   EXPECT_TRUE(web::loadTokens(dir.file("tokens").c_str(), fake::share, table, error, sizeof error)) << error;
+}
+
+// The page is UTF-8 while the board is CP932: the states the editor offers and the script reads are
+// the board's four, converted, and each icon's class is its state's place among them.
+TEST(Page, TheStatesItOffersAreTheBoardsInUtf8) {
+  static web::PageBoard board;
+  std::memset(&board, 0, sizeof board);
+  board.memberCount = 2;
+  std::strcpy(board.names[1], "m1");
+  std::strcpy(board.image.entries[0].state, "外出・直帰");
+  web::MemoryFile out;
+  web::writePage(out.get(), board, web::PageView{"t", 1, false});
+  const std::string page = out.take();
+  EXPECT_NE(page.find(u8"{\"states\":[\"社内\",\"帰宅\",\"外出・戻り\",\"外出・直帰\"],\"returning\":2,\"flags\":["
+                      u8"\"overdue\",\"stale\",\"gone\"]}"),
+            std::string::npos);
+  EXPECT_NE(page.find(u8"data-state=\"外出・戻り\"><span class=\"icon st2\"></span>外出・戻り</button>"),
+            std::string::npos);
+  EXPECT_NE(page.find("<tr id=\"s0\" data-slot=\"0\" class=\"\"><td class=\"f0\"><span class=\"icon st3\""),
+            std::string::npos);
+  EXPECT_NE(page.find("<tr id=\"s1\" data-slot=\"1\" class=\"mine\"><td class=\"f0\"><span class=\"icon st-1\""),
+            std::string::npos);
 }
 
 }  // namespace

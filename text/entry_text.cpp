@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "store/board.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
 

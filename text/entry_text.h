@@ -1,17 +1,10 @@
 #pragma once
 // The texts of a row as the entry dialog would pass them: every front end that writes a row (the
-// CLI's set, the web page's edits) checks and reads back its texts the same way.
+// CLI's set, the web page's edits, the window's dialog) checks and reads back its texts the same way.
+// Each field's limit is the caller's (store/row_words.h).
 #include <cstddef>
 
-#include "store/board.h"
-
 namespace text {
-
-// The most bytes the dialog reads from each field.
-constexpr size_t MorningLimit = store::fieldInfo(store::Field::morning).inputLimit;
-constexpr size_t AfternoonLimit = store::fieldInfo(store::Field::afternoon).inputLimit;
-constexpr size_t ReturnLimit = store::fieldInfo(store::Field::returnTime).inputLimit;
-constexpr size_t StateLimit = store::fieldInfo(store::Field::state).inputLimit;
 
 enum class TextCheck { ok, tooLong, notCp932, control };
 

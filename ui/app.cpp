@@ -8,11 +8,13 @@
 #include "settings/history.h"
 #include "settings/preferences.h"
 #include "store/share.h"
+#include "ui/commands.h"
 #include "ui/first_run.h"
 #include "ui/identity.h"
 #include "ui/main_window.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
+#include "ui/share_paths.h"
 #include "ui/share_worker.h"
 #include "ui/user_settings.h"
 
@@ -54,16 +56,17 @@ bool handOverToRunningCopy() {
 // GetMessageA answers -1 on a broken call; that ends the loop rather than spinning on it. The main
 // window's keys (F5, Ctrl+1 ...) become its commands wherever its focus is.
 int runMessageLoop(HWND window) {
-  HACCEL keys = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
+  HACCEL keys = createAccelerators();
   MSG msg;
   BOOL got;
   while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
-    if (got == -1) return 0;
+    if (got == -1) break;
     if (keys && TranslateAcceleratorA(window, keys, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return static_cast<int>(msg.wParam);
+  if (keys) DestroyAcceleratorTable(keys);
+  return got == -1 ? 0 : static_cast<int>(msg.wParam);
 }
 
 }  // namespace

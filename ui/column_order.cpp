@@ -22,8 +22,16 @@ bool parseColumnOrder(const char* text, int (&order)[OrderColumns]) {
   return true;
 }
 
+static_assert(OrderColumns <= 10, "one digit per column");
+
 void formatColumnOrder(const int (&order)[OrderColumns], char* out, size_t size) {
-  std::snprintf(out, size, "%d,%d,%d,%d,%d,%d", order[0], order[1], order[2], order[3], order[4], order[5]);
+  size_t at = 0;
+  if (size) out[0] = '\0';
+  for (int i = 0; i < OrderColumns && at < size; ++i) {
+    const int n = std::snprintf(out + at, size - at, i ? ",%d" : "%d", order[i]);
+    if (n < 0) return;
+    at += static_cast<size_t>(n);
+  }
 }
 
 }  // namespace ui

@@ -7,6 +7,9 @@
 
 #include "project_page.h"
 #include "store/lock.h"
+#include "store/row_copy.h"
+#include "store/row_words.h"
+#include "ui/board_view.h"
 #include "ui/csv_export.h"
 #include "ui/dialog_place.h"
 #include "ui/find_box.h"
@@ -57,46 +60,111 @@ void resetLockAfterAsking(HWND window) {
   if (!postRequest(look)) holdOff();
 }
 
-using Command = void (*)(HWND);
+// My row emptied as the entry dialog's OK with four empty fields does, its time too, once the member
+// says yes; written against the row as shown, so a change another PC made meanwhile is not undone.
+void clearMyRow(HWND window) {
+  const int slot = ownSlot(GetDlgItem(window, IDC_MEMBER_LIST));
+  if (slot < 0) return holdOff();
+  if (messageBoxOver(window, "自分の行の予定と状態をすべて消去しますか？", "予定を消去",
+                     MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) != IDYES)
+    return;
+  Request clear;
+  clear.job = Job::writeRow;
+  clear.replyTo = window;
+  clear.slot = slot;
+  store::copyRow(boardView().board, slot, clear.seen);
+  if (!postRequest(clear)) holdOff();
+}
 
-Command commandFor(int id) {
-  switch (id) {
-    case IDM_UPDATE_LIST: return updateList;
-    case IDM_EXPORT_CSV: return exportCsv;
-    case IDM_SETTINGS: return runSettingsCommand;
-    case IDM_ABOUT: return showAbout;
-    case IDM_LATEST_INFO: return openProjectPage;
-    case IDM_RESET_LOCK: return resetLockAfterAsking;
-    default: return nullptr;
-  }
+// Exit is closing the window: the same widths saved, the same end, the same wait for an access.
+void exitProgram(HWND window) { SendMessageA(window, WM_CLOSE, 0, 0); }
+
+constexpr store::State None = store::State::none;
+constexpr BYTE Ctrl = FCONTROL;
+
+const Command Commands[] = {
+    {IDM_UPDATE_LIST, "リストのアップデート", VK_F5, 0, 0, When::idle, updateList, None},
+    {IDM_MY_OFFICE, nullptr, '1', Ctrl, 4, When::idleMine, nullptr, store::State::office},
+    {IDM_MY_HOME, nullptr, '2', Ctrl, 5, When::idleMine, nullptr, store::State::home},
+    {IDM_MY_OUT_RETURNING, nullptr, '3', Ctrl, 6, When::idleMine, nullptr, store::State::outReturning},
+    {IDM_MY_OUT_GOING_HOME, nullptr, '4', Ctrl, 7, When::idleMine, nullptr, store::State::outGoingHome},
+    {IDM_CLEAR_MINE, nullptr, 0, 0, -1, When::idleMine, clearMyRow, None},
+    {IDM_EXPORT_CSV, nullptr, 0, 0, -1, When::idle, exportCsv, None},
+    {IDM_SETTINGS, nullptr, 0, 0, -1, When::idle, runSettingsCommand, None},
+    {IDM_EXIT, nullptr, 0, 0, -1, When::always, exitProgram, None},
+    {IDM_FIND, nullptr, 'F', Ctrl, -1, When::always, focusFindBox, None},
+    {IDM_FIND_CLEAR, nullptr, VK_ESCAPE, 0, -1, When::always, clearFindBox, None},
+    {IDM_ABOUT, nullptr, 0, 0, -1, When::idle, showAbout, None},
+    {IDM_RESET_LOCK, nullptr, 0, 0, -1, When::idle, resetLockAfterAsking, None},
+    {IDM_LATEST_INFO, nullptr, 0, 0, -1, When::idlePage, openProjectPage, None},
+};
+constexpr int CommandCount = sizeof Commands / sizeof Commands[0];
+
+// "F5", "Ctrl+1", "Esc", as the menu shows a key.
+void keyText(const Command& c, char* out, size_t size) {
+  char key[8];
+  if (c.key >= VK_F1 && c.key <= VK_F12)
+    std::snprintf(key, sizeof key, "F%d", c.key - VK_F1 + 1);
+  else if (c.key == VK_ESCAPE)
+    std::snprintf(key, sizeof key, "Esc");
+  else
+    std::snprintf(key, sizeof key, "%c", static_cast<char>(c.key));
+  std::snprintf(out, size, "%s%s", (c.keyFlags & FCONTROL) ? "Ctrl+" : "", key);
 }
 
 }  // namespace
 
-// What changes only the view, never the share: taken during an access too.
-Command viewCommandFor(int id) {
-  switch (id) {
-    case IDM_FIND: return focusFindBox;
-    case IDM_FIND_CLEAR: return clearFindBox;
-    default: return nullptr;
+const Command* commands(int& count) {
+  count = CommandCount;
+  return Commands;
+}
+
+const Command* commandOf(int id) {
+  for (const Command& c : Commands)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+bool commandEnabled(HWND window, const Command& c) {
+  switch (c.when) {
+    case When::always: return true;
+    case When::idle: return !shareBusy();
+    case When::idleMine: return !shareBusy() && ownSlot(GetDlgItem(window, IDC_MEMBER_LIST)) >= 0;
+    case When::idlePage: return !shareBusy() && HasProjectPage;
   }
+  return false;
 }
 
 void runCommand(HWND window, int id) {
-  // Exit is closing the window: the same widths saved, the same end, the same wait for an access.
-  if (id == IDM_EXIT) {
-    SendMessageA(window, WM_CLOSE, 0, 0);
+  const Command* c = commandOf(id);
+  if (!c) return;
+  if (c->when != When::always && shareBusy()) return holdOff();
+  if (c->run)
+    c->run(window);
+  else
+    setMyState(window, c->state);
+}
+
+HACCEL createAccelerators() {
+  ACCEL keys[CommandCount];
+  int count = 0;
+  for (const Command& c : Commands)
+    if (c.key) keys[count++] = {static_cast<BYTE>(FVIRTKEY | c.keyFlags), c.key, static_cast<WORD>(c.id)};
+  return CreateAcceleratorTableA(keys, count);
+}
+
+void commandTip(const Command& c, char* out, size_t size) {
+  char key[16] = "";
+  if (c.key) keyText(c, key, sizeof key);
+  const char* keyOpen = c.key ? " (" : "";
+  const char* keyClose = c.key ? ")" : "";
+  if (c.state == None) {
+    std::snprintf(out, size, "%s%s%s%s", c.name ? c.name : "", keyOpen, key, keyClose);
     return;
   }
-  if (const Command view = viewCommandFor(id)) return view(window);
-  const Command command = commandFor(id);
-  const State mine = stateOfCommand(id);
-  if (!command && mine == State::none) return;
-  if (shareBusy()) return holdOff();
-  if (command)
-    command(window);
-  else
-    setMyState(window, mine);
+  // The state that asks for a return time says so.
+  const char* asks = c.state == store::ReturningState ? "、帰社時間を入力" : "";
+  std::snprintf(out, size, "自分の状態を「%s」に%s%s%s%s", store::stateText(c.state), asks, keyOpen, key, keyClose);
 }
 
 // The board is read again after, so the list shows what the lock held up; the reset's outcome stays
@@ -121,13 +189,8 @@ void askToResetLock(HWND window) {
 void updateMenu(HWND window) {
   HMENU menu = GetMenu(window);
   if (!menu) return;
-  const UINT state = MF_BYCOMMAND | (shareBusy() ? MF_GRAYED : MF_ENABLED);
-  const int heldOff[] = {IDM_UPDATE_LIST, IDM_EXPORT_CSV, IDM_SETTINGS, IDM_ABOUT, IDM_RESET_LOCK};
-  for (int id : heldOff) EnableMenuItem(menu, id, state);
-  const UINT mine = ownSlot() >= 0 ? state : MF_BYCOMMAND | MF_GRAYED;
-  const int myStates[] = {IDM_MY_OFFICE, IDM_MY_HOME, IDM_MY_OUT_RETURNING, IDM_MY_OUT_GOING_HOME};
-  for (int id : myStates) EnableMenuItem(menu, id, mine);
-  EnableMenuItem(menu, IDM_LATEST_INFO, HasProjectPage ? state : MF_BYCOMMAND | MF_GRAYED);
+  for (const Command& c : Commands)
+    EnableMenuItem(menu, c.id, MF_BYCOMMAND | (commandEnabled(window, c) ? MF_ENABLED : MF_GRAYED));
 }
 
 }  // namespace ui

@@ -8,7 +8,9 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "store/row_copy.h"
+#include "store/row_words.h"
 #include "text/bounded.h"
+#include "text/entry_text.h"
 #include "text/fold.h"
 #include "text/timestamps.h"
 #include "ui/dialog_place.h"
@@ -21,7 +23,6 @@
 #include "ui/row_changed_dialog.h"
 #include "ui/session.h"
 #include "ui/share_worker.h"
-#include "ui/states.h"
 #include "ui/status_bar.h"
 #include "ui/too_long.h"
 
@@ -34,10 +35,13 @@ constexpr size_t TypedSize = 512;
 static_assert(TypedSize > store::PlanSize, "a plan that fits is read whole");
 constexpr int FieldTotal = 4;
 
-// What OK has to write: the four texts as typed (the return time folded) and their lengths in bytes.
+// What OK has to write: the four texts as typed (the return time folded), their lengths in bytes,
+// and each one's check by the rule every front end applies (text::dialogText).
 struct Typed {
   char texts[FieldTotal][TypedSize];
   size_t lengths[FieldTotal];
+  text::TextCheck checks[FieldTotal];
+  size_t refusedAt[FieldTotal];  // the character refused, counted from 1
 };
 
 // What the dialog is about, passed through DialogBoxParam and kept in DWLP_USER; seen is the row as
@@ -103,7 +107,7 @@ void showCaption(HWND dialog, int slot) {
 
 void fillChoices(HWND dialog) {
   int position = 0;
-  for (const char* state : States) insertAt(dialog, IDC_STATE, position++, state);
+  for (const char* state : store::StateTexts) insertAt(dialog, IDC_STATE, position++, state);
   fillReturnTimes(dialog, IDC_RETURN_TIME);
   // Explicit positions keep the history's newest-first order although the plan boxes sort.
   position = 0;
@@ -129,18 +133,32 @@ BOOL onInitDialog(HWND dialog, LPARAM target) {
   return TRUE;
 }
 
-// A field's whole length counts even beyond the buffer: nothing typed is cut without a word.
-size_t readTyped(HWND dialog, int id, char (&out)[TypedSize]) {
+// A field as the member typed it (UTF-16, then UTF-8) through the rule every front end applies: a
+// character CP932 has no form for would otherwise reach the board as '?'. Its whole length counts even
+// beyond the buffer: nothing typed is cut without a word.
+size_t readTyped(HWND dialog, int id, char (&out)[TypedSize], text::TextCheck& check, size_t& refusedAt) {
+  wchar_t wide[TypedSize];
+  char utf8[TypedSize * 3];
   out[0] = '\0';
-  GetDlgItemTextA(dialog, id, out, TypedSize);
-  const size_t read = std::strlen(out);
-  if (read + 1 < TypedSize) return read;
+  refusedAt = 0;
+  check = text::TextCheck::tooLong;
+  if (GetDlgItemTextW(dialog, id, wide, TypedSize) + 1 < static_cast<int>(TypedSize)) {
+    if (WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) <= 0) utf8[0] = '\0';
+    size_t at = 0;
+    check = text::dialogText(utf8, TypedSize - 1, out, TypedSize, &at);
+    if (check == text::TextCheck::notCp932)
+      for (size_t i = 0; i <= at && utf8[i]; ++i) refusedAt += (static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80;
+    if (check != text::TextCheck::tooLong) return std::strlen(out);
+  }
+  // Longer than the buffer: measured as the board would store it, and refused by its limit.
+  check = text::TextCheck::ok;
   const LRESULT whole = SendDlgItemMessageA(dialog, id, WM_GETTEXTLENGTH, 0, 0);
-  return whole > static_cast<LRESULT>(read) ? static_cast<size_t>(whole) : read;
+  return whole > static_cast<LRESULT>(TypedSize) ? static_cast<size_t>(whole) : TypedSize;
 }
 
 void readAll(HWND dialog, Typed& typed) {
-  for (int i = 0; i < FieldTotal; ++i) typed.lengths[i] = readTyped(dialog, Fields[i].id, typed.texts[i]);
+  for (int i = 0; i < FieldTotal; ++i)
+    typed.lengths[i] = readTyped(dialog, Fields[i].id, typed.texts[i], typed.checks[i], typed.refusedAt[i]);
   // Measured as it will be stored: "１７：３０" takes five bytes, not ten.
   char* returnTime = typed.texts[ReturnTimeField];
   if (typed.lengths[ReturnTimeField] < TypedSize - 1) {
@@ -150,14 +168,30 @@ void readAll(HWND dialog, Typed& typed) {
   }
 }
 
-// The first field longer than its board field takes: named in the note, with the characters to remove,
-// and focused. False when all fit.
-bool refuseTooLong(HWND dialog, const Typed& typed) {
+// Why a field cannot be written, for the note; false when it can.
+bool refusal(const EntryField& field, const Typed& typed, int i, char* note, size_t size) {
+  const size_t limit = store::fieldInfo(field.field).inputLimit;
+  switch (typed.checks[i]) {
+    case text::TextCheck::notCp932:
+      std::snprintf(note, size, "%sの%zu文字目は、ほかのPCで表示できない文字です。ほかの文字にしてください。",
+                    field.label, typed.refusedAt[i]);
+      return true;
+    case text::TextCheck::control:
+      std::snprintf(note, size, "%sに制御文字（タブなど）があります。取り除いてください。", field.label);
+      return true;
+    default: break;
+  }
+  if (typed.lengths[i] <= limit) return false;
+  formatTooLong(field.label, typed.lengths[i], limit, note, size);
+  return true;
+}
+
+// The first field that cannot be written as typed (too long for its board field, a character no PC
+// could show, a control character): named in the note and focused. False when all can.
+bool refuseTyped(HWND dialog, const Typed& typed) {
   for (int i = 0; i < FieldTotal; ++i) {
-    const size_t limit = store::fieldInfo(Fields[i].field).inputLimit;
-    if (typed.lengths[i] <= limit) continue;
     char note[256];
-    formatTooLong(Fields[i].label, typed.lengths[i], limit, note, sizeof note);
+    if (!refusal(Fields[i], typed, i, note, sizeof note)) continue;
     showNote(dialog, note);
     MessageBeep(0);
     SetFocus(GetDlgItem(dialog, Fields[i].id));
@@ -235,7 +269,7 @@ void onOk(HWND dialog) {
   EntryTarget& target = targetOf(dialog);
   if (target.saving) return holdOff();
   readAll(dialog, target.typed);
-  if (refuseTooLong(dialog, target.typed)) return;
+  if (refuseTyped(dialog, target.typed)) return;
   writeTyped(dialog);
 }
 

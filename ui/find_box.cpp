@@ -29,7 +29,7 @@ void setHint(HWND box) {
 // The first match, selected and focused, takes the keys from here on, as in a dialog's tab order.
 void moveToFirstMatch(HWND box) {
   HWND list = GetDlgItem(GetParent(GetParent(box)), IDC_MEMBER_LIST);
-  if (ListView_GetItemCount(list) > 0) markSlot(list, slotInRow(0));
+  if (ListView_GetItemCount(list) > 0) markSlot(list, slotInRow(list, 0));
   SetFocus(list);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "settings/history.h"
 #include "settings/preferences.h"
@@ -45,14 +46,21 @@ ULONGLONG closeAskedAt;
 // How long this close waits for the worker: longer when a write is to be finished.
 ULONGLONG closeWaitMs;
 
-// The window's restored screen rectangle as last seen; zero until it has one. Saved when it goes.
-RECT restoredRect;
-// The DPI the window's sizes are laid out for; a move to another monitor scales from it.
-int layoutDpi = BaseDpi;
-// The list's and status bar's text, at layoutDpi.
-Font uiFont;
-// A first start (no widths set yet): the columns fit their texts once the names are loaded.
-bool fitPending;
+// What the window keeps between its messages: made at WM_NCCREATE, destroyed at WM_NCDESTROY, in its
+// GWLP_USERDATA.
+struct MainWindow {
+  // The window's restored screen rectangle as last seen; zero until it has one. Saved when it goes.
+  RECT restoredRect;
+  // The DPI the window's sizes are laid out for; a move to another monitor scales from it.
+  int layoutDpi;
+  // The list's and status bar's text, at layoutDpi.
+  Font uiFont;
+  // A first start (no widths set yet): the columns fit their texts once the names are loaded.
+  bool fitPending;
+  NameListNotes nameList;
+};
+
+MainWindow& stateOf(HWND window) { return *reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
 HWND listOf(HWND window) { return GetDlgItem(window, IDC_MEMBER_LIST); }
 HWND statusBarOf(HWND window) { return GetDlgItem(window, IDC_STATUS_BAR); }
@@ -62,13 +70,14 @@ HWND noticeBarOf(HWND window) { return GetDlgItem(window, IDC_NOTICE_BAR); }
 // WM_MOVE and WM_SIZE: remembers the rectangle unless the window is minimised or maximised.
 void captureWindowRect(HWND window) {
   if (IsIconic(window) || IsZoomed(window)) return;
-  GetWindowRect(window, &restoredRect);
+  GetWindowRect(window, &stateOf(window).restoredRect);
 }
 
 // The size goes into the record in 96-DPI units, so a record serves any screen. A window that never
 // had a restored rectangle leaves the loaded geometry as it was.
-void storeGeometry() {
-  const RECT& r = restoredRect;
+void storeGeometry(const MainWindow& w) {
+  const RECT& r = w.restoredRect;
+  const int layoutDpi = w.layoutDpi;
   if (r.right <= r.left || r.bottom <= r.top) return;
   settings::Preferences& p = local().prefs;
   p.windowWidth.set(unscaled(r.right - r.left, layoutDpi));
@@ -88,6 +97,7 @@ RECT layOutBars(HWND window, int width, int height) {
 // The list's and status bar's text at dpi; the old font goes once the controls have the new one. A
 // control not made yet takes uiFont when it is made.
 void setUiFont(HWND window, int dpi) {
+  Font& uiFont = stateOf(window).uiFont;
   Font previous;
   uiFont.swap(previous);
   uiFont.reset(createUiFont(dpi));
@@ -105,19 +115,20 @@ void restoreColumnOrder(HWND window) {
 // The list comes last, made where the bars leave room and with its font: made at no size and then
 // given a size and a font, it laid itself and its header out twice more (a tenth of the start under Wine).
 void onCreate(HWND window) {
-  layoutDpi = dpiOf(window);
+  MainWindow& w = stateOf(window);
+  const int layoutDpi = w.layoutDpi = dpiOf(window);
   createStatusBar(window);
   createToolbar(window, layoutDpi);
   createNoticeBar(window);
   setUiFont(window, layoutDpi);
   RECT client;
   GetClientRect(window, &client);
-  HWND list = createMemberList(window, layoutDpi, layOutBars(window, client.right, client.bottom), uiFont.get());
+  HWND list = createMemberList(window, layoutDpi, layOutBars(window, client.right, client.bottom), w.uiFont.get());
   char ownName[store::NameSize];
   savedOwnName(ownName);
   setOwnName(list, ownName);
   restoreColumnOrder(window);
-  fitPending = widthsAreDefaults();
+  w.fitPending = widthsAreDefaults();
   updateMenu(window);
   followRefreshInterval(window, local().prefs.refreshMinutes.get());
   SetTimer(window, IDT_CLOCK, ClockMs, nullptr);
@@ -149,7 +160,7 @@ void onWaiting(HWND window, int attempt) {
 // The wait is over: gone, unless it gave up on a lock left behind, which the notice then says with
 // the reset at hand.
 void endWaiting(HWND window) {
-  if (shownNotice() != Notice::waiting) return;
+  if (shownNotice(window) != Notice::waiting) return;
   const WaitFacts wait = lastWait();
   if (!boardView().lockBusy || !leftBehind(factsOf(wait))) return hideNotice(window, Notice::waiting);
   char text[1024];
@@ -161,7 +172,7 @@ void endWaiting(HWND window) {
 // that asks something of the member is not replaced by it.
 void showNamesMissing(HWND window) {
   if (!boardView().namesMissing) return hideNotice(window, Notice::noServer);
-  const Notice shown = shownNotice();
+  const Notice shown = shownNotice(window);
   if (shown != Notice::none && shown != Notice::noServer && shown != Notice::nameList) return;
   char path[settings::PathSize + 1];
   settings::pathText(local().prefs.nameListPath, path);
@@ -172,7 +183,7 @@ void showNamesMissing(HWND window) {
 }
 
 void onNoticeAction(HWND window) {
-  switch (shownNotice()) {
+  switch (shownNotice(window)) {
     case Notice::waiting: cancelShareWait(); break;
     case Notice::myState: retryMyState(); break;
     case Notice::oldLock:
@@ -190,6 +201,7 @@ void onNoticeAction(HWND window) {
 void widenToShowColumns(HWND window) {
   HWND list = listOf(window);
   if (IsZoomed(window) || IsIconic(window)) return;
+  const int layoutDpi = stateOf(window).layoutDpi;
   RECT client;
   GetClientRect(list, &client);
   const int more = columnsWidth(list) + metricFor(SM_CXVSCROLL, layoutDpi) + scaled(2, layoutDpi) - client.right;
@@ -208,6 +220,7 @@ void widenToShowColumns(HWND window) {
 }
 
 void fitFirstStart(HWND window) {
+  bool& fitPending = stateOf(window).fitPending;
   if (!fitPending || boardView().memberCount == 0) return;
   fitPending = false;
   fitColumnsToTexts(listOf(window));
@@ -223,7 +236,7 @@ void onPublished(HWND window, bool namesLoaded) {
   if (namesLoaded) {
     rebuildRows(listOf(window));
     fitFirstStart(window);
-    noteNameList(window);
+    noteNameList(window, stateOf(window).nameList);
   } else
     refreshMemberList(listOf(window));
   showStatusInfo(statusBarOf(window), boardView().statusInfoText);
@@ -321,7 +334,9 @@ void onContextMenu(HWND window, LPARAM screenPoint) {
 LRESULT onListNotify(HWND window, NMHDR* header) {
   switch (header->code) {
     case NM_RETURN: openEntryFor(window, focusedSlot(header->hwndFrom)); return 0;
-    case NM_DBLCLK: openEntryFor(window, slotInRow(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem)); return 0;
+    case NM_DBLCLK:
+      openEntryFor(window, slotInRow(header->hwndFrom, reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem));
+      return 0;
     case LVN_GETDISPINFOA: supplyCell(reinterpret_cast<NMLVDISPINFOA*>(header)); return 0;
     case NM_CUSTOMDRAW: return drawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
     case LVN_COLUMNCLICK:
@@ -343,7 +358,7 @@ LRESULT onDrawItem(const DRAWITEMSTRUCT* item) { return drawStatusPart(item) ? T
 // The find box's typing narrows the list; everything else is a command.
 void onCommand(HWND window, WPARAM wParam) {
   if (LOWORD(wParam) == IDC_NOTICE_ACTION) return onNoticeAction(window);
-  if (LOWORD(wParam) == IDC_NOTICE_CLOSE) return hideNotice(window, shownNotice());
+  if (LOWORD(wParam) == IDC_NOTICE_CLOSE) return hideNotice(window, shownNotice(window));
   if (LOWORD(wParam) != IDC_FIND) return runCommand(window, LOWORD(wParam));
   if (HIWORD(wParam) == EN_CHANGE) followFindBox(window);
 }
@@ -360,7 +375,7 @@ void onClose(HWND window) {
   if (closing) return;
   closing = true;
   HWND list = listOf(window);
-  saveColumnWidths(list, layoutDpi);
+  saveColumnWidths(list, stateOf(window).layoutDpi);
   int order[ColumnCount];
   if (columnOrder(list, order)) saveColumnOrder(order);
   ShowWindow(window, SW_HIDE);
@@ -416,7 +431,7 @@ bool wasMaximized(HWND window) {
 
 // Every road out of a running program passes here; the shutdown after the loop saves the files.
 void onDestroy(HWND window) {
-  storeGeometry();
+  storeGeometry(stateOf(window));
   saveMaximized(wasMaximized(window));
   destroyRowIcons(listOf(window));
   destroyToolbarImages(toolbarOf(window));
@@ -426,6 +441,7 @@ void onDestroy(HWND window) {
 // The window moved to a monitor of another DPI (or the DPI changed): every size follows, and the
 // window takes the rectangle Windows suggests.
 void onDpiChanged(HWND window, int dpi, const RECT* suggested) {
+  int& layoutDpi = stateOf(window).layoutDpi;
   rescaleMemberList(listOf(window), layoutDpi, dpi);
   rescaleToolbar(toolbarOf(window), dpi);
   layoutDpi = dpi;
@@ -434,9 +450,24 @@ void onDpiChanged(HWND window, int dpi, const RECT* suggested) {
                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool onNcCreate(HWND window) {
+  MainWindow* w = new (std::nothrow) MainWindow();
+  if (!w) return false;
+  w->layoutDpi = BaseDpi;
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
+  return true;
+}
+
+void onNcDestroy(HWND window) {
+  delete reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (onStatusMessage(message)) return 0;
   switch (message) {
+    case WM_NCCREATE: return onNcCreate(window) ? DefWindowProcA(window, message, wParam, lParam) : FALSE;
+    case WM_NCDESTROY: onNcDestroy(window); return 0;
     case WM_CREATE: onCreate(window); return 0;
     case WM_APP_BUSY: onWorkerBusy(window); return 0;
     case WM_APP_PUBLISHED: onPublished(window, wParam != 0); return 0;

@@ -5,78 +5,77 @@
 
 #include <cstring>
 #include <ctime>
+#include <new>
 
 #include "platform/system.h"
 #include "settings/preferences.h"
 #include "store/board.h"
 #include "store/names.h"
 #include "store/row_flags.h"
+#include "store/row_words.h"
 #include "text/bounded.h"
+#include "ui/board_view.h"
 #include "ui/colours.h"
+#include "ui/columns.h"
 #include "ui/dpi.h"
 #include "ui/identity.h"
 #include "ui/image_strip.h"
 #include "ui/resources/resource.h"
 #include "ui/row_view.h"
 #include "ui/session.h"
-#include "ui/share_worker.h"
-#include "ui/states.h"
+#include "ui/user_settings.h"
 
 namespace ui {
 
 namespace {
 
-// Column i shows field i of the board's field table; its width is kept in the preferences.
-struct Column {
-  settings::Le16 settings::Preferences::*width;
-  store::Field field;
-  const char* header() const { return store::fieldInfo(field).header; }
+// A column's width as kept: in the preferences record, or for a column it has no room for, in tavelin.ini.
+int keptWidth(int column) {
+  const Column& c = columnAt(column);
+  return c.width ? (local().prefs.*c.width).get() : savedColumnWidth(c.iniKey, c.defaultWidth);
+}
+
+void keepWidth(int column, int width) {
+  const Column& c = columnAt(column);
+  if (c.width)
+    (local().prefs.*c.width).set(width);
+  else
+    saveColumnWidth(c.iniKey, width);
+}
+
+// What the list shows and how, kept with the list itself (its GWLP_USERDATA), made with it and
+// destroyed before it goes.
+struct ListState {
+  // What the list shows, as an image. The list holds no texts of its own (an owner-data list asks
+  // for the cells it paints), so start-up inserts nothing, and a repaint redraws only the rows whose
+  // texts changed since they were last shown.
+  store::BoardImage shown;
+  int members;  // the members the list was built for
+  // The rows on screen: which members, in which order.
+  ViewRule rule;
+  RowView view;
+  // The overdue and stale flags each row was last drawn with, so the clock alone can redraw a row.
+  unsigned char flagsDrawn[store::MaxMembers];
+  char ownName[store::NameSize];
+  int own;
+  HFONT normalFont;
+  Font boldFont;
+  // Taken once per paint: every row of one paint is judged at the same minute.
+  std::tm paintTime;
+  COLORREF textColour;
+  StripPainter rowIcons;
 };
 
-static_assert(ColumnCount == store::FieldCount, "one column per field");
-
-const Column columns[store::FieldCount] = {
-    {&settings::Preferences::colWidthName, store::Field::name},
-    {&settings::Preferences::colWidthMorning, store::Field::morning},
-    {&settings::Preferences::colWidthAfternoon, store::Field::afternoon},
-    {&settings::Preferences::colWidthReturn, store::Field::returnTime},
-    {&settings::Preferences::colWidthState, store::Field::state},
-    {&settings::Preferences::colWidthWritten, store::Field::writtenAt},
-};
-constexpr int ReturnTimeColumn = 3;
-
-// What the list shows, as an image. The list holds no texts of its own (an owner-data list asks
-// for the cells it paints), so start-up inserts nothing, and a repaint redraws only the rows whose
-// texts changed since they were last shown.
-store::BoardImage shown;
-int members;  // the members the list was built for
-// The rows on screen: which members, in which order.
-ViewRule rule = {"", -1, false};
-RowView view;
-
-// The overdue and stale flags each row was last drawn with, so the clock alone can redraw a row.
-enum Flag : unsigned char { Overdue = 1, Stale = 2 };
-unsigned char flagsDrawn[store::MaxMembers];
-
-char ownName[store::NameSize];
-int own = -1;
-
-HFONT normalFont;
-Font boldFont;
-// Taken once per paint: every row of one paint is judged at the same minute.
-std::tm paintTime;
-COLORREF textColour;
-
-unsigned char flagsOf(int slot, const std::tm& now) {
-  return static_cast<unsigned char>((store::isOverdue(shown, slot, now) ? Overdue : 0) |
-                                    (store::isStale(shown, slot, now) ? Stale : 0));
+// Null for no list, or one made elsewhere.
+ListState* stateOf(HWND list) {
+  return list ? reinterpret_cast<ListState*>(GetWindowLongPtrA(list, GWLP_USERDATA)) : nullptr;
 }
 
 // Whether the board image holds other bytes for the slot than the list shows (the names are this PC's).
-bool rowChanged(int slot) {
-  for (int column = 1; column < store::FieldCount; ++column) {
-    const store::Field f = columns[column].field;
-    if (std::memcmp(store::fieldBytesOf(boardView().board, slot, f), store::fieldBytesOf(shown, slot, f),
+bool rowChanged(const ListState& s, int slot) {
+  for (int field = 1; field < store::FieldCount; ++field) {
+    const store::Field f = static_cast<store::Field>(field);
+    if (std::memcmp(store::fieldBytesOf(boardView().board, slot, f), store::fieldBytesOf(s.shown, slot, f),
                     store::fieldSize(f)) != 0)
       return true;
   }
@@ -84,10 +83,10 @@ bool rowChanged(int slot) {
 }
 
 // The slot's fields from the board image into what the list shows.
-void showRow(int slot) {
-  for (int column = 1; column < store::FieldCount; ++column) {
-    const store::Field f = columns[column].field;
-    std::memcpy(store::fieldBytesOf(shown, slot, f), store::fieldBytesOf(boardView().board, slot, f),
+void showRow(ListState& s, int slot) {
+  for (int field = 1; field < store::FieldCount; ++field) {
+    const store::Field f = static_cast<store::Field>(field);
+    std::memcpy(store::fieldBytesOf(s.shown, slot, f), store::fieldBytesOf(boardView().board, slot, f),
                 store::fieldSize(f));
   }
 }
@@ -110,8 +109,6 @@ void redrawRowsInSight(HWND list, int first, int last) {
   InvalidateRect(list, &band, TRUE);
 }
 
-// The record's widths before anyone set them: a first start.
-constexpr int DefaultWidths[store::FieldCount] = {70, 100, 100, 60, 50, 220};
 // A cell's text has the list's margins on both sides; the first column has the row's icon too.
 constexpr int CellPadding = 14;
 constexpr int RowIconRoom = 16 + 4 + CellPadding;
@@ -119,7 +116,7 @@ constexpr int RowIconRoom = 16 + 4 + CellPadding;
 constexpr int SortArrowRoom = 12 + 2 * CellPadding;
 
 int headerRoom(HWND list, int column) {
-  return textWidthIn(list, columns[column].header()) + scaled(SortArrowRoom, dpiOf(list));
+  return textWidthIn(list, columnAt(column).header) + scaled(SortArrowRoom, dpiOf(list));
 }
 
 // A sorted column shows its whole header beside the arrow.
@@ -129,13 +126,13 @@ void widenForHeader(HWND list, int column) {
 }
 
 void insertColumns(HWND list, int dpi) {
-  for (int i = 0; i < store::FieldCount; ++i) {
+  for (int i = 0; i < ColumnCount; ++i) {
     char header[32];
-    lstrcpynA(header, columns[i].header(), sizeof header);
+    lstrcpynA(header, columnAt(i).header, sizeof header);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = scaled((local().prefs.*columns[i].width).get(), dpi);
+    column.cx = scaled(keptWidth(i), dpi);
     column.pszText = header;
     column.iSubItem = i;
     ListView_InsertColumn(list, i, &column);
@@ -148,45 +145,39 @@ void insertColumns(HWND list, int dpi) {
 ImageStrip rowIconStrip(int size) {
   const int drawn = size >= 32 ? 32 : size >= 24 ? 24 : 16;
   const int bitmap = drawn == 32 ? IDB_ROW_ICONS_32 : drawn == 24 ? IDB_ROW_ICONS_24 : IDB_ROW_ICONS_16;
-  return {bitmap, StateCount + 1, drawn, drawn, RGB(255, 0, 255)};
+  return {bitmap, store::StateCount + 1, drawn, drawn, RGB(255, 0, 255)};
 }
-
-StripPainter rowIcons;
 
 // The list's image list has the icons' size and no pictures: it keeps their place in the first column
 // and draws nothing (an index past its end), and the icons are drawn after each row (drawIcon).
-void setRowIcons(HWND list, int dpi) {
+void setRowIcons(ListState& s, HWND list, int dpi) {
   const int size = scaled(16, dpi);
-  rowIcons.load(rowIconStrip(size), size, size);
+  s.rowIcons.load(rowIconStrip(size), size, size);
   HIMAGELIST old = ListView_SetImageList(list, ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 0, 1), LVSIL_SMALL);
   if (old) ImageList_Destroy(old);
 }
 
-int iconOf(int slot) {
-  char state[store::StateSize + 1];
-  store::fieldTextOf(shown, slot, store::Field::state, state, sizeof state);
-  return static_cast<int>(stateOf(state));
-}
+int iconOf(const ListState& s, int slot) { return static_cast<int>(store::stateOfRow(s.shown, slot)); }
 
 // The row's icon in the place the list keeps for it, cut to that place when the first column is narrower.
-void drawIcon(const NMLVCUSTOMDRAW* draw) {
+void drawIcon(const ListState& s, const NMLVCUSTOMDRAW* draw) {
   const int row = static_cast<int>(draw->nmcd.dwItemSpec);
-  const int slot = slotInRow(row);
+  const int slot = slotOfRow(s.view, row);
   RECT place;
   if (slot < 0 || !ListView_GetItemRect(draw->nmcd.hdr.hwndFrom, row, &place, LVIR_ICON)) return;
-  rowIcons.draw(draw->nmcd.hdc, iconOf(slot), place.left, place.top, place.right - place.left,
-                place.bottom - place.top);
+  s.rowIcons.draw(draw->nmcd.hdc, iconOf(s, slot), place.left, place.top, place.right - place.left,
+                  place.bottom - place.top);
 }
 
 // The header's arrow on the sorted column, none on the others.
-void showSortArrow(HWND list) {
+void showSortArrow(const ListState& s, HWND list) {
   HWND header = ListView_GetHeader(list);
-  for (int i = 0; i < store::FieldCount; ++i) {
+  for (int i = 0; i < ColumnCount; ++i) {
     HDITEMA item = {};
     item.mask = HDI_FORMAT;
     Header_GetItem(header, i, &item);
     item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (i == rule.column) item.fmt |= rule.descending ? HDF_SORTDOWN : HDF_SORTUP;
+    if (i == s.rule.column) item.fmt |= s.rule.descending ? HDF_SORTDOWN : HDF_SORTUP;
     Header_SetItem(header, i, &item);
   }
 }
@@ -224,18 +215,18 @@ class ListOutOfDrawing {
 
 // The view found and sorted again. The focused member keeps the focus (and its selection) in
 // whatever row they move to. Unless forced (rows built anew), an unchanged view is left alone.
-void arrange(HWND list, bool force = false) {
-  RowView before = view;
+void arrange(ListState& s, HWND list, bool force = false) {
+  RowView before = s.view;
   const int focused = focusedSlot(list);
-  const bool selected = focused >= 0 && ListView_GetItemState(list, rowOfSlot(view, focused), LVIS_SELECTED);
-  arrangeRows(shown, boardView().displayNames, members, rule, view);
-  if (!force && view.count == before.count &&
-      std::memcmp(view.slots, before.slots, sizeof view.slots[0] * static_cast<size_t>(view.count)) == 0)
+  const bool selected = focused >= 0 && ListView_GetItemState(list, rowOfSlot(s.view, focused), LVIS_SELECTED);
+  arrangeRows(s.shown, boardView().displayNames, s.members, s.rule, s.view);
+  if (!force && s.view.count == before.count &&
+      std::memcmp(s.view.slots, before.slots, sizeof s.view.slots[0] * static_cast<size_t>(s.view.count)) == 0)
     return;
   ListOutOfDrawing quiet(list);
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  ListView_SetItemCountEx(list, view.count, 0);
-  const int row = rowOfSlot(view, focused);
+  ListView_SetItemCountEx(list, s.view.count, 0);
+  const int row = rowOfSlot(s.view, focused);
   if (row >= 0) {
     const UINT state = LVIS_FOCUSED | (selected ? LVIS_SELECTED : 0);
     ListView_SetItemState(list, row, state, LVIS_SELECTED | LVIS_FOCUSED);
@@ -243,24 +234,24 @@ void arrange(HWND list, bool force = false) {
   InvalidateRect(list, nullptr, TRUE);
 }
 
-void findOwnSlot() {
-  own = -1;
-  if (!ownName[0]) return;
-  for (int slot = 0; slot < members && own < 0; ++slot)
-    if (std::strncmp(boardView().displayNames[slot], ownName, store::NameSize) == 0) own = slot;
+void findOwnSlot(ListState& s) {
+  s.own = -1;
+  if (!s.ownName[0]) return;
+  for (int slot = 0; slot < s.members && s.own < 0; ++slot)
+    if (std::strncmp(boardView().displayNames[slot], s.ownName, store::NameSize) == 0) s.own = slot;
 }
 
 // One cell: the whole row grey when it is yesterday's, the return time red when it is overdue, and
 // my row bold. Every cell sets its font and colour, so nothing carries over from the cell before.
-LRESULT drawCell(NMLVCUSTOMDRAW* draw) {
-  const int slot = slotInRow(static_cast<int>(draw->nmcd.dwItemSpec));
+LRESULT drawCell(ListState& s, NMLVCUSTOMDRAW* draw) {
+  const int slot = slotOfRow(s.view, static_cast<int>(draw->nmcd.dwItemSpec));
   if (slot < 0) return CDRF_DODEFAULT;
-  const unsigned char flags = flagsOf(slot, paintTime);
-  flagsDrawn[slot] = flags;
-  draw->clrText = textColour;
-  if (flags & Stale) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
-  if ((flags & Overdue) && draw->iSubItem == ReturnTimeColumn) draw->clrText = AttentionRed;
-  HFONT font = slot == own && boldFont.get() ? boldFont.get() : normalFont;
+  const unsigned char flags = store::flagsOf(s.shown, slot, s.paintTime);
+  s.flagsDrawn[slot] = flags;
+  draw->clrText = s.textColour;
+  if (flags & store::Stale) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
+  if ((flags & store::Overdue) && showsOverdue(draw->iSubItem)) draw->clrText = AttentionRed;
+  HFONT font = slot == s.own && s.boldFont.get() ? s.boldFont.get() : s.normalFont;
   if (font) SelectObject(draw->nmcd.hdc, font);
   return CDRF_NEWFONT;
 }
@@ -282,84 +273,100 @@ HWND createMemberList(HWND parent, int dpi, const RECT& box, HFONT font) {
                               box.left, box.top, box.right - box.left, box.bottom - box.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEMBER_LIST)), instance, nullptr);
   if (!list) return nullptr;
+  ListState* s = new (std::nothrow) ListState();
+  if (!s) {
+    DestroyWindow(list);
+    return nullptr;
+  }
+  s->rule = {"", -1, false};
+  s->own = -1;
+  SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
   const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
   ListView_SetExtendedListViewStyleEx(list, styles, styles);
   setListFont(list, font);
   insertColumns(list, dpi);
-  setRowIcons(list, dpi);
+  setRowIcons(*s, list, dpi);
   return list;
 }
 
 void rebuildRows(HWND list) {
-  if (!list) return;
-  members = boardView().memberCount;
-  for (int slot = 0; slot < members; ++slot) showRow(slot);
-  findOwnSlot();
-  arrange(list, true);
+  ListState* state = stateOf(list);
+  if (!state) return;
+  ListState& s = *state;
+  s.members = boardView().memberCount;
+  for (int slot = 0; slot < s.members; ++slot) showRow(s, slot);
+  findOwnSlot(s);
+  arrange(s, list, true);
 }
 
 // The changed rows take the image's texts and are drawn again. One redraw per changed row cost 300
 // list messages and invalidations after the first read.
 void refreshMemberList(HWND list) {
-  if (!list) return;
+  ListState* state = stateOf(list);
+  if (!state) return;
+  ListState& s = *state;
   bool any = false;
-  int first = view.count, last = -1;
-  for (int slot = 0; slot < members; ++slot) {
-    if (!rowChanged(slot)) continue;
-    showRow(slot);
+  int first = s.view.count, last = -1;
+  for (int slot = 0; slot < s.members; ++slot) {
+    if (!rowChanged(s, slot)) continue;
+    showRow(s, slot);
     any = true;
-    const int row = rowOfSlot(view, slot);
+    const int row = rowOfSlot(s.view, slot);
     if (row >= 0 && row < first) first = row;
     if (row > last) last = row;
   }
   redrawRowsInSight(list, first, last);
-  if (any) arrange(list);
+  if (any) arrange(s, list);
 }
 
 void supplyCell(NMLVDISPINFOA* info) {
+  const ListState* state = stateOf(info->hdr.hwndFrom);
+  if (!state) return;
+  const ListState& s = *state;
   LVITEMA& item = info->item;
-  const int slot = slotInRow(item.iItem);
-  if (slot < 0 || item.iSubItem < 0 || item.iSubItem >= store::FieldCount) return;
-  if (item.mask & LVIF_IMAGE) item.iImage = iconOf(slot);
+  const int slot = slotOfRow(s.view, item.iItem);
+  if (slot < 0 || item.iSubItem < 0 || item.iSubItem >= ColumnCount) return;
+  if (item.mask & LVIF_IMAGE) item.iImage = iconOf(s, slot);
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-  // Names from this PC's name list: the image's own name area holds whatever the last writer's list said.
-  if (item.iSubItem == 0)
-    text::copyField(item.pszText, static_cast<size_t>(item.cchTextMax), boardView().displayNames[slot],
-                    store::NameSize);
-  else
-    store::fieldTextOf(shown, slot, columns[item.iSubItem].field, item.pszText, static_cast<size_t>(item.cchTextMax));
+  columnAt(item.iSubItem)
+      .text(s.shown, boardView().displayNames, slot, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 LRESULT drawRow(NMLVCUSTOMDRAW* draw) {
+  ListState* state = stateOf(draw->nmcd.hdr.hwndFrom);
+  if (!state) return CDRF_DODEFAULT;
+  ListState& s = *state;
   switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT: {
-      paintTime = std::tm{};
-      platform::localNow(&paintTime);
+      s.paintTime = std::tm{};
+      platform::localNow(&s.paintTime);
       const COLORREF set = ListView_GetTextColor(draw->nmcd.hdr.hwndFrom);
-      textColour = set == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : set;
+      s.textColour = set == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : set;
       return CDRF_NOTIFYITEMDRAW;
     }
     // The item stage's font and colour serve the whole row; only an overdue row, whose return time
     // alone is red, asks for its cells one by one (the first column keeps the item stage's, on Wine).
     case CDDS_ITEMPREPAINT: {
-      const LRESULT chosen = drawCell(draw) | CDRF_NOTIFYPOSTPAINT;
-      const int slot = slotInRow(static_cast<int>(draw->nmcd.dwItemSpec));
-      return slot >= 0 && (flagsDrawn[slot] & Overdue) ? chosen | CDRF_NOTIFYSUBITEMDRAW : chosen;
+      const LRESULT chosen = drawCell(s, draw) | CDRF_NOTIFYPOSTPAINT;
+      const int slot = slotOfRow(s.view, static_cast<int>(draw->nmcd.dwItemSpec));
+      return slot >= 0 && (s.flagsDrawn[slot] & store::Overdue) ? chosen | CDRF_NOTIFYSUBITEMDRAW : chosen;
     }
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return drawCell(draw);
-    case CDDS_ITEMPOSTPAINT: drawIcon(draw); return CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: return drawCell(s, draw);
+    case CDDS_ITEMPOSTPAINT: drawIcon(s, draw); return CDRF_DODEFAULT;
     default: return CDRF_DODEFAULT;
   }
 }
 
 void redrawChangedFlags(HWND list) {
-  if (!list) return;
+  ListState* state = stateOf(list);
+  if (!state) return;
+  ListState& s = *state;
   std::tm now = {};
   platform::localNow(&now);
-  int first = view.count, last = -1;
-  for (int row = 0; row < view.count; ++row) {
-    const int slot = view.slots[row];
-    if (flagsOf(slot, now) == flagsDrawn[slot]) continue;
+  int first = s.view.count, last = -1;
+  for (int row = 0; row < s.view.count; ++row) {
+    const int slot = s.view.slots[row];
+    if (store::flagsOf(s.shown, slot, now) == s.flagsDrawn[slot]) continue;
     if (row < first) first = row;
     last = row;
   }
@@ -371,21 +378,22 @@ void redrawAllRows(HWND list) { InvalidateRect(list, nullptr, TRUE); }
 
 void saveColumnWidths(HWND list, int dpi) {
   if (!list) return;
-  for (int i = 0; i < store::FieldCount; ++i)
-    (local().prefs.*columns[i].width).set(unscaled(ListView_GetColumnWidth(list, i), dpi));
+  for (int i = 0; i < ColumnCount; ++i) keepWidth(i, unscaled(ListView_GetColumnWidth(list, i), dpi));
 }
 
 void rescaleMemberList(HWND list, int fromDpi, int toDpi) {
   if (!list || fromDpi == toDpi) return;
-  for (int i = 0; i < store::FieldCount; ++i)
+  for (int i = 0; i < ColumnCount; ++i)
     ListView_SetColumnWidth(list, i, MulDiv(ListView_GetColumnWidth(list, i), toDpi, fromDpi));
-  setRowIcons(list, toDpi);
+  if (ListState* s = stateOf(list)) setRowIcons(*s, list, toDpi);
 }
 
 void setListFont(HWND list, HFONT font) {
-  if (!list) return;
-  normalFont = font;
-  boldFont.reset(createBoldFont(font));
+  ListState* state = stateOf(list);
+  if (!state) return;
+  ListState& s = *state;
+  s.normalFont = font;
+  s.boldFont.reset(createBoldFont(font));
   SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
@@ -401,45 +409,52 @@ void setColumnOrder(HWND list, const int (&order)[ColumnCount]) {
 
 // The list would destroy its image list itself; detached first, it is destroyed exactly once.
 void destroyRowIcons(HWND list) {
-  if (!list) return;
+  ListState* state = stateOf(list);
+  if (!state) return;
   HIMAGELIST icons = ListView_SetImageList(list, nullptr, LVSIL_SMALL);
   if (icons) ImageList_Destroy(icons);
-  rowIcons.release();
-  boldFont.reset(nullptr);
+  SetWindowLongPtrA(list, GWLP_USERDATA, 0);
+  delete state;
 }
 
 void findMembers(HWND list, const char* text) {
-  if (!list) return;
-  text::copyField(rule.find, sizeof rule.find, text, std::strlen(text) + 1);
-  arrange(list);
+  ListState* state = stateOf(list);
+  if (!state) return;
+  ListState& s = *state;
+  text::copyField(s.rule.find, sizeof s.rule.find, text, std::strlen(text) + 1);
+  arrange(s, list);
 }
 
 // A header click: ascending, descending, then the name list's order again.
 void sortByColumn(HWND list, int column) {
-  if (!list || column < 0 || column >= store::FieldCount) return;
-  if (rule.column == column && rule.descending) {
-    rule.column = -1;
-    rule.descending = false;
+  ListState* state = stateOf(list);
+  if (!state || column < 0 || column >= ColumnCount) return;
+  ListState& s = *state;
+  if (s.rule.column == column && s.rule.descending) {
+    s.rule.column = -1;
+    s.rule.descending = false;
   } else {
-    rule.descending = rule.column == column;
-    rule.column = column;
+    s.rule.descending = s.rule.column == column;
+    s.rule.column = column;
     widenForHeader(list, column);
   }
-  showSortArrow(list);
-  arrange(list);
+  showSortArrow(s, list);
+  arrange(s, list);
 }
 
 bool widthsAreDefaults() {
-  for (int i = 0; i < store::FieldCount; ++i)
-    if ((local().prefs.*columns[i].width).get() != DefaultWidths[i]) return false;
+  for (int i = 0; i < ColumnCount; ++i)
+    if (keptWidth(i) != columnAt(i).defaultWidth) return false;
   return true;
 }
 
 void fitColumnsToTexts(HWND list) {
-  if (!list) return;
+  ListState* state = stateOf(list);
+  if (!state) return;
+  ListState& s = *state;
   const int dpi = dpiOf(list);
   int name = 0;
-  for (int slot = 0; slot < members; ++slot) {
+  for (int slot = 0; slot < s.members; ++slot) {
     char text[store::NameSize + 1];
     text::copyField(text, sizeof text, boardView().displayNames[slot], store::NameSize);
     const int w = textWidthIn(list, text);
@@ -447,15 +462,20 @@ void fitColumnsToTexts(HWND list) {
   }
   // The icon before the name, and the bold of my row.
   name += name / 12 + scaled(RowIconRoom, dpi);
-  int state = 0;
-  for (const char* text : States) {
+  int states = 0;
+  for (const char* text : store::StateTexts) {
     const int w = textWidthIn(list, text);
-    state = w > state ? w : state;
+    states = w > states ? w : states;
   }
-  const int fitted[store::FieldCount] = {
-      name, 0, 0, 0, state + scaled(CellPadding, dpi), textWidthIn(list, "00/00/00 00:00") + scaled(CellPadding, dpi)};
-  for (int i = 0; i < store::FieldCount; ++i) {
-    int width = fitted[i] ? fitted[i] : ListView_GetColumnWidth(list, i);
+  const int stamp = textWidthIn(list, "00/00/00 00:00");
+  for (int i = 0; i < ColumnCount; ++i) {
+    int width = ListView_GetColumnWidth(list, i);
+    switch (columnAt(i).fit) {
+      case Fit::name: width = name; break;
+      case Fit::states: width = states + scaled(CellPadding, dpi); break;
+      case Fit::stamp: width = stamp + scaled(CellPadding, dpi); break;
+      case Fit::asIs: break;
+    }
     const int header = headerRoom(list, i);
     ListView_SetColumnWidth(list, i, width > header ? width : header);
   }
@@ -463,21 +483,28 @@ void fitColumnsToTexts(HWND list) {
 
 int columnsWidth(HWND list) {
   int total = 0;
-  for (int i = 0; i < store::FieldCount; ++i) total += ListView_GetColumnWidth(list, i);
+  for (int i = 0; i < ColumnCount; ++i) total += ListView_GetColumnWidth(list, i);
   return total;
 }
 
 void setOwnName(HWND list, const char* name) {
-  text::copyField(ownName, sizeof ownName, name, std::strlen(name) + 1);
-  findOwnSlot();
-  if (list) InvalidateRect(list, nullptr, TRUE);
+  ListState* state = stateOf(list);
+  if (!state) return;
+  ListState& s = *state;
+  text::copyField(s.ownName, sizeof s.ownName, name, std::strlen(name) + 1);
+  findOwnSlot(s);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
-int ownSlot() { return own; }
+int ownSlot(HWND list) {
+  const ListState* s = stateOf(list);
+  return s ? s->own : -1;
+}
 
 void showOwnRow(HWND list) {
-  const int row = rowOfSlot(view, own);
-  if (!list || row < 0) return;
+  const ListState* s = stateOf(list);
+  const int row = s ? rowOfSlot(s->view, s->own) : -1;
+  if (row < 0) return;
   ListView_SetItemState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
   ListView_EnsureVisible(list, row, FALSE);
 }
@@ -490,15 +517,19 @@ int slotAt(HWND list, LPARAM screenPoint) {
   hit.pt.x = x;
   hit.pt.y = y;
   ScreenToClient(list, &hit.pt);
-  return slotInRow(ListView_HitTest(list, &hit));
+  return slotInRow(list, ListView_HitTest(list, &hit));
 }
 
-int focusedSlot(HWND list) { return slotInRow(ListView_GetNextItem(list, -1, LVNI_FOCUSED)); }
+int focusedSlot(HWND list) { return slotInRow(list, ListView_GetNextItem(list, -1, LVNI_FOCUSED)); }
 
-int slotInRow(int row) { return slotOfRow(view, row); }
+int slotInRow(HWND list, int row) {
+  const ListState* s = stateOf(list);
+  return s ? slotOfRow(s->view, row) : -1;
+}
 
 void markSlot(HWND list, int slot) {
-  const int row = rowOfSlot(view, slot);
+  const ListState* s = stateOf(list);
+  const int row = s ? rowOfSlot(s->view, slot) : -1;
   if (row < 0) return;
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

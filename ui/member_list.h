@@ -1,10 +1,12 @@
 #pragma once
-// The list of members: one row per member of the name list, six columns from the board image. Rows
+// The list of members: one row per member of the name list, its columns from the column table. Rows
 // are a view over the slots (found and sorted); every function here that names a member takes or
 // gives a slot, never a list row.
 #include <windows.h>
 // After windows.h, whose types it needs.
 #include <commctrl.h>
+
+#include "ui/columns.h"
 
 namespace ui {
 
@@ -23,17 +25,16 @@ LRESULT drawRow(NMLVCUSTOMDRAW* draw);
 // The rows whose overdue or stale flag changed with the clock alone are redrawn.
 void redrawChangedFlags(HWND list);
 void redrawAllRows(HWND list);
-// The six column widths back into the preferences, in 96-DPI units.
+// The column widths back where each is kept (the preferences or tavelin.ini), in 96-DPI units.
 void saveColumnWidths(HWND list, int dpi);
 // Column widths and the row icons from one DPI to another (the window moved to another monitor).
 void rescaleMemberList(HWND list, int fromDpi, int toDpi);
 // The list's text, and the bold of my row, in this font (owned by the caller).
 void setListFont(HWND list, HFONT font);
-// Before the list goes: its image list and the bold font are destroyed once, here.
+// Before the list goes: its image list and what it keeps (its rows, fonts and icons) are destroyed once, here.
 void destroyRowIcons(HWND list);
 
 // The columns' order on screen, as column indexes left to right; false when the list gives none.
-constexpr int ColumnCount = 6;
 bool columnOrder(HWND list, int (&order)[ColumnCount]);
 void setColumnOrder(HWND list, const int (&order)[ColumnCount]);
 
@@ -53,7 +54,7 @@ int columnsWidth(HWND list);
 // My row, by my name from the name list (empty: none); shown in bold.
 void setOwnName(HWND list, const char* name);
 // My slot, or -1 when no name is set or it is not on the name list.
-int ownSlot();
+int ownSlot(HWND list);
 // My row focused and scrolled into view (not selected).
 void showOwnRow(HWND list);
 
@@ -62,7 +63,7 @@ int slotAt(HWND list, LPARAM screenPoint);
 // The member the keyboard acts on (Enter, the context-menu key), or -1; it need not be selected.
 int focusedSlot(HWND list);
 // The member shown in a list row (a click's item), or -1.
-int slotInRow(int row);
+int slotInRow(HWND list, int row);
 // The member an entry is opened for: selected and focused, so it stays marked while the dialog is up.
 void markSlot(HWND list, int slot);
 

@@ -27,18 +27,18 @@ void postMine() {
 
 }  // namespace
 
-void setMyState(HWND window, State state) {
-  const int slot = ownSlot();
-  if (slot < 0 || state == State::none) {
+void setMyState(HWND window, store::State state) {
+  const int slot = ownSlot(GetDlgItem(window, IDC_MEMBER_LIST));
+  if (slot < 0 || state == store::State::none) {
     status::showStatus("(401)自分の名前が設定されていません（ファイル → 環境設定）");
     status::beep();
     return;
   }
   char returnTime[store::ReturnTimeSize] = "";
-  if (state == State::outReturning) {
+  if (state == store::ReturningState) {
     store::RowCopy now;
     store::copyRow(boardView().board, slot, now);
-    if (!askReturnTime(window, stateOf(now.state) == State::outReturning ? now.returnTime : "", returnTime)) return;
+    if (!askReturnTime(window, store::stateOf(now.state) == state ? now.returnTime : "", returnTime)) return;
   }
   // The worker writes it from the board as it reads it under the lock and says how it went.
   Request& mine = lastAsked;
@@ -46,7 +46,8 @@ void setMyState(HWND window, State state) {
   mine.job = Job::writeMine;
   mine.replyTo = window;
   mine.slot = slot;
-  text::copyField(mine.row.state, sizeof mine.row.state, stateText(state), std::strlen(stateText(state)));
+  const char* text = store::stateText(state);
+  text::copyField(mine.row.state, sizeof mine.row.state, text, std::strlen(text));
   text::copyField(mine.row.returnTime, sizeof mine.row.returnTime, returnTime, sizeof returnTime);
   postMine();
 }
@@ -55,7 +56,7 @@ void myStateAnswered(HWND window, int outcome) {
   if (outcome == 1) return hideNotice(window, Notice::myState);
   char reason[1024], text[1200];
   // A lock left behind: the advice the wait ended with says more than its last (202).
-  if (shownNotice() == Notice::oldLock)
+  if (shownNotice(window) == Notice::oldLock)
     GetWindowTextA(GetDlgItem(window, IDC_NOTICE_BAR), reason, sizeof reason);
   else
     answeredMessage(Job::writeMine, reason, sizeof reason);
@@ -67,16 +68,6 @@ void myStateAnswered(HWND window, int outcome) {
 
 void retryMyState() {
   if (lastAsked.job == Job::writeMine) postMine();
-}
-
-State stateOfCommand(int id) {
-  switch (id) {
-    case IDM_MY_OFFICE: return State::office;
-    case IDM_MY_HOME: return State::home;
-    case IDM_MY_OUT_RETURNING: return State::outReturning;
-    case IDM_MY_OUT_GOING_HOME: return State::outGoingHome;
-    default: return State::none;
-  }
 }
 
 }  // namespace ui

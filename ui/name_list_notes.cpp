@@ -4,30 +4,23 @@
 #include <cstring>
 
 #include "store/board.h"
+#include "ui/board_view.h"
 #include "ui/notice_bar.h"
-#include "ui/share_worker.h"
 #include "ui/user_settings.h"
 
 namespace ui {
 
 namespace {
 
-// Each said once a run: the member cannot change the list, only pass it on.
-bool saidUtf8, saidIgnored;
-// The names as last loaded here: from tavelin.ini at the first load, then as loaded since.
-bool knownRead;
-char known[store::MaxMembers][store::NameSize];
-int knownCount;
-
 // How many slots hold a name that stood at another slot before; the first few named in out.
-int describeMoves(const BoardView& view, char* out, size_t size) {
+int describeMoves(const NameListNotes& notes, const BoardView& view, char* out, size_t size) {
   int moved = 0;
   size_t at = 0;
   out[0] = '\0';
   for (int slot = 0; slot < view.memberCount; ++slot) {
     int was = -1;
-    for (int j = 0; j < knownCount && was < 0; ++j)
-      if (std::strncmp(known[j], view.displayNames[slot], store::NameSize) == 0) was = j;
+    for (int j = 0; j < notes.knownCount && was < 0; ++j)
+      if (std::strncmp(notes.known[j], view.displayNames[slot], store::NameSize) == 0) was = j;
     if (was < 0 || was == slot) continue;
     if (++moved > 3 || at >= size) continue;
     const int n = std::snprintf(out + at, size - at, "%s%.*s（%d→%d行目）", moved > 1 ? "、" : "",
@@ -38,10 +31,10 @@ int describeMoves(const BoardView& view, char* out, size_t size) {
   return moved;
 }
 
-bool sameAsKnown(const BoardView& view) {
-  if (view.memberCount != knownCount) return false;
-  for (int slot = 0; slot < knownCount; ++slot)
-    if (std::strncmp(known[slot], view.displayNames[slot], store::NameSize) != 0) return false;
+bool sameAsKnown(const NameListNotes& notes, const BoardView& view) {
+  if (view.memberCount != notes.knownCount) return false;
+  for (int slot = 0; slot < notes.knownCount; ++slot)
+    if (std::strncmp(notes.known[slot], view.displayNames[slot], store::NameSize) != 0) return false;
   return true;
 }
 
@@ -52,28 +45,28 @@ void append(char* text, size_t size, const char* part) {
 
 }  // namespace
 
-void noteNameList(HWND window) {
+void noteNameList(HWND window, NameListNotes& notes) {
   const BoardView& view = boardView();
   if (view.memberCount == 0) return;
-  if (!knownRead) {
-    knownCount = savedNameList(known, store::MaxMembers);
-    knownRead = true;
+  if (!notes.knownRead) {
+    notes.knownCount = savedNameList(notes.known, store::MaxMembers);
+    notes.knownRead = true;
   }
   char text[1536] = "", part[768];
-  if (view.namesUtf8 && !saidUtf8) {
-    saidUtf8 = true;
+  if (view.namesUtf8 && !notes.saidUtf8) {
+    notes.saidUtf8 = true;
     append(text, sizeof text,
            "名前リストが UTF-8 で保存されているため名前が化けています。Shift-JIS で保存し直してください"
            "（tavelin-cli check-names で確かめられます）。");
   }
-  if (view.namesIgnored > 0 && !saidIgnored) {
-    saidIgnored = true;
+  if (view.namesIgnored > 0 && !notes.saidIgnored) {
+    notes.saidIgnored = true;
     std::snprintf(part, sizeof part, "名前リストの301人目からの%d名は表示されません（300名まで）。", view.namesIgnored);
     append(text, sizeof text, part);
   }
-  if (!sameAsKnown(view)) {
+  if (!sameAsKnown(notes, view)) {
     char moves[512];
-    const int moved = knownCount ? describeMoves(view, moves, sizeof moves) : 0;
+    const int moved = notes.knownCount ? describeMoves(notes, view, moves, sizeof moves) : 0;
     if (moved) {
       std::snprintf(part, sizeof part,
                     "名前リストが前回から変わり、%d名の行が移動しました：%s%s。予定は行に付いているため、"
@@ -82,12 +75,12 @@ void noteNameList(HWND window) {
       append(text, sizeof text, part);
     }
     saveNameList(view.displayNames, view.memberCount);
-    std::memcpy(known, view.displayNames, sizeof known);
-    knownCount = view.memberCount;
+    std::memcpy(notes.known, view.displayNames, sizeof notes.known);
+    notes.knownCount = view.memberCount;
   }
   if (!text[0]) return;
   // A notice that asks something of the member now stays; this one waits for no answer.
-  const Notice shown = shownNotice();
+  const Notice shown = shownNotice(window);
   if (shown == Notice::none || shown == Notice::noServer || shown == Notice::nameList)
     showNotice(window, Notice::nameList, text, nullptr);
 }

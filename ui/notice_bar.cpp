@@ -1,6 +1,7 @@
 #include "ui/notice_bar.h"
 
 #include <cstring>
+#include <new>
 
 #include "ui/dpi.h"
 #include "ui/identity.h"
@@ -18,7 +19,6 @@ constexpr int Padding = 6;
 constexpr int ButtonPadding = 12;
 constexpr int MaxLines = 3;
 
-Notice shown = Notice::none;
 // The notice a wait's progress stands in front of, put back when the wait ends: a state still not
 // saved must not go because a list update waited meanwhile.
 struct Kept {
@@ -27,7 +27,16 @@ struct Kept {
   char action[64];
   bool closable;
 };
-Kept behindWait;
+
+// What the bar shows and keeps, made with it (WM_NCCREATE) and kept in its GWLP_USERDATA.
+struct BarState {
+  Notice shown;
+  Kept behindWait;
+};
+
+BarState* stateOf(HWND bar) {
+  return bar ? reinterpret_cast<BarState*>(GetWindowLongPtrA(bar, GWLP_USERDATA)) : nullptr;
+}
 
 HWND barOf(HWND parent) { return GetDlgItem(parent, IDC_NOTICE_BAR); }
 
@@ -128,8 +137,23 @@ void placeButtons(HWND bar) {
   if (w) MoveWindow(action, right - w, top, w, height, TRUE);
 }
 
+bool onNcCreate(HWND bar) {
+  BarState* state = new (std::nothrow) BarState();
+  if (!state) return false;
+  state->shown = Notice::none;
+  SetWindowLongPtrA(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+  return true;
+}
+
+void onNcDestroy(HWND bar) {
+  delete stateOf(bar);
+  SetWindowLongPtrA(bar, GWLP_USERDATA, 0);
+}
+
 LRESULT CALLBACK barProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_NCCREATE: return onNcCreate(bar) ? DefWindowProcA(bar, message, wParam, lParam) : FALSE;
+    case WM_NCDESTROY: onNcDestroy(bar); return 0;
     case WM_PAINT: paint(bar); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SIZE: placeButtons(bar); return 0;
@@ -174,13 +198,15 @@ HWND createNoticeBar(HWND parent) {
   if (!bar) return nullptr;
   button(bar, IDC_NOTICE_ACTION, "");
   button(bar, IDC_NOTICE_CLOSE, "×");
-  shown = Notice::none;
   return bar;
 }
 
 void showNotice(HWND parent, Notice kind, const char* text, const char* action, bool closable) {
   HWND bar = barOf(parent);
-  if (!bar) return;
+  BarState* state = stateOf(bar);
+  if (!state) return;
+  Notice& shown = state->shown;
+  Kept& behindWait = state->behindWait;
   if (kind == Notice::waiting && shown != Notice::waiting) {
     behindWait.kind = shown;
     if (shown != Notice::none) {
@@ -206,17 +232,21 @@ void showNotice(HWND parent, Notice kind, const char* text, const char* action, 
 
 void hideNotice(HWND parent, Notice kind) {
   HWND bar = barOf(parent);
-  if (!bar || shown != kind) return;
-  if (kind == Notice::waiting && behindWait.kind != Notice::none) {
-    const Kept kept = behindWait;
+  BarState* state = stateOf(bar);
+  if (!state || state->shown != kind) return;
+  if (kind == Notice::waiting && state->behindWait.kind != Notice::none) {
+    const Kept kept = state->behindWait;
     return showNotice(parent, kept.kind, kept.text, kept.action[0] ? kept.action : nullptr, kept.closable);
   }
-  shown = Notice::none;
+  state->shown = Notice::none;
   ShowWindow(bar, SW_HIDE);
   relayOut(parent);
 }
 
-Notice shownNotice() { return shown; }
+Notice shownNotice(HWND parent) {
+  const BarState* state = stateOf(barOf(parent));
+  return state ? state->shown : Notice::none;
+}
 
 // A text wider than its room takes more lines, up to MaxLines.
 int linesFor(HWND bar, int width) {

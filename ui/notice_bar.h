@@ -8,7 +8,7 @@
 namespace ui {
 
 // What a notice is about; its action button sends IDC_NOTICE_ACTION to the bar's parent, which asks
-// shownNotice() what it stood for. The close button hides it.
+// shownNotice(parent) what it stood for. The close button hides it.
 enum class Notice { none, waiting, myState, oldLock, noServer, nameList };
 
 // Hidden until a notice comes.
@@ -18,7 +18,7 @@ HWND createNoticeBar(HWND parent);
 void showNotice(HWND parent, Notice kind, const char* text, const char* action, bool closable = true);
 // Hides the bar if it shows this kind of notice.
 void hideNotice(HWND parent, Notice kind);
-Notice shownNotice();
+Notice shownNotice(HWND parent);
 // The bar along the top of the list's room, width wide from y; its height, 0 while hidden.
 int layOutNoticeBar(HWND bar, int y, int width);
 

@@ -5,10 +5,10 @@
 
 #include "store/board.h"
 #include "text/bounded.h"
+#include "ui/board_view.h"
 #include "ui/dialog_place.h"
 #include "ui/identity.h"
 #include "ui/resources/resource.h"
-#include "ui/share_worker.h"
 
 namespace ui {
 

@@ -6,13 +6,11 @@
 #include "text/bounded.h"
 #include "text/cp932.h"
 #include "text/fold.h"
+#include "ui/columns.h"
 
 namespace ui {
 
 namespace {
-
-// Room for the longest field (the time written) and its NUL.
-constexpr size_t CellSize = store::WrittenSize + 1;
 
 // A text in the form it is matched in: full-width ASCII folded, ASCII letters in lower case.
 void matchForm(char* text) {
@@ -37,14 +35,6 @@ bool contains(const char* text, const char* needle) {
   return false;
 }
 
-void cellText(const store::BoardImage& image, const char (*names)[store::NameSize], int slot, int column,
-              char (&out)[CellSize]) {
-  if (column == 0)
-    text::copyField(out, sizeof out, names[slot], store::NameSize);
-  else
-    store::fieldTextOf(image, slot, static_cast<store::Field>(column), out, sizeof out);
-}
-
 }  // namespace
 
 bool rowMatches(const store::BoardImage& image, const char (*names)[store::NameSize], int slot, const char* find) {
@@ -52,9 +42,9 @@ bool rowMatches(const store::BoardImage& image, const char (*names)[store::NameS
   text::copyField(needle, sizeof needle, find, FindSize);
   matchForm(needle);
   if (!needle[0]) return true;
-  for (int column = 0; column < store::FieldCount; ++column) {
+  for (int column = 0; column < ColumnCount; ++column) {
     char cell[CellSize];
-    cellText(image, names, slot, column, cell);
+    columnAt(column).text(image, names, slot, cell, sizeof cell);
     matchForm(cell);
     if (contains(cell, needle)) return true;
   }
@@ -66,11 +56,11 @@ void arrangeRows(const store::BoardImage& image, const char (*names)[store::Name
   out.count = 0;
   for (int slot = 0; slot < members && slot < store::MaxMembers; ++slot)
     if (rowMatches(image, names, slot, rule.find)) out.slots[out.count++] = slot;
-  if (rule.column < 0 || rule.column >= store::FieldCount) return;
+  if (rule.column < 0 || rule.column >= ColumnCount) return;
   std::stable_sort(out.slots, out.slots + out.count, [&](int a, int b) {
     char ta[CellSize], tb[CellSize];
-    cellText(image, names, a, rule.column, ta);
-    cellText(image, names, b, rule.column, tb);
+    columnAt(rule.column).text(image, names, a, ta, sizeof ta);
+    columnAt(rule.column).text(image, names, b, tb, sizeof tb);
     if (!ta[0] || !tb[0]) return ta[0] && !tb[0];
     const int order = std::strcmp(ta, tb);
     return rule.descending ? order > 0 : order < 0;

@@ -16,6 +16,7 @@
 #include "ui/refresh_timer.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
+#include "ui/share_paths.h"
 #include "ui/share_worker.h"
 #include "ui/user_settings.h"
 

@@ -7,7 +7,6 @@
 #include "platform/system.h"
 #include "store/share.h"
 #include "text/bounded.h"
-#include "ui/board_watch.h"
 #include "ui/session.h"
 
 namespace ui {
@@ -68,11 +67,6 @@ ULONGLONG stoppedAt;
 
 }  // namespace
 
-BoardView& boardView() {
-  static BoardView view;
-  return view;
-}
-
 void takePublished() { theWorker().snapshot(boardView()); }
 
 bool startShareWorker(HWND window) {
@@ -132,16 +126,13 @@ void cancelShareWait() { theWorker().cancelWait(); }
 void takeAnsweredNames(NamesAnswer& out) { theWorker().takeAnsweredNames(out); }
 
 // Once the worker runs the share is its own: the paths go to it as a request, in turn with the others.
-void sharePathsFromPrefs() {
-  char board[MAX_PATH];
-  text::copyField(board, local().prefs.boardPath);
-  followBoardFolder(board);
-  if (!started) return store::usePaths(owned, local().prefs.nameListPath, local().prefs.boardPath);
+void sharePaths(const char (&nameListPath)[store::SharePathSize], const char (&boardPath)[store::SharePathSize]) {
+  if (!started) return store::usePaths(owned, nameListPath, boardPath);
   Request paths;
   paths.job = Job::paths;
-  static_assert(sizeof paths.path >= sizeof local().prefs.nameListPath, "a path field fits");
-  std::memcpy(paths.path, local().prefs.nameListPath, sizeof local().prefs.nameListPath);
-  std::memcpy(paths.boardPath, local().prefs.boardPath, sizeof local().prefs.boardPath);
+  static_assert(sizeof paths.path >= sizeof nameListPath, "a path field fits");
+  std::memcpy(paths.path, nameListPath, sizeof nameListPath);
+  std::memcpy(paths.boardPath, boardPath, sizeof boardPath);
   postRequest(paths);
 }
 

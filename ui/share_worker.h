@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "store/lock.h"
+#include "ui/board_view.h"
 #include "worker/share_worker.h"
 
 namespace ui {
@@ -33,10 +34,6 @@ using Request = worker::Request;
 using WaitFacts = worker::WaitFacts;
 using NamesAnswer = worker::NamesAnswer;
 
-// What the window shows: the board, its names and the time of its last good read, as of the last
-// answer. Only the window's thread reads or writes it.
-using BoardView = worker::Snapshot;
-BoardView& boardView();
 // The board the worker published last, into boardView(): the window's WM_APP_PUBLISHED.
 void takePublished();
 
@@ -75,7 +72,7 @@ void cancelShareWait();
 // Copied out under the worker's guard.
 void takeAnsweredNames(NamesAnswer& out);
 
-// The preferences' two paths copied into the share: at start, and whenever the settings change them.
-void sharePathsFromPrefs();
+// The two paths for the share: into it before the worker starts, as a request after (sharePathsFromPrefs).
+void sharePaths(const char (&nameListPath)[store::SharePathSize], const char (&boardPath)[store::SharePathSize]);
 
 }  // namespace ui

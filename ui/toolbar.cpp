@@ -2,46 +2,29 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+
+#include "store/row_words.h"
+#include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/find_box.h"
 #include "ui/identity.h"
 #include "ui/image_strip.h"
 #include "ui/member_list.h"
 #include "ui/resources/resource.h"
-#include "ui/states.h"
 
 namespace ui {
 
 namespace {
-// Bitmap 107 is a strip of eight 16 x 15 images on a silver face; the list update shows the first,
-// the state buttons the last four.
+// Bitmap 107 is a strip of eight 16 x 15 images on a silver face; each command with a button names
+// its picture in the command table.
 constexpr int BitmapImages = 8;
-constexpr int FirstStateImage = 4;
 constexpr int ImageWidth = 16;
 constexpr int ImageHeight = 15;
 constexpr int SeparatorWidth = 8;
-// The gaps' places among the buttons; the last place is the find box's room.
-constexpr int Separators[] = {0, 2, 3 + StateCount};
-constexpr int ButtonTotal = 5 + StateCount;
 constexpr COLORREF Face = RGB(192, 192, 192);
-
-char updateTip[] = "リストのアップデート (F5)";
-char noTip[] = "";
-// Why the 自分の状態 buttons are grey: no name of mine chosen, or it is not on the name list.
-char noOwnName[] = "自分の名前を「ファイル → 環境設定」の「自分の名前」で選ぶと使えます";
-
-// The 自分の状態 buttons, in the menu's order, each with its label and tooltip.
-struct StateButton {
-  int command;
-  char label[16];
-  char tip[64];
-};
-StateButton stateButtons[StateCount] = {
-    {IDM_MY_OFFICE, "社内", "自分の状態を「社内」に (Ctrl+1)"},
-    {IDM_MY_HOME, "帰宅", "自分の状態を「帰宅」に (Ctrl+2)"},
-    {IDM_MY_OUT_RETURNING, "外出・戻り", "自分の状態を「外出・戻り」に、帰社時間を入力 (Ctrl+3)"},
-    {IDM_MY_OUT_GOING_HOME, "外出・直帰", "自分の状態を「外出・直帰」に (Ctrl+4)"},
-};
+// The buttons, the gaps before, between and after their groups, and the find box's room.
+constexpr int MaxButtons = 32;
 
 const ImageStrip buttonImages = {IDB_TOOLBAR, BitmapImages, ImageWidth, ImageHeight, Face};
 
@@ -54,17 +37,49 @@ void setImages(HWND bar, int dpi) {
   separator.cbSize = sizeof separator;
   separator.dwMask = TBIF_SIZE | TBIF_BYINDEX;
   separator.cx = static_cast<WORD>(scaled(SeparatorWidth, dpi));
-  for (int index : Separators) SendMessageA(bar, TB_SETBUTTONINFOA, index, reinterpret_cast<LPARAM>(&separator));
+  const int count = static_cast<int>(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    TBBUTTON b = {};
+    if (SendMessageA(bar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&b)) && (b.fsStyle & TBSTYLE_SEP))
+      SendMessageA(bar, TB_SETBUTTONINFOA, index, reinterpret_cast<LPARAM>(&separator));
+  }
 }
 
-// A 自分の状態 button: picture and label, disabled until my row is known.
-TBBUTTON stateButton(int i) {
+// The member list of the window a toolbar, or its tooltip, belongs to.
+HWND listBeside(HWND control) { return GetDlgItem(GetAncestor(control, GA_ROOTOWNER), IDC_MEMBER_LIST); }
+
+TBBUTTON gap() { return {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0}; }
+
+// A command's button: its picture, and a state's name beside it; disabled until the command can be taken.
+TBBUTTON buttonOf(const Command& c) {
   TBBUTTON b = {};
-  b.iBitmap = FirstStateImage + i;
-  b.idCommand = stateButtons[i].command;
-  b.fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE;
-  b.iString = reinterpret_cast<INT_PTR>(stateButtons[i].label);
+  b.iBitmap = c.picture;
+  b.idCommand = c.id;
+  b.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
+  if (c.state != store::State::none) {
+    b.fsStyle |= BTNS_SHOWTEXT;
+    b.iString = reinterpret_cast<INT_PTR>(store::stateText(c.state));
+  }
   return b;
+}
+
+// The command table's buttons in its order, a gap where the commands turn to my state and back.
+int tableButtons(TBBUTTON (&buttons)[MaxButtons]) {
+  int count = 0;
+  const Command* table = commands(count);
+  int n = 0;
+  buttons[n++] = gap();
+  const Command* previous = nullptr;
+  for (int i = 0; i < count && n < MaxButtons - 3; ++i) {
+    const Command& c = table[i];
+    if (c.picture < 0) continue;
+    if (previous && (previous->state == store::State::none) != (c.state == store::State::none)) buttons[n++] = gap();
+    buttons[n++] = buttonOf(c);
+    previous = &c;
+  }
+  buttons[n++] = gap();
+  buttons[n++] = gap();
+  return n;
 }
 
 }  // namespace
@@ -78,15 +93,9 @@ HWND createToolbar(HWND parent, int dpi) {
   if (!bar) return nullptr;
   SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
-  TBBUTTON buttons[ButtonTotal] = {
-      {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
-      {0, IDM_UPDATE_LIST, TBSTATE_ENABLED, BTNS_BUTTON | BTNS_AUTOSIZE, {0}, 0, 0},
-      {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0},
-  };
-  for (int i = 0; i < StateCount; ++i) buttons[3 + i] = stateButton(i);
-  buttons[3 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
-  buttons[4 + StateCount] = {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {0}, 0, 0};
-  SendMessageA(bar, TB_ADDBUTTONSA, ButtonTotal, reinterpret_cast<LPARAM>(buttons));
+  TBBUTTON buttons[MaxButtons];
+  const int total = tableButtons(buttons);
+  SendMessageA(bar, TB_ADDBUTTONSA, total, reinterpret_cast<LPARAM>(buttons));
   setImages(bar, dpi);
   createFindBox(bar, dpi);
   return bar;
@@ -94,9 +103,14 @@ HWND createToolbar(HWND parent, int dpi) {
 
 void enableBoardButtons(HWND bar, bool enabled) {
   if (!bar) return;
-  SendMessageA(bar, TB_ENABLEBUTTON, IDM_UPDATE_LIST, MAKELPARAM(enabled ? TRUE : FALSE, 0));
-  const BOOL mine = enabled && ownSlot() >= 0;
-  for (const StateButton& b : stateButtons) SendMessageA(bar, TB_ENABLEBUTTON, b.command, MAKELPARAM(mine, 0));
+  int count = 0;
+  const Command* table = commands(count);
+  for (int i = 0; i < count; ++i) {
+    const Command& c = table[i];
+    if (c.picture < 0) continue;
+    const BOOL on = enabled && (c.when != When::idleMine || ownSlot(listBeside(bar)) >= 0);
+    SendMessageA(bar, TB_ENABLEBUTTON, c.id, MAKELPARAM(on, 0));
+  }
 }
 
 void rescaleToolbar(HWND bar, int dpi) {
@@ -124,9 +138,16 @@ int layOutToolbar(HWND bar) {
 void supplyToolTip(NMHDR* header) {
   if (header->code != TTN_NEEDTEXTA) return;
   NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(header);
-  info->lpszText = header->idFrom == IDM_UPDATE_LIST ? updateTip : noTip;
-  for (StateButton& b : stateButtons)
-    if (header->idFrom == static_cast<UINT_PTR>(b.command)) info->lpszText = ownSlot() >= 0 ? b.tip : noOwnName;
+  info->szText[0] = '\0';
+  info->lpszText = info->szText;
+  const Command* c = commandOf(static_cast<int>(header->idFrom));
+  if (!c) return;
+  // Why the 自分の状態 buttons are grey: no name of mine chosen, or it is not on the name list.
+  if (c->when == When::idleMine && ownSlot(listBeside(header->hwndFrom)) < 0)
+    std::snprintf(info->szText, sizeof info->szText, "%s",
+                  "自分の名前を「ファイル → 環境設定」の「自分の名前」で選ぶと使えます");
+  else
+    commandTip(*c, info->szText, sizeof info->szText);
 }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/system.h"
@@ -58,6 +59,22 @@ void saveColumnOrder(const int (&order)[OrderColumns]) {
   write(List, "ColumnOrder", value);
 }
 
+int savedColumnWidth(const char* key, int fallback) {
+  char name[64], value[16];
+  std::snprintf(name, sizeof name, "Width.%s", key);
+  read(List, name, value, sizeof value);
+  char* end = nullptr;
+  const long width = std::strtol(value, &end, 10);
+  return end != value && *end == '\0' && width > 0 && width < 10000 ? static_cast<int>(width) : fallback;
+}
+
+void saveColumnWidth(const char* key, int width) {
+  char name[64], value[16];
+  std::snprintf(name, sizeof name, "Width.%s", key);
+  std::snprintf(value, sizeof value, "%d", width);
+  write(List, name, value);
+}
+
 // Quoted, because the profile functions drop the spaces around a bare value and a name may have some.
 void savedOwnName(char (&name)[store::NameSize]) { read(User, "MyName", name, sizeof name); }
 
@@ -71,8 +88,8 @@ namespace {
 
 constexpr char Names[] = "Names";
 // A line "300=" and a quoted name of 63 bytes for every member, and the end.
+// On the caller's stack (22 KB): read and written once a load, on the window's thread.
 constexpr size_t NamesSectionSize = store::MaxMembers * (store::NameSize + 8) + 2;
-char section[NamesSectionSize];
 
 }  // namespace
 
@@ -80,6 +97,7 @@ char section[NamesSectionSize];
 int savedNameList(char (*names)[store::NameSize], int max) {
   char path[MAX_PATH];
   if (!iniPath(path)) return 0;
+  char section[NamesSectionSize];
   const DWORD got = GetPrivateProfileSectionA(Names, section, sizeof section, path);
   int count = 0;
   for (DWORD i = 0; i < got && section[i] && count < max;) {
@@ -102,6 +120,7 @@ int savedNameList(char (*names)[store::NameSize], int max) {
 void saveNameList(const char (*names)[store::NameSize], int count) {
   char path[MAX_PATH];
   if (!iniPath(path)) return;
+  char section[NamesSectionSize];
   size_t at = 0;
   for (int slot = 0; slot < count; ++slot) {
     const int n = std::snprintf(section + at, sizeof section - at, "%d=\"%.*s\"", slot + 1,

@@ -12,6 +12,9 @@ void saveMaximized(bool maximized);
 // The column order last saved; false when there is none, or none that makes sense.
 bool savedColumnOrder(int (&order)[OrderColumns]);
 void saveColumnOrder(const int (&order)[OrderColumns]);
+// The width (96-DPI units) of a column the preferences record has no room for, under its key.
+int savedColumnWidth(const char* key, int fallback);
+void saveColumnWidth(const char* key, int width);
 // My name as the name list has it (CP932); empty when none is chosen.
 void savedOwnName(char (&name)[store::NameSize]);
 void saveOwnName(const char* name);

@@ -14,11 +14,6 @@ namespace {
 
 constexpr uint64_t TickMs = 1000;
 
-unsigned char flagsOf(const store::BoardImage& image, int slot, const std::tm& now) {
-  return static_cast<unsigned char>((store::isOverdue(image, slot, now) ? 1 : 0) |
-                                    (store::isStale(image, slot, now) ? 2 : 0));
-}
-
 bool sameRow(const store::BoardImage& a, const store::BoardImage& b, int slot) {
   for (int f = 0; f < store::FieldCount; ++f) {
     const store::Field field = static_cast<store::Field>(f);
@@ -56,7 +51,7 @@ void publish(Feed& feed, const store::BoardImage& board, const char (*names)[sto
   bool any = false;
   const bool namesChanged = feed.memberCount != memberCount || std::memcmp(feed.names, names, sizeof feed.names) != 0;
   for (int slot = 0; slot < memberCount; ++slot) {
-    const unsigned char flags = flagsOf(board, slot, now);
+    const unsigned char flags = store::flagsOf(board, slot, now);
     const bool texts = namesChanged || !sameRow(feed.image, board, slot);
     if (texts) feed.textsChangedIn[slot] = feed.generation + 1;
     if (texts || flags != feed.flags[slot]) {

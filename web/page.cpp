@@ -4,6 +4,7 @@
 
 #include "report/report.h"
 #include "store/row_flags.h"
+#include "store/row_words.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
 #include "text/fold.h"
@@ -12,41 +13,38 @@ namespace web {
 
 namespace {
 
-// The entry dialog's four states (CP932, as the board holds them), in the order of their icons.
-constexpr const char* States[] = {"社内", "帰宅", "外出・戻り", "外出・直帰"};
-constexpr int StateCount = 4;
-// The same four as the page shows them.
-constexpr const char* StateLabels[] = {u8"社内", u8"帰宅", u8"外出・戻り", u8"外出・直帰"};
-
-int stateIndex(const store::BoardImage& image, int slot) {
-  char state[store::StateSize + 1];
-  store::fieldTextOf(image, slot, store::Field::state, state, sizeof state);
-  for (int i = 0; i < StateCount; ++i)
-    if (std::strcmp(state, States[i]) == 0) return i;
-  return -1;
+// A CP932 text of the program's own (a state, say) as the page's UTF-8.
+void writeUtf8(FILE* out, const char* cp932) {
+  char utf8[128];
+  text::cp932ToUtf8(cp932, std::strlen(cp932), utf8, sizeof utf8);
+  std::fputs(utf8, out);
 }
 
 void writeCell(FILE* out, const PageBoard& board, int slot, int field) {
   char cell[store::WrittenSize + 1];
-  size_t len;
-  if (field == 0)
-    len = text::copyField(cell, sizeof cell, board.names[slot], store::NameSize);
-  else
-    len = store::fieldTextOf(board.image, slot, static_cast<store::Field>(field), cell, sizeof cell);
+  const store::Field f = static_cast<store::Field>(field);
+  const size_t len = store::cellText(board.image, board.names, slot, f, cell, sizeof cell);
   std::fprintf(out, "<td class=\"f%d\">", field);
-  if (field == 0) {
-    const int state = stateIndex(board.image, slot);
-    std::fprintf(out, "<span class=\"icon st%d\" aria-hidden=\"true\"></span><span class=\"t\">", state);
+  // The name's cell carries the state's icon, as the window's first column does.
+  const bool name = f == store::Field::name;
+  if (name) {
+    const store::State state = store::stateOfRow(board.image, slot);
+    std::fprintf(out, "<span class=\"icon st%d\" aria-hidden=\"true\"></span><span class=\"t\">",
+                 state == store::State::none ? -1 : static_cast<int>(state));
   }
   report::writeHtmlText(out, cell, len);
-  std::fputs(field == 0 ? "</span></td>" : "</td>", out);
+  std::fputs(name ? "</span></td>" : "</td>", out);
 }
 
 void writeRow(FILE* out, const PageBoard& board, const PageView& view, int slot) {
-  const bool overdue = store::isOverdue(board.image, slot, board.now);
-  const bool stale = store::isStale(board.image, slot, board.now);
-  std::fprintf(out, "<tr id=\"s%d\" data-slot=\"%d\" class=\"%s%s%s\">", slot, slot, overdue ? "overdue " : "",
-               stale ? "stale " : "", slot == view.ownSlot ? "mine" : "");
+  // Each flag that holds is a class of the row, under its JSON key.
+  std::fprintf(out, "<tr id=\"s%d\" data-slot=\"%d\" class=\"", slot, slot);
+  int count = 0;
+  const store::FlagRule* flags = store::flagRules(count);
+  const unsigned bits = store::flagsOf(board.image, slot, board.now);
+  for (int i = 0; i < count; ++i)
+    if ((bits >> i) & 1) std::fprintf(out, "%s ", flags[i].key);
+  std::fprintf(out, "%s\">", slot == view.ownSlot ? "mine" : "");
   for (int f = 0; f < store::FieldCount; ++f) writeCell(out, board, slot, f);
   std::fputs("</tr>\n", out);
 }
@@ -85,23 +83,45 @@ void writeFoldTable(FILE* out) {
   std::fputs("}</script>\n", out);
 }
 
+// The row's words the script needs: the four states in their icons' order, the one that asks for a
+// return time, and the flags a row's JSON carries, which are its classes.
+void writeWords(FILE* out) {
+  std::fputs("<script type=\"application/json\" id=\"words\">{\"states\":[", out);
+  for (int i = 0; i < store::StateCount; ++i) {
+    std::fputs(i ? ",\"" : "\"", out);
+    writeUtf8(out, store::StateTexts[i]);
+    std::fputc('"', out);
+  }
+  std::fprintf(out, "],\"returning\":%d,\"flags\":[", static_cast<int>(store::ReturningState));
+  int count = 0;
+  const store::FlagRule* flags = store::flagRules(count);
+  for (int i = 0; i < count; ++i) std::fprintf(out, "%s\"%s\"", i ? "," : "", flags[i].key);
+  std::fputs("]}</script>\n", out);
+}
+
 void writeEditor(FILE* out, const PageBoard& board, const PageView& view) {
   std::fputs(u8"<section id=\"editor\" class=\"editor\" hidden>\n<h2><span id=\"editor-name\">", out);
   report::writeHtmlText(out, board.names[view.ownSlot], text::fieldLength(board.names[view.ownSlot], store::NameSize));
   std::fputs(u8"</span> の行</h2>\n<div class=\"states\">", out);
-  for (int i = 0; i < StateCount; ++i)
-    std::fprintf(
-        out, "<button type=\"button\" class=\"state\" data-state=\"%s\"><span class=\"icon st%d\"></span>%s</button>",
-        StateLabels[i], i, StateLabels[i]);
-  std::fputs(
+  for (int i = 0; i < store::StateCount; ++i) {
+    std::fputs("<button type=\"button\" class=\"state\" data-state=\"", out);
+    writeUtf8(out, store::StateTexts[i]);
+    std::fprintf(out, "\"><span class=\"icon st%d\"></span>", i);
+    writeUtf8(out, store::StateTexts[i]);
+    std::fputs("</button>", out);
+  }
+  std::fprintf(
+      out,
       u8"</div>\n"
       u8"<div id=\"return-ask\" class=\"ask\" hidden><label>戻り時刻 <input id=\"return\" autocomplete=\"off\" "
-      u8"inputmode=\"numeric\" maxlength=\"62\" placeholder=\"15:00\"></label>"
+      u8"inputmode=\"numeric\" maxlength=\"%zu\" placeholder=\"15:00\"></label>"
       u8"<button type=\"button\" id=\"return-ok\">OK</button><button type=\"button\" id=\"return-cancel\">"
       u8"キャンセル</button></div>\n"
-      u8"<div class=\"texts\"><label>午前 <input id=\"morning\" autocomplete=\"off\" maxlength=\"118\"></label>"
-      u8"<label>午後 <input id=\"afternoon\" autocomplete=\"off\" maxlength=\"118\"></label>"
-      u8"<button type=\"button\" id=\"save\">保存</button></div>\n"
+      u8"<div class=\"texts\"><label>午前 <input id=\"morning\" autocomplete=\"off\" maxlength=\"%zu\"></label>"
+      u8"<label>午後 <input id=\"afternoon\" autocomplete=\"off\" maxlength=\"%zu\"></label>"
+      u8"<button type=\"button\" id=\"save\">保存</button></div>\n",
+      store::ReturnLimit, store::MorningLimit, store::AfternoonLimit);
+  std::fputs(
       u8"<div id=\"conflict\" class=\"ask\" hidden><p>ほかの PC がこの行を書き換えました。いまの内容:</p>"
       u8"<p id=\"conflict-row\"></p><button type=\"button\" id=\"overwrite\">上書きする</button>"
       u8"<button type=\"button\" id=\"keep\">書き込まない</button></div>\n"
@@ -137,6 +157,7 @@ void writePage(FILE* out, const PageBoard& board, const PageView& view) {
   for (int slot = 0; slot < board.memberCount; ++slot) writeRow(out, board, view, slot);
   std::fputs("</tbody></table>\n", out);
   writeFoldTable(out);
+  writeWords(out);
   std::fputs("</body></html>\n", out);
 }
 

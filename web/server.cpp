@@ -16,10 +16,9 @@
 #include "store/lock.h"
 #include "store/row_copy.h"
 #include "store/share.h"
+#include "store/typed_row.h"
 #include "text/bounded.h"
 #include "text/cp932.h"
-#include "text/entry_text.h"
-#include "text/fold.h"
 #include "text/timestamps.h"
 #include "web/feed.h"
 #include "web/json_body.h"
@@ -314,66 +313,19 @@ void sendEvents(Server& s, const Request& req, Response& res) {
   });
 }
 
-// The row's texts as writeRow takes them, each within its field's limit.
-struct Texts {
-  char morning[text::MorningLimit + 1];
-  char afternoon[text::AfternoonLimit + 1];
-  char returnTime[text::ReturnLimit + 1];
-  char state[text::StateLimit + 1];
-  char written[text::WrittenAtSize];
-};
-
-// A given text as the entry dialog would take it; false with the reason in reason.
-bool takeText(const char* name, const char* utf8, size_t limit, char* out, size_t outSize, char* reason,
-              size_t reasonSize) {
-  size_t at = 0;
-  char what[48];
-  switch (text::dialogText(utf8, limit, out, outSize, &at)) {
-    case text::TextCheck::ok: return true;
-    case text::TextCheck::tooLong:
-      std::snprintf(reason, reasonSize, "%s is longer than %zu bytes in CP932", name, limit);
-      return false;
-    case text::TextCheck::notCp932:
-      text::nameCharacter(utf8, at, what, sizeof what);
-      std::snprintf(reason, reasonSize, "%s has %s, which CP932 cannot hold", name, what);
-      return false;
-    case text::TextCheck::control:
-      std::snprintf(reason, reasonSize, "%s holds a control character", name);
-      return false;
-  }
-  return false;
-}
-
 // The texts given, and for those not given the row's current texts, as set does.
-bool editTexts(const store::BoardImage& image, int slot, const RowEdit& edit, Texts& t, char* reason,
+bool editTexts(const store::BoardImage& image, int slot, const RowEdit& edit, store::TypedRow& t, char* reason,
                size_t reasonSize) {
-  const struct {
-    EditKey key;
-    const char* name;
-    size_t limit;
-    char* out;
-    size_t size;
-    store::Field field;
-  } rows[] = {
-      {EditKey::morning, "morning", text::MorningLimit, t.morning, sizeof t.morning, store::Field::morning},
-      {EditKey::afternoon, "afternoon", text::AfternoonLimit, t.afternoon, sizeof t.afternoon, store::Field::afternoon},
-      {EditKey::returnTime, "returnTime", text::ReturnLimit, t.returnTime, sizeof t.returnTime,
-       store::Field::returnTime},
-      {EditKey::state, "state", text::StateLimit, t.state, sizeof t.state, store::Field::state},
-  };
-  for (const auto& r : rows) {
-    const int k = static_cast<int>(r.key);
-    if (edit.given[k]) {
-      if (!takeText(r.name, edit.value[k], r.limit, r.out, r.size, reason, reasonSize)) return false;
-    } else {
-      text::currentText(store::fieldBytesOf(image, slot, r.field), store::fieldSize(r.field), r.limit, r.out, r.size);
-    }
-  }
-  t.written[0] = '\0';
-  if (t.morning[0] || t.afternoon[0] || t.returnTime[0] || t.state[0]) {
-    text::formatWrittenAt(t.written);
-    text::foldFullWidth(t.returnTime);
-  }
+  static_assert(static_cast<int>(EditKey::morning) == static_cast<int>(store::Typed::morning) &&
+                    static_cast<int>(EditKey::afternoon) == static_cast<int>(store::Typed::afternoon) &&
+                    static_cast<int>(EditKey::returnTime) == static_cast<int>(store::Typed::returnTime) &&
+                    static_cast<int>(EditKey::state) == static_cast<int>(store::Typed::state),
+                "an edit's texts come in the typed fields' order");
+  constexpr store::TextNames names = {"morning", "afternoon", "returnTime", "state"};
+  store::GivenTexts given;
+  for (int k = 0; k < store::TypedCount; ++k) given[k] = edit.given[k] ? edit.value[k] : nullptr;
+  if (!store::takeTexts(given, names, t, reason, reasonSize)) return false;
+  store::completeRow(image, slot, given, t);
   return true;
 }
 
@@ -427,7 +379,7 @@ void writeRequest(Server& s, const Request& req, Response& res, bool me) {
   if (s.stopping) return answer(res, 503, "the server is stopping");
   const auto before = copyBoard(s.feed);
   if (slot >= before->memberCount) return answer(res, 404, "no member has this slot");
-  Texts t;
+  store::TypedRow t;
   store::RowCopy seen;
   if (!editTexts(before->image, slot, *edit, t, reason, sizeof reason)) return answer(res, 400, reason);
   store::copyRow(before->image, slot, seen);

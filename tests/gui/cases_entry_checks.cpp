@@ -116,7 +116,8 @@ void entryFailedSaveKeepsTyping() {
 }
 
 // Nothing typed is cut without a word: a field longer than its board field is named with the bytes over
-// its limit, the dialog stays and nothing is written. Typing goes on past a field's visible width, and
+// its limit, as is one with a control character or a character no PC could show; the dialog stays and
+// nothing is written. Typing goes on past a field's visible width, and
 // the return time is measured as it is stored, after folding.
 void entryRefusesTooLong() {
   CaseDirs d = makeBoardCase("entry-too-long");
@@ -144,12 +145,19 @@ void entryRefusesTooLong() {
        "帰社時間が長すぎます。あと全角4文字（半角なら8文字）減らしてください（全角31文字、半角62文字まで）。"},
       {"", "", "", "外出・戻り（午後）",
        "状態が長すぎます。あと全角2文字（半角なら4文字）減らしてください（全角7文字、半角14文字まで）。"},
+      {"会議\t資料", "", "", "", "午前に制御文字（タブなど）があります。取り除いてください。"},
   };
   for (const auto& r : refused) {
     fillEntry(e, r.morning.c_str(), r.afternoon.c_str(), r.returnTime.c_str(), r.state.c_str());
     CHECK(pressOk(e) && IsWindow(e.dialog), "the dialog stays");
     CHECK(noteOf(e) == r.note, "note: %s", noteOf(e).c_str());
   }
+  // A character CP932 has no form for would reach the board as '?'.
+  fillEntry(e, "", "", "", "");
+  SendMessageW(e.afternoon, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u96ea\u2603\u4e88\u5831"));
+  CHECK(pressOk(e) && IsWindow(e.dialog), "the dialog stays");
+  CHECK(noteOf(e) == "午後の2文字目は、ほかのPCで表示できない文字です。ほかの文字にしてください。", "note: %s",
+        noteOf(e).c_str());
   screenshot("13-entry-too-long");
   CHECK(readFile(d.share + "\\tv_cont.lst") == board, "nothing written");
 

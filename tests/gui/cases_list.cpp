@@ -52,9 +52,11 @@ void membersSecondStartAndClose() {
 
   CHECK(gui::waitFor([&] { return gui::itemCount(w.list) == NameCount; }, 5000), "one row per member: %d",
         gui::itemCount(w.list));
-  CHECK(gui::columnCount(w.list) == 6, "six columns");
-  for (int i = 0; i < NameCount; ++i)
+  CHECK(gui::columnCount(w.list) == 7, "seven columns: the six fields and the extension");
+  for (int i = 0; i < NameCount; ++i) {
     CHECK(gui::itemText(first.process(), w.list, i, 0) == Names[i], "name of row %d", i);
+    CHECK(gui::itemText(first.process(), w.list, i, 6) == std::to_string(101 + i), "extension of row %d", i);
+  }
   for (const Row& r : Filled) checkRowTexts(first, w, r);
   CHECK(gui::itemText(first.process(), w.list, 1, 1).empty(), "an empty row stays empty");
   std::string info = gui::statusText(first.process(), w.status, 1);
@@ -183,7 +185,7 @@ void shareComesBack() {
   const std::string said = "サーバーに接続できません（名前リスト：" + names + "）";
   CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == said; }, SlowStartMs), "message: %s",
         gui::statusText(p.process(), w.status, 0).c_str());
-  CHECK(gui::itemCount(w.list) == 0 && gui::columnCount(w.list) == 6, "six columns, no rows");
+  CHECK(gui::itemCount(w.list) == 0 && gui::columnCount(w.list) == 7, "seven columns, no rows");
 
   std::vector<std::string> members = caseNames();
   std::string text = namesText(members);

@@ -143,6 +143,22 @@ void myRow() {
   checkOtherSlotsKept(before, readBoard(d), {7});
   CHECK(gui::waitFor([&] { return gui::itemText(again.process(), w.list, 7, 4) == "帰宅"; }, 5000), "list shows it");
   screenshot("45-my-row");
+
+  // The menu's 予定を消去 asks first, then empties my row, its time too.
+  PostMessageA(w.main, WM_COMMAND, IDM_CLEAR_MINE, 0);
+  HWND question = gui::waitForDialog(again.id(), "予定を消去", 10000);
+  CHECK(question && pressAndWaitClosed(question, IDNO), "asked first; No");
+  PostMessageA(w.main, WM_COMMAND, IDM_CLEAR_MINE, 0);
+  question = gui::waitForDialog(again.id(), "予定を消去", 10000);
+  CHECK(question && pressAndWaitClosed(question, IDYES), "Yes");
+  CHECK(gui::waitFor(
+            [&] {
+              const SlotTexts mine = slotOf(readBoard(d), 7);
+              return mine.state.empty() && mine.morning.empty() && mine.written.empty();
+            },
+            10000),
+        "my row cleared");
+  checkOtherSlotsKept(before, readBoard(d), {7});
   CHECK(closeProgram(again, w), "closed");
 }
 

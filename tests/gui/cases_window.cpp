@@ -136,7 +136,7 @@ void maximisedAndColumnOrder() {
   prefs.windowWidth.set(600);
   prefs.windowHeight.set(400);
   writePreferences(d, prefs);
-  const std::vector<int> dragged = {0, 3, 1, 2, 5, 4}, natural = {0, 1, 2, 3, 4, 5};
+  const std::vector<int> dragged = {0, 3, 1, 2, 5, 4, 6}, natural = {0, 1, 2, 3, 4, 5, 6};
   Program p;
   Window w = startWithBoard(p, d);
   if (!w.main) return;
@@ -148,7 +148,7 @@ void maximisedAndColumnOrder() {
   settings::Preferences saved = readPreferences(d);
   CHECK(saved.windowWidth.get() == 600 && saved.windowHeight.get() == 400, "the record keeps the restored size: %dx%d",
         saved.windowWidth.get(), saved.windowHeight.get());
-  CHECK(iniValue("Window", "Maximized") == "1" && iniValue("List", "ColumnOrder") == "0,3,1,2,5,4", "tavelin.ini");
+  CHECK(iniValue("Window", "Maximized") == "1" && iniValue("List", "ColumnOrder") == "0,3,1,2,5,4,6", "tavelin.ini");
   checkStoredWidths(d);
 
   Program again;
@@ -170,7 +170,7 @@ void maximisedAndColumnOrder() {
   CHECK(closeProgram(again, w), "closed");
   CHECK(iniValue("Window", "Maximized") == "0", "closed restored");
 
-  WritePrivateProfileStringA("List", "ColumnOrder", "0,0,1,2,3,4", userIniPath().c_str());
+  WritePrivateProfileStringA("List", "ColumnOrder", "0,0,1,2,3,4,5", userIniPath().c_str());
   Program third;
   w = startWithBoard(third, d);
   if (!w.main) return;

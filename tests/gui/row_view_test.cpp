@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/columns.h"
+
 namespace {
 
 store::BoardImage image;
@@ -65,6 +67,31 @@ TEST_F(RowViewTest, SortsByAColumnEmptyLast) {
   EXPECT_EQ(ui::slotOfRow(view, 0), 3);
   EXPECT_EQ(ui::slotOfRow(view, 4), -1);
   EXPECT_EQ(ui::rowOfSlot(view, 7), -1);
+}
+
+// The extension column: the text in the name's last parentheses, ASCII or full width, read by whole
+// characters (ソ and 表 end in the byte of "\\", and no trail byte is a parenthesis).
+TEST(ExtensionColumn, IsTheTextInTheNamesLastParentheses) {
+  int extension = -1;
+  for (int c = 0; c < ui::ColumnCount; ++c)
+    if (std::strcmp(ui::columnAt(c).header, "内線") == 0) extension = c;
+  ASSERT_GE(extension, 0);
+  const struct {
+    const char* name;
+    const char* shown;
+  } cases[] = {
+      {"山田 太郎(101)", "101"}, {"表 一郎（内線２０３）", "内線２０３"},
+      {"佐藤 花子", ""},         {"a(1)b(22)", "22"},
+      {"(営業)ソ(5)", "5"},      {"開いたまま(", ""},
+      {"閉じ)だけ", ""},
+  };
+  for (const auto& c : cases) {
+    std::memset(names, 0, sizeof names);
+    std::strncpy(names[0], c.name, store::NameSize - 1);
+    char out[ui::CellSize];
+    ui::columnAt(extension).text(image, names, 0, out, sizeof out);
+    EXPECT_STREQ(out, c.shown) << c.name;
+  }
 }
 
 }  // namespace

@@ -34,33 +34,35 @@ TEST(BoardAge, OldAfterTwoRefreshIntervalsWithoutAGoodRead) {
   EXPECT_FALSE(ui::boardLooksOld({100000000, 9}, 0));
 }
 
-TEST(ColumnOrder, OnlyAnOrderOfAllSixColumnsIsTaken) {
+TEST(ColumnOrder, OnlyAnOrderOfAllTheColumnsIsTaken) {
+  static_assert(ui::OrderColumns == 7, "the cases below name seven columns");
   const struct {
     const char* text;
     bool taken;
-    int order[6];
+    int order[ui::OrderColumns];
   } cases[] = {
-      {"0,3,1,2,5,4", true, {0, 3, 1, 2, 5, 4}},
-      {" 5, 4 ,3,2,1,0", true, {5, 4, 3, 2, 1, 0}},
-      {"0,0,1,2,3,4", false, {}},
-      {"0,1,2,3,4", false, {}},
-      {"0,1,2,3,4,5,", false, {}},
-      {"0,1,2,3,4,6", false, {}},
-      {"0,1,2,3,4,5 x", false, {}},
+      {"0,3,1,2,5,4,6", true, {0, 3, 1, 2, 5, 4, 6}},
+      {" 6,5, 4 ,3,2,1,0", true, {6, 5, 4, 3, 2, 1, 0}},
+      {"0,0,1,2,3,4,5", false, {}},
+      {"0,1,2,3,4,5", false, {}},  // one short: an order kept before the last column came
+      {"0,1,2,3,4,5,6,", false, {}},
+      {"0,1,2,3,4,5,7", false, {}},
+      {"0,1,2,3,4,5,6 x", false, {}},
       {"", false, {}},
-      {"a,b,c,d,e,f", false, {}},
+      {"a,b,c,d,e,f,g", false, {}},
   };
   for (const auto& c : cases) {
-    int order[6] = {9, 9, 9, 9, 9, 9};
+    int order[ui::OrderColumns] = {9, 9, 9, 9, 9, 9, 9};
     EXPECT_EQ(ui::parseColumnOrder(c.text, order), c.taken) << c.text;
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(order[i], c.taken ? c.order[i] : 9) << c.text << " column " << i;
+    for (int i = 0; i < ui::OrderColumns; ++i)
+      EXPECT_EQ(order[i], c.taken ? c.order[i] : 9) << c.text << " column " << i;
   }
-  const int order[6] = {2, 0, 1, 5, 3, 4};
+  const int order[ui::OrderColumns] = {2, 0, 1, 6, 5, 3, 4};
   char text[32];
   ui::formatColumnOrder(order, text, sizeof text);
-  int back[6] = {};
+  int back[ui::OrderColumns] = {};
   ASSERT_TRUE(ui::parseColumnOrder(text, back)) << text;
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(back[i], order[i]);
+  for (int i = 0; i < ui::OrderColumns; ++i) EXPECT_EQ(back[i], order[i]);
 }
 
 std::string question(const char* holder, size_t length, bool aged, long long seconds) {

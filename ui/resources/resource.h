@@ -2,7 +2,6 @@
 // Resource and control ids, shared by tavelin.rc and the code.
 
 #define IDM_MAIN 101
-#define IDA_MAIN 102
 #define IDB_TOOLBAR 107
 #define IDI_TAVELIN 113
 // The row icons, one strip per size: the four states in the order of ui::State, then that of no plan.
@@ -40,6 +39,8 @@
 #define IDM_MY_HOME 40102
 #define IDM_MY_OUT_RETURNING 40103
 #define IDM_MY_OUT_GOING_HOME 40104
+// My row emptied, plans and time too.
+#define IDM_CLEAR_MINE 40105
 // Finding members: the box focused, and emptied.
 #define IDM_FIND 40110
 #define IDM_FIND_CLEAR 40111

@@ -9,7 +9,12 @@
   const token = body.dataset.token || '';
   const ownSlot = Number(body.dataset.ownSlot);
   const editAny = body.dataset.editAny === '1';
-  const States = ['社内', '帰宅', '外出・戻り', '外出・直帰'];
+  // The four states, the one that asks for a return time, and the row's flags (each a class of its
+  // row), as the server words them.
+  let words = { states: [], returning: -1, flags: ['overdue', 'stale'] };
+  try { words = JSON.parse(document.getElementById('words').textContent); } catch (e) { /* icons stay plain */ }
+  const States = words.states;
+  const Returning = States[words.returning];
   const Keys = ['name', 'morning', 'afternoon', 'returnTime', 'state', 'writtenAt'];
 
   // The window's find: full-width letters, digits and signs as ASCII, ASCII letters in either case.
@@ -30,8 +35,7 @@
     const cells = Array.from(tr.cells, (td) => (td.querySelector('.t') || td).textContent);
     const row = { slot: Number(tr.dataset.slot) };
     Keys.forEach((k, i) => { row[k] = cells[i]; });
-    row.overdue = tr.classList.contains('overdue');
-    row.stale = tr.classList.contains('stale');
+    for (const flag of words.flags) row[flag] = tr.classList.contains(flag);
     rows.set(row.slot, { tr: tr, row: row });
   }
 
@@ -48,8 +52,7 @@
         td.textContent = row[k];
       }
     });
-    tr.classList.toggle('overdue', row.overdue);
-    tr.classList.toggle('stale', row.stale);
+    for (const flag of words.flags) tr.classList.toggle(flag, !!row[flag]);
   }
 
   // Find.
@@ -224,7 +227,7 @@
   for (const b of editor.querySelectorAll('button.state')) {
     b.addEventListener('click', () => {
       const state = b.dataset.state;
-      if (state === '外出・戻り') {
+      if (state === Returning) {
         returnInput.value = current().state === state ? current().returnTime : '';
         returnAsk.hidden = false;
         returnInput.focus();
@@ -235,7 +238,7 @@
   }
   document.getElementById('return-ok').addEventListener('click', () => {
     returnAsk.hidden = true;
-    send({ state: '外出・戻り', returnTime: returnInput.value }, current().writtenAt);
+    send({ state: Returning, returnTime: returnInput.value }, current().writtenAt);
   });
   returnInput.addEventListener('keydown', (ev) => { if (ev.key === 'Enter') document.getElementById('return-ok').click(); });
   document.getElementById('return-cancel').addEventListener('click', () => { returnAsk.hidden = true; });

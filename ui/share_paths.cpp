@@ -1,0 +1,19 @@
+#include "ui/share_paths.h"
+
+#include <windows.h>
+
+#include "text/bounded.h"
+#include "ui/board_watch.h"
+#include "ui/session.h"
+#include "ui/share_worker.h"
+
+namespace ui {
+
+void sharePathsFromPrefs() {
+  char board[MAX_PATH];
+  text::copyField(board, local().prefs.boardPath);
+  followBoardFolder(board);
+  sharePaths(local().prefs.nameListPath, local().prefs.boardPath);
+}
+
+}  // namespace ui
