@@ -99,8 +99,10 @@ void partSideFile() {
   unsigned char row[store::RowBytes];
   store::rowBytesOf(reinterpret_cast<const unsigned char*>(&bench::session().board), 7, row);
   FILE* record = store::openRowRecord(share.board);
-  if (!record || !store::writeRowRecord(record, 7, row, row)) std::abort();
-  store::retireRowRecord(record);
+  store::RowRecord r;
+  store::makeRowRecord(r, 7, row, row);
+  if (!record || !store::writeRowRecord(record, r, nullptr, 0)) std::abort();
+  store::retireRowRecord(record, store::rowRecordCrc(r));
   files::close(record);
 }
 void partRecoveryCheck() {

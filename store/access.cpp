@@ -73,7 +73,7 @@ void nameBoard(Share& share, const char* path, size_t tail) {
   rowBytesOf(reinterpret_cast<const unsigned char*>(&share.board), 0, row);
   RowRecord r;
   makeRowRecord(r, 0, row, row);
-  r.state = RecordDone;
+  setRecordState(r, RecordDone);
   const size_t next = ringTailNaming(share.ring, tail, rowRecordCrc(r), share.imageCrc, share.nextRing);
   if (writeRowRecord(record.get(), r, share.nextRing, next)) followRing(share, share.nextRing, next);
 }
@@ -234,10 +234,13 @@ Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) 
   file.close();
   // A row torn by a crashed writer is shown as it was, and put back in the file when it can be.
   size_t tail = 0;
-  const bool settled = holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail);
+  bool understood = false;
+  const bool settled =
+      holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail, &understood);
   replaceImage(share, share.scratch);
   followImage(share, share.ring, tail);
-  if (settled && !(share.ringSeen && share.ringCrc == share.imageCrc)) nameBoard(share, path, tail);
+  // A side file this build does not understand is not written over by a read: its writer's to settle.
+  if (settled && understood && !(share.ringSeen && share.ringCrc == share.imageCrc)) nameBoard(share, path, tail);
   rememberBoard(share, path, settled);
   finishAccess(share);
   return Outcome::done;
@@ -250,7 +253,7 @@ enum class Undo { undone, readBack, unread };
 // Only a row that reads as before counts as undone; else the image takes the board as read (or, if
 // it cannot be read, the row as written) and the record stays for the next holder, who keeps a
 // whole row and puts back a torn one.
-Undo undoFailedWrite(Share& share, const char* path, files::Handle& file, FILE* record, int slot,
+Undo undoFailedWrite(Share& share, const char* path, files::Handle& file, FILE* record, uint32_t recordCrc, int slot,
                      const unsigned char* before, const unsigned char* after) {
   unsigned char* image = reinterpret_cast<unsigned char*>(&share.board);
   putRowBytes(image, slot, before);
@@ -264,7 +267,7 @@ Undo undoFailedWrite(Share& share, const char* path, files::Handle& file, FILE* 
   unsigned char row[RowBytes];
   rowBytesOf(share.scratch, slot, row);
   if (std::memcmp(row, before, RowBytes) == 0) {
-    if (record) retireRowRecord(record);
+    if (record) retireRowRecord(record, recordCrc);
     return Undo::undone;
   }
   replaceImage(share, share.scratch);
@@ -331,27 +334,28 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
   rowBytesOf(reinterpret_cast<const unsigned char*>(&share.board), slot, after);
   share.imageCrc = crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
   // The change ring goes out with the record, in its one write: the other PCs follow this row from it.
+  RowRecord r;
+  makeRowRecord(r, slot, before, after);
+  const uint32_t recordCrc = rowRecordCrc(r);
   if (record) {
-    RowRecord r;
-    makeRowRecord(r, slot, before, after);
     const size_t next =
         nextRingTail(share.ring, tail, rowRecordCrc(r), crcBefore, share.imageCrc, slot, before, after, share.nextRing);
     // A record that cannot be written (a full disk) does not stop the write itself.
     if (writeRowRecord(record.get(), r, share.nextRing, next)) {
       followRing(share, share.nextRing, next);
     } else {
-      retireRowRecord(record.get());
+      retireRowRecord(record.get(), recordCrc);
       record.close();
     }
   }
   if (!files::seekStart(file.get())) {
-    if (record) retireRowRecord(record.get());
+    if (record) retireRowRecord(record.get(), recordCrc);
     return failWriteAttempt(share, "(104)サーバーファイルシークエラー", file);
   }
   // The buffered tail must reach the file, or a failed write would be reported as success. The
   // record already on the device covers a write torn by a crash, so the board needs no commit.
   if (files::writeBlock(&share.board, BoardSize, file.get()) != 1 || !files::flushBuffered(file.get())) {
-    const Undo undo = undoFailedWrite(share, path, file, record.get(), slot, before, after);
+    const Undo undo = undoFailedWrite(share, path, file, record.get(), recordCrc, slot, before, after);
     // The ring's head names a board that may never be: the other PCs read the board instead.
     unsigned char none[4] = {};
     if (record && files::seekTo(record.get(), RingOffset)) files::writeBlock(none, sizeof none, record.get());
@@ -362,7 +366,7 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
     return writeMayHaveLanded(share, undo);
   }
   file.close();
-  if (record) retireRowRecord(record.get());
+  if (record) retireRowRecord(record.get(), recordCrc);
   record.close();
   // Our own write is newer than our lock, so its time could not be trusted: the next look reads.
   share.stampTrusted = false;
@@ -415,7 +419,9 @@ Ring lookAtRing(Share& share, const char* path, RingHead& head) {
   if (std::memcmp(start, "TVR1", 4) != 0 || !readRingHead(at + 4, RingHeadSize, head) ||
       head.recordCrc != littleEndian32(at))
     return Ring::damaged;
-  if (start[4] != RecordDone) return Ring::writing;
+  const uint8_t state = recordState(start[4], start[5], head.recordCrc);
+  if (state == RecordUnknown) return Ring::damaged;
+  if (state != RecordDone) return Ring::writing;
   if (head.boardCrc == share.imageCrc ||
       (share.ringSeen && head.seq == share.ringSeq && head.boardCrc == share.ringCrc))
     return Ring::unchanged;

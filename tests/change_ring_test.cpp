@@ -75,10 +75,12 @@ TEST_F(RingTest, AChangeCostsItsEntryAndWhatTheRingCannotTellOneWholeRead) {
       {"a record rewritten by a client that keeps no ring",
        [] {
          unsigned char row[store::RowBytes] = {};
+         store::RowRecord r;
+         store::makeRowRecord(r, 0, row, row);
          FILE* f = store::openRowRecord(board.c_str());
-         store::writeRowRecord(f, 0, row, row);
+         store::writeRowRecord(f, r, nullptr, 0);
          files::close(f);
-         store::retireRowRecord(f = store::openRowRecord(board.c_str()));
+         store::retireRowRecord(f = store::openRowRecord(board.c_str()), store::rowRecordCrc(r));
          files::close(f);
        },
        "second", true, true},
