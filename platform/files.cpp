@@ -118,7 +118,9 @@ bool opensForUpdate(const char* path) { return opensWith(openUpdate, path); }
 bool stamp(const char* path, Stamp& out) {
   FAULT(stat, false);
 #ifdef TAVELIN_FILE_FAULTS
-  return faults::cachedStamp(path, out, stampNow);
+  if (!faults::cachedStamp(path, out, stampNow)) return false;
+  faults::coarsen(out);
+  return true;
 #else
   return stampNow(path, out);
 #endif

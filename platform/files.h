@@ -42,10 +42,16 @@ struct Stamp {
   long long size;
   long long modified;  // the last write, in the file system's finest unit (ns or 100 ns)
   long long seconds;   // the same in seconds since 1970, for ages
+  // Whole seconds (FAT, exFAT, ext3, many small NAS boxes keep 1 or 2 s): two writes within one such
+  // tick carry one stamp, so the time alone cannot tell them apart.
+  bool coarse;
   bool operator==(const Stamp& o) const { return size == o.size && modified == o.modified; }
 };
 // One metadata query; false when the file cannot be examined.
 bool stamp(const char* path, Stamp& out);
+
+// Sets an open file's modified time (in Stamp::modified's unit), its buffer handed to the OS first.
+bool setModified(FILE* f, long long modified);
 
 // Seconds since the file was last modified; false when it cannot be examined.
 bool ageSeconds(const char* path, long long* seconds);

@@ -34,7 +34,15 @@ bool stampNow(const char* path, Stamp& out) {
   out.size = static_cast<long long>(info.st_size);
   out.seconds = static_cast<long long>(info.st_mtim.tv_sec);
   out.modified = out.seconds * 1000000000LL + info.st_mtim.tv_nsec;
+  out.coarse = info.st_mtim.tv_nsec == 0;
   return true;
+}
+
+bool setModified(FILE* f, long long modified) {
+  FAULT(write, false);
+  if (std::fflush(f) != 0) return false;
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {modified / 1000000000LL, modified % 1000000000LL}};
+  return futimens(fileno(f), times) == 0;
 }
 
 namespace {

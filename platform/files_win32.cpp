@@ -40,7 +40,18 @@ bool stampNow(const char* path, Stamp& out) {
                                         data.ftLastWriteTime.dwLowDateTime);
   // 100 ns ticks since 1601 to seconds since 1970.
   out.seconds = (out.modified - 116444736000000000LL) / 10000000LL;
+  out.coarse = out.modified % 10000000LL == 0;
   return true;
+}
+
+bool setModified(FILE* f, long long modified) {
+  FAULT(write, false);
+  if (std::fflush(f) != 0) return false;
+  FILETIME t;
+  t.dwLowDateTime = static_cast<DWORD>(modified & 0xFFFFFFFF);
+  t.dwHighDateTime = static_cast<DWORD>(static_cast<unsigned long long>(modified) >> 32);
+  HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+  return h != INVALID_HANDLE_VALUE && SetFileTime(h, nullptr, nullptr, &t) != 0;
 }
 
 namespace {

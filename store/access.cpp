@@ -75,7 +75,33 @@ void nameBoard(Share& share, const char* path, size_t tail) {
   makeRowRecord(r, 0, row, row);
   setRecordState(r, RecordDone);
   const size_t next = ringTailNaming(share.ring, tail, rowRecordCrc(r), share.imageCrc, share.nextRing);
+  if (share.stampTrusted) markHead(share.nextRing, stampMark(share.lastStamp.size, share.lastStamp.modified));
   if (writeRowRecord(record.get(), r, share.nextRing, next)) followRing(share, share.nextRing, next);
+}
+
+// Under the lock, the board read is the head's at a stamp no later write can carry: the head is marked
+// with it (unless it already is), so the other PCs take the board at that stamp without reading it.
+void markProven(Share& share, const char* path, size_t tail) {
+  RingHead head;
+  const uint32_t mark = stampMark(share.lastStamp.size, share.lastStamp.modified);
+  if (!readRingHead(share.ring, tail, head) || head.proven == mark) return;
+  char name[RecordPathSize];
+  rowRecordPathFor(path, name);
+  files::Handle f(files::openUpdate(name));
+  markHead(share.ring, mark);
+  if (f && files::seekTo(f.get(), RingOffset)) files::writeBlock(share.ring, RingHeadSize, f.get());
+}
+
+// Our write's stamp, taken before the lock goes: a fine one can be no other write's, and marked in the
+// head it lets the others take the board at it without reading it. A coarse one is left to a locked read.
+// The side file is then stamped just after the board, never with the board's own time (writes a few
+// microseconds apart share a clock tick): a board stamped as the side file (`touch -r`) is not ours.
+void markWritten(Share& share, const char* path, FILE* record) {
+  files::Stamp written;
+  if (!files::stamp(path, written) || written.coarse) return;
+  markHead(share.nextRing, stampMark(written.size, written.modified));
+  if (files::seekTo(record, RingOffset) && files::writeBlock(share.nextRing, RingHeadSize, record) == 1)
+    files::setModified(record, written.modified + 1);
 }
 
 // The common start of both operations: the message and the board's path.
@@ -239,9 +265,11 @@ Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) 
       holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail, &understood);
   replaceImage(share, share.scratch);
   followImage(share, share.ring, tail);
-  // A side file this build does not understand is not written over by a read: its writer's to settle.
-  if (settled && understood && !(share.ringSeen && share.ringCrc == share.imageCrc)) nameBoard(share, path, tail);
   rememberBoard(share, path, settled);
+  // A side file this build does not understand is not written over by a read: its writer's to settle.
+  const bool named = share.ringSeen && share.ringCrc == share.imageCrc;
+  if (settled && understood && !named) nameBoard(share, path, tail);
+  if (settled && named && share.stampTrusted) markProven(share, path, tail);
   finishAccess(share);
   return Outcome::done;
 }
@@ -366,7 +394,10 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
     return writeMayHaveLanded(share, undo);
   }
   file.close();
-  if (record) retireRowRecord(record.get(), recordCrc);
+  if (record) {
+    retireRowRecord(record.get(), recordCrc);
+    markWritten(share, path, record.get());
+  }
   record.close();
   // Our own write is newer than our lock, so its time could not be trusted: the next look reads.
   share.stampTrusted = false;
@@ -458,17 +489,6 @@ Proven provenRead(Share& share, const char* path, const RingHead& head) {
   return crc == share.imageCrc ? Proven::image : Proven::no;
 }
 
-// Whether the board may have been written by a client that keeps no ring: ours write the side file
-// last, so a board newer than it (or a side file that cannot be looked at) is one they did not write.
-// Times only decide whether to read: one that misses a write (a coarse clock) is caught when the next
-// write of ours no longer follows from the image.
-bool writtenWithoutRing(const char* path, const files::Stamp& board) {
-  char name[RecordPathSize];
-  rowRecordPathFor(path, name);
-  files::Stamp side;
-  return !files::stamp(name, side) || board.modified > side.modified;
-}
-
 // What the look saw is the board: its stamp is the one to compare with next time.
 void sawBoard(Share& share, const files::Stamp& board) {
   share.lastStamp = board;
@@ -545,19 +565,39 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLo
   }
   if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
   const bool unchanged = share.stampTrusted && now == share.lastStamp;
-  bool shown = false;
+  bool shown = false, proven = false;
+  const uint32_t shownCrc = share.imageCrc;
   switch (ring) {
-    // An older client may have written after ours: then the board is not the head's, and is read.
+    // Content decides: the board is the head's only at a stamp a proof left (our own read, or the mark a
+    // writer or a locked read put in the head). Any other stamp, newer, equal or older than the side
+    // file's, may be an older client's write, and the board is read.
     case Ring::applied:
     case Ring::unchanged:
       shown = ring == Ring::applied;
-      if ((unchanged && !shown) || !writtenWithoutRing(path, now)) break;
-      if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again);
+      if (unchanged || (head.proven && head.proven == stampMark(now.size, now.modified))) {
+        proven = true;
+        break;
+      }
+      // On a coarse share a read without the lock proves nothing for later (a write in the same tick
+      // keeps the stamp): the first timer to come reads under the lock once the tick has passed and
+      // leaves its mark for the others. A folder watch's look shows the head meanwhile.
+      if (now.coarse) {
+        if (whenLocked == WhenLocked::quiet) break;
+        if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again);
+        return tickUnderLock(share, path, lock);
+      }
+      // A head marked with another stamp: the board was written since by a client that keeps no ring.
+      if (head.proven)
+        return files::stamp(lock, seen) ? heldLook(share, path, lock, whenLocked, again)
+                                        : tickUnderLock(share, path, lock);
       [[fallthrough]];
     case Ring::moved:
       switch (provenRead(share, path, head)) {
         case Proven::no: return tickUnderLock(share, path, lock);
-        case Proven::head: shown = true; break;
+        case Proven::head:
+          shown = shown || share.imageCrc != shownCrc;
+          proven = !now.coarse;
+          break;
         case Proven::image: break;  // the head's write not yet on the board: followed later
       }
       break;
@@ -570,7 +610,7 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLo
   }
   if (ring == Ring::unchanged) followHead(share, head);
   const bool ringKept = ring != Ring::none && ring != Ring::damaged;
-  if (ringKept) sawBoard(share, now);
+  if (proven) sawBoard(share, now);
   // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
   if (!shown && files::stamp(lock, seen))
     return ringKept ? heldLook(share, path, lock, whenLocked, again) : namedTick(share, path, lock, whenLocked);

@@ -7,8 +7,12 @@
 // head's and checks the result's CRC: what it shows is proven by content, never by file times. A board
 // an older client wrote matches no head, and is read under the lock as before.
 //   offset 1164 (after the record): head, 56 bytes
-//     "TVQ1", seq, board CRC, record CRC (a copy of the record's own), count, 3 reserved,
+//     "TVQ1", seq, board CRC, record CRC (a copy of the record's own), count, proven stamp (3),
 //     32 entry lengths in 4-byte units, head CRC        (numbers little-endian)
+// The proven stamp (0: none) is a mark of the board's size and time at which the board was known to be
+// the head's, with no other write possible in that stamp: a fine-grained stamp its writer took, or an
+// older one a locked read proved. A board whose stamp has that mark needs no read; any other is proven
+// by content. (Builds before it left these bytes zero and never look at them.)
 //   entries, newest first: seq, CRC before, CRC after, slot (2), run count (2), runs of
 //     (offset in the row (2), length (1), bytes), zero padding to 4, entry CRC
 #include <cstddef>
@@ -32,8 +36,14 @@ struct RingHead {
   uint32_t boardCrc;
   uint32_t recordCrc;
   int count;
+  uint32_t proven;              // the proven stamp's mark, 0 when none
   size_t lengths[RingEntries];  // in bytes
 };
+
+// The mark of a board's size and time (24 bits, never 0).
+uint32_t stampMark(long long size, long long modified);
+// Writes the proven stamp's mark into a head's bytes and seals it again.
+void markHead(unsigned char* head, uint32_t proven);
 
 // The head from its 56 bytes; false when they are not a sealed head.
 bool readRingHead(const unsigned char* bytes, size_t size, RingHead& out);

@@ -135,6 +135,9 @@ TEST_F(RingTest, NoTornRowReachesTheImageWhateverTheCachedMetadataSays) {
   behind = fake::share;
   oursWrite("second");
   before = readFile(board), writtenSide = readFile(side);
+  // The board keeps the stamp its writer marked in the head, as a file not written since does.
+  static std::filesystem::file_time_type beforeTime;
+  beforeTime = std::filesystem::last_write_time(board);
   oursWrite("third");
   written = readFile(board);
   // Mid-write: the board's row torn ("th" of the new text over "second"), the side file (ours) as
@@ -156,6 +159,7 @@ TEST_F(RingTest, NoTornRowReachesTheImageWhateverTheCachedMetadataSays) {
       const std::string label = std::string(c.reader) + (c.ours ? ", ours writing" : ", an older client writing") +
                                 ", after operation " + std::to_string(k);
       writeFile(board, before);
+      std::filesystem::last_write_time(board, beforeTime);
       writeFile(side, writtenSide);
       std::remove(lock.c_str());
       fake::resetAll();
@@ -183,6 +187,64 @@ TEST_F(RingTest, NoTornRowReachesTheImageWhateverTheCachedMetadataSays) {
       EXPECT_TRUE(whole) << label << ": shows \"" << fake::share.board.entries[0].morning << "\"";
     }
   std::remove(lock.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// An older PC (it writes the board alone, under sem.dat) writes row 1 after a save of ours, its stamp
+// newer than the side file's, equal to it (as `touch -r` leaves it) or older (a client's clock behind),
+// on a fine share and on shares that keep 1-s and 2-s times; right after the save, or when the save is
+// an hour old and the board settled. The next timer tick shows it, with one whole read; a settled board
+// costs no board bytes.
+TEST_F(RingTest, AnOlderPcsWriteShowsByTheNextTickWhateverItsStamp) {
+  using std::chrono::hours, std::chrono::minutes, std::chrono::seconds;
+  namespace fs = std::filesystem;
+  const struct {
+    const char* stamp;
+    fs::file_time_type::duration fromSide;
+  } stamps[] = {{"newer", seconds(1)}, {"equal", seconds(0)}, {"older", -minutes(30)}};
+  for (int resolution : {0, 1, 2})
+    for (bool hourLater : {false, true})
+      for (const auto& s : stamps) {
+        const std::string label = std::string(s.stamp) + " stamp, " + std::to_string(resolution) + "-s times, " +
+                                  (hourLater ? "an hour after our save" : "right after our save");
+        std::remove(side.c_str());
+        writeFile(board, imageWith("first"));
+        fs::last_write_time(board, fs::file_time_type::clock::now() - hours(2));
+        fake::resetAll();
+        files::faults::coarseTimes(resolution);
+        std::strcpy(fake::share.boardPath, board.c_str());
+        fake::share.memberCount = 3;
+        store::resetShare(other);
+        std::strcpy(other.boardPath, board.c_str());
+        other.memberCount = 3;
+        ASSERT_EQ(store::refreshBoard(fake::share), 1) << label;
+        oursWrite("second");
+        if (hourLater) {
+          fs::last_write_time(board, fs::last_write_time(board) - hours(1));
+          fs::last_write_time(side, fs::last_write_time(side) - hours(1));
+        }
+        EXPECT_EQ(store::refreshIfChanged(fake::share), 1) << label;
+        EXPECT_STREQ(fake::share.board.entries[0].morning, "second") << label;
+        if (hourLater) {
+          files::faults::reset();
+          EXPECT_EQ(store::refreshIfChanged(fake::share), 1) << label;
+          EXPECT_LT(files::faults::bytesRead(), 2048) << label << ": a settled board is not read";
+        }
+        std::string older = readFile(board);
+        std::strcpy(&older[19200 + 256], "older");
+        writeFile(board, older);
+        fs::last_write_time(board, fs::last_write_time(side) + s.fromSide);
+        files::faults::reset();
+        EXPECT_EQ(store::refreshIfChanged(fake::share), 1) << label;
+        EXPECT_STREQ(fake::share.board.entries[1].morning, "older") << label;
+        EXPECT_STREQ(fake::share.board.entries[0].morning, "second") << label;
+        EXPECT_GE(files::faults::bytesRead(), static_cast<long long>(store::BoardSize)) << label;
+        EXPECT_LT(files::faults::bytesRead(), 2 * static_cast<long long>(store::BoardSize)) << label;
+      }
+  files::faults::coarseTimes(0);
 }
 
 }  // namespace
