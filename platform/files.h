@@ -9,6 +9,10 @@ namespace files {
 FILE* openRead(const char* path);    // "rb"
 FILE* openWrite(const char* path);   // "wb": create or truncate
 FILE* openUpdate(const char* path);  // "r+b": must exist, neither created nor truncated
+// Creates path for update ("r+b", fails when it exists) as a file every account that may write `like`
+// may write too: POSIX gives it like's mode and, where allowed, its group; Windows the folder's
+// inherited rights, as any new file there.
+FILE* createBeside(const char* path, const char* like);
 // "rb" that never keeps another client from deleting the file meanwhile (Windows opens deny it unless
 // asked): how the lock file is read, so a waiter's look does not make its holder's release fail.
 FILE* openReadSharingDelete(const char* path);

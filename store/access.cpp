@@ -34,6 +34,8 @@ void rememberBoard(Share& share, const char* path, bool settled) {
 constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
 constexpr char Unconfirmed[] = "(107)書き込みを確かめられません（保存された可能性があります）";
 constexpr char Unlocked[] = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
+constexpr char NoSideFile[] =
+    "(108)変更記録ファイル（.jnl）に書き込めないため記録なしで保存しました。管理者に書き込みの許可を依頼してください";
 
 // busy: another client holds the lock; retry: something else failed, try again after the wait;
 // changed: the row is not as the writer last saw it, and nothing was written; uncertain: a failed
@@ -66,8 +68,18 @@ void followRing(Share& share, const unsigned char* tail, size_t size) {
 // Under the lock, a board no ring entry leads to (a share that never had the ring, an older client's
 // write) is named in a fresh head, so that the other PCs read it without the lock, proven by its CRC,
 // rather than each under the lock. The record beside it is done: nothing to put back.
+// A read makes the side file only beside a board this PC may write (a file of at least a board's
+// size that opens for update), never beside whatever else it was given to show.
 void nameBoard(Share& share, const char* path, size_t tail) {
-  files::Handle record(openRowRecord(path));
+  char name[RecordPathSize];
+  rowRecordPathFor(path, name);
+  files::Handle record(files::openUpdate(name));
+  if (!record) {
+    files::Stamp board;
+    if (!files::stamp(path, board) || board.size < static_cast<long long>(BoardSize) || !files::opensForUpdate(path))
+      return;
+    record.reset(files::createBeside(name, path));
+  }
   if (!record) return;
   unsigned char row[RowBytes];
   rowBytesOf(reinterpret_cast<const unsigned char*>(&share.board), 0, row);
@@ -76,7 +88,7 @@ void nameBoard(Share& share, const char* path, size_t tail) {
   setRecordState(r, RecordDone);
   const size_t next = ringTailNaming(share.ring, tail, rowRecordCrc(r), share.imageCrc, share.nextRing);
   if (share.stampTrusted) markHead(share.nextRing, stampMark(share.lastStamp.size, share.lastStamp.modified));
-  if (writeRowRecord(record.get(), r, share.nextRing, next)) followRing(share, share.nextRing, next);
+  if (writeRowRecord(record.get(), r, share.nextRing, next, false)) followRing(share, share.nextRing, next);
 }
 
 // Under the lock, the board read is the head's at a stamp no later write can carry: the head is marked
@@ -163,11 +175,15 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
   return 0;
 }
 
-// A successful access clears the status line, or says once that it went ahead without a lock.
+// A successful access clears the status line, or says once that it went ahead without a lock, or
+// (once a session) that it saved without the side file, which this account cannot write.
 void finishAccess(Share& share) {
   share.troubleShown = false;
   boardIsCurrent(share);
-  status::showStatus(lockUnavailable(share) ? Unlocked : "");
+  const bool sayRefused = share.sideFileRefused && !share.sideFileRefusedShown;
+  status::showStatus(lockUnavailable(share) ? Unlocked : sayRefused ? NoSideFile : "");
+  if (sayRefused) share.sideFileRefusedShown = true;
+  share.sideFileRefused = false;
   releaseLock(share);
 }
 
@@ -344,6 +360,12 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
   if (!readScratch(share, file.get())) return failWriteAttempt(share, "(103)サーバーからの読み込みエラー", file);
   // Without a lock another client may be writing its own record: records are for lock holders.
   files::Handle record(holdsLock(share) ? openRowRecord(path) : nullptr);
+  if (holdsLock(share) && !record) {
+    char name[RecordPathSize];
+    rowRecordPathFor(path, name);
+    files::Stamp there;
+    share.sideFileRefused = files::stamp(name, there);
+  }
   size_t tail = 0;
   if (holdsLock(share) && !settleRowRecord(path, share.scratch, file.get(), record.get(), share.ring, &tail))
     return failWriteAttempt(share, WriteError, file);

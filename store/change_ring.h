@@ -30,6 +30,12 @@ constexpr size_t RingTailMax = 8192;
 constexpr size_t RingOffset = sizeof(RowRecord);
 constexpr size_t RecordCrcOffset = offsetof(RowRecord, crc);
 constexpr size_t JournalMax = RingOffset + RingTailMax;
+// After the ring's room, the side file's trailer: "TVX1", its version, the length of the file as that
+// version writes it, and the CRC of those 12 bytes. What lies beyond is a later version's: kept, never
+// written, never read.
+constexpr uint32_t SideFileVersion = 2;
+constexpr size_t TrailerSize = 16;
+constexpr size_t SideFileSize = JournalMax + TrailerSize;
 
 struct RingHead {
   uint32_t seq;

@@ -10,6 +10,11 @@ namespace store {
 namespace {
 
 constexpr char Magic[4] = {'T', 'V', 'R', '1'};
+constexpr char TrailerMagic[4] = {'T', 'V', 'X', '1'};
+
+void put32(unsigned char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
 
 // CRC-32 (IEEE), eight bytes a step (slicing by eight): a reader checks a whole board's each time it
 // follows the ring. Table k holds the CRC of a byte followed by k zero bytes.
@@ -145,7 +150,9 @@ FILE* openRowRecord(const char* boardPath) {
   char path[RecordPathSize];
   rowRecordPathFor(boardPath, path);
   FILE* f = files::openUpdate(path);
-  return f ? f : files::openWrite(path);
+  if (f) return f;
+  f = files::createBeside(path, boardPath);
+  return f ? f : files::openUpdate(path);  // made meanwhile by another
 }
 
 uint32_t rowRecordCrc(const RowRecord& r) { return recordCrc(r); }
@@ -179,13 +186,19 @@ void makeRowRecord(RowRecord& r, int slot, const unsigned char* before, const un
   setRecordState(r, RecordPending);
 }
 
-bool writeRowRecord(FILE* record, const RowRecord& r, const unsigned char* tail, size_t tailSize) {
-  unsigned char file[JournalMax];
+bool writeRowRecord(FILE* record, const RowRecord& r, const unsigned char* tail, size_t tailSize, bool commit) {
+  unsigned char file[SideFileSize] = {};
   if (tailSize > RingTailMax) tailSize = 0;
   std::memcpy(file, &r, sizeof r);
   if (tailSize) std::memcpy(file + sizeof r, tail, tailSize);
+  unsigned char* trailer = file + JournalMax;
+  std::memcpy(trailer, TrailerMagic, sizeof TrailerMagic);
+  put32(trailer + 4, SideFileVersion);
+  put32(trailer + 8, static_cast<uint32_t>(SideFileSize));
+  put32(trailer + 12, crc32(trailer, 12));
   // A seek must come between reading and writing an update stream.
-  return files::seekStart(record) && files::writeBlock(file, sizeof r + tailSize, record) == 1 && files::flush(record);
+  return files::seekStart(record) && files::writeBlock(file, sizeof file, record) == 1 &&
+         (commit ? files::flush(record) : files::flushBuffered(record));
 }
 
 bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const unsigned char* after) {

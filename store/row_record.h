@@ -59,8 +59,9 @@ void rowRecordPathFor(const char* boardPath, char (&out)[RecordPathSize]);
 void rowBytesOf(const unsigned char* image, int slot, unsigned char (&out)[RowBytes]);
 void putRowBytes(unsigned char* image, int slot, const unsigned char* bytes);
 
-// The record file opened for a write: the existing one for update, or a new one. Null when it can
-// be neither opened nor created (a full disk, say); nothing stands in the way of the write then.
+// The record file opened for a write: the existing one for update, or a new one with the board's
+// own rights (files::createBeside). Null when it can be neither opened nor created (a full disk, a
+// side file another account made for itself); nothing stands in the way of the write then.
 FILE* openRowRecord(const char* boardPath);
 // The sealed record of a row write, Pending.
 void makeRowRecord(RowRecord& r, int slot, const unsigned char* before, const unsigned char* after);
@@ -68,9 +69,10 @@ uint32_t rowRecordCrc(const RowRecord& r);
 // The record's state, with its seal.
 void setRecordState(RowRecord& r, uint8_t state);
 // Writes the record of a row write over any earlier one, with the bytes that follow it (the change
-// ring) in the same write, and commits it to the device: the one flush a write spends on it.
-// Overwriting in place is far cheaper to commit than creating a file anew.
-bool writeRowRecord(FILE* record, const RowRecord& r, const unsigned char* tail, size_t tailSize);
+// ring) and the trailer in the same write, and commits it to the device: the one flush a write spends
+// on it. Overwriting in place is far cheaper to commit than creating a file anew. Without commit (a
+// read naming a board: losing it costs a read, not a row) it is only handed to the OS.
+bool writeRowRecord(FILE* record, const RowRecord& r, const unsigned char* tail, size_t tailSize, bool commit = true);
 bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const unsigned char* after);
 // The write is over (landed, or never touched the board): the record (of that CRC) is marked done,
 // the state and its seal in one write. The file stays for the next write to overwrite.

@@ -118,7 +118,7 @@ TEST_F(RingTest, AChangeCostsItsEntryAndWhatTheRingCannotTellOneWholeRead) {
       EXPECT_LE(files::faults::bytesRead(), 2048) << c.what;
     }
     EXPECT_EQ(files::faults::operations(Op::create) > 0, c.locked) << c.what;
-    EXPECT_LE(readFile(side).size(), store::JournalMax) << c.what;
+    EXPECT_LE(readFile(side).size(), store::SideFileSize) << c.what;
   }
 }
 

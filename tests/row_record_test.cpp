@@ -216,3 +216,69 @@ TEST_F(RowRecordTest, WhereNoLockCanBeMadeTheAccessSaysSoOnceAndLeavesNoRecord) 
 }
 
 }  // namespace
+
+namespace {
+
+// What a locked read leaves beside the file it reads: a side file only beside a board this PC may
+// write, and only when it names it; after that, nothing (no write, no commit) while nothing changed.
+TEST_F(RowRecordTest, AReadWritesTheSideFileOnlyToNameABoardItMayWrite) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    int failOpen;  // the open that fails: the 4th asks whether this PC may write the board
+    bool named;
+  } cases[] = {
+      {"a board", std::string(store::BoardSize, '\0'), 0, true},
+      {"a board with a tail", std::string(store::BoardSize + 10, 'x'), 0, true},
+      {"a text file", "notes\n", 0, false},
+      {"an empty board", "", 0, false},
+      {"a board this PC may only read", std::string(store::BoardSize, '\0'), 4, false},
+  };
+  for (const auto& c : cases) {
+    fake::resetAll();
+    std::strcpy(fake::share.boardPath, boardFile.c_str());
+    fake::share.memberCount = 3;
+    std::remove((boardFile + ".jnl").c_str());
+    writeFile(boardFile, c.bytes);
+    std::filesystem::last_write_time(boardFile, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    if (c.failOpen) files::faults::failAt(c.failOpen, false, Op::open);
+    ASSERT_EQ(store::refreshBoard(fake::share), 1) << c.what;
+    EXPECT_EQ(exists(boardFile + ".jnl"), c.named) << c.what;
+    if (c.failOpen) {
+      // Nor does a save refused there (read-only) leave one.
+      files::faults::reset();
+      files::faults::failAt(1, true, Op::open);
+      EXPECT_EQ(store::writeRow(fake::share, row, {"x", "", "", "", "t"}), 0) << c.what;
+      EXPECT_FALSE(exists(boardFile + ".jnl")) << c.what;
+    }
+    if (!c.named) continue;
+    const std::string side = readFile(boardFile + ".jnl");
+    EXPECT_EQ(side.size(), store::SideFileSize) << c.what;
+    EXPECT_EQ(side.substr(store::JournalMax, 12), std::string("TVX1\x02\0\0\0", 8) + std::string("\x9C\x24\0\0", 4))
+        << c.what;
+    files::faults::reset();
+    ASSERT_EQ(store::refreshBoard(fake::share), 1) << c.what;
+    EXPECT_EQ(files::faults::operations(Op::write) + files::faults::operations(Op::flush), 0) << c.what;
+  }
+}
+
+// A side file this account cannot write (another made it for itself): the save goes on without it,
+// and says so once.
+TEST_F(RowRecordTest, ASideFileThisPcCannotWriteIsSaidOnceAndTheSaveGoesOn) {
+  writeFile(boardFile, std::string(store::BoardSize, '\0'));
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
+  const std::string side = readFile(boardFile + ".jnl");
+  const char* refused =
+      "(108)変更記録ファイル（.jnl）に書き込めないため記録なしで保存しました。管理者に書き込みの許可を依頼してください";
+  for (int save = 0; save < 2; ++save) {
+    fake::events.clear();
+    files::faults::reset();
+    files::faults::failAt(2, true, Op::open);  // the side file's opens for update (the board's is the first)
+    EXPECT_EQ(store::writeRow(fake::share, row, {save ? "again" : "saved", "", "", "", "t"}), 1);
+    EXPECT_EQ(fake::messages(), (V{"サーバーアクセス中", save ? "" : refused})) << save;
+    EXPECT_EQ(readFile(boardFile + ".jnl"), side) << save;
+  }
+  EXPECT_EQ(morningIn(readFile(boardFile), row), "again");
+}
+
+}  // namespace
