@@ -24,11 +24,13 @@ namespace {
 // board was last written before our lock file was made: any later write then carries a later time,
 // even where the file system's clock is coarse; a write within the same tick as ours could not be
 // told apart.
-void rememberBoard(Share& share, const char* path, bool settled) {
+// True when the board's stamp was taken.
+bool rememberBoard(Share& share, const char* path, bool settled) {
   files::Stamp lock;
   const char* held = heldLockPath(share);
-  share.stampTrusted = settled && held && files::stamp(path, share.lastStamp) && files::stamp(held, lock) &&
-                       share.lastStamp.modified < lock.modified;
+  const bool stamped = settled && held && files::stamp(path, share.lastStamp);
+  share.stampTrusted = stamped && files::stamp(held, lock) && share.lastStamp.modified < lock.modified;
+  return stamped;
 }
 
 constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
@@ -49,12 +51,17 @@ constexpr unsigned TryAgainSpreadMs = 100;
 
 // The image's CRC anew, and the ring's head (tail: the side file's bytes after the record, as read
 // with it under the lock) as seen now.
-void followImage(Share& share, const unsigned char* tail, size_t size) {
-  share.imageCrc = crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
+// A board read at the stamp its head marks proven is the head's board: its CRC is known without
+// computing it (stamped: the board's stamp was taken under the lock after the read), which is most of
+// what a locked read costs beyond the read itself.
+void followImage(Share& share, const unsigned char* tail, size_t size, bool stamped = false) {
   RingHead head;
   share.ringSeen = readRingHead(tail, size, head);
   share.ringSeq = head.seq;
   share.ringCrc = head.boardCrc;
+  const bool proven = stamped && share.ringSeen && head.proven &&
+                      head.proven == stampMark(share.lastStamp.size, share.lastStamp.modified);
+  share.imageCrc = proven ? head.boardCrc : crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
 }
 
 // Our own write's head: the image is the board after it.
@@ -280,8 +287,7 @@ Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) 
   const bool settled =
       holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail, &understood);
   replaceImage(share, share.scratch);
-  followImage(share, share.ring, tail);
-  rememberBoard(share, path, settled);
+  followImage(share, share.ring, tail, rememberBoard(share, path, settled));
   // A side file this build does not understand is not written over by a read: its writer's to settle.
   const bool named = share.ringSeen && share.ringCrc == share.imageCrc;
   if (settled && understood && !named) nameBoard(share, path, tail);
