@@ -51,17 +51,12 @@ constexpr unsigned TryAgainSpreadMs = 100;
 
 // The image's CRC anew, and the ring's head (tail: the side file's bytes after the record, as read
 // with it under the lock) as seen now.
-// A board read at the stamp its head marks proven is the head's board: its CRC is known without
-// computing it (stamped: the board's stamp was taken under the lock after the read), which is most of
-// what a locked read costs beyond the read itself.
-void followImage(Share& share, const unsigned char* tail, size_t size, bool stamped = false) {
+void followImage(Share& share, const unsigned char* tail, size_t size) {
+  share.imageCrc = crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
   RingHead head;
   share.ringSeen = readRingHead(tail, size, head);
   share.ringSeq = head.seq;
   share.ringCrc = head.boardCrc;
-  const bool proven = stamped && share.ringSeen && head.proven &&
-                      head.proven == stampMark(share.lastStamp.size, share.lastStamp.modified);
-  share.imageCrc = proven ? head.boardCrc : crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
 }
 
 // Our own write's head: the image is the board after it.
@@ -77,7 +72,63 @@ void followRing(Share& share, const unsigned char* tail, size_t size) {
 // rather than each under the lock. The record beside it is done: nothing to put back.
 // A read makes the side file only beside a board this PC may write (a file of at least a board's
 // size that opens for update), never beside whatever else it was given to show.
-void nameBoard(Share& share, const char* path, size_t tail) {
+// The rows an older client's write changed, as this PC's image had them before the read.
+constexpr int MaxNamedRows = 8;
+struct ChangedRows {
+  int count;  // -1: more than MaxNamedRows, or the image was not the head's board
+  int slots[MaxNamedRows];
+  unsigned char before[MaxNamedRows][RowBytes];
+};
+
+// Compares the image (the head's board, when so) with the board just read into scratch.
+void findChangedRows(const Share& share, const unsigned char* tail, size_t size, ChangedRows& out) {
+  RingHead head;
+  out.count = readRingHead(tail, size, head) && head.boardCrc == share.imageCrc ? 0 : -1;
+  const unsigned char* image = reinterpret_cast<const unsigned char*>(&share.board);
+  for (int slot = 0; slot < MaxMembers && out.count >= 0; ++slot) {
+    unsigned char was[RowBytes], now[RowBytes];
+    rowBytesOf(image, slot, was);
+    rowBytesOf(share.scratch, slot, now);
+    if (std::memcmp(was, now, RowBytes) == 0) continue;
+    if (out.count == MaxNamedRows) {
+      out.count = -1;
+      break;
+    }
+    out.slots[out.count] = slot;
+    std::memcpy(out.before[out.count++], was, RowBytes);
+  }
+}
+
+// The changed rows as ring entries after the head, each from one board CRC to the next (the image's
+// rows put back one by one in scratch, from the last): the others follow an older client's write by
+// its entries as they follow ours. Its size, or 0 when the rows do not lead from the head's board to
+// this one (a change outside the rows).
+size_t entriesFor(Share& share, const ChangedRows& rows, size_t tail, uint32_t recordCrc) {
+  uint32_t crcBefore[MaxNamedRows], crcAfter[MaxNamedRows];
+  unsigned char after[MaxNamedRows][RowBytes];
+  std::memcpy(share.scratch, &share.board, BoardSize);
+  for (int i = rows.count - 1; i >= 0; --i) {
+    crcAfter[i] = crc32(share.scratch, BoardSize);
+    rowBytesOf(share.scratch, rows.slots[i], after[i]);
+    putRowBytes(share.scratch, rows.slots[i], rows.before[i]);
+    crcBefore[i] = crc32(share.scratch, BoardSize);
+  }
+  RingHead head;
+  if (!readRingHead(share.ring, tail, head) || crcBefore[0] != head.boardCrc) return 0;
+  unsigned char* from = share.ring;
+  unsigned char* to = share.nextRing;
+  size_t size = tail;
+  for (int i = 0; i < rows.count; ++i) {
+    size = nextRingTail(from, size, recordCrc, crcBefore[i], crcAfter[i], rows.slots[i], rows.before[i], after[i], to);
+    unsigned char* t = from;
+    from = to;
+    to = t;
+  }
+  if (from != share.nextRing) std::memcpy(share.nextRing, from, size);
+  return size;
+}
+
+void nameBoard(Share& share, const char* path, size_t tail, const ChangedRows& rows) {
   char name[RecordPathSize];
   rowRecordPathFor(path, name);
   files::Handle record(files::openUpdate(name));
@@ -93,7 +144,8 @@ void nameBoard(Share& share, const char* path, size_t tail) {
   RowRecord r;
   makeRowRecord(r, 0, row, row);
   setRecordState(r, RecordDone);
-  const size_t next = ringTailNaming(share.ring, tail, rowRecordCrc(r), share.imageCrc, share.nextRing);
+  size_t next = rows.count > 0 ? entriesFor(share, rows, tail, rowRecordCrc(r)) : 0;
+  if (!next) next = ringTailNaming(share.ring, tail, rowRecordCrc(r), share.imageCrc, share.nextRing);
   if (share.stampTrusted) markHead(share.nextRing, stampMark(share.lastStamp.size, share.lastStamp.modified));
   if (writeRowRecord(record.get(), r, share.nextRing, next, false)) followRing(share, share.nextRing, next);
 }
@@ -286,11 +338,25 @@ Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) 
   bool understood = false;
   const bool settled =
       holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail, &understood);
+  // The board's CRC, known without computing it at the stamp its head marks proven.
+  const bool stamped = rememberBoard(share, path, settled);
+  RingHead head;
+  const bool headSeen = readRingHead(share.ring, tail, head);
+  const uint32_t crc =
+      stamped && headSeen && head.proven && head.proven == stampMark(share.lastStamp.size, share.lastStamp.modified)
+          ? head.boardCrc
+          : crc32(share.scratch, BoardSize);
+  ChangedRows rows;
+  rows.count = -1;
+  if (settled && understood && headSeen && crc != head.boardCrc) findChangedRows(share, share.ring, tail, rows);
   replaceImage(share, share.scratch);
-  followImage(share, share.ring, tail, rememberBoard(share, path, settled));
+  share.imageCrc = crc;
+  share.ringSeen = headSeen;
+  share.ringSeq = head.seq;
+  share.ringCrc = head.boardCrc;
   // A side file this build does not understand is not written over by a read: its writer's to settle.
   const bool named = share.ringSeen && share.ringCrc == share.imageCrc;
-  if (settled && understood && !named) nameBoard(share, path, tail);
+  if (settled && understood && !named) nameBoard(share, path, tail, rows);
   if (settled && named && share.stampTrusted) markProven(share, path, tail);
   finishAccess(share);
   return Outcome::done;

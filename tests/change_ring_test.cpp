@@ -377,3 +377,25 @@ TEST_F(RingTest, AFailedWriteThatWasUndoneIsNeverShown) {
 }
 
 }  // namespace
+
+namespace {
+
+// An older PC's write, once one PC of ours has read it under the lock, costs the others its entry: the
+// reader that names it writes the rows it changed into the ring.
+TEST_F(RingTest, AnOlderPcsWriteReadUnderTheLockByOneCostsTheOthersItsEntry) {
+  ASSERT_EQ(store::refreshBoard(fake::share), 1);
+  oursWrite("second");
+  ASSERT_EQ(store::refreshIfChanged(fake::share), 1);
+  std::string older = readFile(board);
+  std::strcpy(&older[19200 + 2 * 256], "older");
+  writeFile(board, older);
+  std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+  ASSERT_EQ(store::refreshBoard(other), 1);
+  files::faults::reset();
+  EXPECT_EQ(store::refreshIfChanged(fake::share), 1);
+  EXPECT_STREQ(fake::share.board.entries[2].morning, "older");
+  EXPECT_LT(files::faults::bytesRead(), 2048);
+  EXPECT_EQ(files::faults::operations(Op::create), 0);
+}
+
+}  // namespace
