@@ -91,13 +91,16 @@ TEST_F(RingTest, AChangeCostsItsEntryAndWhatTheRingCannotTellOneWholeRead) {
          std::filesystem::last_write_time(side, std::filesystem::last_write_time(board) - std::chrono::minutes(1));
        },
        "older", true, true},
+      // Named by that PC in the ring as the row it changed, once its stamp is older than that PC's lock.
       {"an older client's write another PC of ours has read under the lock",
        [] {
          writeFile(board, imageWith("older"));
+         std::filesystem::last_write_time(board,
+                                          std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
          std::filesystem::last_write_time(side, std::filesystem::last_write_time(board) - std::chrono::minutes(1));
          ASSERT_EQ(store::refreshBoard(other), 1);
        },
-       "older", true, false},
+       "older", false, false},
   };
   for (const auto& c : cases) {
     std::remove(side.c_str());
@@ -158,11 +161,17 @@ TEST_F(RingTest, NoTornRowReachesTheImageWhateverTheCachedMetadataSays) {
     for (int k = 1; k <= 16; ++k) {
       const std::string label = std::string(c.reader) + (c.ours ? ", ours writing" : ", an older client writing") +
                                 ", after operation " + std::to_string(k);
+      fake::resetAll();
       writeFile(board, before);
       std::filesystem::last_write_time(board, beforeTime);
-      writeFile(side, writtenSide);
+      // The head marks the board's stamp as set (a time set on Windows may lose its last digits).
+      std::string marked = writtenSide;
+      files::Stamp stamp;
+      ASSERT_TRUE(files::stamp(board.c_str(), stamp));
+      store::markHead(reinterpret_cast<unsigned char*>(&marked[store::RingOffset]),
+                      store::stampMark(stamp.size, stamp.modified));
+      writeFile(side, marked);
       std::remove(lock.c_str());
-      fake::resetAll();
       if (c.stranger) {
         std::strcpy(fake::share.boardPath, board.c_str());
         fake::share.memberCount = 3;
