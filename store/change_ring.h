@@ -5,7 +5,8 @@
 // record it was written with; entries follow newest first, each the changed bytes of one row with the
 // board's CRC before and after. A reader applies the entries that lead from its own image's CRC to the
 // head's and checks the result's CRC: what it shows is proven by content, never by file times. A board
-// an older client wrote matches no head, and is read under the lock as before.
+// an older client wrote matches no head: the first PC to read it under the lock writes the rows it
+// changed into the ring, and the others follow them.
 //   offset 1164 (after the record): head, 56 bytes
 //     "TVQ1", seq, board CRC, record CRC (a copy of the record's own), count, proven stamp (3),
 //     32 entry lengths in 4-byte units, head CRC        (numbers little-endian)
