@@ -67,11 +67,6 @@ void followRing(Share& share, const unsigned char* tail, size_t size) {
   share.ringCrc = head.boardCrc;
 }
 
-// Under the lock, a board no ring entry leads to (a share that never had the ring, an older client's
-// write) is named in a fresh head, so that the other PCs read it without the lock, proven by its CRC,
-// rather than each under the lock. The record beside it is done: nothing to put back.
-// A read makes the side file only beside a board this PC may write (a file of at least a board's
-// size that opens for update), never beside whatever else it was given to show.
 // The rows an older client's write changed, as this PC's image had them before the read.
 constexpr int MaxNamedRows = 8;
 struct ChangedRows {
@@ -128,6 +123,12 @@ size_t entriesFor(Share& share, const ChangedRows& rows, size_t tail, uint32_t r
   return size;
 }
 
+// Under the lock, a board no ring entry leads to (a share that never had the ring, an older client's
+// write) is named: by the entries of the rows that changed when this PC held the head's board, else in
+// a fresh head, so that the other PCs follow it without the lock, proven by its CRC, rather than each
+// under the lock. The record beside it is done: nothing to put back.
+// A read makes the side file only beside a board this PC may write (a file of at least a board's
+// size that opens for update), never beside whatever else it was given to show.
 void nameBoard(Share& share, const char* path, size_t tail, const ChangedRows& rows) {
   char name[RecordPathSize];
   rowRecordPathFor(path, name);
@@ -340,7 +341,7 @@ Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) 
       holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail, &understood);
   // The board's CRC, known without computing it at the stamp its head marks proven.
   const bool stamped = rememberBoard(share, path, settled);
-  RingHead head;
+  RingHead head{};
   const bool headSeen = readRingHead(share.ring, tail, head);
   const uint32_t crc =
       stamped && headSeen && head.proven && head.proven == stampMark(share.lastStamp.size, share.lastStamp.modified)
