@@ -2,7 +2,11 @@
 // interval and a few saves an hour, against one share whose every file operation costs RTT. The
 // clock runs TAVELIN_CLOCK_SCALE times faster than real time (tests/scaled_platform.cpp), so the
 // round trip is waited as RTT/scale of real time and every figure below is in office time.
-//   bench_office DIR CLIENTS MINUTES RTT_US poll|full|watch [SAVES_PER_HOUR]
+//   bench_office DIR CLIENTS MINUTES RTT_US poll|full|watch [SAVES_PER_HOUR [COARSE_S [OLDER]]]
+// COARSE_S: the share keeps times in whole ticks of that many seconds of real time (0: as the file
+// system keeps them). OLDER: that many of the clients are older PCs: at each tick they read the board
+// whole under the lock, and they save by writing it whole under the lock, knowing nothing of the side
+// file (their saves are seen by the others like any other).
 // poll: the timer's look (refreshIfChanged); full: it reads the board under the lock every time, as
 // before; watch: poll, and every client is told of each save as a folder watch tells it, and looks
 // after the watch's spread. Prints lock utilisation (share of samples with sem.dat present), busy
@@ -42,10 +46,13 @@ constexpr int MaxIds = 8192;
 constexpr unsigned WatchSpreadMs = 2000;
 constexpr unsigned WatchNoticeMs = 500;
 double savesPerHour = 3.0;
+int coarseSeconds = 0;
+int olderClients = 0;
 
 struct Shared {
   volatile int go;
   long long bytesRead[MaxClients];
+  bool older[MaxClients];
   long long saveBytes[MaxClients];
   int busy[MaxClients];
   int saves[MaxClients];
@@ -74,6 +81,44 @@ double nextSaveSeconds() {
 
 uint64_t started;
 bool seen[MaxIds];
+unsigned char olderImage[store::BoardSize];
+
+// An older PC's lock: the exclusive create, tried a second apart, as that program does.
+bool olderLock() {
+  for (int attempt = 1; attempt <= store::Attempts; ++attempt) {
+    if (attempt > 1) text::waitJittered(1000);
+    if (files::createExclusive(share.lock, "OLDERPC", 7) == files::Created::created) return true;
+  }
+  return false;
+}
+
+// An older PC's timer: the whole board read under the lock, into the image the benchmark looks at.
+void olderRead() {
+  if (!olderLock()) return;
+  files::Handle f(files::openRead(share.board));
+  std::memset(olderImage, 0, sizeof olderImage);
+  if (f) files::readBlock(olderImage, sizeof olderImage, f.get());
+  f.close();
+  files::removeFile(share.lock);
+  store::replaceImage(bench::session(), olderImage);
+}
+
+// An older PC's save: read, change the row, write it whole, under the lock; no side file.
+int olderSave(int slot, const store::RowTexts& t) {
+  if (!olderLock()) return 0;
+  files::Handle f(files::openUpdate(share.board));
+  bool ok = false;
+  if (f) {
+    std::memset(olderImage, 0, sizeof olderImage);
+    files::readBlock(olderImage, sizeof olderImage, f.get());
+    store::replaceImage(bench::session(), olderImage);
+    store::setRow(bench::session(), slot, t.morning, t.afternoon, t.state, t.returnTime, t.written);
+    ok = files::seekStart(f.get()) && files::writeBlock(&bench::session().board, store::BoardSize, f.get()) == 1;
+  }
+  f.close();
+  files::removeFile(share.lock);
+  return ok ? 1 : 0;
+}
 
 // The saves this client's image shows, by the ids in their rows: each is seen now, and with it the
 // earlier saves of the same row that it replaced.
@@ -98,6 +143,8 @@ void noteImage(int slot) {
 
 void client(int slot, int minutes, bool poll, bool watch) {
   self = slot;
+  const bool older = slot < olderClients;
+  if (older) poll = watch = false;
   while (!shared->go) usleep(1000);
   const uint64_t start = platform::elapsedMs();
   started = start;
@@ -123,7 +170,13 @@ void client(int slot, int minutes, bool poll, bool watch) {
       }
       notice += WatchNoticeMs;
     } else if (next == tick || next == look) {
-      poll ? store::refreshIfChanged(bench::session()) : store::refreshBoard(bench::session());
+      if (older)
+        olderRead();
+      else
+        // The watch's look is the window's glance, its timer's the named one.
+        poll ? store::refreshIfChanged(bench::session(),
+                                       next == tick ? store::WhenLocked::named : store::WhenLocked::quiet)
+             : store::refreshBoard(bench::session());
       noteImage(slot);
       if (next == tick) tick += text::timerPeriodMs(1);
       if (next == look) look = never;
@@ -134,7 +187,8 @@ void client(int slot, int minutes, bool poll, bool watch) {
       std::snprintf(text, sizeof text, "save %d", id);
       const uint64_t began = platform::elapsedMs();
       const long long bytesBefore = files::faults::bytesRead();
-      const int ok = store::writeRow(bench::session(), slot, {text, "", "社内", "", "26/12/07 10:00"});
+      const store::RowTexts row = {text, "", "社内", "", "26/12/07 10:00"};
+      const int ok = older ? olderSave(slot, row) : store::writeRow(bench::session(), slot, row);
       saveBytes += files::faults::bytesRead() - bytesBefore;
       if (ok == 1 && id < MaxIds) shared->doneAt[id] = static_cast<long long>(platform::elapsedMs() - start);
       if (ok == 1) __atomic_add_fetch(&shared->changes, 1, __ATOMIC_RELAXED);
@@ -145,6 +199,7 @@ void client(int slot, int minutes, bool poll, bool watch) {
     }
   }
   shared->bytesRead[slot] = files::faults::bytesRead() - (warmUp < 0 ? 0 : warmUp);
+  shared->older[slot] = older;
   shared->saveBytes[slot] = saveBytes;
   shared->finished[slot] = 1;
 }
@@ -162,15 +217,18 @@ void boardRead() {}
 }  // namespace status
 
 int main(int argc, char** argv) {
-  if (argc != 6 && argc != 7) {
-    std::fprintf(stderr, "usage: bench_office DIR CLIENTS MINUTES RTT_US poll|full|watch [SAVES_PER_HOUR]\n");
+  if (argc < 6 || argc > 9) {
+    std::fprintf(
+        stderr, "usage: bench_office DIR CLIENTS MINUTES RTT_US poll|full|watch [SAVES_PER_HOUR [COARSE_S [OLDER]]]\n");
     return 2;
   }
   const int clients = std::atoi(argv[2]), minutes = std::atoi(argv[3]);
   const unsigned rtt = static_cast<unsigned>(std::atoi(argv[4]));
   const bool watch = std::strcmp(argv[5], "watch") == 0;
   const bool poll = watch || std::strcmp(argv[5], "poll") == 0;
-  if (argc == 7) savesPerHour = std::atof(argv[6]);
+  if (argc >= 7) savesPerHour = std::atof(argv[6]);
+  if (argc >= 8) coarseSeconds = std::atoi(argv[7]);
+  if (argc >= 9) olderClients = std::atoi(argv[8]);
   if (clients < 1 || clients > MaxClients || minutes < 2) return 2;
   if (!bench::prepareShare(argv[1], share)) return 1;
   void* memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
@@ -185,6 +243,7 @@ int main(int argc, char** argv) {
       text::seedSpread(0);
       files::faults::reset();
       files::faults::setLatencyUs(rtt / static_cast<unsigned>(platform::clockScale()));
+      files::faults::coarseTimes(coarseSeconds);
       client(c, minutes, poll, watch);
       _exit(0);
     }
@@ -199,13 +258,14 @@ int main(int argc, char** argv) {
     int status;
     while (waitpid(-1, &status, WNOHANG) > 0) ++done;
   }
-  long long bytes = 0, saveBytes = 0;
+  long long bytes = 0, saveBytes = 0, oursBytes = 0, oursSaveBytes = 0;
   int busy = 0, saves = 0, gaveUp = 0, failed = 0, n = 0;
   static double all[MaxClients * MaxSaves];
   for (int c = 0; c < clients; ++c) {
     failed += !shared->finished[c];
     bytes += shared->bytesRead[c];
     saveBytes += shared->saveBytes[c];
+    if (!shared->older[c]) oursBytes += shared->bytesRead[c], oursSaveBytes += shared->saveBytes[c];
     busy += shared->busy[c];
     saves += shared->saves[c];
     gaveUp += shared->gaveUp[c];
@@ -225,11 +285,14 @@ int main(int argc, char** argv) {
     return spreadCount ? spread[std::min(spreadCount - 1, static_cast<int>(p * (spreadCount - 1) + 0.5))] : 0.0;
   };
   std::printf(
-      "office %s clients=%d minutes=%d saves-per-hour=%.1f rtt-ms=%.1f lock-held=%.1f%% busy=%d saves=%d gave-up=%d "
-      "save-p50-ms=%.0f save-p99-ms=%.0f bytes-per-minute=%lld save-bytes-per-minute=%lld seen-by-all=%d "
+      "office %s clients=%d older=%d coarse-s=%d minutes=%d saves-per-hour=%.1f rtt-ms=%.1f lock-held=%.1f%% busy=%d "
+      "saves=%d gave-up=%d "
+      "save-p50-ms=%.0f save-p99-ms=%.0f bytes-per-minute=%lld save-bytes-per-minute=%lld ours-bytes-per-minute=%lld "
+      "ours-save-bytes-per-minute=%lld seen-by-all=%d "
       "to-all-p50-ms=%.0f to-all-p99-ms=%.0f to-all-max-ms=%.0f failed=%d\n",
-      argv[5], clients, minutes, savesPerHour, rtt / 1000.0, samples ? 100.0 * held / samples : 0.0, busy, saves,
-      gaveUp, pct(0.5), pct(0.99), bytes / (minutes - 1), saveBytes / (minutes - 1), spreadCount, spreadPct(0.5),
+      argv[5], clients, olderClients, coarseSeconds, minutes, savesPerHour, rtt / 1000.0,
+      samples ? 100.0 * held / samples : 0.0, busy, saves, gaveUp, pct(0.5), pct(0.99), bytes / (minutes - 1),
+      saveBytes / (minutes - 1), oursBytes / (minutes - 1), oursSaveBytes / (minutes - 1), spreadCount, spreadPct(0.5),
       spreadPct(0.99), spreadCount ? spread[spreadCount - 1] : 0.0, failed);
   return failed == 0 ? 0 : 1;
 }

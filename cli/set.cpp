@@ -122,9 +122,8 @@ int runSet(int argc, char** argv) {
   if (opts.help) return printHelp(usage);
   // A set that names no text would only stamp the time, making a stale row look fresh: asked for only.
   if (!opts.clear && !opts.touch && !opts.morning && !opts.afternoon && !opts.returnTime && !opts.state)
-    return usageError("set",
-                      "nothing to write: give a text (--morning, --afternoon, --return, --state), --clear or --touch",
-                      usage);
+    return usageError(
+        "set", "nothing to write: give a text (--morning, --afternoon, --return, --state), --clear or --touch", usage);
   // Every text is checked before the share is touched, so a bad one writes nothing.
   store::GivenTexts given;
   givenTexts(opts, given);

@@ -33,6 +33,7 @@ struct Cached {
 Cached cache[8];
 int cachedCount;
 bool caching;
+int coarseSeconds;
 
 constexpr const char* OpNames[] = {"open",   "read",   "write",  "seek", "flush",
                                    "remove", "rename", "create", "stat", "any"};
@@ -60,6 +61,15 @@ void roundTrip() {
 }  // namespace
 
 void setLatencyUs(unsigned us) { latencyUs = us; }
+
+void coarseTimes(int seconds) { coarseSeconds = seconds; }
+
+void coarsen(Stamp& stamp) {
+  if (coarseSeconds <= 0) return;
+  stamp.seconds -= ((stamp.seconds % coarseSeconds) + coarseSeconds) % coarseSeconds;
+  stamp.modified = stamp.seconds * 1000000000LL;
+  stamp.coarse = true;
+}
 
 void cacheMetadata(bool on) {
   caching = on;

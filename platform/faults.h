@@ -41,6 +41,11 @@ void cacheMetadata(bool on);
 // stamp() through that cache; look is the real query.
 bool cachedStamp(const char* path, Stamp& out, bool (*look)(const char*, Stamp&));
 
+// A share that keeps times in whole ticks of this many seconds (1 or 2; 0: as the file system keeps
+// them): stamp() answers them so. Kept across reset(), as a share's nature is.
+void coarseTimes(int seconds);
+void coarsen(Stamp& stamp);
+
 // Called by each wrapper: whether this operation is to fail.
 bool shouldFail(Op op);
 

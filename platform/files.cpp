@@ -137,7 +137,9 @@ bool stamp(const char* path, Stamp& out) {
   shareCall();
   FAULT(stat, false);
 #ifdef TAVELIN_FILE_FAULTS
-  return faults::cachedStamp(path, out, stampNow);
+  if (!faults::cachedStamp(path, out, stampNow)) return false;
+  faults::coarsen(out);
+  return true;
 #else
   return stampNow(path, out);
 #endif

@@ -11,6 +11,10 @@ namespace files {
 FILE* openRead(const char* path);    // "rb"
 FILE* openWrite(const char* path);   // "wb": create or truncate
 FILE* openUpdate(const char* path);  // "r+b": must exist, neither created nor truncated
+// Creates path for update ("r+b", fails when it exists) as a file every account that may write `like`
+// may write too: POSIX gives it like's mode and, where allowed, its group; Windows the folder's
+// inherited rights, as any new file there.
+FILE* createBeside(const char* path, const char* like);
 // "rb" that never keeps another client from deleting the file meanwhile (Windows opens deny it unless
 // asked): how the lock file is read, so a waiter's look does not make its holder's release fail.
 FILE* openReadSharingDelete(const char* path);
@@ -47,10 +51,16 @@ struct Stamp {
   long long size;
   long long modified;  // the last write, in the file system's finest unit (ns or 100 ns)
   long long seconds;   // the same in seconds since 1970, for ages
+  // Whole seconds (FAT, exFAT, ext3, many small NAS boxes keep 1 or 2 s): two writes within one such
+  // tick carry one stamp, so the time alone cannot tell them apart.
+  bool coarse;
   bool operator==(const Stamp& o) const { return size == o.size && modified == o.modified; }
 };
 // One metadata query; false when the file cannot be examined.
 bool stamp(const char* path, Stamp& out);
+
+// Sets an open file's modified time (in Stamp::modified's unit), its buffer handed to the OS first.
+bool setModified(FILE* f, long long modified);
 
 // Seconds since the file was last modified; false when it cannot be examined.
 bool ageSeconds(const char* path, long long* seconds);

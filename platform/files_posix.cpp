@@ -74,7 +74,32 @@ bool stampNow(const char* path, Stamp& out) {
   out.size = static_cast<long long>(info.st_size);
   out.seconds = static_cast<long long>(info.st_mtim.tv_sec);
   out.modified = out.seconds * 1000000000LL + info.st_mtim.tv_nsec;
+  out.coarse = info.st_mtim.tv_nsec == 0;
   return true;
+}
+
+FILE* createBeside(const char* path, const char* like) {
+  FAULT(open, nullptr);
+  struct stat board;
+  if (stat(like, &board) != 0) return nullptr;
+  const int fd = ::open(path, O_RDWR | O_CREAT | O_EXCL, 0600);
+  if (fd < 0) return nullptr;
+  // The umask would narrow the mode: it is set whole. A group this account is not in cannot be given,
+  // and the file then keeps this account's: best effort either way.
+  const bool moded = fchmod(fd, board.st_mode & 0666) == 0;
+  const bool grouped = fchown(fd, static_cast<uid_t>(-1), board.st_gid) == 0;
+  (void)moded;
+  (void)grouped;
+  FILE* f = fdopen(fd, "r+b");
+  if (!f) ::close(fd);
+  return f;
+}
+
+bool setModified(FILE* f, long long modified) {
+  FAULT(write, false);
+  if (std::fflush(f) != 0) return false;
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {modified / 1000000000LL, modified % 1000000000LL}};
+  return futimens(fileno(f), times) == 0;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // the exclusive create (CREATE_NEW, which the SMB client carries to the server as one step).
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <cerrno>
@@ -87,7 +88,28 @@ bool stampNow(const char* path, Stamp& out) {
                                         data.ftLastWriteTime.dwLowDateTime);
   // 100 ns ticks since 1601 to seconds since 1970.
   out.seconds = (out.modified - 116444736000000000LL) / 10000000LL;
+  out.coarse = out.modified % 10000000LL == 0;
   return true;
+}
+
+// A new file takes the folder's inherited rights, as the board itself did.
+FILE* createBeside(const char* path, const char*) {
+  FAULT(open, nullptr);
+  const int fd = _open(path, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  FILE* f = _fdopen(fd, "r+b");
+  if (!f) _close(fd);
+  return f;
+}
+
+bool setModified(FILE* f, long long modified) {
+  FAULT(write, false);
+  if (std::fflush(f) != 0) return false;
+  FILETIME t;
+  t.dwLowDateTime = static_cast<DWORD>(modified & 0xFFFFFFFF);
+  t.dwHighDateTime = static_cast<DWORD>(static_cast<unsigned long long>(modified) >> 32);
+  HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+  return h != INVALID_HANDLE_VALUE && SetFileTime(h, nullptr, nullptr, &t) != 0;
 }
 
 namespace {

@@ -24,16 +24,20 @@ namespace {
 // board was last written before our lock file was made: any later write then carries a later time,
 // even where the file system's clock is coarse; a write within the same tick as ours could not be
 // told apart.
-void rememberBoard(Share& share, const char* path, bool settled) {
+// True when the board's stamp was taken.
+bool rememberBoard(Share& share, const char* path, bool settled) {
   files::Stamp lock;
   const char* held = heldLockPath(share);
-  share.stampTrusted = settled && held && files::stamp(path, share.lastStamp) && files::stamp(held, lock) &&
-                       share.lastStamp.modified < lock.modified;
+  const bool stamped = settled && held && files::stamp(path, share.lastStamp);
+  share.stampTrusted = stamped && files::stamp(held, lock) && share.lastStamp.modified < lock.modified;
+  return stamped;
 }
 
 constexpr char WriteError[] = "(106)サーバーへの書き込みエラー";
 constexpr char Unconfirmed[] = "(107)書き込みを確かめられません（保存された可能性があります）";
 constexpr char Unlocked[] = "(305)排他ファイルを作成できません（ロックなしで処理しました）";
+constexpr char NoSideFile[] =
+    "(108)変更記録ファイル（.jnl）に書き込めないため記録なしで保存しました。管理者に書き込みの許可を依頼してください";
 
 // busy: another client holds the lock; retry: something else failed, try again after the wait;
 // changed: the row is not as the writer last saw it, and nothing was written; uncertain: a failed
@@ -63,19 +67,113 @@ void followRing(Share& share, const unsigned char* tail, size_t size) {
   share.ringCrc = head.boardCrc;
 }
 
+// The rows an older client's write changed, as this PC's image had them before the read.
+constexpr int MaxNamedRows = 8;
+struct ChangedRows {
+  int count;  // -1: more than MaxNamedRows, or the image was not the head's board
+  int slots[MaxNamedRows];
+  unsigned char before[MaxNamedRows][RowBytes];
+};
+
+// Compares the image (the head's board, when so) with the board just read into scratch.
+void findChangedRows(const Share& share, const unsigned char* tail, size_t size, ChangedRows& out) {
+  RingHead head;
+  out.count = readRingHead(tail, size, head) && head.boardCrc == share.imageCrc ? 0 : -1;
+  const unsigned char* image = reinterpret_cast<const unsigned char*>(&share.board);
+  for (int slot = 0; slot < MaxMembers && out.count >= 0; ++slot) {
+    unsigned char was[RowBytes], now[RowBytes];
+    rowBytesOf(image, slot, was);
+    rowBytesOf(share.scratch, slot, now);
+    if (std::memcmp(was, now, RowBytes) == 0) continue;
+    if (out.count == MaxNamedRows) {
+      out.count = -1;
+      break;
+    }
+    out.slots[out.count] = slot;
+    std::memcpy(out.before[out.count++], was, RowBytes);
+  }
+}
+
+// The changed rows as ring entries after the head, each from one board CRC to the next (the image's
+// rows put back one by one in scratch, from the last): the others follow an older client's write by
+// its entries as they follow ours. Its size, or 0 when the rows do not lead from the head's board to
+// this one (a change outside the rows).
+size_t entriesFor(Share& share, const ChangedRows& rows, size_t tail, uint32_t recordCrc) {
+  uint32_t crcBefore[MaxNamedRows], crcAfter[MaxNamedRows];
+  unsigned char after[MaxNamedRows][RowBytes];
+  std::memcpy(share.scratch, &share.board, BoardSize);
+  for (int i = rows.count - 1; i >= 0; --i) {
+    crcAfter[i] = crc32(share.scratch, BoardSize);
+    rowBytesOf(share.scratch, rows.slots[i], after[i]);
+    putRowBytes(share.scratch, rows.slots[i], rows.before[i]);
+    crcBefore[i] = crc32(share.scratch, BoardSize);
+  }
+  RingHead head;
+  if (!readRingHead(share.ring, tail, head) || crcBefore[0] != head.boardCrc) return 0;
+  unsigned char* from = share.ring;
+  unsigned char* to = share.nextRing;
+  size_t size = tail;
+  for (int i = 0; i < rows.count; ++i) {
+    size = nextRingTail(from, size, recordCrc, crcBefore[i], crcAfter[i], rows.slots[i], rows.before[i], after[i], to);
+    unsigned char* t = from;
+    from = to;
+    to = t;
+  }
+  if (from != share.nextRing) std::memcpy(share.nextRing, from, size);
+  return size;
+}
+
 // Under the lock, a board no ring entry leads to (a share that never had the ring, an older client's
-// write) is named in a fresh head, so that the other PCs read it without the lock, proven by its CRC,
-// rather than each under the lock. The record beside it is done: nothing to put back.
-void nameBoard(Share& share, const char* path, size_t tail) {
-  files::Handle record(openRowRecord(path));
+// write) is named: by the entries of the rows that changed when this PC held the head's board, else in
+// a fresh head, so that the other PCs follow it without the lock, proven by its CRC, rather than each
+// under the lock. The record beside it is done: nothing to put back.
+// A read makes the side file only beside a board this PC may write (a file of at least a board's
+// size that opens for update), never beside whatever else it was given to show.
+void nameBoard(Share& share, const char* path, size_t tail, const ChangedRows& rows) {
+  char name[RecordPathSize];
+  rowRecordPathFor(path, name);
+  files::Handle record(files::openUpdate(name));
+  if (!record) {
+    files::Stamp board;
+    if (!files::stamp(path, board) || board.size < static_cast<long long>(BoardSize) || !files::opensForUpdate(path))
+      return;
+    record.reset(files::createBeside(name, path));
+  }
   if (!record) return;
   unsigned char row[RowBytes];
   rowBytesOf(reinterpret_cast<const unsigned char*>(&share.board), 0, row);
   RowRecord r;
   makeRowRecord(r, 0, row, row);
-  r.state = RecordDone;
-  const size_t next = ringTailNaming(share.ring, tail, rowRecordCrc(r), share.imageCrc, share.nextRing);
-  if (writeRowRecord(record.get(), r, share.nextRing, next)) followRing(share, share.nextRing, next);
+  setRecordState(r, RecordDone);
+  size_t next = rows.count > 0 ? entriesFor(share, rows, tail, rowRecordCrc(r)) : 0;
+  if (!next) next = ringTailNaming(share.ring, tail, rowRecordCrc(r), share.imageCrc, share.nextRing);
+  if (share.stampTrusted) markHead(share.nextRing, stampMark(share.lastStamp.size, share.lastStamp.modified));
+  if (writeRowRecord(record.get(), r, share.nextRing, next, false)) followRing(share, share.nextRing, next);
+}
+
+// Under the lock, the board read is the head's at a stamp no later write can carry: the head is marked
+// with it (unless it already is), so the other PCs take the board at that stamp without reading it.
+void markProven(Share& share, const char* path, size_t tail) {
+  RingHead head;
+  const uint32_t mark = stampMark(share.lastStamp.size, share.lastStamp.modified);
+  if (!readRingHead(share.ring, tail, head) || head.proven == mark) return;
+  char name[RecordPathSize];
+  rowRecordPathFor(path, name);
+  files::Handle f(files::openUpdate(name));
+  markHead(share.ring, mark);
+  if (f && files::seekTo(f.get(), RingOffset)) files::writeBlock(share.ring, RingHeadSize, f.get());
+}
+
+// Our write's stamp, taken before the lock goes: a fine one can be no other write's, and marked in the
+// head it lets the others take the board at it without reading it. A coarse one is left to a locked read.
+// The side file is then stamped just after the board, never with the board's own time (writes a few
+// microseconds apart share a clock tick): a board stamped as the side file (`touch -r`) is not ours.
+void markWritten(Share& share, const char* path, FILE* record) {
+  files::Stamp written;
+  if (!files::stamp(path, written) || written.coarse) return;
+  markHead(share.nextRing, stampMark(written.size, written.modified));
+  if (files::seekTo(record, RingOffset) && files::writeBlock(share.nextRing, RingHeadSize, record) == 1)
+    files::setModified(record, written.modified + 1);
 }
 
 // The common start of both operations: the message and the board's path.
@@ -137,11 +235,15 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
   return 0;
 }
 
-// A successful access clears the status line, or says once that it went ahead without a lock.
+// A successful access clears the status line, or says once that it went ahead without a lock, or
+// (once a session) that it saved without the side file, which this account cannot write.
 void finishAccess(Share& share) {
   share.troubleShown = false;
   boardIsCurrent(share);
-  status::showStatus(lockUnavailable(share) ? Unlocked : "");
+  const bool sayRefused = share.sideFileRefused && !share.sideFileRefusedShown;
+  status::showStatus(lockUnavailable(share) ? Unlocked : sayRefused ? NoSideFile : "");
+  if (sayRefused) share.sideFileRefusedShown = true;
+  share.sideFileRefused = false;
   releaseLock(share);
 }
 
@@ -234,11 +336,29 @@ Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) 
   file.close();
   // A row torn by a crashed writer is shown as it was, and put back in the file when it can be.
   size_t tail = 0;
-  const bool settled = holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail);
+  bool understood = false;
+  const bool settled =
+      holdsLock(share) && settleRowRecord(path, share.scratch, nullptr, nullptr, share.ring, &tail, &understood);
+  // The board's CRC, known without computing it at the stamp its head marks proven.
+  const bool stamped = rememberBoard(share, path, settled);
+  RingHead head{};
+  const bool headSeen = readRingHead(share.ring, tail, head);
+  const uint32_t crc =
+      stamped && headSeen && head.proven && head.proven == stampMark(share.lastStamp.size, share.lastStamp.modified)
+          ? head.boardCrc
+          : crc32(share.scratch, BoardSize);
+  ChangedRows rows;
+  rows.count = -1;
+  if (settled && understood && headSeen && crc != head.boardCrc) findChangedRows(share, share.ring, tail, rows);
   replaceImage(share, share.scratch);
-  followImage(share, share.ring, tail);
-  if (settled && !(share.ringSeen && share.ringCrc == share.imageCrc)) nameBoard(share, path, tail);
-  rememberBoard(share, path, settled);
+  share.imageCrc = crc;
+  share.ringSeen = headSeen;
+  share.ringSeq = head.seq;
+  share.ringCrc = head.boardCrc;
+  // A side file this build does not understand is not written over by a read: its writer's to settle.
+  const bool named = share.ringSeen && share.ringCrc == share.imageCrc;
+  if (settled && understood && !named) nameBoard(share, path, tail, rows);
+  if (settled && named && share.stampTrusted) markProven(share, path, tail);
   finishAccess(share);
   return Outcome::done;
 }
@@ -250,7 +370,7 @@ enum class Undo { undone, readBack, unread };
 // Only a row that reads as before counts as undone; else the image takes the board as read (or, if
 // it cannot be read, the row as written) and the record stays for the next holder, who keeps a
 // whole row and puts back a torn one.
-Undo undoFailedWrite(Share& share, const char* path, files::Handle& file, FILE* record, int slot,
+Undo undoFailedWrite(Share& share, const char* path, files::Handle& file, FILE* record, uint32_t recordCrc, int slot,
                      const unsigned char* before, const unsigned char* after) {
   unsigned char* image = reinterpret_cast<unsigned char*>(&share.board);
   putRowBytes(image, slot, before);
@@ -264,7 +384,7 @@ Undo undoFailedWrite(Share& share, const char* path, files::Handle& file, FILE* 
   unsigned char row[RowBytes];
   rowBytesOf(share.scratch, slot, row);
   if (std::memcmp(row, before, RowBytes) == 0) {
-    if (record) retireRowRecord(record);
+    if (record) retireRowRecord(record, recordCrc);
     return Undo::undone;
   }
   replaceImage(share, share.scratch);
@@ -313,6 +433,12 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
   if (!readScratch(share, file.get())) return failWriteAttempt(share, "(103)サーバーからの読み込みエラー", file);
   // Without a lock another client may be writing its own record: records are for lock holders.
   files::Handle record(holdsLock(share) ? openRowRecord(path) : nullptr);
+  if (holdsLock(share) && !record) {
+    char name[RecordPathSize];
+    rowRecordPathFor(path, name);
+    files::Stamp there;
+    share.sideFileRefused = files::stamp(name, there);
+  }
   size_t tail = 0;
   if (holdsLock(share) && !settleRowRecord(path, share.scratch, file.get(), record.get(), share.ring, &tail))
     return failWriteAttempt(share, WriteError, file);
@@ -331,27 +457,28 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
   rowBytesOf(reinterpret_cast<const unsigned char*>(&share.board), slot, after);
   share.imageCrc = crc32(reinterpret_cast<const unsigned char*>(&share.board), BoardSize);
   // The change ring goes out with the record, in its one write: the other PCs follow this row from it.
+  RowRecord r;
+  makeRowRecord(r, slot, before, after);
+  const uint32_t recordCrc = rowRecordCrc(r);
   if (record) {
-    RowRecord r;
-    makeRowRecord(r, slot, before, after);
     const size_t next =
         nextRingTail(share.ring, tail, rowRecordCrc(r), crcBefore, share.imageCrc, slot, before, after, share.nextRing);
     // A record that cannot be written (a full disk) does not stop the write itself.
     if (writeRowRecord(record.get(), r, share.nextRing, next)) {
       followRing(share, share.nextRing, next);
     } else {
-      retireRowRecord(record.get());
+      retireRowRecord(record.get(), recordCrc);
       record.close();
     }
   }
   if (!files::seekStart(file.get())) {
-    if (record) retireRowRecord(record.get());
+    if (record) retireRowRecord(record.get(), recordCrc);
     return failWriteAttempt(share, "(104)サーバーファイルシークエラー", file);
   }
   // The buffered tail must reach the file, or a failed write would be reported as success. The
   // record already on the device covers a write torn by a crash, so the board needs no commit.
   if (files::writeBlock(&share.board, BoardSize, file.get()) != 1 || !files::flushBuffered(file.get())) {
-    const Undo undo = undoFailedWrite(share, path, file, record.get(), slot, before, after);
+    const Undo undo = undoFailedWrite(share, path, file, record.get(), recordCrc, slot, before, after);
     // The ring's head names a board that may never be: the other PCs read the board instead.
     unsigned char none[4] = {};
     if (record && files::seekTo(record.get(), RingOffset)) files::writeBlock(none, sizeof none, record.get());
@@ -362,7 +489,10 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
     return writeMayHaveLanded(share, undo);
   }
   file.close();
-  if (record) retireRowRecord(record.get());
+  if (record) {
+    retireRowRecord(record.get(), recordCrc);
+    markWritten(share, path, record.get());
+  }
   record.close();
   // Our own write is newer than our lock, so its time could not be trusted: the next look reads.
   share.stampTrusted = false;
@@ -415,7 +545,9 @@ Ring lookAtRing(Share& share, const char* path, RingHead& head) {
   if (std::memcmp(start, "TVR1", 4) != 0 || !readRingHead(at + 4, RingHeadSize, head) ||
       head.recordCrc != littleEndian32(at))
     return Ring::damaged;
-  if (start[4] != RecordDone) return Ring::writing;
+  const uint8_t state = recordState(start[4], start[5], head.recordCrc);
+  if (state == RecordUnknown) return Ring::damaged;
+  if (state != RecordDone) return Ring::writing;
   if (head.boardCrc == share.imageCrc ||
       (share.ringSeen && head.seq == share.ringSeq && head.boardCrc == share.ringCrc))
     return Ring::unchanged;
@@ -450,17 +582,6 @@ Proven provenRead(Share& share, const char* path, const RingHead& head) {
     return Proven::head;
   }
   return crc == share.imageCrc ? Proven::image : Proven::no;
-}
-
-// Whether the board may have been written by a client that keeps no ring: ours write the side file
-// last, so a board newer than it (or a side file that cannot be looked at) is one they did not write.
-// Times only decide whether to read: one that misses a write (a coarse clock) is caught when the next
-// write of ours no longer follows from the image.
-bool writtenWithoutRing(const char* path, const files::Stamp& board) {
-  char name[RecordPathSize];
-  rowRecordPathFor(path, name);
-  files::Stamp side;
-  return !files::stamp(name, side) || board.modified > side.modified;
 }
 
 // What the look saw is the board: its stamp is the one to compare with next time.
@@ -539,19 +660,39 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLo
   }
   if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
   const bool unchanged = share.stampTrusted && now == share.lastStamp;
-  bool shown = false;
+  bool shown = false, proven = false;
+  const uint32_t shownCrc = share.imageCrc;
   switch (ring) {
-    // An older client may have written after ours: then the board is not the head's, and is read.
+    // Content decides: the board is the head's only at a stamp a proof left (our own read, or the mark a
+    // writer or a locked read put in the head). Any other stamp, newer, equal or older than the side
+    // file's, may be an older client's write, and the board is read.
     case Ring::applied:
     case Ring::unchanged:
       shown = ring == Ring::applied;
-      if ((unchanged && !shown) || !writtenWithoutRing(path, now)) break;
-      if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again);
+      if (unchanged || (head.proven && head.proven == stampMark(now.size, now.modified))) {
+        proven = true;
+        break;
+      }
+      // On a coarse share a read without the lock proves nothing for later (a write in the same tick
+      // keeps the stamp): the first timer to come reads under the lock once the tick has passed and
+      // leaves its mark for the others. A folder watch's look shows the head meanwhile.
+      if (now.coarse) {
+        if (whenLocked == WhenLocked::quiet) break;
+        if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again);
+        return tickUnderLock(share, path, lock);
+      }
+      // A head marked with another stamp: the board was written since by a client that keeps no ring.
+      if (head.proven)
+        return files::stamp(lock, seen) ? heldLook(share, path, lock, whenLocked, again)
+                                        : tickUnderLock(share, path, lock);
       [[fallthrough]];
     case Ring::moved:
       switch (provenRead(share, path, head)) {
         case Proven::no: return tickUnderLock(share, path, lock);
-        case Proven::head: shown = true; break;
+        case Proven::head:
+          shown = shown || share.imageCrc != shownCrc;
+          proven = !now.coarse;
+          break;
         case Proven::image: break;  // the head's write not yet on the board: followed later
       }
       break;
@@ -564,7 +705,7 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLo
   }
   if (ring == Ring::unchanged) followHead(share, head);
   const bool ringKept = ring != Ring::none && ring != Ring::damaged;
-  if (ringKept) sawBoard(share, now);
+  if (proven) sawBoard(share, now);
   // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
   if (!shown && files::stamp(lock, seen))
     return ringKept ? heldLook(share, path, lock, whenLocked, again) : namedTick(share, path, lock, whenLocked);

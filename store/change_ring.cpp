@@ -12,6 +12,7 @@ constexpr size_t RunFixed = 3;     // offset, length
 constexpr size_t MaxRun = 255;
 // Equal bytes shorter than this between two differences cost less inside one run than a new run.
 constexpr size_t RunJoin = 4;
+constexpr size_t ProvenAt = 17;
 constexpr size_t LengthsAt = 20;
 constexpr size_t HeadCrcAt = LengthsAt + RingEntries;
 static_assert(HeadCrcAt + 4 == RingHeadSize, "head layout");
@@ -101,6 +102,8 @@ bool readRingHead(const unsigned char* bytes, size_t size, RingHead& out) {
   out.boardCrc = get32(bytes + 8);
   out.recordCrc = get32(bytes + 12);
   out.count = bytes[16];
+  out.proven = static_cast<uint32_t>(bytes[ProvenAt]) | static_cast<uint32_t>(bytes[ProvenAt + 1]) << 8 |
+               static_cast<uint32_t>(bytes[ProvenAt + 2]) << 16;
   if (out.count > RingEntries) return false;
   size_t total = RingHeadSize;
   for (int i = 0; i < RingEntries; ++i) {
@@ -156,6 +159,21 @@ void sealHead(unsigned char* out, uint32_t seq, uint32_t boardCrc, uint32_t reco
   put32(out + HeadCrcAt, crc32(out, HeadCrcAt));
 }
 }  // namespace
+
+uint32_t stampMark(long long size, long long modified) {
+  unsigned char bytes[16];
+  for (int i = 0; i < 8; ++i) {
+    bytes[i] = static_cast<unsigned char>(static_cast<unsigned long long>(size) >> (8 * i));
+    bytes[8 + i] = static_cast<unsigned char>(static_cast<unsigned long long>(modified) >> (8 * i));
+  }
+  const uint32_t mark = crc32(bytes, sizeof bytes) & 0xFFFFFFu;
+  return mark ? mark : 1;
+}
+
+void markHead(unsigned char* head, uint32_t proven) {
+  for (int i = 0; i < 3; ++i) head[ProvenAt + i] = static_cast<unsigned char>(proven >> (8 * i));
+  put32(head + HeadCrcAt, crc32(head, HeadCrcAt));
+}
 
 size_t ringTailNaming(const unsigned char* oldTail, size_t oldSize, uint32_t recordCrc, uint32_t boardCrc,
                       unsigned char* out) {

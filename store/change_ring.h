@@ -5,10 +5,15 @@
 // record it was written with; entries follow newest first, each the changed bytes of one row with the
 // board's CRC before and after. A reader applies the entries that lead from its own image's CRC to the
 // head's and checks the result's CRC: what it shows is proven by content, never by file times. A board
-// an older client wrote matches no head, and is read under the lock as before.
+// an older client wrote matches no head: the first PC to read it under the lock writes the rows it
+// changed into the ring, and the others follow them.
 //   offset 1164 (after the record): head, 56 bytes
-//     "TVQ1", seq, board CRC, record CRC (a copy of the record's own), count, 3 reserved,
+//     "TVQ1", seq, board CRC, record CRC (a copy of the record's own), count, proven stamp (3),
 //     32 entry lengths in 4-byte units, head CRC        (numbers little-endian)
+// The proven stamp (0: none) is a mark of the board's size and time at which the board was known to be
+// the head's, with no other write possible in that stamp: a fine-grained stamp its writer took, or an
+// older one a locked read proved. A board whose stamp has that mark needs no read; any other is proven
+// by content. (Builds before it left these bytes zero and never look at them.)
 //   entries, newest first: seq, CRC before, CRC after, slot (2), run count (2), runs of
 //     (offset in the row (2), length (1), bytes), zero padding to 4, entry CRC
 #include <cstddef>
@@ -26,14 +31,26 @@ constexpr size_t RingTailMax = 8192;
 constexpr size_t RingOffset = sizeof(RowRecord);
 constexpr size_t RecordCrcOffset = offsetof(RowRecord, crc);
 constexpr size_t JournalMax = RingOffset + RingTailMax;
+// After the ring's room, the side file's trailer: "TVX1", its version, the length of the file as that
+// version writes it, and the CRC of those 12 bytes. What lies beyond is a later version's: kept, never
+// written, never read.
+constexpr uint32_t SideFileVersion = 2;
+constexpr size_t TrailerSize = 16;
+constexpr size_t SideFileSize = JournalMax + TrailerSize;
 
 struct RingHead {
   uint32_t seq;
   uint32_t boardCrc;
   uint32_t recordCrc;
   int count;
+  uint32_t proven;              // the proven stamp's mark, 0 when none
   size_t lengths[RingEntries];  // in bytes
 };
+
+// The mark of a board's size and time (24 bits, never 0).
+uint32_t stampMark(long long size, long long modified);
+// Writes the proven stamp's mark into a head's bytes and seals it again.
+void markHead(unsigned char* head, uint32_t proven);
 
 // The head from its 56 bytes; false when they are not a sealed head.
 bool readRingHead(const unsigned char* bytes, size_t size, RingHead& out);

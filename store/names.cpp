@@ -88,7 +88,7 @@ int loadNameList(Share& share, int attempts) {
   if (!f) return 0;
   // Taken before the read: a change made while we read shows as a change next time.
   share.listLoaded = true;
-  if (!files::stamp(path, share.loadedStamp)) share.loadedStamp = files::Stamp{-1, -1, -1};
+  if (!files::stamp(path, share.loadedStamp)) share.loadedStamp = files::Stamp{-1, -1, -1, false};
 
   // The list's window fits in the scratch image, which no operation holds between calls.
   static_assert(NameListWindow <= sizeof share.scratch, "the list is read into the scratch image");

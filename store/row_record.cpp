@@ -10,6 +10,11 @@ namespace store {
 namespace {
 
 constexpr char Magic[4] = {'T', 'V', 'R', '1'};
+constexpr char TrailerMagic[4] = {'T', 'V', 'X', '1'};
+
+void put32(unsigned char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
 
 // CRC-32 (IEEE), eight bytes a step (slicing by eight): a reader checks a whole board's each time it
 // follows the ring. Table k holds the CRC of a byte followed by k zero bytes.
@@ -47,6 +52,11 @@ int recordSlot(const RowRecord& r) { return r.slot[0] | r.slot[1] << 8; }
 
 enum class Loaded { absent, broken, whole, done };
 
+uint32_t storedCrc(const RowRecord& r) {
+  return static_cast<uint32_t>(r.crc[0]) | static_cast<uint32_t>(r.crc[1]) << 8 |
+         static_cast<uint32_t>(r.crc[2]) << 16 | static_cast<uint32_t>(r.crc[3]) << 24;
+}
+
 // The record, when it is whole, sealed and names a slot; a record torn while it was written
 // belongs to a write that never reached the board. The whole file comes in one read: the change
 // ring after the record goes to tail, when given, if its head names this record (a client that
@@ -60,8 +70,10 @@ Loaded loadRecord(FILE* f, RowRecord& r, unsigned char* tail, size_t* tailSize) 
   std::memcpy(&r, file, sizeof r);
   if (std::memcmp(r.magic, Magic, sizeof Magic) != 0 || recordSlot(r) >= MaxMembers) return Loaded::broken;
   const uint32_t c = recordCrc(r);
-  for (int i = 0; i < 4; ++i)
-    if (r.crc[i] != static_cast<uint8_t>(c >> (8 * i))) return Loaded::broken;
+  if (storedCrc(r) != c) return Loaded::broken;
+  // Read as sealed: Failed only ever comes with its seal, and a state that fails it is not understood.
+  r.state = recordState(r.state, r.seal, c);
+  if (r.state == RecordUnknown) return Loaded::broken;
   RingHead head;
   if (tail && tailSize && readRingHead(file + sizeof r, got - sizeof r, head) && head.recordCrc == c) {
     *tailSize = got - sizeof r;
@@ -138,10 +150,28 @@ FILE* openRowRecord(const char* boardPath) {
   char path[RecordPathSize];
   rowRecordPathFor(boardPath, path);
   FILE* f = files::openUpdate(path);
-  return f ? f : files::openWrite(path);
+  if (f) return f;
+  f = files::createBeside(path, boardPath);
+  return f ? f : files::openUpdate(path);  // made meanwhile by another
 }
 
 uint32_t rowRecordCrc(const RowRecord& r) { return recordCrc(r); }
+
+uint8_t sealState(uint8_t state, uint32_t crc) {
+  const uint8_t folded = static_cast<uint8_t>(crc ^ crc >> 8 ^ crc >> 16 ^ crc >> 24);
+  return static_cast<uint8_t>(0x80 | ((state ^ folded) & 0x7F));
+}
+
+uint8_t recordState(uint8_t state, uint8_t seal, uint32_t crc) {
+  const bool known = state == RecordPending || state == RecordDone || state == RecordFailed;
+  if (seal == 0) return state == RecordDone ? RecordDone : known ? RecordPending : RecordUnknown;
+  return known && seal == sealState(state, crc) ? state : RecordUnknown;
+}
+
+void setRecordState(RowRecord& r, uint8_t state) {
+  r.state = state;
+  r.seal = sealState(state, storedCrc(r));
+}
 
 void makeRowRecord(RowRecord& r, int slot, const unsigned char* before, const unsigned char* after) {
   std::memset(&r, 0, sizeof r);
@@ -153,15 +183,22 @@ void makeRowRecord(RowRecord& r, int slot, const unsigned char* before, const un
   std::memcpy(r.after, after, RowBytes);
   const uint32_t c = recordCrc(r);
   for (int i = 0; i < 4; ++i) r.crc[i] = static_cast<uint8_t>(c >> (8 * i));
+  setRecordState(r, RecordPending);
 }
 
-bool writeRowRecord(FILE* record, const RowRecord& r, const unsigned char* tail, size_t tailSize) {
-  unsigned char file[JournalMax];
+bool writeRowRecord(FILE* record, const RowRecord& r, const unsigned char* tail, size_t tailSize, bool commit) {
+  unsigned char file[SideFileSize] = {};
   if (tailSize > RingTailMax) tailSize = 0;
   std::memcpy(file, &r, sizeof r);
   if (tailSize) std::memcpy(file + sizeof r, tail, tailSize);
+  unsigned char* trailer = file + JournalMax;
+  std::memcpy(trailer, TrailerMagic, sizeof TrailerMagic);
+  put32(trailer + 4, SideFileVersion);
+  put32(trailer + 8, static_cast<uint32_t>(SideFileSize));
+  put32(trailer + 12, crc32(trailer, 12));
   // A seek must come between reading and writing an update stream.
-  return files::seekStart(record) && files::writeBlock(file, sizeof r + tailSize, record) == 1 && files::flush(record);
+  return files::seekStart(record) && files::writeBlock(file, sizeof file, record) == 1 &&
+         (commit ? files::flush(record) : files::flushBuffered(record));
 }
 
 bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const unsigned char* after) {
@@ -170,22 +207,27 @@ bool writeRowRecord(FILE* record, int slot, const unsigned char* before, const u
   return writeRowRecord(record, r, nullptr, 0);
 }
 
-void retireRowRecord(FILE* record) {
-  const uint8_t done = RecordDone;
-  if (files::seekTo(record, offsetof(RowRecord, state))) files::writeBlock(&done, 1, record);
+void retireRowRecord(FILE* record, uint32_t recordCrc) {
+  const uint8_t done[2] = {RecordDone, sealState(RecordDone, recordCrc)};
+  static_assert(offsetof(RowRecord, seal) == offsetof(RowRecord, state) + 1, "state and seal in one write");
+  if (files::seekTo(record, offsetof(RowRecord, state))) files::writeBlock(done, sizeof done, record);
 }
 
 bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, FILE* record, unsigned char* tail,
-                     size_t* tailSize) {
+                     size_t* tailSize, bool* understood) {
   char path[RecordPathSize];
   rowRecordPathFor(boardPath, path);
+  if (understood) *understood = true;
   files::Handle own(record ? nullptr : files::openRead(path));
   if (!record && !own) return true;
   RowRecord r;
   const Loaded loaded = loadRecord(record ? record : own.get(), r, tail, tailSize);
   own.close();
-  if (loaded == Loaded::absent || loaded == Loaded::done) return true;
-  if (loaded == Loaded::whole && needsRepair(r, image) && !boardWrittenSince(boardPath, path)) {
+  if (understood) *understood = loaded != Loaded::broken;
+  // A record not understood (torn, of another format, its state unsealed by a stray byte) changes
+  // nothing and is kept: its writer, or a newer build, may still need it.
+  if (loaded != Loaded::whole) return true;
+  if (needsRepair(r, image) && !boardWrittenSince(boardPath, path)) {
     putRowBytes(image, recordSlot(r), r.before);
     bool written;
     if (board) {
@@ -196,7 +238,11 @@ bool settleRowRecord(const char* boardPath, unsigned char* image, FILE* board, F
     }
     if (!written) return false;
   }
-  if (!record) files::removeFile(path);
+  // Settled: marked done for everyone (a writer overwrites it next anyway), the ring after it kept.
+  if (!record) {
+    files::Handle f(files::openUpdate(path));
+    if (f) retireRowRecord(f.get(), storedCrc(r));
+  }
   return true;
 }
 

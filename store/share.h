@@ -57,6 +57,10 @@ struct Share {
   bool lockedTickShown;  // the status line still holds a skipped tick's message
   bool lockWasBusy;      // the last try found the lock busy (or failing in passing)
   bool troubleShown;     // the status line still holds a failed access's message
+  // A save found the side file there but not writable for this account (made by another with rights
+  // of its own): said once a session, and the save goes on without it.
+  bool sideFileRefused;
+  bool sideFileRefusedShown;
 
   // Set from another thread (a front end's cancel): the attempts waiting for a busy lock stop at the
   // next pause. Read and written with atomic builtins; cleared by the access that stopped.

@@ -45,6 +45,7 @@ void resetAll() {
   std::memset(&history, 0, sizeof history);
   store::resetShare(share);
   files::faults::reset();
+  files::faults::coarseTimes(0);
   text::seedSpread(0);
 }
 

@@ -126,4 +126,27 @@ TEST_F(ReportTable, CsvForPeopleHasTheListsHeadersRowNumbersAndYes) {
             u8"2,\"佐藤\",\"m\",\"\",\"\",\"帰宅\",\"26/12/06 09:01\",,はい\r\n");
 }
 
+// A cell a spreadsheet would take for a formula (or whose leading TAB or CR it would drop) starts with
+// a quote; a cell that only contains such a byte later does not.
+TEST_F(ReportTable, CsvCellsThatASpreadsheetWouldRunStartWithAQuote) {
+  const struct {
+    const char* text;
+    const char* cell;
+  } cases[] = {{"=1+2", "\"'=1+2\""}, {"+1", "\"'+1\""},   {"-1", "\"'-1\""},  {"@SUM(A1)", "\"'@SUM(A1)\""},
+               {"\tx", "\"'\tx\""},   {"\rx", "\"'\rx\""}, {"a=1", "\"a=1\""}, {" =1", "\" =1\""}};
+  for (const auto& c : cases) {
+    store::setRow(fake::share, 0, c.text, "", "", "", "");
+    fake::share.memberCount = 1;
+    FILE* f = std::tmpfile();
+    report::printCsv(f, report::Rows{&fake::share.board, fake::share.displayNames, 1, false, {}}, false,
+                     report::CsvFor::people);
+    std::rewind(f);
+    std::string csv;
+    char buf[2048];
+    while (std::fgets(buf, sizeof buf, f)) csv += buf;
+    std::fclose(f);
+    EXPECT_NE(csv.find("," + std::string(c.cell) + ","), std::string::npos) << c.cell << " in " << csv;
+  }
+}
+
 }  // namespace

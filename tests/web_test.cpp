@@ -65,6 +65,25 @@ TEST(Tokens, FoundOnlyWhole) {
   for (const auto& c : cases) EXPECT_EQ(web::findToken(table, c.first.data(), c.first.size()), c.second) << c.first;
 }
 
+// Every byte is compared whatever the others: differences at the first and the last byte both show.
+TEST(Tokens, EveryByteOfATokenIsCompared) {
+  const std::string token(web::TokenChars, 'a');
+  const struct {
+    size_t at[2];
+    unsigned difference;
+  } cases[] = {{{0, 0}, 'a' ^ 'b'},
+               {{web::TokenChars - 1, web::TokenChars - 1}, 'a' ^ 'b'},
+               {{0, web::TokenChars - 1}, ('a' ^ 'b') | ('a' ^ 'd')},
+               {{5, 20}, ('a' ^ 'b') | ('a' ^ 'd')}};
+  for (const auto& c : cases) {
+    std::string guess = token;
+    guess[c.at[0]] = 'b';
+    if (c.at[1] != c.at[0]) guess[c.at[1]] = 'd';
+    EXPECT_EQ(web::tokenDifference(token.c_str(), guess.c_str()), c.difference) << c.at[0] << " " << c.at[1];
+  }
+  EXPECT_EQ(web::tokenDifference(token.c_str(), token.c_str()), 0u);
+}
+
 TEST(Tokens, ThirtyWritesInAnyMinute) {
   web::Token token{};
   uint64_t now = 5000;

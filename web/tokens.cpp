@@ -72,15 +72,19 @@ bool loadTokens(const char* path, const store::Share& share, TokenTable& out, ch
   return true;
 }
 
+unsigned tokenDifference(const char* a, const char* b) {
+  unsigned diff = 0;
+  for (size_t k = 0; k < TokenChars; ++k) diff |= static_cast<unsigned char>(a[k] ^ b[k]);
+  return diff;
+}
+
 int findToken(const TokenTable& table, const char* given, size_t len) {
   if (len != TokenChars) return -1;
   int found = -1;
   for (int i = 0; i < table.count; ++i) {
-    unsigned char diff = 0;
-    for (size_t k = 0; k < TokenChars; ++k) diff |= static_cast<unsigned char>(table.tokens[i].secret[k] ^ given[k]);
-    // Branch-free choice, so a match costs what a miss costs.
-    const int same = (diff == 0);
-    found = same * i + (1 - same) * found;
+    // All ones when the difference is 0, else 0, by arithmetic: a match costs what a miss costs.
+    const unsigned same = 0u - ((tokenDifference(table.tokens[i].secret, given) - 1u) >> 31);
+    found = static_cast<int>((same & static_cast<unsigned>(i)) | (~same & static_cast<unsigned>(found)));
   }
   return found;
 }

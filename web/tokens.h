@@ -37,6 +37,9 @@ bool loadTokens(const char* path, const store::Share& share, TokenTable& out, ch
 // The token that given (len bytes) is, or -1. Every token is compared, each in full, so the time
 // taken tells nothing of how much of a token was right.
 int findToken(const TokenTable& table, const char* given, size_t len);
+// The OR of every byte's difference (0: the same): constant-time by construction, with no branch or
+// early end on the bytes compared, each of the TokenChars bytes visited whatever the others.
+unsigned tokenDifference(const char* a, const char* b);
 
 // Whether the token may write now (at most WritesPerMinute in any minute); counts the write when so.
 bool takeWrite(Token& token, uint64_t nowMs);
