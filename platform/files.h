@@ -28,6 +28,9 @@ bool flushBuffered(FILE* f);  // fflush: the stream's buffer handed to the OS
 bool flush(FILE* f);          // fflush plus the OS's commit to the device
 void close(FILE* f);
 bool removeFile(const char* path);
+// One plain delete for a process that is stopping: no fault hook, no stream, no allocation, so a
+// signal handler may call it (unlink on POSIX, DeleteFileA on Windows).
+bool removeAtStop(const char* path);
 // Whether path opens for reading: how the protocol asks whether a file is there.
 bool opens(const char* path);
 // Whether path opens for update: whether our changes could be written back to it.

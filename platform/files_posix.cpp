@@ -17,6 +17,8 @@ namespace files {
 // Data and size, not times: all a reader after a crash needs.
 bool commit(FILE* f) { return fdatasync(fileno(f)) == 0; }
 
+bool removeAtStop(const char* path) { return ::unlink(path) == 0; }
+
 bool replaceFile(const char* from, const char* to) {
   FAULT(rename, false);
   return std::rename(from, to) == 0;

@@ -11,6 +11,8 @@ namespace files {
 
 bool commit(FILE* f) { return _commit(_fileno(f)) == 0; }
 
+bool removeAtStop(const char* path) { return DeleteFileA(path) != 0; }
+
 bool replaceFile(const char* from, const char* to) {
   FAULT(rename, false);
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

@@ -52,4 +52,22 @@ bool isPathLeadByte(unsigned char b);
 // This process's id: two processes started in the same second still draw different spreads.
 unsigned long processId();
 
+// Held across a lock file's create or remove together with the share's record of it, so that a stop
+// never finds a lock made but not recorded, or removed but still recorded. POSIX: SIGINT, SIGTERM and
+// SIGHUP wait until it ends; Windows: one process-wide critical section. Operations may nest.
+// (lock_operation_posix.cpp, lock_operation_win32.cpp: every build links one, the tests' too.)
+class LockOperation {
+ public:
+  LockOperation();
+  ~LockOperation();
+  LockOperation(const LockOperation&) = delete;
+  LockOperation& operator=(const LockOperation&) = delete;
+};
+
+// For a stop on another thread (a console handler, the window's close, serve's stop): waits until no
+// LockOperation is in flight and keeps new ones from starting for the rest of the process (they wait
+// for ever: the process is about to end). A signal handler need not call it: signals wait for the
+// operation's end.
+void holdLockOperations();
+
 }  // namespace platform

@@ -72,6 +72,30 @@ bool folderTakesFiles(const char* lockPath) {
   return false;
 }
 
+// The create and its record in one lock operation: a stop sees both or neither.
+files::Created createRecorded(Share& share, const char (&path)[LockPathSize], const char* host) {
+  platform::LockOperation operation;
+  const files::Created made = files::createExclusive(path, host, std::strlen(host));
+  if (made == files::Created::created) {
+    share.lockCreated = true;
+    std::memcpy(share.createdPath, path, sizeof share.createdPath);
+  }
+  return made;
+}
+
+// The remove and its record, likewise.
+bool removeRecorded(Share& share) {
+  platform::LockOperation operation;
+  if (!files::removeFile(share.createdPath)) return false;
+  share.lockCreated = false;
+  return true;
+}
+
+void forgetCreated(Share& share) {
+  platform::LockOperation operation;
+  share.lockCreated = false;
+}
+
 // Where a bare file name lives: the current folder, or on Windows the drive's ("C:name").
 size_t folderOfBareName(const char* boardPath, size_t length, char* out, size_t size) {
   if (platform::separator() == '\\' && length >= 2 && boardPath[1] == ':') {
@@ -139,12 +163,9 @@ int acquireLock(Share& share, LockTry how) {
   files::Created made = files::Created::failed;
   for (int attempt = 0; attempt < VanishedRetries; ++attempt) {
     // One atomic step: the creation fails when another client's lock is there.
-    made = files::createExclusive(path, host, std::strlen(host));
-    if (made == files::Created::created) {
+    if ((made = createRecorded(share, path, host)) == files::Created::created) {
       std::memcpy(share.holderName, host, sizeof share.holderName);
       share.holderRead = false;
-      share.lockCreated = true;
-      std::memcpy(share.createdPath, path, sizeof share.createdPath);
       return 1;
     }
     // Busy, or a passing failure: a quick try leaves the looking to the next full one.
@@ -173,17 +194,28 @@ bool lockUnavailable(const Share& share) { return share.lockUnavailable; }
 
 void releaseLock(Share& share) {
   if (!share.lockCreated) return;
-  share.lockCreated = false;
   for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    if (files::removeFile(share.createdPath)) return;
-    if (removedByOthers(share)) return;
+    if (removeRecorded(share)) return;
+    if (removedByOthers(share)) {
+      forgetCreated(share);
+      return;
+    }
     char message[96];
     std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
     status::showStatus(message);
     text::waitJittered(1000);
   }
+  // Left to the administrator's reset, as any lock that will not go.
+  forgetCreated(share);
   status::showStatus("(301)排他ファイルの削除エラー");
   status::beep();
+}
+
+void releaseAtStop(Share& share) {
+  if (share.olderLockCreated) files::removeAtStop(share.olderCreatedPath);
+  if (share.lockCreated) files::removeAtStop(share.createdPath);
+  share.olderLockCreated = false;
+  share.lockCreated = false;
 }
 
 bool resetLock(const Share& share) {
@@ -208,7 +240,7 @@ bool resetLock(const Share& share) {
   return false;
 }
 
-bool holdsLock(const Share& share) { return share.lockCreated; }
+bool holdsLock(const Share& share) { return share.lockCreated || share.olderLockCreated; }
 
 const char* heldLockPath(const Share& share) { return share.lockCreated ? share.createdPath : nullptr; }
 

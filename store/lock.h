@@ -38,6 +38,11 @@ void forgetHolder(Share& share);
 bool lookAtHolder(Share& share);
 // Deletes the lock file only if this process created it in the matching acquireLock.
 void releaseLock(Share& share);
+// For a process that is stopping: deletes every lock file this client created and still records,
+// one try each, with no message and no wait, and clears the record. Async-signal-safe on POSIX (no
+// allocation, no stdio): a signal handler may call it. Another thread calls
+// platform::holdLockOperations() first.
+void releaseAtStop(Share& share);
 // The administrator's forced removal, with its messages. True when a lock was there and is gone.
 bool resetLock(const Share& share);
 
@@ -53,7 +58,7 @@ struct LockState {
 // False when the board's lock path does not fit; out then says no lock.
 bool readLockState(const Share& share, LockState& out);
 
-// Whether the last acquireLock created the file (so releaseLock has something of ours to delete).
+// Whether a lock file of ours exists (so releaseLock has something of ours to delete).
 bool holdsLock(const Share& share);
 // The lock file we hold, while we hold it (its creation time is the share's clock at our lock).
 const char* heldLockPath(const Share& share);

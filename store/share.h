@@ -39,10 +39,14 @@ struct Share {
   bool requireLock;
   // When set (tavelin-cli's --no-lock), a write goes ahead there too; otherwise only reads do.
   bool writeWithoutLock;
-  // The lock path this client created, so that release deletes only its own file.
+  // The lock paths this client created, so that release deletes only its own files: ours, and the
+  // older PCs' one where the board's name makes theirs another file. Set and cleared together with
+  // the create and the remove, inside a platform::LockOperation: a stop deletes what they name.
   bool lockCreated;
   bool lockUnavailable;
   char createdPath[LockPathSize];
+  bool olderLockCreated;
+  char olderCreatedPath[LockPathSize];
   // The holder's name is read at most once a second: a waiter needs it for its message only.
   bool holderRead;
   uint64_t holderReadAt;

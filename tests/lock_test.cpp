@@ -204,6 +204,51 @@ TEST_F(LockTest, ALockThatCannotBeDeletedIsRetriedTwentyTimesWithProgress) {
   EXPECT_TRUE(exists(lock));
 }
 
+// A stop (a signal's handler, a console close) deletes what this client made and nothing else, at
+// any moment: also while a release is still retrying its delete.
+TEST_F(LockTest, AStopDeletesEveryLockOfOursAndNoOneElses) {
+  const std::string older = dir.file("older-sem.dat");
+  struct Case {
+    const char* what;
+    bool ours, theirs, olderOurs, othersLock;
+  } cases[] = {
+      {"ours", true, false, false, false},
+      {"ours and the older PCs' one", true, false, true, false},
+      {"nothing of ours, another's lock", false, false, false, true},
+  };
+  for (const Case& c : cases) {
+    if (c.ours) {
+      ASSERT_EQ(store::acquireLock(fake::share), 1) << c.what;
+    }
+    if (c.othersLock) writeFile(lock, "OTHERPC");
+    if (c.olderOurs) {
+      writeFile(older, "TESTPC");
+      std::strcpy(fake::share.olderCreatedPath, older.c_str());
+      fake::share.olderLockCreated = true;
+    }
+    store::releaseAtStop(fake::share);
+    EXPECT_EQ(exists(lock), c.othersLock) << c.what;
+    EXPECT_FALSE(exists(older)) << c.what;
+    EXPECT_FALSE(store::holdsLock(fake::share)) << c.what;
+    std::remove(lock.c_str());
+  }
+  EXPECT_TRUE(fake::events.empty());
+  EXPECT_TRUE(fake::sleeps.empty());
+
+  ASSERT_EQ(store::acquireLock(fake::share), 1);
+  files::faults::failAt(1, false, Op::remove);
+  static bool heldDuringTheWait;
+  heldDuringTheWait = false;
+  fake::afterSleep = [] {
+    if (!heldDuringTheWait) heldDuringTheWait = store::holdsLock(fake::share);
+    store::releaseAtStop(fake::share);
+  };
+  store::releaseLock(fake::share);
+  fake::afterSleep = nullptr;
+  EXPECT_TRUE(heldDuringTheWait);
+  EXPECT_FALSE(exists(lock));
+}
+
 TEST_F(LockTest, ResetWithoutALockSaysSoAndBeeps) {
   EXPECT_FALSE(store::resetLock(fake::share));
   EXPECT_EQ(fake::messages(), std::vector<std::string>{"(302)排他制御ファイルがありません"});
