@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/stop.h"
 #include "cli/system.h"
 
 namespace {
@@ -75,6 +76,7 @@ store::Share& share() {
 }  // namespace cli
 
 int main(int argc, char** argv) {
+  cli::releaseLockOnStop(cli::share());
   char** args = nullptr;
   const int count = cli::utf8Arguments(argc, argv, args);
   return dispatch(count, args);
