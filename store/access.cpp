@@ -1,5 +1,6 @@
 #include "store/access.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -41,9 +42,10 @@ constexpr char Unlocked[] = "(305)排他ファイルを作成できません（�
 enum class Outcome { done, busy, retry, stop, changed, uncertain };
 
 // While the lock is busy it is tried again this often within each attempt's second, so a waiter takes a
-// freed lock within a fraction of a second rather than a whole one. The spread keeps waiters apart.
-constexpr unsigned TryAgainMs = 200;
-constexpr unsigned TryAgainSpreadMs = 100;
+// freed lock within half a second rather than a whole one, and asks no more than twice a second (the
+// lock keeps that pace: nextLockAskMs). The spread keeps waiters apart.
+constexpr unsigned TryAgainMs = 500;
+constexpr unsigned TryAgainSpreadMs = 50;
 
 // The image's CRC anew, and the ring's head (tail: the side file's bytes after the record, as read
 // with it under the lock) as seen now.
@@ -115,9 +117,11 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
     if (outcome == Outcome::busy && share.onBusy && attempts > 1) share.onBusy(share, i);
     const uint64_t next = platform::elapsedMs() + 1000 + text::spreadMs(50);
     while (outcome == Outcome::busy && i < attempts) {
-      const unsigned pause = TryAgainMs + text::spreadMs(TryAgainSpreadMs);
-      if (platform::elapsedMs() + pause >= next) break;
-      text::waitMs(pause);
+      const uint64_t now = platform::elapsedMs();
+      const uint64_t at = std::max(now + TryAgainMs + text::spreadMs(TryAgainSpreadMs), nextLockAskMs(share));
+      // A quick try just before the attempt would only take the attempt's turn.
+      if (at + TryAgainMs / 2 >= next) break;
+      text::waitMs(static_cast<unsigned>(at - now));
       if (cancelled(share)) return stopWaiting(share);
       outcome = attempt(i, true);
     }
@@ -130,8 +134,8 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
       break;
     }
     if (cancelled(share)) return stopWaiting(share);
-    const uint64_t now = platform::elapsedMs();
-    if (now < next) text::waitMs(static_cast<unsigned>(next - now));
+    const uint64_t now = platform::elapsedMs(), at = std::max(next, nextLockAskMs(share));
+    if (now < at) text::waitMs(static_cast<unsigned>(at - now));
   }
   status::beep();
   return 0;

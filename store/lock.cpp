@@ -60,6 +60,38 @@ bool holderReadDue(const Share& share) {
   return !share.holderRead || platform::elapsedMs() - share.holderReadAt >= HolderReadMs;
 }
 
+// At most AsksPerWindow requests on the lock file within AskWindowMs while it is held by another.
+constexpr int AsksPerWindow = 2;
+constexpr uint64_t AskWindowMs = 1000;
+// A held lock seen this recently means we are waiting for it.
+constexpr uint64_t WaitingMs = 2000;
+
+uint64_t nextAskAt(const Share& share) {
+  return share.lockAsks < AsksPerWindow ? 0 : share.lockAskedAt[0] + AskWindowMs;
+}
+
+bool mayAsk(const Share& share) { return platform::elapsedMs() >= nextAskAt(share); }
+
+void asked(Share& share) {
+  if (share.lockAsks == AsksPerWindow) share.lockAskedAt[0] = share.lockAskedAt[1];
+  share.lockAskedAt[share.lockAsks < AsksPerWindow ? share.lockAsks++ : AsksPerWindow - 1] = platform::elapsedMs();
+}
+
+bool waiting(const Share& share) {
+  return share.lockWaiting && share.lockAsks > 0 &&
+         platform::elapsedMs() - share.lockAskedAt[share.lockAsks - 1] < WaitingMs;
+}
+
+// A waiter's look at who holds the lock, which also tells whether it is still held: one request
+// where a create and a read would be two. False when the lock is gone (the create comes next).
+bool stillHeld(Share& share, const char* path) {
+  asked(share);
+  files::Handle f(openLock(path));
+  if (!f) return false;
+  readHolder(share, f.get());
+  return true;
+}
+
 // A probe file beside the lock path: whether this PC may create files there at all.
 bool folderTakesFiles(const char* lockPath) {
   char probe[LockPathSize + 32];
@@ -150,19 +182,19 @@ LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&ou
   return LockPath::tooLong;
 }
 
-int acquireLock(Share& share, LockTry how) {
-  char path[LockPathSize];
-  if (!currentLockPath(share, path)) return -1;
-  share.lockCreated = false;
-  share.lockUnavailable = false;
+namespace {
 
+// One try: 1 ours (or none to be had here), 0 try again, -1 stop.
+int tryLock(Share& share, const char (&path)[LockPathSize], LockTry how) {
   char host[HolderSize] = {};
   platform::hostName(host, sizeof host);
   host[sizeof host - 1] = '\0';
 
+  if (how == LockTry::full && waiting(share) && holderReadDue(share) && stillHeld(share, path)) return 0;
   files::Created made = files::Created::failed;
   for (int attempt = 0; attempt < VanishedRetries; ++attempt) {
     // One atomic step: the creation fails when another client's lock is there.
+    asked(share);
     if ((made = createRecorded(share, path, host)) == files::Created::created) {
       std::memcpy(share.holderName, host, sizeof share.holderName);
       share.holderRead = false;
@@ -170,13 +202,10 @@ int acquireLock(Share& share, LockTry how) {
     }
     // Busy, or a passing failure: a quick try leaves the looking to the next full one.
     if (how == LockTry::quick) return 0;
-    if (made == files::Created::exists && !holderReadDue(share)) return 0;
+    // A lock that vanished under our look is tried again at once: it is not held, so not waited for.
+    if (made == files::Created::exists && (!holderReadDue(share) || (attempt == 0 && !mayAsk(share)))) return 0;
     // A lock file that opens is another client's, whatever the creation reported.
-    files::Handle f(openLock(path));
-    if (f) {
-      readHolder(share, f.get());
-      return 0;
-    }
+    if (stillHeld(share, path)) return 0;
     if (made != files::Created::exists) break;
   }
   // Released and taken again by others faster than we could look, or a create that failed where
@@ -190,7 +219,32 @@ int acquireLock(Share& share, LockTry how) {
   return share.requireLock ? -1 : 1;
 }
 
+}  // namespace
+
+int acquireLock(Share& share, LockTry how) {
+  char path[LockPathSize];
+  if (!currentLockPath(share, path)) return -1;
+  share.lockCreated = false;
+  share.lockUnavailable = false;
+  // A waiter keeps its pace: busy, as last seen.
+  if (waiting(share) && !mayAsk(share)) return 0;
+  const int got = tryLock(share, path, how);
+  if (got == 0) {
+    share.lockWaiting = true;
+  } else {
+    share.lockAsks = 0;
+    share.lockWaiting = false;
+  }
+  return got;
+}
+
 bool lockUnavailable(const Share& share) { return share.lockUnavailable; }
+
+uint64_t nextLockAskMs(const Share& share) {
+  const uint64_t now = platform::elapsedMs();
+  const uint64_t at = waiting(share) ? nextAskAt(share) : 0;
+  return at > now ? at : now;
+}
 
 void releaseLock(Share& share) {
   if (!share.lockCreated) return;

@@ -1,6 +1,7 @@
 #pragma once
 // The lock file "sem.dat" beside the board file: its holder's host name, created atomically.
 #include <cstddef>
+#include <cstdint>
 
 namespace store {
 
@@ -17,13 +18,17 @@ LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[Lo
 // "\sem.dat"; "\sem.dat" after the whole path when it has no such byte.
 LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]);
 
-// A quick try, made again and again within a second while another client holds the lock, only
-// tries the create; a full one also reads who holds it, at most once a second.
+// A quick try, made within a second while another client holds the lock, only tries the create; a
+// full one also reads who holds it, at most once a second (while waiting, that read is the try).
 enum class LockTry { full, quick };
 // 1: go ahead (the lock is ours, or no lock file can be made here); 0: another client holds it, or a
 // create failed in passing (the folder takes other new files): try again.
 // A board path whose lock path does not fit reports (304), beeps and answers -1: touch nothing.
 int acquireLock(Share& share, LockTry how = LockTry::full);
+// A waiter makes at most two requests on the lock file (creates and reads together) in any second,
+// since on a share each is a round trip: the earliest moment the next acquireLock may ask (now, when
+// it may at once). A try before then answers busy without asking.
+uint64_t nextLockAskMs(const Share& share);
 // Whether the last acquireLock found that no lock file can be made where the board is.
 bool lockUnavailable(const Share& share);
 // Whether this PC can create a file where the board's lock file goes: a probe file is made there and

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/preferences.h"
+#include "store/access.h"
 #include "tests/support.h"
 #include "text/bounded.h"
 
@@ -176,9 +177,11 @@ TEST_F(LockTest, ALockGoneBeforeItsHolderIsReadIsTriedAgainAtOnce) {
   EXPECT_EQ(store::acquireLock(fake::share), 0);
   EXPECT_STREQ(fake::share.holderName, "OTHERPC");
   EXPECT_TRUE(fake::sleeps.empty());
-  // Gone for good: the next create makes it ours, and only that makes it ours.
+  // Gone for good: the next create makes it ours, and only that makes it ours (a later access: a
+  // waiter's next try would come at its pace, and read first).
   static std::string lockFile;
   lockFile = lock;
+  fake::nowMs += 2000;
   store::forgetHolder(fake::share);
   files::faults::reset();
   files::faults::actAfter(1, Op::create, [] { std::remove(lockFile.c_str()); });
@@ -247,6 +250,69 @@ TEST_F(LockTest, AStopDeletesEveryLockOfOursAndNoOneElses) {
   fake::afterSleep = nullptr;
   EXPECT_TRUE(heldDuringTheWait);
   EXPECT_FALSE(exists(lock));
+}
+
+// On a share every request is a round trip: a PC waiting for another's lock asks about it (creates and
+// reads together) at most twice in any second, yet names its holder at every attempt, follows a change
+// of holder, and takes the freed lock within about half a second.
+TEST_F(LockTest, AWaiterAsksAtMostTwiceASecond) {
+  fake::share.memberCount = 1;
+  struct Case {
+    const char* what;
+    uint64_t heldMs;
+    bool save;
+  } cases[] = {
+      {"a refresh, the lock held 6 s", 6000, false},
+      {"a save, the lock held 6 s", 6000, true},
+      {"a refresh, the lock held 2.3 s", 2300, false},
+      {"a save, the lock held 0.7 s", 700, true},
+  };
+  static std::string lockFile;
+  static uint64_t freedAt, lastNow;
+  static int lastCount;
+  static std::vector<uint64_t> asks;
+  lockFile = lock;
+  auto requests = [] {
+    return files::faults::operations(Op::open) + files::faults::operations(Op::create) +
+           files::faults::operations(Op::stat) + files::faults::operations(Op::remove);
+  };
+  static int (*count)() = requests;
+  for (const Case& c : cases) {
+    writeFile(lock, "OTHERPC");
+    files::faults::reset();
+    fake::events.clear();
+    freedAt = fake::nowMs + c.heldMs;
+    lastNow = fake::nowMs;
+    lastCount = 0;
+    asks.clear();
+    // Until the lock goes, every request is on the lock file; another PC takes it over half-way.
+    fake::afterSleep = [] {
+      for (int n = count(); lastCount < n; ++lastCount)
+        if (lastNow < freedAt) asks.push_back(lastNow);
+      lastNow = fake::nowMs;
+      if (fake::nowMs >= freedAt) std::remove(lockFile.c_str());
+      if (fake::nowMs >= freedAt - 3000 && fake::nowMs < freedAt - 2500) writeFile(lockFile, "NEXTPC");
+    };
+    const int done =
+        c.save ? store::writeRow(fake::share, 0, {"w", "", "", "", "t"}) : store::refreshBoard(fake::share);
+    fake::afterSleep = nullptr;
+    EXPECT_EQ(done, 1) << c.what;
+    EXPECT_LT(fake::nowMs - freedAt, 600u) << c.what;
+    ASSERT_GE(asks.size(), c.heldMs / 1000) << c.what;
+    for (size_t i = 2; i < asks.size(); ++i)
+      EXPECT_GE(asks[i] - asks[i - 2], 1000u)
+          << c.what << ": requests at " << asks[i - 2] << ", " << asks[i - 1] << " and " << asks[i];
+    const auto messages = fake::messages();
+    const size_t attempts = messages.size() - 2;  // between the start's and the end's
+    EXPECT_GE(attempts, c.heldMs / 1000) << c.what;
+    EXPECT_LE(attempts, c.heldMs / 1000 + 1) << c.what;
+    if (!c.save && c.heldMs > 3000) {
+      EXPECT_EQ(messages[messages.size() - 2],
+                "(202)他のユーザ[NEXTPC]がファイルを使用中 (" + std::to_string(attempts) + "/20)")
+          << c.what;
+    }
+  }
+  std::remove(lock.c_str());
 }
 
 TEST_F(LockTest, ResetWithoutALockSaysSoAndBeeps) {
