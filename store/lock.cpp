@@ -42,8 +42,8 @@ bool currentLockPath(const Share& share, char (&out)[LockPathSize]) {
 // Our lock was removed by someone else (an administrator's reset): it no longer opens while the
 // board beside it still does. When neither opens, the share is unreachable and the lock may
 // well still be there.
-bool removedByOthers(const Share& share) {
-  if (opensLock(share.createdPath)) return false;
+bool removedByOthers(const Share& share, const char* path) {
+  if (opensLock(path)) return false;
   char board[SharePathSize + 1];
   sharePath(share.boardPath, board);
   return files::opens(board);
@@ -104,28 +104,143 @@ bool folderTakesFiles(const char* lockPath) {
   return false;
 }
 
+// Which of our lock files: ours, or the older PCs' one where that is another file.
+struct Recorded {
+  bool Share::*made;
+  char (Share::*path)[LockPathSize];
+};
+constexpr Recorded Ours{&Share::lockCreated, &Share::createdPath};
+constexpr Recorded Theirs{&Share::olderLockCreated, &Share::olderCreatedPath};
+
 // The create and its record in one lock operation: a stop sees both or neither.
-files::Created createRecorded(Share& share, const char (&path)[LockPathSize], const char* host) {
+files::Created createRecorded(Share& share, Recorded which, const char (&path)[LockPathSize], const char* host) {
   platform::LockOperation operation;
   const files::Created made = files::createExclusive(path, host, std::strlen(host));
   if (made == files::Created::created) {
-    share.lockCreated = true;
-    std::memcpy(share.createdPath, path, sizeof share.createdPath);
+    share.*which.made = true;
+    std::memcpy(share.*which.path, path, LockPathSize);
   }
   return made;
 }
 
 // The remove and its record, likewise.
-bool removeRecorded(Share& share) {
+bool removeRecorded(Share& share, Recorded which) {
   platform::LockOperation operation;
-  if (!files::removeFile(share.createdPath)) return false;
-  share.lockCreated = false;
+  if (!files::removeFile(share.*which.path)) return false;
+  share.*which.made = false;
   return true;
 }
 
-void forgetCreated(Share& share) {
+void forgetCreated(Share& share, Recorded which) {
   platform::LockOperation operation;
-  share.lockCreated = false;
+  share.*which.made = false;
+}
+
+// Deletes one lock file of ours, retrying with progress as the release always has.
+void releaseRecorded(Share& share, Recorded which) {
+  if (!(share.*which.made)) return;
+  for (int attempt = 1; attempt <= Attempts; ++attempt) {
+    if (removeRecorded(share, which)) return;
+    if (removedByOthers(share, share.*which.path)) {
+      forgetCreated(share, which);
+      return;
+    }
+    char message[96];
+    std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
+    status::showStatus(message);
+    text::waitJittered(1000);
+  }
+  // Left to the administrator's reset, as any lock that will not go.
+  forgetCreated(share, which);
+  status::showStatus("(301)排他ファイルの削除エラー");
+  status::beep();
+}
+
+// Characters whose CP932 code ends in the byte 0x5C, which older PCs take for a separator.
+constexpr uint16_t EndIn5C[] = {0x042B, 0x2015, 0x2168, 0x30BD, 0x4E88, 0x5046, 0x5154, 0x5341, 0x5580, 0x5642, 0x572D,
+                                0x5ABE, 0x5F4C, 0x62FF, 0x66B4, 0x66FE, 0x6764, 0x69CB, 0x6B3A, 0x6B43, 0x6D6C, 0x6FEC,
+                                0x72BE, 0x7533, 0x755A, 0x7821, 0x7984, 0x79C9, 0x7BAA, 0x7DB5, 0x7E8A, 0x80FD, 0x81C0,
+                                0x85F9, 0x8695, 0x8868, 0x89F8, 0x8CBC, 0x8EC6, 0x9414, 0x9945, 0x9DED, 0xE01C, 0xE0D8,
+                                0xE194, 0xE250, 0xE30C, 0xE3C8, 0xE484, 0xE540, 0xE5FC, 0xE6B8};
+
+bool endsIn5C(uint32_t c) {
+  for (uint16_t e : EndIn5C)
+    if (e == c) return true;
+  return false;
+}
+
+// One UTF-8 character of up to three bytes (CP932 has none longer) at p, n bytes left: its length, 0
+// when the bytes are not one.
+size_t utf8Character(const unsigned char* p, size_t n, uint32_t& c) {
+  if (p[0] < 0x80) return c = p[0], 1;
+  const size_t length = (p[0] & 0xE0) == 0xC0 ? 2 : (p[0] & 0xF0) == 0xE0 ? 3 : 0;
+  if (length == 0 || length > n) return 0;
+  c = p[0] & (length == 2 ? 0x1F : 0x0F);
+  for (size_t i = 1; i < length; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (p[i] & 0x3F);
+  }
+  return c < (length == 2 ? 0x80u : 0x800u) ? 0 : length;
+}
+
+// Where older PCs cut a POSIX path's file name (from, to): after its last character whose CP932 code
+// ends in 0x5C when the name is UTF-8, else after its last byte 0x5C (a name kept in CP932 bytes).
+// 0 when there is none.
+size_t olderCutInName(const unsigned char* p, size_t from, size_t to) {
+  size_t cut = 0;
+  for (size_t i = from; i < to;) {
+    uint32_t c;
+    const size_t n = utf8Character(p + i, to - i, c);
+    if (n == 0) {
+      cut = 0;
+      for (size_t j = from; j < to; ++j)
+        if (p[j] == 0x5C) cut = j + 1;
+      return cut;
+    }
+    i += n;
+    if (c == 0x5C || endsIn5C(c)) cut = i;
+  }
+  return cut;
+}
+
+bool opensLockOf(const char* path, Share& share) {
+  files::Handle f(openLock(path));
+  if (!f) return false;
+  readHolder(share, f.get());
+  return true;
+}
+
+// Older PCs test for their lock, then make it in a second step. We hold ours already, so of the
+// newer PCs one at a time comes here; theirs is made only where none stands (their own test) and
+// exclusively, so an older PC that has made its lock keeps us out, and one that tests after our
+// create finds it and keeps away. What is left is an older PC that tested before our create and
+// makes its file after it, around our one step: the race older PCs have among themselves. That is
+// closed too, as far as a look can close it: after longer than their two steps take, the file must
+// still hold our name; if it does not, an older PC has made it over ours, and we step back.
+constexpr unsigned SettleMs = 100;
+
+int takeOlderLock(Share& share, const char* host) {
+  char older[LockPathSize];
+  if (olderPcsLockFor(share.boardPath, sizeof share.boardPath, older) != OlderLock::other) return 1;
+  bool busy = opensLockOf(older, share);
+  if (!busy) {
+    const files::Created made = createRecorded(share, Theirs, older, host);
+    if (made == files::Created::created) {
+      text::waitMs(SettleMs);
+      char seen[HolderSize] = {};
+      files::Handle f(openLock(older));
+      if (f && files::readBlock(seen, sizeof seen - 1, f.get()) == std::strlen(host) && std::strcmp(seen, host) == 0)
+        return 1;
+      f.close();
+      // No longer ours: the older PC's now, to delete when it is done.
+      forgetCreated(share, Theirs);
+      std::memcpy(share.holderName, seen, sizeof share.holderName);
+    } else if (made == files::Created::exists) {
+      opensLockOf(older, share);
+    }
+  }
+  releaseRecorded(share, Ours);
+  return 0;
 }
 
 // Where a bare file name lives: the current folder, or on Windows the drive's ("C:name").
@@ -195,10 +310,10 @@ int tryLock(Share& share, const char (&path)[LockPathSize], LockTry how) {
   for (int attempt = 0; attempt < VanishedRetries; ++attempt) {
     // One atomic step: the creation fails when another client's lock is there.
     asked(share);
-    if ((made = createRecorded(share, path, host)) == files::Created::created) {
+    if ((made = createRecorded(share, Ours, path, host)) == files::Created::created) {
       std::memcpy(share.holderName, host, sizeof share.holderName);
       share.holderRead = false;
-      return 1;
+      return takeOlderLock(share, host);
     }
     // Busy, or a passing failure: a quick try leaves the looking to the next full one.
     if (how == LockTry::quick) return 0;
@@ -220,6 +335,31 @@ int tryLock(Share& share, const char (&path)[LockPathSize], LockTry how) {
 }
 
 }  // namespace
+
+OlderLock olderPcsLockFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]) {
+  out[0] = '\0';
+  const size_t length = text::fieldLength(boardPath, boardPathSize);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(boardPath);
+  // Paths in CP932 (Windows) are the older PCs' own bytes; a path without any 0x5C gives them a lock
+  // inside the board file, which they cannot make.
+  if (platform::isPathLeadByte(0x81)) {
+    if (!std::memchr(boardPath, 0x5C, length)) return OlderLock::same;
+    char ours[LockPathSize];
+    if (olderLockPathFor(boardPath, boardPathSize, out) != LockPath::ok) return OlderLock::tooLong;
+    if (lockPathFor(boardPath, boardPathSize, ours) == LockPath::ok && std::strcmp(ours, out) == 0) {
+      out[0] = '\0';
+      return OlderLock::same;
+    }
+    return OlderLock::other;
+  }
+  const size_t separator = text::lastSeparator(boardPath, length);
+  const size_t cut = olderCutInName(bytes, separator < length ? separator + 1 : 0, length);
+  if (cut == 0) return OlderLock::same;
+  const int n = std::snprintf(out, sizeof out, "%.*s%s", static_cast<int>(cut), boardPath, LockName);
+  if (n >= 0 && static_cast<size_t>(n) < sizeof out) return OlderLock::other;
+  out[0] = '\0';
+  return OlderLock::tooLong;
+}
 
 int acquireLock(Share& share, LockTry how) {
   char path[LockPathSize];
@@ -247,22 +387,8 @@ uint64_t nextLockAskMs(const Share& share) {
 }
 
 void releaseLock(Share& share) {
-  if (!share.lockCreated) return;
-  for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    if (removeRecorded(share)) return;
-    if (removedByOthers(share)) {
-      forgetCreated(share);
-      return;
-    }
-    char message[96];
-    std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
-    status::showStatus(message);
-    text::waitJittered(1000);
-  }
-  // Left to the administrator's reset, as any lock that will not go.
-  forgetCreated(share);
-  status::showStatus("(301)排他ファイルの削除エラー");
-  status::beep();
+  releaseRecorded(share, Theirs);
+  releaseRecorded(share, Ours);
 }
 
 void releaseAtStop(Share& share) {
@@ -273,17 +399,19 @@ void releaseAtStop(Share& share) {
 }
 
 bool resetLock(const Share& share) {
-  char path[LockPathSize];
+  char path[LockPathSize], older[LockPathSize];
   if (!currentLockPath(share, path)) return false;
-  files::Handle f(openLock(path));
-  if (!f) {
+  bool ours = opensLock(path);
+  bool theirs = olderPcsLockFor(share.boardPath, sizeof share.boardPath, older) == OlderLock::other && opensLock(older);
+  if (!ours && !theirs) {
     status::showStatus("(302)排他制御ファイルがありません");
     status::beep();
     return false;
   }
-  f.close();
   for (int attempt = 1; attempt <= ResetAttempts; ++attempt) {
-    if (files::removeFile(path)) {
+    if (ours && files::removeFile(path)) ours = false;
+    if (theirs && files::removeFile(older)) theirs = false;
+    if (!ours && !theirs) {
       status::showStatus("(303)排他ファイルを削除しました");
       return true;
     }
@@ -305,6 +433,8 @@ bool readLockState(const Share& share, LockState& out) {
   char path[LockPathSize];
   if (lockPathFor(board, sizeof board, path) != LockPath::ok) return false;
   files::Handle file(openLock(path));
+  // Where older PCs lock another file, theirs left behind blocks every PC just the same.
+  if (!file && olderPcsLockFor(board, sizeof board, path) == OlderLock::other) file.reset(openLock(path));
   if (!file) return true;
   out.present = true;
   out.holderLength = files::readBlock(out.holder, sizeof out.holder - 1, file.get());

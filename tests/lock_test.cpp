@@ -76,6 +76,47 @@ TEST(LockPath, JapaneseFolderNamesAreCutAtTheirSeparator) {
   }
 }
 
+std::string olderLockOf(const std::string& boardPath) {
+  char out[store::LockPathSize];
+  switch (store::olderPcsLockFor(boardPath.c_str(), boardPath.size() + 1, out)) {
+    case store::OlderLock::same: return "<same>";
+    case store::OlderLock::tooLong: return "<too long>";
+    case store::OlderLock::other: return out;
+  }
+  return "";
+}
+
+// Older PCs cut the board path at its last byte 0x5C: inside the board's own name when a character
+// of it ends in that byte (予 0x97 0x5C, 表 0x95 0x5C, ソ 0x83 0x5C, 能 0x94 0x5C, 十 0x8F 0x5C).
+TEST(LockPath, OlderPcsLockBesideTheBoardWhenItsNameHasTheByte) {
+  const char s = platform::separator();
+  const std::string yoteihyo = "\x97\x5c\x92\xe8\x95\x5c";  // 予定表 in CP932
+  struct Case {
+    std::string board, older;
+  } cases[] = {
+      {"dir" + std::string(1, s) + yoteihyo + ".lst", "dir" + std::string(1, s) + yoteihyo + "sem.dat"},
+      {"dir" + std::string(1, s) + "\x83\x5cx.lst", "dir" + std::string(1, s) + "\x83\x5csem.dat"},  // ソx.lst
+      {"dir" + std::string(1, s) + "tv_cont.lst", "<same>"},
+      {yoteihyo + s + "tv_cont.lst", "<same>"},  // a folder's own 0x5C is before the real separator
+#ifdef _WIN32
+      {yoteihyo + ".lst", yoteihyo + "sem.dat"},  // a bare name: in the current folder, as ours
+      {"tv_cont.lst", "<same>"},                  // theirs would be inside the board: none to take
+      {"Z:/office/tv_cont.lst", "<same>"},
+      {"Z:\\office/tv_cont.lst", "Z:\\sem.dat"},  // a '/' the older PCs do not cut at
+#else
+      // POSIX names are UTF-8: the characters whose CP932 code ends in 0x5C, to the last one.
+      {u8"/share/行動予定表.lst", u8"/share/行動予定表sem.dat"},
+      {u8"/share/予定表(本社).lst", u8"/share/予定表sem.dat"},
+      {u8"/share/能力ソフト.lst", u8"/share/能力ソsem.dat"},
+      {u8"/share/予定/tv_cont.lst", "<same>"},
+      {u8"/share/行き先.lst", "<same>"},
+      {yoteihyo + ".lst", yoteihyo + "sem.dat"},
+#endif
+  };
+  for (const Case& c : cases) EXPECT_EQ(olderLockOf(c.board), c.older) << c.board;
+  EXPECT_EQ(olderLockOf(std::string(249, 'd') + s + yoteihyo), "<too long>");
+}
+
 TEST(LockPath, LongestFolderThatFitsAndOneByteMore) {
   const char s = platform::separator();
   std::string folder(247, 'f');
@@ -313,6 +354,65 @@ TEST_F(LockTest, AWaiterAsksAtMostTwiceASecond) {
     }
   }
   std::remove(lock.c_str());
+}
+
+// A board whose name makes older PCs lock another file: both are taken, ours first, and released in
+// reverse; either held means busy, with nothing of ours left standing.
+TEST_F(LockTest, BesideOlderPcsBothLocksAreTakenAndEitherKeepsUsOut) {
+  const std::string board = dir.file("\x97\x5c\x92\xe8\x95\x5c.lst");  // 予定表.lst
+  const std::string theirs = dir.file("\x97\x5c\x92\xe8\x95\x5csem.dat");
+  std::strcpy(fake::share.boardPath, board.c_str());
+  writeFile(board, "");
+  static std::string theirFile;
+  theirFile = theirs;
+  struct Case {
+    const char* what;
+    const char* ours;     // a lock file standing before, or null
+    const char* older;    // likewise
+    bool olderMeanwhile;  // an older PC makes its lock over ours while we settle (its two steps around our create)
+    int answer;
+    const char* holder;
+  } cases[] = {
+      {"none held", nullptr, nullptr, false, 1, "TESTPC"},
+      {"a newer PC's", "NEWPC", nullptr, false, 0, "NEWPC"},
+      {"an older PC's", nullptr, "OLDPC", false, 0, "OLDPC"},
+      {"an older PC's made over ours", nullptr, nullptr, true, 0, "OLDPC"},
+  };
+  for (const Case& c : cases) {
+    fake::nowMs += 5000;  // a fresh access each time, no wait's pace
+    store::forgetHolder(fake::share);
+    if (c.ours) writeFile(lock, c.ours);
+    if (c.older) writeFile(theirs, c.older);
+    fake::afterSleep = c.olderMeanwhile ? [] { writeFile(theirFile, "OLDPC"); } : std::function<void()>();
+    EXPECT_EQ(store::acquireLock(fake::share), c.answer) << c.what;
+    fake::afterSleep = nullptr;
+    EXPECT_STREQ(fake::share.holderName, c.holder) << c.what;
+    if (c.answer == 1) {
+      EXPECT_EQ(readFile(lock), "TESTPC") << c.what;
+      EXPECT_EQ(readFile(theirs), "TESTPC") << c.what;
+      store::releaseLock(fake::share);
+    }
+    // Ours gone unless another's; theirs only where an older PC holds it.
+    EXPECT_EQ(exists(lock), c.ours != nullptr) << c.what;
+    EXPECT_EQ(exists(theirs), c.older || c.olderMeanwhile) << c.what;
+    EXPECT_FALSE(store::holdsLock(fake::share)) << c.what;
+    std::remove(lock.c_str());
+    std::remove(theirs.c_str());
+  }
+  EXPECT_TRUE(fake::events.empty());
+
+  // A stop deletes both; the administrator's reset deletes whichever stands.
+  ASSERT_EQ(store::acquireLock(fake::share), 1);
+  store::releaseAtStop(fake::share);
+  EXPECT_FALSE(exists(lock));
+  EXPECT_FALSE(exists(theirs));
+  writeFile(theirs, "DEADOLDPC");
+  store::LockState state;
+  ASSERT_TRUE(store::readLockState(fake::share, state));
+  EXPECT_TRUE(state.present);
+  EXPECT_EQ(std::string(state.holder), "DEADOLDPC");
+  EXPECT_TRUE(store::resetLock(fake::share));
+  EXPECT_FALSE(exists(theirs));
 }
 
 TEST_F(LockTest, ResetWithoutALockSaysSoAndBeeps) {
