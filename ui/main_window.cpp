@@ -102,7 +102,7 @@ void restoreColumnOrder(HWND window) {
 // given a size and a font, it laid itself and its header out twice more (a tenth of the start under Wine).
 void onCreate(HWND window) {
   layoutDpi = dpiOf(window);
-  createStatusBar(window);
+  showWritesWithoutLock(createStatusBar(window), savedWriteWithoutLock());
   createToolbar(window, layoutDpi);
   createNoticeBar(window);
   setUiFont(window, layoutDpi);

@@ -18,6 +18,7 @@
 #include "ui/session.h"
 #include "ui/states.h"
 #include "ui/status_bar.h"
+#include "ui/user_settings.h"
 
 namespace ui {
 
@@ -231,6 +232,7 @@ int serve(const Request& r, bool& namesLoaded) {
       std::memcpy(names, r.path, sizeof names);
       std::memcpy(board, r.boardPath, sizeof board);
       store::usePaths(s, names, board);
+      s.writeWithoutLock = r.writeWithoutLock;
       return 1;
     }
     case Job::writeRow: {
@@ -404,9 +406,14 @@ void sharePathsFromPrefs() {
   char board[MAX_PATH];
   text::copyField(board, local().prefs.boardPath);
   followBoardFolder(board);
-  if (shareWorkerEnded()) return store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath);
+  const bool unlocked = savedWriteWithoutLock();
+  if (shareWorkerEnded()) {
+    share().writeWithoutLock = unlocked;
+    return store::usePaths(share(), local().prefs.nameListPath, local().prefs.boardPath);
+  }
   Request paths;
   paths.job = Job::paths;
+  paths.writeWithoutLock = unlocked;
   static_assert(sizeof paths.path >= sizeof local().prefs.nameListPath, "a path field fits");
   std::memcpy(paths.path, local().prefs.nameListPath, sizeof local().prefs.nameListPath);
   std::memcpy(paths.boardPath, local().prefs.boardPath, sizeof local().prefs.boardPath);

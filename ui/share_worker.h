@@ -67,6 +67,7 @@ struct Request {
   store::RowCopy seen = {};
   char path[MAX_PATH] = {};       // the CSV file; the name list's field for paths
   char boardPath[MAX_PATH] = {};  // the board's field for paths
+  bool writeWithoutLock = false;  // with the paths: saves go where no lock file can be made
 };
 
 // Starts the thread, answering to mainWindow. False when it could not be started.
