@@ -194,7 +194,10 @@ enum class Access { read, write };
 // An attempt's lock: true to go ahead (ours, or none to be had here and a read); else the outcome to
 // end on. A quick try (quiet) only tries the create.
 bool takeLock(Share& share, Outcome& outcome, bool quick, Access access = Access::read) {
-  const int lock = acquireLock(share, quick ? LockTry::quick : LockTry::full);
+  // A save's busy message names nobody: its tries need not read who holds the lock.
+  const int lock = acquireLock(share, quick                     ? LockTry::quick
+                                      : access == Access::write ? LockTry::unnamed
+                                                                : LockTry::full);
   share.lockWasBusy = lock == 0;
   if (lock > 0 && access == Access::write && lockUnavailable(share) && !share.writeWithoutLock) {
     refuseUnlockedWrite(share);

@@ -210,8 +210,9 @@ bool opensLockOf(const char* path, Share& share) {
   return true;
 }
 
-// Older PCs test for their lock, then make it in a second step. We hold ours already, so of the
-// newer PCs one at a time comes here; theirs is made only where none stands (their own test) and
+// Older PCs test for their lock, then make it in a second step. We hold ours already (made
+// exclusively, which is what keeps newer PCs from each other), so of the newer PCs one at a time
+// comes here; theirs is made only where none stands (their own test) and
 // exclusively, so an older PC that has made its lock keeps us out, and one that tests after our
 // create finds it and keeps away. What is left is an older PC that tested before our create and
 // makes its file after it, around our one step: the race older PCs have among themselves. That is
@@ -219,18 +220,21 @@ bool opensLockOf(const char* path, Share& share) {
 // still hold our name; if it does not, an older PC has made it over ours, and we step back.
 constexpr unsigned SettleMs = 100;
 
-int takeOlderLock(Share& share, const char* host) {
+int takeOlderLock(Share& share, const char (&host)[HolderSize]) {
   char older[LockPathSize];
   if (olderPcsLockFor(share.boardPath, sizeof share.boardPath, older) != OlderLock::other) return 1;
-  bool busy = opensLockOf(older, share);
-  if (!busy) {
+  // Busy with no name until one is read: not our own, which the create of ours put there.
+  std::memset(share.holderName, 0, sizeof share.holderName);
+  if (!opensLockOf(older, share)) {
     const files::Created made = createRecorded(share, Theirs, older, host);
     if (made == files::Created::created) {
       text::waitMs(SettleMs);
       char seen[HolderSize] = {};
       files::Handle f(openLock(older));
-      if (f && files::readBlock(seen, sizeof seen - 1, f.get()) == std::strlen(host) && std::strcmp(seen, host) == 0)
+      if (f && files::readBlock(seen, sizeof seen - 1, f.get()) == std::strlen(host) && std::strcmp(seen, host) == 0) {
+        std::memcpy(share.holderName, host, sizeof share.holderName);
         return 1;
+      }
       f.close();
       // No longer ours: the older PC's now, to delete when it is done.
       forgetCreated(share, Theirs);
@@ -318,7 +322,9 @@ int tryLock(Share& share, const char (&path)[LockPathSize], LockTry how) {
     // Busy, or a passing failure: a quick try leaves the looking to the next full one.
     if (how == LockTry::quick) return 0;
     // A lock that vanished under our look is tried again at once: it is not held, so not waited for.
-    if (made == files::Created::exists && (!holderReadDue(share) || (attempt == 0 && !mayAsk(share)))) return 0;
+    if (made == files::Created::exists &&
+        (how == LockTry::unnamed || !holderReadDue(share) || (attempt == 0 && !mayAsk(share))))
+      return 0;
     // A lock file that opens is another client's, whatever the creation reported.
     if (stillHeld(share, path)) return 0;
     if (made != files::Created::exists) break;
