@@ -16,13 +16,14 @@ printf 'A\nB\nC\n' >"$share/names.txt"
 source=(--names "$share/tv_name.lst" --board "$share/tv_cont.lst")
 lock=$share/sem.dat
 
-# moment: the file operation stalled (the name list's open comes before the lock, the create makes it,
-# the board's open and the first write come after it); held: whether the lock must stand when the signal is sent.
+# moment: the file operation stalled, for ms (the name list's open comes before the lock, the create makes
+# it, the board's open and the first write come after it); held: whether the lock must stand when the
+# signal is sent. A stall inside the create ends before the signal is taken, so it is kept short.
 cases=(
-  "show before open:1 no"
-  "show during create:1 no"
-  "show after open:2 yes"
-  "set after write:1 yes"
+  "show before open:1:8000 no"
+  "show during create:1:2000 no"
+  "show after open:2:8000 yes"
+  "set after write:1:8000 yes"
 )
 for signal in INT TERM HUP; do
   for c in "${cases[@]}"; do
@@ -30,10 +31,10 @@ for signal in INT TERM HUP; do
     rm -f "$lock"
     args=("${source[@]}")
     [ "$command" = set ] && args+=(--slot 1 --morning x)
-    TAVELIN_FAULT_STALL="$stall:3000" "$cli" "$command" "${args[@]}" >/dev/null 2>"$share/err" &
+    TAVELIN_FAULT_STALL="$stall" "$cli" "$command" "${args[@]}" >/dev/null 2>"$share/err" &
     pid=$!
     if [ "$held" = yes ]; then
-      for _ in $(seq 100); do [ -e "$lock" ] && break; sleep 0.02; done
+      for _ in $(seq 250); do [ -e "$lock" ] && break; sleep 0.02; done
       [ -e "$lock" ] || { kill -KILL $pid; fail "$command $moment: no lock was made"; }
     else
       sleep 0.5
