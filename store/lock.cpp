@@ -243,8 +243,18 @@ int takeOlderLock(Share& share, const char (&host)[HolderSize]) {
       opensLockOf(older, share);
     }
   }
+  share.olderLockBusy = true;
   releaseRecorded(share, Ours);
   return 0;
+}
+
+// While an older PC holds its lock, a look at it is the try: one request, where ours would be made
+// and removed again around it.
+bool olderLockStillHeld(Share& share) {
+  char older[LockPathSize];
+  if (olderPcsLockFor(share.boardPath, sizeof share.boardPath, older) != OlderLock::other) return false;
+  asked(share);
+  return opensLockOf(older, share);
 }
 
 // Where a bare file name lives: the current folder, or on Windows the drive's ("C:name").
@@ -309,7 +319,12 @@ int tryLock(Share& share, const char (&path)[LockPathSize], LockTry how) {
   platform::hostName(host, sizeof host);
   host[sizeof host - 1] = '\0';
 
-  if (how == LockTry::full && waiting(share) && holderReadDue(share) && stillHeld(share, path)) return 0;
+  if (waiting(share) && share.olderLockBusy) {
+    if (olderLockStillHeld(share)) return 0;
+  } else if (how == LockTry::full && waiting(share) && holderReadDue(share) && stillHeld(share, path)) {
+    return 0;
+  }
+  share.olderLockBusy = false;
   files::Created made = files::Created::failed;
   for (int attempt = 0; attempt < VanishedRetries; ++attempt) {
     // One atomic step: the creation fails when another client's lock is there.

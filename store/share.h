@@ -55,6 +55,7 @@ struct Share {
   uint64_t lockAskedAt[2];
   int lockAsks;
   bool lockWaiting;
+  bool olderLockBusy;  // what kept us out was the older PCs' lock, not ours
 
   // The board as our last locked read or write left it (see access.cpp), and the timer's state.
   files::Stamp lastStamp;

@@ -409,6 +409,22 @@ TEST_F(LockTest, BesideOlderPcsBothLocksAreTakenAndEitherKeepsUsOut) {
   }
   EXPECT_TRUE(fake::events.empty());
 
+  // Waiting for an older PC's lock, a try only looks at theirs: ours is not made and removed around it.
+  writeFile(theirs, "OLDPC");
+  fake::nowMs += 5000;
+  EXPECT_EQ(store::acquireLock(fake::share), 0);
+  const int creates = files::faults::operations(Op::create);
+  for (store::LockTry how : {store::LockTry::quick, store::LockTry::full}) {
+    fake::nowMs += 600;
+    EXPECT_EQ(store::acquireLock(fake::share, how), 0);
+  }
+  EXPECT_EQ(files::faults::operations(Op::create), creates);
+  EXPECT_STREQ(fake::share.holderName, "OLDPC");
+  std::remove(theirs.c_str());
+  fake::nowMs += 600;
+  EXPECT_EQ(store::acquireLock(fake::share), 1);
+  store::releaseLock(fake::share);
+
   // A stop deletes both; the administrator's reset deletes whichever stands.
   ASSERT_EQ(store::acquireLock(fake::share), 1);
   store::releaseAtStop(fake::share);
