@@ -319,9 +319,10 @@ int tryLock(Share& share, const char (&path)[LockPathSize], LockTry how) {
   platform::hostName(host, sizeof host);
   host[sizeof host - 1] = '\0';
 
-  if (waiting(share) && share.olderLockBusy) {
+  const bool wasWaiting = waiting(share);
+  if (wasWaiting && share.olderLockBusy) {
     if (olderLockStillHeld(share)) return 0;
-  } else if (how == LockTry::full && waiting(share) && holderReadDue(share) && stillHeld(share, path)) {
+  } else if (how != LockTry::quick && wasWaiting && holderReadDue(share) && stillHeld(share, path)) {
     return 0;
   }
   share.olderLockBusy = false;
@@ -336,10 +337,13 @@ int tryLock(Share& share, const char (&path)[LockPathSize], LockTry how) {
     }
     // Busy, or a passing failure: a quick try leaves the looking to the next full one.
     if (how == LockTry::quick) return 0;
-    // A lock that vanished under our look is tried again at once: it is not held, so not waited for.
-    if (made == files::Created::exists &&
-        (how == LockTry::unnamed || !holderReadDue(share) || (attempt == 0 && !mayAsk(share))))
+    // An unnamed try leaves the holder to its wait's next look; one named before this wait is gone.
+    if (made == files::Created::exists && how == LockTry::unnamed) {
+      if (!wasWaiting) std::memset(share.holderName, 0, sizeof share.holderName);
       return 0;
+    }
+    // A lock that vanished under our look is tried again at once: it is not held, so not waited for.
+    if (made == files::Created::exists && (!holderReadDue(share) || (attempt == 0 && !mayAsk(share)))) return 0;
     // A lock file that opens is another client's, whatever the creation reported.
     if (stillHeld(share, path)) return 0;
     if (made != files::Created::exists) break;

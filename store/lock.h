@@ -28,8 +28,9 @@ OlderLock olderPcsLockFor(const char* boardPath, size_t boardPathSize, char (&ou
 
 // A quick try, made within a second while another client holds the lock, only tries the create; a
 // full one also reads who holds it, at most once a second (while waiting, that read is the try).
-// An unnamed try is a full one that never reads the holder: for a save, whose message names nobody,
-// so that each of its tries is one request.
+// An unnamed try is a full one that does not read the holder after a create found the lock: for a
+// save, whose message names nobody, so that each of its tries is one request (while waiting, its look
+// at the holder is the try, as a full one's).
 enum class LockTry { full, quick, unnamed };
 // 1: go ahead (the lock is ours, or no lock file can be made here); 0: another client holds it, or a
 // create failed in passing (the folder takes other new files): try again. Where the older PCs' lock

@@ -139,7 +139,11 @@ void busyHeard(store::Share& share, int attempt) {
   if (attempt == 1) store::readLockState(share, lock);
   {
     std::lock_guard<std::mutex> hold(guard);
-    text::copyField(publishedWait.holder, share.holderName);
+    // A save's first try does not read the holder: the look just made names it.
+    if (share.holderName[0] || !lock.present)
+      text::copyField(publishedWait.holder, share.holderName);
+    else
+      text::copyField(publishedWait.holder, sizeof publishedWait.holder, lock.holder, lock.holderLength);
     publishedWait.attempt = attempt;
     publishedWait.aged = lock.present && lock.aged;
     publishedWait.ageSeconds = lock.ageSeconds;
