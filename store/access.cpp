@@ -104,6 +104,17 @@ int stopWaiting(Share& share) {
   return 0;
 }
 
+// Waits ms in slices of a quarter second at most: true when the front end stopped the wait meanwhile.
+bool waitUnlessCancelled(const Share& share, uint64_t ms) {
+  while (ms > 0) {
+    const unsigned slice = static_cast<unsigned>(ms < 250 ? ms : 250);
+    text::waitMs(slice);
+    ms -= slice;
+    if (cancelled(share)) return true;
+  }
+  return false;
+}
+
 // Runs up to Attempts attempts, a jittered second apart; a final failure beeps. Within the second
 // after a busy attempt the lock is tried again quietly (the attempt's message stays as it was), so
 // the patience and the messages are those of twenty one-second attempts. The front end hears of each
@@ -121,8 +132,7 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
       const uint64_t at = std::max(now + TryAgainMs + text::spreadMs(TryAgainSpreadMs), nextLockAskMs(share));
       // A quick try just before the attempt would only take the attempt's turn.
       if (at + TryAgainMs / 2 >= next) break;
-      text::waitMs(static_cast<unsigned>(at - now));
-      if (cancelled(share)) return stopWaiting(share);
+      if (waitUnlessCancelled(share, at - now)) return stopWaiting(share);
       outcome = attempt(i, true);
     }
     if (outcome == Outcome::done) return 1;
@@ -135,7 +145,7 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
     }
     if (cancelled(share)) return stopWaiting(share);
     const uint64_t now = platform::elapsedMs(), at = std::max(next, nextLockAskMs(share));
-    if (now < at) text::waitMs(static_cast<unsigned>(at - now));
+    if (now < at && waitUnlessCancelled(share, at - now)) return stopWaiting(share);
   }
   status::beep();
   return 0;
