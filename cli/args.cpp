@@ -63,7 +63,7 @@ struct OptionRow {
 
 constexpr OptionRow OptionRows[] = {
     {"--prefs", AllowSource, &Options::prefsPath, nullptr},
-    {"--board", AllowSource, &Options::boardPath, nullptr},
+    {"--board", AllowSource | AllowBoardOnly, &Options::boardPath, nullptr},
     {"--names", AllowSource | AllowNamesOnly, &Options::namesPath, nullptr},
     {"--slot", AllowRowPick, &Options::slotText, nullptr},
     {"--member", AllowRowPick, &Options::member, nullptr},

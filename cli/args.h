@@ -17,6 +17,7 @@ enum Allow : unsigned {
   AllowCsv = 1u << 8,         // --csv
   AllowServe = 1u << 9,       // --listen, --tokens, --edit-any
   AllowTokensOut = 1u << 10,  // --out, --url, --links, --tokens
+  AllowBoardOnly = 1u << 11,  // --board without the rest of SOURCE (check-names)
 };
 
 struct Options {

@@ -5,6 +5,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/name_findings.h"
+#include "cli/older_lock_warning.h"
 #include "cli/output.h"
 #include "cli/share_guard.h"
 #include "cli/system.h"
@@ -17,12 +18,13 @@ namespace cli {
 namespace {
 
 constexpr char CheckUsage[] =
-    "usage: tavelin-cli check-names FILE\n"
+    "usage: tavelin-cli check-names FILE [--board BOARD]\n"
     "  Reads a name list as the program does: Shift-JIS (CP932), names ended by ';', its first\n"
     "  32,768 bytes (a UTF-8 list of one name per line is what init-share --names takes), and\n"
     "  reports the member count and every name the program would cut, drop or show oddly: a list\n"
     "  saved as UTF-8, UTF-16 or with a BOM, codes that are no CP932 character, control bytes,\n"
-    "  duplicates.\n"
+    "  duplicates. With --board, also warns when the board's name makes older PCs lock another\n"
+    u8"  file than sem.dat (a character whose second byte is 0x5C, as in 予定表.lst).\n"
     "  Exit status 1 when there is any finding (notes aside), 0 when the list is clean.\n";
 
 // Reads the window the program reads; the file's size comes from its metadata, so nothing past the
@@ -60,6 +62,12 @@ int runCheckNames(int argc, char** argv) {
     writeNativePath(stderr, path);
     std::fprintf(stderr, "': %s\n", openFailureReason(path, failure));
     return ExitUsage;
+  }
+  char board[1024];
+  if (opts.boardPath) {
+    if (!nativePath(opts.boardPath, board, sizeof board))
+      return usageError("check-names", "--board: not a path this system can open", CheckUsage);
+    warnOlderLockName("check-names", board);
   }
   static NameReport report;
   checkNameList(window, count, fileSize, report);

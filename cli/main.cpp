@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/session.h"
+#include "cli/stop.h"
 #include "cli/system.h"
 
 namespace {
@@ -84,6 +85,7 @@ store::Share& share() {
 }  // namespace cli
 
 int main(int argc, char** argv) {
+  cli::releaseLockOnStop(cli::share());
   char** args = nullptr;
   const int count = cli::utf8Arguments(argc, argv, args);
   const int status = dispatch(count, args);

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/lock_info.h"
 #include "cli/output.h"
+#include "cli/older_lock_warning.h"
 #include "cli/session.h"
 #include "cli/share_guard.h"
 #include "platform/system.h"
@@ -38,6 +39,9 @@ int runShow(int argc, char** argv) {
   const bool boardOnly = opts.boardPath && !opts.namesPath;
   int status = prepareSource("show", opts, boardOnly ? Need::board : Need::boardAndNames, ShowUsage);
   if (status != ExitOk) return status;
+  char board[store::SharePathSize + 1];
+  store::sharePath(share().boardPath, board);
+  warnOlderLockName("show", board);
 
   report::Rows rows{&share().board, share().displayNames, 0, false, {}};
   if (boardOnly) {

@@ -1,5 +1,6 @@
 #include "store/access.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -45,9 +46,10 @@ constexpr char NoSideFile[] =
 enum class Outcome { done, busy, retry, stop, changed, uncertain };
 
 // While the lock is busy it is tried again this often within each attempt's second, so a waiter takes a
-// freed lock within a fraction of a second rather than a whole one. The spread keeps waiters apart.
-constexpr unsigned TryAgainMs = 200;
-constexpr unsigned TryAgainSpreadMs = 100;
+// freed lock within half a second rather than a whole one, and asks no more than twice a second (the
+// lock keeps that pace: nextLockAskMs). The spread keeps waiters apart.
+constexpr unsigned TryAgainMs = 500;
+constexpr unsigned TryAgainSpreadMs = 50;
 
 // The image's CRC anew, and the ring's head (tail: the side file's bytes after the record, as read
 // with it under the lock) as seen now.
@@ -200,6 +202,17 @@ int stopWaiting(Share& share) {
   return 0;
 }
 
+// Waits ms in slices of a quarter second at most: true when the front end stopped the wait meanwhile.
+bool waitUnlessCancelled(const Share& share, uint64_t ms) {
+  while (ms > 0) {
+    const unsigned slice = static_cast<unsigned>(ms < 250 ? ms : 250);
+    text::waitMs(slice);
+    ms -= slice;
+    if (cancelled(share)) return true;
+  }
+  return false;
+}
+
 // Runs up to Attempts attempts, a jittered second apart; a final failure beeps. Within the second
 // after a busy attempt the lock is tried again quietly (the attempt's message stays as it was), so
 // the patience and the messages are those of twenty one-second attempts. The front end hears of each
@@ -213,10 +226,11 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
     if (outcome == Outcome::busy && share.onBusy && attempts > 1) share.onBusy(share, i);
     const uint64_t next = platform::elapsedMs() + 1000 + text::spreadMs(50);
     while (outcome == Outcome::busy && i < attempts) {
-      const unsigned pause = TryAgainMs + text::spreadMs(TryAgainSpreadMs);
-      if (platform::elapsedMs() + pause >= next) break;
-      text::waitMs(pause);
-      if (cancelled(share)) return stopWaiting(share);
+      const uint64_t now = platform::elapsedMs();
+      const uint64_t at = std::max(now + TryAgainMs + text::spreadMs(TryAgainSpreadMs), nextLockAskMs(share));
+      // A quick try just before the attempt would only take the attempt's turn.
+      if (at + TryAgainMs / 2 >= next) break;
+      if (waitUnlessCancelled(share, at - now)) return stopWaiting(share);
       outcome = attempt(i, true);
     }
     if (outcome == Outcome::done) return 1;
@@ -228,8 +242,8 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
       break;
     }
     if (cancelled(share)) return stopWaiting(share);
-    const uint64_t now = platform::elapsedMs();
-    if (now < next) text::waitMs(static_cast<unsigned>(next - now));
+    const uint64_t now = platform::elapsedMs(), at = std::max(next, nextLockAskMs(share));
+    if (now < at && waitUnlessCancelled(share, at - now)) return stopWaiting(share);
   }
   status::beep();
   return 0;
@@ -292,7 +306,10 @@ enum class Access { read, write };
 // An attempt's lock: true to go ahead (ours, or none to be had here and a read); else the outcome to
 // end on. A quick try (quiet) only tries the create.
 bool takeLock(Share& share, Outcome& outcome, bool quick, Access access = Access::read) {
-  const int lock = acquireLock(share, quick ? LockTry::quick : LockTry::full);
+  // A save's busy message names nobody: its tries need not read who holds the lock.
+  const int lock = acquireLock(share, quick                     ? LockTry::quick
+                                      : access == Access::write ? LockTry::unnamed
+                                                                : LockTry::full);
   share.lockWasBusy = lock == 0;
   if (lock > 0 && access == Access::write && lockUnavailable(share) && !share.writeWithoutLock) {
     refuseUnlockedWrite(share);

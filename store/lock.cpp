@@ -42,8 +42,8 @@ bool currentLockPath(const Share& share, char (&out)[LockPathSize]) {
 // Our lock was removed by someone else (an administrator's reset): it no longer opens while the
 // board beside it still does. When neither opens, the share is unreachable and the lock may
 // well still be there.
-bool removedByOthers(const Share& share) {
-  if (opensLock(share.createdPath)) return false;
+bool removedByOthers(const Share& share, const char* path) {
+  if (opensLock(path)) return false;
   char board[SharePathSize + 1];
   sharePath(share.boardPath, board);
   return files::opens(board);
@@ -60,6 +60,38 @@ bool holderReadDue(const Share& share) {
   return !share.holderRead || platform::elapsedMs() - share.holderReadAt >= HolderReadMs;
 }
 
+// At most AsksPerWindow requests on the lock file within AskWindowMs while it is held by another.
+constexpr int AsksPerWindow = 2;
+constexpr uint64_t AskWindowMs = 1000;
+// A held lock seen this recently means we are waiting for it.
+constexpr uint64_t WaitingMs = 2000;
+
+uint64_t nextAskAt(const Share& share) {
+  return share.lockAsks < AsksPerWindow ? 0 : share.lockAskedAt[0] + AskWindowMs;
+}
+
+bool mayAsk(const Share& share) { return platform::elapsedMs() >= nextAskAt(share); }
+
+void asked(Share& share) {
+  if (share.lockAsks == AsksPerWindow) share.lockAskedAt[0] = share.lockAskedAt[1];
+  share.lockAskedAt[share.lockAsks < AsksPerWindow ? share.lockAsks++ : AsksPerWindow - 1] = platform::elapsedMs();
+}
+
+bool waiting(const Share& share) {
+  return share.lockWaiting && share.lockAsks > 0 &&
+         platform::elapsedMs() - share.lockAskedAt[share.lockAsks - 1] < WaitingMs;
+}
+
+// A waiter's look at who holds the lock, which also tells whether it is still held: one request
+// where a create and a read would be two. False when the lock is gone (the create comes next).
+bool stillHeld(Share& share, const char* path) {
+  asked(share);
+  files::Handle f(openLock(path));
+  if (!f) return false;
+  readHolder(share, f.get());
+  return true;
+}
+
 // A probe file beside the lock path: whether this PC may create files there at all.
 bool folderTakesFiles(const char* lockPath) {
   char probe[LockPathSize + 32];
@@ -72,28 +104,157 @@ bool folderTakesFiles(const char* lockPath) {
   return false;
 }
 
+// Which of our lock files: ours, or the older PCs' one where that is another file.
+struct Recorded {
+  bool Share::*made;
+  char (Share::*path)[LockPathSize];
+};
+constexpr Recorded Ours{&Share::lockCreated, &Share::createdPath};
+constexpr Recorded Theirs{&Share::olderLockCreated, &Share::olderCreatedPath};
+
 // The create and its record in one lock operation: a stop sees both or neither.
-files::Created createRecorded(Share& share, const char (&path)[LockPathSize], const char* host) {
+files::Created createRecorded(Share& share, Recorded which, const char (&path)[LockPathSize], const char* host) {
   platform::LockOperation operation;
   const files::Created made = files::createExclusive(path, host, std::strlen(host));
   if (made == files::Created::created) {
-    share.lockCreated = true;
-    std::memcpy(share.createdPath, path, sizeof share.createdPath);
+    share.*which.made = true;
+    std::memcpy(share.*which.path, path, LockPathSize);
   }
   return made;
 }
 
 // The remove and its record, likewise.
-bool removeRecorded(Share& share) {
+bool removeRecorded(Share& share, Recorded which) {
   platform::LockOperation operation;
-  if (!files::removeFile(share.createdPath)) return false;
-  share.lockCreated = false;
+  if (!files::removeFile(share.*which.path)) return false;
+  share.*which.made = false;
   return true;
 }
 
-void forgetCreated(Share& share) {
+void forgetCreated(Share& share, Recorded which) {
   platform::LockOperation operation;
-  share.lockCreated = false;
+  share.*which.made = false;
+}
+
+// Deletes one lock file of ours, retrying with progress as the release always has.
+void releaseRecorded(Share& share, Recorded which) {
+  if (!(share.*which.made)) return;
+  for (int attempt = 1; attempt <= Attempts; ++attempt) {
+    if (removeRecorded(share, which)) return;
+    if (removedByOthers(share, share.*which.path)) {
+      forgetCreated(share, which);
+      return;
+    }
+    char message[96];
+    std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
+    status::showStatus(message);
+    text::waitJittered(1000);
+  }
+  // Left to the administrator's reset, as any lock that will not go.
+  forgetCreated(share, which);
+  status::showStatus("(301)排他ファイルの削除エラー");
+  status::beep();
+}
+
+// Characters whose CP932 code ends in the byte 0x5C, which older PCs take for a separator.
+constexpr uint16_t EndIn5C[] = {0x042B, 0x2015, 0x2168, 0x30BD, 0x4E88, 0x5046, 0x5154, 0x5341, 0x5580, 0x5642, 0x572D,
+                                0x5ABE, 0x5F4C, 0x62FF, 0x66B4, 0x66FE, 0x6764, 0x69CB, 0x6B3A, 0x6B43, 0x6D6C, 0x6FEC,
+                                0x72BE, 0x7533, 0x755A, 0x7821, 0x7984, 0x79C9, 0x7BAA, 0x7DB5, 0x7E8A, 0x80FD, 0x81C0,
+                                0x85F9, 0x8695, 0x8868, 0x89F8, 0x8CBC, 0x8EC6, 0x9414, 0x9945, 0x9DED, 0xE01C, 0xE0D8,
+                                0xE194, 0xE250, 0xE30C, 0xE3C8, 0xE484, 0xE540, 0xE5FC, 0xE6B8};
+
+bool endsIn5C(uint32_t c) {
+  for (uint16_t e : EndIn5C)
+    if (e == c) return true;
+  return false;
+}
+
+// One UTF-8 character of up to three bytes (CP932 has none longer) at p, n bytes left: its length, 0
+// when the bytes are not one.
+size_t utf8Character(const unsigned char* p, size_t n, uint32_t& c) {
+  if (p[0] < 0x80) return c = p[0], 1;
+  const size_t length = (p[0] & 0xE0) == 0xC0 ? 2 : (p[0] & 0xF0) == 0xE0 ? 3 : 0;
+  if (length == 0 || length > n) return 0;
+  c = p[0] & (length == 2 ? 0x1F : 0x0F);
+  for (size_t i = 1; i < length; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (p[i] & 0x3F);
+  }
+  return c < (length == 2 ? 0x80u : 0x800u) ? 0 : length;
+}
+
+// Where older PCs cut a POSIX path's file name (from, to): after its last character whose CP932 code
+// ends in 0x5C when the name is UTF-8, else after its last byte 0x5C (a name kept in CP932 bytes).
+// 0 when there is none.
+size_t olderCutInName(const unsigned char* p, size_t from, size_t to) {
+  size_t cut = 0;
+  for (size_t i = from; i < to;) {
+    uint32_t c;
+    const size_t n = utf8Character(p + i, to - i, c);
+    if (n == 0) {
+      cut = 0;
+      for (size_t j = from; j < to; ++j)
+        if (p[j] == 0x5C) cut = j + 1;
+      return cut;
+    }
+    i += n;
+    if (c == 0x5C || endsIn5C(c)) cut = i;
+  }
+  return cut;
+}
+
+bool opensLockOf(const char* path, Share& share) {
+  files::Handle f(openLock(path));
+  if (!f) return false;
+  readHolder(share, f.get());
+  return true;
+}
+
+// Older PCs test for their lock, then make it in a second step. We hold ours already (made
+// exclusively, which is what keeps newer PCs from each other), so of the newer PCs one at a time
+// comes here; theirs is made only where none stands (their own test) and
+// exclusively, so an older PC that has made its lock keeps us out, and one that tests after our
+// create finds it and keeps away. What is left is an older PC that tested before our create and
+// makes its file after it, around our one step: the race older PCs have among themselves. That is
+// closed too, as far as a look can close it: after longer than their two steps take, the file must
+// still hold our name; if it does not, an older PC has made it over ours, and we step back.
+constexpr unsigned SettleMs = 100;
+
+int takeOlderLock(Share& share, const char (&host)[HolderSize]) {
+  char older[LockPathSize];
+  if (olderPcsLockFor(share.boardPath, sizeof share.boardPath, older) != OlderLock::other) return 1;
+  // Busy with no name until one is read: not our own, which the create of ours put there.
+  std::memset(share.holderName, 0, sizeof share.holderName);
+  if (!opensLockOf(older, share)) {
+    const files::Created made = createRecorded(share, Theirs, older, host);
+    if (made == files::Created::created) {
+      text::waitMs(SettleMs);
+      char seen[HolderSize] = {};
+      files::Handle f(openLock(older));
+      if (f && files::readBlock(seen, sizeof seen - 1, f.get()) == std::strlen(host) && std::strcmp(seen, host) == 0) {
+        std::memcpy(share.holderName, host, sizeof share.holderName);
+        return 1;
+      }
+      f.close();
+      // No longer ours: the older PC's now, to delete when it is done.
+      forgetCreated(share, Theirs);
+      std::memcpy(share.holderName, seen, sizeof share.holderName);
+    } else if (made == files::Created::exists) {
+      opensLockOf(older, share);
+    }
+  }
+  share.olderLockBusy = true;
+  releaseRecorded(share, Ours);
+  return 0;
+}
+
+// While an older PC holds its lock, a look at it is the try: one request, where ours would be made
+// and removed again around it.
+bool olderLockStillHeld(Share& share) {
+  char older[LockPathSize];
+  if (olderPcsLockFor(share.boardPath, sizeof share.boardPath, older) != OlderLock::other) return false;
+  asked(share);
+  return opensLockOf(older, share);
 }
 
 // Where a bare file name lives: the current folder, or on Windows the drive's ("C:name").
@@ -150,33 +311,41 @@ LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&ou
   return LockPath::tooLong;
 }
 
-int acquireLock(Share& share, LockTry how) {
-  char path[LockPathSize];
-  if (!currentLockPath(share, path)) return -1;
-  share.lockCreated = false;
-  share.lockUnavailable = false;
+namespace {
 
+// One try: 1 ours (or none to be had here), 0 try again, -1 stop.
+int tryLock(Share& share, const char (&path)[LockPathSize], LockTry how) {
   char host[HolderSize] = {};
   platform::hostName(host, sizeof host);
   host[sizeof host - 1] = '\0';
 
+  const bool wasWaiting = waiting(share);
+  if (wasWaiting && share.olderLockBusy) {
+    if (olderLockStillHeld(share)) return 0;
+  } else if (how != LockTry::quick && wasWaiting && holderReadDue(share) && stillHeld(share, path)) {
+    return 0;
+  }
+  share.olderLockBusy = false;
   files::Created made = files::Created::failed;
   for (int attempt = 0; attempt < VanishedRetries; ++attempt) {
     // One atomic step: the creation fails when another client's lock is there.
-    if ((made = createRecorded(share, path, host)) == files::Created::created) {
+    asked(share);
+    if ((made = createRecorded(share, Ours, path, host)) == files::Created::created) {
       std::memcpy(share.holderName, host, sizeof share.holderName);
       share.holderRead = false;
-      return 1;
+      return takeOlderLock(share, host);
     }
     // Busy, or a passing failure: a quick try leaves the looking to the next full one.
     if (how == LockTry::quick) return 0;
-    if (made == files::Created::exists && !holderReadDue(share)) return 0;
-    // A lock file that opens is another client's, whatever the creation reported.
-    files::Handle f(openLock(path));
-    if (f) {
-      readHolder(share, f.get());
+    // An unnamed try leaves the holder to its wait's next look; one named before this wait is gone.
+    if (made == files::Created::exists && how == LockTry::unnamed) {
+      if (!wasWaiting) std::memset(share.holderName, 0, sizeof share.holderName);
       return 0;
     }
+    // A lock that vanished under our look is tried again at once: it is not held, so not waited for.
+    if (made == files::Created::exists && (!holderReadDue(share) || (attempt == 0 && !mayAsk(share)))) return 0;
+    // A lock file that opens is another client's, whatever the creation reported.
+    if (stillHeld(share, path)) return 0;
     if (made != files::Created::exists) break;
   }
   // Released and taken again by others faster than we could look, or a create that failed where
@@ -190,25 +359,61 @@ int acquireLock(Share& share, LockTry how) {
   return share.requireLock ? -1 : 1;
 }
 
+}  // namespace
+
+OlderLock olderPcsLockFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]) {
+  out[0] = '\0';
+  const size_t length = text::fieldLength(boardPath, boardPathSize);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(boardPath);
+  // Paths in CP932 (Windows) are the older PCs' own bytes; a path without any 0x5C gives them a lock
+  // inside the board file, which they cannot make.
+  if (platform::isPathLeadByte(0x81)) {
+    if (!std::memchr(boardPath, 0x5C, length)) return OlderLock::same;
+    char ours[LockPathSize];
+    if (olderLockPathFor(boardPath, boardPathSize, out) != LockPath::ok) return OlderLock::tooLong;
+    if (lockPathFor(boardPath, boardPathSize, ours) == LockPath::ok && std::strcmp(ours, out) == 0) {
+      out[0] = '\0';
+      return OlderLock::same;
+    }
+    return OlderLock::other;
+  }
+  const size_t separator = text::lastSeparator(boardPath, length);
+  const size_t cut = olderCutInName(bytes, separator < length ? separator + 1 : 0, length);
+  if (cut == 0) return OlderLock::same;
+  const int n = std::snprintf(out, sizeof out, "%.*s%s", static_cast<int>(cut), boardPath, LockName);
+  if (n >= 0 && static_cast<size_t>(n) < sizeof out) return OlderLock::other;
+  out[0] = '\0';
+  return OlderLock::tooLong;
+}
+
+int acquireLock(Share& share, LockTry how) {
+  char path[LockPathSize];
+  if (!currentLockPath(share, path)) return -1;
+  share.lockCreated = false;
+  share.lockUnavailable = false;
+  // A waiter keeps its pace: busy, as last seen.
+  if (waiting(share) && !mayAsk(share)) return 0;
+  const int got = tryLock(share, path, how);
+  if (got == 0) {
+    share.lockWaiting = true;
+  } else {
+    share.lockAsks = 0;
+    share.lockWaiting = false;
+  }
+  return got;
+}
+
 bool lockUnavailable(const Share& share) { return share.lockUnavailable; }
 
+uint64_t nextLockAskMs(const Share& share) {
+  const uint64_t now = platform::elapsedMs();
+  const uint64_t at = waiting(share) ? nextAskAt(share) : 0;
+  return at > now ? at : now;
+}
+
 void releaseLock(Share& share) {
-  if (!share.lockCreated) return;
-  for (int attempt = 1; attempt <= Attempts; ++attempt) {
-    if (removeRecorded(share)) return;
-    if (removedByOthers(share)) {
-      forgetCreated(share);
-      return;
-    }
-    char message[96];
-    std::snprintf(message, sizeof message, "(301)排他ファイルの削除リトライ中..(%d/%d)", attempt, Attempts);
-    status::showStatus(message);
-    text::waitJittered(1000);
-  }
-  // Left to the administrator's reset, as any lock that will not go.
-  forgetCreated(share);
-  status::showStatus("(301)排他ファイルの削除エラー");
-  status::beep();
+  releaseRecorded(share, Theirs);
+  releaseRecorded(share, Ours);
 }
 
 void releaseAtStop(Share& share) {
@@ -219,17 +424,19 @@ void releaseAtStop(Share& share) {
 }
 
 bool resetLock(const Share& share) {
-  char path[LockPathSize];
+  char path[LockPathSize], older[LockPathSize];
   if (!currentLockPath(share, path)) return false;
-  files::Handle f(openLock(path));
-  if (!f) {
+  bool ours = opensLock(path);
+  bool theirs = olderPcsLockFor(share.boardPath, sizeof share.boardPath, older) == OlderLock::other && opensLock(older);
+  if (!ours && !theirs) {
     status::showStatus("(302)排他制御ファイルがありません");
     status::beep();
     return false;
   }
-  f.close();
   for (int attempt = 1; attempt <= ResetAttempts; ++attempt) {
-    if (files::removeFile(path)) {
+    if (ours && files::removeFile(path)) ours = false;
+    if (theirs && files::removeFile(older)) theirs = false;
+    if (!ours && !theirs) {
       status::showStatus("(303)排他ファイルを削除しました");
       return true;
     }
@@ -251,6 +458,8 @@ bool readLockState(const Share& share, LockState& out) {
   char path[LockPathSize];
   if (lockPathFor(board, sizeof board, path) != LockPath::ok) return false;
   files::Handle file(openLock(path));
+  // Where older PCs lock another file, theirs left behind blocks every PC just the same.
+  if (!file && olderPcsLockFor(board, sizeof board, path) == OlderLock::other) file.reset(openLock(path));
   if (!file) return true;
   out.present = true;
   out.holderLength = files::readBlock(out.holder, sizeof out.holder - 1, file.get());

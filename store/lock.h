@@ -1,6 +1,7 @@
 #pragma once
 // The lock file "sem.dat" beside the board file: its holder's host name, created atomically.
 #include <cstddef>
+#include <cstdint>
 
 namespace store {
 
@@ -17,13 +18,29 @@ LockPath lockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[Lo
 // "\sem.dat"; "\sem.dat" after the whole path when it has no such byte.
 LockPath olderLockPathFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]);
 
-// A quick try, made again and again within a second while another client holds the lock, only
-// tries the create; a full one also reads who holds it, at most once a second.
-enum class LockTry { full, quick };
+// Where the older PCs' lock for this board is another file than ours (lockPathFor), that file as
+// this system names it: other. The older PCs cut at the last byte 0x5C, which may be the second byte
+// of a character in the board's own name (予定表.lst: 予定表sem.dat beside it). On Windows the path's
+// bytes are theirs; on POSIX a UTF-8 name is read as the characters whose CP932 code ends in 0x5C.
+// same: their lock is ours, or they can make none (a path without any 0x5C): nothing to take.
+enum class OlderLock { same, other, tooLong };
+OlderLock olderPcsLockFor(const char* boardPath, size_t boardPathSize, char (&out)[LockPathSize]);
+
+// A quick try, made within a second while another client holds the lock, only tries the create; a
+// full one also reads who holds it, at most once a second (while waiting, that read is the try).
+// An unnamed try is a full one that does not read the holder after a create found the lock: for a
+// save, whose message names nobody, so that each of its tries is one request (while waiting, its look
+// at the holder is the try, as a full one's).
+enum class LockTry { full, quick, unnamed };
 // 1: go ahead (the lock is ours, or no lock file can be made here); 0: another client holds it, or a
-// create failed in passing (the folder takes other new files): try again.
+// create failed in passing (the folder takes other new files): try again. Where the older PCs' lock
+// is another file (olderPcsLockFor), both are taken, ours first, and busy when either is held.
 // A board path whose lock path does not fit reports (304), beeps and answers -1: touch nothing.
 int acquireLock(Share& share, LockTry how = LockTry::full);
+// A waiter makes at most two requests on the lock file (creates and reads together) in any second,
+// since on a share each is a round trip: the earliest moment the next acquireLock may ask (now, when
+// it may at once). A try before then answers busy without asking.
+uint64_t nextLockAskMs(const Share& share);
 // Whether the last acquireLock found that no lock file can be made where the board is.
 bool lockUnavailable(const Share& share);
 // Whether this PC can create a file where the board's lock file goes: a probe file is made there and
@@ -43,7 +60,8 @@ void releaseLock(Share& share);
 // allocation, no stdio): a signal handler may call it. Another thread calls
 // platform::holdLockOperations() first.
 void releaseAtStop(Share& share);
-// The administrator's forced removal, with its messages. True when a lock was there and is gone.
+// The administrator's forced removal, with its messages (ours and the older PCs' one where that is
+// another file). True when a lock was there and is gone.
 bool resetLock(const Share& share);
 
 // The lock of the share's board as it stands, read without taking it: the first bytes of

@@ -50,6 +50,12 @@ struct Share {
   // The holder's name is read at most once a second: a waiter needs it for its message only.
   bool holderRead;
   uint64_t holderReadAt;
+  // A wait's pace: when the last two requests on the lock file of this wait were made (the older
+  // first), and whether the last try answered "try again". A waiter asks at most twice a second.
+  uint64_t lockAskedAt[2];
+  int lockAsks;
+  bool lockWaiting;
+  bool olderLockBusy;  // what kept us out was the older PCs' lock, not ours
 
   // The board as our last locked read or write left it (see access.cpp), and the timer's state.
   files::Stamp lastStamp;

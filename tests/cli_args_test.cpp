@@ -73,6 +73,7 @@ TEST(CliOptions, EachCommandAcceptsItsOwnOptionsOnly) {
       {cli::CheckNamesOptions, {}, false},
       {cli::CheckNamesOptions, {"f", "g"}, false},
       {cli::CheckNamesOptions, {"--names", "n", "f"}, false},
+      {cli::CheckNamesOptions, {"f", "--board", "b"}, true},
       {InitAllow, {"d", "--names", "n"}, true},
       {InitAllow, {"d", "--board", "b"}, false},
       {cli::AllowSource, {"--prefs", "p"}, true},

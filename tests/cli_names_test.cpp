@@ -111,6 +111,21 @@ TEST_F(CliCheckNames, ANameCutByTheWindowIsReportedAsDroppedText) {
 }
 
 // What check-names reports, init-share refuses, and the other way round.
+// With --board, a board name whose character ends in the byte 0x5C is said; another is not.
+TEST_F(CliCheckNames, ABoardNameThatMovesTheOlderPcsLockIsSaid) {
+  writeFile(dir.file("list.lst"), "A;B;");
+  const struct {
+    std::string board;
+    bool said;
+  } cases[] = {{u8"行動予定表.lst", true}, {u8"能力.lst", true}, {"tv_cont.lst", false}, {u8"行き先.lst", false}};
+  for (const auto& c : cases) {
+    const auto r =
+        clisupport::run(cli::runCheckNames, {"check-names", dir.file("list.lst"), "--board", dir.file(c.board)});
+    EXPECT_EQ(r.exit, 0) << c.board << "\n" << r.err;
+    EXPECT_EQ(r.err.find("warning: older PCs lock") != std::string::npos, c.said) << c.board << "\n" << r.err;
+  }
+}
+
 TEST_F(CliCheckNames, InitShareRefusesWhatCheckNamesReports) {
   struct Case {
     std::string what;

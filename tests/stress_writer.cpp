@@ -1,6 +1,7 @@
 // One office PC in a stress run: writes its own row COUNT times ("slot:n" in the morning field) and
 // counts how often it found its previous value gone, i.e. an update lost to another writer.
-//   stress_writer BOARD SLOT COUNT new|old   write with our lock, or as an older client does
+//   stress_writer BOARD SLOT COUNT new|old   write with our lock, or as an older client does (its lock
+//                                            path cut at the last byte 0x5C)
 //   stress_writer BOARD check SLOTS COUNT    verify every slot holds its last value
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +56,20 @@ int oldWriteRow(const char* board, const char* lock, int slot, const char* text)
   return 0;
 }
 
+// The lock an older PC takes for this board, as it sees the path: every separator a '\', cut at
+// the last byte 0x5C (the second byte of 表 in a CP932 name included), "\sem.dat" after it; back in
+// this system's spelling.
+void olderPcLock(const char* board, char (&out)[store::LockPathSize]) {
+  const char* cut = nullptr;
+  for (const char* p = board; *p; ++p)
+    if (*p == '\\' || *p == '/') cut = p;
+  if (!cut) {
+    std::snprintf(out, sizeof out, "sem.dat");
+    return;
+  }
+  std::snprintf(out, sizeof out, "%.*s%csem.dat", static_cast<int>(cut - board), board, *cut);
+}
+
 bool holds(int slot, const char* text) {
   char value[store::PlanSize + 1];
   store::fieldText(share, slot, store::Field::morning, value, sizeof value);
@@ -88,7 +103,7 @@ int main(int argc, char** argv) {
   const int slot = std::atoi(argv[2]), count = std::atoi(argv[3]);
   const bool old = std::strcmp(argv[4], "old") == 0;
   char lock[store::LockPathSize];
-  store::lockPathFor(share.boardPath, sizeof share.boardPath, lock);
+  olderPcLock(share.boardPath, lock);
   int lost = 0, gaveUp = 0;
   for (int n = 1; n <= count; ++n) {
     char value[32];

@@ -117,7 +117,7 @@ void restoreColumnOrder(HWND window) {
 void onCreate(HWND window) {
   MainWindow& w = stateOf(window);
   const int layoutDpi = w.layoutDpi = dpiOf(window);
-  createStatusBar(window);
+  showWritesWithoutLock(createStatusBar(window), savedWriteWithoutLock());
   createToolbar(window, layoutDpi);
   createNoticeBar(window);
   setUiFont(window, layoutDpi);

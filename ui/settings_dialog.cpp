@@ -5,11 +5,13 @@
 #include <commdlg.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/system_library.h"
 #include "settings/preferences.h"
 #include "store/board.h"
+#include "store/lock.h"
 #include "store/names.h"
 #include "text/bounded.h"
 #include "ui/dialog_place.h"
@@ -18,6 +20,7 @@
 #include "ui/session.h"
 #include "ui/share_paths.h"
 #include "ui/share_worker.h"
+#include "ui/status_bar.h"
 #include "ui/user_settings.h"
 
 namespace ui {
@@ -141,6 +144,12 @@ void onNamesAnswer(HWND dialog, bool read) {
   chooseAmong(combo, answer.names, answer.count, wanted);
 }
 
+// The status bar says so for as long as it is on; in the first-run flow there is no bar yet.
+void storeWriteWithoutLock(HWND dialog) {
+  HWND mainWindow = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (mainWindow) showWritesWithoutLock(GetDlgItem(mainWindow, IDC_STATUS_BAR), savedWriteWithoutLock());
+}
+
 // Kept at once in tavelin.ini: the record's 550 bytes have no room for it.
 void storeOwnName(HWND dialog) {
   HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
@@ -167,6 +176,30 @@ void keepBackslashesOnly(HWND dialog, int id) {
                   "パスの「/」は「\\」に直しました。どのPCも同じ排他ファイルを使うためです。");
 }
 
+// Older PCs cut the board's path at its last byte 0x5C, also the second byte of a character such as
+// 表: for 予定表.lst they lock 予定表sem.dat. This program then takes both locks, and the note says
+// so, with a name that keeps every PC on one lock file.
+bool olderLockNoteShown;
+
+void noteOlderLock(HWND dialog) {
+  char board[settings::PathSize] = {};
+  GetDlgItemTextA(dialog, IDC_BOARD_PATH, board, PathLimit);
+  char older[store::LockPathSize];
+  if (store::olderPcsLockFor(board, sizeof board, older) != store::OlderLock::other) {
+    if (olderLockNoteShown) SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "");
+    olderLockNoteShown = false;
+    return;
+  }
+  const size_t cut = text::lastSeparator(older, std::strlen(older));
+  char note[store::LockPathSize + 256];
+  std::snprintf(note, sizeof note,
+                "古いPCはこのボード名だと「%s」を排他ファイルにします（名前の文字の２バイト目が「\\」のため）。両方を"
+                "使うので安全ですが、その文字のない名前（tv_cont.lst など）をおすすめします。",
+                cut < std::strlen(older) ? older + cut + 1 : older);
+  SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, note);
+  olderLockNoteShown = true;
+}
+
 // lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
 BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
@@ -177,6 +210,9 @@ BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   showOwnNames(dialog);
   keepBackslashesOnly(dialog, IDC_NAME_LIST_PATH);
   keepBackslashesOnly(dialog, IDC_BOARD_PATH);
+  olderLockNoteShown = false;
+  noteOlderLock(dialog);
+  CheckDlgButton(dialog, IDC_WRITE_WITHOUT_LOCK, savedWriteWithoutLock() ? BST_CHECKED : BST_UNCHECKED);
   // The list shown is the one loaded: no read of the share until the path is changed.
   KillTimer(dialog, NamesTimer);
   // Not on 設定: Enter at once would save whatever the fields hold.
@@ -236,6 +272,8 @@ void onOneFileAnswer(HWND dialog, bool oneFile) {
     SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "名前リストとボード内容に同じファイルは指定できません。");
     return;
   }
+  // Kept before the paths go to the share, which takes the setting with them.
+  saveWriteWithoutLock(IsDlgButtonChecked(dialog, IDC_WRITE_WITHOUT_LOCK) == BST_CHECKED);
   GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath, PathLimit);
   GetDlgItemTextA(dialog, IDC_BOARD_PATH, local().prefs.boardPath, PathLimit);
   text::toBackslashes(local().prefs.nameListPath, sizeof local().prefs.nameListPath);
@@ -243,6 +281,7 @@ void onOneFileAnswer(HWND dialog, bool oneFile) {
   sharePathsFromPrefs();
   applyInterval(dialog, intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
   storeOwnName(dialog);
+  storeWriteWithoutLock(dialog);
   EndDialog(dialog, 1);
 }
 
@@ -272,6 +311,7 @@ INT_PTR onCommand(HWND dialog, int id, int code) {
     case IDC_BOARD_PATH:
       if (code != EN_CHANGE) return FALSE;
       keepBackslashesOnly(dialog, id);
+      if (id == IDC_BOARD_PATH) noteOlderLock(dialog);
       // Once typing pauses, not at every key: each read may wait on the share.
       if (id == IDC_NAME_LIST_PATH) SetTimer(dialog, NamesTimer, NamesPauseMs, nullptr);
       return TRUE;

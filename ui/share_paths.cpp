@@ -6,6 +6,7 @@
 #include "ui/board_watch.h"
 #include "ui/session.h"
 #include "ui/share_worker.h"
+#include "ui/user_settings.h"
 
 namespace ui {
 
@@ -13,7 +14,7 @@ void sharePathsFromPrefs() {
   char board[MAX_PATH];
   text::copyField(board, local().prefs.boardPath);
   followBoardFolder(board);
-  sharePaths(local().prefs.nameListPath, local().prefs.boardPath);
+  sharePaths(local().prefs.nameListPath, local().prefs.boardPath, savedWriteWithoutLock());
 }
 
 }  // namespace ui

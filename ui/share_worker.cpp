@@ -126,10 +126,15 @@ void cancelShareWait() { theWorker().cancelWait(); }
 void takeAnsweredNames(NamesAnswer& out) { theWorker().takeAnsweredNames(out); }
 
 // Once the worker runs the share is its own: the paths go to it as a request, in turn with the others.
-void sharePaths(const char (&nameListPath)[store::SharePathSize], const char (&boardPath)[store::SharePathSize]) {
-  if (!started) return store::usePaths(owned, nameListPath, boardPath);
+void sharePaths(const char (&nameListPath)[store::SharePathSize], const char (&boardPath)[store::SharePathSize],
+                bool writeWithoutLock) {
+  if (!started) {
+    owned.writeWithoutLock = writeWithoutLock;
+    return store::usePaths(owned, nameListPath, boardPath);
+  }
   Request paths;
   paths.job = Job::paths;
+  paths.writeWithoutLock = writeWithoutLock;
   static_assert(sizeof paths.path >= sizeof nameListPath, "a path field fits");
   std::memcpy(paths.path, nameListPath, sizeof nameListPath);
   std::memcpy(paths.boardPath, boardPath, sizeof boardPath);

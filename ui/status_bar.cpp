@@ -48,6 +48,9 @@ constexpr char WidestInfo[] = "2000/00/00 00:00の情報";
 constexpr char WidestWarning[] = "2000/00/00 00:00の情報（更新できていません）";
 constexpr char Stale[] = "（更新できていません）";
 constexpr char NeverRead[] = "ボードを読めていません";
+// The administrator's setting that lets saves go without the lock, for as long as it is on.
+bool writesWithoutLock;
+constexpr char WithoutLock[] = "排他なしの書き込み：有効";
 
 // Room for the text, its part's borders on both sides and the size grip at the end.
 int timePartWidth(HWND bar, int barHeight) {
@@ -91,8 +94,14 @@ int layOutStatusBar(HWND bar, int width, int height) {
   RECT r;
   GetClientRect(bar, &r);
   const int timeWidth = timePartWidth(bar, r.bottom);
-  int edges[2] = {width > timeWidth ? width - timeWidth : 0, -1};
-  SendMessageA(bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+  const int lockWidth = writesWithoutLock
+                            ? ui::textWidthIn(bar, WithoutLock) + r.bottom + ui::metricFor(SM_CXVSCROLL, ui::dpiOf(bar))
+                            : 0;
+  const int rest = width - timeWidth - lockWidth;
+  int edges[3] = {rest > 0 ? rest : 0, width > lockWidth ? width - lockWidth : 0, -1};
+  if (!writesWithoutLock) edges[1] = -1;
+  SendMessageA(bar, SB_SETPARTS, writesWithoutLock ? 3 : 2, reinterpret_cast<LPARAM>(edges));
+  if (writesWithoutLock) SendMessageA(bar, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(WithoutLock));
   MoveWindow(bar, 0, height - r.bottom, width, r.bottom, TRUE);
   return r.bottom;
 }
@@ -117,6 +126,14 @@ void showBoardAge(HWND bar) {
   GetClientRect(GetParent(bar), &client);
   layOutStatusBar(bar, client.right, client.bottom);
   showTimePart(bar);
+}
+
+void showWritesWithoutLock(HWND bar, bool on) {
+  writesWithoutLock = on;
+  if (!bar) return;
+  RECT client;
+  GetClientRect(GetParent(bar), &client);
+  layOutStatusBar(bar, client.right, client.bottom);
 }
 
 bool drawStatusPart(const DRAWITEMSTRUCT* item) {

@@ -20,6 +20,8 @@ void showStatusInfo(HWND bar, const char (&info)[text::StatusInfoSize]);
 void refreshPeriodPassed();
 // The time part warns, or stops warning, as the age of the last good read says.
 void showBoardAge(HWND bar);
+// A part at the bar's end says, while it is on, that saves go where no lock file can be made.
+void showWritesWithoutLock(HWND bar, bool on);
 // WM_DRAWITEM for the bar's time part while it warns; false for anything else.
 bool drawStatusPart(const DRAWITEMSTRUCT* item);
 // The bar's parent's messages from the share's worker (its texts, a good read); false for any other.

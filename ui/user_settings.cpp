@@ -16,6 +16,7 @@ namespace {
 constexpr char Window[] = "Window";
 constexpr char List[] = "List";
 constexpr char User[] = "User";
+constexpr char Share[] = "Share";
 
 // False when the user's folder is unknown or too deep for the file's name.
 bool iniPath(char (&out)[MAX_PATH]) {
@@ -74,6 +75,13 @@ void saveColumnWidth(const char* key, int width) {
   std::snprintf(value, sizeof value, "%d", width);
   write(List, name, value);
 }
+bool savedWriteWithoutLock() {
+  char value[8];
+  read(Share, "WriteWithoutLock", value, sizeof value);
+  return value[0] == '1';
+}
+
+void saveWriteWithoutLock(bool on) { write(Share, "WriteWithoutLock", on ? "1" : "0"); }
 
 // Quoted, because the profile functions drop the spaces around a bare value and a name may have some.
 void savedOwnName(char (&name)[store::NameSize]) { read(User, "MyName", name, sizeof name); }

@@ -21,5 +21,9 @@ void saveOwnName(const char* name);
 // The name list as this PC last loaded it, in slot order: how many names were read into names.
 int savedNameList(char (*names)[store::NameSize], int max);
 void saveNameList(const char (*names)[store::NameSize], int count);
+// Whether a save goes ahead where no lock file can be made (a folder that lets this PC write the
+// board but not create files): off unless the administrator turned it on, knowing its risk.
+bool savedWriteWithoutLock();
+void saveWriteWithoutLock(bool on);
 
 }  // namespace ui

@@ -200,7 +200,11 @@ void ShareWorker::busyHeard(int attempt) {
   if (attempt == 1) store::readLockState(share_, waitLock_);
   {
     std::lock_guard<std::mutex> hold(guard_);
-    text::copyField(publishedWait_.holder, share_.holderName);
+    // A save's first try does not read the holder: the look just made names it.
+    if (share_.holderName[0] || !waitLock_.present)
+      text::copyField(publishedWait_.holder, share_.holderName);
+    else
+      text::copyField(publishedWait_.holder, sizeof publishedWait_.holder, waitLock_.holder, waitLock_.holderLength);
     publishedWait_.attempt = attempt;
     publishedWait_.aged = waitLock_.present && waitLock_.aged;
     publishedWait_.ageSeconds = waitLock_.ageSeconds;
@@ -376,6 +380,7 @@ int ShareWorker::serve(const Request& r, bool& namesLoaded) {
       text::copyField(names, sizeof names, r.path, sizeof r.path);
       text::copyField(board, sizeof board, r.boardPath, sizeof r.boardPath);
       store::usePaths(share_, names, board);
+      share_.writeWithoutLock = r.writeWithoutLock;
       return 1;
     }
     case Job::writeRow:

@@ -49,6 +49,7 @@ struct Request {
   bool boardOnly = false;         // a tick that leaves the name list alone
   char path[PathSize] = {};       // the CSV file; the name list's path for paths; a path to compare
   char boardPath[PathSize] = {};  // the board's path for paths; the other path to compare
+  bool writeWithoutLock = false;  // with the paths: saves go where no lock file can be made
 };
 
 // A request's answer: its code (the job's own: 1 done, 0 not, store::RowChanged ...) and what the

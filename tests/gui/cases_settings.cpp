@@ -290,4 +290,41 @@ void settingsBackslashesOnly() {
   CHECK(pathIs(saved.nameListPath, names) && pathIs(saved.boardPath, board), "stored with '\\' only");
 }
 
+// A board named 予定表.lst: older PCs cut its path at 表's second byte, 0x5C, and lock 予定表sem.dat;
+// the settings say so. Saving where no lock file can be made is off until it is ticked, and then the
+// status bar says it is on for as long as it is.
+void settingsOlderLockAndWritesWithoutLock() {
+  CaseDirs d = makeCase("settings-older-lock");
+  const std::string board = d.share + "\\予定表.lst";
+  const std::string image = readFile(d.share + "\\tv_cont.lst");
+  writeFile(board, image.data(), image.size());
+  writePreferences(d, preferencesFor(d.share + "\\tv_name.lst", board));
+  Program p;
+  Window w;
+  HWND box = startWithSettingsOpen(p, w, d);
+  if (!box) return;
+  const std::string note = gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE));
+  CHECK(note.find("「予定表sem.dat」") != std::string::npos, "the older PCs' lock named: %s", note.c_str());
+  CHECK(IsDlgButtonChecked(box, IDC_WRITE_WITHOUT_LOCK) == BST_UNCHECKED, "writing without the lock is off");
+  CHECK(gui::statusText(p.process(), w.status, 2).empty(), "and not said on the bar");
+  screenshot("29-settings-older-lock");
+  gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), (d.share + "\\tv_cont.lst").c_str());
+  CHECK(gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "a name without the byte: no note");
+  SendDlgItemMessageA(box, IDC_WRITE_WITHOUT_LOCK, BM_CLICK, 0, 0);
+  CHECK(pressAndWaitClosed(box, IDOK), "設定");
+  acknowledgeRestart(p);
+  char kept[8] = {};
+  GetPrivateProfileStringA("Share", "WriteWithoutLock", "", kept, sizeof kept, userIniPath().c_str());
+  CHECK(std::string(kept) == "1", "kept in tavelin.ini: %s", kept);
+
+  Program again;
+  Window shown = startWithBoard(again, d);
+  if (!shown.main) return;
+  const std::string said = gui::statusText(again.process(), shown.status, 2);
+  CHECK(said == "排他なしの書き込み：有効", "the bar says it is on: %s", said.c_str());
+  screenshot("30-writes-without-lock-on");
+  CHECK(closeProgram(again, shown), "closed");
+  DeleteFileA(userIniPath().c_str());
+}
+
 }  // namespace gui

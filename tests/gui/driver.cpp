@@ -275,6 +275,7 @@ const Case cases[] = {
     {"settings interval", settingsInterval},
     {"settings refuses one file for both", settingsSameFileForBoth},
     {"settings keep backslashes only", settingsBackslashesOnly},
+    {"settings older lock and writes without lock", settingsOlderLockAndWritesWithoutLock},
     {"records in the user's folders", recordsInUserFolders},
     {"menu, about, page and lock reset", menuAboutPageAndReset},
 };

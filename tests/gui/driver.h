@@ -117,6 +117,7 @@ void settingsBrowseThenCancel();
 void settingsInterval();
 void settingsSameFileForBoth();
 void settingsBackslashesOnly();
+void settingsOlderLockAndWritesWithoutLock();
 void recordsInUserFolders();
 void menuAboutPageAndReset();
 void shareComesBack();

@@ -62,6 +62,7 @@
 #define IDC_INTERVAL 1009
 #define IDC_SETTINGS_NOTE 1010
 #define IDC_OWN_NAME 1011
+#define IDC_WRITE_WITHOUT_LOCK 1015
 
 // The question about a row another PC changed meanwhile.
 #define IDC_CHANGED_INTRO 1030
