@@ -72,7 +72,8 @@ void cancelShareWait();
 // Copied out under the worker's guard.
 void takeAnsweredNames(NamesAnswer& out);
 
-// The two paths for the share, and whether saves may go where no lock file can be made: into it before the worker starts, as a request after (sharePathsFromPrefs).
+// The two paths for the share, and whether saves may go where no lock file can be made: into it before the worker
+// starts, as a request after (sharePathsFromPrefs).
 void sharePaths(const char (&nameListPath)[store::SharePathSize], const char (&boardPath)[store::SharePathSize],
                 bool writeWithoutLock);
 
