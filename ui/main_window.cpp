@@ -12,6 +12,7 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "text/bounded.h"
+#include "ui/board_watch.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
@@ -57,6 +58,8 @@ struct MainWindow {
   ULONGLONG closeAskedAt;
   // How long this close waits for the worker: longer when a write is to be finished.
   ULONGLONG closeWaitMs;
+  // While automatic refresh is on; it ends with the window.
+  BoardWatch folderWatch;
 };
 
 MainWindow& stateOf(HWND window) { return *reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
@@ -530,6 +533,11 @@ void sizeForItsDpi(HWND window) {
 }
 
 }  // namespace
+
+BoardWatch* boardWatchOf(HWND mainWindow) {
+  MainWindow* w = mainWindow ? reinterpret_cast<MainWindow*>(GetWindowLongPtrA(mainWindow, GWLP_USERDATA)) : nullptr;
+  return w ? &w->folderWatch : nullptr;
+}
 
 HWND createMainWindow() {
   if (!registerMainClass()) return nullptr;
