@@ -13,7 +13,7 @@ namespace ui {
 
 namespace {
 
-// The owner is also the parameter: the settings dialog's timer follows that window.
+// The owner is also the parameter.
 INT_PTR runDialog(int id, HWND owner, DLGPROC procedure) {
   return DialogBoxParamA(instance, MAKEINTRESOURCEA(id), owner, procedure, reinterpret_cast<LPARAM>(owner));
 }
