@@ -249,11 +249,10 @@ namespace status {
 
 namespace {
 
-// The bar when called on its thread, else null; exists says whether there is a bar at all.
-StatusBar* barOnThisThread(bool& exists) {
+// The bar when called on its thread, else null.
+StatusBar* barOnThisThread() {
   std::lock_guard<std::mutex> hold(seamGuard);
-  exists = seamBar != nullptr;
-  return exists && seamBar->thread == GetCurrentThreadId() ? seamBar : nullptr;
+  return seamBar && seamBar->thread == GetCurrentThreadId() ? seamBar : nullptr;
 }
 
 }  // namespace
@@ -263,9 +262,7 @@ StatusBar* barOnThisThread(bool& exists) {
 // window takes it.
 void showStatus(const char* text) {
   hear(text);
-  bool exists;
-  if (StatusBar* b = barOnThisThread(exists)) return ui::showOnBar(*b, text);
-  if (!exists) return;
+  if (StatusBar* b = barOnThisThread()) return ui::showOnBar(*b, text);
   std::lock_guard<std::mutex> hold(seamGuard);
   if (!seamBar) return;
   text::copyField(seamBar->postedMessage, sizeof seamBar->postedMessage, text, std::strlen(text));
@@ -284,8 +281,7 @@ bool showsBoardTime() {
 
 void boardRead() {
   hearRead();
-  bool exists;
-  if (StatusBar* b = barOnThisThread(exists)) return ui::markBoardRead(*b);
+  if (StatusBar* b = barOnThisThread()) return ui::markBoardRead(*b);
   std::lock_guard<std::mutex> hold(seamGuard);
   if (seamBar) PostMessageA(seamBar->parent, WM_APP_BOARD_READ, 0, 0);
 }
