@@ -76,7 +76,7 @@ int run(HINSTANCE hInstance, int showCommand) {
   settings::initLocalPaths(local());
   settings::loadPreferences(local());
   settings::loadHistory(history(), local());
-  sharePathsFromPrefs();
+  sharePathsFromPrefs(nullptr);
   instance = hInstance;
   InitCommonControls();
 

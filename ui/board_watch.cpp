@@ -12,8 +12,6 @@
 
 namespace ui {
 
-namespace {
-
 // One watch: its folder and the event that ends it. The thread owns it and frees it when it ends, so
 // a watch stuck on a share that stopped answering is let go without waiting for it.
 struct Watch {
@@ -21,9 +19,7 @@ struct Watch {
   HANDLE stop;
 };
 
-std::mutex guard;
-Watch* current;  // the running watch's, guarded; null when none runs
-char watchedFolder[MAX_PATH];
+namespace {
 
 DWORD WINAPI watchMain(void* parameter) {
   Watch* watch = static_cast<Watch*>(parameter);
@@ -57,20 +53,22 @@ void folderOf(const char* boardPath, char (&out)[MAX_PATH]) {
     std::snprintf(out, sizeof out, "%.*s", static_cast<int>(separator + 1), boardPath);
 }
 
-void stopLocked() {
-  if (current) SetEvent(current->stop);
-  current = nullptr;
-  watchedFolder[0] = '\0';
+void stopLocked(BoardWatch& w) {
+  if (w.current) SetEvent(w.current->stop);
+  w.current = nullptr;
+  w.folder[0] = '\0';
 }
 
 }  // namespace
 
-void watchBoardFolder(const char* boardPath) {
+BoardWatch::~BoardWatch() { stopBoardWatch(*this); }
+
+void watchBoardFolder(BoardWatch& w, const char* boardPath) {
   char folder[MAX_PATH];
   folderOf(boardPath, folder);
-  std::lock_guard<std::mutex> hold(guard);
-  if (current && std::strcmp(folder, watchedFolder) == 0) return;
-  stopLocked();
+  std::lock_guard<std::mutex> hold(w.guard);
+  if (w.current && std::strcmp(folder, w.folder) == 0) return;
+  stopLocked(w);
   Watch* watch = new Watch;
   std::memcpy(watch->folder, folder, sizeof folder);
   watch->stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -81,22 +79,22 @@ void watchBoardFolder(const char* boardPath) {
     return;
   }
   CloseHandle(thread);
-  current = watch;
-  std::memcpy(watchedFolder, folder, sizeof folder);
+  w.current = watch;
+  std::memcpy(w.folder, folder, sizeof folder);
 }
 
-void followBoardFolder(const char* boardPath) {
+void followBoardFolder(BoardWatch& w, const char* boardPath) {
   bool running;
   {
-    std::lock_guard<std::mutex> hold(guard);
-    running = current != nullptr;
+    std::lock_guard<std::mutex> hold(w.guard);
+    running = w.current != nullptr;
   }
-  if (running) watchBoardFolder(boardPath);
+  if (running) watchBoardFolder(w, boardPath);
 }
 
-void stopBoardWatch() {
-  std::lock_guard<std::mutex> hold(guard);
-  stopLocked();
+void stopBoardWatch(BoardWatch& w) {
+  std::lock_guard<std::mutex> hold(w.guard);
+  stopLocked(w);
 }
 
 }  // namespace ui

@@ -4,17 +4,34 @@
 // worker for the timer's look after a spread, so a row written elsewhere shows within seconds, and the
 // PCs told of one change at the same instant do not all look at once. The refresh timer stays as the
 // fallback where no notification comes.
+#include <windows.h>
+
+#include <mutex>
 
 namespace ui {
+
+struct Watch;
+
+// The main window's watch: the running one's thread and folder. Going, it ends the watch.
+struct BoardWatch {
+  BoardWatch() = default;
+  BoardWatch(const BoardWatch&) = delete;
+  BoardWatch& operator=(const BoardWatch&) = delete;
+  ~BoardWatch();
+
+  std::mutex guard;
+  Watch* current = nullptr;  // the running watch's, guarded; null when none runs
+  char folder[MAX_PATH] = {};
+};
 
 // The spread after a change: the look comes within this, plus its own round trips.
 constexpr unsigned WatchSpreadMs = 2000;
 
 // Watches the folder of boardPath (NUL-terminated, as the preferences hold it), in place of any
 // folder watched before.
-void watchBoardFolder(const char* boardPath);
+void watchBoardFolder(BoardWatch& watch, const char* boardPath);
 // A new board path: the watch moves to its folder, if one runs.
-void followBoardFolder(const char* boardPath);
-void stopBoardWatch();
+void followBoardFolder(BoardWatch& watch, const char* boardPath);
+void stopBoardWatch(BoardWatch& watch);
 
 }  // namespace ui

@@ -13,7 +13,7 @@ namespace ui {
 
 namespace {
 
-// The owner is also the parameter: the settings dialog's timer follows that window.
+// The owner is also the parameter.
 INT_PTR runDialog(int id, HWND owner, DLGPROC procedure) {
   return DialogBoxParamA(instance, MAKEINTRESOURCEA(id), owner, procedure, reinterpret_cast<LPARAM>(owner));
 }
@@ -24,14 +24,14 @@ INT_PTR runDialog(int id, HWND owner, DLGPROC procedure) {
 void runFirstRunFlow() {
   // The settings read a name list named in them on the share's worker, as the window does.
   startShareWorker(nullptr);
-  if (runDialog(IDD_SETTINGS, nullptr, settingsDialogProc) == 1) {
+  if (runSettingsDialog(nullptr) == 1) {
     local().needsSetup = false;
     runDialog(IDD_RESTART, nullptr, simpleDialogProc);
   }
 }
 
 void runSettingsCommand(HWND mainWindow) {
-  runDialog(IDD_SETTINGS, mainWindow, settingsDialogProc);
+  runSettingsDialog(mainWindow);
   runDialog(IDD_RESTART, mainWindow, simpleDialogProc);
   DestroyWindow(mainWindow);
 }

@@ -12,6 +12,7 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "text/bounded.h"
+#include "ui/board_watch.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
@@ -40,12 +41,6 @@ namespace {
 constexpr UINT ClockMs = 30000;
 constexpr UINT ClosingPollMs = 50;
 
-// Set by the close: the window is out of sight and goes when the worker has ended.
-bool closing;
-ULONGLONG closeAskedAt;
-// How long this close waits for the worker: longer when a write is to be finished.
-ULONGLONG closeWaitMs;
-
 // What the window keeps between its messages: made at WM_NCCREATE, destroyed at WM_NCDESTROY, in its
 // GWLP_USERDATA.
 struct MainWindow {
@@ -58,6 +53,13 @@ struct MainWindow {
   // A first start (no widths set yet): the columns fit their texts once the names are loaded.
   bool fitPending;
   NameListNotes nameList;
+  // Set by the close: the window is out of sight and goes when the worker has ended.
+  bool closing;
+  ULONGLONG closeAskedAt;
+  // How long this close waits for the worker: longer when a write is to be finished.
+  ULONGLONG closeWaitMs;
+  // While automatic refresh is on; it ends with the window.
+  BoardWatch folderWatch;
 };
 
 MainWindow& stateOf(HWND window) { return *reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
@@ -134,7 +136,7 @@ void onCreate(HWND window) {
   SetTimer(window, IDT_CLOCK, ClockMs, nullptr);
   // The worker loads the name list and the board while the window is shown; its answer brings my row
   // into view.
-  closing = false;
+  w.closing = false;
   if (!startShareWorker(window)) return;
   Request load;
   load.job = Job::load;
@@ -266,7 +268,7 @@ void onSize(HWND window, WPARAM sizeType, int width, int height) {
 // The worker's quick look. An access under way reads the board anyway; the interval counts as passed
 // even when it keeps this tick from asking.
 void onRefreshTimer(HWND window) {
-  refreshPeriodPassed();
+  refreshPeriodPassed(statusBarOf(window));
   showBoardAge(statusBarOf(window));
   if (shareBusy()) return;
   Request tick;
@@ -298,7 +300,8 @@ void tellUnsaved(HWND window) {
 // Out of sight, the window goes once the worker has ended: at once when it is between requests, and
 // after closeWaitMs when it is stuck (app.cpp then ends the process without it, its lock deleted).
 void onClosingTimer(HWND window) {
-  if (!shareWorkerEnded() && GetTickCount64() - closeAskedAt < closeWaitMs) return;
+  const MainWindow& w = stateOf(window);
+  if (!shareWorkerEnded() && GetTickCount64() - w.closeAskedAt < w.closeWaitMs) return;
   KillTimer(window, IDT_CLOSING);
   if (shareWorkerEnded()) tellUnsaved(window);
   DestroyWindow(window);
@@ -319,7 +322,7 @@ void onTimer(HWND window, WPARAM timerId) {
 
 // At once, from the rows on screen, whatever the worker is doing: the write waits its turn.
 void openEntryFor(HWND window, int slot) {
-  if (slot == -1 || closing) return;
+  if (slot == -1 || stateOf(window).closing) return;
   markSlot(listOf(window), slot);
   openEntryDialog(window, listOf(window), slot);
 }
@@ -372,17 +375,18 @@ void onSetFocus(HWND window) {
 // The title bar's close and Exit: the column widths and order are kept, unlike on the settings' road.
 // The window goes out of sight at once; the worker is told to stop after the request it is in.
 void onClose(HWND window) {
-  if (closing) return;
-  closing = true;
+  MainWindow& w = stateOf(window);
+  if (w.closing) return;
+  w.closing = true;
   HWND list = listOf(window);
-  saveColumnWidths(list, stateOf(window).layoutDpi);
+  saveColumnWidths(list, w.layoutDpi);
   int order[ColumnCount];
   if (columnOrder(list, order)) saveColumnOrder(order);
   ShowWindow(window, SW_HIDE);
   // A write queued or under way is given its time; looks are not waited for.
-  closeWaitMs = shareWriting() ? StopFinishMs + StopWaitMs : StopWaitMs;
+  w.closeWaitMs = shareWriting() ? StopFinishMs + StopWaitMs : StopWaitMs;
   stopShareWorker();
-  closeAskedAt = GetTickCount64();
+  w.closeAskedAt = GetTickCount64();
   if (shareWorkerEnded()) {
     DestroyWindow(window);
     return;
@@ -414,7 +418,7 @@ LRESULT onQueryEndSession(HWND window) {
 // of ours is left however the worker stands.
 void onEndSession(HWND window, bool ending) {
   if (!ending) return;
-  closing = true;
+  stateOf(window).closing = true;
   stopShareWorker();
   waitForShareWorker(StopFinishMs);
   saveRecords(window);
@@ -474,7 +478,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_APP_ANSWER: onAnswer(window, static_cast<Job>(wParam), static_cast<int>(lParam)); return 0;
     case WM_APP_WAITING: onWaiting(window, static_cast<int>(wParam)); return 0;
     case WM_APP_WORKER_ENDED:
-      if (closing) onClosingTimer(window);
+      if (stateOf(window).closing) onClosingTimer(window);
       return 0;
     case WM_QUERYENDSESSION: return onQueryEndSession(window);
     case WM_ENDSESSION: onEndSession(window, wParam != 0); return 0;
@@ -529,6 +533,11 @@ void sizeForItsDpi(HWND window) {
 }
 
 }  // namespace
+
+BoardWatch* boardWatchOf(HWND mainWindow) {
+  MainWindow* w = mainWindow ? reinterpret_cast<MainWindow*>(GetWindowLongPtrA(mainWindow, GWLP_USERDATA)) : nullptr;
+  return w ? &w->folderWatch : nullptr;
+}
 
 HWND createMainWindow() {
   if (!registerMainClass()) return nullptr;

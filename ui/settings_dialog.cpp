@@ -15,6 +15,7 @@
 #include "store/names.h"
 #include "text/bounded.h"
 #include "ui/dialog_place.h"
+#include "ui/identity.h"
 #include "ui/refresh_timer.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
@@ -37,6 +38,18 @@ constexpr UINT NamesPauseMs = 400;
 // Pairs of description and pattern, ending with an empty pair.
 const char NameListFilter[] = "名前リストファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
 const char BoardFilter[] = "ボード内容ファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
+
+// What one run of the dialog keeps, on its runner's stack and in the dialog's DWLP_USER.
+struct SettingsDialog {
+  // Whose refresh timer and folder watch follow the settings; none in the first-run flow.
+  HWND mainWindow;
+  // Whether the note shows the older PCs' lock name, so that it goes when the name no longer needs it.
+  bool olderLockNoteShown;
+};
+
+SettingsDialog& stateOf(HWND dialog) {
+  return *reinterpret_cast<SettingsDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 // The interval field's number as stored: its low 16 bits as a signed number, negative as 0, above 60 as 60.
 int intervalFromField(UINT typed) {
@@ -146,7 +159,7 @@ void onNamesAnswer(HWND dialog, bool read) {
 
 // The status bar says so for as long as it is on; in the first-run flow there is no bar yet.
 void storeWriteWithoutLock(HWND dialog) {
-  HWND mainWindow = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, DWLP_USER));
+  HWND mainWindow = stateOf(dialog).mainWindow;
   if (mainWindow) showWritesWithoutLock(GetDlgItem(mainWindow, IDC_STATUS_BAR), savedWriteWithoutLock());
 }
 
@@ -179,9 +192,8 @@ void keepBackslashesOnly(HWND dialog, int id) {
 // Older PCs cut the board's path at its last byte 0x5C, also the second byte of a character such as
 // 表: for 予定表.lst they lock 予定表sem.dat. This program then takes both locks, and the note says
 // so, with a name that keeps every PC on one lock file.
-bool olderLockNoteShown;
-
 void noteOlderLock(HWND dialog) {
+  bool& olderLockNoteShown = stateOf(dialog).olderLockNoteShown;
   char board[settings::PathSize] = {};
   GetDlgItemTextA(dialog, IDC_BOARD_PATH, board, PathLimit);
   char older[store::LockPathSize];
@@ -200,9 +212,9 @@ void noteOlderLock(HWND dialog) {
   olderLockNoteShown = true;
 }
 
-// lParam: the main window whose refresh timer follows the interval; none in the first-run flow.
-BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
-  SetWindowLongPtrA(dialog, DWLP_USER, mainWindow);
+// lParam: the run's SettingsDialog.
+BOOL onInitDialog(HWND dialog, LPARAM state) {
+  SetWindowLongPtrA(dialog, DWLP_USER, state);
   centreDialog(dialog);
   showPathOrExample(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath, settings::DefaultNameListPath);
   showPathOrExample(dialog, IDC_BOARD_PATH, local().prefs.boardPath, settings::DefaultBoardPath);
@@ -210,7 +222,7 @@ BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
   showOwnNames(dialog);
   keepBackslashesOnly(dialog, IDC_NAME_LIST_PATH);
   keepBackslashesOnly(dialog, IDC_BOARD_PATH);
-  olderLockNoteShown = false;
+  stateOf(dialog).olderLockNoteShown = false;
   noteOlderLock(dialog);
   CheckDlgButton(dialog, IDC_WRITE_WITHOUT_LOCK, savedWriteWithoutLock() ? BST_CHECKED : BST_UNCHECKED);
   // The list shown is the one loaded: no read of the share until the path is changed.
@@ -223,7 +235,7 @@ BOOL onInitDialog(HWND dialog, LPARAM mainWindow) {
 // The timer follows at once while the window runs; in the first-run flow there is no window yet.
 void applyInterval(HWND dialog, int minutes) {
   local().prefs.refreshMinutes.set(minutes);
-  HWND mainWindow = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, DWLP_USER));
+  HWND mainWindow = stateOf(dialog).mainWindow;
   if (mainWindow) followRefreshInterval(mainWindow, minutes);
 }
 
@@ -278,7 +290,7 @@ void onOneFileAnswer(HWND dialog, bool oneFile) {
   GetDlgItemTextA(dialog, IDC_BOARD_PATH, local().prefs.boardPath, PathLimit);
   text::toBackslashes(local().prefs.nameListPath, sizeof local().prefs.nameListPath);
   text::toBackslashes(local().prefs.boardPath, sizeof local().prefs.boardPath);
-  sharePathsFromPrefs();
+  sharePathsFromPrefs(stateOf(dialog).mainWindow);
   applyInterval(dialog, intervalFromField(GetDlgItemInt(dialog, IDC_INTERVAL, nullptr, FALSE)));
   storeOwnName(dialog);
   storeWriteWithoutLock(dialog);
@@ -288,7 +300,7 @@ void onOneFileAnswer(HWND dialog, bool oneFile) {
 // The field is reloaded from the preferences whatever the outcome, so it always shows what is stored.
 void onBrowse(HWND dialog, int fieldId, char (&target)[settings::PathSize], FileKind which) {
   Chosen chosen = chooseFile(target, dialog, which);
-  sharePathsFromPrefs();
+  sharePathsFromPrefs(stateOf(dialog).mainWindow);
   showPath(dialog, fieldId, target);
   if (chosen == Chosen::tooLong) {
     MessageBeep(0);
@@ -319,9 +331,9 @@ INT_PTR onCommand(HWND dialog, int id, int code) {
   }
 }
 
-}  // namespace
-
+// What comes before WM_INITDIALOG (the controls' own making) finds no state yet and is left to Windows.
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_INITDIALOG && !GetWindowLongPtrA(dialog, DWLP_USER)) return FALSE;
   switch (message) {
     case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
@@ -334,6 +346,14 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_APP_SAME_FILE: onOneFileAnswer(dialog, lParam != 0); return TRUE;
     default: return FALSE;
   }
+}
+
+}  // namespace
+
+INT_PTR runSettingsDialog(HWND mainWindow) {
+  SettingsDialog state = {mainWindow, false};
+  return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), mainWindow, settingsDialogProc,
+                         reinterpret_cast<LPARAM>(&state));
 }
 
 }  // namespace ui

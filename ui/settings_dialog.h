@@ -3,8 +3,9 @@
 
 namespace ui {
 
-// Dialog 127 over the live preferences: ends with 1 after 設定 and 0 after Cancel. Its parameter is the
-// main window, whose refresh timer then follows the interval, or nullptr before there is one.
-INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Dialog 127 over the live preferences, owned by mainWindow: ends with 1 after 設定, 0 after Cancel and
+// -1 when it cannot open. The main window's refresh timer and folder watch follow the settings; it is
+// nullptr before there is one.
+INT_PTR runSettingsDialog(HWND mainWindow);
 
 }  // namespace ui

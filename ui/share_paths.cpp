@@ -4,16 +4,17 @@
 
 #include "text/bounded.h"
 #include "ui/board_watch.h"
+#include "ui/main_window.h"
 #include "ui/session.h"
 #include "ui/share_worker.h"
 #include "ui/user_settings.h"
 
 namespace ui {
 
-void sharePathsFromPrefs() {
+void sharePathsFromPrefs(HWND mainWindow) {
   char board[MAX_PATH];
   text::copyField(board, local().prefs.boardPath);
-  followBoardFolder(board);
+  if (BoardWatch* watch = boardWatchOf(mainWindow)) followBoardFolder(*watch, board);
   sharePaths(local().prefs.nameListPath, local().prefs.boardPath, savedWriteWithoutLock());
 }
 

@@ -17,7 +17,7 @@ int layOutStatusBar(HWND bar, int width, int height);
 // The time part: the time of the last good read (info), when it changed.
 void showStatusInfo(HWND bar, const char (&info)[text::StatusInfoSize]);
 // A refresh interval passed (the timer ticked), whatever its refresh then does.
-void refreshPeriodPassed();
+void refreshPeriodPassed(HWND bar);
 // The time part warns, or stops warning, as the age of the last good read says.
 void showBoardAge(HWND bar);
 // A part at the bar's end says, while it is on, that saves go where no lock file can be made.
