@@ -396,10 +396,10 @@ bool wasMaximized(HWND window);
 // any moment after WM_ENDSESSION.
 void saveRecords(HWND window) {
   HWND list = listOf(window);
-  saveColumnWidths(list, layoutDpi);
+  saveColumnWidths(list, stateOf(window).layoutDpi);
   int order[ColumnCount];
   if (columnOrder(list, order)) saveColumnOrder(order);
-  storeGeometry();
+  storeGeometry(stateOf(window));
   saveMaximized(wasMaximized(window));
   settings::savePreferences(local());
   settings::saveHistory(history(), local());
