@@ -330,13 +330,11 @@ void onContextMenu(HWND window, LPARAM screenPoint) {
 }
 
 // Enter and a double click reach the entry dialog too, so the keyboard alone can change a row. Enter,
-// like the context-menu key, means the focused row.
+// like the context-menu key, means the focused row; a double click the row its first press fell on.
 LRESULT onListNotify(HWND window, NMHDR* header) {
   switch (header->code) {
     case NM_RETURN: openEntryFor(window, focusedSlot(header->hwndFrom)); return 0;
-    case NM_DBLCLK:
-      openEntryFor(window, slotInRow(header->hwndFrom, reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem));
-      return 0;
+    case NM_DBLCLK: openEntryFor(window, pressedSlot(header->hwndFrom)); return 0;
     case LVN_GETDISPINFOA: supplyCell(reinterpret_cast<NMLVDISPINFOA*>(header)); return 0;
     case NM_CUSTOMDRAW: return drawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
     case LVN_COLUMNCLICK:

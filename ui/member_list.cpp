@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -64,6 +65,10 @@ struct ListState {
   std::tm paintTime;
   COLORREF textColour;
   StripPainter rowIcons;
+  // The member under the last mouse press, hit-tested before the list scrolls a half-visible row into
+  // view, and where (screen coordinates): the context menu and a double click that follow mean that member.
+  int pressedSlot;
+  POINT pressedAt;
 };
 
 // Null for no list, or one made elsewhere.
@@ -256,6 +261,35 @@ LRESULT drawCell(ListState& s, NMLVCUSTOMDRAW* draw) {
   return CDRF_NEWFONT;
 }
 
+// Whether two screen points are one click's, as far as the system's drag distance goes.
+bool samePlace(POINT a, POINT b) {
+  return std::abs(a.x - b.x) <= GetSystemMetrics(SM_CXDRAG) && std::abs(a.y - b.y) <= GetSystemMetrics(SM_CYDRAG);
+}
+
+void notePress(ListState& s, HWND list, LPARAM clientPoint) {
+  LVHITTESTINFO hit = {};
+  hit.pt.x = GET_X_LPARAM(clientPoint);
+  hit.pt.y = GET_Y_LPARAM(clientPoint);
+  s.pressedAt = hit.pt;
+  ClientToScreen(list, &s.pressedAt);
+  s.pressedSlot = slotOfRow(s.view, ListView_HitTest(list, &hit));
+}
+
+// A press is hit-tested before the list sees it: the list scrolls a half-visible row into view as it
+// takes the press, and the point then lies on the next row. A double click means its first press's row;
+// one without a first press at the same place, the row under it.
+LRESULT CALLBACK takePress(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  ListState* s = stateOf(list);
+  if (s && (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)) notePress(*s, list, lParam);
+  if (s && message == WM_LBUTTONDBLCLK) {
+    POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(list, &at);
+    if (!samePlace(s->pressedAt, at)) notePress(*s, list, lParam);
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(list, takePress, id);
+  return DefSubclassProc(list, message, wParam, lParam);
+}
+
 HFONT createBoldFont(HFONT from) {
   LOGFONTW font = {};
   if (!from || !GetObjectW(from, sizeof font, &font)) return nullptr;
@@ -280,7 +314,9 @@ HWND createMemberList(HWND parent, int dpi, const RECT& box, HFONT font) {
   }
   s->rule = {"", -1, false};
   s->own = -1;
+  s->pressedSlot = -1;
   SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
+  SetWindowSubclass(list, takePress, 0, 0);
   const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
   ListView_SetExtendedListViewStyleEx(list, styles, styles);
   setListFont(list, font);
@@ -513,11 +549,18 @@ void showOwnRow(HWND list) {
 int slotAt(HWND list, LPARAM screenPoint) {
   const int x = GET_X_LPARAM(screenPoint), y = GET_Y_LPARAM(screenPoint);
   if (x == -1 && y == -1) return focusedSlot(list);
+  const ListState* s = stateOf(list);
+  if (s && samePlace(s->pressedAt, POINT{x, y})) return s->pressedSlot;
   LVHITTESTINFO hit = {};
   hit.pt.x = x;
   hit.pt.y = y;
   ScreenToClient(list, &hit.pt);
   return slotInRow(list, ListView_HitTest(list, &hit));
+}
+
+int pressedSlot(HWND list) {
+  const ListState* s = stateOf(list);
+  return s ? s->pressedSlot : -1;
 }
 
 int focusedSlot(HWND list) { return slotInRow(list, ListView_GetNextItem(list, -1, LVNI_FOCUSED)); }

@@ -59,7 +59,10 @@ int ownSlot(HWND list);
 void showOwnRow(HWND list);
 
 // The member under a context-menu point (screen coordinates, as WM_CONTEXTMENU brings them), or -1.
+// The point of a right click means the member under it when pressed, before the list scrolled.
 int slotAt(HWND list, LPARAM screenPoint);
+// The member under the last mouse press, before the list scrolled, or -1: what a double click means.
+int pressedSlot(HWND list);
 // The member the keyboard acts on (Enter, the context-menu key), or -1; it need not be selected.
 int focusedSlot(HWND list);
 // The member shown in a list row (a click's item), or -1.

@@ -253,6 +253,7 @@ const Case cases[] = {
     {"shutdown saves the records", shutdownSavesRecords},
     {"close tells what was not saved", closeTellsUnsaved},
     {"entry by right click", entryByRightClick},
+    {"entry on a cut row", entryOnACutRow},
     {"entry cancel and miss", entryCancelAndMiss},
     {"entry by keyboard", entryByKeyboard},
     {"entry failed save keeps typing", entryFailedSaveKeepsTyping},

@@ -110,6 +110,7 @@ bool pressAndWaitClosed(HWND dialog, int id);
 void membersSecondStartAndClose();
 void listUpdateAndExit();
 void entryByRightClick();
+void entryOnACutRow();
 void entryCancelAndMiss();
 void entryByKeyboard();
 void firstStart();
