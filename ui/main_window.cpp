@@ -160,20 +160,19 @@ void onWaiting(HWND window, int attempt) {
 // The wait is over: gone, unless it gave up on a lock left behind, which the notice then says with
 // the reset at hand.
 void endWaiting(HWND window) {
-  if (shownNotice(window) != Notice::waiting) return;
+  if (!hasNotice(window, Notice::waiting)) return;
+  hideNotice(window, Notice::waiting);
   const WaitFacts wait = lastWait();
-  if (!boardView().lockBusy || !leftBehind(factsOf(wait))) return hideNotice(window, Notice::waiting);
+  if (!boardView().lockBusy || !leftBehind(factsOf(wait))) return;
   char text[1024];
   formatWaitNotice(factsOf(wait), wait.attempt, store::Attempts, true, text, sizeof text);
   showNotice(window, Notice::oldLock, text, "リセット(&R)...");
 }
 
 // A name list that does not open is named, with the way to the settings, until one does; a notice
-// that asks something of the member is not replaced by it.
+// that asks something of the member stays in front of it.
 void showNamesMissing(HWND window) {
   if (!boardView().namesMissing) return hideNotice(window, Notice::noServer);
-  const Notice shown = shownNotice(window);
-  if (shown != Notice::none && shown != Notice::noServer && shown != Notice::nameList) return;
   char path[settings::PathSize + 1];
   settings::pathText(local().prefs.nameListPath, path);
   char text[settings::PathSize + 200];

@@ -196,6 +196,21 @@ void myStateNotSaved() {
   CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0).empty(); }, 5000), "the list updated");
   CHECK(gui::waitFor([&] { return IsWindowVisible(bar) && gui::windowText(bar).rfind(said, 0) == 0; }, 3000),
         "the notice stays: %s", gui::windowText(bar).c_str());
+
+  // A lock left behind: its wait given up with 中止 leaves the advice with the reset; closing that brings
+  // the state not saved back, which nothing but saving or its own close may take away.
+  holdLock(d, "DEADPC");
+  ageLock(d);
+  PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
+  CHECK(gui::waitFor([&] { return gui::windowText(bar).rfind("PC[DEADPC]", 0) == 0; }, 5000), "the old lock's wait: %s",
+        gui::windowText(bar).c_str());
+  PostMessageA(GetDlgItem(bar, IDC_NOTICE_ACTION), BM_CLICK, 0, 0);
+  CHECK(gui::waitFor([&] { return gui::windowText(GetDlgItem(bar, IDC_NOTICE_ACTION)) == "リセット(&R)..."; }, 5000),
+        "the old lock's advice: %s", gui::windowText(bar).c_str());
+  PostMessageA(GetDlgItem(bar, IDC_NOTICE_CLOSE), BM_CLICK, 0, 0);
+  CHECK(gui::waitFor([&] { return IsWindowVisible(bar) && gui::windowText(bar).rfind(said, 0) == 0; }, 3000),
+        "the state not saved is back: %s", gui::windowText(bar).c_str());
+  releaseLock(d);
   CloseHandle(held);
   PostMessageA(GetDlgItem(bar, IDC_NOTICE_ACTION), BM_CLICK, 0, 0);
   CHECK(waitMyState(d, "社内").state == "社内", "the retry saves it");
