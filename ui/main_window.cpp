@@ -218,11 +218,27 @@ void widenToShowColumns(HWND window) {
   SetWindowPos(window, nullptr, left, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The columns' room when the window is as wide as its monitor's work area: what the window's frame,
+// the list's border and its vertical scroll bar leave.
+int roomForColumns(HWND window) {
+  HWND list = listOf(window);
+  RECT frame, client;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(window, &frame) || !GetClientRect(list, &client) ||
+      !GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return 1 << 20;
+  const int layoutDpi = stateOf(window).layoutDpi;
+  const int around = (frame.right - frame.left) - client.right;
+  return (monitor.rcWork.right - monitor.rcWork.left) - around - metricFor(SM_CXVSCROLL, layoutDpi) -
+         scaled(2, layoutDpi);
+}
+
 void fitFirstStart(HWND window) {
   bool& fitPending = stateOf(window).fitPending;
   if (!fitPending || boardView().memberCount == 0) return;
   fitPending = false;
-  fitColumnsToTexts(listOf(window));
+  fitColumnsToTexts(listOf(window), roomForColumns(window));
   widenToShowColumns(window);
 }
 

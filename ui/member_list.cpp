@@ -484,7 +484,48 @@ bool widthsAreDefaults() {
   return true;
 }
 
-void fitColumnsToTexts(HWND list) {
+namespace {
+
+// A text's width in my row's bold, which is wider than the list's font: every column of my row is bold.
+int boldWidth(HWND list, const ListState& s, const char* text) {
+  HDC dc = GetDC(list);
+  if (!dc) return 0;
+  HFONT font = s.boldFont.get() ? s.boldFont.get() : s.normalFont;
+  HGDIOBJ old = SelectObject(dc, font);
+  wchar_t wide[512];
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, wide, wideText(text, wide, 512), &size);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  return size.cx;
+}
+
+// Columns wider together than room give way: the name column first, down to its header and a few
+// characters, then the plans, down to their headers; the time, state and return columns stay whole.
+void giveWay(HWND list, int (&widths)[ColumnCount], int room) {
+  int total = 0;
+  for (int w : widths) total += w;
+  for (int pass = 0; pass < 2 && total > room; ++pass) {
+    for (int i = 0; i < ColumnCount && total > room; ++i) {
+      const Fit fit = columnAt(i).fit;
+      if ((pass == 0) != (fit == Fit::name) || (pass == 1 && i != 1 && i != 2)) continue;
+      int least = headerRoom(list, i);
+      if (fit == Fit::name) {
+        const int someName = textWidthIn(list, "山田 太郎(101)") + scaled(RowIconRoom, dpiOf(list));
+        least = least > someName ? least : someName;
+      }
+      const int spare = widths[i] - least;
+      if (spare <= 0) continue;
+      const int taken = spare < total - room ? spare : total - room;
+      widths[i] -= taken;
+      total -= taken;
+    }
+  }
+}
+
+}  // namespace
+
+void fitColumnsToTexts(HWND list, int room) {
   ListState* state = stateOf(list);
   if (!state) return;
   ListState& s = *state;
@@ -493,17 +534,18 @@ void fitColumnsToTexts(HWND list) {
   for (int slot = 0; slot < s.members; ++slot) {
     char text[store::NameSize + 1];
     text::copyField(text, sizeof text, boardView().displayNames[slot], store::NameSize);
-    const int w = textWidthIn(list, text);
+    const int w = boldWidth(list, s, text);
     name = w > name ? w : name;
   }
-  // The icon before the name, and the bold of my row.
-  name += name / 12 + scaled(RowIconRoom, dpi);
+  // The icon before the name.
+  name += scaled(RowIconRoom, dpi);
   int states = 0;
   for (const char* text : store::StateTexts) {
-    const int w = textWidthIn(list, text);
+    const int w = boldWidth(list, s, text);
     states = w > states ? w : states;
   }
-  const int stamp = textWidthIn(list, "00/00/00 00:00");
+  const int stamp = boldWidth(list, s, "00/00/00 00:00");
+  int widths[ColumnCount];
   for (int i = 0; i < ColumnCount; ++i) {
     int width = ListView_GetColumnWidth(list, i);
     switch (columnAt(i).fit) {
@@ -513,8 +555,10 @@ void fitColumnsToTexts(HWND list) {
       case Fit::asIs: break;
     }
     const int header = headerRoom(list, i);
-    ListView_SetColumnWidth(list, i, width > header ? width : header);
+    widths[i] = width > header ? width : header;
   }
+  giveWay(list, widths, room);
+  for (int i = 0; i < ColumnCount; ++i) ListView_SetColumnWidth(list, i, widths[i]);
 }
 
 int columnsWidth(HWND list) {

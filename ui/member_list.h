@@ -45,9 +45,10 @@ void findMembers(HWND list, const char* text);
 void sortByColumn(HWND list, int column);
 // Whether the preferences hold the widths no one has set yet (a first start).
 bool widthsAreDefaults();
-// The name, state and time columns as wide as their longest texts, every column at least as wide as
-// its header: a first start's widths, once the names are loaded.
-void fitColumnsToTexts(HWND list);
+// The name, state and time columns as wide as their longest texts in my row's bold, every column at
+// least as wide as its header: a first start's widths, once the names are loaded. Wider together than
+// room (pixels), the name column gives way first, then the plans.
+void fitColumnsToTexts(HWND list, int room);
 // The columns' widths added up.
 int columnsWidth(HWND list);
 

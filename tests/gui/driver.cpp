@@ -262,6 +262,7 @@ const Case cases[] = {
     {"entry row changed meanwhile", entryRowChangedMeanwhile},
     {"layout at the screen's dpi", layoutAtScreenDpi},
     {"first start widths", firstStartWidths},
+    {"long names widths", longNamesWidths},
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},

@@ -135,6 +135,7 @@ void entryRefusesTooLong();
 void entryLongNameCaption();
 void layoutAtScreenDpi();
 void firstStartWidths();
+void longNamesWidths();
 void dpiChangeKeepsRecordUnits();
 void maximisedAndColumnOrder();
 void rowsAtAGlance();
