@@ -12,6 +12,7 @@
 #include "store/access.h"
 #include "store/board.h"
 #include "text/bounded.h"
+#include "text/waits.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
@@ -39,6 +40,9 @@ namespace {
 // How often the rows' flags are judged against the clock: within half a minute of a return time.
 constexpr UINT ClockMs = 30000;
 constexpr UINT ClosingPollMs = 50;
+// How often a failure's message looks whether the share answers again.
+constexpr UINT TroubleLookMs = 5000;
+constexpr unsigned TroubleSpreadMs = 2000;
 
 // Set by the close: the window is out of sight and goes when the worker has ended.
 bool closing;
@@ -242,6 +246,24 @@ void fitFirstStart(HWND window) {
   widenToShowColumns(window);
 }
 
+// While a failure's message shows, a quick look every few seconds: a share that answers again takes the
+// message away at once, though its folder's watch may have ended with the outage and the timer is minutes
+// away. The spread keeps an office's PCs from looking in step.
+void followTrouble(HWND window) {
+  if (boardView().troubleShown)
+    SetTimer(window, IDT_RETRY, TroubleLookMs + text::spreadMs(TroubleSpreadMs), nullptr);
+  else
+    KillTimer(window, IDT_RETRY);
+}
+
+void onTroubleTimer(HWND window) {
+  if (!boardView().troubleShown) return static_cast<void>(KillTimer(window, IDT_RETRY));
+  if (shareBusy()) return;
+  Request look;
+  look.job = Job::tick;
+  postRequest(look);
+}
+
 // An access is over: the view takes the worker's board, and the list and the status bar follow it
 // here, not at the next paint. A name list loaded anew builds the rows anew.
 void onPublished(HWND window, bool namesLoaded) {
@@ -256,6 +278,7 @@ void onPublished(HWND window, bool namesLoaded) {
     refreshMemberList(listOf(window));
   showStatusInfo(statusBarOf(window), boardView().statusInfoText);
   if (!shareBusy()) enableBoardButtons(toolbarOf(window), true);
+  followTrouble(window);
 }
 
 void onAnswer(HWND window, Job job, int outcome) {
@@ -324,6 +347,7 @@ void onTimer(HWND window, WPARAM timerId) {
   switch (timerId) {
     case IDT_REFRESH: onRefreshTimer(window); break;
     case IDT_CLOSING: onClosingTimer(window); break;
+    case IDT_RETRY: onTroubleTimer(window); break;
     case IDT_CLOCK:
       redrawChangedFlags(listOf(window));
       showBoardAge(statusBarOf(window));

@@ -242,6 +242,7 @@ const Case cases[] = {
     {"members, second start, close by title bar", membersSecondStartAndClose},
     {"list update and Exit", listUpdateAndExit},
     {"share comes back", shareComesBack},
+    {"a failure goes with the share's return", failureGoesWithTheShare},
     {"name list trouble", nameListTrouble},
     {"status time of a good read", statusTimeOfGoodRead},
     {"lock held: the window answers", lockHeldWindowAnswers},

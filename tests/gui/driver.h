@@ -121,6 +121,7 @@ void settingsBackslashesOnly();
 void recordsInUserFolders();
 void menuAboutPageAndReset();
 void shareComesBack();
+void failureGoesWithTheShare();
 void nameListTrouble();
 void statusTimeOfGoodRead();
 void lockHeldWindowAnswers();
