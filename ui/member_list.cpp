@@ -246,6 +246,15 @@ void findOwnSlot(ListState& s) {
     if (std::strncmp(boardView().displayNames[slot], s.ownName, store::NameSize) == 0) s.own = slot;
 }
 
+// The selection's background, pale: a selected row keeps its colours (an overdue time's red, the grey
+// of yesterday's plans), which the system's dark highlight would paint over.
+COLORREF paleSelection(HWND list) {
+  const COLORREF h = GetSysColor(GetFocus() == list ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+  const COLORREF w = GetSysColor(COLOR_WINDOW);
+  const auto mix = [](int high, int window) { return (high + 3 * window) / 4; };
+  return RGB(mix(GetRValue(h), GetRValue(w)), mix(GetGValue(h), GetGValue(w)), mix(GetBValue(h), GetBValue(w)));
+}
+
 // One cell: the whole row grey when it is yesterday's, the return time red when it is overdue, and
 // my row bold. Every cell sets its font and colour, so nothing carries over from the cell before.
 LRESULT drawCell(ListState& s, NMLVCUSTOMDRAW* draw) {
@@ -253,6 +262,13 @@ LRESULT drawCell(ListState& s, NMLVCUSTOMDRAW* draw) {
   if (slot < 0) return CDRF_DODEFAULT;
   const unsigned char flags = store::flagsOf(s.shown, slot, s.paintTime);
   s.flagsDrawn[slot] = flags;
+  HWND list = draw->nmcd.hdr.hwndFrom;
+  if (ListView_GetItemState(list, static_cast<int>(draw->nmcd.dwItemSpec), LVIS_SELECTED)) {
+    draw->nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
+    draw->clrTextBk = paleSelection(list);
+  } else {
+    draw->clrTextBk = CLR_DEFAULT;
+  }
   draw->clrText = s.textColour;
   if (flags & store::Stale) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
   if ((flags & store::Overdue) && showsOverdue(draw->iSubItem)) draw->clrText = AttentionRed;

@@ -77,6 +77,12 @@ void rowsAtAGlance() {
     CHECK(stale.grey > 0 && stale.dark == 0 && stale.red == 0, "yesterday's row in grey, column %d: %d grey, %d dark",
           column, stale.grey, stale.dark);
   }
+  // Selected, an overdue row still shows its return time in red.
+  CHECK(gui::focusItem(p.process(), w.list, 2), "the overdue row selected");
+  CHECK(gui::waitFor([&] { return inkOf(p, w, 2, 3).red > 0; }, 2000), "red when selected: %d red",
+        inkOf(p, w, 2, 3).red);
+  screenshot("41-selected-overdue-row");
+  CHECK(gui::focusItem(p.process(), w.list, 3), "another row selected");
   const Ink plain = inkOf(p, w, 0, 1);
   CHECK(plain.dark > 0 && plain.red == 0, "my plain row as written");
   const Ink empty = inkOf(p, w, 1, 1);
