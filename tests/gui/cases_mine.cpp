@@ -74,6 +74,16 @@ void myRow() {
                      5000),
         "the tip names the settings: %s", gui::windowText(tip).c_str());
   SetCursorPos(0, 0);
+  // Their key says how to choose my name, rather than nothing at all.
+  SetForegroundWindow(w.main);
+  pressKeys({VK_CONTROL, '1'});
+  CHECK(gui::waitFor(
+            [&] {
+              const std::string said = gui::statusText(p.process(), w.status, 0);
+              return said.find("自分の名前") != std::string::npos && said.find("環境設定") != std::string::npos;
+            },
+            5000),
+        "Ctrl+1 says how: %s", gui::statusText(p.process(), w.status, 0).c_str());
   CHECK(!rowInView(p, w, 7), "the last row starts out of view");
   gui::ask(w.list, LVM_ENSUREVISIBLE, 7, FALSE);
   screenshot("42-before-my-name");
