@@ -66,7 +66,9 @@ void myRow() {
   RECT button;
   if (gui::toolbarButtonRect(p.process(), w.toolbar, IDM_MY_OFFICE, &button)) {
     MapWindowPoints(w.toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+    // A tip shows only in the active window; on a busy machine the activation comes a while later.
     SetForegroundWindow(w.main);
+    gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000);
     SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
   }
   HWND tip = reinterpret_cast<HWND>(gui::ask(w.toolbar, TB_GETTOOLTIPS, 0, 0));
@@ -76,6 +78,7 @@ void myRow() {
   SetCursorPos(0, 0);
   // Their key says how to choose my name, rather than nothing at all.
   SetForegroundWindow(w.main);
+  gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000);
   pressKeys({VK_CONTROL, '1'});
   CHECK(gui::waitFor(
             [&] {

@@ -215,7 +215,10 @@ bool clickHeader(const Program& p, const Window& w, int column) {
   return true;
 }
 
+// A button's click is lost while its dialog is not yet the active window, which on a busy machine comes
+// a while after the dialog shows: the click waits for it (and goes anyway after a few seconds).
 bool pressAndWaitClosed(HWND dialog, int id) {
+  gui::waitFor([&] { return GetForegroundWindow() == dialog; }, 5000);
   PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
   return gui::waitFor([&] { return !IsWindow(dialog); }, 10000);
 }
