@@ -57,7 +57,7 @@ bool startsWith(const char* p, const char* word, const char*& after) {
 
 // The forms members type: "H:MM" and "HH:MM", "4時", "4時30分", "4時半", and "HMM" or "HHMM" ("0400");
 // hours 0 to 24, after folding and without the spaces around. -1 for anything else.
-int minutesOf(const char* text) {
+int clockMinutes(const char* text) {
   int hours = 0, minutes = 0;
   const char* p = text;
   const int hourDigits = leadingNumber(p, hours);
@@ -85,13 +85,33 @@ int minutesOf(const char* text) {
   return hours * 60 + minutes;
 }
 
+}  // namespace
+
+// 午前 and 午後 say which half of the day; without them 1 to 7 o'clock is the afternoon, as nobody in an
+// office comes back at 4 in the morning.
+int returnTimeMinutes(const char* folded) {
+  const char* rest = nullptr;
+  if (startsWith(folded, "午前", rest)) {
+    const int at = clockMinutes(rest);
+    return at >= 0 && at <= 12 * 60 ? at : -1;
+  }
+  if (startsWith(folded, "午後", rest)) {
+    const int at = clockMinutes(rest);
+    return at >= 0 && at < 12 * 60 ? at + 12 * 60 : -1;
+  }
+  const int at = clockMinutes(folded);
+  return at >= 60 && at < 8 * 60 ? at + 12 * 60 : at;
+}
+
+namespace {
+
 // The row's return time in minutes after midnight, or -1.
 int returnMinutes(const BoardImage& image, int slot) {
   char text[ReturnTimeSize + 1];
   fieldTextOf(image, slot, Field::returnTime, text, sizeof text);
   text::foldFullWidth(text);
   text::trimSpaces(text);
-  return minutesOf(text);
+  return returnTimeMinutes(text);
 }
 
 }  // namespace

@@ -15,6 +15,11 @@ bool isStale(const BoardImage& image, int slot, const std::tm& now);
 // ASCII) is already past. Any other row is not overdue.
 bool isOverdue(const BoardImage& image, int slot, const std::tm& now);
 
+// A return time as members mean it, in minutes after midnight, or -1 when it cannot be read: "15:00",
+// "4時半", "0400", optionally after 午前 or 午後 (folded to ASCII digits, no spaces around). Without
+// 午前/午後, 1 to 7 o'clock (up to 7:59) is the afternoon: "4時" is 16:00.
+int returnTimeMinutes(const char* folded);
+
 // Every flag, one table: its JSON key (and the web page's class for the row) and its rule. Its place in
 // the table is its bit in flagsOf; the list's colours use the first two.
 struct FlagRule {

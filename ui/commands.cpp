@@ -125,11 +125,13 @@ const Command* commandOf(int id) {
   return nullptr;
 }
 
-bool commandEnabled(HWND window, const Command& c) {
+bool commandEnabled(HWND, const Command& c) {
   switch (c.when) {
     case When::always: return true;
     case When::idle: return !shareBusy();
-    case When::idleMine: return !shareBusy() && ownSlot(GetDlgItem(window, IDC_MEMBER_LIST)) >= 0;
+    // Without my name the menu's items and their keys stay on, to say how to choose it; the toolbar
+    // greys its buttons and their tip says why.
+    case When::idleMine: return !shareBusy();
     case When::idlePage: return !shareBusy() && HasProjectPage;
   }
   return false;

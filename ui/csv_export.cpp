@@ -7,6 +7,7 @@
 
 #include "platform/system.h"
 #include "platform/system_library.h"
+#include "ui/dialog_place.h"
 #include "ui/share_worker.h"
 
 namespace ui {
@@ -20,6 +21,13 @@ void documentsFolder(char (&out)[MAX_PATH]) {
   static const auto folderPath = platform::systemFunction<FolderPath>("shell32.dll", "SHGetFolderPathA");
   constexpr int Personal = 0x0005;  // CSIDL_PERSONAL: Documents
   if (!folderPath || folderPath(nullptr, Personal, nullptr, 0, out) != S_OK) out[0] = '\0';
+}
+
+// The dialog laid out at last (its own size settled): centred on the window then.
+UINT_PTR CALLBACK centreWhenLaidOut(HWND child, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE)
+    centreDialog(GetParent(child));
+  return 0;
 }
 
 // A name with today's date, in Documents: never the share, where the board and its lock live.
@@ -40,7 +48,9 @@ bool chooseCsvPath(HWND owner, char (&path)[MAX_PATH]) {
   ofn.lpstrDefExt = "csv";
   ofn.lpstrInitialDir = documents[0] ? documents : nullptr;
   // The current folder stays where the program started: its records may live there.
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_EXPLORER |
+              OFN_ENABLEHOOK | OFN_ENABLESIZING;
+  ofn.lpfnHook = centreWhenLaidOut;
   static const auto save = platform::systemFunction<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
   return save && save(&ofn) != 0;
 }

@@ -50,28 +50,34 @@ void placeDialogByRow(HWND dialog, HWND list) {
 
 namespace {
 
-HHOOK boxHook;
+HHOOK activateHook;
 
-// The message box's window is made and activated inside MessageBoxA: it is moved then, once.
+// A system dialog's window is made and activated inside the call that shows it: it is moved then, once.
 LRESULT CALLBACK centreOnActivate(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
+  if (code == HCBT_ACTIVATE && activateHook) {
     HWND box = reinterpret_cast<HWND>(wParam);
-    UnhookWindowsHookEx(boxHook);
-    boxHook = nullptr;
+    UnhookWindowsHookEx(activateHook);
+    activateHook = nullptr;
     centreDialog(box);
     return 0;
   }
-  return CallNextHookEx(boxHook, code, wParam, lParam);
+  return CallNextHookEx(activateHook, code, wParam, lParam);
 }
 
 }  // namespace
 
+CentreNextDialog::CentreNextDialog(HWND owner) {
+  if (owner && !activateHook) activateHook = SetWindowsHookExA(WH_CBT, centreOnActivate, nullptr, GetCurrentThreadId());
+}
+
+CentreNextDialog::~CentreNextDialog() {
+  if (activateHook) UnhookWindowsHookEx(activateHook);
+  activateHook = nullptr;
+}
+
 int messageBoxOver(HWND owner, const char* text, const char* caption, UINT flags) {
-  if (owner && !boxHook) boxHook = SetWindowsHookExA(WH_CBT, centreOnActivate, nullptr, GetCurrentThreadId());
-  const int answer = MessageBoxA(owner, text, caption, flags);
-  if (boxHook) UnhookWindowsHookEx(boxHook);
-  boxHook = nullptr;
-  return answer;
+  CentreNextDialog centred(owner);
+  return MessageBoxA(owner, text, caption, flags);
 }
 
 }  // namespace ui

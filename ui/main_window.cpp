@@ -13,6 +13,7 @@
 #include "store/board.h"
 #include "text/bounded.h"
 #include "ui/board_watch.h"
+#include "text/waits.h"
 #include "ui/commands.h"
 #include "ui/dpi.h"
 #include "ui/entry_dialog.h"
@@ -40,6 +41,9 @@ namespace {
 // How often the rows' flags are judged against the clock: within half a minute of a return time.
 constexpr UINT ClockMs = 30000;
 constexpr UINT ClosingPollMs = 50;
+// How often a failure's message looks whether the share answers again.
+constexpr UINT TroubleLookMs = 5000;
+constexpr unsigned TroubleSpreadMs = 2000;
 
 // What the window keeps between its messages: made at WM_NCCREATE, destroyed at WM_NCDESTROY, in its
 // GWLP_USERDATA.
@@ -162,20 +166,19 @@ void onWaiting(HWND window, int attempt) {
 // The wait is over: gone, unless it gave up on a lock left behind, which the notice then says with
 // the reset at hand.
 void endWaiting(HWND window) {
-  if (shownNotice(window) != Notice::waiting) return;
+  if (!hasNotice(window, Notice::waiting)) return;
+  hideNotice(window, Notice::waiting);
   const WaitFacts wait = lastWait();
-  if (!boardView().lockBusy || !leftBehind(factsOf(wait))) return hideNotice(window, Notice::waiting);
+  if (!boardView().lockBusy || !leftBehind(factsOf(wait))) return;
   char text[1024];
   formatWaitNotice(factsOf(wait), wait.attempt, store::Attempts, true, text, sizeof text);
   showNotice(window, Notice::oldLock, text, "リセット(&R)...");
 }
 
 // A name list that does not open is named, with the way to the settings, until one does; a notice
-// that asks something of the member is not replaced by it.
+// that asks something of the member stays in front of it.
 void showNamesMissing(HWND window) {
   if (!boardView().namesMissing) return hideNotice(window, Notice::noServer);
-  const Notice shown = shownNotice(window);
-  if (shown != Notice::none && shown != Notice::noServer && shown != Notice::nameList) return;
   char path[settings::PathSize + 1];
   settings::pathText(local().prefs.nameListPath, path);
   char text[settings::PathSize + 200];
@@ -221,12 +224,46 @@ void widenToShowColumns(HWND window) {
   SetWindowPos(window, nullptr, left, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The columns' room when the window is as wide as its monitor's work area: what the window's frame,
+// the list's border and its vertical scroll bar leave.
+int roomForColumns(HWND window) {
+  HWND list = listOf(window);
+  RECT frame, client;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(window, &frame) || !GetClientRect(list, &client) ||
+      !GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return 1 << 20;
+  const int layoutDpi = stateOf(window).layoutDpi;
+  const int around = (frame.right - frame.left) - client.right;
+  return (monitor.rcWork.right - monitor.rcWork.left) - around - metricFor(SM_CXVSCROLL, layoutDpi) -
+         scaled(2, layoutDpi);
+}
+
 void fitFirstStart(HWND window) {
   bool& fitPending = stateOf(window).fitPending;
   if (!fitPending || boardView().memberCount == 0) return;
   fitPending = false;
-  fitColumnsToTexts(listOf(window));
+  fitColumnsToTexts(listOf(window), roomForColumns(window));
   widenToShowColumns(window);
+}
+
+// While a failure's message shows, a quick look every few seconds: a share that answers again takes the
+// message away at once, though its folder's watch may have ended with the outage and the timer is minutes
+// away. The spread keeps an office's PCs from looking in step.
+void followTrouble(HWND window) {
+  if (boardView().troubleShown)
+    SetTimer(window, IDT_RETRY, TroubleLookMs + text::spreadMs(TroubleSpreadMs), nullptr);
+  else
+    KillTimer(window, IDT_RETRY);
+}
+
+void onTroubleTimer(HWND window) {
+  if (!boardView().troubleShown) return static_cast<void>(KillTimer(window, IDT_RETRY));
+  if (shareBusy()) return;
+  Request look;
+  look.job = Job::tick;
+  postRequest(look);
 }
 
 // An access is over: the view takes the worker's board, and the list and the status bar follow it
@@ -243,6 +280,7 @@ void onPublished(HWND window, bool namesLoaded) {
     refreshMemberList(listOf(window));
   showStatusInfo(statusBarOf(window), boardView().statusInfoText);
   if (!shareBusy()) enableBoardButtons(toolbarOf(window), true);
+  followTrouble(window);
 }
 
 void onAnswer(HWND window, Job job, int outcome) {
@@ -312,6 +350,7 @@ void onTimer(HWND window, WPARAM timerId) {
   switch (timerId) {
     case IDT_REFRESH: onRefreshTimer(window); break;
     case IDT_CLOSING: onClosingTimer(window); break;
+    case IDT_RETRY: onTroubleTimer(window); break;
     case IDT_CLOCK:
       redrawChangedFlags(listOf(window));
       showBoardAge(statusBarOf(window));
@@ -333,13 +372,11 @@ void onContextMenu(HWND window, LPARAM screenPoint) {
 }
 
 // Enter and a double click reach the entry dialog too, so the keyboard alone can change a row. Enter,
-// like the context-menu key, means the focused row.
+// like the context-menu key, means the focused row; a double click the row its first press fell on.
 LRESULT onListNotify(HWND window, NMHDR* header) {
   switch (header->code) {
     case NM_RETURN: openEntryFor(window, focusedSlot(header->hwndFrom)); return 0;
-    case NM_DBLCLK:
-      openEntryFor(window, slotInRow(header->hwndFrom, reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem));
-      return 0;
+    case NM_DBLCLK: openEntryFor(window, pressedSlot(header->hwndFrom)); return 0;
     case LVN_GETDISPINFOA: supplyCell(reinterpret_cast<NMLVDISPINFOA*>(header)); return 0;
     case NM_CUSTOMDRAW: return drawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
     case LVN_COLUMNCLICK:

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -64,6 +65,10 @@ struct ListState {
   std::tm paintTime;
   COLORREF textColour;
   StripPainter rowIcons;
+  // The member under the last mouse press, hit-tested before the list scrolls a half-visible row into
+  // view, and where (screen coordinates): the context menu and a double click that follow mean that member.
+  int pressedSlot;
+  POINT pressedAt;
 };
 
 // Null for no list, or one made elsewhere.
@@ -241,6 +246,15 @@ void findOwnSlot(ListState& s) {
     if (std::strncmp(boardView().displayNames[slot], s.ownName, store::NameSize) == 0) s.own = slot;
 }
 
+// The selection's background, pale: a selected row keeps its colours (an overdue time's red, the grey
+// of yesterday's plans), which the system's dark highlight would paint over.
+COLORREF paleSelection(HWND list) {
+  const COLORREF h = GetSysColor(GetFocus() == list ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+  const COLORREF w = GetSysColor(COLOR_WINDOW);
+  const auto mix = [](int high, int window) { return (high + 3 * window) / 4; };
+  return RGB(mix(GetRValue(h), GetRValue(w)), mix(GetGValue(h), GetGValue(w)), mix(GetBValue(h), GetBValue(w)));
+}
+
 // One cell: the whole row grey when it is yesterday's, the return time red when it is overdue, and
 // my row bold. Every cell sets its font and colour, so nothing carries over from the cell before.
 LRESULT drawCell(ListState& s, NMLVCUSTOMDRAW* draw) {
@@ -248,12 +262,48 @@ LRESULT drawCell(ListState& s, NMLVCUSTOMDRAW* draw) {
   if (slot < 0) return CDRF_DODEFAULT;
   const unsigned char flags = store::flagsOf(s.shown, slot, s.paintTime);
   s.flagsDrawn[slot] = flags;
+  HWND list = draw->nmcd.hdr.hwndFrom;
+  if (ListView_GetItemState(list, static_cast<int>(draw->nmcd.dwItemSpec), LVIS_SELECTED)) {
+    draw->nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
+    draw->clrTextBk = paleSelection(list);
+  } else {
+    draw->clrTextBk = CLR_DEFAULT;
+  }
   draw->clrText = s.textColour;
   if (flags & store::Stale) draw->clrText = GetSysColor(COLOR_GRAYTEXT);
   if ((flags & store::Overdue) && showsOverdue(draw->iSubItem)) draw->clrText = AttentionRed;
   HFONT font = slot == s.own && s.boldFont.get() ? s.boldFont.get() : s.normalFont;
   if (font) SelectObject(draw->nmcd.hdc, font);
   return CDRF_NEWFONT;
+}
+
+// Whether two screen points are one click's, as far as the system's drag distance goes.
+bool samePlace(POINT a, POINT b) {
+  return std::abs(a.x - b.x) <= GetSystemMetrics(SM_CXDRAG) && std::abs(a.y - b.y) <= GetSystemMetrics(SM_CYDRAG);
+}
+
+void notePress(ListState& s, HWND list, LPARAM clientPoint) {
+  LVHITTESTINFO hit = {};
+  hit.pt.x = GET_X_LPARAM(clientPoint);
+  hit.pt.y = GET_Y_LPARAM(clientPoint);
+  s.pressedAt = hit.pt;
+  ClientToScreen(list, &s.pressedAt);
+  s.pressedSlot = slotOfRow(s.view, ListView_HitTest(list, &hit));
+}
+
+// A press is hit-tested before the list sees it: the list scrolls a half-visible row into view as it
+// takes the press, and the point then lies on the next row. A double click means its first press's row;
+// one without a first press at the same place, the row under it.
+LRESULT CALLBACK takePress(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  ListState* s = stateOf(list);
+  if (s && (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)) notePress(*s, list, lParam);
+  if (s && message == WM_LBUTTONDBLCLK) {
+    POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(list, &at);
+    if (!samePlace(s->pressedAt, at)) notePress(*s, list, lParam);
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(list, takePress, id);
+  return DefSubclassProc(list, message, wParam, lParam);
 }
 
 HFONT createBoldFont(HFONT from) {
@@ -280,7 +330,9 @@ HWND createMemberList(HWND parent, int dpi, const RECT& box, HFONT font) {
   }
   s->rule = {"", -1, false};
   s->own = -1;
+  s->pressedSlot = -1;
   SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
+  SetWindowSubclass(list, takePress, 0, 0);
   const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
   ListView_SetExtendedListViewStyleEx(list, styles, styles);
   setListFont(list, font);
@@ -448,7 +500,48 @@ bool widthsAreDefaults() {
   return true;
 }
 
-void fitColumnsToTexts(HWND list) {
+namespace {
+
+// A text's width in my row's bold, which is wider than the list's font: every column of my row is bold.
+int boldWidth(HWND list, const ListState& s, const char* text) {
+  HDC dc = GetDC(list);
+  if (!dc) return 0;
+  HFONT font = s.boldFont.get() ? s.boldFont.get() : s.normalFont;
+  HGDIOBJ old = SelectObject(dc, font);
+  wchar_t wide[512];
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, wide, wideText(text, wide, 512), &size);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  return size.cx;
+}
+
+// Columns wider together than room give way: the name column first, down to its header and a few
+// characters, then the plans, down to their headers; the time, state and return columns stay whole.
+void giveWay(HWND list, int (&widths)[ColumnCount], int room) {
+  int total = 0;
+  for (int w : widths) total += w;
+  for (int pass = 0; pass < 2 && total > room; ++pass) {
+    for (int i = 0; i < ColumnCount && total > room; ++i) {
+      const Fit fit = columnAt(i).fit;
+      if ((pass == 0) != (fit == Fit::name) || (pass == 1 && i != 1 && i != 2)) continue;
+      int least = headerRoom(list, i);
+      if (fit == Fit::name) {
+        const int someName = textWidthIn(list, "山田 太郎(101)") + scaled(RowIconRoom, dpiOf(list));
+        least = least > someName ? least : someName;
+      }
+      const int spare = widths[i] - least;
+      if (spare <= 0) continue;
+      const int taken = spare < total - room ? spare : total - room;
+      widths[i] -= taken;
+      total -= taken;
+    }
+  }
+}
+
+}  // namespace
+
+void fitColumnsToTexts(HWND list, int room) {
   ListState* state = stateOf(list);
   if (!state) return;
   ListState& s = *state;
@@ -457,17 +550,18 @@ void fitColumnsToTexts(HWND list) {
   for (int slot = 0; slot < s.members; ++slot) {
     char text[store::NameSize + 1];
     text::copyField(text, sizeof text, boardView().displayNames[slot], store::NameSize);
-    const int w = textWidthIn(list, text);
+    const int w = boldWidth(list, s, text);
     name = w > name ? w : name;
   }
-  // The icon before the name, and the bold of my row.
-  name += name / 12 + scaled(RowIconRoom, dpi);
+  // The icon before the name.
+  name += scaled(RowIconRoom, dpi);
   int states = 0;
   for (const char* text : store::StateTexts) {
-    const int w = textWidthIn(list, text);
+    const int w = boldWidth(list, s, text);
     states = w > states ? w : states;
   }
-  const int stamp = textWidthIn(list, "00/00/00 00:00");
+  const int stamp = boldWidth(list, s, "00/00/00 00:00");
+  int widths[ColumnCount];
   for (int i = 0; i < ColumnCount; ++i) {
     int width = ListView_GetColumnWidth(list, i);
     switch (columnAt(i).fit) {
@@ -477,8 +571,10 @@ void fitColumnsToTexts(HWND list) {
       case Fit::asIs: break;
     }
     const int header = headerRoom(list, i);
-    ListView_SetColumnWidth(list, i, width > header ? width : header);
+    widths[i] = width > header ? width : header;
   }
+  giveWay(list, widths, room);
+  for (int i = 0; i < ColumnCount; ++i) ListView_SetColumnWidth(list, i, widths[i]);
 }
 
 int columnsWidth(HWND list) {
@@ -513,11 +609,18 @@ void showOwnRow(HWND list) {
 int slotAt(HWND list, LPARAM screenPoint) {
   const int x = GET_X_LPARAM(screenPoint), y = GET_Y_LPARAM(screenPoint);
   if (x == -1 && y == -1) return focusedSlot(list);
+  const ListState* s = stateOf(list);
+  if (s && samePlace(s->pressedAt, POINT{x, y})) return s->pressedSlot;
   LVHITTESTINFO hit = {};
   hit.pt.x = x;
   hit.pt.y = y;
   ScreenToClient(list, &hit.pt);
   return slotInRow(list, ListView_HitTest(list, &hit));
+}
+
+int pressedSlot(HWND list) {
+  const ListState* s = stateOf(list);
+  return s ? s->pressedSlot : -1;
 }
 
 int focusedSlot(HWND list) { return slotInRow(list, ListView_GetNextItem(list, -1, LVNI_FOCUSED)); }

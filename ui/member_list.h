@@ -45,9 +45,10 @@ void findMembers(HWND list, const char* text);
 void sortByColumn(HWND list, int column);
 // Whether the preferences hold the widths no one has set yet (a first start).
 bool widthsAreDefaults();
-// The name, state and time columns as wide as their longest texts, every column at least as wide as
-// its header: a first start's widths, once the names are loaded.
-void fitColumnsToTexts(HWND list);
+// The name, state and time columns as wide as their longest texts in my row's bold, every column at
+// least as wide as its header: a first start's widths, once the names are loaded. Wider together than
+// room (pixels), the name column gives way first, then the plans.
+void fitColumnsToTexts(HWND list, int room);
 // The columns' widths added up.
 int columnsWidth(HWND list);
 
@@ -59,7 +60,10 @@ int ownSlot(HWND list);
 void showOwnRow(HWND list);
 
 // The member under a context-menu point (screen coordinates, as WM_CONTEXTMENU brings them), or -1.
+// The point of a right click means the member under it when pressed, before the list scrolled.
 int slotAt(HWND list, LPARAM screenPoint);
+// The member under the last mouse press, before the list scrolled, or -1: what a double click means.
+int pressedSlot(HWND list);
 // The member the keyboard acts on (Enter, the context-menu key), or -1; it need not be selected.
 int focusedSlot(HWND list);
 // The member shown in a list row (a click's item), or -1.

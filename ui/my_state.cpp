@@ -30,7 +30,7 @@ void postMine() {
 void setMyState(HWND window, store::State state) {
   const int slot = ownSlot(GetDlgItem(window, IDC_MEMBER_LIST));
   if (slot < 0 || state == store::State::none) {
-    status::showStatus("(401)自分の名前が設定されていません（ファイル → 環境設定）");
+    status::showStatus("(401)自分の名前が選ばれていません。「ファイル → 環境設定」の「自分の名前」で選んでください。");
     status::beep();
     return;
   }

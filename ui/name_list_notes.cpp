@@ -79,10 +79,8 @@ void noteNameList(HWND window, NameListNotes& notes) {
     notes.knownCount = view.memberCount;
   }
   if (!text[0]) return;
-  // A notice that asks something of the member now stays; this one waits for no answer.
-  const Notice shown = shownNotice(window);
-  if (shown == Notice::none || shown == Notice::noServer || shown == Notice::nameList)
-    showNotice(window, Notice::nameList, text, nullptr);
+  // A notice that asks something of the member stays in front; this one waits for no answer.
+  showNotice(window, Notice::nameList, text, nullptr);
 }
 
 }  // namespace ui

@@ -19,8 +19,7 @@ constexpr int Padding = 6;
 constexpr int ButtonPadding = 12;
 constexpr int MaxLines = 3;
 
-// The notice a wait's progress stands in front of, put back when the wait ends: a state still not
-// saved must not go because a list update waited meanwhile.
+// A notice waiting its turn, or shown.
 struct Kept {
   Notice kind;
   char text[1024];
@@ -28,11 +27,24 @@ struct Kept {
   bool closable;
 };
 
-// What the bar shows and keeps, made with it (WM_NCCREATE) and kept in its GWLP_USERDATA.
+constexpr int KindCount = 6;  // the kinds of Notice, none among them
+
+// Notices are a stack, one of each kind at most: the top one shows, and when it goes the one under it
+// shows again, so a state not saved is never lost behind a wait or an old lock's advice. What asks
+// something of the member stays above what only informs; a wait in progress is above everything.
 struct BarState {
-  Notice shown;
-  Kept behindWait;
+  Kept stack[KindCount];
+  int count;
 };
+
+int rankOf(Notice kind) {
+  switch (kind) {
+    case Notice::waiting: return 3;
+    case Notice::myState:
+    case Notice::oldLock: return 2;
+    default: return 1;
+  }
+}
 
 BarState* stateOf(HWND bar) {
   return bar ? reinterpret_cast<BarState*>(GetWindowLongPtrA(bar, GWLP_USERDATA)) : nullptr;
@@ -140,7 +152,7 @@ void placeButtons(HWND bar) {
 bool onNcCreate(HWND bar) {
   BarState* state = new (std::nothrow) BarState();
   if (!state) return false;
-  state->shown = Notice::none;
+  state->count = 0;
   SetWindowLongPtrA(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
   return true;
 }
@@ -201,51 +213,75 @@ HWND createNoticeBar(HWND parent) {
   return bar;
 }
 
-void showNotice(HWND parent, Notice kind, const char* text, const char* action, bool closable) {
-  HWND bar = barOf(parent);
-  BarState* state = stateOf(bar);
-  if (!state) return;
-  Notice& shown = state->shown;
-  Kept& behindWait = state->behindWait;
-  if (kind == Notice::waiting && shown != Notice::waiting) {
-    behindWait.kind = shown;
-    if (shown != Notice::none) {
-      GetWindowTextA(bar, behindWait.text, sizeof behindWait.text);
-      GetDlgItemTextA(bar, IDC_NOTICE_ACTION, behindWait.action, sizeof behindWait.action);
-      behindWait.closable = IsWindowVisible(GetDlgItem(bar, IDC_NOTICE_CLOSE)) != FALSE;
-    }
-  } else if (kind != Notice::waiting) {
-    behindWait.kind = Notice::none;
-  }
+namespace {
+
+// The top of the stack into the bar, or the bar hidden when the stack is empty.
+void showTop(HWND parent, HWND bar, const BarState& state) {
   const bool wasVisible = IsWindowVisible(bar) != FALSE;
-  shown = kind;
-  SetWindowTextA(bar, text);
+  if (state.count == 0) {
+    if (!wasVisible) return;
+    ShowWindow(bar, SW_HIDE);
+    return relayOut(parent);
+  }
+  const Kept& top = state.stack[state.count - 1];
+  SetWindowTextA(bar, top.text);
   HWND actionButton = GetDlgItem(bar, IDC_NOTICE_ACTION);
-  SetWindowTextA(actionButton, action ? action : "");
-  ShowWindow(actionButton, action ? SW_SHOWNA : SW_HIDE);
-  ShowWindow(GetDlgItem(bar, IDC_NOTICE_CLOSE), closable ? SW_SHOWNA : SW_HIDE);
+  SetWindowTextA(actionButton, top.action);
+  ShowWindow(actionButton, top.action[0] ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(GetDlgItem(bar, IDC_NOTICE_CLOSE), top.closable ? SW_SHOWNA : SW_HIDE);
   InvalidateRect(bar, nullptr, TRUE);
   if (!wasVisible) ShowWindow(bar, SW_SHOWNA);
   // Its height follows the text's lines.
   relayOut(parent);
 }
 
+// The notice of this kind out of the stack, wherever it stands; whether there was one.
+bool take(BarState& state, Notice kind) {
+  for (int i = 0; i < state.count; ++i) {
+    if (state.stack[i].kind != kind) continue;
+    for (int j = i + 1; j < state.count; ++j) state.stack[j - 1] = state.stack[j];
+    --state.count;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void showNotice(HWND parent, Notice kind, const char* text, const char* action, bool closable) {
+  HWND bar = barOf(parent);
+  BarState* state = stateOf(bar);
+  if (!state || kind == Notice::none) return;
+  take(*state, kind);
+  // Above every notice of its rank or lower, below those of a higher one.
+  int at = state->count;
+  while (at > 0 && rankOf(state->stack[at - 1].kind) > rankOf(kind)) --at;
+  for (int j = state->count; j > at; --j) state->stack[j] = state->stack[j - 1];
+  Kept& kept = state->stack[at];
+  kept.kind = kind;
+  lstrcpynA(kept.text, text, sizeof kept.text);
+  lstrcpynA(kept.action, action ? action : "", sizeof kept.action);
+  kept.closable = closable;
+  ++state->count;
+  showTop(parent, bar, *state);
+}
+
 void hideNotice(HWND parent, Notice kind) {
   HWND bar = barOf(parent);
   BarState* state = stateOf(bar);
-  if (!state || state->shown != kind) return;
-  if (kind == Notice::waiting && state->behindWait.kind != Notice::none) {
-    const Kept kept = state->behindWait;
-    return showNotice(parent, kept.kind, kept.text, kept.action[0] ? kept.action : nullptr, kept.closable);
-  }
-  state->shown = Notice::none;
-  ShowWindow(bar, SW_HIDE);
-  relayOut(parent);
+  if (state && take(*state, kind)) showTop(parent, bar, *state);
 }
 
 Notice shownNotice(HWND parent) {
   const BarState* state = stateOf(barOf(parent));
-  return state ? state->shown : Notice::none;
+  return state && state->count > 0 ? state->stack[state->count - 1].kind : Notice::none;
+}
+
+bool hasNotice(HWND parent, Notice kind) {
+  const BarState* state = stateOf(barOf(parent));
+  for (int i = 0; state && i < state->count; ++i)
+    if (state->stack[i].kind == kind) return true;
+  return false;
 }
 
 // A text wider than its room takes more lines, up to MaxLines.

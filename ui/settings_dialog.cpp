@@ -253,6 +253,22 @@ bool askWhetherOneFile(HWND dialog) {
   return true;
 }
 
+// The refusals' notes, each gone once the path it is about is changed.
+constexpr char NoNameListNote[] = "名前リストのファイルを指定してください（参照で選べます）。";
+constexpr char NoBoardNote[] = "ボード内容のファイルを指定してください（参照で選べます）。";
+constexpr char OneFileNote[] = "名前リストとボード内容に同じファイルは指定できません。";
+
+// A path field changed: a refusal that no longer holds takes its note with it. The same file for both
+// is asked again at OK, so any change to either path ends its note.
+void dropStaleNote(HWND dialog, int changedId) {
+  char note[256];
+  GetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, note, sizeof note);
+  const bool stale = std::strcmp(note, OneFileNote) == 0 ||
+                     (changedId == IDC_NAME_LIST_PATH && std::strcmp(note, NoNameListNote) == 0) ||
+                     (changedId == IDC_BOARD_PATH && std::strcmp(note, NoBoardNote) == 0);
+  if (stale && GetWindowTextLengthA(GetDlgItem(dialog, changedId)) > 0) SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "");
+}
+
 // Both files must be named: a field left empty would start the window on nothing.
 bool refuseEmptyPath(HWND dialog) {
   const int fields[] = {IDC_NAME_LIST_PATH, IDC_BOARD_PATH};
@@ -261,9 +277,7 @@ bool refuseEmptyPath(HWND dialog) {
     GetDlgItemTextA(dialog, id, path, PathLimit);
     if (path[0]) continue;
     MessageBeep(0);
-    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE,
-                    id == IDC_NAME_LIST_PATH ? "名前リストのファイルを指定してください（参照で選べます）。"
-                                             : "ボード内容のファイルを指定してください（参照で選べます）。");
+    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, id == IDC_NAME_LIST_PATH ? NoNameListNote : NoBoardNote);
     SetFocus(GetDlgItem(dialog, id));
     return true;
   }
@@ -281,7 +295,7 @@ void onOneFileAnswer(HWND dialog, bool oneFile) {
   EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
   if (oneFile) {
     MessageBeep(0);
-    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "名前リストとボード内容に同じファイルは指定できません。");
+    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, OneFileNote);
     return;
   }
   // Kept before the paths go to the share, which takes the setting with them.
@@ -322,6 +336,7 @@ INT_PTR onCommand(HWND dialog, int id, int code) {
     case IDC_NAME_LIST_PATH:
     case IDC_BOARD_PATH:
       if (code != EN_CHANGE) return FALSE;
+      dropStaleNote(dialog, id);
       keepBackslashesOnly(dialog, id);
       if (id == IDC_BOARD_PATH) noteOlderLock(dialog);
       // Once typing pauses, not at every key: each read may wait on the share.

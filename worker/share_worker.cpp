@@ -412,6 +412,7 @@ void ShareWorker::publish(bool namesLoaded, bool midway, bool goodRead) {
     p.memberCount = share_.memberCount;
     text::copyField(p.statusInfoText, share_.statusInfoText);
     p.lockBusy = share_.lockWasBusy;
+    p.troubleShown = share_.troubleShown || share_.lockedTickShown;
     p.namesMissing = !share_.listLoaded;
     p.namesUtf8 = listUtf8_;
     p.namesIgnored = share_.namesIgnored;

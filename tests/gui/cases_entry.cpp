@@ -187,4 +187,88 @@ void entryByKeyboard() {
         "only the plans typed on row 3 in the history; the cleared row added nothing");
 }
 
+namespace {
+
+// A real mouse click (not a posted message) at a screen point: the list acts on it as on a member's
+// click, scrolling a half-visible row into view first.
+void realClick(POINT at, DWORD down, DWORD up, int times) {
+  SetCursorPos(at.x, at.y);
+  std::vector<INPUT> inputs;
+  for (int i = 0; i < times; ++i) {
+    for (DWORD flag : {down, up}) {
+      INPUT in = {};
+      in.type = INPUT_MOUSE;
+      in.mi.dwFlags = flag;
+      inputs.push_back(in);
+    }
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// The window made short enough that the list's last row in sight is cut in half; that row, or -1. A few
+// steps, as a scroll bar may come or go with the height.
+int cutLastRow(const Program& p, const Window& w) {
+  const int row = 3;
+  RECT item;
+  if (!itemRect(p.process(), w.list, row, &item)) return -1;
+  const int target = item.top + (item.bottom - item.top) / 2;
+  RECT client = {};
+  for (int step = 0; step < 4; ++step) {
+    RECT frame;
+    if (!GetClientRect(w.list, &client) || !GetWindowRect(w.main, &frame)) return -1;
+    if (client.bottom > item.top + 2 && client.bottom < item.bottom - 2) return row;
+    const LONG before = client.bottom;
+    SetWindowPos(w.main, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top - (before - target),
+                 SWP_NOMOVE | SWP_NOZORDER);
+    waitFor([&] { return GetClientRect(w.list, &client) && client.bottom != before; }, 1000);
+  }
+  std::printf("  the list ends at %ld, row %d at %ld..%ld\n", client.bottom, row, item.top, item.bottom);
+  return -1;
+}
+
+// A point in the visible upper part of a cut row, on its name.
+POINT pointOnCutRow(const Program& p, const Window& w, int row) {
+  RECT item = {};
+  itemRect(p.process(), w.list, row, &item);
+  POINT at = {item.left + 30, item.top + (item.bottom - item.top) / 4};
+  ClientToScreen(w.list, &at);
+  return at;
+}
+
+}  // namespace
+
+// A row cut off at the bottom of the list, right-clicked and double-clicked with the real mouse, opens
+// for the member clicked, though the list scrolls that row into view as it takes the click.
+void entryOnACutRow() {
+  CaseDirs d = makeBoardCase("entry cut row");
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  const int row = cutLastRow(p, w);
+  CHECK(row >= 0, "a row cut in half at the bottom");
+  if (row < 0) return;
+  const std::string wanted = std::string(Names[row]) + " の行動予定の変更";
+  screenshot("10-cut-row");
+
+  struct Click {
+    const char* how;
+    DWORD down, up;
+    int times;
+  };
+  const Click clicks[] = {{"right click", MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 1},
+                          {"double click", MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2}};
+  for (const Click& c : clicks) {
+    sendWithin(w.list, LVM_ENSUREVISIBLE, 0, FALSE, 2000);
+    CHECK(waitFor([&] { return ask(w.list, LVM_GETTOPINDEX, 0, 0) == 0; }, 2000), "%s: scrolled to the top", c.how);
+    realClick(pointOnCutRow(p, w, row), c.down, c.up, c.times);
+    EntryDialog e = waitEntryDialog(p);
+    CHECK(e.dialog != nullptr, "%s: entry dialog opens", c.how);
+    if (!e.dialog) continue;
+    CHECK(captionOf(e) == wanted, "%s: %s", c.how, captionOf(e).c_str());
+    pressAndWaitClosed(e.dialog, IDCANCEL);
+  }
+  SetCursorPos(0, 0);
+  closeProgram(p, w);
+}
+
 }  // namespace gui

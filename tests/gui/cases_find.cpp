@@ -132,6 +132,17 @@ bool saveAs(const Program& p, const Window& w, const std::string& path) {
   HWND name = GetDlgItem(box, 0x47c);        // cmb13, the file name
   if (!name) name = GetDlgItem(box, 0x480);  // edt1 in the older layout
   if (!name) return false;
+  // Centred on the window, as far as the screen lets it be.
+  RECT dialog, owner, work;
+  GetWindowRect(box, &dialog);
+  GetWindowRect(w.main, &owner);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const bool atAnEdge =
+      dialog.left <= work.left || dialog.top <= work.top || dialog.right >= work.right || dialog.bottom >= work.bottom;
+  CHECK(atAnEdge || (std::abs((dialog.left + dialog.right) - (owner.left + owner.right)) <= 4 &&
+                     std::abs((dialog.top + dialog.bottom) - (owner.top + owner.bottom)) <= 4),
+        "the save dialog centred on the window: %ld,%ld-%ld,%ld over %ld,%ld-%ld,%ld", dialog.left, dialog.top,
+        dialog.right, dialog.bottom, owner.left, owner.top, owner.right, owner.bottom);
   screenshot("48-save-csv");
   gui::setWindowText(name, path.c_str());
   return pressAndWaitClosed(box, IDOK);

@@ -35,17 +35,24 @@ Ink inkOf(const Program& p, const Window& w, int row, int column) {
 void rowsAtAGlance() {
   CaseDirs d = makeBoardCase("glance");
   const SYSTEMTIME now = nowPastMidnight();
-  char past[8];
-  std::snprintf(past, sizeof past, "%02d:%02d", now.wHour ? now.wHour - 1 : 0, now.wHour ? now.wMinute : 0);
+  // An hour ago; 1 to 7 o'clock says 午前, or it would be read as the afternoon.
+  const int hourAgo = now.wHour ? now.wHour - 1 : 0;
+  const char* half = hourAgo >= 1 && hourAgo <= 7 ? "午前" : "";
+  char past[16];
+  std::snprintf(past, sizeof past, "%s%02d:%02d", half, hourAgo, now.wHour ? now.wMinute : 0);
   const std::string today = stampOf(now), yesterday = stampOf(daysAgo(now, 1));
   setRow({0, "定例会議", "資料作成", "", "社内", today.c_str()});
   setRow({2, "客先訪問", "", past, "外出・戻り", today.c_str()});
   setRow({4, "銀行", "", "24:00", "外出・戻り", today.c_str()});
   // As members type it: hours and minutes in kanji, past too.
   char pastInKanji[16];
-  std::snprintf(pastInKanji, sizeof pastInKanji, "%d時%d分", now.wHour ? now.wHour - 1 : 0,
-                now.wHour ? now.wMinute : 0);
+  std::snprintf(pastInKanji, sizeof pastInKanji, "%s%d時%d分", half, hourAgo, now.wHour ? now.wMinute : 0);
   setRow({5, "", "", pastInKanji, "外出・戻り", today.c_str()});
+  // From noon to 7 p.m., the next hour as an office writes it ("4時" at 15:10) is ahead, not 4 a.m.
+  const bool afternoon = now.wHour >= 12 && now.wHour <= 18;
+  char nextHour[16];
+  std::snprintf(nextHour, sizeof nextHour, "%d時", now.wHour + 1 - 12);
+  if (afternoon) setRow({6, "", "", nextHour, "外出・戻り", today.c_str()});
   setRow({7, "出張", "出張", "09:00", "外出・戻り", yesterday.c_str()});
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   CreateDirectoryA(userIniPath().substr(0, userIniPath().rfind('\\')).c_str(), nullptr);
@@ -64,11 +71,18 @@ void rowsAtAGlance() {
   CHECK(inkOf(p, w, 5, 3).red > 0, "an overdue time in kanji in red too");
   const Ink ahead = inkOf(p, w, 4, 3);
   CHECK(ahead.dark > 0 && ahead.red == 0, "a return time ahead as written: %d red", ahead.red);
+  if (afternoon) CHECK(inkOf(p, w, 6, 3).red == 0, "%s is the afternoon, still ahead", nextHour);
   for (int column : {0, 1, 3, 4, 5}) {
     const Ink stale = inkOf(p, w, 7, column);
     CHECK(stale.grey > 0 && stale.dark == 0 && stale.red == 0, "yesterday's row in grey, column %d: %d grey, %d dark",
           column, stale.grey, stale.dark);
   }
+  // Selected, an overdue row still shows its return time in red.
+  CHECK(gui::focusItem(p.process(), w.list, 2), "the overdue row selected");
+  CHECK(gui::waitFor([&] { return inkOf(p, w, 2, 3).red > 0; }, 2000), "red when selected: %d red",
+        inkOf(p, w, 2, 3).red);
+  screenshot("41-selected-overdue-row");
+  CHECK(gui::focusItem(p.process(), w.list, 3), "another row selected");
   const Ink plain = inkOf(p, w, 0, 1);
   CHECK(plain.dark > 0 && plain.red == 0, "my plain row as written");
   const Ink empty = inkOf(p, w, 1, 1);

@@ -263,6 +263,25 @@ void settingsSameFileForBoth() {
         gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
   CHECK(IsWindow(box), "the dialog stays open");
   screenshot("27-settings-same-file");
+
+  // A refusal's note goes as soon as what it says no longer holds: another board named, a path typed
+  // into the field left empty.
+  const struct {
+    int emptied, refilled;
+    const char* path;
+  } fixes[] = {{0, IDC_BOARD_PATH, "Z:\\elsewhere\\tv_cont.lst"},
+               {IDC_NAME_LIST_PATH, IDC_NAME_LIST_PATH, "Z:\\elsewhere\\tv_name.lst"}};
+  for (const auto& fix : fixes) {
+    if (fix.emptied) {
+      gui::setWindowText(GetDlgItem(box, fix.emptied), "");
+      SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+      CHECK(gui::waitFor([&] { return !gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(); }, 3000),
+            "an empty path refused");
+    }
+    gui::setWindowText(GetDlgItem(box, fix.refilled), fix.path);
+    CHECK(gui::waitFor([&] { return gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(); }, 3000),
+          "the note goes once %s is typed: %s", fix.path, gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
+  }
   CHECK(pressAndWaitClosed(box, IDCANCEL), "Cancel");
   CHECK(pathIs(readPreferences(d).boardPath, d.share + "\\tv_cont.lst"), "board path unchanged");
   CHECK(closeProgram(p, w), "closed");

@@ -215,7 +215,10 @@ bool clickHeader(const Program& p, const Window& w, int column) {
   return true;
 }
 
+// A button's click is lost while its dialog is not yet the active window, which on a busy machine comes
+// a while after the dialog shows: the click waits for it (and goes anyway after a few seconds).
 bool pressAndWaitClosed(HWND dialog, int id) {
+  gui::waitFor([&] { return GetForegroundWindow() == dialog; }, 5000);
   PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
   return gui::waitFor([&] { return !IsWindow(dialog); }, 10000);
 }
@@ -242,6 +245,7 @@ const Case cases[] = {
     {"members, second start, close by title bar", membersSecondStartAndClose},
     {"list update and Exit", listUpdateAndExit},
     {"share comes back", shareComesBack},
+    {"a failure goes with the share's return", failureGoesWithTheShare},
     {"name list trouble", nameListTrouble},
     {"status time of a good read", statusTimeOfGoodRead},
     {"lock held: the window answers", lockHeldWindowAnswers},
@@ -253,6 +257,7 @@ const Case cases[] = {
     {"shutdown saves the records", shutdownSavesRecords},
     {"close tells what was not saved", closeTellsUnsaved},
     {"entry by right click", entryByRightClick},
+    {"entry on a cut row", entryOnACutRow},
     {"entry cancel and miss", entryCancelAndMiss},
     {"entry by keyboard", entryByKeyboard},
     {"entry failed save keeps typing", entryFailedSaveKeepsTyping},
@@ -261,6 +266,7 @@ const Case cases[] = {
     {"entry row changed meanwhile", entryRowChangedMeanwhile},
     {"layout at the screen's dpi", layoutAtScreenDpi},
     {"first start widths", firstStartWidths},
+    {"long names widths", longNamesWidths},
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},

@@ -87,3 +87,4 @@
 #define IDT_REFRESH 1
 #define IDT_CLOCK 2
 #define IDT_CLOSING 3
+#define IDT_RETRY 4
