@@ -24,6 +24,10 @@ struct BoardWatch {
   char folder[MAX_PATH] = {};
 };
 
+// The watch on the board's folder that mainWindow owns (kept in the main window's state, main_window.cpp);
+// nullptr for no window (the first-run flow).
+BoardWatch* boardWatchOf(HWND mainWindow);
+
 // The spread after a change: the look comes within this, plus its own round trips.
 constexpr unsigned WatchSpreadMs = 2000;
 

@@ -9,8 +9,4 @@ namespace ui {
 // the quit. Made, it starts the share's worker, which loads the name list and the board.
 HWND createMainWindow();
 
-struct BoardWatch;
-// The watch on the board's folder that mainWindow owns; nullptr for no window (the first-run flow).
-BoardWatch* boardWatchOf(HWND mainWindow);
-
 }  // namespace ui

@@ -3,7 +3,6 @@
 #include "text/bounded.h"
 #include "text/waits.h"
 #include "ui/board_watch.h"
-#include "ui/main_window.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
 

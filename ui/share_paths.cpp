@@ -4,7 +4,6 @@
 
 #include "text/bounded.h"
 #include "ui/board_watch.h"
-#include "ui/main_window.h"
 #include "ui/session.h"
 #include "ui/share_worker.h"
 #include "ui/user_settings.h"
