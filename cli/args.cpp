@@ -83,7 +83,7 @@ constexpr OptionRow OptionRows[] = {
     {"--tokens", AllowServe, &Options::tokensPath, nullptr},
     {"--edit-any", AllowServe, nullptr, &Options::editAny},
     {"--out", AllowTokensOut, &Options::outPath, nullptr},
-    {"--url", AllowTokensOut, &Options::urlBase, nullptr},
+    {"--url", AllowTokensOut | AllowServe, &Options::urlBase, nullptr},
 };
 
 const OptionRow* optionRowOf(const char* arg, unsigned allow) {

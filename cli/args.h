@@ -15,7 +15,7 @@ enum Allow : unsigned {
   AllowForce = 1u << 6,       // --force
   AllowNoLock = 1u << 7,      // --no-lock
   AllowCsv = 1u << 8,         // --csv
-  AllowServe = 1u << 9,       // --listen, --tokens, --edit-any
+  AllowServe = 1u << 9,       // --listen, --tokens, --edit-any, --url
   AllowTokensOut = 1u << 10,  // --out, --url
 };
 

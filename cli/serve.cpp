@@ -18,6 +18,7 @@ namespace {
 
 constexpr char ServeUsage[] =
     "usage: tavelin-cli serve [SOURCE] [--listen HOST:PORT] [--tokens FILE] [--edit-any] [--no-lock]\n"
+    "                         [--url BASE]\n"
     "  Serves the board as a web page for phones and big screens, kept live: the board is looked at\n"
     "  once a second (its and the lock file's metadata only, while it is unchanged) and changed rows\n"
     "  are pushed to every open page. GET / (the page), /api/board (show --json's rows),\n"
@@ -27,6 +28,8 @@ constexpr char ServeUsage[] =
     "                      may write their own row (POST /api/rows/me); without it the server is\n"
     "                      read-only\n"
     "  --edit-any          a link's holder may write any member's row (POST /api/rows/SLOT)\n"
+    "  --url BASE          the address members use (a proxy's, say): its host is answered for, besides\n"
+    "                      loopback, the --listen address, this PC's name and any address as such\n"
     "  --no-lock           write where no lock file can be made, or through a FUSE SMB mount\n"
     "  Stops cleanly on SIGTERM, SIGHUP or Ctrl+C, after the write under way; a second one stops at\n"
     "  once, leaving no lock behind. Every write is logged on stderr.\n"
@@ -90,7 +93,7 @@ int runServe(int argc, char** argv) {
   if (opts.tokensPath && !opts.noLock && refuseUnsafeMount("serve")) return ExitFailed;
   if (!loadNames("serve")) return ExitFailed;
   if (share().memberCount == 0) return usageError("serve", "the name list has no members", "");
-  web::ServeOptions serveOptions{host, port, nullptr, opts.editAny, opts.noLock};
+  web::ServeOptions serveOptions{host, port, nullptr, opts.editAny, opts.noLock, opts.urlBase};
   if (opts.tokensPath) {
     char path[1024];
     if (!nativePath(opts.tokensPath, path, sizeof path) ||

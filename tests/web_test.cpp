@@ -35,6 +35,7 @@ TEST(RowEditBody, TakesStringsOfKnownKeysOnly) {
       {R"(["morning"])", nullptr},
       {"{\"morning\":\"a\nb\"}", nullptr},  // a raw control character
       {R"({"morning":"\x41"})", nullptr},
+      {R"({"morning":"a\u0000b"})", nullptr},  // NUL would cut the text short
   };
   for (const Case& c : cases) {
     web::RowEdit edit;
