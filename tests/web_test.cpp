@@ -10,6 +10,7 @@
 #include "tests/support.h"
 #include "web/feed.h"
 #include "web/json_body.h"
+#include "web/server.h"
 #include "web/tokens.h"
 
 using namespace testsupport;
@@ -179,3 +180,33 @@ TEST_F(WebFeed, MadeTokensAreFreshPerMemberAndTheirFileIsTheOwnersAlone) {
 }
 
 }  // namespace
+
+TEST(ServeHost, OnlyNamesThisServerAnswersFor) {
+  struct Case {
+    const char* host;
+    bool allowed;
+  } cases[] = {
+      {"127.0.0.1:8080", true},
+      {"[::1]:8080", true},
+      {"::1", true},
+      {"192.0.2.7", true},  // an address as such is never a rebound name
+      {"localhost", true},
+      {"LocalHost.:80", true},
+      {"board.example:8443", true},  // --url's host
+      {"BOARD.EXAMPLE", true},
+      {"pc-01", true},  // this PC's name
+      {"pc-01.evil.example", false},
+      {"board.example.evil.example", false},
+      {"evil.example", false},
+      {"", false},
+      {":8080", false},
+      {"[::1", false},
+  };
+  const std::string url = web::urlHostOf("https://Board.Example:8443/m/");
+  EXPECT_EQ(url, "board.example");
+  for (const Case& c : cases)
+    EXPECT_EQ(web::hostAllowed(c.host, std::strlen(c.host), "127.0.0.1", url.c_str(), "PC-01"), c.allowed) << c.host;
+  EXPECT_FALSE(web::hostAllowed("board.example", 13, "127.0.0.1", nullptr, nullptr));
+  EXPECT_EQ(web::urlHostOf("http://[::1]:8080"), "::1");
+  EXPECT_EQ(web::urlHostOf(nullptr), "");
+}

@@ -83,10 +83,10 @@ post="POST /api/rows/me HTTP/1.1\r\nHost: 127.0.0.1\r\n$auth"
 fields=$(for i in $(seq 101); do printf 'X-F%d: a\\r\\n' "$i"; done)
 endless=$(for i in $(seq 3000); do printf 'X-Endless-%d: aaaaaaaaaaaaaaaaaaaa\\r\\n' "$i"; done)
 raws=(
-  "two Content-Lengths|${post}Content-Length: 17\r\nContent-Length: 18\r\nConnection: close\r\n\r\n{\"state\":\"帰宅\"}|400 "
-  "Content-Length not a number|${post}Content-Length: abc\r\nConnection: close\r\n\r\n{\"state\":\"帰宅\"}|400 "
+  "two Content-Lengths|${post}Content-Length: 18\r\nContent-Length: 19\r\nConnection: close\r\n\r\n{\"state\":\"外出\"} |400 "
+  "Content-Length not a number|GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: abc\r\nConnection: close\r\n\r\n|400 "
   "a body without Content-Length|${post}Connection: close\r\n\r\nGET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n|400 "
-  "pipelined|GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\nGET /api/board HTTP/1.1\r\nHost: 127.0.0.1\r\n${auth}Connection: close\r\n\r\n|200 200 "
+  "pipelined|GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\nGET /app.js HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\nGET /api/board HTTP/1.1\r\nHost: 127.0.0.1\r\n${auth}Connection: close\r\n\r\n|200 200 200 "
   "another name in Host|GET /api/board HTTP/1.1\r\nHost: rebound.example:$port\r\n${auth}Connection: close\r\n\r\n|400 "
   "no Host|GET /healthz HTTP/1.1\r\nConnection: close\r\n\r\n|400 "
   "101 header fields|GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n${fields}Connection: close\r\n\r\n|431 "
