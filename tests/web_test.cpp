@@ -1,6 +1,4 @@
 // serve's own parts: the edit body's parser, the tokens, and the changed rows each page is sent.
-#include <sys/stat.h>
-
 #include <cstring>
 #include <set>
 #include <sstream>
@@ -8,6 +6,7 @@
 
 #include "store/board.h"
 #include "tests/support.h"
+#include "tests/web_private.h"
 #include "web/feed.h"
 #include "web/json_body.h"
 #include "web/server.h"
@@ -154,9 +153,7 @@ TEST_F(WebFeed, MadeTokensAreFreshPerMemberAndTheirFileIsTheOwnersAlone) {
   char error[128] = "";
   ASSERT_TRUE(web::makeTokens(fake::share, dir.file("tokens").c_str(), "http://h", links, error, sizeof error))
       << error;
-  struct stat info;
-  ASSERT_EQ(stat(dir.file("tokens").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_TRUE(ownerOnlyFile(dir.file("tokens").c_str()));
   std::istringstream lines(readFile(dir.file("tokens")));
   std::set<std::string> seen;
   std::string expectedLinks;
@@ -178,8 +175,6 @@ TEST_F(WebFeed, MadeTokensAreFreshPerMemberAndTheirFileIsTheOwnersAlone) {
   web::TokenTable table;
   EXPECT_TRUE(web::loadTokens(dir.file("tokens").c_str(), fake::share, table, error, sizeof error)) << error;
 }
-
-}  // namespace
 
 TEST(ServeHost, OnlyNamesThisServerAnswersFor) {
   struct Case {
@@ -210,3 +205,5 @@ TEST(ServeHost, OnlyNamesThisServerAnswersFor) {
   EXPECT_EQ(web::urlHostOf("http://[::1]:8080"), "::1");
   EXPECT_EQ(web::urlHostOf(nullptr), "");
 }
+
+}  // namespace

@@ -10,6 +10,10 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const [cli, modules, shots] = process.argv.slice(2).map((a) => path.resolve(a));
+if (!fs.existsSync(path.join(modules, 'puppeteer-core'))) {
+  console.log(`web scenario: skipped: no puppeteer-core in ${modules}; scripts/install-deps installs it`);
+  process.exit(77);
+}
 const puppeteer = require(path.resolve(modules, 'puppeteer-core'));
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tavelin-web-'));
