@@ -32,16 +32,20 @@ async function main() {
   run('make-tokens', ...src, '--out', path.join(work, 'tokens'));
   const token = fs.readFileSync(path.join(work, 'tokens'), 'utf8').split('\n')[0].split('\t')[0];
 
-  const server = spawn(cli, ['serve', ...src, '--listen', '127.0.0.1:0', '--tokens', path.join(work, 'tokens')]);
-  let log = '';
-  const base = await new Promise((resolve, reject) => {
-    server.stderr.on('data', (d) => {
-      log += d;
-      const m = /listening on (http:\/\/[^ ]+?)\/ /.exec(log);
-      if (m) resolve(m[1]);
+  let server;
+  const start = (listen) => {
+    server = spawn(cli, ['serve', ...src, '--listen', listen, '--tokens', path.join(work, 'tokens')]);
+    let log = '';
+    return new Promise((resolve, reject) => {
+      server.stderr.on('data', (d) => {
+        log += d;
+        const m = /listening on (http:\/\/[^ ]+?)\/ /.exec(log);
+        if (m) resolve(m[1]);
+      });
+      server.on('exit', () => reject(new Error('serve ended: ' + log)));
     });
-    server.on('exit', () => reject(new Error('serve ended: ' + log)));
-  });
+  };
+  const base = await start('127.0.0.1:0');
 
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
@@ -107,6 +111,30 @@ async function main() {
     page.off('request', blockEvents);
     await page.setRequestInterception(false);
     await page.reload({ waitUntil: 'load' });
+
+    // A change made elsewhere while the member types is a conflict, though the page heard of it
+    // before 保存 was pressed.
+    await page.waitForFunction(() => document.querySelector('#age').hidden);
+    await page.click('#morning', { clickCount: 3 });
+    await page.type('#morning', '入力中の予定');
+    run('set', ...src, '--slot', '0', '--afternoon', 'デスクからの変更');
+    await page.waitForFunction(() => document.querySelector('#s0 .f2').textContent === 'デスクからの変更', { timeout: 3000 });
+    await page.click('#save');
+    await page.waitForFunction(() => !document.querySelector('#conflict').hidden || document.querySelector('#editor-message').textContent === '保存しました。');
+    if (await page.$eval('#conflict', (c) => c.hidden)) fail('a change made while typing was overwritten');
+    await page.click('#keep');
+    if (JSON.parse(run('show', ...src, '--json'))[0].afternoon !== 'デスクからの変更') fail('the desk\'s change is lost');
+
+    // A restart: after 5 s without the event stream the page says so, and once the server is back
+    // it hears the rows it missed and the notice goes.
+    const stopped = new Promise((resolve) => server.once('exit', resolve));
+    server.kill('SIGTERM');
+    await stopped;
+    await page.waitForFunction(() => { const o = document.querySelector('#offline'); return o && !o.hidden; }, { timeout: 9000 });
+    run('set', ...src, '--slot', '8', '--morning', '停止中の変更');
+    await start(base.replace('http://', ''));
+    await page.waitForFunction(() => document.querySelector('#offline').hidden, { timeout: 20000 });
+    await page.waitForFunction(() => document.querySelector('#s8 .f1').textContent === '停止中の変更', { timeout: 3000 });
 
     // The find box folds full width and case, as the window's does.
     await page.type('#find', 'abc');

@@ -117,9 +117,32 @@
   const age = document.getElementById('age');
   const ageSince = document.getElementById('age-since');
   let generation = body.dataset.generation;
+  // The stream is opened again after any error (a restart, a proxy's 502), waiting longer each time up
+  // to 30 s; after 5 s without it the page says that what it shows may be old, until it is back.
+  const offline = document.createElement('p');
+  offline.id = 'offline';
+  offline.className = 'age';
+  offline.setAttribute('role', 'alert');
+  offline.hidden = true;
+  offline.textContent = '最新の状態を取得できていません。再接続しています…';
+  table.parentNode.insertBefore(offline, table);
+  let downSince = Date.now();
+  let retryMs = 1000;
+  setInterval(() => { offline.hidden = downSince === 0 || Date.now() - downSince < 5000; }, 500);
   function connect() {
     const base = token ? '/m/' + token + '/events' : '/api/events';
     const events = new EventSource(base + '?since=' + encodeURIComponent(generation));
+    events.addEventListener('open', () => {
+      downSince = 0;
+      retryMs = 1000;
+      offline.hidden = true;
+    });
+    events.addEventListener('error', () => {
+      events.close();
+      if (downSince === 0) downSince = Date.now();
+      setTimeout(connect, retryMs);
+      retryMs = Math.min(retryMs * 2, 30000);
+    });
     events.addEventListener('rows', (ev) => {
       generation = ev.lastEventId || generation;
       let changed = false;
@@ -169,8 +192,23 @@
 
   // The generation each written row was answered at: newer than the page's own while its event is on the way.
   const answeredAt = new Map();
-  async function send(fields, seen) {
-    const seenGeneration = Math.max(Number(generation), answeredAt.get(target) || 0);
+  function shownGeneration() { return Math.max(Number(generation), answeredAt.get(target) || 0); }
+  // The row as it was when the member began to edit it: a save is checked against it, so a change
+  // made meanwhile elsewhere is shown, not overwritten.
+  let base = null;
+  function begin() {
+    if (!base) base = { seen: current().writtenAt, generation: shownGeneration() };
+    return base;
+  }
+  function untouched() {
+    const row = current();
+    return document.activeElement !== morning && document.activeElement !== afternoon && returnAsk.hidden &&
+      morning.value === row.morning && afternoon.value === row.afternoon;
+  }
+  async function send(fields, from) {
+    const seen = from.seen;
+    const seenGeneration = from.generation;
+    base = null;
     pending = fields;
     say('保存しています…');
     const path = target === ownSlot ? '/api/rows/me' : '/api/rows/' + target;
@@ -212,7 +250,7 @@
     conflict.hidden = true;
     const fields = pending;
     pending = null;
-    send(fields, current().writtenAt);
+    send(fields, { seen: current().writtenAt, generation: shownGeneration() });
   });
   document.getElementById('keep').addEventListener('click', () => {
     conflict.hidden = true;
@@ -226,21 +264,29 @@
       const state = b.dataset.state;
       if (state === '外出・戻り') {
         returnInput.value = current().state === state ? current().returnTime : '';
+        begin();
         returnAsk.hidden = false;
         returnInput.focus();
         return;
       }
-      send({ state: state, returnTime: '' }, current().writtenAt);
+      send({ state: state, returnTime: '' }, begin());
     });
   }
   document.getElementById('return-ok').addEventListener('click', () => {
     returnAsk.hidden = true;
-    send({ state: '外出・戻り', returnTime: returnInput.value }, current().writtenAt);
+    send({ state: '外出・戻り', returnTime: returnInput.value }, begin());
   });
   returnInput.addEventListener('keydown', (ev) => { if (ev.key === 'Enter') document.getElementById('return-ok').click(); });
-  document.getElementById('return-cancel').addEventListener('click', () => { returnAsk.hidden = true; });
+  document.getElementById('return-cancel').addEventListener('click', () => {
+    returnAsk.hidden = true;
+    if (untouched()) base = null;
+  });
+  for (const input of [morning, afternoon]) {
+    input.addEventListener('focus', begin);
+    input.addEventListener('blur', () => setTimeout(() => { if (untouched()) base = null; }, 0));
+  }
   document.getElementById('save').addEventListener('click', () => {
-    send({ morning: morning.value, afternoon: afternoon.value }, current().writtenAt);
+    send({ morning: morning.value, afternoon: afternoon.value }, begin());
   });
 
   if (editAny) {
@@ -249,6 +295,7 @@
       tr.addEventListener('click', () => {
         if (pending) return;
         target = Number(tr.dataset.slot);
+        base = null;
         say('');
         refreshEditor();
         editor.scrollIntoView({ block: 'nearest' });
