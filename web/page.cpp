@@ -95,14 +95,15 @@ void writeEditor(FILE* out, const PageBoard& board, const PageView& view) {
         StateLabels[i], i, StateLabels[i]);
   std::fputs(
       u8"</div>\n"
-      u8"<div id=\"return-ask\" class=\"ask\" hidden><label>戻り時刻 <input id=\"return\" autocomplete=\"off\" "
+      u8"<div id=\"return-ask\" class=\"ask\" hidden><label>帰社予定 <input id=\"return\" autocomplete=\"off\" "
       u8"inputmode=\"numeric\" maxlength=\"62\" placeholder=\"15:00\"></label>"
       u8"<button type=\"button\" id=\"return-ok\">OK</button><button type=\"button\" id=\"return-cancel\">"
       u8"キャンセル</button></div>\n"
       u8"<div class=\"texts\"><label>午前 <input id=\"morning\" autocomplete=\"off\" maxlength=\"118\"></label>"
       u8"<label>午後 <input id=\"afternoon\" autocomplete=\"off\" maxlength=\"118\"></label>"
       u8"<button type=\"button\" id=\"save\">保存</button></div>\n"
-      u8"<div id=\"conflict\" class=\"ask\" hidden><p>ほかの PC がこの行を書き換えました。いまの内容:</p>"
+      u8"<div id=\"conflict\" class=\"ask\" "
+      u8"hidden><p>編集中に、ほかの画面かPCでこの行が書き換えられました。いまの内容:</p>"
       u8"<p id=\"conflict-row\"></p><button type=\"button\" id=\"overwrite\">上書きする</button>"
       u8"<button type=\"button\" id=\"keep\">書き込まない</button></div>\n"
       u8"<p id=\"editor-message\" class=\"message\" role=\"status\"></p>\n</section>\n",
@@ -127,7 +128,7 @@ void writePage(FILE* out, const PageBoard& board, const PageView& view) {
       u8"</header>\n",
       out);
   std::fprintf(out,
-               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>掲示板が読めません。<span id=\"age-since\">%s</span> "
+               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>在席表が読めません。<span id=\"age-since\">%s</span> "
                u8"に読んだ内容です。</p>\n",
                board.old ? "" : " hidden", board.readAt);
   if (view.ownSlot >= 0) writeEditor(out, board, view);

@@ -228,10 +228,8 @@ std::string urlHostOf(const char* url) {
 
 namespace {
 
-// A short reason as the body of an error: {"error": "..."}; the reason is UTF-8.
-std::string errorJson(const char* reason) {
-  std::string out = "{\"error\": \"";
-  for (const char* p = reason; *p; ++p) {
+void appendJsonText(std::string& out, const char* text) {
+  for (const char* p = text; *p; ++p) {
     const unsigned char c = static_cast<unsigned char>(*p);
     if (c == '"' || c == '\\') out += '\\';
     if (c < 0x20) {
@@ -242,6 +240,15 @@ std::string errorJson(const char* reason) {
       out += static_cast<char>(c);
     }
   }
+}
+
+// An error's body: {"error": "...", "message": "..."}. The reason in English is for logs and
+// programs; the message is what a member reads, in Japanese, with what to do. Both are UTF-8.
+std::string errorJson(const char* reason, const char* message) {
+  std::string out = "{\"error\": \"";
+  appendJsonText(out, reason);
+  out += "\", \"message\": \"";
+  appendJsonText(out, message);
   return out + "\"}\n";
 }
 
@@ -250,11 +257,19 @@ void content(Reply& res, std::string body, const char* type) {
   res.body() = std::move(body);
 }
 
-void answer(Reply& res, int status, const char* reason) {
+void answer(Reply& res, int status, const char* reason, const char* message) {
   res.result(static_cast<unsigned>(status));
   res.set(http::field::cache_control, "no-store");
-  content(res, errorJson(reason), "application/json; charset=utf-8");
+  content(res, errorJson(reason, message), "application/json; charset=utf-8");
 }
+
+// What members read for each refusal that is not about their texts.
+constexpr char SayLink[] = u8"個人用のリンクが必要です。管理者から配られたリンクで開き直してください。";
+constexpr char SayReload[] =
+    u8"送った内容を読み取れませんでした。ページを再読み込みしてから、もう一度保存してください。";
+constexpr char SayRequest[] = u8"要求を受け付けられませんでした。ページを再読み込みしてください。";
+constexpr char SayNoPage[] = u8"このページはありません。配られたリンクを確かめてください。";
+constexpr char SayBusyServer[] = u8"サーバーが混み合っています。少し待ってから、もう一度お試しください。";
 
 // A request as the handlers see it: its path's pieces and what they match.
 struct Target {
@@ -297,7 +312,7 @@ bool admitted(const Server& s, const http::request<http::string_body>& req, cons
   token = tokenOf(s, req, t);
   if (!s.options.tokens || token >= 0) return true;
   res.set(http::field::www_authenticate, "Bearer");
-  answer(res, 401, "a member's link or token is needed");
+  answer(res, 401, "a member's link or token is needed", SayLink);
   return false;
 }
 
@@ -352,48 +367,62 @@ struct Texts {
   char written[text::WrittenAtSize];
 };
 
-// A given text as the entry dialog would take it; false with the reason in reason.
-bool takeText(const char* name, const char* utf8, size_t limit, char* out, size_t outSize, char* reason,
-              size_t reasonSize) {
+// Why a text was refused: in English for the log and programs, in Japanese for the member.
+struct Refusal {
+  char reason[160];
+  char message[320];
+};
+
+// A given text as the entry dialog would take it; false with why in refusal.
+bool takeText(const char* name, const char* label, const char* utf8, size_t limit, char* out, size_t outSize,
+              Refusal& refusal) {
   size_t at = 0;
   char what[48];
   switch (text::dialogText(utf8, limit, out, outSize, &at)) {
     case text::TextCheck::ok: return true;
     case text::TextCheck::tooLong:
-      std::snprintf(reason, reasonSize, "%s is longer than %zu bytes in CP932", name, limit);
+      std::snprintf(refusal.reason, sizeof refusal.reason, "%s is longer than %zu bytes in CP932", name, limit);
+      std::snprintf(refusal.message, sizeof refusal.message,
+                    u8"%sが長すぎます (全角 %zu 文字、半角 %zu 文字まで)。短くしてから保存してください。", label,
+                    limit / 2, limit);
       return false;
     case text::TextCheck::notCp932:
       text::nameCharacter(utf8, at, what, sizeof what);
-      std::snprintf(reason, reasonSize, "%s has %s, which CP932 cannot hold", name, what);
+      std::snprintf(refusal.reason, sizeof refusal.reason, "%s has %s, which CP932 cannot hold", name, what);
+      std::snprintf(refusal.message, sizeof refusal.message,
+                    u8"%sの %s は在席表に保存できない文字です。別の文字に置き換えてください。", label, what);
       return false;
     case text::TextCheck::control:
-      std::snprintf(reason, reasonSize, "%s holds a control character", name);
+      std::snprintf(refusal.reason, sizeof refusal.reason, "%s holds a control character", name);
+      std::snprintf(refusal.message, sizeof refusal.message,
+                    u8"%sに制御文字が入っています。取り除いてから保存してください。", label);
       return false;
   }
   return false;
 }
 
 // The texts given, and for those not given the row's current texts, as set does.
-bool editTexts(const store::BoardImage& image, int slot, const RowEdit& edit, Texts& t, char* reason,
-               size_t reasonSize) {
+bool editTexts(const store::BoardImage& image, int slot, const RowEdit& edit, Texts& t, Refusal& refusal) {
   const struct {
     EditKey key;
     const char* name;
+    const char* label;
     size_t limit;
     char* out;
     size_t size;
     store::Field field;
   } rows[] = {
-      {EditKey::morning, "morning", text::MorningLimit, t.morning, sizeof t.morning, store::Field::morning},
-      {EditKey::afternoon, "afternoon", text::AfternoonLimit, t.afternoon, sizeof t.afternoon, store::Field::afternoon},
-      {EditKey::returnTime, "returnTime", text::ReturnLimit, t.returnTime, sizeof t.returnTime,
+      {EditKey::morning, "morning", u8"午前", text::MorningLimit, t.morning, sizeof t.morning, store::Field::morning},
+      {EditKey::afternoon, "afternoon", u8"午後", text::AfternoonLimit, t.afternoon, sizeof t.afternoon,
+       store::Field::afternoon},
+      {EditKey::returnTime, "returnTime", u8"帰社予定", text::ReturnLimit, t.returnTime, sizeof t.returnTime,
        store::Field::returnTime},
-      {EditKey::state, "state", text::StateLimit, t.state, sizeof t.state, store::Field::state},
+      {EditKey::state, "state", u8"状態", text::StateLimit, t.state, sizeof t.state, store::Field::state},
   };
   for (const auto& r : rows) {
     const int k = static_cast<int>(r.key);
     if (edit.given[k]) {
-      if (!takeText(r.name, edit.value[k], r.limit, r.out, r.size, reason, reasonSize)) return false;
+      if (!takeText(r.name, r.label, edit.value[k], r.limit, r.out, r.size, refusal)) return false;
     } else {
       text::currentText(store::fieldBytesOf(image, slot, r.field), store::fieldSize(r.field), r.limit, r.out, r.size);
     }
@@ -499,7 +528,7 @@ class Session : public std::enable_shared_from_this<Session> {
   void refuse(int status, const char* reason) {
     reply_.emplace();
     reply_->version(11);
-    answer(*reply_, status, reason);
+    answer(*reply_, status, reason, SayRequest);
     close_ = true;
     send();
   }
@@ -577,7 +606,7 @@ class Session : public std::enable_shared_from_this<Session> {
       const std::string rest = slash == std::string::npos ? "" : t.path.substr(slash);
       int token = -1;
       if (!allOf(t.tokenInPath, "0123456789abcdef") || (!rest.empty() && rest != "/events")) {
-        answer(res, 404, "no such page");
+        answer(res, 404, "no such page", SayNoPage);
       } else if (rest.empty()) {
         token = tokenOf(s_, req, t);
         if (token < 0)
@@ -600,7 +629,7 @@ class Session : public std::enable_shared_from_this<Session> {
       t.slotInPath = std::atoi(t.path.c_str() + 10);
       return startWrite(req, t, false);
     } else {
-      answer(res, 404, "no such page");
+      answer(res, 404, "no such page", SayNoPage);
     }
     send();
   }
@@ -610,7 +639,8 @@ class Session : public std::enable_shared_from_this<Session> {
   void startWrite(const http::request<http::string_body>& req, const Target& t, bool me) {
     Reply& res = *reply_;
     if (!s_.options.tokens) {
-      answer(res, 403, "this server is read-only (started without --tokens)");
+      answer(res, 403, "this server is read-only (started without --tokens)",
+             u8"この在席表はここからは書き込めません (閲覧専用)。在席表のウィンドウから書き込んでください。");
       return send();
     }
     int token;
@@ -619,7 +649,8 @@ class Session : public std::enable_shared_from_this<Session> {
     int slot = holder.slot;
     if (!me) {
       if (t.slotInPath != holder.slot && !s_.options.editAny) {
-        answer(res, 403, "only the member's own row (the server was started without --edit-any)");
+        answer(res, 403, "only the member's own row (the server was started without --edit-any)",
+               u8"書き込めるのは自分の行だけです。");
         return send();
       }
       slot = t.slotInPath;
@@ -627,27 +658,29 @@ class Session : public std::enable_shared_from_this<Session> {
     {
       std::lock_guard<std::mutex> hold(s_.tokenMutex);
       if (!takeWrite(holder, platform::elapsedMs())) {
-        answer(res, 429, "at most 30 writes a minute");
+        answer(res, 429, "at most 30 writes a minute",
+               u8"保存は 1 分間に 30 回までです。1 分ほど待ってから、もう一度保存してください。");
         return send();
       }
     }
     char reason[256];
     auto edit = std::make_unique<RowEdit>();
     if (!parseRowEdit(req.body().data(), req.body().size(), *edit, reason, sizeof reason)) {
-      answer(res, 400, reason);
+      answer(res, 400, reason, SayReload);
       return send();
     }
     const int seenKey = static_cast<int>(EditKey::seenWrittenAt);
     char seenWritten[text::WrittenAtSize];
     if (edit->given[seenKey] && !text::utf8ToCp932(edit->value[seenKey], seenWritten, sizeof seenWritten)) {
-      answer(res, 400, "seenWrittenAt is not a time this board could hold");
+      answer(res, 400, "seenWrittenAt is not a time this board could hold", SayReload);
       return send();
     }
 
     // The texts not given, the row's seen and the slot's name come from the board as published: the
     // share is the worker's, and the write itself checks the row again under the lock.
     if (s_.stopping) {
-      answer(res, 503, "the server is stopping");
+      answer(res, 503, "the server is stopping",
+             u8"サーバーが停止するところです。しばらくしてから、もう一度保存してください。");
       return send();
     }
     write_.emplace();
@@ -655,13 +688,14 @@ class Session : public std::enable_shared_from_this<Session> {
     write_->slot = slot;
     write_->holderSlot = holder.slot;
     if (slot >= write_->before->memberCount) {
-      answer(res, 404, "no member has this slot");
+      answer(res, 404, "no member has this slot", u8"その行は在席表にありません。ページを再読み込みしてください。");
       return send();
     }
     Texts texts;
     store::RowCopy seen;
-    if (!editTexts(write_->before->image, slot, *edit, texts, reason, sizeof reason)) {
-      answer(res, 400, reason);
+    Refusal refusal;
+    if (!editTexts(write_->before->image, slot, *edit, texts, refusal)) {
+      answer(res, 400, refusal.reason, refusal.message);
       return send();
     }
     store::copyRow(write_->before->image, slot, seen);
@@ -681,7 +715,7 @@ class Session : public std::enable_shared_from_this<Session> {
     w.seen = seen;
     w.hasSeen = edit->given[seenKey];
     if (!s_.worker.post(w)) {
-      answer(res, 503, "the server has too many writes waiting; try again");
+      answer(res, 503, "the server has too many writes waiting; try again", SayBusyServer);
       return send();
     }
     write_->id = w.id;
@@ -695,7 +729,9 @@ class Session : public std::enable_shared_from_this<Session> {
     if (s_.listener.answerTo(write_->id, written)) return finishWrite(written);
     if (platform::elapsedMs() >= write_->until) {
       logWrite(*write_->before, write_->slot, write_->holderSlot, fromText_, "still waiting for the board");
-      answer(*reply_, 503, "the board is still busy; the write waits and may yet be saved");
+      answer(*reply_, 503, "the board is still busy; the write waits and may yet be saved",
+             u8"在席表が使用中のため、保存を待っています。このあと保存されることがあります。少し待ってから表示を確かめ"
+             u8"てください。");
       return send();
     }
     timer_.expires_after(Ms(10));
@@ -724,9 +760,14 @@ class Session : public std::enable_shared_from_this<Session> {
       res.result(http::status::conflict);
       content(res, row, "application/json; charset=utf-8");
     } else {
-      answer(res, saved == store::MayHaveLanded ? 500 : 503,
-             saved == store::MayHaveLanded ? "the write could not be confirmed; the row may have been saved"
-                                           : "the board could not be written (busy or unreachable); try again");
+      const bool unsure = saved == store::MayHaveLanded;
+      answer(res, unsure ? 500 : 503,
+             unsure ? "the write could not be confirmed; the row may have been saved"
+                    : "the board could not be written (busy or unreachable); try again",
+             unsure
+                 ? u8"保存できたか確かめられませんでした。表示を確かめて、変わっていなければもう一度保存してください。"
+                 : u8"在席表に書き込めませんでした (ほかの人が書き込み中か、共有フォルダーに届きません)。"
+                   u8"少し待ってから、もう一度保存してください。");
     }
     send();
   }

@@ -242,7 +242,7 @@
       say('');
     } else {
       pending = null;
-      say((answer.error ? answer.error : 'エラー') + ' (' + res.status + ')', true);
+      say(answer.message || 'エラーが起きました (' + res.status + ')。ページを再読み込みしてください。', true);
     }
   }
 
