@@ -8,6 +8,7 @@
 #include "cli/session.h"
 #include "cli/share_guard.h"
 #include "cli/system.h"
+#include "store/lock.h"
 #include "store/share.h"
 #include "web/server.h"
 #include "web/tokens.h"
@@ -62,6 +63,11 @@ bool parseListen(const char* text, char* host, size_t hostSize, int& port) {
   return true;
 }
 
+// Whether a --listen host is reachable from this PC only.
+bool isLoopback(const char* host) {
+  return std::strncmp(host, "127.", 4) == 0 || std::strcmp(host, "::1") == 0 || std::strcmp(host, "localhost") == 0;
+}
+
 // The members' tokens, made once: too big for a stack.
 web::TokenTable& tokenTable() {
   static web::TokenTable table;
@@ -102,6 +108,38 @@ int runServe(int argc, char** argv) {
       return ExitUsage;
     }
     serveOptions.tokens = &tokenTable();
+    if (tokenTable().count == 0)
+      std::fputs(
+          "tavelin-cli serve: warning: the token file holds no token: no member can open the board "
+          "(make-tokens writes one per member)\n",
+          stderr);
+    if (web::readableByOthers(path))
+      std::fputs(
+          "tavelin-cli serve: warning: the token file is readable by other users, who could write as any "
+          "member; make it its owner's alone (chmod 600)\n",
+          stderr);
+    // A server that takes members' writes must be able to make them: said now, not as every save's 503.
+    if (!opts.noLock && !store::canCreateLock(share())) {
+      reportNoLock("serve", true);
+      std::fputs(
+          "tavelin-cli serve: members could not save; give this user write access to the share's folder "
+          "(under systemd, ReadWritePaths= for it), or start serve without --tokens to serve the board "
+          "read-only\n",
+          stderr);
+      return ExitFailed;
+    }
+    if (explainBoardNotOpening("serve", true)) {
+      std::fputs(
+          "tavelin-cli serve: members could not save; give this user write access to the board file, or "
+          "start serve without --tokens to serve the board read-only\n",
+          stderr);
+      return ExitFailed;
+    }
+  } else if (!isLoopback(host)) {
+    std::fprintf(stderr,
+                 "tavelin-cli serve: warning: without --tokens anyone who reaches %s sees the whole board with "
+                 "no link asked; give --tokens FILE (make-tokens) to ask for members' links\n",
+                 host);
   }
   statusChangesOnly();
   return web::serve(share(), serveOptions);

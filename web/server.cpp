@@ -153,6 +153,7 @@ struct Server {
   std::vector<std::weak_ptr<Session>> streams;
   uint64_t pumpedGeneration = 0;
   uint64_t pumpedTicks = 0;
+  bool boardOld = false;  // as last logged
   // The names a request's Host may give: besides loopback and any address written as such.
   std::string listenHost, urlHost, machineName;
 
@@ -307,10 +308,27 @@ int tokenOf(const Server& s, const http::request<http::string_body>& req, const 
   return findToken(*s.options.tokens, auth.data() + sizeof Bearer - 1, auth.size() - (sizeof Bearer - 1));
 }
 
+// A line of the log, after the local time.
+void logLine(const char* what, const std::string& detail) {
+  std::tm now = localNow();
+  std::fprintf(stderr, "%04d-%02d-%02d %02d:%02d:%02d serve: %s", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday,
+               now.tm_hour, now.tm_min, now.tm_sec, what);
+  report::writeTerminalUtf8(stderr, detail.c_str(), detail.size());
+  std::fputc('\n', stderr);
+}
+
+// A link or token given that is none of the members': logged with the address (never the token).
+void logFailedLogin(const http::request<http::string_body>& req, const Target& t, const std::string& from) {
+  if (!t.tokenInPath.empty() || req.count(http::field::authorization))
+    logLine("a link or token that is not in the token file, from ", from);
+}
+
 // With tokens, every page and API needs one: false (and 401 answered) without a valid token.
-bool admitted(const Server& s, const http::request<http::string_body>& req, const Target& t, Reply& res, int& token) {
+bool admitted(const Server& s, const http::request<http::string_body>& req, const Target& t, Reply& res, int& token,
+              const std::string& from) {
   token = tokenOf(s, req, t);
   if (!s.options.tokens || token >= 0) return true;
+  logFailedLogin(req, t, from);
   res.set(http::field::www_authenticate, "Bearer");
   answer(res, 401, "a member's link or token is needed", SayLink);
   return false;
@@ -609,19 +627,20 @@ class Session : public std::enable_shared_from_this<Session> {
         answer(res, 404, "no such page", SayNoPage);
       } else if (rest.empty()) {
         token = tokenOf(s_, req, t);
+        if (token < 0 && s_.options.tokens) logFailedLogin(req, t, fromText_);
         if (token < 0)
           sendNeedsLink(res);
         else
           sendPage(s_, res, token);
-      } else if (admitted(s_, req, t, res, token)) {
+      } else if (admitted(s_, req, t, res, token, fromText_)) {
         return startEvents(req, t);
       }
     } else if (get && t.path == "/api/board") {
       int token;
-      if (admitted(s_, req, t, res, token)) sendBoard(s_, res);
+      if (admitted(s_, req, t, res, token, fromText_)) sendBoard(s_, res);
     } else if (get && t.path == "/api/events") {
       int token;
-      if (admitted(s_, req, t, res, token)) return startEvents(req, t);
+      if (admitted(s_, req, t, res, token, fromText_)) return startEvents(req, t);
     } else if (post && t.path == "/api/rows/me") {
       return startWrite(req, t, true);
     } else if (post && t.path.compare(0, 10, "/api/rows/") == 0 && t.path.size() <= 13 &&
@@ -644,7 +663,7 @@ class Session : public std::enable_shared_from_this<Session> {
       return send();
     }
     int token;
-    if (!admitted(s_, req, t, res, token)) return send();
+    if (!admitted(s_, req, t, res, token, fromText_)) return send();
     Token& holder = s_.options.tokens->tokens[token];
     int slot = holder.slot;
     if (!me) {
@@ -932,6 +951,23 @@ void acceptNext(Server& s) {
   });
 }
 
+// The board unread for two looks is logged with its time, and so is its end.
+void logOutage(Server& s, uint64_t nowMs) {
+  bool old;
+  std::string readAt;
+  {
+    std::lock_guard<std::mutex> hold(s.feed.mutex);
+    old = boardIsOld(s.feed, nowMs);
+    readAt = s.feed.goodReadText;
+  }
+  if (old == s.boardOld) return;
+  s.boardOld = old;
+  if (old)
+    logLine("the board cannot be read; pages are told their rows are as read at ", readAt);
+  else
+    logLine("the board is read again", "");
+}
+
 // Every page's stream is sent what it has not had, whenever the board or its age moved, and a
 // heartbeat now and then.
 void pumpStreams(Server& s) {
@@ -946,6 +982,7 @@ void pumpStreams(Server& s) {
     }
     const uint64_t now = platform::elapsedMs();
     const bool moved = generation != s.pumpedGeneration || ticks != s.pumpedTicks;
+    if (moved) logOutage(s, now);
     s.pumpedGeneration = generation;
     s.pumpedTicks = ticks;
     size_t kept = 0;

@@ -1,5 +1,6 @@
 #include "web/tokens.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -41,7 +42,8 @@ bool loadTokens(const char* path, const store::Share& share, TokenTable& out, ch
   out.count = 0;
   files::Handle file(files::openRead(path));
   if (!file) {
-    std::snprintf(error, errorSize, "cannot open it");
+    const int why = errno;
+    std::snprintf(error, errorSize, "cannot open it (%s)", std::strerror(why));
     return false;
   }
   char line[TokenChars + 1 + store::NameSize * 3 + 8];
@@ -105,7 +107,8 @@ bool makeTokens(const store::Share& share, const char* path, const char* urlBase
     if (urlBase) links += std::string(name) + '\t' + urlBase + "/m/" + token + '\n';
   }
   if (!writePrivateFile(path, lines.data(), lines.size())) {
-    std::snprintf(error, errorSize, "cannot write the token file");
+    const int why = errno;
+    std::snprintf(error, errorSize, "cannot write the token file (%s)", std::strerror(why));
     return false;
   }
   if (urlBase) std::fputs(links.c_str(), out);

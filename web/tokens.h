@@ -52,5 +52,7 @@ bool makeTokens(const store::Share& share, const char* path, const char* urlBase
 bool secureRandom(unsigned char* out, size_t size);
 // Creates (or replaces) path with the bytes, readable and writable by its owner only.
 bool writePrivateFile(const char* path, const char* data, size_t size);
+// Whether others than the file's owner may read it, as far as this system tells.
+bool readableByOthers(const char* path);
 
 }  // namespace web

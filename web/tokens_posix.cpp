@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,6 +40,11 @@ bool writePrivateFile(const char* path, const char* data, size_t size) {
     return false;
   }
   return true;
+}
+
+bool readableByOthers(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && (info.st_mode & 077) != 0;
 }
 
 }  // namespace web

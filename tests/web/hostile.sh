@@ -146,6 +146,18 @@ wait "$slowWriter" || true
 sent=$(cat "$work/slow")
 [ "$sent" -le 5 ] || fail "a request sent a byte every 2 s was still read after $((sent * 2)) s"
 
+# A link that is no member's is logged with the address, never the token itself.
+grep -q "a link or token that is not in the token file, from 127.0.0.1" "$work/err" || fail "a failed login is not logged"
+! grep -q "$wrong" "$work/err" || fail "a wrong token is in the log"
+
+# The share gone: logged with the time, and its end.
+mv "$work/tv_cont.lst" "$work/away.lst"
+for _ in $(seq 50); do grep -q "serve: the board cannot be read" "$work/err" && break; sleep 0.1; done
+mv "$work/away.lst" "$work/tv_cont.lst"
+for _ in $(seq 50); do grep -q "serve: the board is read again" "$work/err" && break; sleep 0.1; done
+grep -Eq "^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8} serve: the board cannot be read" "$work/err" || fail "no outage line"
+grep -Eq "^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8} serve: the board is read again" "$work/err" || fail "no line at its end"
+
 # Every write is logged with the member and the remote address.
 grep -q "row 0 (山田 太郎) by 山田 太郎 from 127.0.0.1: saved" "$work/err" || fail "the write is not in the log"
 
@@ -163,6 +175,26 @@ wait "$server" || status=$?
 server=
 [ "$status" = 0 ] || fail "serve exited $status on SIGTERM"
 [ ! -e "$work/sem.dat" ] || fail "a lock file was left behind"
+
+# What cannot work is refused and what is unsafe warned of, each with its reason: name | token file's
+# mode ("none": no file, "empty") | options | what stderr says.
+cp "$work/tokens" "$work/tokens-open"
+chmod 644 "$work/tokens-open"
+: >"$work/tokens-empty"
+chmod 600 "$work/tokens-empty"
+setups=(
+  "readable by others|$work/tokens-open|--listen 127.0.0.1:0|the token file is readable by other users"
+  "empty|$work/tokens-empty|--listen 127.0.0.1:0|the token file holds no token"
+  "missing|$work/no-such-file|--listen 127.0.0.1:0|cannot open it (No such file or directory)"
+  "open to the network without tokens||--listen 192.0.2.1:0|without --tokens anyone who reaches 192.0.2.1"
+)
+for row in "${setups[@]}"; do
+  IFS='|' read -r name file listen want <<<"$row"
+  args=("${src[@]}" $listen)
+  [ -n "$file" ] && args+=(--tokens "$file")
+  timeout -s TERM 2 "$cli" serve "${args[@]}" 2>"$work/setup-err" || true
+  grep -qF "$want" "$work/setup-err" || fail "$name: serve said $(cat "$work/setup-err")"
+done
 
 # With --edit-any, a link's holder writes any row.
 "$cli" serve "${src[@]}" --listen 127.0.0.1:0 --tokens "$work/tokens" --edit-any 2>"$work/err" &
