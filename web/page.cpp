@@ -102,7 +102,7 @@ void writeEditor(FILE* out, const PageBoard& board, const PageView& view) {
       u8"<div class=\"texts\"><label>午前 <input id=\"morning\" autocomplete=\"off\" maxlength=\"118\"></label>"
       u8"<label>午後 <input id=\"afternoon\" autocomplete=\"off\" maxlength=\"118\"></label>"
       u8"<button type=\"button\" id=\"save\">保存</button></div>\n"
-      u8"<div id=\"conflict\" class=\"ask\" "
+      u8"<div id=\"conflict\" class=\"ask\" role=\"alert\" "
       u8"hidden><p>編集中に、ほかの画面かPCでこの行が書き換えられました。いまの内容:</p>"
       u8"<p id=\"conflict-row\"></p><button type=\"button\" id=\"overwrite\">上書きする</button>"
       u8"<button type=\"button\" id=\"keep\">書き込まない</button></div>\n"

@@ -136,6 +136,26 @@ async function main() {
     await page.waitForFunction(() => document.querySelector('#offline').hidden, { timeout: 20000 });
     await page.waitForFunction(() => document.querySelector('#s8 .f1').textContent === '停止中の変更', { timeout: 3000 });
 
+    // By keyboard: a header sorts with Enter and says how; the state buttons say which one is on; Esc
+    // closes the return time's prompt. Checked in the accessibility tree where it shows there.
+    const sortOf = () => page.$eval('th[data-col="4"]', (th) => th.getAttribute('aria-sort'));
+    const firstSlot = () => page.$eval('#board tbody tr', (tr) => tr.dataset.slot);
+    await page.focus('th[data-col="4"]');
+    await page.keyboard.press('Enter');
+    if ((await sortOf()) !== 'ascending') fail('Enter on a header: aria-sort ' + (await sortOf()));
+    await page.keyboard.press('Enter');
+    if ((await sortOf()) !== 'descending' || (await firstSlot()) !== '6') fail('Enter again does not sort descending');
+    await page.keyboard.press(' ');
+    if ((await sortOf()) !== 'none' || (await firstSlot()) !== '0') fail('a third press does not give the list order back');
+    const nodes = [];
+    const walk = (n) => { nodes.push(n); (n.children || []).forEach(walk); };
+    walk(await page.accessibility.snapshot());
+    const pressed = nodes.filter((n) => n.role === 'button' && n.pressed === true).map((n) => n.name);
+    if (pressed.join() !== '外出・戻り') fail('pressed state buttons: ' + pressed.join());
+    await page.click('button.state[data-state="外出・戻り"]');
+    await page.keyboard.press('Escape');
+    if (!(await page.$eval('#return-ask', (d) => d.hidden))) fail('Esc does not close the return time\'s prompt');
+
     // The find box folds full width and case, as the window's does.
     await page.type('#find', 'abc');
     const shown = await page.$$eval('#board tbody tr:not(.hide)', (trs) => trs.map((tr) => tr.dataset.slot));

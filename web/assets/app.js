@@ -88,6 +88,7 @@
       const on = Number(th.dataset.col) === sortColumn;
       th.classList.toggle('sorted', on);
       th.classList.toggle('desc', on && descending);
+      th.setAttribute('aria-sort', on ? (descending ? 'descending' : 'ascending') : 'none');
     }
   }
   // A phone shows cards without the headers: the same sort from a list.
@@ -102,14 +103,21 @@
     applySort();
   });
   document.querySelector('.top').appendChild(sortList);
+  // A header sorts by mouse and by keyboard (Tab to it, Enter or Space), and says how it sorts.
   for (const th of table.tHead.rows[0].cells) {
-    th.addEventListener('click', () => {
+    th.tabIndex = 0;
+    th.setAttribute('aria-sort', 'none');
+    const sortBy = () => {
       const col = Number(th.dataset.col);
       if (col === sortColumn && descending) { sortColumn = -1; descending = false; }
       else if (col === sortColumn) descending = true;
       else { sortColumn = col; descending = false; }
       sortList.value = String(sortColumn);
       applySort();
+    };
+    th.addEventListener('click', sortBy);
+    th.addEventListener('keydown', (ev) => {
+      if (ev.key === 'Enter' || ev.key === ' ') { ev.preventDefault(); sortBy(); }
     });
   }
 
@@ -187,7 +195,10 @@
     document.getElementById('editor-name').textContent = row.name;
     if (document.activeElement !== morning) morning.value = row.morning;
     if (document.activeElement !== afternoon) afternoon.value = row.afternoon;
-    for (const b of editor.querySelectorAll('button.state')) b.classList.toggle('current', b.dataset.state === row.state);
+    for (const b of editor.querySelectorAll('button.state')) {
+      b.classList.toggle('current', b.dataset.state === row.state);
+      b.setAttribute('aria-pressed', b.dataset.state === row.state ? 'true' : 'false');
+    }
   }
 
   // The generation each written row was answered at: newer than the page's own while its event is on the way.
@@ -239,6 +250,7 @@
       document.getElementById('conflict-row').textContent =
         [theirs.state, theirs.returnTime, theirs.morning, theirs.afternoon, theirs.writtenAt].filter((t) => t).join(' / ') || '(空)';
       conflict.hidden = false;
+      document.getElementById('overwrite').focus();
       say('');
     } else {
       pending = null;
@@ -277,6 +289,12 @@
     send({ state: '外出・戻り', returnTime: returnInput.value }, begin());
   });
   returnInput.addEventListener('keydown', (ev) => { if (ev.key === 'Enter') document.getElementById('return-ok').click(); });
+  // Esc closes a prompt as its cancel would: the return time's, or the conflict's (nothing written).
+  editor.addEventListener('keydown', (ev) => {
+    if (ev.key !== 'Escape') return;
+    if (!returnAsk.hidden) document.getElementById('return-cancel').click();
+    else if (!conflict.hidden) document.getElementById('keep').click();
+  });
   document.getElementById('return-cancel').addEventListener('click', () => {
     returnAsk.hidden = true;
     if (untouched()) base = null;
@@ -292,13 +310,18 @@
   if (editAny) {
     for (const { tr } of rows.values()) {
       tr.classList.add('editable');
-      tr.addEventListener('click', () => {
+      tr.tabIndex = 0;
+      const pick = () => {
         if (pending) return;
         target = Number(tr.dataset.slot);
         base = null;
         say('');
         refreshEditor();
         editor.scrollIntoView({ block: 'nearest' });
+      };
+      tr.addEventListener('click', pick);
+      tr.addEventListener('keydown', (ev) => {
+        if (ev.key === 'Enter' || ev.key === ' ') { ev.preventDefault(); pick(); morning.focus(); }
       });
     }
   }
