@@ -84,6 +84,7 @@ constexpr OptionRow OptionRows[] = {
     {"--edit-any", AllowServe, nullptr, &Options::editAny},
     {"--out", AllowTokensOut, &Options::outPath, nullptr},
     {"--url", AllowTokensOut | AllowServe, &Options::urlBase, nullptr},
+    {"--revoke", AllowTokensOut, nullptr, &Options::revoke},
 };
 
 const OptionRow* optionRowOf(const char* arg, unsigned allow) {
@@ -122,7 +123,9 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
   if ((allow & AllowOperand) && !out.operand) return fail(error, errorSize, "missing", "FILE or DIR");
   if (allow & AllowRowPick) {
     if (out.slotText && out.member) return fail(error, errorSize, "give one of", "--slot, --member");
-    if (!out.slotText && !out.member) return fail(error, errorSize, "missing", "--slot N or --member NAME");
+    // make-tokens picks a member only to change that one token.
+    if (!out.slotText && !out.member && !(allow & AllowTokensOut))
+      return fail(error, errorSize, "missing", "--slot N or --member NAME");
   }
   if (out.json && out.csv) return fail(error, errorSize, "give one of", "--json, --csv");
   if (out.clear && (out.morning || out.afternoon || out.returnTime || out.state))

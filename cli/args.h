@@ -16,7 +16,7 @@ enum Allow : unsigned {
   AllowNoLock = 1u << 7,      // --no-lock
   AllowCsv = 1u << 8,         // --csv
   AllowServe = 1u << 9,       // --listen, --tokens, --edit-any, --url
-  AllowTokensOut = 1u << 10,  // --out, --url
+  AllowTokensOut = 1u << 10,  // --out, --url, --revoke
 };
 
 struct Options {
@@ -43,6 +43,7 @@ struct Options {
   bool editAny = false;
   const char* outPath = nullptr;  // make-tokens' token file
   const char* urlBase = nullptr;
+  bool revoke = false;  // make-tokens: the member's token taken out
 };
 
 // Parses argv[1..argc) of one command. False with a one-line reason in error when the arguments

@@ -37,10 +37,13 @@ constexpr char ServeUsage[] =
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 constexpr char MakeTokensUsage[] =
-    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE]\n"
+    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] [(--slot N | --member NAME) [--revoke]]\n"
     "  Writes a new random token for every member of the name list to FILE (TOKEN<TAB>NAME lines,\n"
     "  readable by its owner only); the old tokens stop working once serve is started with it.\n"
     "  --url BASE   also print each member's personal link, BASE/m/TOKEN\n"
+    "  --slot N, --member NAME  only this member's token: a new one (added, or reissued: the old link stops\n"
+    "               working), every other line of FILE kept; a running serve takes the file within 2 s\n"
+    "  --revoke     with --slot or --member: the member's token taken out\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 // HOST:PORT, [IPV6]:PORT or PORT alone into host and port; false when it is none of these.
@@ -99,7 +102,7 @@ int runServe(int argc, char** argv) {
   if (opts.tokensPath && !opts.noLock && refuseUnsafeMount("serve")) return ExitFailed;
   if (!loadNames("serve")) return ExitFailed;
   if (share().memberCount == 0) return usageError("serve", "the name list has no members", "");
-  web::ServeOptions serveOptions{host, port, nullptr, opts.editAny, opts.noLock, opts.urlBase};
+  web::ServeOptions serveOptions{host, port, nullptr, opts.editAny, opts.noLock, opts.urlBase, nullptr};
   if (opts.tokensPath) {
     char path[1024];
     if (!nativePath(opts.tokensPath, path, sizeof path) ||
@@ -108,6 +111,9 @@ int runServe(int argc, char** argv) {
       return ExitUsage;
     }
     serveOptions.tokens = &tokenTable();
+    static char tokensPath[1024];
+    std::snprintf(tokensPath, sizeof tokensPath, "%s", path);
+    serveOptions.tokensPath = tokensPath;
     if (tokenTable().count == 0)
       std::fputs(
           "tavelin-cli serve: warning: the token file holds no token: no member can open the board "
@@ -166,6 +172,19 @@ int runMakeTokens(int argc, char** argv) {
     const size_t len = std::strlen(base);
     if (len && base[len - 1] == '/') base[len - 1] = '\0';
   }
+  if (opts.slotText || opts.member) {
+    const int slot = pickSlot(opts, "make-tokens");
+    if (slot < 0) return ExitUsage;
+    if (!web::changeToken(share(), path, slot, opts.revoke, opts.urlBase ? base : nullptr, stdout, error,
+                          sizeof error)) {
+      std::fprintf(stderr, "tavelin-cli make-tokens: %s\n", error);
+      return ExitFailed;
+    }
+    std::fprintf(stderr, "tavelin-cli make-tokens: slot %d's token %s; a running serve takes the file within 2 s\n",
+                 slot, opts.revoke ? "revoked" : "written");
+    return ExitOk;
+  }
+  if (opts.revoke) return usageError("make-tokens", "--revoke needs --slot N or --member NAME", MakeTokensUsage);
   if (!web::makeTokens(share(), path, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
     std::fprintf(stderr, "tavelin-cli make-tokens: %s\n", error);
     return ExitFailed;

@@ -81,30 +81,6 @@ void listMembers(const int* slots, int count) {
   }
 }
 
-// The slot to write, or -1 after a usage error has been reported.
-int pickSlot(const Options& opts) {
-  char reason[160];
-  if (!opts.member) {
-    if (opts.slot < share().memberCount) return static_cast<int>(opts.slot);
-    std::snprintf(reason, sizeof reason, "slot %ld is not on the board (%d members)", opts.slot, share().memberCount);
-    usageError("set", reason, "");
-    return -1;
-  }
-  char name[store::NameSize];
-  if (!text::utf8ToCp932(opts.member, name, sizeof name)) name[0] = '\x7F';  // matches no name
-  int matches[store::MaxMembers];
-  int count = matchMembers(name, matches, store::MaxMembers);
-  if (count == 1) return matches[0];
-  if (count == 0) {
-    usageError("set", "no member has exactly this name; the members are:", "");
-    listMembers(nullptr, share().memberCount);
-  } else {
-    usageError("set", "several members have this name; pick one with --slot:", "");
-    listMembers(matches, count);
-  }
-  return -1;
-}
-
 // Fields not given keep what the board holds now, as the dialog shows them.
 void keepCurrent(const Options& opts, int slot, Texts& t) {
   const store::ScheduleEntry& e = share().board.entries[slot];
@@ -127,6 +103,30 @@ int boardFailed(const Options& opts, bool writing) {
 
 }  // namespace
 
+// The slot to write, or -1 after a usage error has been reported.
+int pickSlot(const Options& opts, const char* command) {
+  char reason[160];
+  if (!opts.member) {
+    if (opts.slot < share().memberCount) return static_cast<int>(opts.slot);
+    std::snprintf(reason, sizeof reason, "slot %ld is not on the board (%d members)", opts.slot, share().memberCount);
+    usageError(command, reason, "");
+    return -1;
+  }
+  char name[store::NameSize];
+  if (!text::utf8ToCp932(opts.member, name, sizeof name)) name[0] = '\x7F';  // matches no name
+  int matches[store::MaxMembers];
+  int count = matchMembers(name, matches, store::MaxMembers);
+  if (count == 1) return matches[0];
+  if (count == 0) {
+    usageError(command, "no member has exactly this name; the members are:", "");
+    listMembers(nullptr, share().memberCount);
+  } else {
+    usageError(command, "several members have this name; pick one with --slot:", "");
+    listMembers(matches, count);
+  }
+  return -1;
+}
+
 int runSet(int argc, char** argv) {
   Options opts;
   char error[512];
@@ -141,7 +141,7 @@ int runSet(int argc, char** argv) {
   if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
   if (!loadNames("set")) return ExitFailed;
   if (share().memberCount == 0) return usageError("set", "the name list has no members", "");
-  int slot = pickSlot(opts);
+  int slot = pickSlot(opts, "set");
   if (slot < 0) return ExitUsage;
 
   // Unlike the dialog, a failed refresh stops here: the kept fields would come from an empty image.

@@ -3,6 +3,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "store/board.h"
 #include "tests/support.h"
@@ -174,6 +175,44 @@ TEST_F(WebFeed, MadeTokensAreFreshPerMemberAndTheirFileIsTheOwnersAlone) {
   std::fclose(links);
   web::TokenTable table;
   EXPECT_TRUE(web::loadTokens(dir.file("tokens").c_str(), fake::share, table, error, sizeof error)) << error;
+}
+
+TEST_F(WebFeed, OneMembersTokenChangesAloneAndAReloadKeepsWriteCounts) {
+  FILE* links = std::tmpfile();
+  char error[128] = "";
+  const std::string path = dir.file("tokens");
+  ASSERT_TRUE(web::makeTokens(fake::share, path.c_str(), nullptr, links, error, sizeof error)) << error;
+  auto lines = [&] {
+    std::istringstream in(readFile(path));
+    std::vector<std::string> out;
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+  };
+  const std::vector<std::string> first = lines();
+  ASSERT_TRUE(web::changeToken(fake::share, path.c_str(), 1, false, nullptr, links, error, sizeof error)) << error;
+  std::vector<std::string> now = lines();
+  ASSERT_EQ(now.size(), 3u);
+  EXPECT_EQ(now[0], first[0]);
+  EXPECT_EQ(now[1], first[2]);
+  EXPECT_NE(now[2], first[1]);
+  EXPECT_EQ(now[2].substr(web::TokenChars), "\tm1");
+  ASSERT_TRUE(web::changeToken(fake::share, path.c_str(), 1, true, nullptr, links, error, sizeof error)) << error;
+  EXPECT_EQ(lines(), (std::vector<std::string>{first[0], first[2]}));
+  EXPECT_FALSE(web::changeToken(fake::share, path.c_str(), 1, true, nullptr, links, error, sizeof error));
+  std::fclose(links);
+
+  // Slot 2 used its minute's writes under the old table: the reloaded one, where its token moved, says so.
+  web::TokenTable before{}, after{};
+  before.count = 2;
+  before.tokens[0].slot = 0;
+  before.tokens[1].slot = 2;
+  for (int i = 0; i < web::WritesPerMinute; ++i) ASSERT_TRUE(web::takeWrite(before.tokens[1], 1000 + i));
+  after.count = 2;
+  after.tokens[0].slot = 2;
+  after.tokens[1].slot = 0;
+  web::keepWriteCounts(before, after);
+  EXPECT_FALSE(web::takeWrite(after.tokens[0], 2000));
+  EXPECT_TRUE(web::takeWrite(after.tokens[1], 2000));
 }
 
 TEST(ServeHost, OnlyNamesThisServerAnswersFor) {

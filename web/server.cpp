@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/system.h"
 #include "report/report.h"
 #include "store/access.h"
@@ -153,6 +154,7 @@ struct Server {
   std::vector<std::weak_ptr<Session>> streams;
   uint64_t pumpedGeneration = 0;
   uint64_t pumpedTicks = 0;
+  files::Stamp tokensStamp{};
   bool boardOld = false;  // as last logged
   // The names a request's Host may give: besides loopback and any address written as such.
   std::string listenHost, urlHost, machineName;
@@ -951,6 +953,31 @@ void acceptNext(Server& s) {
   });
 }
 
+// The token file changed (make-tokens --slot, --revoke): its tokens replace the ones in use, each
+// member's count of writes kept. A file that does not read leaves the old tokens, and says why.
+void reloadTokens(Server& s) {
+  if (!s.options.tokens || !s.options.tokensPath) return;
+  files::Stamp now;
+  if (!files::stamp(s.options.tokensPath, now) || now == s.tokensStamp) return;
+  s.tokensStamp = now;
+  // The names as published: the share itself is the worker's.
+  auto names = std::make_unique<store::Share>();
+  {
+    std::lock_guard<std::mutex> hold(s.feed.mutex);
+    std::memcpy(names->displayNames, s.feed.names, sizeof names->displayNames);
+    names->memberCount = s.feed.memberCount;
+  }
+  auto fresh = std::make_unique<TokenTable>();
+  char error[256];
+  if (!loadTokens(s.options.tokensPath, *names, *fresh, error, sizeof error)) {
+    logLine("the token file changed but does not read; the tokens before it stay: ", error);
+    return;
+  }
+  keepWriteCounts(*s.options.tokens, *fresh);
+  std::memcpy(s.options.tokens, fresh.get(), sizeof *fresh);
+  logLine("the token file is read again: ", std::to_string(fresh->count) + " tokens");
+}
+
 // The board unread for two looks is logged with its time, and so is its end.
 void logOutage(Server& s, uint64_t nowMs) {
   bool old;
@@ -983,8 +1010,9 @@ void pumpStreams(Server& s) {
     const uint64_t now = platform::elapsedMs();
     const bool moved = generation != s.pumpedGeneration || ticks != s.pumpedTicks;
     if (moved) logOutage(s, now);
-    s.pumpedGeneration = generation;
+    if (ticks != s.pumpedTicks) reloadTokens(s);
     s.pumpedTicks = ticks;
+    s.pumpedGeneration = generation;
     size_t kept = 0;
     for (size_t i = 0; i < s.streams.size(); ++i) {
       std::shared_ptr<Session> page = s.streams[i].lock();
@@ -1034,6 +1062,7 @@ int serve(store::Share& share, const ServeOptions& options) {
   s->urlHost = urlHostOf(options.url);
   beast::error_code nameError;
   s->machineName = lower(asio::ip::host_name(nameError));
+  if (options.tokensPath) files::stamp(options.tokensPath, s->tokensStamp);
   // Generations go on from the last run's (milliseconds of the clock at the start), so a page from
   // before a restart is never taken as current.
   s->feed.generation = static_cast<uint64_t>(std::time(nullptr)) * 1000;

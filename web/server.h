@@ -13,12 +13,13 @@ struct Share;
 namespace web {
 
 struct ServeOptions {
-  const char* host;    // 127.0.0.1 unless --listen says otherwise
-  int port;            // 0: any free port (the one taken is printed)
-  TokenTable* tokens;  // null: read-only, no token asked
-  bool editAny;        // a token holder may write any member's row
-  bool noLock;         // write where no lock file can be made (tavelin-cli's --no-lock)
-  const char* url;     // the address members are given (make-tokens' --url), or null
+  const char* host;        // 127.0.0.1 unless --listen says otherwise
+  int port;                // 0: any free port (the one taken is printed)
+  TokenTable* tokens;      // null: read-only, no token asked
+  bool editAny;            // a token holder may write any member's row
+  bool noLock;             // write where no lock file can be made (tavelin-cli's --no-lock)
+  const char* url;         // the address members are given (make-tokens' --url), or null
+  const char* tokensPath;  // the file tokens was read from: read again when it changes
 };
 
 // Whether a request's Host (host, length bytes, with or without a port) names this server: an address

@@ -47,6 +47,16 @@ bool takeWrite(Token& token, uint64_t nowMs);
 bool makeTokens(const store::Share& share, const char* path, const char* urlBase, FILE* out, char* error,
                 size_t errorSize);
 
+// One member's token changed in the token file at path, every other line kept: a fresh token for slot
+// (added when the member had none), or with revoke none. The new link (urlBase/m/TOKEN) is printed
+// to out after the name. False with a reason.
+bool changeToken(const store::Share& share, const char* path, int slot, bool revoke, const char* urlBase, FILE* out,
+                 char* error, size_t errorSize);
+
+// The tokens just read keep the writes counted against the same member's token before, so a reload
+// of the file does not reset anyone's limit.
+void keepWriteCounts(const TokenTable& before, TokenTable& after);
+
 // The system's half (tokens_posix.cpp, tokens_win32.cpp).
 // size bytes from the system's secure generator.
 bool secureRandom(unsigned char* out, size_t size);

@@ -206,4 +206,24 @@ got=$(curl -s -o /dev/null -w '%{http_code}' -X POST -H "Authorization: Bearer $
 [ "$got" = 200 ] || fail "--edit-any: a foreign row got $got"
 "$cli" show "${src[@]}" --json | grep -q '"slot": 2, "name": "鈴木 一郎", "morning": "", "afternoon": "", "returnTime": "", "state": "帰宅"' ||
   fail "--edit-any: the row is not on the board"
+# One member's link reissued, then revoked, while serve runs: it reads the file again within 2 s; the
+# other members' links keep working.
+code() { curl -s -o "$work/body" -w '%{http_code}' -H "Authorization: Bearer $1" "$base/api/board" || true; }
+old1=$(sed -n 2p "$work/tokens" | cut -f1)
+lines0=$(sed -n '1p;3p' "$work/tokens")
+[ "$(code "$old1")" = 200 ] || fail "slot 1's first token"
+"$cli" make-tokens "${src[@]}" --out "$work/tokens" --slot 1 --url http://board.example >"$work/link" 2>"$work/mk-err"
+new1=$(sed -n 's|^佐藤 花子\thttp://board.example/m/\([0-9a-f]\{40\}\)$|\1|p' "$work/link")
+[ -n "$new1" ] && [ "$new1" != "$old1" ] || fail "no new link for slot 1: $(cat "$work/link" "$work/mk-err")"
+[ "$(sed -n '1p;2p' "$work/tokens")" = "$lines0" ] || fail "the other members' tokens changed"
+for _ in $(seq 30); do [ "$(code "$new1")" = 200 ] && break; sleep 0.1; done
+[ "$(code "$new1")" = 200 ] || fail "a reissued token is not taken without a restart"
+[ "$(code "$old1")" = 401 ] || fail "the old token still opens the board"
+"$cli" make-tokens "${src[@]}" --out "$work/tokens" --member "佐藤 花子" --revoke 2>"$work/mk-err" || fail "revoke: $(cat "$work/mk-err")"
+for _ in $(seq 30); do [ "$(code "$new1")" = 401 ] && break; sleep 0.1; done
+[ "$(code "$new1")" = 401 ] || fail "a revoked token still opens the board"
+[ "$(code "$own")" = 200 ] || fail "another member's token stopped working"
+! "$cli" make-tokens "${src[@]}" --out "$work/tokens" --slot 1 --revoke 2>"$work/mk-err" || fail "revoked twice"
+grep -q "no token to revoke" "$work/mk-err" || fail "revoking no token: $(cat "$work/mk-err")"
+
 echo "hostile requests: ${#cases[@]} cases, ${#raws[@]} raw ones, 1,100 slow connections, a slow request, 30 writes a minute, clean stop, --edit-any: passed"
