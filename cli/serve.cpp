@@ -39,7 +39,7 @@ constexpr char ServeUsage[] =
 constexpr char MakeTokensUsage[] =
     "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] [(--slot N | --member NAME) [--revoke]]\n"
     "  Writes a new random token for every member of the name list to FILE (TOKEN<TAB>NAME lines,\n"
-    "  readable by its owner only); the old tokens stop working once serve is started with it.\n"
+    "  readable by its owner only); a running serve reads the file again within 2 s.\n"
     "  --url BASE   also print each member's personal link, BASE/m/TOKEN\n"
     "  --slot N, --member NAME  only this member's token: a new one (added, or reissued: the old link stops\n"
     "               working), every other line of FILE kept; a running serve takes the file within 2 s\n"
