@@ -85,6 +85,7 @@ constexpr OptionRow OptionRows[] = {
     {"--out", AllowTokensOut, &Options::outPath, nullptr},
     {"--url", AllowTokensOut | AllowServe, &Options::urlBase, nullptr},
     {"--revoke", AllowTokensOut, nullptr, &Options::revoke},
+    {"--kiosk", AllowTokensOut, nullptr, &Options::kiosk},
 };
 
 const OptionRow* optionRowOf(const char* arg, unsigned allow) {

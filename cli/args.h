@@ -44,6 +44,7 @@ struct Options {
   const char* outPath = nullptr;  // make-tokens' token file
   const char* urlBase = nullptr;
   bool revoke = false;  // make-tokens: the member's token taken out
+  bool kiosk = false;   // make-tokens: the reception's token
 };
 
 // Parses argv[1..argc) of one command. False with a one-line reason in error when the arguments

@@ -37,13 +37,15 @@ constexpr char ServeUsage[] =
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 constexpr char MakeTokensUsage[] =
-    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] [(--slot N | --member NAME) [--revoke]]\n"
+    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] \n"
+    "                               [(--slot N | --member NAME | --kiosk) [--revoke]]\n"
     "  Writes a new random token for every member of the name list to FILE (TOKEN<TAB>NAME lines,\n"
     "  readable by its owner only); a running serve reads the file again within 2 s.\n"
     "  --url BASE   also print each member's personal link, BASE/m/TOKEN\n"
     "  --slot N, --member NAME  only this member's token: a new one (added, or reissued: the old link stops\n"
     "               working), every other line of FILE kept; a running serve takes the file within 2 s\n"
-    "  --revoke     with --slot or --member: the member's token taken out\n"
+    "  --kiosk      only the reception's token, for the view of everyone at once (BASE/kiosk/TOKEN)\n"
+    "  --revoke     with --slot, --member or --kiosk: that token taken out\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 // HOST:PORT, [IPV6]:PORT or PORT alone into host and port; false when it is none of these.
@@ -172,19 +174,25 @@ int runMakeTokens(int argc, char** argv) {
     const size_t len = std::strlen(base);
     if (len && base[len - 1] == '/') base[len - 1] = '\0';
   }
-  if (opts.slotText || opts.member) {
-    const int slot = pickSlot(opts, "make-tokens");
-    if (slot < 0) return ExitUsage;
+  if (opts.slotText || opts.member || opts.kiosk) {
+    if (opts.kiosk && (opts.slotText || opts.member))
+      return usageError("make-tokens", "give one of --kiosk, --slot, --member", MakeTokensUsage);
+    const int slot = opts.kiosk ? web::KioskSlot : pickSlot(opts, "make-tokens");
+    if (slot < 0 && !opts.kiosk) return ExitUsage;
     if (!web::changeToken(share(), path, slot, opts.revoke, opts.urlBase ? base : nullptr, stdout, error,
                           sizeof error)) {
       std::fprintf(stderr, "tavelin-cli make-tokens: %s\n", error);
       return ExitFailed;
     }
-    std::fprintf(stderr, "tavelin-cli make-tokens: slot %d's token %s; a running serve takes the file within 2 s\n",
-                 slot, opts.revoke ? "revoked" : "written");
+    if (opts.kiosk)
+      std::fprintf(stderr, "tavelin-cli make-tokens: the reception's token %s\n", opts.revoke ? "revoked" : "written");
+    else
+      std::fprintf(stderr, "tavelin-cli make-tokens: slot %d's token %s; a running serve takes the file within 2 s\n",
+                   slot, opts.revoke ? "revoked" : "written");
     return ExitOk;
   }
-  if (opts.revoke) return usageError("make-tokens", "--revoke needs --slot N or --member NAME", MakeTokensUsage);
+  if (opts.revoke)
+    return usageError("make-tokens", "--revoke needs --slot N, --member NAME or --kiosk", MakeTokensUsage);
   if (!web::makeTokens(share(), path, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
     std::fprintf(stderr, "tavelin-cli make-tokens: %s\n", error);
     return ExitFailed;

@@ -139,6 +139,7 @@ TEST_F(WebFeed, TokensNameExactlyOneMember) {
       {token + " m0\n", false},
       {std::string(40, 'A') + "\tm0\n", false},
       {token.substr(1) + "\tm0\n", false},
+      {token + "\t*kiosk\n", true},  // the reception's, beside no member's name
   };
   for (const auto& c : cases) {
     writeFile(dir.file("tokens"), c.first);

@@ -141,6 +141,38 @@ void writePage(FILE* out, const PageBoard& board, const PageView& view) {
   std::fputs("</body></html>\n", out);
 }
 
+void writeKiosk(FILE* out, const PageBoard& board, const char* token) {
+  std::fputs(
+      u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
+      u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      u8"<title>タベリン 在席表 (受付)</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
+      u8"<script src=\"/app.js\" defer></script>\n</head>\n",
+      out);
+  std::fprintf(out, "<body class=\"kiosk\" data-generation=\"%llu\"%s%s%s>\n",
+               static_cast<unsigned long long>(board.generation), token ? " data-token=\"" : "", token ? token : "",
+               token ? "\"" : "");
+  std::fprintf(out,
+               u8"<header class=\"top\"><h1>在席表</h1></header>\n"
+               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>在席表が読めません。<span id=\"age-since\">%s</span> "
+               u8"に読んだ内容です。</p>\n<div id=\"kiosk-grid\">\n",
+               board.old ? "" : " hidden", board.readAt);
+  for (int slot = 0; slot < board.memberCount; ++slot) {
+    std::fprintf(out, "<div id=\"s%d\" data-slot=\"%d\" class=\"k%s%s\">", slot, slot,
+                 store::isOverdue(board.image, slot, board.now) ? " overdue" : "",
+                 store::isStale(board.image, slot, board.now) ? " stale" : "");
+    std::fprintf(out, "<span class=\"icon st%d\" aria-hidden=\"true\"></span><span class=\"n\">",
+                 stateIndex(board.image, slot));
+    char cell[store::WrittenSize + 1];
+    size_t len = text::copyField(cell, sizeof cell, board.names[slot], store::NameSize);
+    report::writeHtmlText(out, cell, len);
+    std::fputs("</span><span class=\"r\">", out);
+    len = store::fieldTextOf(board.image, slot, store::Field::returnTime, cell, sizeof cell);
+    report::writeHtmlText(out, cell, len);
+    std::fputs("</span></div>\n", out);
+  }
+  std::fputs("</div>\n</body></html>\n", out);
+}
+
 void writeNeedsLink(FILE* out) {
   std::fputs(
       u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"

@@ -362,6 +362,14 @@ void sendPage(Server& s, Reply& res, int token) {
   content(res, page.take(), "text/html; charset=utf-8");
 }
 
+void sendKiosk(Server& s, Reply& res, int token) {
+  const auto board = copyBoard(s.feed);
+  MemoryFile page;
+  writeKiosk(page.get(), *board, token >= 0 ? s.options.tokens->tokens[token].secret : nullptr);
+  res.set(http::field::cache_control, "no-store");
+  content(res, page.take(), "text/html; charset=utf-8");
+}
+
 void sendNeedsLink(Reply& res) {
   MemoryFile page;
   writeNeedsLink(page.get());
@@ -637,6 +645,18 @@ class Session : public std::enable_shared_from_this<Session> {
       } else if (admitted(s_, req, t, res, token, fromText_)) {
         return startEvents(req, t);
       }
+    } else if (get && (t.path == "/kiosk" || t.path.compare(0, 7, "/kiosk/") == 0)) {
+      // The reception's view: its own token, or none on a read-only server.
+      t.tokenInPath = t.path.size() > 7 ? t.path.substr(7) : "";
+      const int token = s_.options.tokens && allOf(t.tokenInPath, "0123456789abcdef") ? tokenOf(s_, req, t) : -1;
+      if (!s_.options.tokens)
+        sendKiosk(s_, res, -1);
+      else if (token >= 0 && s_.options.tokens->tokens[token].slot == KioskSlot)
+        sendKiosk(s_, res, token);
+      else {
+        logFailedLogin(req, t, fromText_);
+        sendNeedsLink(res);
+      }
     } else if (get && t.path == "/api/board") {
       int token;
       if (admitted(s_, req, t, res, token, fromText_)) sendBoard(s_, res);
@@ -667,6 +687,10 @@ class Session : public std::enable_shared_from_this<Session> {
     int token;
     if (!admitted(s_, req, t, res, token, fromText_)) return send();
     Token& holder = s_.options.tokens->tokens[token];
+    if (holder.slot == KioskSlot) {
+      answer(res, 403, "the reception's link only reads", u8"受付用のリンクでは書き込めません。");
+      return send();
+    }
     int slot = holder.slot;
     if (!me) {
       if (t.slotInPath != holder.slot && !s_.options.editAny) {

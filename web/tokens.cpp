@@ -57,10 +57,11 @@ bool loadTokens(const char* path, const store::Share& share, TokenTable& out, ch
       return failLine(error, errorSize, number, "not TOKEN<TAB>NAME with a 40-digit token");
     for (size_t i = 0; i < TokenChars; ++i)
       if (!isHex(line[i])) return failLine(error, errorSize, number, "the token is not 40 lowercase hex digits");
-    const int slot = slotNamed(share, line + TokenChars + 1);
+    const int slot =
+        std::strcmp(line + TokenChars + 1, KioskName) == 0 ? KioskSlot : slotNamed(share, line + TokenChars + 1);
     if (slot == -1) return failLine(error, errorSize, number, "no member of the name list has this name");
     if (slot == -2) return failLine(error, errorSize, number, "several members have this name");
-    if (out.count == store::MaxMembers) return failLine(error, errorSize, number, "more tokens than members");
+    if (out.count == store::MaxMembers + 1) return failLine(error, errorSize, number, "more tokens than members");
     Token& t = out.tokens[out.count++];
     t = Token{};
     std::memcpy(t.secret, line, TokenChars);
@@ -103,6 +104,7 @@ bool freshToken(char (&token)[TokenChars + 1], char* error, size_t errorSize) {
 }
 
 std::string nameOf(const store::Share& share, int slot) {
+  if (slot == KioskSlot) return KioskName;
   char name[store::NameSize * 3 + 1];
   text::cp932ToUtf8(share.displayNames[slot], text::fieldLength(share.displayNames[slot], store::NameSize), name,
                     sizeof name);
@@ -142,7 +144,8 @@ bool changeToken(const store::Share& share, const char* path, int slot, bool rev
     lines += std::string(token) + '\t' + nameOf(share, slot) + '\n';
   }
   if (!writeTokens(path, lines, error, errorSize)) return false;
-  if (!revoke && urlBase) std::fprintf(out, "%s\t%s/m/%s\n", nameOf(share, slot).c_str(), urlBase, token);
+  if (!revoke && urlBase)
+    std::fprintf(out, "%s\t%s/%s/%s\n", nameOf(share, slot).c_str(), urlBase, slot == KioskSlot ? "kiosk" : "m", token);
   return true;
 }
 

@@ -25,8 +25,13 @@ struct Token {
   int nextWrite;
 };
 
+// The reception's screen has a token of its own, on a line whose name no member can have: it opens
+// the reception view and the board, and writes nothing.
+constexpr int KioskSlot = -3;  // beside -1 and -2, no member and several
+constexpr char KioskName[] = "*kiosk";
+
 struct TokenTable {
-  Token tokens[store::MaxMembers];
+  Token tokens[store::MaxMembers + 1];  // every member's and the reception's
   int count;
 };
 
@@ -47,9 +52,9 @@ bool takeWrite(Token& token, uint64_t nowMs);
 bool makeTokens(const store::Share& share, const char* path, const char* urlBase, FILE* out, char* error,
                 size_t errorSize);
 
-// One member's token changed in the token file at path, every other line kept: a fresh token for slot
-// (added when the member had none), or with revoke none. The new link (urlBase/m/TOKEN) is printed
-// to out after the name. False with a reason.
+// One member's token (or with KioskSlot the reception's) changed in the token file at path, every other
+// line kept: a fresh token for slot (added when it had none), or with revoke none. The new link (urlBase/m/TOKEN) is
+// printed to out after the name. False with a reason.
 bool changeToken(const store::Share& share, const char* path, int slot, bool revoke, const char* urlBase, FILE* out,
                  char* error, size_t errorSize);
 

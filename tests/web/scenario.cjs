@@ -54,6 +54,7 @@ async function main() {
       '--disable-component-update', '--no-first-run', '--disable-sync'],
   });
   try {
+    fs.mkdirSync(shots, { recursive: true });
     const page = await browser.newPage();
     let alerted = false;
     page.on('dialog', async (d) => { alerted = true; await d.dismiss(); });
@@ -156,13 +157,43 @@ async function main() {
     await page.keyboard.press('Escape');
     if (!(await page.$eval('#return-ask', (d) => d.hidden))) fail('Esc does not close the return time\'s prompt');
 
+    // The reception's view, with its own token added while serve runs: all 300 members on one
+    // 1920x1080 screen without scrolling, in type large enough for the room, live; its token writes nothing.
+    const made = run('make-tokens', ...src, '--out', path.join(work, 'tokens'), '--kiosk', '--url', base);
+    const kioskUrl = /\t(http:\S+\/kiosk\/[0-9a-f]{40})/.exec(made)[1];
+    const kioskToken = kioskUrl.slice(-40);
+    for (let tries = 0; (await fetch(kioskUrl)).status !== 200; ++tries) {
+      if (tries === 30) fail('the reception\'s new token is not taken');
+      await new Promise((r) => setTimeout(r, 100));
+    }
+    const kiosk = await browser.newPage();
+    await kiosk.setViewport({ width: 1920, height: 1080 });
+    await kiosk.goto(kioskUrl, { waitUntil: 'load' });
+    const fit = await kiosk.evaluate(() => {
+      const cells = Array.from(document.querySelectorAll('#kiosk-grid .k'));
+      const last = cells.reduce((m, c) => Math.max(m, c.getBoundingClientRect().bottom), 0);
+      const right = cells.reduce((m, c) => Math.max(m, c.getBoundingClientRect().right), 0);
+      return { cells: cells.length, last, right, height: innerHeight, width: innerWidth,
+        scroll: document.documentElement.scrollHeight - innerHeight,
+        font: parseFloat(getComputedStyle(document.getElementById('kiosk-grid')).fontSize) };
+    });
+    if (fit.cells !== 300 || fit.last > fit.height || fit.right > fit.width || fit.scroll > 0)
+      fail('the reception\'s view does not fit one screen: ' + JSON.stringify(fit));
+    if (fit.font < 18) fail('the reception\'s type is ' + fit.font + ' px');
+    run('set', ...src, '--slot', '299', '--state', '帰宅');
+    await kiosk.waitForFunction(() => document.querySelector('#s299 .icon').classList.contains('st1'), { timeout: 3000 });
+    await kiosk.screenshot({ path: path.join(shots, 'kiosk-1920x1080.png') });
+    await kiosk.close();
+    const kioskWrite = await fetch(base + '/api/rows/me', { method: 'POST',
+      headers: { Authorization: 'Bearer ' + kioskToken, 'Content-Type': 'application/json' }, body: '{"state":"社内"}' });
+    if (kioskWrite.status !== 403) fail('the reception\'s token wrote: ' + kioskWrite.status);
+
     // The find box folds full width and case, as the window's does.
     await page.type('#find', 'abc');
     const shown = await page.$$eval('#board tbody tr:not(.hide)', (trs) => trs.map((tr) => tr.dataset.slot));
     if (shown.join() !== '6') fail('find "abc" shows rows ' + shown.join());
     await page.$eval('#find', (f) => { f.value = ''; f.dispatchEvent(new Event('input')); });
 
-    fs.mkdirSync(shots, { recursive: true });
     await page.screenshot({ path: path.join(shots, 'board-1920x1080.png') });
     await page.setViewport({ width: 360, height: 740, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
     await page.reload({ waitUntil: 'load' });

@@ -4,13 +4,90 @@
 (function () {
   const body = document.body;
   const table = document.getElementById('board');
-  if (!table) return;
-  const tbody = table.tBodies[0];
   const token = body.dataset.token || '';
   const ownSlot = Number(body.dataset.ownSlot);
   const editAny = body.dataset.editAny === '1';
   const States = ['社内', '帰宅', '外出・戻り', '外出・直帰'];
   const Keys = ['name', 'morning', 'afternoon', 'returnTime', 'state', 'writtenAt'];
+
+  // The rows as they change, from the server's event stream, given to onRows. The stream is opened
+  // again after any error (a restart, a proxy's 502), waiting longer each time up to 30 s; after 5 s
+  // without it the page says that what it shows may be old, until it is back.
+  let generation = body.dataset.generation;
+  function liveStream(anchor, onRows) {
+    const age = document.getElementById('age');
+    const ageSince = document.getElementById('age-since');
+    const offline = document.createElement('p');
+    offline.id = 'offline';
+    offline.className = 'age';
+    offline.setAttribute('role', 'alert');
+    offline.hidden = true;
+    offline.textContent = '最新の状態を取得できていません。再接続しています…';
+    anchor.parentNode.insertBefore(offline, anchor);
+    let downSince = Date.now();
+    let retryMs = 1000;
+    setInterval(() => { offline.hidden = downSince === 0 || Date.now() - downSince < 5000; }, 500);
+    function connect() {
+      const base = token ? '/m/' + token + '/events' : '/api/events';
+      const events = new EventSource(base + '?since=' + encodeURIComponent(generation));
+      events.addEventListener('open', () => {
+        downSince = 0;
+        retryMs = 1000;
+        offline.hidden = true;
+      });
+      events.addEventListener('error', () => {
+        events.close();
+        if (downSince === 0) downSince = Date.now();
+        setTimeout(connect, retryMs);
+        retryMs = Math.min(retryMs * 2, 30000);
+      });
+      events.addEventListener('rows', (ev) => {
+        generation = ev.lastEventId || generation;
+        onRows(JSON.parse(ev.data));
+      });
+      events.addEventListener('age', (ev) => {
+        const a = JSON.parse(ev.data);
+        age.hidden = !a.old;
+        ageSince.textContent = a.readAt;
+      });
+    }
+    connect();
+  }
+
+  // The reception's view: every member in one screen's grid, its cells sized to fill the screen.
+  const grid = document.getElementById('kiosk-grid');
+  if (grid) {
+    const cells = Array.from(grid.children);
+    const layout = () => {
+      const n = Math.max(1, cells.length);
+      const width = grid.clientWidth;
+      const height = window.innerHeight - grid.getBoundingClientRect().top;
+      // As many columns as keep each cell about five times as wide as it is high.
+      let columns = 1;
+      while (columns < n && width / columns > 5 * (height / Math.ceil(n / columns))) ++columns;
+      const rowsCount = Math.ceil(n / columns);
+      const cellHeight = Math.floor(height / rowsCount);
+      grid.style.gridTemplateColumns = 'repeat(' + columns + ', minmax(0, 1fr))';
+      grid.style.gridTemplateRows = 'repeat(' + rowsCount + ', ' + cellHeight + 'px)';
+      grid.style.fontSize = Math.max(10, Math.floor(cellHeight * 0.6)) + 'px';
+    };
+    layout();
+    window.addEventListener('resize', layout);
+    liveStream(grid, (list) => {
+      for (const row of list) {
+        const cell = document.getElementById('s' + row.slot);
+        if (!cell) { location.reload(); return; }
+        cell.querySelector('.n').textContent = row.name;
+        cell.querySelector('.icon').className = 'icon st' + States.indexOf(row.state);
+        cell.querySelector('.r').textContent = row.returnTime;
+        cell.classList.toggle('overdue', row.overdue);
+        cell.classList.toggle('stale', row.stale);
+      }
+    });
+    return;
+  }
+  if (!table) return;
+  const tbody = table.tBodies[0];
 
   // The window's find: full-width letters, digits and signs as ASCII, ASCII letters in either case.
   let fold = {};
@@ -122,54 +199,17 @@
   }
 
   // Live rows.
-  const age = document.getElementById('age');
-  const ageSince = document.getElementById('age-since');
-  let generation = body.dataset.generation;
-  // The stream is opened again after any error (a restart, a proxy's 502), waiting longer each time up
-  // to 30 s; after 5 s without it the page says that what it shows may be old, until it is back.
-  const offline = document.createElement('p');
-  offline.id = 'offline';
-  offline.className = 'age';
-  offline.setAttribute('role', 'alert');
-  offline.hidden = true;
-  offline.textContent = '最新の状態を取得できていません。再接続しています…';
-  table.parentNode.insertBefore(offline, table);
-  let downSince = Date.now();
-  let retryMs = 1000;
-  setInterval(() => { offline.hidden = downSince === 0 || Date.now() - downSince < 5000; }, 500);
-  function connect() {
-    const base = token ? '/m/' + token + '/events' : '/api/events';
-    const events = new EventSource(base + '?since=' + encodeURIComponent(generation));
-    events.addEventListener('open', () => {
-      downSince = 0;
-      retryMs = 1000;
-      offline.hidden = true;
-    });
-    events.addEventListener('error', () => {
-      events.close();
-      if (downSince === 0) downSince = Date.now();
-      setTimeout(connect, retryMs);
-      retryMs = Math.min(retryMs * 2, 30000);
-    });
-    events.addEventListener('rows', (ev) => {
-      generation = ev.lastEventId || generation;
-      let changed = false;
-      for (const row of JSON.parse(ev.data)) {
-        const entry = rows.get(row.slot);
-        if (!entry) { location.reload(); return; }
-        entry.row = row;
-        render(entry);
-        changed = true;
-      }
-      if (changed) { applyFind(); if (sortColumn >= 0) applySort(); refreshEditor(); }
-    });
-    events.addEventListener('age', (ev) => {
-      const a = JSON.parse(ev.data);
-      age.hidden = !a.old;
-      ageSince.textContent = a.readAt;
-    });
-  }
-  connect();
+  liveStream(table, (list) => {
+    let changed = false;
+    for (const row of list) {
+      const entry = rows.get(row.slot);
+      if (!entry) { location.reload(); return; }
+      entry.row = row;
+      render(entry);
+      changed = true;
+    }
+    if (changed) { applyFind(); if (sortColumn >= 0) applySort(); refreshEditor(); }
+  });
 
   // A member's own row, or with --edit-any the row picked in the list.
   const editor = document.getElementById('editor');
