@@ -1075,8 +1075,6 @@ bool listen(Server& s, const char* host, int port, int& taken) {
 
 }  // namespace
 
-bool serverBuilt() { return true; }
-
 int serve(store::Share& share, const ServeOptions& options) {
   const int files = prepareProcess();
   auto s = std::make_unique<Server>(share, options);

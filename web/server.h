@@ -30,9 +30,6 @@ bool hostAllowed(const char* host, size_t length, const char* listenHost, const 
 // The host of a URL as --url gives it, lower case: "https://Board.example:8443/x" gives "board.example".
 std::string urlHostOf(const char* url);
 
-// False where this build has no HTTP server (Windows: the distribution's library is built for Linux).
-bool serverBuilt();
-
 // Serves the share (its paths and name list loaded) until SIGTERM or SIGINT; an in-flight write
 // finishes first. The exit status: 0 after a clean stop, 1 when the address could not be taken.
 int serve(store::Share& share, const ServeOptions& options);
