@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # tavelin-cli serve against hostile requests: each row of the table is one request, the status it must
-# get, and whether the board file may change. Then 600 idle connections, and /healthz must still answer.
+# get, and whether the board file may change; then requests as raw bytes (Content-Length, pipelining, Host,
+# header limits), 1,100 slow connections from one address beside another's page, a slow request's deadline,
+# the log, the token file changed while serve runs, and the refusals and warnings at start.
 # Usage: hostile.sh CLI
 set -euo pipefail
 cli=$1
