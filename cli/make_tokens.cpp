@@ -139,8 +139,7 @@ int changeOne(const Options& opts, const char* path, const char* base) {
   const int slot = opts.kiosk ? web::KioskSlot : pickSlot(opts, "make-tokens");
   if (slot < 0 && !opts.kiosk) return ExitUsage;
   char error[512];
-  if (!web::changeToken(share(), path, slot, opts.revoke, opts.urlBase ? base : nullptr, stdout, error,
-                        sizeof error)) {
+  if (!web::changeToken(share(), path, slot, opts.revoke, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
     char what[600];
     std::snprintf(what, sizeof what, "was not changed: %s", error);
     return refuse(ExitFailed, path, what);
@@ -171,7 +170,9 @@ int runMakeTokens(int argc, char** argv) {
   const bool one = opts.slotText || opts.member || opts.kiosk;
   if (opts.kiosk && (opts.slotText || opts.member))
     return usageError("make-tokens", "give one of --kiosk, --slot, --member", MakeTokensUsage);
-  if (one && opts.links) return usageError("make-tokens", "--links prints every link; it takes no --slot, --member or --kiosk", MakeTokensUsage);
+  if (one && opts.links)
+    return usageError("make-tokens", "--links prints every link; it takes no --slot, --member or --kiosk",
+                      MakeTokensUsage);
   if (opts.revoke && !one)
     return usageError("make-tokens", "--revoke needs --slot N, --member NAME or --kiosk", MakeTokensUsage);
   char base[1024] = "";

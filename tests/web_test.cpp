@@ -162,7 +162,7 @@ TEST_F(WebFeed, TokensNameExactlyOneMember) {
       {token.substr(1) + "\tm0\n", false},
       {std::string(1200, '\n') + token + "\tm0\n", true},
       {std::string(1201, '\n') + token + "\tm0\n", false},  // read without end, were it endless
-      {token + "\t*kiosk\n", true},  // the reception's, beside no member's name
+      {token + "\t*kiosk\n", true},                         // the reception's, beside no member's name
   };
   for (const auto& c : cases) {
     writeFile(dir.file("tokens"), c.first);

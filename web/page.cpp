@@ -20,6 +20,11 @@ void writeUtf8(FILE* out, const char* cp932) {
   std::fputs(utf8, out);
 }
 
+int stateIcon(const PageBoard& board, int slot) {
+  const store::State state = store::stateOfRow(board.image, slot);
+  return state == store::State::none ? -1 : static_cast<int>(state);
+}
+
 void writeCell(FILE* out, const PageBoard& board, int slot, int field) {
   char cell[store::WrittenSize + 1];
   const store::Field f = static_cast<store::Field>(field);
@@ -42,11 +47,6 @@ void writeFlagClasses(FILE* out, const PageBoard& board, int slot) {
   const unsigned bits = store::flagsOf(board.image, slot, board.now);
   for (int i = 0; i < count; ++i)
     if ((bits >> i) & 1) std::fprintf(out, "%s ", flags[i].key);
-}
-
-int stateIcon(const PageBoard& board, int slot) {
-  const store::State state = store::stateOfRow(board.image, slot);
-  return state == store::State::none ? -1 : static_cast<int>(state);
 }
 
 void writeRow(FILE* out, const PageBoard& board, const PageView& view, int slot) {
