@@ -187,7 +187,7 @@ chmod 600 "$work/tokens-empty"
 setups=(
   "readable by others|$work/tokens-open|--listen 127.0.0.1:0|the token file is readable by other users"
   "empty|$work/tokens-empty|--listen 127.0.0.1:0|the token file holds no token"
-  "missing|$work/no-such-file|--listen 127.0.0.1:0|cannot open it (No such file or directory)"
+  "missing|$work/no-such-file|--listen 127.0.0.1:0|cannot open it: No such file or directory"
   "open to the network without tokens||--listen 192.0.2.1:0|without --tokens anyone who reaches 192.0.2.1"
 )
 for row in "${setups[@]}"; do
