@@ -81,8 +81,10 @@ constexpr OptionRow OptionRows[] = {
     {"--tokens", AllowServe | AllowTokensOut, &Options::tokensPath, nullptr},
     {"--edit-any", AllowServe, nullptr, &Options::editAny},
     {"--out", AllowTokensOut, &Options::outPath, nullptr},
-    {"--url", AllowTokensOut, &Options::urlBase, nullptr},
+    {"--url", AllowTokensOut | AllowServe, &Options::urlBase, nullptr},
     {"--links", AllowTokensOut, nullptr, &Options::links},
+    {"--revoke", AllowTokensOut, nullptr, &Options::revoke},
+    {"--kiosk", AllowTokensOut, nullptr, &Options::kiosk},
 };
 
 const OptionRow* optionRowOf(const char* arg, unsigned allow) {
@@ -140,7 +142,9 @@ bool parseOptions(int argc, char** argv, unsigned allow, Options& out, char* err
     return fail(error, errorSize, "missing", (allow & AllowNamesOnly) ? "DIR" : "FILE");
   if (allow & AllowRowPick) {
     if (out.slotText && out.member) return fail(error, errorSize, "give one of", "--slot, --member");
-    if (!out.slotText && !out.member) return fail(error, errorSize, "missing", "--slot N or --member NAME");
+    // make-tokens picks a member only to change that one token.
+    if (!out.slotText && !out.member && !(allow & AllowTokensOut))
+      return fail(error, errorSize, "missing", "--slot N or --member NAME");
   }
   if (out.json && out.csv) return fail(error, errorSize, "give one of", "--json, --csv");
   if (out.clear && out.touch) return fail(error, errorSize, "give one of", "--clear, --touch");

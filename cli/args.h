@@ -15,8 +15,8 @@ enum Allow : unsigned {
   AllowForce = 1u << 6,       // --force
   AllowNoLock = 1u << 7,      // --no-lock
   AllowCsv = 1u << 8,         // --csv
-  AllowServe = 1u << 9,       // --listen, --tokens, --edit-any
-  AllowTokensOut = 1u << 10,  // --out, --url, --links, --tokens
+  AllowServe = 1u << 9,       // --listen, --tokens, --edit-any, --url
+  AllowTokensOut = 1u << 10,  // --out, --url, --links, --tokens, --revoke, --kiosk
   AllowBoardOnly = 1u << 11,  // --board without the rest of SOURCE (check-names)
 };
 
@@ -45,7 +45,9 @@ struct Options {
   bool editAny = false;
   const char* outPath = nullptr;  // make-tokens' token file
   const char* urlBase = nullptr;
-  bool links = false;  // make-tokens: the links of an existing token file again
+  bool links = false;   // make-tokens: the links of an existing token file again
+  bool revoke = false;  // make-tokens: the member's token taken out
+  bool kiosk = false;   // make-tokens: the reception's token
 };
 
 // Parses argv[1..argc) of one command. False with a one-line reason in error when the arguments

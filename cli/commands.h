@@ -17,7 +17,7 @@ constexpr unsigned ResetLockOptions = AllowSource | AllowNoLock;
 constexpr unsigned CheckNamesOptions = AllowOperand | AllowBoardOnly;
 constexpr unsigned InitShareOptions = AllowOperand | AllowNamesOnly;
 constexpr unsigned ServeOptions = AllowSource | AllowServe | AllowNoLock;
-constexpr unsigned MakeTokensOptions = AllowSource | AllowTokensOut | AllowForce;
+constexpr unsigned MakeTokensOptions = AllowSource | AllowTokensOut | AllowForce | AllowRowPick;
 
 int runShow(int argc, char** argv);
 int runSet(int argc, char** argv);
@@ -26,5 +26,9 @@ int runCheckNames(int argc, char** argv);
 int runInitShare(int argc, char** argv);
 int runServe(int argc, char** argv);
 int runMakeTokens(int argc, char** argv);
+
+// The slot --slot or --member picks on the loaded name list, or -1 after the command's usage error
+// (the members listed when the name matched none or several).
+int pickSlot(const Options& opts, const char* command);
 
 }  // namespace cli

@@ -21,6 +21,8 @@ namespace {
 
 constexpr char MakeTokensUsage[] =
     "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] [--force]\n"
+    "       tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] (--slot N | --member NAME | --kiosk)\n"
+    "                               [--revoke]\n"
     "       tavelin-cli make-tokens [SOURCE] --links --tokens FILE --url BASE\n"
     "  Writes a new random token for every member of the name list to FILE (TOKEN<TAB>NAME lines,\n"
     "  readable by its owner only); the old tokens stop working once serve is started with it.\n"
@@ -29,6 +31,11 @@ constexpr char MakeTokensUsage[] =
     "  --url BASE   also print each member's personal link, BASE/m/TOKEN (BASE: http:// or https://,\n"
     "               no query or fragment)\n"
     "  --links      print the links of an existing token file again, for a new BASE; no new tokens\n"
+    "  --slot N, --member NAME  only this member's token in the existing FILE: a new one (added, or\n"
+    "               reissued: the old link stops working), every other line kept; a running serve\n"
+    "               takes the file within 2 s\n"
+    "  --kiosk      only the reception's token, for the view of everyone at once (BASE/kiosk/TOKEN)\n"
+    "  --revoke     with --slot, --member or --kiosk: that token taken out\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 // The tokens of --links, made once: too big for a stack.
@@ -127,6 +134,25 @@ int printLinksAgain(const Options& opts, const char* base) {
   return outputWritten("make-tokens") ? ExitOk : ExitFailed;
 }
 
+// One member's token (or the reception's) changed in place, the rest of the file kept.
+int changeOne(const Options& opts, const char* path, const char* base) {
+  const int slot = opts.kiosk ? web::KioskSlot : pickSlot(opts, "make-tokens");
+  if (slot < 0 && !opts.kiosk) return ExitUsage;
+  char error[512];
+  if (!web::changeToken(share(), path, slot, opts.revoke, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
+    char what[600];
+    std::snprintf(what, sizeof what, "was not changed: %s", error);
+    return refuse(ExitFailed, path, what);
+  }
+  if (!outputWritten("make-tokens")) return ExitFailed;
+  if (opts.kiosk)
+    std::fprintf(stderr, "tavelin-cli make-tokens: the reception's token %s\n", opts.revoke ? "revoked" : "written");
+  else
+    std::fprintf(stderr, "tavelin-cli make-tokens: slot %d's token %s; a running serve takes the file within 2 s\n",
+                 slot, opts.revoke ? "revoked" : "written");
+  return ExitOk;
+}
+
 }  // namespace
 
 int runMakeTokens(int argc, char** argv) {
@@ -141,6 +167,14 @@ int runMakeTokens(int argc, char** argv) {
   if (!opts.links && opts.tokensPath)
     return usageError("make-tokens", "--tokens FILE goes with --links", MakeTokensUsage);
   if (!opts.links && !opts.outPath) return usageError("make-tokens", "missing --out FILE", MakeTokensUsage);
+  const bool one = opts.slotText || opts.member || opts.kiosk;
+  if (opts.kiosk && (opts.slotText || opts.member))
+    return usageError("make-tokens", "give one of --kiosk, --slot, --member", MakeTokensUsage);
+  if (one && opts.links)
+    return usageError("make-tokens", "--links prints every link; it takes no --slot, --member or --kiosk",
+                      MakeTokensUsage);
+  if (opts.revoke && !one)
+    return usageError("make-tokens", "--revoke needs --slot N, --member NAME or --kiosk", MakeTokensUsage);
   char base[1024] = "";
   if (opts.urlBase && !web::checkBaseUrl(opts.urlBase, base, sizeof base, error, sizeof error))
     return usageError("make-tokens", error, MakeTokensUsage);
@@ -155,6 +189,7 @@ int runMakeTokens(int argc, char** argv) {
     return usageError("make-tokens", "the --out path is not representable", MakeTokensUsage);
   status = checkOut(path, opts.force);
   if (status != ExitOk) return status;
+  if (one) return changeOne(opts, path, base);
   if (!web::makeTokens(share(), path, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
     char what[600];
     std::snprintf(what, sizeof what, "cannot be written: %s", error);

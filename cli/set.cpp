@@ -75,33 +75,6 @@ int nearMembers(const char* name, int* slots) {
   return count;
 }
 
-// The slot to write, or -1 after a usage error has been reported.
-int pickSlot(const Options& opts) {
-  char reason[160];
-  if (!opts.member) {
-    if (opts.slot < share().memberCount) return static_cast<int>(opts.slot);
-    std::snprintf(reason, sizeof reason, "slot %ld is not on the board (%d members)", opts.slot, share().memberCount);
-    usageError("set", reason, "");
-    return -1;
-  }
-  char name[store::NameSize];
-  if (!text::utf8ToCp932(opts.member, name, sizeof name)) name[0] = '\x7F';  // matches no name
-  int matches[store::MaxMembers];
-  int count = matchMembers(name, matches, store::MaxMembers);
-  if (count == 1) return matches[0];
-  if (count == 0) {
-    count = nearMembers(name, matches);
-    usageError("set",
-               count ? "no member has exactly this name; near it ('tavelin-cli show' lists all):"
-                     : "no member has exactly this name; 'tavelin-cli show' lists the members",
-               "");
-  } else {
-    usageError("set", "several members have this name; pick one with --slot:", "");
-  }
-  listMembers(matches, count);
-  return -1;
-}
-
 // The board access failed: say why when it can be told (no lock possible, a lock held, a board
 // file that does not open for the reading or the writing).
 int boardFailed(const Options& opts, bool writing) {
@@ -113,6 +86,33 @@ int boardFailed(const Options& opts, bool writing) {
 }
 
 }  // namespace
+
+// The slot to write, or -1 after a usage error has been reported.
+int pickSlot(const Options& opts, const char* command) {
+  char reason[160];
+  if (!opts.member) {
+    if (opts.slot < share().memberCount) return static_cast<int>(opts.slot);
+    std::snprintf(reason, sizeof reason, "slot %ld is not on the board (%d members)", opts.slot, share().memberCount);
+    usageError(command, reason, "");
+    return -1;
+  }
+  char name[store::NameSize];
+  if (!text::utf8ToCp932(opts.member, name, sizeof name)) name[0] = '\x7F';  // matches no name
+  int matches[store::MaxMembers];
+  int count = matchMembers(name, matches, store::MaxMembers);
+  if (count == 1) return matches[0];
+  if (count == 0) {
+    count = nearMembers(name, matches);
+    usageError(command,
+               count ? "no member has exactly this name; near it ('tavelin-cli show' lists all):"
+                     : "no member has exactly this name; 'tavelin-cli show' lists the members",
+               "");
+  } else {
+    usageError(command, "several members have this name; pick one with --slot:", "");
+  }
+  listMembers(matches, count);
+  return -1;
+}
 
 int runSet(int argc, char** argv) {
   Options opts;
@@ -140,7 +140,7 @@ int runSet(int argc, char** argv) {
   if (refuseOddLockFile("set")) return ExitFailed;
   if (!loadNames("set")) return ExitFailed;
   if (share().memberCount == 0) return usageError("set", "the name list has no members", "");
-  int slot = pickSlot(opts);
+  int slot = pickSlot(opts, "set");
   if (slot < 0) return ExitUsage;
 
   // Unlike the dialog, a failed refresh stops here: the kept fields would come from an empty image.

@@ -75,6 +75,16 @@ TEST_F(CliMakeTokens, NeverReplacesWhatIsNotATokenFile) {
       {[&] { writeFile(out, "my notes\n"); }, {"--out", out, "--force"}, 0, "3 tokens written", ""},
       {[&] { writeFile(out, std::string(40, 'a') + "\tA\n"); }, {"--out", out}, 0, "3 tokens written", ""},
       {[] {}, {"--out", out, "--url", "https://h/?x"}, 2, "not have a query", ""},
+      // One member's token, or the reception's, is written the same careful way.
+      {[] {}, {"--out", names, "--slot", "1"}, 2, "is the share's name list", names},
+      {[&] { symlink(board.c_str(), out.c_str()); }, {"--out", out, "--kiosk"}, 2, "is a symbolic link", board},
+      {[&] { writeFile(out, "my notes\n"); }, {"--out", out, "--member", "B", "--force"}, 1, "was not changed", out},
+      {[&] { writeFile(out, std::string(40, 'a') + "\tA\n"); },
+       {"--out", out, "--slot", "1", "--url", "https://h/#x"},
+       2,
+       "not have a query",
+       out},
+      {[&] { writeFile(out, std::string(40, 'a') + "\tA\n"); }, {"--out", out, "--slot", "1"}, 0, "slot 1's token", ""},
   };
   for (const Case& c : cases) {
     fake::resetAll();
@@ -126,6 +136,15 @@ TEST_F(CliMakeTokens, LinksAgainForANewUrlKeepTheTokens) {
                        tokens.substr(tokens.find('\n') + 1, 40) + "\n");
   EXPECT_EQ(made.out.find("//m/"), std::string::npos) << made.out;
   EXPECT_EQ(readFile(out), tokens);
+
+  // The reception's token is no member's: its link is the kiosk view's.
+  auto kiosk = source;
+  kiosk.insert(kiosk.end(), {"--out", out, "--kiosk"});
+  ASSERT_EQ(clisupport::run(cli::runMakeTokens, kiosk).exit, 0);
+  const auto withKiosk = clisupport::run(cli::runMakeTokens, again);
+  EXPECT_EQ(withKiosk.exit, 0) << withKiosk.err;
+  EXPECT_EQ(withKiosk.out.substr(r.out.size()),
+            "*kiosk\thttps://new.example/kiosk/" + readFile(out).substr(86, 40) + "\n");
 }
 
 }  // namespace

@@ -1,17 +1,18 @@
 // serve's own parts: the edit body's parser, the tokens, and the changed rows each page is sent.
-#include <sys/stat.h>
-
 #include <cstring>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "store/board.h"
 #include "tests/support.h"
+#include "tests/web_private.h"
 #include "web/feed.h"
 #include "web/json_body.h"
 #include "web/memory_file.h"
 #include "web/page.h"
+#include "web/server.h"
 #include "web/tokens.h"
 
 using namespace testsupport;
@@ -37,6 +38,7 @@ TEST(RowEditBody, TakesStringsOfKnownKeysOnly) {
       {R"(["morning"])", nullptr},
       {"{\"morning\":\"a\nb\"}", nullptr},  // a raw control character
       {R"({"morning":"\x41"})", nullptr},
+      {R"({"morning":"a\u0000b"})", nullptr},  // NUL would cut the text short
   };
   for (const Case& c : cases) {
     web::RowEdit edit;
@@ -160,6 +162,7 @@ TEST_F(WebFeed, TokensNameExactlyOneMember) {
       {token.substr(1) + "\tm0\n", false},
       {std::string(1200, '\n') + token + "\tm0\n", true},
       {std::string(1201, '\n') + token + "\tm0\n", false},  // read without end, were it endless
+      {token + "\t*kiosk\n", true},                         // the reception's, beside no member's name
   };
   for (const auto& c : cases) {
     writeFile(dir.file("tokens"), c.first);
@@ -175,9 +178,7 @@ TEST_F(WebFeed, MadeTokensAreFreshPerMemberAndTheirFileIsTheOwnersAlone) {
   char error[128] = "";
   ASSERT_TRUE(web::makeTokens(fake::share, dir.file("tokens").c_str(), "http://h", links, error, sizeof error))
       << error;
-  struct stat info;
-  ASSERT_EQ(stat(dir.file("tokens").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_TRUE(ownerOnlyFile(dir.file("tokens").c_str()));
   std::istringstream lines(readFile(dir.file("tokens")));
   std::set<std::string> seen;
   std::string expectedLinks;
@@ -220,6 +221,74 @@ TEST(Page, TheStatesItOffersAreTheBoardsInUtf8) {
             std::string::npos);
   EXPECT_NE(page.find("<tr id=\"s1\" data-slot=\"1\" class=\"mine\"><td class=\"f0\"><span class=\"icon st-1\""),
             std::string::npos);
+}
+
+TEST_F(WebFeed, OneMembersTokenChangesAloneAndAReloadKeepsWriteCounts) {
+  FILE* links = std::tmpfile();
+  char error[128] = "";
+  const std::string path = dir.file("tokens");
+  ASSERT_TRUE(web::makeTokens(fake::share, path.c_str(), nullptr, links, error, sizeof error)) << error;
+  auto lines = [&] {
+    std::istringstream in(readFile(path));
+    std::vector<std::string> out;
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+  };
+  const std::vector<std::string> first = lines();
+  ASSERT_TRUE(web::changeToken(fake::share, path.c_str(), 1, false, nullptr, links, error, sizeof error)) << error;
+  std::vector<std::string> now = lines();
+  ASSERT_EQ(now.size(), 3u);
+  EXPECT_EQ(now[0], first[0]);
+  EXPECT_EQ(now[1], first[2]);
+  EXPECT_NE(now[2], first[1]);
+  EXPECT_EQ(now[2].substr(web::TokenChars), "\tm1");
+  ASSERT_TRUE(web::changeToken(fake::share, path.c_str(), 1, true, nullptr, links, error, sizeof error)) << error;
+  EXPECT_EQ(lines(), (std::vector<std::string>{first[0], first[2]}));
+  EXPECT_FALSE(web::changeToken(fake::share, path.c_str(), 1, true, nullptr, links, error, sizeof error));
+  std::fclose(links);
+
+  // Slot 2 used its minute's writes under the old table: the reloaded one, where its token moved, says so.
+  web::TokenTable before{}, after{};
+  before.count = 2;
+  before.tokens[0].slot = 0;
+  before.tokens[1].slot = 2;
+  for (int i = 0; i < web::WritesPerMinute; ++i) ASSERT_TRUE(web::takeWrite(before.tokens[1], 1000 + i));
+  after.count = 2;
+  after.tokens[0].slot = 2;
+  after.tokens[1].slot = 0;
+  web::keepWriteCounts(before, after);
+  EXPECT_FALSE(web::takeWrite(after.tokens[0], 2000));
+  EXPECT_TRUE(web::takeWrite(after.tokens[1], 2000));
+}
+
+TEST(ServeHost, OnlyNamesThisServerAnswersFor) {
+  struct Case {
+    const char* host;
+    bool allowed;
+  } cases[] = {
+      {"127.0.0.1:8080", true},
+      {"[::1]:8080", true},
+      {"::1", true},
+      {"192.0.2.7", true},  // an address as such is never a rebound name
+      {"localhost", true},
+      {"LocalHost.:80", true},
+      {"board.example:8443", true},  // --url's host
+      {"BOARD.EXAMPLE", true},
+      {"pc-01", true},  // this PC's name
+      {"pc-01.evil.example", false},
+      {"board.example.evil.example", false},
+      {"evil.example", false},
+      {"", false},
+      {":8080", false},
+      {"[::1", false},
+  };
+  const std::string url = web::urlHostOf("https://Board.Example:8443/m/");
+  EXPECT_EQ(url, "board.example");
+  for (const Case& c : cases)
+    EXPECT_EQ(web::hostAllowed(c.host, std::strlen(c.host), "127.0.0.1", url.c_str(), "PC-01"), c.allowed) << c.host;
+  EXPECT_FALSE(web::hostAllowed("board.example", 13, "127.0.0.1", nullptr, nullptr));
+  EXPECT_EQ(web::urlHostOf("http://[::1]:8080"), "::1");
+  EXPECT_EQ(web::urlHostOf(nullptr), "");
 }
 
 }  // namespace

@@ -79,6 +79,8 @@ size_t readEscape(Parser& p, char* out) {
   if (c != 'u') return fail(p, "an unknown escape"), 0;
   unsigned code;
   if (!readHex4(p, code)) return 0;
+  // A NUL would end the text early and the rest would be lost without a word.
+  if (code == 0) return fail(p, "a NUL character in a string"), 0;
   if (code >= 0xDC00 && code <= 0xDFFF) return fail(p, "a lone surrogate"), 0;
   if (code >= 0xD800 && code <= 0xDBFF) {
     unsigned low;

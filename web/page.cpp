@@ -20,6 +20,11 @@ void writeUtf8(FILE* out, const char* cp932) {
   std::fputs(utf8, out);
 }
 
+int stateIcon(const PageBoard& board, int slot) {
+  const store::State state = store::stateOfRow(board.image, slot);
+  return state == store::State::none ? -1 : static_cast<int>(state);
+}
+
 void writeCell(FILE* out, const PageBoard& board, int slot, int field) {
   char cell[store::WrittenSize + 1];
   const store::Field f = static_cast<store::Field>(field);
@@ -28,22 +33,25 @@ void writeCell(FILE* out, const PageBoard& board, int slot, int field) {
   // The name's cell carries the state's icon, as the window's first column does.
   const bool name = f == store::Field::name;
   if (name) {
-    const store::State state = store::stateOfRow(board.image, slot);
     std::fprintf(out, "<span class=\"icon st%d\" aria-hidden=\"true\"></span><span class=\"t\">",
-                 state == store::State::none ? -1 : static_cast<int>(state));
+                 stateIcon(board, slot));
   }
   report::writeHtmlText(out, cell, len);
   std::fputs(name ? "</span></td>" : "</td>", out);
 }
 
-void writeRow(FILE* out, const PageBoard& board, const PageView& view, int slot) {
-  // Each flag that holds is a class of the row, under its JSON key.
-  std::fprintf(out, "<tr id=\"s%d\" data-slot=\"%d\" class=\"", slot, slot);
+// Each flag that holds is a class of the row, under its JSON key, each followed by a space.
+void writeFlagClasses(FILE* out, const PageBoard& board, int slot) {
   int count = 0;
   const store::FlagRule* flags = store::flagRules(count);
   const unsigned bits = store::flagsOf(board.image, slot, board.now);
   for (int i = 0; i < count; ++i)
     if ((bits >> i) & 1) std::fprintf(out, "%s ", flags[i].key);
+}
+
+void writeRow(FILE* out, const PageBoard& board, const PageView& view, int slot) {
+  std::fprintf(out, "<tr id=\"s%d\" data-slot=\"%d\" class=\"", slot, slot);
+  writeFlagClasses(out, board, slot);
   std::fprintf(out, "%s\">", slot == view.ownSlot ? "mine" : "");
   for (int f = 0; f < store::FieldCount; ++f) writeCell(out, board, slot, f);
   std::fputs("</tr>\n", out);
@@ -113,7 +121,7 @@ void writeEditor(FILE* out, const PageBoard& board, const PageView& view) {
   std::fprintf(
       out,
       u8"</div>\n"
-      u8"<div id=\"return-ask\" class=\"ask\" hidden><label>戻り時刻 <input id=\"return\" autocomplete=\"off\" "
+      u8"<div id=\"return-ask\" class=\"ask\" hidden><label>帰社予定 <input id=\"return\" autocomplete=\"off\" "
       u8"inputmode=\"numeric\" maxlength=\"%zu\" placeholder=\"15:00\"></label>"
       u8"<button type=\"button\" id=\"return-ok\">OK</button><button type=\"button\" id=\"return-cancel\">"
       u8"キャンセル</button></div>\n"
@@ -122,7 +130,8 @@ void writeEditor(FILE* out, const PageBoard& board, const PageView& view) {
       u8"<button type=\"button\" id=\"save\">保存</button></div>\n",
       store::ReturnLimit, store::MorningLimit, store::AfternoonLimit);
   std::fputs(
-      u8"<div id=\"conflict\" class=\"ask\" hidden><p>ほかの PC がこの行を書き換えました。いまの内容:</p>"
+      u8"<div id=\"conflict\" class=\"ask\" role=\"alert\" "
+      u8"hidden><p>編集中に、ほかの画面かPCでこの行が書き換えられました。いまの内容:</p>"
       u8"<p id=\"conflict-row\"></p><button type=\"button\" id=\"overwrite\">上書きする</button>"
       u8"<button type=\"button\" id=\"keep\">書き込まない</button></div>\n"
       u8"<p id=\"editor-message\" class=\"message\" role=\"status\"></p>\n</section>\n",
@@ -147,7 +156,7 @@ void writePage(FILE* out, const PageBoard& board, const PageView& view) {
       u8"</header>\n",
       out);
   std::fprintf(out,
-               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>掲示板が読めません。<span id=\"age-since\">%s</span> "
+               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>在席表が読めません。<span id=\"age-since\">%s</span> "
                u8"に読んだ内容です。</p>\n",
                board.old ? "" : " hidden", board.readAt);
   if (view.ownSlot >= 0) writeEditor(out, board, view);
@@ -157,6 +166,39 @@ void writePage(FILE* out, const PageBoard& board, const PageView& view) {
   for (int slot = 0; slot < board.memberCount; ++slot) writeRow(out, board, view, slot);
   std::fputs("</tbody></table>\n", out);
   writeFoldTable(out);
+  writeWords(out);
+  std::fputs("</body></html>\n", out);
+}
+
+void writeKiosk(FILE* out, const PageBoard& board, const char* token) {
+  std::fputs(
+      u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
+      u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      u8"<title>タベリン 在席表 (受付)</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
+      u8"<script src=\"/app.js\" defer></script>\n</head>\n",
+      out);
+  std::fprintf(out, "<body class=\"kiosk\" data-generation=\"%llu\"%s%s%s>\n",
+               static_cast<unsigned long long>(board.generation), token ? " data-token=\"" : "", token ? token : "",
+               token ? "\"" : "");
+  std::fprintf(out,
+               u8"<header class=\"top\"><h1>在席表</h1></header>\n"
+               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>在席表が読めません。<span id=\"age-since\">%s</span> "
+               u8"に読んだ内容です。</p>\n<div id=\"kiosk-grid\">\n",
+               board.old ? "" : " hidden", board.readAt);
+  for (int slot = 0; slot < board.memberCount; ++slot) {
+    std::fprintf(out, "<div id=\"s%d\" data-slot=\"%d\" class=\"", slot, slot);
+    writeFlagClasses(out, board, slot);
+    std::fprintf(out, "k\"><span class=\"icon st%d\" aria-hidden=\"true\"></span><span class=\"n\">",
+                 stateIcon(board, slot));
+    char cell[store::WrittenSize + 1];
+    size_t len = text::copyField(cell, sizeof cell, board.names[slot], store::NameSize);
+    report::writeHtmlText(out, cell, len);
+    std::fputs("</span><span class=\"r\">", out);
+    len = store::fieldTextOf(board.image, slot, store::Field::returnTime, cell, sizeof cell);
+    report::writeHtmlText(out, cell, len);
+    std::fputs("</span></div>\n", out);
+  }
+  std::fputs("</div>\n", out);
   writeWords(out);
   std::fputs("</body></html>\n", out);
 }

@@ -6,12 +6,8 @@ namespace web {
 
 // Before any thread starts: SIGTERM, SIGINT and SIGHUP held for waitForStop, SIGPIPE ignored (a page that
 // went away is a failed write, not the end of the server), and the open-file limit raised to what
-// the system allows, since every connection holds a socket.
-void prepareProcess();
-
-// The listening socket's queue of connections not yet taken, raised from the library's five to what
-// the system allows: a burst of pages opening at once would otherwise wait for SYN retries.
-void deepenBacklog(int socket);
+// the system allows, since every connection holds a socket. Returns that limit.
+int prepareProcess();
 
 // Waits for SIGTERM, SIGINT (Ctrl+C) or SIGHUP (the terminal closed); returns its number.
 int waitForStop();

@@ -1,6 +1,5 @@
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <time.h>
 
 #include <cstdio>
@@ -24,7 +23,7 @@ sigset_t stopSignals() {
 
 }  // namespace
 
-void prepareProcess() {
+int prepareProcess() {
   const sigset_t set = stopSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   signal(SIGPIPE, SIG_IGN);
@@ -33,11 +32,8 @@ void prepareProcess() {
     files.rlim_cur = files.rlim_max;
     setrlimit(RLIMIT_NOFILE, &files);
   }
-}
-
-void deepenBacklog(int socket) {
-  // A second listen() on a listening socket only changes its queue's length.
-  listen(socket, SOMAXCONN);
+  if (getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY) return 1024;
+  return files.rlim_cur > 1000000 ? 1000000 : static_cast<int>(files.rlim_cur);
 }
 
 int waitForStop() {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/files.h"
@@ -60,10 +61,11 @@ bool loadTokens(const char* path, const store::Share& share, TokenTable& out, ch
       return failLine(error, errorSize, number, "not TOKEN<TAB>NAME with a 40-digit token");
     for (size_t i = 0; i < TokenChars; ++i)
       if (!isHex(line[i])) return failLine(error, errorSize, number, "the token is not 40 lowercase hex digits");
-    const int slot = slotNamed(share, line + TokenChars + 1);
+    const int slot =
+        std::strcmp(line + TokenChars + 1, KioskName) == 0 ? KioskSlot : slotNamed(share, line + TokenChars + 1);
     if (slot == -1) return failLine(error, errorSize, number, "no member of the name list has this name");
     if (slot == -2) return failLine(error, errorSize, number, "several members have this name");
-    if (out.count == store::MaxMembers) return failLine(error, errorSize, number, "more tokens than members");
+    if (out.count == store::MaxMembers + 1) return failLine(error, errorSize, number, "more tokens than members");
     Token& t = out.tokens[out.count++];
     t = Token{};
     std::memcpy(t.secret, line, TokenChars);
@@ -97,22 +99,75 @@ bool takeWrite(Token& token, uint64_t nowMs) {
   return true;
 }
 
+namespace {
+
+bool freshToken(char (&token)[TokenChars + 1], char* error, size_t errorSize) {
+  unsigned char bytes[TokenBytes];
+  if (!secureRandom(bytes, sizeof bytes)) {
+    std::snprintf(error, errorSize, "the system's secure random generator did not answer");
+    return false;
+  }
+  for (size_t i = 0; i < TokenBytes; ++i) std::snprintf(token + 2 * i, 3, "%02x", bytes[i]);
+  return true;
+}
+
+std::string nameOf(const store::Share& share, int slot) {
+  if (slot == KioskSlot) return KioskName;
+  char name[store::NameSize * 3 + 1];
+  text::cp932ToUtf8(share.displayNames[slot], text::fieldLength(share.displayNames[slot], store::NameSize), name,
+                    sizeof name);
+  return name;
+}
+
+}  // namespace
+
+bool changeToken(const store::Share& share, const char* path, int slot, bool revoke, const char* urlBase, FILE* out,
+                 char* error, size_t errorSize) {
+  auto table = std::make_unique<TokenTable>();
+  if (!loadTokens(path, share, *table, error, errorSize)) return false;
+  bool had = false;
+  std::string lines;
+  for (int i = 0; i < table->count; ++i) {
+    const Token& t = table->tokens[i];
+    if (t.slot == slot) {
+      had = true;
+      continue;
+    }
+    lines += std::string(t.secret, TokenChars) + '\t' + nameOf(share, t.slot) + '\n';
+  }
+  if (revoke && !had) {
+    std::snprintf(error, errorSize, "this member has no token to revoke");
+    return false;
+  }
+  char token[TokenChars + 1];
+  if (!revoke) {
+    if (!freshToken(token, error, errorSize)) return false;
+    lines += std::string(token) + '\t' + nameOf(share, slot) + '\n';
+  }
+  if (!writePrivateFile(path, lines.data(), lines.size(), error, errorSize)) return false;
+  if (!revoke && urlBase)
+    std::fprintf(out, "%s\t%s/%s/%s\n", nameOf(share, slot).c_str(), urlBase, slot == KioskSlot ? "kiosk" : "m", token);
+  return true;
+}
+
+void keepWriteCounts(const TokenTable& before, TokenTable& after) {
+  for (int i = 0; i < after.count; ++i)
+    for (int k = 0; k < before.count; ++k)
+      if (before.tokens[k].slot == after.tokens[i].slot) {
+        std::memcpy(after.tokens[i].writesAt, before.tokens[k].writesAt, sizeof after.tokens[i].writesAt);
+        after.tokens[i].nextWrite = before.tokens[k].nextWrite;
+      }
+}
+
 bool makeTokens(const store::Share& share, const char* path, const char* urlBase, FILE* out, char* error,
                 size_t errorSize) {
   std::string lines, links;
   for (int slot = 0; slot < share.memberCount; ++slot) {
-    unsigned char bytes[TokenBytes];
-    if (!secureRandom(bytes, sizeof bytes)) {
-      std::snprintf(error, errorSize, "the system's secure random generator did not answer");
-      return false;
-    }
     char token[TokenChars + 1];
-    for (size_t i = 0; i < TokenBytes; ++i) std::snprintf(token + 2 * i, 3, "%02x", bytes[i]);
-    char name[store::NameSize * 3 + 1];
-    text::cp932ToUtf8(share.displayNames[slot], text::fieldLength(share.displayNames[slot], store::NameSize), name,
-                      sizeof name);
+    if (!freshToken(token, error, errorSize)) return false;
+    const std::string name = nameOf(share, slot);
     lines += std::string(token) + '\t' + name + '\n';
-    if (urlBase) links += std::string(name) + '\t' + urlBase + "/m/" + token + '\n';
+    if (urlBase) links += name + '\t' + urlBase + "/m/" + token + '\n';
   }
   if (!writePrivateFile(path, lines.data(), lines.size(), error, errorSize)) return false;
   if (urlBase) std::fputs(links.c_str(), out);
@@ -121,10 +176,10 @@ bool makeTokens(const store::Share& share, const char* path, const char* urlBase
 
 void printLinks(const TokenTable& table, const store::Share& share, const char* base, FILE* out) {
   for (int i = 0; i < table.count; ++i) {
-    const char* shown = share.displayNames[table.tokens[i].slot];
-    char name[store::NameSize * 3 + 1];
-    text::cp932ToUtf8(shown, text::fieldLength(shown, store::NameSize), name, sizeof name);
-    std::fprintf(out, "%s\t%s/m/%.*s\n", name, base, static_cast<int>(TokenChars), table.tokens[i].secret);
+    // The reception's token is no member's: its link is the kiosk view.
+    const int slot = table.tokens[i].slot;
+    std::fprintf(out, "%s\t%s/%s/%.*s\n", nameOf(share, slot).c_str(), base, slot == KioskSlot ? "kiosk" : "m",
+                 static_cast<int>(TokenChars), table.tokens[i].secret);
   }
 }
 

@@ -25,8 +25,13 @@ struct Token {
   int nextWrite;
 };
 
+// The reception's screen has a token of its own, on a line whose name no member can have: it opens
+// the reception view and the board, and writes nothing.
+constexpr int KioskSlot = -3;  // beside -1 and -2, no member and several
+constexpr char KioskName[] = "*kiosk";
+
 struct TokenTable {
-  Token tokens[store::MaxMembers];
+  Token tokens[store::MaxMembers + 1];  // every member's and the reception's
   int count;
 };
 
@@ -50,7 +55,7 @@ bool takeWrite(Token& token, uint64_t nowMs);
 bool makeTokens(const store::Share& share, const char* path, const char* urlBase, FILE* out, char* error,
                 size_t errorSize);
 
-// Each token's link, "NAME<TAB>BASE/m/TOKEN" (UTF-8), in the table's order.
+// Each token's link, "NAME<TAB>BASE/m/TOKEN" (the reception's BASE/kiosk/TOKEN; UTF-8), in the table's order.
 void printLinks(const TokenTable& table, const store::Share& share, const char* base, FILE* out);
 
 // BASE as a link is built on: an absolute http:// or https:// URL with a host, in printable ASCII,
@@ -61,6 +66,16 @@ bool checkBaseUrl(const char* url, char* out, size_t outSize, char* error, size_
 // Whether the bytes are a token file's (TOKEN<TAB>NAME lines), so that writing one over it loses
 // nothing but old tokens. An empty file is not taken for one.
 bool looksLikeTokenFile(const char* bytes, size_t size);
+
+// One member's token (or with KioskSlot the reception's) changed in the token file at path, every other
+// line kept: a fresh token for slot (added when it had none), or with revoke none. The new link (urlBase/m/TOKEN) is
+// printed to out after the name. False with a reason.
+bool changeToken(const store::Share& share, const char* path, int slot, bool revoke, const char* urlBase, FILE* out,
+                 char* error, size_t errorSize);
+
+// The tokens just read keep the writes counted against the same member's token before, so a reload
+// of the file does not reset anyone's limit.
+void keepWriteCounts(const TokenTable& before, TokenTable& after);
 
 // The system's half (tokens_posix.cpp, tokens_win32.cpp).
 // size bytes from the system's secure generator.
@@ -76,5 +91,7 @@ Existing lookAt(const char* path, char* reason, size_t reasonSize);
 // from its creation, and puts it in path's place in one step. False with the step and the
 // system's reason (UTF-8) in reason; the temporary file is then gone.
 bool writePrivateFile(const char* path, const char* data, size_t size, char* reason, size_t reasonSize);
+// Whether others than the file's owner may read it, as far as this system tells.
+bool readableByOthers(const char* path);
 
 }  // namespace web

@@ -71,4 +71,9 @@ bool writePrivateFile(const char* path, const char* data, size_t size, char* rea
   return failStep(reason, reasonSize, step, error);
 }
 
+bool readableByOthers(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && (info.st_mode & 077) != 0;
+}
+
 }  // namespace web

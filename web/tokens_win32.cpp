@@ -85,4 +85,8 @@ bool writePrivateFile(const char* path, const char* data, size_t size, char* rea
   return failStep(reason, reasonSize, step, error);
 }
 
+// The file is its owner's through the ACL its folder passes on (a user's own folders); what others
+// the folder lets in is the administrator's to judge, not told here.
+bool readableByOthers(const char*) { return false; }
+
 }  // namespace web

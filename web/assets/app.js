@@ -4,8 +4,6 @@
 (function () {
   const body = document.body;
   const table = document.getElementById('board');
-  if (!table) return;
-  const tbody = table.tBodies[0];
   const token = body.dataset.token || '';
   const ownSlot = Number(body.dataset.ownSlot);
   const editAny = body.dataset.editAny === '1';
@@ -16,6 +14,84 @@
   const States = words.states;
   const Returning = States[words.returning];
   const Keys = ['name', 'morning', 'afternoon', 'returnTime', 'state', 'writtenAt'];
+
+  // The rows as they change, from the server's event stream, given to onRows. The stream is opened
+  // again after any error (a restart, a proxy's 502), waiting longer each time up to 30 s; after 5 s
+  // without it the page says that what it shows may be old, until it is back.
+  let generation = body.dataset.generation;
+  function liveStream(anchor, onRows) {
+    const age = document.getElementById('age');
+    const ageSince = document.getElementById('age-since');
+    const offline = document.createElement('p');
+    offline.id = 'offline';
+    offline.className = 'age';
+    offline.setAttribute('role', 'alert');
+    offline.hidden = true;
+    offline.textContent = '最新の状態を取得できていません。再接続しています…';
+    anchor.parentNode.insertBefore(offline, anchor);
+    let downSince = Date.now();
+    let retryMs = 1000;
+    setInterval(() => { offline.hidden = downSince === 0 || Date.now() - downSince < 5000; }, 500);
+    function connect() {
+      const base = token ? '/m/' + token + '/events' : '/api/events';
+      const events = new EventSource(base + '?since=' + encodeURIComponent(generation));
+      events.addEventListener('open', () => {
+        downSince = 0;
+        retryMs = 1000;
+        offline.hidden = true;
+      });
+      events.addEventListener('error', () => {
+        events.close();
+        if (downSince === 0) downSince = Date.now();
+        setTimeout(connect, retryMs);
+        retryMs = Math.min(retryMs * 2, 30000);
+      });
+      events.addEventListener('rows', (ev) => {
+        generation = ev.lastEventId || generation;
+        onRows(JSON.parse(ev.data));
+      });
+      events.addEventListener('age', (ev) => {
+        const a = JSON.parse(ev.data);
+        age.hidden = !a.old;
+        ageSince.textContent = a.readAt;
+      });
+    }
+    connect();
+  }
+
+  // The reception's view: every member in one screen's grid, its cells sized to fill the screen.
+  const grid = document.getElementById('kiosk-grid');
+  if (grid) {
+    const cells = Array.from(grid.children);
+    const layout = () => {
+      const n = Math.max(1, cells.length);
+      const width = grid.clientWidth;
+      const height = window.innerHeight - grid.getBoundingClientRect().top;
+      // As many columns as keep each cell about five times as wide as it is high.
+      let columns = 1;
+      while (columns < n && width / columns > 5 * (height / Math.ceil(n / columns))) ++columns;
+      const rowsCount = Math.ceil(n / columns);
+      const cellHeight = Math.floor(height / rowsCount);
+      grid.style.gridTemplateColumns = 'repeat(' + columns + ', minmax(0, 1fr))';
+      grid.style.gridTemplateRows = 'repeat(' + rowsCount + ', ' + cellHeight + 'px)';
+      grid.style.fontSize = Math.max(10, Math.floor(cellHeight * 0.6)) + 'px';
+    };
+    layout();
+    window.addEventListener('resize', layout);
+    liveStream(grid, (list) => {
+      for (const row of list) {
+        const cell = document.getElementById('s' + row.slot);
+        if (!cell) { location.reload(); return; }
+        cell.querySelector('.n').textContent = row.name;
+        cell.querySelector('.icon').className = 'icon st' + States.indexOf(row.state);
+        cell.querySelector('.r').textContent = row.returnTime;
+        for (const flag of words.flags) cell.classList.toggle(flag, !!row[flag]);
+      }
+    });
+    return;
+  }
+  if (!table) return;
+  const tbody = table.tBodies[0];
 
   // The window's find: full-width letters, digits and signs as ASCII, ASCII letters in either case.
   let fold = {};
@@ -91,6 +167,7 @@
       const on = Number(th.dataset.col) === sortColumn;
       th.classList.toggle('sorted', on);
       th.classList.toggle('desc', on && descending);
+      th.setAttribute('aria-sort', on ? (descending ? 'descending' : 'ascending') : 'none');
     }
   }
   // A phone shows cards without the headers: the same sort from a list.
@@ -105,43 +182,36 @@
     applySort();
   });
   document.querySelector('.top').appendChild(sortList);
+  // A header sorts by mouse and by keyboard (Tab to it, Enter or Space), and says how it sorts.
   for (const th of table.tHead.rows[0].cells) {
-    th.addEventListener('click', () => {
+    th.tabIndex = 0;
+    th.setAttribute('aria-sort', 'none');
+    const sortBy = () => {
       const col = Number(th.dataset.col);
       if (col === sortColumn && descending) { sortColumn = -1; descending = false; }
       else if (col === sortColumn) descending = true;
       else { sortColumn = col; descending = false; }
       sortList.value = String(sortColumn);
       applySort();
+    };
+    th.addEventListener('click', sortBy);
+    th.addEventListener('keydown', (ev) => {
+      if (ev.key === 'Enter' || ev.key === ' ') { ev.preventDefault(); sortBy(); }
     });
   }
 
   // Live rows.
-  const age = document.getElementById('age');
-  const ageSince = document.getElementById('age-since');
-  let generation = body.dataset.generation;
-  function connect() {
-    const base = token ? '/m/' + token + '/events' : '/api/events';
-    const events = new EventSource(base + '?since=' + encodeURIComponent(generation));
-    events.addEventListener('rows', (ev) => {
-      generation = ev.lastEventId || generation;
-      let changed = false;
-      for (const row of JSON.parse(ev.data)) {
-        const entry = rows.get(row.slot);
-        if (!entry) { location.reload(); return; }
-        entry.row = row;
-        render(entry);
-        changed = true;
-      }
-      if (changed) { applyFind(); if (sortColumn >= 0) applySort(); refreshEditor(); }
-    });
-    events.addEventListener('age', (ev) => {
-      const a = JSON.parse(ev.data);
-      age.hidden = !a.old;
-      ageSince.textContent = a.readAt;
-    });
-  }
-  connect();
+  liveStream(table, (list) => {
+    let changed = false;
+    for (const row of list) {
+      const entry = rows.get(row.slot);
+      if (!entry) { location.reload(); return; }
+      entry.row = row;
+      render(entry);
+      changed = true;
+    }
+    if (changed) { applyFind(); if (sortColumn >= 0) applySort(); refreshEditor(); }
+  });
 
   // A member's own row, or with --edit-any the row picked in the list.
   const editor = document.getElementById('editor');
@@ -167,13 +237,31 @@
     document.getElementById('editor-name').textContent = row.name;
     if (document.activeElement !== morning) morning.value = row.morning;
     if (document.activeElement !== afternoon) afternoon.value = row.afternoon;
-    for (const b of editor.querySelectorAll('button.state')) b.classList.toggle('current', b.dataset.state === row.state);
+    for (const b of editor.querySelectorAll('button.state')) {
+      b.classList.toggle('current', b.dataset.state === row.state);
+      b.setAttribute('aria-pressed', b.dataset.state === row.state ? 'true' : 'false');
+    }
   }
 
   // The generation each written row was answered at: newer than the page's own while its event is on the way.
   const answeredAt = new Map();
-  async function send(fields, seen) {
-    const seenGeneration = Math.max(Number(generation), answeredAt.get(target) || 0);
+  function shownGeneration() { return Math.max(Number(generation), answeredAt.get(target) || 0); }
+  // The row as it was when the member began to edit it: a save is checked against it, so a change
+  // made meanwhile elsewhere is shown, not overwritten.
+  let base = null;
+  function begin() {
+    if (!base) base = { seen: current().writtenAt, generation: shownGeneration() };
+    return base;
+  }
+  function untouched() {
+    const row = current();
+    return document.activeElement !== morning && document.activeElement !== afternoon && returnAsk.hidden &&
+      morning.value === row.morning && afternoon.value === row.afternoon;
+  }
+  async function send(fields, from) {
+    const seen = from.seen;
+    const seenGeneration = from.generation;
+    base = null;
     pending = fields;
     say('保存しています…');
     const path = target === ownSlot ? '/api/rows/me' : '/api/rows/' + target;
@@ -204,10 +292,11 @@
       document.getElementById('conflict-row').textContent =
         [theirs.state, theirs.returnTime, theirs.morning, theirs.afternoon, theirs.writtenAt].filter((t) => t).join(' / ') || '(空)';
       conflict.hidden = false;
+      document.getElementById('overwrite').focus();
       say('');
     } else {
       pending = null;
-      say((answer.error ? answer.error : 'エラー') + ' (' + res.status + ')', true);
+      say(answer.message || 'エラーが起きました (' + res.status + ')。ページを再読み込みしてください。', true);
     }
   }
 
@@ -215,7 +304,7 @@
     conflict.hidden = true;
     const fields = pending;
     pending = null;
-    send(fields, current().writtenAt);
+    send(fields, { seen: current().writtenAt, generation: shownGeneration() });
   });
   document.getElementById('keep').addEventListener('click', () => {
     conflict.hidden = true;
@@ -229,32 +318,52 @@
       const state = b.dataset.state;
       if (state === Returning) {
         returnInput.value = current().state === state ? current().returnTime : '';
+        begin();
         returnAsk.hidden = false;
         returnInput.focus();
         return;
       }
-      send({ state: state, returnTime: '' }, current().writtenAt);
+      send({ state: state, returnTime: '' }, begin());
     });
   }
   document.getElementById('return-ok').addEventListener('click', () => {
     returnAsk.hidden = true;
-    send({ state: Returning, returnTime: returnInput.value }, current().writtenAt);
+    send({ state: Returning, returnTime: returnInput.value }, begin());
   });
   returnInput.addEventListener('keydown', (ev) => { if (ev.key === 'Enter') document.getElementById('return-ok').click(); });
-  document.getElementById('return-cancel').addEventListener('click', () => { returnAsk.hidden = true; });
+  // Esc closes a prompt as its cancel would: the return time's, or the conflict's (nothing written).
+  editor.addEventListener('keydown', (ev) => {
+    if (ev.key !== 'Escape') return;
+    if (!returnAsk.hidden) document.getElementById('return-cancel').click();
+    else if (!conflict.hidden) document.getElementById('keep').click();
+  });
+  document.getElementById('return-cancel').addEventListener('click', () => {
+    returnAsk.hidden = true;
+    if (untouched()) base = null;
+  });
+  for (const input of [morning, afternoon]) {
+    input.addEventListener('focus', begin);
+    input.addEventListener('blur', () => setTimeout(() => { if (untouched()) base = null; }, 0));
+  }
   document.getElementById('save').addEventListener('click', () => {
-    send({ morning: morning.value, afternoon: afternoon.value }, current().writtenAt);
+    send({ morning: morning.value, afternoon: afternoon.value }, begin());
   });
 
   if (editAny) {
     for (const { tr } of rows.values()) {
       tr.classList.add('editable');
-      tr.addEventListener('click', () => {
+      tr.tabIndex = 0;
+      const pick = () => {
         if (pending) return;
         target = Number(tr.dataset.slot);
+        base = null;
         say('');
         refreshEditor();
         editor.scrollIntoView({ block: 'nearest' });
+      };
+      tr.addEventListener('click', pick);
+      tr.addEventListener('keydown', (ev) => {
+        if (ev.key === 'Enter' || ev.key === ' ') { ev.preventDefault(); pick(); morning.focus(); }
       });
     }
   }
