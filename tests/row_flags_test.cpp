@@ -80,7 +80,7 @@ TEST(RowFlags, OverdueIsOutReturningWrittenTodayPastItsReturnTimeAndStaleIsWritt
       {"外出・戻り", "3時", "26/12/07 09:10", true, false},      // 15:00
       {"外出・戻り", "15時", "26/12/07 09:10", true, false},
       {"外出・戻り", "15時半", "26/12/07 09:10", false, false},  // due this minute
-      {"外出・戻り", "4時半", "26/12/07 09:10", true, false},    // 半 read: half past four, long past
+      {"外出・戻り", "3時半", "26/12/07 09:10", false, false},   // 半 read: 15:30, due this minute (15:00 without it)
       {"外出・戻り", "15時29分", "26/12/07 09:10", true, false},
       {"外出・戻り", "１５時５分", "26/12/07 09:10", true, false},
       {"外出・戻り", "15時30分", "26/12/07 09:10", false, false},
