@@ -56,9 +56,13 @@ int wideText(const char* text, wchar_t* out, int outCount) {
 }
 
 int textWidthIn(HWND control, const char* text) {
+  return textWidthWith(control, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), text);
+}
+
+int textWidthWith(HWND control, HFONT font, const char* text) {
   HDC dc = GetDC(control);
   if (!dc) return 0;
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  HGDIOBJ old = SelectObject(dc, font);
   wchar_t wide[512];
   SIZE size = {};
   GetTextExtentPoint32W(dc, wide, wideText(text, wide, 512), &size);

@@ -39,6 +39,8 @@ HFONT createUiFont(int dpi);
 
 // How wide the text shows in the control's own font, in pixels; 0 when it cannot be measured.
 int textWidthIn(HWND control, const char* text);
+// The same in another font (my row's bold, say).
+int textWidthWith(HWND control, HFONT font, const char* text);
 // A program text in UTF-16 for the W drawing calls (the length written, at most outCount - 1): an A call
 // converts by the selected font's character set, and a font without the Japanese set shows the CP932
 // bytes as Latin letters.

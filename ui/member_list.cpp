@@ -504,16 +504,7 @@ namespace {
 
 // A text's width in my row's bold, which is wider than the list's font: every column of my row is bold.
 int boldWidth(HWND list, const ListState& s, const char* text) {
-  HDC dc = GetDC(list);
-  if (!dc) return 0;
-  HFONT font = s.boldFont.get() ? s.boldFont.get() : s.normalFont;
-  HGDIOBJ old = SelectObject(dc, font);
-  wchar_t wide[512];
-  SIZE size = {};
-  GetTextExtentPoint32W(dc, wide, wideText(text, wide, 512), &size);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
-  return size.cx;
+  return textWidthWith(list, s.boldFont.get() ? s.boldFont.get() : s.normalFont, text);
 }
 
 // Columns wider together than room give way: the name column first, down to its header and a few
