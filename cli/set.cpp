@@ -97,7 +97,9 @@ int pickSlot(const Options& opts, const char* command) {
     return -1;
   }
   char name[store::NameSize];
-  if (!text::utf8ToCp932(opts.member, name, sizeof name)) name[0] = '\x7F';  // matches no name
+  // A name the board cannot hold matches no name and is near none; what a failed conversion left
+  // in the buffer must not be read as one.
+  if (!text::utf8ToCp932(opts.member, name, sizeof name)) name[0] = '\x7F', name[1] = '\0';
   int matches[store::MaxMembers];
   int count = matchMembers(name, matches, store::MaxMembers);
   if (count == 1) return matches[0];
