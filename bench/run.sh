@@ -221,22 +221,16 @@ log "6. sizes and imports"
   done
 } >> "$out"
 
-log "7. serve: event streams under writes, and an unchanged board"
+log "7. serve: event streams under writes, idle and hostile connections, and an unchanged board"
 cli=$root/build/native/cli/tavelin-cli
 serve_seconds=$([ -n "${BENCH_QUICK:-}" ] && echo 10 || echo 60)
+"$root/bench/serve.sh" "$serve_seconds" >>"$out" || log "serve load: the run failed"
 mkdir -p "$work/serve"
 python3 -c 'for i in range(300): print(f"社員{i:03d}")' >"$work/serve/names.txt"
 "$cli" init-share "$work/serve" --names "$work/serve/names.txt" >/dev/null 2>&1
 serve_src=(--names "$work/serve/tv_name.lst" --board "$work/serve/tv_cont.lst")
 port_of() { sed -n 's/.*listening on http:[^ ]*:\([0-9]*\)\/ .*/\1/p' "$1"; }
 wait_listening() { for _ in $(seq 100); do [ -n "$(port_of "$1")" ] && return; sleep 0.1; done; }
-"$cli" serve "${serve_src[@]}" --listen 127.0.0.1:0 2>"$work/serve/err" &
-server=$!
-wait_listening "$work/serve/err"
-line=$(python3 "$root/bench/serve_load.py" "$cli" "$work/serve/tv_name.lst" "$work/serve/tv_cont.lst" \
-  "$(port_of "$work/serve/err")" "$server" 300 "$serve_seconds" 5) || log "serve load: the client failed"
-kill -TERM "$server"; wait "$server" || true
-val() { echo "$line" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
 # The unchanged board: every system call of the server on the share's files over ten seconds, after
 # its start (strace starts it: attaching to a running process may not be allowed).
 strace -f -qq -ttt -e trace=newfstatat,statx,stat,lstat,openat,read -o "$work/serve/trace" \
@@ -254,20 +248,6 @@ quiet=$(awk -v dir="$work/serve/" '
   }
   END { printf "%.1f %d", meta / 10, opens }' "$work/serve/trace")
 {
-  echo "## 7. serve: the board in browsers"
-  echo
-  echo "\`bench/serve_load.py\`: \`tavelin-cli serve\` (read-only) on a 300-member share on loopback, 300 pages on"
-  echo "\`/api/events\`, and \`tavelin-cli set\` writing 5 rows a second for $serve_seconds s as another PC would. Latency: from"
-  echo "a write's return to the row's event at each page (every write at every page). The server looks at the"
-  echo "board once a second, so up to a second of it is the look's wait. CPU: the server's user+system time over"
-  echo "the run; memory: its resident set at the end, and its peak."
-  echo
-  echo "| Pages | Writes | Events missed | p50 ms | p99 ms | max ms | Server CPU % of a core | RSS MB | Peak RSS MB | Threads |"
-  echo "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
-  echo "| 300 | $(val writes) | $(val missed) | $(val p50-ms) | $(val p99-ms) | $(val max-ms) | $(val cpu-percent) | $(val rss-mb) | $(val peak-rss-mb) | $(val threads) |"
-  echo
-  echo "Goals: p99 under 3 s, CPU under 10% of a core, memory under 50 MB."
-  echo
   echo "An unchanged board, no page open (\`strace -f\` of the server, 10 s after its start): $(echo "$quiet" | cut -d' ' -f1)"
   echo "metadata queries a second on the share (the board's and the lock file's, as the window's timer looks),"
   echo "$(echo "$quiet" | cut -d' ' -f2) opens of the board, so 0 bytes read."

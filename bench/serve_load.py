@@ -4,12 +4,13 @@
   live     STREAMS pages open on /api/events while another client (tavelin-cli set) writes WRITES rows a
            second for SECONDS seconds; each write puts a numbered text in a row and each page notes when it
            first sees it;
-  idle     10,000 idle connections from 127.0.0.2-127.0.0.11 held while a page loads from 127.0.0.1;
+  idle     10,000 idle connections from 127.0.0.2-127.0.0.11 held (all accepted) while a page loads from 127.0.0.1;
   slow     600 connections from 127.0.0.3 sending a byte every 4 s while pages load from 127.0.0.4.
 Only loopback addresses; every loop is bounded in count and time.
 Usage: serve_load.py CLI NAMES BOARD PORT PID STREAMS SECONDS WRITES [PHASES (live; or e.g. endless,live,idle,slow)]"""
 import asyncio
 import http.client
+import os
 import re
 import resource
 import socket
@@ -23,7 +24,9 @@ phases = (sys.argv[9] if len(sys.argv) > 9 else "live").split(",")
 # Every connection is a file here too.
 soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
 resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
-Marker = re.compile(rb"bench-(\d+)\"")
+# Each run's own mark, so rows a run before left on the board are never taken for this run's writes.
+Run = f"{int(time.time()) % 100000}x{os.getpid()}"
+Marker = re.compile(rb"b" + Run.encode() + rb"-(\d+)\"")
 returned = {}  # write number -> time set returned
 seen = [dict() for _ in range(streams)]  # per page: write number -> time first seen
 connected = 0
@@ -63,7 +66,7 @@ async def writer_loop():
         due = start + n / writes
         await asyncio.sleep(max(0.0, due - time.monotonic()))
         proc = await asyncio.create_subprocess_exec(
-            cli, "set", "--names", names, "--board", board, "--slot", str(n % 300), "--morning", f"bench-{n}",
+            cli, "set", "--names", names, "--board", board, "--slot", str(n % 300), "--morning", f"b{Run}-{n}",
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if await proc.wait() == 0:
             returned[n] = time.monotonic()
@@ -116,7 +119,13 @@ def idle():
         s.bind((f"127.0.0.{2 + i // 1000}", 0))
         s.connect(("127.0.0.1", port))
         held.append(s)
-    time.sleep(1)
+    # The kernel completes a connect before the server accepts it: held means accepted, and the server
+    # accepts in order, so the last one answering shows that all were taken (Wine takes seconds).
+    started = time.monotonic()
+    held[-1].settimeout(60)
+    held[-1].sendall(b"GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")
+    held[-1].recv(16)
+    accepted = time.monotonic() - started
     loads = sorted(page_load("127.0.0.1") for _ in range(10))
     # The server still holds them: each answers a request.
     alive = 0
@@ -127,7 +136,7 @@ def idle():
     rss, peak, threads = memory()
     for s in held:
         s.close()
-    print(f"phase=idle held=10000 answered={alive}/10 page-load-max-ms={loads[-1] * 1000:.0f} "
+    print(f"phase=idle held=10000 accepted-after-s={accepted:.1f} answered={alive}/10 page-load-max-ms={loads[-1] * 1000:.0f} "
           f"page-load-p50-ms={loads[5] * 1000:.0f} rss-mb={rss:.1f} threads={threads}")
 
 

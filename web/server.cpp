@@ -1,6 +1,7 @@
 #include "web/server.h"
 
 #include <atomic>
+#include <chrono>
 #include <boost/asio/ip/host_name.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -58,6 +59,8 @@ constexpr size_t MaxBody = 4096;
 constexpr int RequestMs = 10000;
 // A kept-alive connection waits this long for its next request.
 constexpr int IdleMs = 120000;
+// After a refusal, how long the rest of the request is read and dropped before the connection closes.
+constexpr int DrainMs = 2000;
 // Connections from one address: enough for an office behind one proxy, too few for one host to take
 // every socket the process may open.
 constexpr int PerAddress = 1024;
@@ -885,14 +888,17 @@ class Session : public std::enable_shared_from_this<Session> {
     // After a refusal the rest of what was sent is read and dropped for a moment: closed with unread
     // bytes, the system would reset the connection and the client could lose the answer.
     if (!close_ || streaming_) return stream_.close();
-    stream_.expires_after(Ms(2000));
+    drainUntil_ = std::chrono::steady_clock::now() + Ms(DrainMs);
+    stream_.expires_after(Ms(DrainMs));
     drain();
   }
 
+  // Reads stop at the deadline even for a sender that never pauses: the stream's own time-out is
+  // not met while every read completes at once.
   void drain() {
     static char sink[4096];  // never read: every connection's leftovers may share it
     stream_.async_read_some(asio::buffer(sink), [self = shared_from_this()](beast::error_code ec, size_t) {
-      if (ec) return self->stream_.close();
+      if (ec || std::chrono::steady_clock::now() >= self->drainUntil_) return self->stream_.close();
       self->drain();
     });
   }
@@ -908,6 +914,7 @@ class Session : public std::enable_shared_from_this<Session> {
   std::optional<PendingWrite> write_;
   bool close_ = false;
   bool closed_ = false;
+  std::chrono::steady_clock::time_point drainUntil_;
 
   // The page's stream.
   bool streaming_ = false;

@@ -116,6 +116,24 @@ for row in "${raws[@]}"; do
   [ "$before" = "$(sha256sum <"$work/tv_cont.lst")" ] || fail "$name: the board file changed"
 done
 
+# A sender that never pauses after its refusal is cut off within a few seconds, not read for ever.
+python3 - "$port" <<'EOF' || fail "a header sender that never pauses was still read after 6 s"
+import socket, sys, time
+s = socket.create_connection(("127.0.0.1", int(sys.argv[1])))
+s.settimeout(2)
+s.sendall(b"GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n")
+line = b"X-Endless: " + b"a" * 60 + b"\r\n"
+until = time.monotonic() + 6
+try:
+    while time.monotonic() < until:
+        s.sendall(line * 100)
+except TimeoutError:
+    sys.exit(1)  # no longer read, yet not closed
+except OSError:
+    sys.exit(0)
+sys.exit(1)
+EOF
+
 # A request sent a byte every 2 s has 10 s in all, however slowly each byte comes.
 (
   exec {slow}<>"/dev/tcp/127.0.0.1/$port"
