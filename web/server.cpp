@@ -1,7 +1,6 @@
 #include "web/server.h"
 
 #include <atomic>
-#include <chrono>
 #include <boost/asio/ip/host_name.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -9,6 +8,7 @@
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/tcp_stream.hpp>
 #include <boost/beast/http.hpp>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
