@@ -67,7 +67,7 @@ echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 row "Linux" "$linux" "$(val "$linux" live threads)"
 [ -n "$wine" ] && row "Windows, Wine" "$wine" "$(val "$wine" live threads)"
 echo
-echo "Linux, hostile: one connection sending header lines for 5 s ($(val "$linux" endless sent-kb) KB): RSS at most"
+echo "Linux, hostile: one connection sending header lines ($(val "$linux" endless sent-kb) KB, until the server closed it or 5 s): RSS at most"
 echo "$(val "$linux" endless rss-max-mb) MB. 600 connections from one address sending a byte every 4 s: pages from another"
 echo "loaded in at most $(val "$linux" slow page-load-max-ms) ms ($(val "$linux" slow loads) loads over 14 s); $(val "$linux" slow slow-closed-after-14s) of the 600 closed by then."
 echo
