@@ -2,6 +2,8 @@
 // stderr, once per change; a one-shot command keeps the last one for its own closing line. The
 // plain progress texts say nothing a terminal user needs, so a successful run stays quiet. A holder
 // name in a message comes from the lock file, which anyone on the share can write: it is escaped.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +14,8 @@
 namespace {
 
 bool changesOnly = false;
+// Whether a one-shot command told its terminal that it waits for another PC's lock.
+bool toldWaiting = false;
 // The last coded message written; only the thread that holds the share writes messages.
 char lastCoded[512];
 
@@ -30,6 +34,13 @@ void showStatus(const char* text) {
   // A one-shot command ends with one line of its own, carrying the code.
   if (!changesOnly) {
     cli::noteStatus(text);
+    // Up to 20 s of silence looks like a hang to someone at a terminal; a script's stderr stays quiet.
+    if (!toldWaiting && (std::strncmp(text, "(201)", 5) == 0 || std::strncmp(text, "(202)", 5) == 0) &&
+        isatty(fileno(stderr))) {
+      toldWaiting = true;
+      std::fputs("tavelin-cli: another PC is using the board (sem.dat); waiting for it up to 20 s (Ctrl+C stops)\n",
+                 stderr);
+    }
     return;
   }
   if (text[0] != '(') return;

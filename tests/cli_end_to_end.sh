@@ -114,6 +114,18 @@ if [ "${#runner[@]}" -eq 0 ]; then
   [ "$got" = 1 ] || fail "show >/dev/full exited $got"
   grep -q "cannot write the output" "$share/err" || fail "show >/dev/full says why"
 fi
+# Someone at a terminal is told, once, that the command waits for another PC's lock; a script's
+# stderr stays quiet. `script` gives the command a terminal.
+if [ "${#runner[@]}" -eq 0 ] && command -v script >/dev/null; then
+  echo OTHERPC >"$share/sem.dat"; (sleep 1.5; rm -f "$share/sem.dat") &
+  script -qec "'$cli' set --names '$names' --board '$board' --slot 0 --state 外出" "$share/typescript" \
+    >"$share/out" 2>&1 || fail "set at a terminal while a lock stood"
+  [ "$(grep -c "waiting for it up to 20 s" "$share/typescript")" = 1 ] || fail "the wait is not said once at a terminal"
+  echo OTHERPC >"$share/sem.dat"; (sleep 1.5; rm -f "$share/sem.dat") &
+  expect_exit 0 set --names "$names" --board "$board" --slot 0 --state 外出
+  ! grep -q "waiting" "$share/err" || fail "a script is told of the wait"
+  wait
+fi
 expect_exit 0 show --help
 expect_exit 0 --version
 grep -q "^tavelin-cli [0-9]" "$share/out" || fail "--version"
