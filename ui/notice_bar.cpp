@@ -6,6 +6,7 @@
 #include "ui/dpi.h"
 #include "ui/identity.h"
 #include "ui/resources/resource.h"
+#include "ui/wrap_text.h"
 
 namespace ui {
 
@@ -113,11 +114,13 @@ void paint(HWND bar) {
   GetWindowTextA(bar, text, sizeof text);
   wchar_t wide[1024];
   HGDIOBJ old = SelectObject(dc, fontOf(bar));
+  const RECT room = textRoom(bar);
+  char lines[1024];
+  wrapForWidth(dc, text, room.right - room.left - 1, lines, sizeof lines);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   // As many lines as the bar has room for, centred: what does not fit ends in an ellipsis.
-  const RECT room = textRoom(bar);
-  const int length = wideText(text, wide, 1024);
+  const int length = wideText(lines, wide, 1024);
   RECT used = room;
   const UINT format = DT_WORDBREAK | DT_EDITCONTROL | DT_LEFT | DT_NOPREFIX;
   DrawTextW(dc, wide, length, &used, format | DT_CALCRECT);
