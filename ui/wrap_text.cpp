@@ -9,8 +9,8 @@ namespace ui {
 namespace {
 
 constexpr int TextSize = 2048;
-// Message boxes on Windows and Wine wrap at well over this (about 5/8 of the screen); ours stay inside it.
-constexpr int MessageBoxLine = 360;
+// Wine's message box gives its text about 300 pixels at 96 DPI, Windows more: our lines stay inside both.
+constexpr int MessageBoxLine = 280;
 
 int measure(const char* text, size_t length, void* context) {
   wchar_t wide[TextSize];
