@@ -296,9 +296,17 @@ int linesFor(HWND bar, int width) {
   room -= buttonWidth(GetDlgItem(bar, IDC_NOTICE_ACTION));
   char text[1024];
   GetWindowTextA(bar, text, sizeof text);
-  if (room <= 0) return MaxLines;
-  // A line break falls between words: some room is lost at each.
-  const int lines = 1 + textWidthIn(bar, text) * 11 / 10 / room;
+  if (room <= scaled(Padding, dpi)) return MaxLines;
+  // The lines as the paint will break them, in a little less room than it has, so none is cut.
+  HDC dc = GetDC(bar);
+  if (!dc) return MaxLines;
+  HGDIOBJ old = SelectObject(dc, fontOf(bar));
+  char wrapped[1024];
+  wrapForWidth(dc, text, room - scaled(Padding, dpi), wrapped, sizeof wrapped);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  int lines = 1;
+  for (const char* p = wrapped; *p; ++p) lines += *p == '\n';
   return lines < MaxLines ? lines : MaxLines;
 }
 
