@@ -256,9 +256,9 @@ bool askWhetherOneFile(HWND dialog) {
 }
 
 // The refusals' notes, each gone once the path it is about is changed.
-constexpr char NoNameListNote[] = "名前リストのファイルを指定してください（参照で選べます）。";
-constexpr char NoBoardNote[] = "ボード内容のファイルを指定してください（参照で選べます）。";
-constexpr char OneFileNote[] = "名前リストとボード内容に同じファイルは指定できません。";
+constexpr char NoNameListNote[] = "名前リストファイルを指定してください（参照で選べます）。";
+constexpr char NoBoardNote[] = "ボード内容ファイルを指定してください（参照で選べます）。";
+constexpr char OneFileNote[] = "名前リストファイルとボード内容ファイルに同じファイルは指定できません。";
 
 // A path field changed: a refusal that no longer holds takes its note with it. The same file for both
 // is asked again at OK, so any change to either path ends its note.

@@ -162,7 +162,7 @@ void firstStart() {
   HWND own = GetDlgItem(settingsBox, IDC_OWN_NAME);
   CHECK(!IsWindowEnabled(own), "no name list yet, no names to choose");
   CHECK(gui::sendWithin(settingsBox, WM_COMMAND, IDOK, 0, 3000) && IsWindowVisible(settingsBox) &&
-            gui::unwrappedText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).rfind("名前リストのファイルを指定", 0) == 0,
+            gui::unwrappedText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).rfind("名前リストファイルを指定", 0) == 0,
         "設定 with empty paths refused: %s", gui::unwrappedText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).c_str());
   gui::setWindowText(GetDlgItem(settingsBox, IDC_NAME_LIST_PATH), names.c_str());
   CHECK(
@@ -258,7 +258,7 @@ void settingsSameFileForBoth() {
   gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), names.c_str());
   SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   // The share's worker compares the two; the note comes with its answer.
-  const std::string refused = "名前リストとボード内容に同じファイルは指定できません。";
+  const std::string refused = "名前リストファイルとボード内容ファイルに同じファイルは指定できません。";
   CHECK(gui::waitFor([&] { return gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)) == refused; }, 3000),
         "note: %s", gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
   CHECK(IsWindow(box), "the dialog stays open");
