@@ -82,10 +82,8 @@ void formatWaitNotice(const LockFacts& lock, int attempt, int attempts, bool end
                   "管理者に相談してください。",
                   who, age);
   else
-    std::snprintf(out, size,
-                  "PC[%s]の使用中の印（sem.dat）が%s前から残っています（%d/%d）。そのPCが止まっているなら、待ち"
-                  "終わったあと［リセット］で印を消せます。",
-                  who, age, attempt, attempts);
+    std::snprintf(out, size, "PC[%s]の使用中の印（sem.dat）が%s前から残っています（%d/%d）", who, age, attempt,
+                  attempts);
 }
 
 }  // namespace ui
