@@ -15,7 +15,8 @@ namespace cli {
 namespace {
 
 void formatAge(long long seconds, char* out, size_t size) {
-  text::formatAge(seconds, {"%lld s", "%lld min", "%lld h %lld min", "%lld days %lld h"}, out, size);
+  text::formatAge(seconds, {"%lld s", "%lld min", "%lld h %lld min", "%lld days %lld h", "%lld h", "%lld days"}, out,
+                  size);
 }
 
 }  // namespace

@@ -126,6 +126,14 @@ def fold():
     write("fold", "trail-5c", cp("表ソ１"))
 
 
+def wrap():
+    # width, the output's room less one, then the text
+    write("wrap", "notice", bytes([39, 255]) + cp("PC[DEADPC]の使用中の印（sem.dat）が2時間5分前から残っているため、ボードを読み書きできません。"))
+    write("wrap", "words-and-lines", bytes([11, 255]) + cp("キャンセルで待つのをやめます\n名前は１人63バイト（全角31文字）までです。"))
+    write("wrap", "short-room", bytes([3, 7]) + cp("あいうえおかきくけこ"))
+    write("wrap", "half-width", bytes([5, 255]) + cp("ｷｬﾝｾﾙ ﾌｧｲﾙ") + b"\x82\n\x82")
+
+
 def cp932():
     write("cp932", "names", b"\xff" + cp("山田 太郎(101) 表ソ能"))
     write("cp932", "utf8-text", b"\x40" + "会議 ①Ⅰ㈱ ～".encode("utf-8"))
@@ -160,6 +168,7 @@ def main():
     history()
     lock()
     fold()
+    wrap()
     cp932()
 
 

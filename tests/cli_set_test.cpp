@@ -181,7 +181,7 @@ TEST_F(CliSet, RefusesWhatWouldDamageTheShare) {
        "",
        {},
        1,
-       "lock held by PC-2 for 3 h 0 min"},
+       "lock held by PC-2 for 3 h"},
       {"no lock, and told so", noLockFile, "", {"--no-lock"}, 0, ""},
 #ifndef _WIN32
       {"a FUSE SMB mount", [] {}, "fuse.smbnetfs", {}, 1, "fuse.smbnetfs mount"},

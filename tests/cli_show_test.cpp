@@ -38,7 +38,7 @@ TEST_F(CliShowAndResetLock, OnASharePastItsBest) {
       {cli::runShow, [] {}, "", {"--names", dir.path(), "--board", board}, 2, "a folder, not a name list"},
       {cli::runResetLock, [] {}, "", {"--board", dir.path()}, 2, "a folder, not a board file"},
       {cli::runShow, noLockFile, "", both, 0, "warning: no lock file can be made in '" + dir.path() + "'"},
-      {cli::runResetLock, lockDated(-3), "", boardOnly, 0, "lock held by OTHERPC for 3 h 0 min"},
+      {cli::runResetLock, lockDated(-3), "", boardOnly, 0, "lock held by OTHERPC for 3 h"},
       {cli::runResetLock, lockDated(24 * 365), "", boardOnly, 0, "the clocks of this PC and the file server differ"},
       {cli::runResetLock, noLockFile, "", boardOnly, 1, "no lock file can be made in '" + dir.path() + "'"},
       {cli::runResetLock, noLockFile, "", {"--board", board, "--no-lock"}, 0, ""},

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support.h"
+#include "text/age.h"
 #include "text/timestamps.h"
 
 using namespace testsupport;
@@ -115,3 +116,20 @@ TEST_F(WaitsTest, StatusInfoHasTheCenturyAndASpacePaddedHour) {
 }
 
 }  // namespace
+
+TEST(Ages, AZeroSmallerUnitIsLeftOut) {
+  const text::AgeWords words{"%llds", "%lldm", "%lldh%lldm", "%lldd%lldh", "%lldh", "%lldd"};
+  const struct {
+    long long seconds;
+    const char* out;
+  } cases[] = {{59, "59s"},           {60, "1m"},
+               {3599, "59m"},         {3600, "1h"},
+               {4 * 3600 + 59, "4h"}, {4 * 3600 + 300, "4h5m"},
+               {86399, "23h59m"},     {86400, "1d"},
+               {86400 + 3599, "1d"},  {2 * 86400 + 3 * 3600, "2d3h"}};
+  for (const auto& c : cases) {
+    char out[32];
+    text::formatAge(c.seconds, words, out, sizeof out);
+    EXPECT_STREQ(out, c.out) << c.seconds;
+  }
+}

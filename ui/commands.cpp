@@ -165,7 +165,7 @@ void commandTip(const Command& c, char* out, size_t size) {
     return;
   }
   // The state that asks for a return time says so.
-  const char* asks = c.state == store::ReturningState ? "、帰社時間を入力" : "";
+  const char* asks = c.state == store::ReturningState ? "、帰社予定を入力" : "";
   std::snprintf(out, size, "自分の状態を「%s」に%s%s%s%s", store::stateText(c.state), asks, keyOpen, key, keyClose);
 }
 

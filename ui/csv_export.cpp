@@ -40,7 +40,7 @@ bool chooseCsvPath(HWND owner, char (&path)[MAX_PATH]) {
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
-  ofn.lpstrFilter = "CSV ファイル (*.csv)\0*.csv\0すべてのﾌｧｲﾙ (*.*)\0*.*\0";
+  ofn.lpstrFilter = "CSV ファイル (*.csv)\0*.csv\0すべてのファイル (*.*)\0*.*\0";
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = path;
   ofn.nMaxFile = sizeof path;

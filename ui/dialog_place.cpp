@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/placement.h"
+#include "ui/wrap_text.h"
 
 namespace ui {
 
@@ -77,7 +78,9 @@ CentreNextDialog::~CentreNextDialog() {
 
 int messageBoxOver(HWND owner, const char* text, const char* caption, UINT flags) {
   CentreNextDialog centred(owner);
-  return MessageBoxA(owner, text, caption, flags);
+  char wrapped[2048];
+  wrapForMessageBox(owner, text, wrapped, sizeof wrapped);
+  return MessageBoxA(owner, wrapped, caption, flags);
 }
 
 }  // namespace ui

@@ -25,6 +25,7 @@
 #include "ui/share_worker.h"
 #include "ui/status_bar.h"
 #include "ui/too_long.h"
+#include "ui/wrap_text.h"
 
 namespace ui {
 
@@ -68,7 +69,7 @@ constexpr int MorningField = 0, AfternoonField = 1, ReturnTimeField = 2, StateFi
 const EntryField Fields[] = {
     {IDC_MORNING, store::Field::morning, "午前"},
     {IDC_AFTERNOON, store::Field::afternoon, "午後"},
-    {IDC_RETURN_TIME, store::Field::returnTime, "帰社時間"},
+    {IDC_RETURN_TIME, store::Field::returnTime, "帰社予定"},
     {IDC_STATE, store::Field::state, "状態"},
 };
 static_assert(sizeof Fields / sizeof Fields[0] == FieldTotal, "one text per field");
@@ -124,6 +125,7 @@ void fillChoices(HWND dialog) {
 // At once, from the row on screen: the write's check against seen catches a change made since.
 BOOL onInitDialog(HWND dialog, LPARAM target) {
   SetWindowLongPtrA(dialog, DWLP_USER, target);
+  wrapDialogTexts(dialog);
   EntryTarget& t = targetOf(dialog);
   placeDialogByRow(dialog, t.list);
   store::copyRow(boardView().board, t.slot, t.seen);

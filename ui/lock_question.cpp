@@ -44,7 +44,7 @@ void formatAge(const LockFacts& lock, char* out, size_t size) {
   else if (s < 0)
     std::snprintf(out, size, "不明（このPCとファイルサーバーの時計が合っていません）");
   else
-    text::formatAge(s, {"%lld秒", "%lld分", "%lld時間%lld分", "%lld日%lld時間"}, out, size);
+    text::formatAge(s, {"%lld秒", "%lld分", "%lld時間%lld分", "%lld日%lld時間", "%lld時間", "%lld日"}, out, size);
 }
 
 }  // namespace
@@ -69,21 +69,21 @@ void formatWaitNotice(const LockFacts& lock, int attempt, int attempts, bool end
   escapeHolder(lock.holder, lock.holderLength, holder, sizeof holder);
   const char* who = holder[0] ? holder : "名前なし";
   if (!leftBehind(lock)) {
-    std::snprintf(out, size, "他のPC[%s]が掲示板を使用中のため待っています（%d/%d）", who, attempt, attempts);
+    std::snprintf(out, size, "ほかのPC[%s]がボードを使用中のため待っています（%d/%d）", who, attempt, attempts);
     return;
   }
   char age[96];
   formatAge(lock, age, sizeof age);
+  // The reset is a button beside this notice: say what it does, and when it is not the member's to press.
   if (ended)
     std::snprintf(out, size,
-                  "PC[%s]の排他ファイルが%s前から残っているため読み書きできません。管理者に排他ファイルのリセット"
-                  "を依頼してください",
+                  "PC[%s]の使用中の印（sem.dat）が%s前から残っているため、ボードを読み書きできません。そのPCが"
+                  "止まっているなら、［リセット］で印を消すと読み書きできます。動いているかわからないときは、"
+                  "管理者に相談してください。",
                   who, age);
   else
-    std::snprintf(out, size,
-                  "PC[%s]の排他ファイルが%s前から残っています。そのPCが止まったままなら管理者にリセットを依頼して"
-                  "ください（%d/%d）",
-                  who, age, attempt, attempts);
+    std::snprintf(out, size, "PC[%s]の使用中の印（sem.dat）が%s前から残っています（%d/%d）", who, age, attempt,
+                  attempts);
 }
 
 }  // namespace ui

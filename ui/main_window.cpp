@@ -33,6 +33,7 @@
 #include "ui/status_bar.h"
 #include "ui/toolbar.h"
 #include "ui/user_settings.h"
+#include "ui/wrap_text.h"
 
 namespace ui {
 
@@ -320,10 +321,10 @@ void tellUnsaved(HWND window) {
   const int count = unsavedWrites(lost, 8);
   if (count == 0) return;
   char text[1024];
-  int used =
-      std::snprintf(text, sizeof text,
-                    "終了までに次の変更を保存できませんでした（ほかのPCがボードを使用中か、共有に接続できません）。"
-                    "次に起動したときにもう一度設定してください：\n");
+  int used = std::snprintf(
+      text, sizeof text,
+      "終了までに次の変更を保存できませんでした（ほかのPCがボードを使用中か、共有フォルダーに接続できません）。"
+      "次に起動したときにもう一度設定してください：\n");
   for (int i = 0; i < count && used > 0 && used < static_cast<int>(sizeof text); ++i) {
     const Request& r = lost[i];
     char name[store::NameSize + 1];
@@ -332,7 +333,9 @@ void tellUnsaved(HWND window) {
                 ? std::snprintf(text + used, sizeof text - used, "\n・自分の状態「%s」", r.row.state)
                 : std::snprintf(text + used, sizeof text - used, "\n・%s の行", name);
   }
-  MessageBoxA(window, text, "保存されていない変更", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+  char lines[sizeof text];
+  wrapForMessageBox(window, text, lines, sizeof lines);
+  MessageBoxA(window, lines, "保存されていない変更", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
 
 // Out of sight, the window goes once the worker has ended: at once when it is between requests, and

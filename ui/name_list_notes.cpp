@@ -56,8 +56,8 @@ void noteNameList(HWND window, NameListNotes& notes) {
   if (view.namesUtf8 && !notes.saidUtf8) {
     notes.saidUtf8 = true;
     append(text, sizeof text,
-           "名前リストが UTF-8 で保存されているため名前が化けています。Shift-JIS で保存し直してください"
-           "（tavelin-cli check-names で確かめられます）。");
+           "名前リストが UTF-8 で保存されているため、名前が化けています。管理者に、名前リストを Shift-JIS で"
+           "保存し直すよう伝えてください。");
   }
   if (view.namesIgnored > 0 && !notes.saidIgnored) {
     notes.saidIgnored = true;
@@ -69,8 +69,8 @@ void noteNameList(HWND window, NameListNotes& notes) {
     const int moved = notes.knownCount ? describeMoves(notes, view, moves, sizeof moves) : 0;
     if (moved) {
       std::snprintf(part, sizeof part,
-                    "名前リストが前回から変わり、%d名の行が移動しました：%s%s。予定は行に付いているため、"
-                    "お確かめください。",
+                    "名前リストが前回から変わり、%d名の行が移動しました：%s%s。予定は元の行に残るため、いまは"
+                    "ほかの人の名前の横に表示されています。自分の予定をお確かめください。",
                     moved, moves, moved > 3 ? " ほか" : "");
       append(text, sizeof text, part);
     }

@@ -6,6 +6,7 @@
 #include "ui/dpi.h"
 #include "ui/identity.h"
 #include "ui/resources/resource.h"
+#include "ui/wrap_text.h"
 
 namespace ui {
 
@@ -113,11 +114,13 @@ void paint(HWND bar) {
   GetWindowTextA(bar, text, sizeof text);
   wchar_t wide[1024];
   HGDIOBJ old = SelectObject(dc, fontOf(bar));
+  const RECT room = textRoom(bar);
+  char lines[1024];
+  wrapForWidth(dc, text, room.right - room.left - 1, lines, sizeof lines);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   // As many lines as the bar has room for, centred: what does not fit ends in an ellipsis.
-  const RECT room = textRoom(bar);
-  const int length = wideText(text, wide, 1024);
+  const int length = wideText(lines, wide, 1024);
   RECT used = room;
   const UINT format = DT_WORDBREAK | DT_EDITCONTROL | DT_LEFT | DT_NOPREFIX;
   DrawTextW(dc, wide, length, &used, format | DT_CALCRECT);
@@ -293,9 +296,17 @@ int linesFor(HWND bar, int width) {
   room -= buttonWidth(GetDlgItem(bar, IDC_NOTICE_ACTION));
   char text[1024];
   GetWindowTextA(bar, text, sizeof text);
-  if (room <= 0) return MaxLines;
-  // A line break falls between words: some room is lost at each.
-  const int lines = 1 + textWidthIn(bar, text) * 11 / 10 / room;
+  if (room <= scaled(Padding, dpi)) return MaxLines;
+  // The lines as the paint will break them, in a little less room than it has, so none is cut.
+  HDC dc = GetDC(bar);
+  if (!dc) return MaxLines;
+  HGDIOBJ old = SelectObject(dc, fontOf(bar));
+  char wrapped[1024];
+  wrapForWidth(dc, text, room - scaled(Padding, dpi), wrapped, sizeof wrapped);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  int lines = 1;
+  for (const char* p = wrapped; *p; ++p) lines += *p == '\n';
   return lines < MaxLines ? lines : MaxLines;
 }
 

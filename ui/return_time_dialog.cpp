@@ -10,6 +10,7 @@
 #include "ui/identity.h"
 #include "ui/resources/resource.h"
 #include "ui/too_long.h"
+#include "ui/wrap_text.h"
 
 namespace ui {
 
@@ -27,6 +28,7 @@ struct Asked {
 
 BOOL onInitDialog(HWND dialog, LPARAM asked) {
   SetWindowLongPtrA(dialog, DWLP_USER, asked);
+  wrapDialogTexts(dialog);
   centreDialog(dialog);
   fillReturnTimes(dialog, IDC_MY_RETURN);
   SetDlgItemTextA(dialog, IDC_MY_RETURN, reinterpret_cast<const Asked*>(asked)->current);
@@ -42,7 +44,7 @@ void onOk(HWND dialog) {
   const size_t length = std::strlen(typed), limit = store::fieldInfo(store::Field::returnTime).inputLimit;
   if (length > limit) {
     char note[256];
-    formatTooLong("帰社時間", length, limit, note, sizeof note);
+    formatTooLong("帰社予定", length, limit, note, sizeof note);
     SetDlgItemTextA(dialog, IDC_MY_RETURN_NOTE, note);
     MessageBeep(0);
     return;

@@ -9,6 +9,7 @@
 #include "ui/dialog_place.h"
 #include "ui/identity.h"
 #include "ui/resources/resource.h"
+#include "ui/wrap_text.h"
 
 namespace ui {
 
@@ -32,6 +33,7 @@ void showIntro(HWND dialog, int slot) {
 }
 
 BOOL onInitDialog(HWND dialog, int slot) {
+  wrapDialogTexts(dialog);
   centreDialog(dialog);
   showIntro(dialog, slot);
   showField(dialog, IDC_CHANGED_MORNING, slot, store::Field::morning);

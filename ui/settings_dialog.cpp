@@ -23,6 +23,7 @@
 #include "ui/share_worker.h"
 #include "ui/status_bar.h"
 #include "ui/user_settings.h"
+#include "ui/wrap_text.h"
 
 namespace ui {
 
@@ -186,7 +187,7 @@ void keepBackslashesOnly(HWND dialog, int id) {
   SetWindowTextA(field, path);
   SendMessageA(field, EM_SETSEL, start, end);
   SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE,
-                  "パスの「/」は「\\」に直しました。どのPCも同じ排他ファイルを使うためです。");
+                  "パスの「/」は「\\」に直しました。どのPCも同じ使用中の印（sem.dat）を使うためです。");
 }
 
 // Older PCs cut the board's path at its last byte 0x5C, also the second byte of a character such as
@@ -205,7 +206,7 @@ void noteOlderLock(HWND dialog) {
   const size_t cut = text::lastSeparator(older, std::strlen(older));
   char note[store::LockPathSize + 256];
   std::snprintf(note, sizeof note,
-                "古いPCはこのボード名だと「%s」を排他ファイルにします（名前の文字の２バイト目が「\\」のため）。両方を"
+                "古いPCはこのボード名だと「%s」を使用中の印にします（名前の文字の２バイト目が「\\」のため）。両方を"
                 "使うので安全ですが、その文字のない名前（tv_cont.lst など）をおすすめします。",
                 cut < std::strlen(older) ? older + cut + 1 : older);
   SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, note);
@@ -215,6 +216,7 @@ void noteOlderLock(HWND dialog) {
 // lParam: the run's SettingsDialog.
 BOOL onInitDialog(HWND dialog, LPARAM state) {
   SetWindowLongPtrA(dialog, DWLP_USER, state);
+  wrapDialogTexts(dialog);
   centreDialog(dialog);
   showPathOrExample(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath, settings::DefaultNameListPath);
   showPathOrExample(dialog, IDC_BOARD_PATH, local().prefs.boardPath, settings::DefaultBoardPath);
@@ -254,9 +256,9 @@ bool askWhetherOneFile(HWND dialog) {
 }
 
 // The refusals' notes, each gone once the path it is about is changed.
-constexpr char NoNameListNote[] = "名前リストのファイルを指定してください（参照で選べます）。";
-constexpr char NoBoardNote[] = "ボード内容のファイルを指定してください（参照で選べます）。";
-constexpr char OneFileNote[] = "名前リストとボード内容に同じファイルは指定できません。";
+constexpr char NoNameListNote[] = "名前リストファイルを指定してください（参照で選べます）。";
+constexpr char NoBoardNote[] = "ボード内容ファイルを指定してください（参照で選べます）。";
+constexpr char OneFileNote[] = "名前リストファイルとボード内容ファイルに同じファイルは指定できません。";
 
 // A path field changed: a refusal that no longer holds takes its note with it. The same file for both
 // is asked again at OK, so any change to either path ends its note.

@@ -61,7 +61,7 @@ constexpr char WidestInfo[] = "2000/00/00 00:00の情報";
 constexpr char WidestWarning[] = "2000/00/00 00:00の情報（更新できていません）";
 constexpr char Stale[] = "（更新できていません）";
 constexpr char NeverRead[] = "ボードを読めていません";
-constexpr char WithoutLock[] = "排他なしの書き込み：有効";
+constexpr char WithoutLock[] = "使用中の印なしの書き込み：有効";
 
 // Room for the text, its part's borders on both sides and the size grip at the end.
 int timePartWidth(const StatusBar& b, HWND bar, int barHeight) {

@@ -144,19 +144,19 @@ void writePage(FILE* out, const PageBoard& board, const PageView& view) {
   std::fputs(
       u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
       u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      u8"<title>タベリン 在席表</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
+      u8"<title>タベリン 行き先ボード</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
       u8"<script src=\"/app.js\" defer></script>\n</head>\n",
       out);
   std::fprintf(out, "<body data-generation=\"%llu\" data-own-slot=\"%d\" data-edit-any=\"%d\"%s%s%s>\n",
                static_cast<unsigned long long>(board.generation), view.ownSlot, view.editAny ? 1 : 0,
                view.token ? " data-token=\"" : "", view.token ? view.token : "", view.token ? "\"" : "");
   std::fputs(
-      u8"<header class=\"top\"><h1>在席表</h1>"
+      u8"<header class=\"top\"><h1>行き先ボード</h1>"
       u8"<input type=\"search\" id=\"find\" placeholder=\"検索\" aria-label=\"検索\" autocomplete=\"off\" hidden>"
       u8"</header>\n",
       out);
   std::fprintf(out,
-               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>在席表が読めません。<span id=\"age-since\">%s</span> "
+               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>ボードが読めません。<span id=\"age-since\">%s</span> "
                u8"に読んだ内容です。</p>\n",
                board.old ? "" : " hidden", board.readAt);
   if (view.ownSlot >= 0) writeEditor(out, board, view);
@@ -174,15 +174,15 @@ void writeKiosk(FILE* out, const PageBoard& board, const char* token) {
   std::fputs(
       u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
       u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      u8"<title>タベリン 在席表 (受付)</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
+      u8"<title>タベリン 行き先ボード (受付)</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n"
       u8"<script src=\"/app.js\" defer></script>\n</head>\n",
       out);
   std::fprintf(out, "<body class=\"kiosk\" data-generation=\"%llu\"%s%s%s>\n",
                static_cast<unsigned long long>(board.generation), token ? " data-token=\"" : "", token ? token : "",
                token ? "\"" : "");
   std::fprintf(out,
-               u8"<header class=\"top\"><h1>在席表</h1></header>\n"
-               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>在席表が読めません。<span id=\"age-since\">%s</span> "
+               u8"<header class=\"top\"><h1>行き先ボード</h1></header>\n"
+               u8"<p id=\"age\" class=\"age\" role=\"status\"%s>ボードが読めません。<span id=\"age-since\">%s</span> "
                u8"に読んだ内容です。</p>\n<div id=\"kiosk-grid\">\n",
                board.old ? "" : " hidden", board.readAt);
   for (int slot = 0; slot < board.memberCount; ++slot) {
@@ -207,8 +207,8 @@ void writeNeedsLink(FILE* out) {
   std::fputs(
       u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
       u8"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      u8"<title>タベリン 在席表</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n</head>\n"
-      u8"<body><p class=\"age\">この在席表は個人用のリンクから開いてください。リンクは管理者が配っています。</p>"
+      u8"<title>タベリン 行き先ボード</title>\n<link rel=\"stylesheet\" href=\"/style.css\">\n</head>\n"
+      u8"<body><p class=\"age\">このボードは個人用のリンクから開いてください。リンクは管理者が配っています。</p>"
       u8"</body></html>\n",
       out);
 }

@@ -417,7 +417,7 @@ void sayInJapanese(const store::GivenTexts& given, Refusal& refusal) {
       case text::TextCheck::notCp932:
         text::nameCharacter(given[k], at, what, sizeof what);
         std::snprintf(refusal.message, sizeof refusal.message,
-                      u8"%sの %s は在席表に保存できない文字です。別の文字に置き換えてください。", Labels[k], what);
+                      u8"%sの %s はボードに保存できない文字です。別の文字に置き換えてください。", Labels[k], what);
         return;
       case text::TextCheck::control:
         std::snprintf(refusal.message, sizeof refusal.message,
@@ -663,7 +663,7 @@ class Session : public std::enable_shared_from_this<Session> {
     Reply& res = *reply_;
     if (!s_.options.tokens) {
       answer(res, 403, "this server is read-only (started without --tokens)",
-             u8"この在席表はここからは書き込めません (閲覧専用)。在席表のウィンドウから書き込んでください。");
+             u8"このボードはここからは書き込めません (閲覧専用)。タベリンのウィンドウから書き込んでください。");
       return send();
     }
     int token;
@@ -715,7 +715,7 @@ class Session : public std::enable_shared_from_this<Session> {
     write_->slot = slot;
     write_->holderSlot = holder.slot;
     if (slot >= write_->before->memberCount) {
-      answer(res, 404, "no member has this slot", u8"その行は在席表にありません。ページを再読み込みしてください。");
+      answer(res, 404, "no member has this slot", u8"その行はボードにありません。ページを再読み込みしてください。");
       return send();
     }
     store::TypedRow texts;
@@ -757,7 +757,8 @@ class Session : public std::enable_shared_from_this<Session> {
     if (platform::elapsedMs() >= write_->until) {
       logWrite(*write_->before, write_->slot, write_->holderSlot, fromText_, "still waiting for the board");
       answer(*reply_, 503, "the board is still busy; the write waits and may yet be saved",
-             u8"在席表が使用中のため、保存を待っています。このあと保存されることがあります。少し待ってから表示を確かめ"
+             u8"ほかのPCがボードを使用中のため、保存を待っています。このあと保存されることがあります。少し待ってから表"
+             u8"示を確かめ"
              u8"てください。");
       return send();
     }
@@ -793,7 +794,7 @@ class Session : public std::enable_shared_from_this<Session> {
                     : "the board could not be written (busy or unreachable); try again",
              unsure
                  ? u8"保存できたか確かめられませんでした。表示を確かめて、変わっていなければもう一度保存してください。"
-                 : u8"在席表に書き込めませんでした (ほかの人が書き込み中か、共有フォルダーに届きません)。"
+                 : u8"ボードに書き込めませんでした (ほかの人が書き込み中か、共有フォルダーに届きません)。"
                    u8"少し待ってから、もう一度保存してください。");
     }
     send();

@@ -212,9 +212,9 @@ void shareStallsWindowAnswers() {
 
 namespace gui {
 
-// A lock left behind two hours ago: the list update's wait shows on a notice with the holder, the lock's
-// age and the advice to ask the administrator; 中止 ends it at once, and the advice stays with the reset
-// at hand.
+// A lock left behind two hours ago: the list update's wait shows on a notice with the holder and the
+// lock's age; 中止 ends it at once, and the notice then says what the reset beside it does and when to
+// ask the administrator instead.
 void lockLeftBehindAdvice() {
   CaseDirs d = makeBoardCase("lock-left-behind");
   Program p;
@@ -224,10 +224,9 @@ void lockLeftBehindAdvice() {
   ageLock(d);
   PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
   HWND bar = GetDlgItem(w.main, IDC_NOTICE_BAR);
-  const std::string waiting = "PC[DEADPC]の排他ファイルが2時間5分前から残っています。";
+  const std::string waiting = "PC[DEADPC]の使用中の印（sem.dat）が2時間5分前から残っています（";
   CHECK(gui::waitFor([&] { return IsWindowVisible(bar) && gui::windowText(bar).rfind(waiting, 0) == 0; }, 5000),
-        "the wait with its advice: %s", gui::windowText(bar).c_str());
-  CHECK(gui::windowText(bar).find("管理者") != std::string::npos, "ask the administrator");
+        "the wait with the holder and the age: %s", gui::windowText(bar).c_str());
   screenshot("06-lock-left-behind");
 
   PostMessageA(GetDlgItem(bar, IDC_NOTICE_ACTION), BM_CLICK, 0, 0);
@@ -239,6 +238,8 @@ void lockLeftBehindAdvice() {
   CHECK(gui::statusText(p.process(), w.status, 0).rfind("(203)", 0) == 0, "said: %s",
         gui::statusText(p.process(), w.status, 0).c_str());
   CHECK(gui::windowText(bar).find("読み書きできません") != std::string::npos &&
+            gui::windowText(bar).find("［リセット］で印を消すと") != std::string::npos &&
+            gui::windowText(bar).find("管理者に相談") != std::string::npos &&
             gui::windowText(GetDlgItem(bar, IDC_NOTICE_ACTION)) == "リセット(&R)...",
         "the advice stays with the reset: %s", gui::windowText(bar).c_str());
   screenshot("07-lock-left-behind-advice");

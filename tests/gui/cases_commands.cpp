@@ -1,4 +1,5 @@
 // The menu and its commands: About, the project page and the lock reset.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -113,7 +114,9 @@ void menuAboutPageAndReset() {
     HWND ask = gui::waitForDialog(p.id(), "管理者用コマンド", 10000);
     CHECK(ask != nullptr, "reset question");
     if (!ask) return;
-    CHECK(gui::windowText(messageBoxText(ask)) == r.question, "question: %s",
+    std::string words = r.question;
+    words.erase(std::remove(words.begin(), words.end(), '\n'), words.end());
+    CHECK(gui::unwrappedText(messageBoxText(ask)) == words, "question: %s",
           gui::windowText(messageBoxText(ask)).c_str());
     if (!r.message) {
       CHECK(!GetDlgItem(ask, IDYES) && pressAndWaitClosed(ask, IDOK), "said, not asked");

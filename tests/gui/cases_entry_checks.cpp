@@ -101,9 +101,10 @@ void entryFailedSaveKeepsTyping() {
   CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0) == "(201)他のユーザがファイルを使用中"; },
                      5000),
         "waiting for the lock");
-  CHECK(gui::waitFor(
-            [&] { return noteOf(e).rfind("他のPC[OTHERPC]が掲示板を使用中のため待っています（2/20）", 0) == 0; }, 5000),
-        "the note says whose lock: %s", noteOf(e).c_str());
+  CHECK(
+      gui::waitFor(
+          [&] { return noteOf(e).rfind("ほかのPC[OTHERPC]がボードを使用中のため待っています（2/20）", 0) == 0; }, 5000),
+      "the note says whose lock: %s", noteOf(e).c_str());
   CHECK(gui::sendWithin(e.dialog, WM_COMMAND, IDCANCEL, 0, 1000), "Cancel answered");
   CHECK(gui::waitFor(
             [&] { return noteOf(e) == "書き込めませんでした。(203)待つのをやめました（読み書きしていません）"; }, 3000),
@@ -145,7 +146,7 @@ void entryRefusesTooLong() {
       {"", wide, "", "",
        "午後が長すぎます。あと全角1文字（半角なら2文字）減らしてください（全角59文字、半角118文字まで）。"},
       {"", "", std::string(70, '1'), "",
-       "帰社時間が長すぎます。あと全角4文字（半角なら8文字）減らしてください（全角31文字、半角62文字まで）。"},
+       "帰社予定が長すぎます。あと全角4文字（半角なら8文字）減らしてください（全角31文字、半角62文字まで）。"},
       {"", "", "", "外出・戻り（午後）",
        "状態が長すぎます。あと全角2文字（半角なら4文字）減らしてください（全角7文字、半角14文字まで）。"},
       {"会議\t資料", "", "", "", "午前に制御文字（タブなど）があります。取り除いてください。"},
@@ -232,7 +233,7 @@ void entryRowChangedMeanwhile() {
   HWND ask = okIntoChangedRow(p, d, e, theirs);
   CHECK(ask != nullptr, "the question");
   if (!ask) return;
-  const std::string intro = gui::windowText(GetDlgItem(ask, IDC_CHANGED_INTRO));
+  const std::string intro = gui::unwrappedText(GetDlgItem(ask, IDC_CHANGED_INTRO));
   CHECK(intro.find("鈴木 一郎(103)") == 0 && intro.find(theirs.written) != std::string::npos, "intro: %s",
         intro.c_str());
   CHECK(gui::windowText(GetDlgItem(ask, IDC_CHANGED_MORNING)) == "他のPCの予定" &&

@@ -247,7 +247,8 @@ void statusTimeOfGoodRead() {
 namespace gui {
 
 // Trouble with the name list is said on the notice bar, once: a name inserted in the middle moves the rows
-// after it (named with their rows before and now), a 301st name is ignored, a list saved as UTF-8 garbles.
+// after it (named with their rows before and now, their plans now beside other names), a 301st name is
+// ignored, a list saved as UTF-8 garbles (said for a member, who tells the administrator).
 void nameListTrouble() {
   CaseDirs d = makeBoardCase("name-list-trouble");
   Program first;
@@ -273,7 +274,7 @@ void nameListTrouble() {
             [&] {
               const std::string said = gui::windowText(bar);
               return IsWindowVisible(bar) && said.find("301人目からの1名は表示されません") != std::string::npos &&
-                     said.find(moved) != std::string::npos;
+                     said.find(moved) != std::string::npos && said.find("ほかの人の名前の横に") != std::string::npos;
             },
             5000),
         "said: %s", gui::windowText(bar).c_str());
@@ -292,6 +293,10 @@ void nameListTrouble() {
   CHECK(gui::waitFor([&] { return IsWindowVisible(bar) && gui::windowText(bar).find("UTF-8") != std::string::npos; },
                      5000),
         "UTF-8 said: %s", gui::windowText(bar).c_str());
+  // A member has no administrator's tool: the notice says whom to tell.
+  CHECK(gui::windowText(bar).find("tavelin-cli") == std::string::npos &&
+            gui::windowText(bar).find("管理者に") != std::string::npos,
+        "for a member: %s", gui::windowText(bar).c_str());
   CHECK(closeProgram(again, w), "closed");
 }
 

@@ -203,7 +203,7 @@ void myStateNotSaved() {
   // A list update that waits for another PC's lock shows its wait in front, and the notice comes back after.
   holdLock(d);
   PostMessageA(w.main, WM_COMMAND, IDM_UPDATE_LIST, 0);
-  CHECK(gui::waitFor([&] { return gui::windowText(bar).rfind("他のPC[OTHERPC]が掲示板を使用中", 0) == 0; }, 5000),
+  CHECK(gui::waitFor([&] { return gui::windowText(bar).rfind("ほかのPC[OTHERPC]がボードを使用中", 0) == 0; }, 5000),
         "the wait in front: %s", gui::windowText(bar).c_str());
   releaseLock(d);
   CHECK(gui::waitFor([&] { return gui::statusText(p.process(), w.status, 0).empty(); }, 5000), "the list updated");

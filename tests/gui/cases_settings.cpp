@@ -162,8 +162,8 @@ void firstStart() {
   HWND own = GetDlgItem(settingsBox, IDC_OWN_NAME);
   CHECK(!IsWindowEnabled(own), "no name list yet, no names to choose");
   CHECK(gui::sendWithin(settingsBox, WM_COMMAND, IDOK, 0, 3000) && IsWindowVisible(settingsBox) &&
-            gui::windowText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).rfind("名前リストのファイルを指定", 0) == 0,
-        "設定 with empty paths refused: %s", gui::windowText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).c_str());
+            gui::unwrappedText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).rfind("名前リストファイルを指定", 0) == 0,
+        "設定 with empty paths refused: %s", gui::unwrappedText(GetDlgItem(settingsBox, IDC_SETTINGS_NOTE)).c_str());
   gui::setWindowText(GetDlgItem(settingsBox, IDC_NAME_LIST_PATH), names.c_str());
   CHECK(
       gui::waitFor([&] { return IsWindowEnabled(own) && SendMessageA(own, CB_GETCOUNT, 0, 0) == 1 + NameCount; }, 5000),
@@ -212,11 +212,11 @@ void settingsBrowseThenCancel() {
 
   CHECK(browseTo(p, box, IDC_BROWSE_NAME_LIST, tooLong), "browse to the long path");
   CHECK(gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH)) == names, "the field keeps the stored path");
-  CHECK(!gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the refusal is explained");
+  CHECK(!gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the refusal is explained");
   screenshot("24-settings-path-refused");
   CHECK(browseTo(p, box, IDC_BROWSE_NAME_LIST, other), "browse to another list");
   CHECK(gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH)) == other, "the field shows the choice");
-  CHECK(gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the explanation goes");
+  CHECK(gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the explanation goes");
   CHECK(gui::waitFor([&] { return SendDlgItemMessageA(box, IDC_OWN_NAME, CB_GETCOUNT, 0, 0) == 3; }, 5000),
         "my name chosen from the list browsed to");
   gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), "Z:\\typed\\not-kept.lst");
@@ -258,9 +258,9 @@ void settingsSameFileForBoth() {
   gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), names.c_str());
   SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   // The share's worker compares the two; the note comes with its answer.
-  const std::string refused = "名前リストとボード内容に同じファイルは指定できません。";
-  CHECK(gui::waitFor([&] { return gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)) == refused; }, 3000), "note: %s",
-        gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
+  const std::string refused = "名前リストファイルとボード内容ファイルに同じファイルは指定できません。";
+  CHECK(gui::waitFor([&] { return gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)) == refused; }, 3000),
+        "note: %s", gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
   CHECK(IsWindow(box), "the dialog stays open");
   screenshot("27-settings-same-file");
 
@@ -275,12 +275,13 @@ void settingsSameFileForBoth() {
     if (fix.emptied) {
       gui::setWindowText(GetDlgItem(box, fix.emptied), "");
       SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-      CHECK(gui::waitFor([&] { return !gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(); }, 3000),
+      CHECK(gui::waitFor([&] { return !gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(); }, 3000),
             "an empty path refused");
     }
     gui::setWindowText(GetDlgItem(box, fix.refilled), fix.path);
-    CHECK(gui::waitFor([&] { return gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(); }, 3000),
-          "the note goes once %s is typed: %s", fix.path, gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
+    CHECK(gui::waitFor([&] { return gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(); }, 3000),
+          "the note goes once %s is typed: %s", fix.path,
+          gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
   }
   CHECK(pressAndWaitClosed(box, IDCANCEL), "Cancel");
   CHECK(pathIs(readPreferences(d).boardPath, d.share + "\\tv_cont.lst"), "board path unchanged");
@@ -299,7 +300,7 @@ void settingsBackslashesOnly() {
   HWND box = startWithSettingsOpen(p, w, d);
   if (!box) return;
   CHECK(gui::windowText(GetDlgItem(box, IDC_BOARD_PATH)) == board, "a loaded '/' is shown as '\\'");
-  CHECK(!gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the note says so");
+  CHECK(!gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "the note says so");
   gui::setWindowText(GetDlgItem(box, IDC_NAME_LIST_PATH), slashed(names).c_str());
   CHECK(gui::windowText(GetDlgItem(box, IDC_NAME_LIST_PATH)) == names, "a typed '/' becomes '\\'");
   screenshot("28-settings-backslashes");
@@ -322,13 +323,13 @@ void settingsOlderLockAndWritesWithoutLock() {
   Window w;
   HWND box = startWithSettingsOpen(p, w, d);
   if (!box) return;
-  const std::string note = gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE));
+  const std::string note = gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE));
   CHECK(note.find("「予定表sem.dat」") != std::string::npos, "the older PCs' lock named: %s", note.c_str());
   CHECK(IsDlgButtonChecked(box, IDC_WRITE_WITHOUT_LOCK) == BST_UNCHECKED, "writing without the lock is off");
   CHECK(gui::statusText(p.process(), w.status, 2).empty(), "and not said on the bar");
   screenshot("29-settings-older-lock");
   gui::setWindowText(GetDlgItem(box, IDC_BOARD_PATH), (d.share + "\\tv_cont.lst").c_str());
-  CHECK(gui::windowText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "a name without the byte: no note");
+  CHECK(gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(), "a name without the byte: no note");
   SendDlgItemMessageA(box, IDC_WRITE_WITHOUT_LOCK, BM_CLICK, 0, 0);
   CHECK(pressAndWaitClosed(box, IDOK), "設定");
   acknowledgeRestart(p);
@@ -340,7 +341,7 @@ void settingsOlderLockAndWritesWithoutLock() {
   Window shown = startWithBoard(again, d);
   if (!shown.main) return;
   const std::string said = gui::statusText(again.process(), shown.status, 2);
-  CHECK(said == "排他なしの書き込み：有効", "the bar says it is on: %s", said.c_str());
+  CHECK(said == "使用中の印なしの書き込み：有効", "the bar says it is on: %s", said.c_str());
   screenshot("30-writes-without-lock-on");
   CHECK(closeProgram(again, shown), "closed");
   DeleteFileA(userIniPath().c_str());

@@ -77,7 +77,7 @@ TEST(CommandTable, TooltipsNameTheCommandAndItsKey) {
   } cases[] = {
       {IDM_UPDATE_LIST, "リストのアップデート (F5)"},
       {IDM_MY_OFFICE, "自分の状態を「社内」に (Ctrl+1)"},
-      {IDM_MY_OUT_RETURNING, "自分の状態を「外出・戻り」に、帰社時間を入力 (Ctrl+3)"},
+      {IDM_MY_OUT_RETURNING, "自分の状態を「外出・戻り」に、帰社予定を入力 (Ctrl+3)"},
       {IDM_MY_OUT_GOING_HOME, "自分の状態を「外出・直帰」に (Ctrl+4)"},
   };
   for (const auto& c : cases) {

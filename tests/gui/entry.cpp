@@ -136,6 +136,6 @@ void pressKeys(std::vector<WORD> keys) {
 
 std::string captionOf(const EntryDialog& e) { return gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_GROUP)); }
 
-std::string noteOf(const EntryDialog& e) { return gui::windowText(GetDlgItem(e.dialog, IDC_ENTRY_NOTE)); }
+std::string noteOf(const EntryDialog& e) { return gui::unwrappedText(GetDlgItem(e.dialog, IDC_ENTRY_NOTE)); }
 
 }  // namespace gui

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -234,6 +235,12 @@ std::string windowText(HWND window) {
   if (!SendMessageTimeoutA(window, WM_GETTEXT, TextRoom, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                            CallTimeoutMs, &r))
     return "<no answer>";
+  return text;
+}
+
+std::string unwrappedText(HWND window) {
+  std::string text = windowText(window);
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
   return text;
 }
 

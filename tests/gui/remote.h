@@ -65,6 +65,8 @@ bool focusItem(HANDLE process, HWND list, int item);
 HWND waitForDialog(DWORD processId, const char* caption, DWORD ms);
 // A window's text through WM_GETTEXT, which crosses processes (GetWindowTextA does not for controls).
 std::string windowText(HWND window);
+// A wrapped text's words without the line breaks the program put in to fit them.
+std::string unwrappedText(HWND window);
 bool setWindowText(HWND window, const char* text);
 std::vector<std::string> comboItems(HWND combo);
 int comboSelect(HWND combo, int index);

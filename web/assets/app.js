@@ -174,7 +174,7 @@
   const sortList = document.createElement('select');
   sortList.id = 'sort';
   sortList.setAttribute('aria-label', '並べ替え');
-  sortList.add(new Option('名簿順', '-1'));
+  sortList.add(new Option('名前リスト順', '-1'));
   for (const th of table.tHead.rows[0].cells) sortList.add(new Option(th.textContent + '順', th.dataset.col));
   sortList.addEventListener('change', () => {
     sortColumn = Number(sortList.value);
