@@ -21,6 +21,16 @@ const src = ['--names', path.join(work, 'tv_name.lst'), '--board', path.join(wor
 const run = (...args) => execFileSync(cli, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
 function fail(what) { throw new Error(what); }
 
+// A fault in a page's script or its console fails the run; a request the test itself cuts
+// (a stopped server, an aborted stream) only logs the browser's own line, which is not the page's.
+const pageErrors = [];
+function watch(page, label) {
+  page.on('pageerror', (e) => pageErrors.push(label + ': ' + e.message));
+  page.on('console', (m) => {
+    if (m.type() === 'error' && !/^Failed to load resource/.test(m.text())) pageErrors.push(label + ': ' + m.text());
+  });
+}
+
 async function main() {
   const names = Array.from({ length: 300 }, (_, i) => '社員' + String(i).padStart(3, '0') + '(内線' + (100 + i) + ')');
   fs.writeFileSync(path.join(work, 'names.txt'), names.join('\n') + '\n');
@@ -32,18 +42,24 @@ async function main() {
   run('make-tokens', ...src, '--out', path.join(work, 'tokens'));
   const token = fs.readFileSync(path.join(work, 'tokens'), 'utf8').split('\n')[0].split('\t')[0];
 
-  let server;
-  const start = (listen) => {
-    server = spawn(cli, ['serve', ...src, '--listen', listen, '--tokens', path.join(work, 'tokens')]);
+  // A serve of the share on LISTEN with the extra options; its process and its address.
+  const serve = (listen, extra) => {
+    const proc = spawn(cli, ['serve', ...src, '--listen', listen, ...extra]);
     let log = '';
     return new Promise((resolve, reject) => {
-      server.stderr.on('data', (d) => {
+      proc.stderr.on('data', (d) => {
         log += d;
         const m = /listening on (http:\/\/[^ ]+?)\/ /.exec(log);
-        if (m) resolve(m[1]);
+        if (m) resolve({ proc, url: m[1] });
       });
-      server.on('exit', () => reject(new Error('serve ended: ' + log)));
+      proc.on('exit', () => reject(new Error('serve ended: ' + log)));
     });
+  };
+  let server;
+  const start = async (listen) => {
+    const started = await serve(listen, ['--tokens', path.join(work, 'tokens')]);
+    server = started.proc;
+    return started.url;
   };
   const base = await start('127.0.0.1:0');
 
@@ -56,6 +72,7 @@ async function main() {
   try {
     fs.mkdirSync(shots, { recursive: true });
     const page = await browser.newPage();
+    watch(page, 'member page');
     let alerted = false;
     page.on('dialog', async (d) => { alerted = true; await d.dismiss(); });
     await page.setViewport({ width: 1920, height: 1080 });
@@ -74,6 +91,20 @@ async function main() {
     run('set', ...src, '--slot', '7', '--morning', '来客対応');
     await page.waitForFunction(() => document.querySelector('#s7 .f1').textContent === '来客対応', { timeout: 3000 });
     const liveMs = Date.now() - started;
+
+    // A read-only server's page (no editor) hears a row too, without a fault in its script.
+    const open = await serve('127.0.0.1:0', []);
+    try {
+      const readOnly = await browser.newPage();
+      watch(readOnly, 'read-only page');
+      await readOnly.goto(open.url + '/', { waitUntil: 'load' });
+      run('set', ...src, '--slot', '9', '--morning', '閲覧のみ');
+      await readOnly.waitForFunction(() => document.querySelector('#s9 .f1').textContent === '閲覧のみ', { timeout: 3000 });
+      await new Promise((r) => setTimeout(r, 200));
+      await readOnly.close();
+    } finally {
+      open.proc.kill('SIGTERM');
+    }
 
     // The share gone: the page says since when its rows are old, and recovers by itself.
     const board = path.join(work, 'tv_cont.lst');
@@ -167,6 +198,7 @@ async function main() {
       await new Promise((r) => setTimeout(r, 100));
     }
     const kiosk = await browser.newPage();
+    watch(kiosk, 'reception');
     await kiosk.setViewport({ width: 1920, height: 1080 });
     await kiosk.goto(kioskUrl, { waitUntil: 'load' });
     const fit = await kiosk.evaluate(() => {
@@ -200,6 +232,7 @@ async function main() {
     const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
     if (overflow > 0) fail('the phone page scrolls sideways by ' + overflow + ' px');
     await page.screenshot({ path: path.join(shots, 'board-360x740.png') });
+    if (pageErrors.length) fail('the pages logged errors:\n' + pageErrors.join('\n'));
     console.log('web scenario: passed; a set row showed after ' + liveMs + ' ms');
   } finally {
     await browser.close();
@@ -210,5 +243,6 @@ async function main() {
 
 main().catch((e) => {
   console.error('FAIL: ' + e.message);
+  if (pageErrors.length) console.error('the pages logged:\n' + pageErrors.join('\n'));
   process.exit(1);
 });

@@ -200,6 +200,9 @@
     });
   }
 
+  // The editor's view of its row, once the editor is set up; a read-only page has none.
+  let refreshEditor = () => {};
+
   // Live rows.
   liveStream(table, (list) => {
     let changed = false;
@@ -231,7 +234,7 @@
     message.classList.toggle('error', !!error);
   }
   function current() { return rows.get(target).row; }
-  function refreshEditor() {
+  refreshEditor = () => {
     if (pending) return;
     const row = current();
     document.getElementById('editor-name').textContent = row.name;
@@ -241,7 +244,7 @@
       b.classList.toggle('current', b.dataset.state === row.state);
       b.setAttribute('aria-pressed', b.dataset.state === row.state ? 'true' : 'false');
     }
-  }
+  };
 
   // The generation each written row was answered at: newer than the page's own while its event is on the way.
   const answeredAt = new Map();
