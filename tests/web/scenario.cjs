@@ -32,7 +32,11 @@ function watch(page, label) {
 }
 
 async function main() {
-  const names = Array.from({ length: 300 }, (_, i) => '社員' + String(i).padStart(3, '0') + '(内線' + (100 + i) + ')');
+  // Long names, as offices write them (a department, a full name, an extension): every other one is
+  // longer than the reception's view keeps.
+  const wide = (n) => String(n).padStart(3, '0').replace(/[0-9]/g, (d) => String.fromCharCode(0xff10 + Number(d)));
+  const names = Array.from({ length: 300 }, (_, i) =>
+    (i % 2 ? '鈴木花子' : '営業第二課長谷川太郎') + wide(i) + (i % 2 ? '(内線' + (100 + i) + ')' : ''));
   fs.writeFileSync(path.join(work, 'names.txt'), names.join('\n') + '\n');
   run('init-share', work, '--names', path.join(work, 'names.txt'));
   const hostile = '<img src=x onerror=alert(1)>';
@@ -201,19 +205,48 @@ async function main() {
     watch(kiosk, 'reception');
     await kiosk.setViewport({ width: 1920, height: 1080 });
     await kiosk.goto(kioskUrl, { waitUntil: 'load' });
+    // Every cell inside the screen, each name showing at least its first six characters (or all of
+    // a shorter one) with its state's word and return time beside it, in type of 14 px or more.
     const fit = await kiosk.evaluate(() => {
       const cells = Array.from(document.querySelectorAll('#kiosk-grid .k'));
-      const last = cells.reduce((m, c) => Math.max(m, c.getBoundingClientRect().bottom), 0);
-      const right = cells.reduce((m, c) => Math.max(m, c.getBoundingClientRect().right), 0);
-      return { cells: cells.length, last, right, height: innerHeight, width: innerWidth,
-        scroll: document.documentElement.scrollHeight - innerHeight,
-        font: parseFloat(getComputedStyle(document.getElementById('kiosk-grid')).fontSize) };
+      const font = parseFloat(getComputedStyle(document.getElementById('kiosk-grid')).fontSize);
+      const inside = (r, box) => r.left >= box.left - 0.5 && r.top >= box.top - 0.5 && r.right <= box.right + 0.5 &&
+        r.bottom <= box.bottom + 0.5;
+      const screen = { left: 0, top: 0, right: innerWidth, bottom: innerHeight };
+      let outside = 0, fewest = null, hiddenWords = 0;
+      for (const c of cells) {
+        const box = c.getBoundingClientRect();
+        if (!inside(box, screen)) ++outside;
+        for (const part of c.querySelectorAll('.s, .r')) if (!inside(part.getBoundingClientRect(), box)) ++hiddenWords;
+        const name = c.querySelector('.n');
+        const chars = Array.from(name.textContent);
+        let shown = chars.length;
+        if (name.scrollWidth > name.clientWidth) {
+          // Cut: as many leading characters as fit before the ellipsis.
+          const range = document.createRange();
+          shown = 0;
+          for (let k = 1, at = 0; k <= chars.length; ++k) {
+            at += chars[k - 1].length;
+            range.setStart(name.firstChild, 0);
+            range.setEnd(name.firstChild, at);
+            if (range.getBoundingClientRect().width + font > name.clientWidth) break;
+            shown = k;
+          }
+        }
+        if (shown < Math.min(6, chars.length) && (fewest === null || shown < fewest)) fewest = shown;
+      }
+      return { cells: cells.length, outside, fewest, hiddenWords, font,
+        scroll: document.documentElement.scrollHeight - innerHeight, sideways: document.documentElement.scrollWidth - innerWidth,
+        away: document.querySelector('#s4 .s').textContent + ' ' + document.querySelector('#s4 .r').textContent };
     });
-    if (fit.cells !== 300 || fit.last > fit.height || fit.right > fit.width || fit.scroll > 0)
+    if (fit.cells !== 300 || fit.outside || fit.scroll > 0 || fit.sideways > 0 || fit.hiddenWords)
       fail('the reception\'s view does not fit one screen: ' + JSON.stringify(fit));
-    if (fit.font < 18) fail('the reception\'s type is ' + fit.font + ' px');
+    if (fit.fewest !== null) fail('the reception\'s view cuts a name to ' + fit.fewest + ' characters');
+    if (fit.font < 14) fail('the reception\'s type is ' + fit.font + ' px');
+    const receptionFont = fit.font;
+    if (fit.away !== '外出・戻り 0:01') fail('the reception shows row 4 as ' + fit.away);
     run('set', ...src, '--slot', '299', '--state', '帰宅');
-    await kiosk.waitForFunction(() => document.querySelector('#s299 .icon').classList.contains('st1'), { timeout: 3000 });
+    await kiosk.waitForFunction(() => document.querySelector('#s299 .s').textContent === '帰宅', { timeout: 3000 });
     await kiosk.screenshot({ path: path.join(shots, 'kiosk-1920x1080.png') });
     await kiosk.close();
     const kioskWrite = await fetch(base + '/api/rows/me', { method: 'POST',
@@ -233,7 +266,7 @@ async function main() {
     if (overflow > 0) fail('the phone page scrolls sideways by ' + overflow + ' px');
     await page.screenshot({ path: path.join(shots, 'board-360x740.png') });
     if (pageErrors.length) fail('the pages logged errors:\n' + pageErrors.join('\n'));
-    console.log('web scenario: passed; a set row showed after ' + liveMs + ' ms');
+    console.log('web scenario: passed; a set row showed after ' + liveMs + ' ms; the reception\'s type ' + receptionFont + ' px');
   } finally {
     await browser.close();
     server.kill('SIGTERM');
