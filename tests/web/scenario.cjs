@@ -253,6 +253,24 @@ async function main() {
       headers: { Authorization: 'Bearer ' + kioskToken, 'Content-Type': 'application/json' }, body: '{"state":"社内"}' });
     if (kioskWrite.status !== 403) fail('the reception\'s token wrote: ' + kioskWrite.status);
 
+    // The sheet of links to print: a QR code drawn on every slip, each of a size a QR code has
+    // (21 modules, 4 more a version), and the printed sheet without the screen's note.
+    const sheetPath = path.join(work, 'slips.html');
+    run('make-tokens', ...src, '--links', '--tokens', path.join(work, 'tokens'), '--url', base, '--sheet', sheetPath);
+    const sheet = await browser.newPage();
+    watch(sheet, 'sheet');
+    await sheet.setViewport({ width: 794, height: 1123 });
+    await sheet.goto('file://' + sheetPath, { waitUntil: 'load' });
+    const codes = await sheet.$$eval('.slip', (slips) => slips.map((s) => ({
+      svg: !!s.querySelector('.qr svg path'), modules: Number(s.querySelector('.qr').dataset.modules) })));
+    const odd = codes.filter((c) => !c.svg || c.modules < 21 || c.modules > 177 || (c.modules - 21) % 4 !== 0);
+    if (codes.length !== 300 || odd.length) fail('the sheet\'s QR codes: ' + codes.length + ' slips, odd ' + JSON.stringify(odd.slice(0, 3)));
+    await sheet.screenshot({ path: path.join(shots, 'sheet-screen.png') });
+    await sheet.emulateMediaType('print');
+    if (await sheet.$eval('.note', (n) => getComputedStyle(n).display !== 'none')) fail('the sheet prints its note');
+    await sheet.screenshot({ path: path.join(shots, 'sheet-print.png') });
+    await sheet.close();
+
     // The find box folds full width and case, as the window's does.
     await page.type('#find', 'abc');
     const shown = await page.$$eval('#board tbody tr:not(.hide)', (trs) => trs.map((tr) => tr.dataset.slot));
