@@ -2,7 +2,9 @@
 // written by tavelin-cli set shows within 3 s without a reload, the share gone and back is said and
 // undone, a member's link sets 外出・戻り 15:00 and the board file holds it, a row another PC changed
 // meanwhile is shown and asked about before it is overwritten, a row's HTML shows as text, the find
-// box folds full width, and the page fits a phone. Screenshots at 360x740 and 1920x1080 go to SHOTS.
+// box folds full width, the reception's view holds all 300 readably, the sheet of links draws a QR
+// code per slip, and the page fits a phone, a tablet and a desk, no page's script logging an error.
+// Screenshots of each page size, the reception's view and the sheet go to SHOTS.
 // Usage: node scenario.cjs CLI NODE_MODULES SHOTS
 'use strict';
 const { spawn, execFileSync } = require('child_process');
@@ -277,12 +279,28 @@ async function main() {
     if (shown.join() !== '6') fail('find "abc" shows rows ' + shown.join());
     await page.$eval('#find', (f) => { f.value = ''; f.dispatchEvent(new Event('input')); });
 
-    await page.screenshot({ path: path.join(shots, 'board-1920x1080.png') });
-    await page.setViewport({ width: 360, height: 740, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
-    await page.reload({ waitUntil: 'load' });
-    const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
-    if (overflow > 0) fail('the phone page scrolls sideways by ' + overflow + ' px');
-    await page.screenshot({ path: path.join(shots, 'board-360x740.png') });
+    // The member's page at each size it is read at, none scrolling sideways; a screenshot of each.
+    const sizes = [
+      { name: 'phone', width: 360, height: 740, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
+      { name: 'phone', width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
+      { name: 'tablet', width: 820, height: 1180, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
+      { name: 'desk', width: 1366, height: 768 },
+      { name: 'desk', width: 1920, height: 1080 },
+    ];
+    for (const size of sizes) {
+      await page.setViewport(size);
+      await page.reload({ waitUntil: 'load' });
+      const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+      if (overflow > 0) fail('the page at ' + size.width + 'x' + size.height + ' scrolls sideways by ' + overflow + ' px');
+      // A state and a return time are read at a glance: never broken over two lines.
+      const broken = await page.$$eval('#s0 .f3, #s0 .f4', (tds) => tds.filter((td) => {
+        const range = document.createRange();
+        range.selectNodeContents(td);
+        return new Set(Array.from(range.getClientRects(), (r) => Math.round(r.top))).size > 1;
+      }).map((td) => td.textContent));
+      if (broken.length) fail('at ' + size.width + 'x' + size.height + ' these break over lines: ' + broken.join());
+      await page.screenshot({ path: path.join(shots, 'board-' + size.name + '-' + size.width + 'x' + size.height + '.png') });
+    }
     if (pageErrors.length) fail('the pages logged errors:\n' + pageErrors.join('\n'));
     console.log('web scenario: passed; a set row showed after ' + liveMs + ' ms; the reception\'s type ' + receptionFont + ' px');
   } finally {
