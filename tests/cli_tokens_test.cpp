@@ -115,6 +115,30 @@ TEST_F(CliMakeTokens, NeverReplacesWhatIsNotATokenFile) {
     EXPECT_EQ(entry.path().filename().string().find("tokens."), std::string::npos) << entry.path();
 }
 
+// A token file shared with serve's group (root:tavelin 0640) keeps that read when one member's token
+// is reissued, and is no warning; the world's read is one, and drops both.
+TEST_F(CliMakeTokens, ReissueKeepsTheGroupsReadOnly) {
+  const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst"), out = dir.file("tokens");
+  writeFile(names, "A;B;");
+  writeFile(board, "");
+  const struct {
+    mode_t before;
+    bool warned;
+    mode_t after;
+  } cases[] = {{0600, false, 0600}, {0640, false, 0640}, {0644, true, 0600}, {0604, true, 0600}};
+  for (const auto& c : cases) {
+    writeFile(out, std::string(40, 'a') + "\tA\n");
+    ASSERT_EQ(chmod(out.c_str(), c.before), 0);
+    EXPECT_EQ(web::readableByOthers(out.c_str()), c.warned) << std::oct << c.before;
+    const auto r = clisupport::run(cli::runMakeTokens, {"make-tokens", "--names", names, "--board", board, "--out",
+                                                        out, "--slot", "1"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    struct stat info;
+    ASSERT_EQ(stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, c.after) << std::oct << c.before;
+  }
+}
+
 #endif
 
 // A new address for the links prints the same tokens again, with no double slash.
