@@ -130,8 +130,8 @@ TEST_F(CliMakeTokens, ReissueKeepsTheGroupsReadOnly) {
     writeFile(out, std::string(40, 'a') + "\tA\n");
     ASSERT_EQ(chmod(out.c_str(), c.before), 0);
     EXPECT_EQ(web::readableByOthers(out.c_str()), c.warned) << std::oct << c.before;
-    const auto r = clisupport::run(cli::runMakeTokens, {"make-tokens", "--names", names, "--board", board, "--out",
-                                                        out, "--slot", "1"});
+    const auto r = clisupport::run(cli::runMakeTokens,
+                                   {"make-tokens", "--names", names, "--board", board, "--out", out, "--slot", "1"});
     ASSERT_EQ(r.exit, 0) << r.err;
     struct stat info;
     ASSERT_EQ(stat(out.c_str(), &info), 0);
