@@ -69,9 +69,10 @@
     const LineHeight = 1.25;
     const MaxFontPx = 64;
     const ruler = document.createElement('canvas').getContext('2d');
+    const family = getComputedStyle(grid).fontFamily;
     // A text's width in em in the grid's type at the given weight and relative size.
     const ems = (text, weight, size) => {
-      ruler.font = weight + ' 100px ' + getComputedStyle(grid).fontFamily;
+      ruler.font = weight + ' 100px ' + family;
       return (ruler.measureText(text).width / 100) * size;
     };
     // The widest state word with the return time that may follow it, and around them the icon, the
