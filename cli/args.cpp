@@ -81,6 +81,7 @@ constexpr OptionRow OptionRows[] = {
     {"--tokens", AllowServe | AllowTokensOut, &Options::tokensPath, nullptr},
     {"--edit-any", AllowServe, nullptr, &Options::editAny},
     {"--out", AllowTokensOut, &Options::outPath, nullptr},
+    {"--sheet", AllowTokensOut, &Options::sheetPath, nullptr},
     {"--url", AllowTokensOut | AllowServe, &Options::urlBase, nullptr},
     {"--links", AllowTokensOut, nullptr, &Options::links},
     {"--revoke", AllowTokensOut, nullptr, &Options::revoke},

@@ -16,7 +16,7 @@ enum Allow : unsigned {
   AllowNoLock = 1u << 7,      // --no-lock
   AllowCsv = 1u << 8,         // --csv
   AllowServe = 1u << 9,       // --listen, --tokens, --edit-any, --url
-  AllowTokensOut = 1u << 10,  // --out, --url, --links, --tokens, --revoke, --kiosk
+  AllowTokensOut = 1u << 10,  // --out, --url, --links, --tokens, --revoke, --kiosk, --sheet
   AllowBoardOnly = 1u << 11,  // --board without the rest of SOURCE (check-names)
 };
 
@@ -43,7 +43,8 @@ struct Options {
   const char* listen = nullptr;      // HOST:PORT
   const char* tokensPath = nullptr;  // serve's token file
   bool editAny = false;
-  const char* outPath = nullptr;  // make-tokens' token file
+  const char* outPath = nullptr;    // make-tokens' token file
+  const char* sheetPath = nullptr;  // make-tokens' printable sheet of links
   const char* urlBase = nullptr;
   bool links = false;   // make-tokens: the links of an existing token file again
   bool revoke = false;  // make-tokens: the member's token taken out

@@ -13,6 +13,8 @@
 #include "store/lock.h"
 #include "store/row_record.h"
 #include "store/share.h"
+#include "web/memory_file.h"
+#include "web/sheet.h"
 #include "web/tokens.h"
 
 namespace cli {
@@ -20,10 +22,11 @@ namespace cli {
 namespace {
 
 constexpr char MakeTokensUsage[] =
-    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] [--force]\n"
-    "       tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] (--slot N | --member NAME | --kiosk)\n"
-    "                               [--revoke]\n"
-    "       tavelin-cli make-tokens [SOURCE] --links --tokens FILE --url BASE\n"
+    "usage: tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE [--sheet HTML]] [--force]\n"
+    "       tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE [--sheet HTML]] (--slot N | --member NAME)\n"
+    "       tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] (--slot N | --member NAME | --kiosk) --revoke\n"
+    "       tavelin-cli make-tokens [SOURCE] --out FILE [--url BASE] --kiosk\n"
+    "       tavelin-cli make-tokens [SOURCE] --links --tokens FILE --url BASE [--sheet HTML]\n"
     "  Writes a new random token for every member of the name list to FILE (TOKEN<TAB>NAME lines,\n"
     "  readable by its owner only); the old tokens stop working once serve is started with it.\n"
     "  FILE is never one of the share's files, a link or anything but a regular file; an existing\n"
@@ -36,6 +39,9 @@ constexpr char MakeTokensUsage[] =
     "               takes the file within 2 s\n"
     "  --kiosk      only the reception's token, for the view of everyone at once (BASE/kiosk/TOKEN)\n"
     "  --revoke     with --slot, --member or --kiosk: that token taken out\n"
+    "  --sheet HTML also write a page to print for handing the links out: one slip per member with a\n"
+    "               token (name, link, QR code), A4; with --slot or --member that member's slip only.\n"
+    "               Readable by its owner only; an existing file that is not such a sheet is never replaced\n"
     "SOURCE: --prefs FILE, or --names FILE --board FILE; without it, this PC's preferences.\n";
 
 // The tokens of --links, made once: too big for a stack.
@@ -77,20 +83,30 @@ int shareFiles(ShareFile (&out)[4]) {
   return count;
 }
 
-// Whether the file at path holds a token file's lines (its first 96 KiB, whole lines only).
-bool holdsTokens(const char* path) {
+// The file's first 96 KiB, whole lines only; null when it cannot be read.
+const char* headOf(const char* path, size_t& size) {
   static char head[96 * 1024];
   files::Handle file(files::openRead(path));
-  if (!file) return false;
-  size_t size = files::readBlock(head, sizeof head, file.get());
-  if (files::hasError(file.get())) return false;
+  if (!file) return nullptr;
+  size = files::readBlock(head, sizeof head, file.get());
+  if (files::hasError(file.get())) return nullptr;
   if (size == sizeof head)
     while (size > 0 && head[size - 1] != '\n') --size;
-  return web::looksLikeTokenFile(head, size);
+  return head;
 }
 
-// ExitOk when a token file may be written at path; otherwise the refusal, said.
-int checkOut(const char* path, bool force) {
+// What a file written by make-tokens is, and so what it may replace.
+enum class Kind { tokens, sheet };
+
+bool holds(const char* path, Kind kind) {
+  size_t size = 0;
+  const char* head = headOf(path, size);
+  if (!head) return false;
+  return kind == Kind::tokens ? web::looksLikeTokenFile(head, size) : web::looksLikeSheet(head, size);
+}
+
+// ExitOk when a token file (or a sheet) may be written at path; otherwise the refusal, said.
+int checkOut(const char* path, bool force, Kind kind = Kind::tokens) {
   char reason[512];
   const web::Existing there = web::lookAt(path, reason, sizeof reason);
   switch (there) {
@@ -116,8 +132,46 @@ int checkOut(const char* path, bool force) {
     std::snprintf(what, sizeof what, "%s; the tokens go to a file of their own. Nothing was written.", own[i].what);
     return refuse(ExitUsage, path, what);
   }
-  if (there == web::Existing::regular && !force && !holdsTokens(path))
+  if (there == web::Existing::regular && kind == Kind::sheet && !holds(path, Kind::sheet))
+    return refuse(ExitUsage, path,
+                  "exists and is not a sheet of links; give the sheet a file name of its own. Nothing was written.");
+  if (there == web::Existing::regular && kind == Kind::tokens && !force && !holds(path, Kind::tokens))
     return refuse(ExitUsage, path, "exists and is not a token file; --force replaces it. Nothing was written.");
+  return ExitOk;
+}
+
+// The sheet's path, checked before anything is written: never the token file, nor anything but an
+// earlier sheet. Empty when there is no --sheet.
+int checkSheet(const Options& opts, const char* tokensPath, char (&sheet)[1024]) {
+  sheet[0] = '\0';
+  if (!opts.sheetPath) return ExitOk;
+  if (!nativePath(opts.sheetPath, sheet, sizeof sheet))
+    return usageError("make-tokens", "the --sheet path is not representable", MakeTokensUsage);
+  if (std::strcmp(sheet, tokensPath) == 0 || files::sameFile(sheet, tokensPath))
+    return refuse(ExitUsage, sheet, "is the token file; the sheet goes to a file of its own. Nothing was written.");
+  return checkOut(sheet, false, Kind::sheet);
+}
+
+// The sheet of the token file at tokensPath (onlySlot's slip alone when >= 0), readable by its owner only.
+int writeSheetFile(const char* sheet, const char* tokensPath, const char* base, int onlySlot) {
+  char error[512];
+  if (!web::loadTokens(tokensPath, share(), tokenTable(), error, sizeof error)) {
+    char what[600];
+    std::snprintf(what, sizeof what, "(the token file): %s; no sheet was written", error);
+    return refuse(ExitFailed, tokensPath, what);
+  }
+  web::MemoryFile page;
+  const int slips = web::writeSheet(page.get(), tokenTable(), share(), base, onlySlot);
+  const std::string text = page.take();
+  if (!web::writePrivateFile(sheet, text.data(), text.size(), error, sizeof error)) {
+    char what[600];
+    std::snprintf(what, sizeof what, "cannot be written: %s", error);
+    return refuse(ExitFailed, sheet, what);
+  }
+  std::fputs("tavelin-cli make-tokens: ", stderr);
+  std::fprintf(stderr, "%d slip%s written to '", slips, slips == 1 ? "" : "s");
+  writeNativePath(stderr, sheet);
+  std::fputs("'; print it, hand the slips out, then delete it\n", stderr);
   return ExitOk;
 }
 
@@ -130,12 +184,16 @@ int printLinksAgain(const Options& opts, const char* base) {
     std::snprintf(what, sizeof what, "(the token file): %s", error);
     return refuse(ExitUsage, path, what);
   }
+  char sheet[1024];
+  const int status = checkSheet(opts, path, sheet);
+  if (status != ExitOk) return status;
   web::printLinks(tokenTable(), share(), base, stdout);
-  return outputWritten("make-tokens") ? ExitOk : ExitFailed;
+  if (!outputWritten("make-tokens")) return ExitFailed;
+  return sheet[0] ? writeSheetFile(sheet, path, base, -1) : ExitOk;
 }
 
 // One member's token (or the reception's) changed in place, the rest of the file kept.
-int changeOne(const Options& opts, const char* path, const char* base) {
+int changeOne(const Options& opts, const char* path, const char* base, const char* sheet) {
   const int slot = opts.kiosk ? web::KioskSlot : pickSlot(opts, "make-tokens");
   if (slot < 0 && !opts.kiosk) return ExitUsage;
   char error[512];
@@ -150,7 +208,7 @@ int changeOne(const Options& opts, const char* path, const char* base) {
   else
     std::fprintf(stderr, "tavelin-cli make-tokens: slot %d's token %s; a running serve takes the file within 2 s\n",
                  slot, opts.revoke ? "revoked" : "written");
-  return ExitOk;
+  return sheet[0] ? writeSheetFile(sheet, path, base, slot) : ExitOk;
 }
 
 }  // namespace
@@ -175,6 +233,10 @@ int runMakeTokens(int argc, char** argv) {
                       MakeTokensUsage);
   if (opts.revoke && !one)
     return usageError("make-tokens", "--revoke needs --slot N, --member NAME or --kiosk", MakeTokensUsage);
+  if (opts.sheetPath && !opts.urlBase)
+    return usageError("make-tokens", "--sheet needs --url BASE: the slips carry the links", MakeTokensUsage);
+  if (opts.sheetPath && (opts.revoke || opts.kiosk))
+    return usageError("make-tokens", "--sheet holds members' slips: not with --revoke or --kiosk", MakeTokensUsage);
   char base[1024] = "";
   if (opts.urlBase && !web::checkBaseUrl(opts.urlBase, base, sizeof base, error, sizeof error))
     return usageError("make-tokens", error, MakeTokensUsage);
@@ -189,7 +251,10 @@ int runMakeTokens(int argc, char** argv) {
     return usageError("make-tokens", "the --out path is not representable", MakeTokensUsage);
   status = checkOut(path, opts.force);
   if (status != ExitOk) return status;
-  if (one) return changeOne(opts, path, base);
+  char sheet[1024];
+  status = checkSheet(opts, path, sheet);
+  if (status != ExitOk) return status;
+  if (one) return changeOne(opts, path, base, sheet);
   if (!web::makeTokens(share(), path, opts.urlBase ? base : nullptr, stdout, error, sizeof error)) {
     char what[600];
     std::snprintf(what, sizeof what, "cannot be written: %s", error);
@@ -197,7 +262,7 @@ int runMakeTokens(int argc, char** argv) {
   }
   if (!outputWritten("make-tokens")) return ExitFailed;
   std::fprintf(stderr, "tavelin-cli make-tokens: %d tokens written\n", share().memberCount);
-  return ExitOk;
+  return sheet[0] ? writeSheetFile(sheet, path, base, -1) : ExitOk;
 }
 
 }  // namespace cli

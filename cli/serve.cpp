@@ -108,7 +108,7 @@ int runServe(int argc, char** argv) {
     if (web::readableByOthers(path))
       std::fputs(
           "tavelin-cli serve: warning: the token file is readable by other users, who could write as any "
-          "member; make it its owner's alone (chmod 600)\n",
+          "member; make it its owner's alone (chmod 600, or 640 with serve's own group)\n",
           stderr);
     // A server that takes members' writes must be able to make them: said now, not as every save's 503.
     if (!opts.noLock && !store::canCreateLock(share())) {

@@ -115,6 +115,30 @@ TEST_F(CliMakeTokens, NeverReplacesWhatIsNotATokenFile) {
     EXPECT_EQ(entry.path().filename().string().find("tokens."), std::string::npos) << entry.path();
 }
 
+// A token file shared with serve's group (root:tavelin 0640) keeps that read when one member's token
+// is reissued, and is no warning; the world's read is one, and drops both.
+TEST_F(CliMakeTokens, ReissueKeepsTheGroupsReadOnly) {
+  const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst"), out = dir.file("tokens");
+  writeFile(names, "A;B;");
+  writeFile(board, "");
+  const struct {
+    mode_t before;
+    bool warned;
+    mode_t after;
+  } cases[] = {{0600, false, 0600}, {0640, false, 0640}, {0644, true, 0600}, {0604, true, 0600}};
+  for (const auto& c : cases) {
+    writeFile(out, std::string(40, 'a') + "\tA\n");
+    ASSERT_EQ(chmod(out.c_str(), c.before), 0);
+    EXPECT_EQ(web::readableByOthers(out.c_str()), c.warned) << std::oct << c.before;
+    const auto r = clisupport::run(cli::runMakeTokens,
+                                   {"make-tokens", "--names", names, "--board", board, "--out", out, "--slot", "1"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    struct stat info;
+    ASSERT_EQ(stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, c.after) << std::oct << c.before;
+  }
+}
+
 #endif
 
 // A new address for the links prints the same tokens again, with no double slash.
@@ -145,6 +169,79 @@ TEST_F(CliMakeTokens, LinksAgainForANewUrlKeepTheTokens) {
   EXPECT_EQ(withKiosk.exit, 0) << withKiosk.err;
   EXPECT_EQ(withKiosk.out.substr(r.out.size()),
             "*kiosk\thttps://new.example/kiosk/" + readFile(out).substr(86, 40) + "\n");
+}
+
+// The sheet to print: one slip per member holding a token, each name and link escaped and there
+// once; a revoked member and the reception have none; it replaces an earlier sheet only.
+TEST_F(CliMakeTokens, SheetHoldsOneEscapedSlipPerToken) {
+  const std::string names = dir.file("tv_name.lst"), board = dir.file("tv_cont.lst"), out = dir.file("tokens");
+  const std::string sheet = dir.file("slips.html");
+  writeFile(names, "A;<b>&\"B\";C;");
+  writeFile(board, "");
+  const auto run = [&](std::vector<std::string> more) {
+    std::vector<std::string> args = {"make-tokens", "--names", names, "--board", board};
+    args.insert(args.end(), more.begin(), more.end());
+    return clisupport::run(cli::runMakeTokens, args);
+  };
+  const auto count = [](const std::string& hay, const std::string& needle) {
+    int n = 0;
+    for (size_t at = hay.find(needle); at != std::string::npos; at = hay.find(needle, at + 1)) ++n;
+    return n;
+  };
+  const std::string url = "https://h.example/x\"<y";
+  const std::string linkBase = "https://h.example/x&quot;&lt;y/m/";
+  const auto made = run({"--out", out, "--url", url, "--sheet", sheet});
+  ASSERT_EQ(made.exit, 0) << made.err;
+  std::string page = readFile(sheet);
+  const std::string tokens = readFile(out);
+  EXPECT_EQ(count(page, "class=\"slip\""), 3);
+  EXPECT_EQ(count(page, "<h2 class=\"name\">&lt;b&gt;&amp;&quot;B&quot;</h2>"), 1);
+  EXPECT_EQ(count(page, "<h2 class=\"name\">A</h2>"), 1);
+  for (size_t line = 0; line < tokens.size(); line = tokens.find('\n', line) + 1) {
+    EXPECT_EQ(count(page, tokens.substr(line, 40)), 1) << tokens.substr(line, 40);
+    EXPECT_EQ(count(page, linkBase + tokens.substr(line, 40)), 1);
+  }
+  EXPECT_EQ(count(page, "x\"<y"), 0);
+
+  // B revoked, the reception added: two slips, neither theirs.
+  ASSERT_EQ(run({"--out", out, "--member", "<b>&\"B\"", "--revoke"}).exit, 0);
+  ASSERT_EQ(run({"--out", out, "--kiosk"}).exit, 0);
+  const auto again = run({"--links", "--tokens", out, "--url", url, "--sheet", sheet});
+  ASSERT_EQ(again.exit, 0) << again.err;
+  page = readFile(sheet);
+  EXPECT_EQ(count(page, "class=\"slip\""), 2);
+  EXPECT_EQ(count(page, "&lt;b&gt;"), 0);
+  EXPECT_EQ(count(page, "kiosk"), 0);
+  EXPECT_NE(again.err.find("2 slips written"), std::string::npos) << again.err;
+
+  // One member reissued: that member's slip alone.
+  ASSERT_EQ(run({"--out", out, "--slot", "2", "--url", url, "--sheet", sheet}).exit, 0);
+  page = readFile(sheet);
+  EXPECT_EQ(count(page, "class=\"slip\""), 1);
+  EXPECT_EQ(count(page, "<h2 class=\"name\">C</h2>"), 1);
+
+  // What it refuses, nothing written.
+  const std::string notes = dir.file("notes.html");
+  writeFile(notes, "<p>my notes</p>\n");
+  const std::string before = readFile(out);
+  const struct {
+    std::vector<std::string> args;
+    std::string said;
+  } refused[] = {
+      {{"--links", "--tokens", out, "--url", url, "--sheet", notes}, "is not a sheet of links"},
+      {{"--links", "--tokens", out, "--url", url, "--sheet", out}, "is the token file"},
+      {{"--out", out, "--sheet", sheet}, "--sheet needs --url"},
+      {{"--out", out, "--slot", "1", "--revoke", "--url", url, "--sheet", sheet}, "not with --revoke"},
+      {{"--out", out, "--url", url, "--sheet", board}, "is the share's board file"},
+  };
+  for (const auto& c : refused) {
+    const auto r = run(c.args);
+    EXPECT_EQ(r.exit, 2) << c.said;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(readFile(notes), "<p>my notes</p>\n");
+  EXPECT_EQ(readFile(out), before);
+  EXPECT_EQ(readFile(sheet), page);
 }
 
 }  // namespace

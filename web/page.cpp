@@ -188,11 +188,15 @@ void writeKiosk(FILE* out, const PageBoard& board, const char* token) {
   for (int slot = 0; slot < board.memberCount; ++slot) {
     std::fprintf(out, "<div id=\"s%d\" data-slot=\"%d\" class=\"", slot, slot);
     writeFlagClasses(out, board, slot);
-    std::fprintf(out, "k\"><span class=\"icon st%d\" aria-hidden=\"true\"></span><span class=\"n\">",
-                 stateIcon(board, slot));
+    // The state as a colour (the cell's st class), its icon and its word, so that it reads without colour.
+    const int state = stateIcon(board, slot);
+    std::fprintf(out, "k st%d\"><span class=\"icon st%d\" aria-hidden=\"true\"></span><span class=\"n\">", state,
+                 state);
     char cell[store::WrittenSize + 1];
     size_t len = text::copyField(cell, sizeof cell, board.names[slot], store::NameSize);
     report::writeHtmlText(out, cell, len);
+    std::fputs("</span><span class=\"s\">", out);
+    if (state >= 0) writeUtf8(out, store::StateTexts[state]);
     std::fputs("</span><span class=\"r\">", out);
     len = store::fieldTextOf(board.image, slot, store::Field::returnTime, cell, sizeof cell);
     report::writeHtmlText(out, cell, len);

@@ -33,8 +33,8 @@ void writePage(FILE* out, const PageBoard& board, const PageView& view);
 // The page that a server with tokens answers at / and to a wrong link.
 void writeNeedsLink(FILE* out);
 
-// The reception's view: every member at once, a cell each (the state's icon, the name, the return time),
-// sized by the page's script to fill one screen; token is the reception's, or null.
+// The reception's view: every member at once, a cell each (the state's colour, icon and word, the name,
+// the return time), sized by the page's script to fill one screen; token is the reception's, or null.
 void writeKiosk(FILE* out, const PageBoard& board, const char* token);
 
 }  // namespace web

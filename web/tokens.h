@@ -88,10 +88,12 @@ enum class Existing { none, regular, link, folder, other, unknown };
 Existing lookAt(const char* path, char* reason, size_t reasonSize);
 
 // Writes the bytes to a new temporary file beside path, readable and writable by its owner only
-// from its creation, and puts it in path's place in one step. False with the step and the
-// system's reason (UTF-8) in reason; the temporary file is then gone.
+// from its creation, and puts it in path's place in one step; a file there that its group could
+// read leaves that group its read (POSIX). False with the step and the system's reason (UTF-8) in
+// reason; the temporary file is then gone.
 bool writePrivateFile(const char* path, const char* data, size_t size, char* reason, size_t reasonSize);
-// Whether others than the file's owner may read it, as far as this system tells.
+// Whether others than the file's owner may read it, as far as this system tells; on POSIX the
+// process's own group (the service's) reading it is no other.
 bool readableByOthers(const char* path);
 
 }  // namespace web

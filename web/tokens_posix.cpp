@@ -50,8 +50,15 @@ bool writePrivateFile(const char* path, const char* data, size_t size, char* rea
   const int n = std::snprintf(temporary, sizeof temporary, "%s.XXXXXX", path);
   if (n < 0 || static_cast<size_t>(n) >= sizeof temporary)
     return failStep(reason, reasonSize, "the path", ENAMETOOLONG);
+  // A file the administrator gave the service's group alone to read (root:tavelin 0640, so that serve,
+  // running as that user, reads it) keeps that group and its read: otherwise a reissue run as root
+  // would leave serve a file it cannot read. One the world could read was no such choice.
+  struct stat before;
+  const bool groupRead = stat(path, &before) == 0 && S_ISREG(before.st_mode) && (before.st_mode & S_IRGRP) &&
+                         (before.st_mode & S_IRWXO) == 0;
   const int fd = mkostemp(temporary, O_CLOEXEC);
   if (fd < 0) return failStep(reason, reasonSize, "creating a temporary file beside it", errno);
+  if (groupRead && fchown(fd, static_cast<uid_t>(-1), before.st_gid) == 0) fchmod(fd, S_IRUSR | S_IWUSR | S_IRGRP);
   int error = 0;
   size_t done = 0;
   while (done < size && error == 0) {
@@ -72,8 +79,10 @@ bool writePrivateFile(const char* path, const char* data, size_t size, char* rea
 }
 
 bool readableByOthers(const char* path) {
+  // The group this process runs as is the service's own (root:tavelin 0640 for serve as tavelin).
   struct stat info;
-  return stat(path, &info) == 0 && (info.st_mode & 077) != 0;
+  if (stat(path, &info) != 0) return false;
+  return (info.st_mode & 007) != 0 || ((info.st_mode & 070) != 0 && info.st_gid != getegid());
 }
 
 }  // namespace web

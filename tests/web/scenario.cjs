@@ -2,7 +2,9 @@
 // written by tavelin-cli set shows within 3 s without a reload, the share gone and back is said and
 // undone, a member's link sets 外出・戻り 15:00 and the board file holds it, a row another PC changed
 // meanwhile is shown and asked about before it is overwritten, a row's HTML shows as text, the find
-// box folds full width, and the page fits a phone. Screenshots at 360x740 and 1920x1080 go to SHOTS.
+// box folds full width, the reception's view holds all 300 readably, the sheet of links draws a QR
+// code per slip, and the page fits a phone, a tablet and a desk, no page's script logging an error.
+// Screenshots of each page size, the reception's view and the sheet go to SHOTS.
 // Usage: node scenario.cjs CLI NODE_MODULES SHOTS
 'use strict';
 const { spawn, execFileSync } = require('child_process');
@@ -21,8 +23,22 @@ const src = ['--names', path.join(work, 'tv_name.lst'), '--board', path.join(wor
 const run = (...args) => execFileSync(cli, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
 function fail(what) { throw new Error(what); }
 
+// A fault in a page's script or its console fails the run; a request the test itself cuts
+// (a stopped server, an aborted stream) only logs the browser's own line, which is not the page's.
+const pageErrors = [];
+function watch(page, label) {
+  page.on('pageerror', (e) => pageErrors.push(label + ': ' + e.message));
+  page.on('console', (m) => {
+    if (m.type() === 'error' && !/^Failed to load resource/.test(m.text())) pageErrors.push(label + ': ' + m.text());
+  });
+}
+
 async function main() {
-  const names = Array.from({ length: 300 }, (_, i) => '社員' + String(i).padStart(3, '0') + '(内線' + (100 + i) + ')');
+  // Long names, as offices write them (a department, a full name, an extension): every other one is
+  // longer than the reception's view keeps.
+  const wide = (n) => String(n).padStart(3, '0').replace(/[0-9]/g, (d) => String.fromCharCode(0xff10 + Number(d)));
+  const names = Array.from({ length: 300 }, (_, i) =>
+    (i % 2 ? '鈴木花子' : '営業第二課長谷川太郎') + wide(i) + (i % 2 ? '(内線' + (100 + i) + ')' : ''));
   fs.writeFileSync(path.join(work, 'names.txt'), names.join('\n') + '\n');
   run('init-share', work, '--names', path.join(work, 'names.txt'));
   const hostile = '<img src=x onerror=alert(1)>';
@@ -32,18 +48,24 @@ async function main() {
   run('make-tokens', ...src, '--out', path.join(work, 'tokens'));
   const token = fs.readFileSync(path.join(work, 'tokens'), 'utf8').split('\n')[0].split('\t')[0];
 
-  let server;
-  const start = (listen) => {
-    server = spawn(cli, ['serve', ...src, '--listen', listen, '--tokens', path.join(work, 'tokens')]);
+  // A serve of the share on LISTEN with the extra options; its process and its address.
+  const serve = (listen, extra) => {
+    const proc = spawn(cli, ['serve', ...src, '--listen', listen, ...extra]);
     let log = '';
     return new Promise((resolve, reject) => {
-      server.stderr.on('data', (d) => {
+      proc.stderr.on('data', (d) => {
         log += d;
         const m = /listening on (http:\/\/[^ ]+?)\/ /.exec(log);
-        if (m) resolve(m[1]);
+        if (m) resolve({ proc, url: m[1] });
       });
-      server.on('exit', () => reject(new Error('serve ended: ' + log)));
+      proc.on('exit', () => reject(new Error('serve ended: ' + log)));
     });
+  };
+  let server;
+  const start = async (listen) => {
+    const started = await serve(listen, ['--tokens', path.join(work, 'tokens')]);
+    server = started.proc;
+    return started.url;
   };
   const base = await start('127.0.0.1:0');
 
@@ -56,6 +78,7 @@ async function main() {
   try {
     fs.mkdirSync(shots, { recursive: true });
     const page = await browser.newPage();
+    watch(page, 'member page');
     let alerted = false;
     page.on('dialog', async (d) => { alerted = true; await d.dismiss(); });
     await page.setViewport({ width: 1920, height: 1080 });
@@ -74,6 +97,20 @@ async function main() {
     run('set', ...src, '--slot', '7', '--morning', '来客対応');
     await page.waitForFunction(() => document.querySelector('#s7 .f1').textContent === '来客対応', { timeout: 3000 });
     const liveMs = Date.now() - started;
+
+    // A read-only server's page (no editor) hears a row too, without a fault in its script.
+    const open = await serve('127.0.0.1:0', []);
+    try {
+      const readOnly = await browser.newPage();
+      watch(readOnly, 'read-only page');
+      await readOnly.goto(open.url + '/', { waitUntil: 'load' });
+      run('set', ...src, '--slot', '9', '--morning', '閲覧のみ');
+      await readOnly.waitForFunction(() => document.querySelector('#s9 .f1').textContent === '閲覧のみ', { timeout: 3000 });
+      await new Promise((r) => setTimeout(r, 200));
+      await readOnly.close();
+    } finally {
+      open.proc.kill('SIGTERM');
+    }
 
     // The share gone: the page says since when its rows are old, and recovers by itself.
     const board = path.join(work, 'tv_cont.lst');
@@ -167,26 +204,74 @@ async function main() {
       await new Promise((r) => setTimeout(r, 100));
     }
     const kiosk = await browser.newPage();
+    watch(kiosk, 'reception');
     await kiosk.setViewport({ width: 1920, height: 1080 });
     await kiosk.goto(kioskUrl, { waitUntil: 'load' });
+    // Every cell inside the screen, each name showing at least its first six characters (or all of
+    // a shorter one) with its state's word and return time beside it, in type of 14 px or more.
     const fit = await kiosk.evaluate(() => {
       const cells = Array.from(document.querySelectorAll('#kiosk-grid .k'));
-      const last = cells.reduce((m, c) => Math.max(m, c.getBoundingClientRect().bottom), 0);
-      const right = cells.reduce((m, c) => Math.max(m, c.getBoundingClientRect().right), 0);
-      return { cells: cells.length, last, right, height: innerHeight, width: innerWidth,
-        scroll: document.documentElement.scrollHeight - innerHeight,
-        font: parseFloat(getComputedStyle(document.getElementById('kiosk-grid')).fontSize) };
+      const font = parseFloat(getComputedStyle(document.getElementById('kiosk-grid')).fontSize);
+      const inside = (r, box) => r.left >= box.left - 0.5 && r.top >= box.top - 0.5 && r.right <= box.right + 0.5 &&
+        r.bottom <= box.bottom + 0.5;
+      const screen = { left: 0, top: 0, right: innerWidth, bottom: innerHeight };
+      let outside = 0, fewest = null, hiddenWords = 0;
+      for (const c of cells) {
+        const box = c.getBoundingClientRect();
+        if (!inside(box, screen)) ++outside;
+        for (const part of c.querySelectorAll('.s, .r')) if (!inside(part.getBoundingClientRect(), box)) ++hiddenWords;
+        const name = c.querySelector('.n');
+        const chars = Array.from(name.textContent);
+        let shown = chars.length;
+        if (name.scrollWidth > name.clientWidth) {
+          // Cut: as many leading characters as fit before the ellipsis.
+          const range = document.createRange();
+          shown = 0;
+          for (let k = 1, at = 0; k <= chars.length; ++k) {
+            at += chars[k - 1].length;
+            range.setStart(name.firstChild, 0);
+            range.setEnd(name.firstChild, at);
+            if (range.getBoundingClientRect().width + font > name.clientWidth) break;
+            shown = k;
+          }
+        }
+        if (shown < Math.min(6, chars.length) && (fewest === null || shown < fewest)) fewest = shown;
+      }
+      return { cells: cells.length, outside, fewest, hiddenWords, font,
+        scroll: document.documentElement.scrollHeight - innerHeight, sideways: document.documentElement.scrollWidth - innerWidth,
+        away: document.querySelector('#s4 .s').textContent + ' ' + document.querySelector('#s4 .r').textContent };
     });
-    if (fit.cells !== 300 || fit.last > fit.height || fit.right > fit.width || fit.scroll > 0)
+    if (fit.cells !== 300 || fit.outside || fit.scroll > 0 || fit.sideways > 0 || fit.hiddenWords)
       fail('the reception\'s view does not fit one screen: ' + JSON.stringify(fit));
-    if (fit.font < 18) fail('the reception\'s type is ' + fit.font + ' px');
+    if (fit.fewest !== null) fail('the reception\'s view cuts a name to ' + fit.fewest + ' characters');
+    if (fit.font < 14) fail('the reception\'s type is ' + fit.font + ' px');
+    const receptionFont = fit.font;
+    if (fit.away !== '外出・戻り 0:01') fail('the reception shows row 4 as ' + fit.away);
     run('set', ...src, '--slot', '299', '--state', '帰宅');
-    await kiosk.waitForFunction(() => document.querySelector('#s299 .icon').classList.contains('st1'), { timeout: 3000 });
+    await kiosk.waitForFunction(() => document.querySelector('#s299 .s').textContent === '帰宅', { timeout: 3000 });
     await kiosk.screenshot({ path: path.join(shots, 'kiosk-1920x1080.png') });
     await kiosk.close();
     const kioskWrite = await fetch(base + '/api/rows/me', { method: 'POST',
       headers: { Authorization: 'Bearer ' + kioskToken, 'Content-Type': 'application/json' }, body: '{"state":"社内"}' });
     if (kioskWrite.status !== 403) fail('the reception\'s token wrote: ' + kioskWrite.status);
+
+    // The sheet of links to print: a QR code drawn on every slip, each of a size a QR code has
+    // (21 modules, 4 more a version), and the printed sheet without the screen's note.
+    const sheetPath = path.join(work, 'slips.html');
+    run('make-tokens', ...src, '--links', '--tokens', path.join(work, 'tokens'), '--url', base, '--sheet', sheetPath);
+    const sheet = await browser.newPage();
+    watch(sheet, 'sheet');
+    await sheet.setViewport({ width: 794, height: 1123 });
+    await sheet.goto('file://' + sheetPath, { waitUntil: 'load' });
+    const codes = await sheet.$$eval('.slip', (slips) => slips.map((s) => ({
+      svg: !!s.querySelector('.qr svg path'), modules: Number(s.querySelector('.qr').dataset.modules) })));
+    const odd = codes.filter((c) => !c.svg || c.modules < 21 || c.modules > 177 || (c.modules - 21) % 4 !== 0);
+    if (codes.length !== 300 || odd.length) fail('the sheet\'s QR codes: ' + codes.length + ' slips, odd ' + JSON.stringify(odd.slice(0, 3)));
+    await sheet.screenshot({ path: path.join(shots, 'sheet-screen.png') });
+    await sheet.emulateMediaType('print');
+    if (await sheet.$eval('.note', (n) => getComputedStyle(n).display !== 'none')) fail('the sheet prints its note');
+    await sheet.screenshot({ path: path.join(shots, 'sheet-print.png') });
+    await sheet.close();
 
     // The find box folds full width and case, as the window's does.
     await page.type('#find', 'abc');
@@ -194,13 +279,30 @@ async function main() {
     if (shown.join() !== '6') fail('find "abc" shows rows ' + shown.join());
     await page.$eval('#find', (f) => { f.value = ''; f.dispatchEvent(new Event('input')); });
 
-    await page.screenshot({ path: path.join(shots, 'board-1920x1080.png') });
-    await page.setViewport({ width: 360, height: 740, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
-    await page.reload({ waitUntil: 'load' });
-    const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
-    if (overflow > 0) fail('the phone page scrolls sideways by ' + overflow + ' px');
-    await page.screenshot({ path: path.join(shots, 'board-360x740.png') });
-    console.log('web scenario: passed; a set row showed after ' + liveMs + ' ms');
+    // The member's page at each size it is read at, none scrolling sideways; a screenshot of each.
+    const sizes = [
+      { name: 'phone', width: 360, height: 740, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
+      { name: 'phone', width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
+      { name: 'tablet', width: 820, height: 1180, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
+      { name: 'desk', width: 1366, height: 768 },
+      { name: 'desk', width: 1920, height: 1080 },
+    ];
+    for (const size of sizes) {
+      await page.setViewport(size);
+      await page.reload({ waitUntil: 'load' });
+      const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+      if (overflow > 0) fail('the page at ' + size.width + 'x' + size.height + ' scrolls sideways by ' + overflow + ' px');
+      // A state and a return time are read at a glance: never broken over two lines.
+      const broken = await page.$$eval('#s0 .f3, #s0 .f4', (tds) => tds.filter((td) => {
+        const range = document.createRange();
+        range.selectNodeContents(td);
+        return new Set(Array.from(range.getClientRects(), (r) => Math.round(r.top))).size > 1;
+      }).map((td) => td.textContent));
+      if (broken.length) fail('at ' + size.width + 'x' + size.height + ' these break over lines: ' + broken.join());
+      await page.screenshot({ path: path.join(shots, 'board-' + size.name + '-' + size.width + 'x' + size.height + '.png') });
+    }
+    if (pageErrors.length) fail('the pages logged errors:\n' + pageErrors.join('\n'));
+    console.log('web scenario: passed; a set row showed after ' + liveMs + ' ms; the reception\'s type ' + receptionFont + ' px');
   } finally {
     await browser.close();
     server.kill('SIGTERM');
@@ -210,5 +312,6 @@ async function main() {
 
 main().catch((e) => {
   console.error('FAIL: ' + e.message);
+  if (pageErrors.length) console.error('the pages logged:\n' + pageErrors.join('\n'));
   process.exit(1);
 });

@@ -59,22 +59,49 @@
     connect();
   }
 
-  // The reception's view: every member in one screen's grid, its cells sized to fill the screen.
+  // The reception's view: every member in one screen's grid, read from across the room. Members run
+  // down the columns; the script picks the column count that gives the largest type with which every
+  // cell still fits, a name keeping up to ten full-width characters before it is cut.
   const grid = document.getElementById('kiosk-grid');
   if (grid) {
     const cells = Array.from(grid.children);
+    const NameEm = 10;
+    const LineHeight = 1.25;
+    const MaxFontPx = 64;
+    const ruler = document.createElement('canvas').getContext('2d');
+    const family = getComputedStyle(grid).fontFamily;
+    // A text's width in em in the grid's type at the given weight and relative size.
+    const ems = (text, weight, size) => {
+      ruler.font = weight + ' 100px ' + family;
+      return (ruler.measureText(text).width / 100) * size;
+    };
+    // The widest state word with the return time that may follow it, and around them the icon, the
+    // gaps and the padding (as style.css sets them).
+    const sideEm = () => {
+      const time = ems('00:00', 700, 1);
+      let widest = 0;
+      States.forEach((state) => {
+        widest = Math.max(widest, ems(state, 700, 0.75) + (state === Returning ? 0.3 + time : 0));
+      });
+      return widest + 0.7 + 0.3 * 3 + 0.8;
+    };
     const layout = () => {
       const n = Math.max(1, cells.length);
       const width = grid.clientWidth;
       const height = window.innerHeight - grid.getBoundingClientRect().top;
-      // As many columns as keep each cell about five times as wide as it is high.
-      let columns = 1;
-      while (columns < n && width / columns > 5 * (height / Math.ceil(n / columns))) ++columns;
-      const rowsCount = Math.ceil(n / columns);
-      const cellHeight = Math.floor(height / rowsCount);
-      grid.style.gridTemplateColumns = 'repeat(' + columns + ', minmax(0, 1fr))';
-      grid.style.gridTemplateRows = 'repeat(' + rowsCount + ', ' + cellHeight + 'px)';
-      grid.style.fontSize = Math.max(10, Math.floor(cellHeight * 0.6)) + 'px';
+      let nameEm = 1;
+      for (const c of cells) nameEm = Math.max(nameEm, Math.min(NameEm, ems(c.querySelector('.n').textContent, 600, 1)));
+      const needEm = nameEm + sideEm();
+      let best = { font: 0, columns: 1 };
+      for (let columns = 1; columns <= n; ++columns) {
+        const rowsCount = Math.ceil(n / columns);
+        const font = Math.min(height / rowsCount / LineHeight, width / columns / needEm, MaxFontPx);
+        if (font > best.font) best = { font, columns };
+      }
+      const rowsCount = Math.ceil(n / best.columns);
+      grid.style.gridTemplateColumns = 'repeat(' + best.columns + ', minmax(0, 1fr))';
+      grid.style.gridTemplateRows = 'repeat(' + rowsCount + ', ' + Math.floor(height / rowsCount) + 'px)';
+      grid.style.fontSize = Math.floor(best.font) + 'px';
     };
     layout();
     window.addEventListener('resize', layout);
@@ -82,11 +109,15 @@
       for (const row of list) {
         const cell = document.getElementById('s' + row.slot);
         if (!cell) { location.reload(); return; }
+        const state = States.indexOf(row.state);
         cell.querySelector('.n').textContent = row.name;
-        cell.querySelector('.icon').className = 'icon st' + States.indexOf(row.state);
+        cell.querySelector('.icon').className = 'icon st' + state;
+        cell.querySelector('.s').textContent = row.state;
         cell.querySelector('.r').textContent = row.returnTime;
+        cell.className = 'k st' + state;
         for (const flag of words.flags) cell.classList.toggle(flag, !!row[flag]);
       }
+      layout();
     });
     return;
   }
@@ -200,6 +231,9 @@
     });
   }
 
+  // The editor's view of its row, once the editor is set up; a read-only page has none.
+  let refreshEditor = () => {};
+
   // Live rows.
   liveStream(table, (list) => {
     let changed = false;
@@ -231,7 +265,7 @@
     message.classList.toggle('error', !!error);
   }
   function current() { return rows.get(target).row; }
-  function refreshEditor() {
+  refreshEditor = () => {
     if (pending) return;
     const row = current();
     document.getElementById('editor-name').textContent = row.name;
@@ -241,7 +275,7 @@
       b.classList.toggle('current', b.dataset.state === row.state);
       b.setAttribute('aria-pressed', b.dataset.state === row.state ? 'true' : 'false');
     }
-  }
+  };
 
   // The generation each written row was answered at: newer than the page's own while its event is on the way.
   const answeredAt = new Map();
