@@ -158,7 +158,8 @@ struct Server {
   uint64_t pumpedGeneration = 0;
   uint64_t pumpedTicks = 0;
   files::Stamp tokensStamp{};
-  bool boardOld = false;  // as last logged
+  files::Stamp tokensFailedStamp{};  // the file as it last failed to read: said once
+  bool boardOld = false;             // as last logged
   // The names a request's Host may give: besides loopback and any address written as such.
   std::string listenHost, urlHost, machineName;
 
@@ -835,6 +836,8 @@ class Session : public std::enable_shared_from_this<Session> {
     secure(res);
     res.set(http::field::cache_control, "no-store");
     res.set(http::field::content_type, "text/event-stream");
+    // A reverse proxy such as nginx would otherwise hold the events back in its buffer.
+    res.set("X-Accel-Buffering", "no");
     res.chunked(true);
     header_.emplace(std::move(res));
     headerWriter_.emplace(*header_);
@@ -970,7 +973,6 @@ void reloadTokens(Server& s) {
   if (!s.options.tokens || !s.options.tokensPath) return;
   files::Stamp now;
   if (!files::stamp(s.options.tokensPath, now) || now == s.tokensStamp) return;
-  s.tokensStamp = now;
   // The names as published: the share itself is the worker's.
   auto names = std::make_unique<store::Share>();
   {
@@ -980,10 +982,15 @@ void reloadTokens(Server& s) {
   }
   auto fresh = std::make_unique<TokenTable>();
   char error[256];
+  // A file that does not read (caught half written, say) is read again at the next look, since its
+  // finished version may carry the same time; its failure is logged once.
   if (!loadTokens(s.options.tokensPath, *names, *fresh, error, sizeof error)) {
-    logLine("the token file changed but does not read; the tokens before it stay: ", error);
+    if (!(now == s.tokensFailedStamp))
+      logLine("the token file changed but does not read; the tokens before it stay: ", error);
+    s.tokensFailedStamp = now;
     return;
   }
+  s.tokensStamp = now;
   keepWriteCounts(*s.options.tokens, *fresh);
   std::memcpy(s.options.tokens, fresh.get(), sizeof *fresh);
   logLine("the token file is read again: ", std::to_string(fresh->count) + " tokens");

@@ -246,4 +246,17 @@ for _ in $(seq 30); do [ "$(code "$new1")" = 401 ] && break; sleep 0.1; done
 ! "$cli" make-tokens "${src[@]}" --out "$work/tokens" --slot 1 --revoke 2>"$work/mk-err" || fail "revoked twice"
 grep -q "no token to revoke" "$work/mk-err" || fail "revoking no token: $(cat "$work/mk-err")"
 
+# A token file caught half written is read again at the next look, even when its finished version has
+# the same time and size; the failure is logged once.
+fresh=$(printf 'a%.0s' $(seq 40))
+sed "1s/^$own/$fresh/" "$work/tokens" >"$work/tokens-good"
+sed "1s/^$own/$(printf 'z%.0s' $(seq 40))/" "$work/tokens" >"$work/tokens-bad"
+cp "$work/tokens-bad" "$work/tokens" && touch -d @1900000000 "$work/tokens"
+for _ in $(seq 30); do grep -q "the token file changed but does not read" "$work/err" && break; sleep 0.1; done
+grep -q "the token file changed but does not read" "$work/err" || fail "a token file that does not read is not logged"
+cp "$work/tokens-good" "$work/tokens" && touch -d @1900000000 "$work/tokens"
+for _ in $(seq 30); do [ "$(code "$fresh")" = 200 ] && break; sleep 0.1; done
+[ "$(code "$fresh")" = 200 ] || fail "the token file as finished, with the time and size of its failed read, is not taken"
+[ "$(grep -c "the token file changed but does not read" "$work/err")" = 1 ] || fail "a token file's failure is logged again"
+
 echo "hostile requests: ${#cases[@]} cases, ${#raws[@]} raw ones, 1,100 slow connections, a slow request, 30 writes a minute, clean stop, --edit-any: passed"
