@@ -275,7 +275,9 @@ void onPublished(HWND window, bool namesLoaded) {
   if (namesLoaded) {
     rebuildRows(listOf(window));
     fitFirstStart(window);
-    noteNameList(window, stateOf(window).nameList);
+    // The notes read and write tavelin.ini: after the rows are painted, since a timer's message
+    // waits for every paint, so the start shows the list without waiting for the file.
+    SetTimer(window, IDT_NAME_NOTES, 0, nullptr);
   } else
     refreshMemberList(listOf(window));
   showStatusInfo(statusBarOf(window), boardView().statusInfoText);
@@ -351,6 +353,10 @@ void onTimer(HWND window, WPARAM timerId) {
     case IDT_REFRESH: onRefreshTimer(window); break;
     case IDT_CLOSING: onClosingTimer(window); break;
     case IDT_RETRY: onTroubleTimer(window); break;
+    case IDT_NAME_NOTES:
+      KillTimer(window, IDT_NAME_NOTES);
+      noteNameList(window, stateOf(window).nameList);
+      break;
     case IDT_CLOCK:
       redrawChangedFlags(listOf(window));
       showBoardAge(statusBarOf(window));

@@ -88,3 +88,4 @@
 #define IDT_CLOCK 2
 #define IDT_CLOSING 3
 #define IDT_RETRY 4
+#define IDT_NAME_NOTES 5
