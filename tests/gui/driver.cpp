@@ -280,6 +280,8 @@ const Case cases[] = {
     {"settings browse then cancel", settingsBrowseThenCancel},
     {"settings interval", settingsInterval},
     {"settings refuses one file for both", settingsSameFileForBoth},
+    {"settings say what is wrong with a path", settingsNamePathTrouble},
+    {"settings find my name by typing", settingsOwnNameByTyping},
     {"settings keep backslashes only", settingsBackslashesOnly},
     {"settings older lock and writes without lock", settingsOlderLockAndWritesWithoutLock},
     {"records in the user's folders", recordsInUserFolders},

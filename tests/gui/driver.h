@@ -117,6 +117,8 @@ void firstStart();
 void settingsBrowseThenCancel();
 void settingsInterval();
 void settingsSameFileForBoth();
+void settingsNamePathTrouble();
+void settingsOwnNameByTyping();
 void settingsBackslashesOnly();
 void settingsOlderLockAndWritesWithoutLock();
 void recordsInUserFolders();
