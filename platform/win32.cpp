@@ -1,6 +1,7 @@
 // winsock2.h brings windows.h in after itself; windows.h first would bring in the older winsock.h.
 #include <winsock2.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -46,8 +47,14 @@ void sleepMs(unsigned ms) {
   if (end) end(1);
 }
 
+namespace {
+std::atomic<long long> clockShift{0};
+}  // namespace
+
+void shiftClock(long long seconds) { clockShift.store(seconds); }
+
 void localNow(std::tm* out) {
-  std::time_t now = std::time(nullptr);
+  std::time_t now = std::time(nullptr) + static_cast<std::time_t>(clockShift.load());
   const std::tm* t = std::localtime(&now);
   if (t) *out = *t;
 }

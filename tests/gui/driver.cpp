@@ -270,6 +270,7 @@ const Case cases[] = {
     {"dpi change keeps record units", dpiChangeKeepsRecordUnits},
     {"maximised and column order", maximisedAndColumnOrder},
     {"rows at a glance", rowsAtAGlance},
+    {"return times at 12:43", returnTimesAtNoon},
     {"state icons", stateIcons},
     {"stale board warning", staleBoardWarning},
     {"my row", myRow},

@@ -143,6 +143,7 @@ void longNamesWidths();
 void dpiChangeKeepsRecordUnits();
 void maximisedAndColumnOrder();
 void rowsAtAGlance();
+void returnTimesAtNoon();
 void entryRowChangedMeanwhile();
 void myRow();
 void myStateNotSaved();
