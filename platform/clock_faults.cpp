@@ -11,8 +11,7 @@ namespace {
 bool shiftFromEnvironment() {
   const char* text = std::getenv("TAVELIN_FAULT_CLOCK");
   int hour = 0, minute = 0;
-  if (!text || std::sscanf(text, "%2d:%2d", &hour, &minute) != 2 || hour < 0 || hour > 23 || minute < 0 ||
-      minute > 59)
+  if (!text || std::sscanf(text, "%2d:%2d", &hour, &minute) != 2 || hour < 0 || hour > 23 || minute < 0 || minute > 59)
     return false;
   std::tm now = {};
   platform::localNow(&now);

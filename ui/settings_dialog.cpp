@@ -164,7 +164,8 @@ void onOwnNameTyped(HWND dialog) {
     SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
     // Opening the list put the name it found into the field: the member's own typing is kept.
     SetWindowTextA(info.hwndItem, typed);
-    SendMessageA(combo, CB_SETEDITSEL, 0, MAKELPARAM(-1, -1));
+    const WORD end = static_cast<WORD>(std::strlen(typed));
+    SendMessageA(combo, CB_SETEDITSEL, 0, MAKELPARAM(end, end));
   }
   SendMessageA(info.hwndList, LB_SETCURSEL, item, 0);
 }
