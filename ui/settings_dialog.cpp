@@ -374,10 +374,9 @@ bool refuseEmptyPath(HWND dialog) {
 }
 
 void onSet(HWND dialog) {
-  // Enter reaches here while a check is under way.
-  if (stateOf(dialog).checksAsked > 0) return;
   if (refuseEmptyPath(dialog)) return;
-  // The fields as they are now, checked once more: the answer saves them.
+  // The fields as they are now, checked once more: the answer saves them, as the last one asked, so a check
+  // still under way (OK pressed at once, or Enter) answers for nothing.
   KillTimer(dialog, CheckTimer);
   stateOf(dialog).saving = askPathCheck(dialog);
   if (stateOf(dialog).saving) return;
