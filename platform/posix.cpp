@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -58,8 +59,14 @@ uint64_t elapsedMs() {
 
 void sleepMs(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+namespace {
+std::atomic<long long> clockShift{0};
+}  // namespace
+
+void shiftClock(long long seconds) { clockShift.store(seconds); }
+
 void localNow(std::tm* out) {
-  std::time_t now = std::time(nullptr);
+  std::time_t now = std::time(nullptr) + static_cast<std::time_t>(clockShift.load());
   localtime_r(&now, out);
 }
 

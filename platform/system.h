@@ -19,6 +19,9 @@ void sleepMs(unsigned ms);
 
 // The broken-down local time of now.
 void localNow(std::tm* out);
+// The GUI tests' build of the window only: localNow runs this many seconds off the system's clock, so a
+// case can show the window a time of day of its choosing.
+void shiftClock(long long seconds);
 
 // GetCurrentDirectoryA semantics: the length written without the NUL, 0 on failure, or the size
 // needed (with the NUL) when out is too small.

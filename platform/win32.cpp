@@ -1,6 +1,7 @@
 // winsock2.h brings windows.h in after itself; windows.h first would bring in the older winsock.h.
 #include <winsock2.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -11,18 +12,21 @@
 namespace platform {
 
 namespace {
-// Winsock is started on first use and left to the process's end: gethostname fails without it,
-// and a lock file would then name nobody. Whoever asks for the host name need not know.
+// Winsock is loaded and started on first use (the first lock, on the share's thread) and left to the
+// process's end: linked, ws2_32 and what it brings would load before the window's start. gethostname
+// fails without the start, and a lock file would then name nobody. Whoever asks need not know.
 bool startWinsock() {
+  static const auto start = systemFunction<decltype(&WSAStartup)>("ws2_32.dll", "WSAStartup");
   WSADATA data;
-  return WSAStartup(MAKEWORD(1, 1), &data) == 0;
+  return start && start(MAKEWORD(1, 1), &data) == 0;
 }
 }  // namespace
 
 int hostName(char* out, size_t size) {
   static const bool started = startWinsock();
-  (void)started;
-  return gethostname(out, static_cast<int>(size));
+  static const auto name = systemFunction<decltype(&gethostname)>("ws2_32.dll", "gethostname");
+  if (!started || !name) return -1;
+  return name(out, static_cast<int>(size));
 }
 
 // The performance counter, not GetTickCount64: retry waits are judged to the millisecond.
@@ -46,8 +50,14 @@ void sleepMs(unsigned ms) {
   if (end) end(1);
 }
 
+namespace {
+std::atomic<long long> clockShift{0};
+}  // namespace
+
+void shiftClock(long long seconds) { clockShift.store(seconds); }
+
 void localNow(std::tm* out) {
-  std::time_t now = std::time(nullptr);
+  std::time_t now = std::time(nullptr) + static_cast<std::time_t>(clockShift.load());
   const std::tm* t = std::localtime(&now);
   if (t) *out = *t;
 }

@@ -1,6 +1,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -198,6 +199,36 @@ TEST_F(WorkerTest, TheSnapshotFollowsEachAccessAndItsLastGoodRead) {
   EXPECT_EQ(second.goodReadMs, first.goodReadMs);
   EXPECT_TRUE(second.lockBusy);
   EXPECT_STREQ(second.holder, "OTHERPC");
+}
+
+}  // namespace
+
+namespace {
+
+// The settings' look at its two paths: each one's trouble in its own bits, one file named twice, and
+// nothing said of a field left empty.
+TEST_F(WorkerTest, APathCheckNamesEachPathsTroubleApart) {
+  const std::string names = dir.file("tv_name.lst"), board = fake::share.boardPath, folder = dir.file("sub"),
+                    none = dir.file("none.lst");
+  writeFile(names, "A;B;");
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  using namespace worker;
+  const struct {
+    std::string list, board;
+    int trouble;
+  } cases[] = {
+      {names, board, 0},
+      {none, board, PathMissing},
+      {folder, board, PathNotAFile},
+      {names, none, PathMissing << BoardTroubleShift},
+      {names, folder, PathNotAFile << BoardTroubleShift},
+      {none, folder, PathMissing | PathNotAFile << BoardTroubleShift},
+      {board, board, OneFileTrouble},
+      {"", "", 0},
+      {"", none, PathMissing << BoardTroubleShift},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(checkPaths(c.list.c_str(), c.board.c_str()), c.trouble) << c.list << " " << c.board;
 }
 
 }  // namespace

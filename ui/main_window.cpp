@@ -276,7 +276,9 @@ void onPublished(HWND window, bool namesLoaded) {
   if (namesLoaded) {
     rebuildRows(listOf(window));
     fitFirstStart(window);
-    noteNameList(window, stateOf(window).nameList);
+    // The notes read and write tavelin.ini: after the rows are painted, since a timer's message
+    // waits for every paint, so the start shows the list without waiting for the file.
+    SetTimer(window, IDT_NAME_NOTES, 0, nullptr);
   } else
     refreshMemberList(listOf(window));
   showStatusInfo(statusBarOf(window), boardView().statusInfoText);
@@ -349,11 +351,18 @@ void onClosingTimer(HWND window) {
 }
 
 // A row can turn overdue or stale with the clock alone, while the board stays as it was.
+// The name list's notes not yet said: at their timer, or at once when the window goes first, so that a
+// short run still keeps the names it loaded for the next one to compare with.
+void noteNamesNow(HWND window) {
+  if (KillTimer(window, IDT_NAME_NOTES)) noteNameList(window, stateOf(window).nameList);
+}
+
 void onTimer(HWND window, WPARAM timerId) {
   switch (timerId) {
     case IDT_REFRESH: onRefreshTimer(window); break;
     case IDT_CLOSING: onClosingTimer(window); break;
     case IDT_RETRY: onTroubleTimer(window); break;
+    case IDT_NAME_NOTES: noteNamesNow(window); break;
     case IDT_CLOCK:
       redrawChangedFlags(listOf(window));
       showBoardAge(statusBarOf(window));
@@ -418,6 +427,7 @@ void onClose(HWND window) {
   MainWindow& w = stateOf(window);
   if (w.closing) return;
   w.closing = true;
+  noteNamesNow(window);
   HWND list = listOf(window);
   saveColumnWidths(list, w.layoutDpi);
   int order[ColumnCount];
@@ -439,6 +449,7 @@ bool wasMaximized(HWND window);
 // Windows is ending the session: what the window keeps is saved now, as the process may be ended at
 // any moment after WM_ENDSESSION.
 void saveRecords(HWND window) {
+  noteNamesNow(window);
   HWND list = listOf(window);
   saveColumnWidths(list, stateOf(window).layoutDpi);
   int order[ColumnCount];

@@ -51,6 +51,22 @@ bool rowMatches(const store::BoardImage& image, const char (*names)[store::NameS
   return false;
 }
 
+int nameMatching(const char (*names)[store::NameSize], int count, const char* typed) {
+  char needle[CellSize];
+  text::copyField(needle, sizeof needle, typed, std::strlen(typed));
+  matchForm(needle);
+  if (!needle[0]) return -1;
+  int holding = -1;
+  for (int i = 0; i < count && i < store::MaxMembers; ++i) {
+    char name[CellSize];
+    text::copyField(name, sizeof name, names[i], store::NameSize);
+    matchForm(name);
+    if (std::strncmp(name, needle, std::strlen(needle)) == 0) return i;
+    if (holding < 0 && contains(name, needle)) holding = i;
+  }
+  return holding;
+}
+
 void arrangeRows(const store::BoardImage& image, const char (*names)[store::NameSize], int members,
                  const ViewRule& rule, RowView& out) {
   out.count = 0;

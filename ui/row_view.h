@@ -24,6 +24,10 @@ struct RowView {
 // character matches only whole.
 bool rowMatches(const store::BoardImage& image, const char (*names)[store::NameSize], int slot, const char* find);
 
+// The first of count names that begins with typed, else the first that holds it, matched as the find
+// box matches: how the settings find my name as it is typed. -1 when none does or typed is empty.
+int nameMatching(const char (*names)[store::NameSize], int count, const char* typed);
+
 // The rows of slots 0 .. members-1 that match, sorted by the rule's column (byte order of the texts,
 // empty texts last either way, ties in slot order).
 void arrangeRows(const store::BoardImage& image, const char (*names)[store::NameSize], int members,

@@ -18,6 +18,7 @@
 #include "ui/identity.h"
 #include "ui/refresh_timer.h"
 #include "ui/resources/resource.h"
+#include "ui/row_view.h"
 #include "ui/session.h"
 #include "ui/share_paths.h"
 #include "ui/share_worker.h"
@@ -35,6 +36,8 @@ constexpr int MaxMinutes = 60;
 // The name list named in its field is read this long after the last change to the field.
 constexpr UINT_PTR NamesTimer = 1;
 constexpr UINT NamesPauseMs = 400;
+// Both paths are checked this long after the last change to either.
+constexpr UINT_PTR CheckTimer = 2;
 
 // Pairs of description and pattern, ending with an empty pair.
 const char NameListFilter[] = "名前リストファイル {*.lst}\0*.lst\0すべてのﾌｧｲﾙ {*.*}\0*.*\0";
@@ -46,6 +49,12 @@ struct SettingsDialog {
   HWND mainWindow;
   // Whether the note shows the older PCs' lock name, so that it goes when the name no longer needs it.
   bool olderLockNoteShown;
+  // Path checks asked of the share's worker and not answered yet: OK waits for them.
+  int checksAsked;
+  // OK was pressed: the last check's answer saves, unless it finds one file named twice.
+  bool saving;
+  // My name as last chosen in the combo: what it shows again when what was typed matches no one.
+  int ownChoice;
 };
 
 SettingsDialog& stateOf(HWND dialog) {
@@ -113,10 +122,11 @@ void chooseAmong(HWND combo, const char (*names)[store::NameSize], int count, co
   EnableWindow(combo, count > 0);
 }
 
-// The name chosen, empty for (なし).
-void chosenName(HWND combo, char (&out)[store::NameSize + 1]) {
+// The name chosen, empty for (なし); while what was typed matches no one, the name chosen before.
+void chosenName(HWND combo, int before, char (&out)[store::NameSize + 1]) {
   out[0] = '\0';
-  const LRESULT chosen = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  LRESULT chosen = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  if (chosen < 0) chosen = before;
   if (chosen > 0 && SendMessageA(combo, CB_GETLBTEXTLEN, chosen, 0) < static_cast<LRESULT>(sizeof out))
     SendMessageA(combo, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(out));
 }
@@ -126,6 +136,48 @@ void showOwnNames(HWND dialog) {
   char saved[store::NameSize];
   savedOwnName(saved);
   chooseAmong(GetDlgItem(dialog, IDC_OWN_NAME), boardView().displayNames, boardView().memberCount, saved);
+  stateOf(dialog).ownChoice = static_cast<int>(SendDlgItemMessageA(dialog, IDC_OWN_NAME, CB_GETCURSEL, 0, 0));
+}
+
+// As my name is typed, the first name that begins with it, else the first that holds it, is the one
+// chosen, highlighted in the open list; the text typed stays as typed until the field is left. The
+// list's order is the name list's, as on the board, so a member who knows where they stand still finds
+// themselves by scrolling.
+void onOwnNameTyped(HWND dialog) {
+  HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
+  char typed[store::NameSize * 2] = "";
+  GetWindowTextA(combo, typed, sizeof typed);
+  static char names[store::MaxMembers][store::NameSize];  // the combo's names, too large for the stack
+  const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)) - 1;
+  for (int i = 0; i < count && i < store::MaxMembers; ++i) {
+    char name[store::NameSize * 2] = "";
+    if (SendMessageA(combo, CB_GETLBTEXTLEN, i + 1, 0) < static_cast<LRESULT>(sizeof name))
+      SendMessageA(combo, CB_GETLBTEXT, i + 1, reinterpret_cast<LPARAM>(name));
+    text::copyField(names[i], store::NameSize, name, sizeof name);
+  }
+  const int found = typed[0] ? nameMatching(names, count, typed) : -1;
+  const int item = typed[0] ? (found < 0 ? -1 : found + 1) : 0;
+  COMBOBOXINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetComboBoxInfo(combo, &info) || !info.hwndList) return;
+  // The list opens as the member types into the field, so the name found is in sight.
+  if (item > 0 && GetFocus() == info.hwndItem && !SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) {
+    SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    // Opening the list put the name it found into the field: the member's own typing is kept.
+    SetWindowTextA(info.hwndItem, typed);
+    const WORD end = static_cast<WORD>(std::strlen(typed));
+    SendMessageA(combo, CB_SETEDITSEL, 0, MAKELPARAM(end, end));
+  }
+  SendMessageA(info.hwndList, LB_SETCURSEL, item, 0);
+}
+
+// Leaving the field shows the name that will be kept: the one found, or the one before when none was.
+void onOwnNameLeft(HWND dialog) {
+  HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
+  int& ownChoice = stateOf(dialog).ownChoice;
+  const int chosen = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+  if (chosen >= 0) ownChoice = chosen;
+  SendMessageA(combo, CB_SETCURSEL, ownChoice, 0);
 }
 
 // The list the name-list field names now, read by the share's worker into a share of its own: a list
@@ -149,13 +201,14 @@ void onNamesAnswer(HWND dialog, bool read) {
   HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
   char wanted[store::NameSize + 1] = "";
   if (IsWindowEnabled(combo)) {
-    chosenName(combo, wanted);
+    chosenName(combo, stateOf(dialog).ownChoice, wanted);
   } else {
     char saved[store::NameSize];
     savedOwnName(saved);
     text::copyField(wanted, sizeof wanted, saved, sizeof saved);
   }
   chooseAmong(combo, answer.names, answer.count, wanted);
+  stateOf(dialog).ownChoice = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
 }
 
 // The status bar says so for as long as it is on; in the first-run flow there is no bar yet.
@@ -169,7 +222,7 @@ void storeOwnName(HWND dialog) {
   HWND combo = GetDlgItem(dialog, IDC_OWN_NAME);
   if (!IsWindowEnabled(combo)) return;
   char name[store::NameSize + 1] = "";
-  chosenName(combo, name);
+  chosenName(combo, stateOf(dialog).ownChoice, name);
   saveOwnName(name);
 }
 
@@ -213,6 +266,8 @@ void noteOlderLock(HWND dialog) {
   olderLockNoteShown = true;
 }
 
+bool askPathCheck(HWND dialog);
+
 // lParam: the run's SettingsDialog.
 BOOL onInitDialog(HWND dialog, LPARAM state) {
   SetWindowLongPtrA(dialog, DWLP_USER, state);
@@ -227,8 +282,11 @@ BOOL onInitDialog(HWND dialog, LPARAM state) {
   stateOf(dialog).olderLockNoteShown = false;
   noteOlderLock(dialog);
   CheckDlgButton(dialog, IDC_WRITE_WITHOUT_LOCK, savedWriteWithoutLock() ? BST_CHECKED : BST_UNCHECKED);
-  // The list shown is the one loaded: no read of the share until the path is changed.
+  // The list shown is the one loaded: no read of the names until the path is changed. The paths are
+  // looked at once: a setting that points nowhere is said as the dialog opens.
   KillTimer(dialog, NamesTimer);
+  KillTimer(dialog, CheckTimer);
+  if (!askPathCheck(dialog)) SetTimer(dialog, CheckTimer, NamesPauseMs, nullptr);
   // Not on 設定: Enter at once would save whatever the fields hold.
   SetFocus(GetDlgItem(dialog, IDC_NAME_LIST_PATH));
   return FALSE;
@@ -241,34 +299,65 @@ void applyInterval(HWND dialog, int minutes) {
   if (mainWindow) followRefreshInterval(mainWindow, minutes);
 }
 
-// One file as both would have the first row write replace the name list with a board image. The
-// worker compares them, since either may be on a share that does not answer; its answer comes as
-// WM_APP_SAME_FILE and the dialog waits for it with OK greyed.
-bool askWhetherOneFile(HWND dialog) {
-  Request same;
-  same.job = Job::sameFile;
-  same.replyTo = dialog;
-  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, same.path, PathLimit);
-  GetDlgItemTextA(dialog, IDC_BOARD_PATH, same.boardPath, PathLimit);
-  if (!postRequest(same)) return false;
+// The refusals' notes, each gone once the path it is about is changed.
+constexpr char NoNameListNote[] = "名前リストファイルを指定してください（参照で選べます）。";
+constexpr char NoBoardNote[] = "ボード内容ファイルを指定してください（参照で選べます）。";
+
+// A path field changed: a refusal that no longer holds takes its note with it.
+void dropStaleNote(HWND dialog, int changedId) {
+  char note[256];
+  GetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, note, sizeof note);
+  const bool stale = (changedId == IDC_NAME_LIST_PATH && std::strcmp(note, NoNameListNote) == 0) ||
+                     (changedId == IDC_BOARD_PATH && std::strcmp(note, NoBoardNote) == 0);
+  if (stale && GetWindowTextLengthA(GetDlgItem(dialog, changedId)) > 0) SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "");
+}
+
+// What is wrong with each path, said under them as soon as the share's worker has looked, and gone
+// as soon as a look finds it no longer so.
+void showPathTrouble(HWND dialog, int trouble) {
+  const struct {
+    int bit;
+    const char* text;
+  } sayings[] = {
+      {worker::PathMissing, "名前リストファイルが見つかりません（パスか、共有フォルダーへの接続をお確かめください）。"},
+      {worker::PathNotAFile, "名前リストファイルのパスはファイルではありません（フォルダーなど）。"},
+      {worker::PathUnreadable, "名前リストファイルを読めません（アクセス許可をお確かめください）。"},
+      {worker::PathMissing << worker::BoardTroubleShift,
+       "ボード内容ファイルが見つかりません（パスか、共有フォルダーへの接続をお確かめください）。"},
+      {worker::PathNotAFile << worker::BoardTroubleShift,
+       "ボード内容ファイルのパスはファイルではありません（フォルダーなど）。"},
+      {worker::PathUnreadable << worker::BoardTroubleShift,
+       "ボード内容ファイルを読めません（アクセス許可をお確かめください）。"},
+      {worker::OneFileTrouble, "名前リストファイルとボード内容ファイルに同じファイルは指定できません。"},
+  };
+  char note[768] = "";
+  size_t at = 0;
+  for (const auto& saying : sayings)
+    if ((trouble & saying.bit) && at < sizeof note) {
+      const int n = std::snprintf(note + at, sizeof note - at, "%s", saying.text);
+      if (n > 0) at += static_cast<size_t>(n);
+    }
+  SetDlgItemTextA(dialog, IDC_PATH_NOTE, note);
+}
+
+// Both paths as the fields hold them, looked at by the share's worker, since either may be on a share
+// that does not answer; the answer comes as WM_APP_PATHS_CHECKED and OK waits for it, greyed.
+bool askPathCheck(HWND dialog) {
+  Request check;
+  check.job = Job::checkPaths;
+  check.replyTo = dialog;
+  GetDlgItemTextA(dialog, IDC_NAME_LIST_PATH, check.path, PathLimit);
+  GetDlgItemTextA(dialog, IDC_BOARD_PATH, check.boardPath, PathLimit);
+  if (!postRequest(check)) return false;
+  ++stateOf(dialog).checksAsked;
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
   return true;
 }
 
-// The refusals' notes, each gone once the path it is about is changed.
-constexpr char NoNameListNote[] = "名前リストファイルを指定してください（参照で選べます）。";
-constexpr char NoBoardNote[] = "ボード内容ファイルを指定してください（参照で選べます）。";
-constexpr char OneFileNote[] = "名前リストファイルとボード内容ファイルに同じファイルは指定できません。";
-
-// A path field changed: a refusal that no longer holds takes its note with it. The same file for both
-// is asked again at OK, so any change to either path ends its note.
-void dropStaleNote(HWND dialog, int changedId) {
-  char note[256];
-  GetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, note, sizeof note);
-  const bool stale = std::strcmp(note, OneFileNote) == 0 ||
-                     (changedId == IDC_NAME_LIST_PATH && std::strcmp(note, NoNameListNote) == 0) ||
-                     (changedId == IDC_BOARD_PATH && std::strcmp(note, NoBoardNote) == 0);
-  if (stale && GetWindowTextLengthA(GetDlgItem(dialog, changedId)) > 0) SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "");
+void onCheckTimer(HWND dialog) {
+  KillTimer(dialog, CheckTimer);
+  // A full queue is asked again after the same pause.
+  if (!askPathCheck(dialog)) SetTimer(dialog, CheckTimer, NamesPauseMs, nullptr);
 }
 
 // Both files must be named: a field left empty would start the window on nothing.
@@ -288,16 +377,28 @@ bool refuseEmptyPath(HWND dialog) {
 
 void onSet(HWND dialog) {
   if (refuseEmptyPath(dialog)) return;
-  if (askWhetherOneFile(dialog)) return;
+  // The fields as they are now, checked once more: the answer saves them, as the last one asked, so a check
+  // still under way (OK pressed at once, or Enter) answers for nothing.
+  KillTimer(dialog, CheckTimer);
+  stateOf(dialog).saving = askPathCheck(dialog);
+  if (stateOf(dialog).saving) return;
   MessageBeep(0);
   SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, "共有フォルダーの確認を始められません。もう一度 OK を押してください。");
 }
 
-void onOneFileAnswer(HWND dialog, bool oneFile) {
+// Only the last check answers for the fields as they are; one after OK saves them, unless they name
+// one file twice, which would have the first row write replace the name list with a board. A path
+// missing or out of reach is saved with its note said: the share may be down only for now.
+void onPathsChecked(HWND dialog, int trouble) {
+  SettingsDialog& state = stateOf(dialog);
+  if (state.checksAsked > 0) --state.checksAsked;
+  if (state.checksAsked > 0) return;
+  showPathTrouble(dialog, trouble);
   EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
-  if (oneFile) {
+  if (!state.saving) return;
+  state.saving = false;
+  if (trouble & worker::OneFileTrouble) {
     MessageBeep(0);
-    SetDlgItemTextA(dialog, IDC_SETTINGS_NOTE, OneFileNote);
     return;
   }
   // Kept before the paths go to the share, which takes the setting with them.
@@ -335,12 +436,17 @@ INT_PTR onCommand(HWND dialog, int id, int code) {
       onBrowse(dialog, IDC_NAME_LIST_PATH, local().prefs.nameListPath, FileKind::nameList);
       return TRUE;
     case IDC_BROWSE_BOARD: onBrowse(dialog, IDC_BOARD_PATH, local().prefs.boardPath, FileKind::board); return TRUE;
+    case IDC_OWN_NAME:
+      if (code == CBN_EDITCHANGE) onOwnNameTyped(dialog);
+      if (code == CBN_KILLFOCUS) onOwnNameLeft(dialog);
+      return FALSE;
     case IDC_NAME_LIST_PATH:
     case IDC_BOARD_PATH:
       if (code != EN_CHANGE) return FALSE;
       dropStaleNote(dialog, id);
       keepBackslashesOnly(dialog, id);
       if (id == IDC_BOARD_PATH) noteOlderLock(dialog);
+      SetTimer(dialog, CheckTimer, NamesPauseMs, nullptr);
       // Once typing pauses, not at every key: each read may wait on the share.
       if (id == IDC_NAME_LIST_PATH) SetTimer(dialog, NamesTimer, NamesPauseMs, nullptr);
       return TRUE;
@@ -355,12 +461,13 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_INITDIALOG: return onInitDialog(dialog, lParam);
     case WM_COMMAND: return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_TIMER:
-      if (wParam != NamesTimer) return FALSE;
+      if (wParam == CheckTimer) onCheckTimer(dialog);
+      if (wParam != NamesTimer) return wParam == CheckTimer;
       KillTimer(dialog, NamesTimer);
       askNamesOfField(dialog);
       return TRUE;
     case WM_APP_NAMES: onNamesAnswer(dialog, lParam != 0); return TRUE;
-    case WM_APP_SAME_FILE: onOneFileAnswer(dialog, lParam != 0); return TRUE;
+    case WM_APP_PATHS_CHECKED: onPathsChecked(dialog, static_cast<int>(lParam)); return TRUE;
     default: return FALSE;
   }
 }
@@ -368,7 +475,7 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 INT_PTR runSettingsDialog(HWND mainWindow) {
-  SettingsDialog state = {mainWindow, false};
+  SettingsDialog state = {mainWindow, false, 0, false, 0};
   return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), mainWindow, settingsDialogProc,
                          reinterpret_cast<LPARAM>(&state));
 }

@@ -31,7 +31,9 @@ class WindowListener final : public worker::Listener {
     }
     HWND reply = static_cast<HWND>(r.replyTo);
     if (!reply) return;
-    const UINT message = r.job == Job::names ? WM_APP_NAMES : r.job == Job::sameFile ? WM_APP_SAME_FILE : WM_APP_ANSWER;
+    const UINT message = r.job == Job::names        ? WM_APP_NAMES
+                         : r.job == Job::checkPaths ? WM_APP_PATHS_CHECKED
+                                                    : WM_APP_ANSWER;
     PostMessageA(reply, message, static_cast<WPARAM>(r.job), o.code);
   }
   void waiting(const Request& r, int attempt) override {
@@ -45,7 +47,7 @@ class WindowListener final : public worker::Listener {
 
   HWND main = nullptr;
   std::mutex guard;
-  status::Heard messages[static_cast<int>(Job::sameFile) + 1] = {};
+  status::Heard messages[static_cast<int>(Job::checkPaths) + 1] = {};
 };
 
 WindowListener& listener() {

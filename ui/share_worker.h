@@ -26,8 +26,8 @@ constexpr UINT WM_APP_WORKER_ENDED = WM_APP + 12;
 constexpr UINT WM_APP_WAITING = WM_APP + 14;
 // Posted to a names request's replyTo: lParam 1 when the list named was read (takeAnsweredNames()).
 constexpr UINT WM_APP_NAMES = WM_APP + 15;
-// Posted to a sameFile request's replyTo: lParam 1 when the two paths name one file.
-constexpr UINT WM_APP_SAME_FILE = WM_APP + 16;
+// Posted to a checkPaths request's replyTo: lParam what is wrong with the two paths (worker::PathTrouble).
+constexpr UINT WM_APP_PATHS_CHECKED = WM_APP + 16;
 
 using Job = worker::Job;
 using Request = worker::Request;

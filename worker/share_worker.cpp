@@ -292,6 +292,22 @@ int ShareWorker::writeRow(const Request& r) {
   return saved;
 }
 
+int pathTroubleOf(const char* path) {
+  if (!path[0]) return 0;
+  switch (files::kindOf(path)) {
+    case files::Kind::none: return PathMissing;
+    case files::Kind::folder:
+    case files::Kind::other: return PathNotAFile;
+    case files::Kind::regular: break;
+  }
+  return files::opens(path) ? 0 : PathUnreadable;
+}
+
+int checkPaths(const char* nameList, const char* board) {
+  const int oneFile = nameList[0] && board[0] && files::sameFile(nameList, board) ? OneFileTrouble : 0;
+  return pathTroubleOf(nameList) | pathTroubleOf(board) << BoardTroubleShift | oneFile;
+}
+
 // A list named in the settings, read once into a share of its own: the board's share keeps its
 // names until the settings are saved and the program starts again.
 int ShareWorker::readOtherNames(const char* path) {
@@ -395,7 +411,7 @@ int ShareWorker::serve(const Request& r, bool& namesLoaded) {
     case Job::resetLock: return resetLockAndRead();
     case Job::csv: return saveCsv(r.path);
     case Job::names: return readOtherNames(r.path);
-    case Job::sameFile: return r.path[0] && files::sameFile(r.path, r.boardPath) ? 1 : 0;
+    case Job::checkPaths: return checkPaths(r.path, r.boardPath);
     case Job::none: return 0;
   }
   return 0;
@@ -483,7 +499,7 @@ void ShareWorker::run() {
       outcome.code = serve(r, namesLoaded);
     }
     current_ = nullptr;
-    if (r.job != Job::names && r.job != Job::sameFile) publish(namesLoaded, false, outcome.heard.read);
+    if (r.job != Job::names && r.job != Job::checkPaths) publish(namesLoaded, false, outcome.heard.read);
     {
       std::lock_guard<std::mutex> hold(guard_);
       // A write a stop gave up on is one the member must hear of.

@@ -21,18 +21,18 @@ namespace worker {
 
 enum class Job {
   none,
-  load,       // the first load: the name list with every attempt, then the board
-  update,     // the list update: the name list again when it changed, then the board
-  tick,       // the timer's quick look
-  glance,     // the same look, asked for by a folder watch: a lock another PC holds is not named
-  paths,      // the two paths into the share
-  writeRow,   // a row, checked against seen when hasSeen
-  writeMine,  // my row's state, the plans as the board has them
-  lockState,  // the lock as it stands, for the reset's question
-  resetLock,  // the administrator's forced removal, then the board
-  csv,        // the board read, then saved as CSV
-  names,      // a name list other than the share's, read alone (the settings' choice of my name)
-  sameFile,   // whether path and boardPath name one file (the settings' check of its two paths)
+  load,        // the first load: the name list with every attempt, then the board
+  update,      // the list update: the name list again when it changed, then the board
+  tick,        // the timer's quick look
+  glance,      // the same look, asked for by a folder watch: a lock another PC holds is not named
+  paths,       // the two paths into the share
+  writeRow,    // a row, checked against seen when hasSeen
+  writeMine,   // my row's state, the plans as the board has them
+  lockState,   // the lock as it stands, for the reset's question
+  resetLock,   // the administrator's forced removal, then the board
+  csv,         // the board read, then saved as CSV
+  names,       // a name list other than the share's, read alone (the settings' choice of my name)
+  checkPaths,  // what is wrong with path and boardPath (the settings' check of its two paths): PathTrouble
 };
 
 constexpr size_t PathSize = 260;
@@ -114,6 +114,19 @@ struct Options {
   bool writeRequiresLock = false;
   bool writeWithoutLock = false;
 };
+
+// What the settings' check finds wrong with one path, a bit each; the board's are shifted by
+// BoardTroubleShift, and OneFileTrouble says both paths name one file.
+enum PathTrouble : int {
+  PathMissing = 1,     // nothing there, or a server that does not answer
+  PathNotAFile = 2,    // a folder, a device or a pipe
+  PathUnreadable = 4,  // a file that does not open for reading
+};
+constexpr int BoardTroubleShift = 4;
+constexpr int OneFileTrouble = 1 << 8;
+// An empty path has no trouble: its field asks for it at OK.
+int pathTroubleOf(const char* path);
+int checkPaths(const char* nameList, const char* board);
 
 // Few: a front end posts one request per user action, and refreshes merge.
 constexpr int QueueSize = 8;

@@ -90,6 +90,37 @@ void rowsAtAGlance() {
   CHECK(closeProgram(p, w), "closed");
 }
 
+// At 12:43, a return time written without 午前/午後 is read as an office means it: 1 to 7 o'clock is
+// the afternoon, still ahead, while 11 and 12 o'clock have passed. The test build's clock starts at 12:43.
+void returnTimesAtNoon() {
+  CaseDirs d = makeBoardCase("return-times-at-noon");
+  const struct {
+    int slot;
+    const char* written;
+    bool overdue;
+  } cases[] = {{1, "4時", false},  {2, "4時30分", false}, {3, "3時半", false},
+               {4, "0400", false}, {5, "11時", true},     {6, "12時", true}};
+  for (const auto& c : cases) setRow({c.slot, "", "", c.written, "外出・戻り", todayAt("12:00")});
+  writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
+  const std::string faulty = exe.substr(0, exe.find_last_of('\\') + 1) + "tavelin_faults.exe";
+  SetEnvironmentVariableA("TAVELIN_FAULT_CLOCK", "12:43");
+  Program p;
+  const bool started = p.start(faulty, d.run);
+  SetEnvironmentVariableA("TAVELIN_FAULT_CLOCK", nullptr);
+  CHECK(started, "start %s", faulty.c_str());
+  Window w = windowOf(gui::waitForMainWindow(p, StartMs));
+  if (!w.main) return;
+  CHECK(gui::waitFor([&] { return gui::itemText(p.process(), w.list, 6, 3) == "12時"; }, 10000), "board read");
+  SetForegroundWindow(w.main);
+  screenshot("42-return-times-at-noon");
+  for (const auto& c : cases) {
+    const Ink ink = inkOf(p, w, c.slot, 3);
+    CHECK((ink.red > 0) == c.overdue && (ink.dark > 0) != c.overdue, "%s at 12:43: %d red, %d dark", c.written, ink.red,
+          ink.dark);
+  }
+  CHECK(closeProgram(p, w), "closed");
+}
+
 namespace {
 
 int imageOf(const Program& p, const Window& w, int row) {

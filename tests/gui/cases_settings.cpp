@@ -259,8 +259,9 @@ void settingsSameFileForBoth() {
   SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   // The share's worker compares the two; the note comes with its answer.
   const std::string refused = "名前リストファイルとボード内容ファイルに同じファイルは指定できません。";
-  CHECK(gui::waitFor([&] { return gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)) == refused; }, 3000),
-        "note: %s", gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
+  CHECK(gui::waitFor([&] { return gui::unwrappedText(GetDlgItem(box, IDC_PATH_NOTE)) == refused; }, 3000), "note: %s",
+        gui::unwrappedText(GetDlgItem(box, IDC_PATH_NOTE)).c_str());
+  CHECK(gui::waitFor([&] { return IsWindowEnabled(GetDlgItem(box, IDOK)) != FALSE; }, 3000), "OK back once answered");
   CHECK(IsWindow(box), "the dialog stays open");
   screenshot("27-settings-same-file");
 
@@ -279,9 +280,13 @@ void settingsSameFileForBoth() {
             "an empty path refused");
     }
     gui::setWindowText(GetDlgItem(box, fix.refilled), fix.path);
-    CHECK(gui::waitFor([&] { return gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty(); }, 3000),
-          "the note goes once %s is typed: %s", fix.path,
-          gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).c_str());
+    CHECK(gui::waitFor(
+              [&] {
+                return gui::unwrappedText(GetDlgItem(box, IDC_SETTINGS_NOTE)).empty() &&
+                       gui::unwrappedText(GetDlgItem(box, IDC_PATH_NOTE)).find(refused) == std::string::npos;
+              },
+              3000),
+          "the note goes once %s is typed: %s", fix.path, gui::unwrappedText(GetDlgItem(box, IDC_PATH_NOTE)).c_str());
   }
   CHECK(pressAndWaitClosed(box, IDCANCEL), "Cancel");
   CHECK(pathIs(readPreferences(d).boardPath, d.share + "\\tv_cont.lst"), "board path unchanged");
@@ -344,6 +349,86 @@ void settingsOlderLockAndWritesWithoutLock() {
   CHECK(said == "使用中の印なしの書き込み：有効", "the bar says it is on: %s", said.c_str());
   screenshot("30-writes-without-lock-on");
   CHECK(closeProgram(again, shown), "closed");
+  DeleteFileA(userIniPath().c_str());
+}
+
+// Each path's trouble is said under the paths as soon as the share's worker has looked, from the
+// dialog's opening on, and goes as soon as it no longer holds: a name list that is not there, a folder
+// named as the board, a board missing.
+void settingsNamePathTrouble() {
+  CaseDirs d = makeBoardCase("settings-path-trouble");
+  const std::string names = d.share + "\\tv_name.lst", board = d.share + "\\tv_cont.lst";
+  Program p;
+  Window w = startWithBoard(p, d);
+  if (!w.main) return;
+  // The list is gone after the start, as when the server loses it.
+  MoveFileA(names.c_str(), (names + ".away").c_str());
+  HWND box = openSettingsFromMenu(p, w);
+  CHECK(box != nullptr, "settings dialog");
+  if (!box) return;
+  const auto noteHolds = [&](const char* part) {
+    return gui::waitFor(
+        [&] {
+          const std::string note = gui::unwrappedText(GetDlgItem(box, IDC_PATH_NOTE));
+          return part[0] ? note.find(part) != std::string::npos : note.empty();
+        },
+        3000);
+  };
+  CHECK(noteHolds("名前リストファイルが見つかりません"), "a missing list said at the opening: %s",
+        gui::unwrappedText(GetDlgItem(box, IDC_PATH_NOTE)).c_str());
+  screenshot("31-settings-path-trouble");
+  MoveFileA((names + ".away").c_str(), names.c_str());
+  const struct {
+    int field;
+    std::string path;
+    const char* said;
+  } steps[] = {
+      {IDC_NAME_LIST_PATH, d.share, "名前リストファイルのパスはファイルではありません"},
+      {IDC_NAME_LIST_PATH, names, ""},
+      {IDC_BOARD_PATH, d.share + "\\none.lst", "ボード内容ファイルが見つかりません"},
+      {IDC_BOARD_PATH, board, ""},
+  };
+  for (const auto& step : steps) {
+    gui::setWindowText(GetDlgItem(box, step.field), step.path.c_str());
+    CHECK(noteHolds(step.said), "%s: said %s", step.path.c_str(),
+          gui::unwrappedText(GetDlgItem(box, IDC_PATH_NOTE)).c_str());
+  }
+  CHECK(gui::waitFor([&] { return IsWindowEnabled(GetDlgItem(box, IDOK)) != FALSE; }, 3000), "OK once answered");
+  CHECK(pressAndWaitClosed(box, IDCANCEL), "Cancel");
+  acknowledgeRestart(p);
+}
+
+// My name found by typing part of it: the first name that begins with it, else the first holding it,
+// is the one chosen, and the one kept at OK.
+void settingsOwnNameByTyping() {
+  CaseDirs d = makeBoardCase("settings-own-name");
+  Program p;
+  Window w;
+  HWND box = startWithSettingsOpen(p, w, d);
+  if (!box) return;
+  HWND combo = GetDlgItem(box, IDC_OWN_NAME);
+  HWND typed = FindWindowExA(combo, nullptr, "Edit", nullptr);
+  CHECK(typed != nullptr, "my name can be typed");
+  if (!typed) return;
+  const struct {
+    const char* part;
+    int chosen;  // (なし) is the first item
+  } cases[] = {{"花子", 2}, {"中", 8}, {"105", 5}};
+  for (const auto& c : cases) {
+    // Typed, key by key: a text set whole is no typing to a combo box's field.
+    gui::setWindowText(typed, "");
+    wchar_t keys[16] = {};
+    MultiByteToWideChar(932, 0, c.part, -1, keys, 16);
+    for (const wchar_t* k = keys; *k; ++k) PostMessageW(typed, WM_CHAR, *k, 0);
+    CHECK(gui::waitFor([&] { return SendMessageA(combo, CB_GETCURSEL, 0, 0) == c.chosen; }, 2000), "%s: item %ld",
+          c.part, static_cast<long>(SendMessageA(combo, CB_GETCURSEL, 0, 0)));
+  }
+  screenshot("32-settings-own-name-typed");
+  CHECK(pressAndWaitClosed(box, IDOK), "設定");
+  acknowledgeRestart(p);
+  char kept[64] = {};
+  GetPrivateProfileStringA("User", "MyName", "", kept, sizeof kept, userIniPath().c_str());
+  CHECK(std::string(kept) == Names[4], "kept: %s", kept);
   DeleteFileA(userIniPath().c_str());
 }
 

@@ -248,7 +248,7 @@ void firstStartWidths() {
 
 // Four names as long as a name may be (31 characters), mine among them and so in bold, at the record's
 // first-start widths: the name column gives way first, so that every column shows without a horizontal
-// scroll bar on this 1024-pixel screen (narrower than the 1366 an office has) at any DPI, and the time
+// scroll bar on the pass's desktop (1024 pixels, or the 1366 an office has) at any DPI, and the time
 // written shows whole in bold.
 void longNamesWidths() {
   CaseDirs d = makeCase("long-names-widths");

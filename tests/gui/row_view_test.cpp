@@ -94,4 +94,19 @@ TEST(ExtensionColumn, IsTheTextInTheNamesLastParentheses) {
   }
 }
 
+// My name found as it is typed: a name that begins with the text before an earlier one that only holds
+// it, the find box's folding, and a double-byte character matched only whole.
+TEST(NameMatching, PrefersABeginningThenAnyPlaceAndWholeCharacters) {
+  const char list[][store::NameSize] = {"佐藤 花子(102)", "花田 一郎(103)", "Ｓｏｎｙ 担当",
+                                        "ソ 一",          "a\\b",           "伊藤 花(104)"};
+  const struct {
+    const char* typed;
+    int found;
+  } cases[] = {
+      {"花", 1}, {"花子", 0}, {"104", 5},   {"sony", 2},           {"ＳＯ", 2},
+      {"\\", 4}, {"", -1},    {"鈴木", -1}, {"佐藤 花子(102)", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ui::nameMatching(list, 6, c.typed), c.found) << c.typed;
+}
+
 }  // namespace

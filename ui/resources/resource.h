@@ -63,6 +63,8 @@
 #define IDC_SETTINGS_NOTE 1010
 #define IDC_OWN_NAME 1011
 #define IDC_WRITE_WITHOUT_LOCK 1015
+// What is wrong with the two paths, as the share's worker last found.
+#define IDC_PATH_NOTE 1016
 
 // The question about a row another PC changed meanwhile.
 #define IDC_CHANGED_INTRO 1030
@@ -88,3 +90,4 @@
 #define IDT_CLOCK 2
 #define IDT_CLOSING 3
 #define IDT_RETRY 4
+#define IDT_NAME_NOTES 5
