@@ -8,22 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 clients=$1 older=$2 minutes=$3 saves=$4 work=$5
 now=$root/build/native/bench/bench_office
 base=${BENCH_BASE:-$(git -C "$root" merge-base HEAD main)}
-dir=$root/build/bench-before
-mkdir -p "$dir"
-if [ "$(cat "$dir/commit" 2>/dev/null)" != "$base" ]; then
-  rm -rf "$dir/src" "$dir/build"
-  mkdir -p "$dir/src"
-  git -C "$root" archive "$base" | tar -x -C "$dir/src"
-  echo "$base" > "$dir/commit"
-fi
 # The benchmark and the file layer's test hooks (the simulated coarse share) are this tree's.
-for f in bench/office.cpp platform/faults.h platform/faults.cpp platform/files.h platform/files.cpp \
-  platform/files_posix.cpp store/names.cpp; do
-  cp "$root/$f" "$dir/src/$f"
-done
-cmake -S "$dir/src" -B "$dir/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$dir/build" --target bench_office -j"${JOBS:-2}" >/dev/null
-before=$dir/build/bench/bench_office
+before=$(BENCH_BASE=$base "$root/bench/build-base.sh" bench-before bench/office.cpp platform/faults.h \
+  platform/faults.cpp platform/files.h platform/files.cpp platform/files_posix.cpp store/names.cpp)
 echo "| Code | Times | Lock held | Saves | Gave up | Save p99 ms | Ours' bytes/min | per PC of ours | older's per PC | To every PC p50 s | p99 s |"
 echo "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 ours=$((clients - older))

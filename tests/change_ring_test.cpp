@@ -44,6 +44,21 @@ class RingTest : public CoreTest {
     std::strcpy(other.boardPath, board.c_str());
     other.memberCount = 3;
   }
+
+  // Both PCs start over on a board of "first" written `age` ago and no side file, on a share whose
+  // times have the given resolution (0: fine).
+  void startOver(int resolution, std::chrono::seconds age) {
+    std::remove(side.c_str());
+    writeFile(board, imageWith("first"));
+    std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - age);
+    fake::resetAll();
+    files::faults::coarseTimes(resolution);
+    std::strcpy(fake::share.boardPath, board.c_str());
+    fake::share.memberCount = 3;
+    store::resetShare(other);
+    std::strcpy(other.boardPath, board.c_str());
+    other.memberCount = 3;
+  }
 };
 
 // A row written by ours costs its entry; what the ring cannot account for costs one whole read, under
@@ -219,16 +234,7 @@ TEST_F(RingTest, AnOlderPcsWriteShowsByTheNextTickWhateverItsStamp) {
       for (const auto& s : stamps) {
         const std::string label = std::string(s.stamp) + " stamp, " + std::to_string(resolution) + "-s times, " +
                                   (hourLater ? "an hour after our save" : "right after our save");
-        std::remove(side.c_str());
-        writeFile(board, imageWith("first"));
-        fs::last_write_time(board, fs::file_time_type::clock::now() - hours(2));
-        fake::resetAll();
-        files::faults::coarseTimes(resolution);
-        std::strcpy(fake::share.boardPath, board.c_str());
-        fake::share.memberCount = 3;
-        store::resetShare(other);
-        std::strcpy(other.boardPath, board.c_str());
-        other.memberCount = 3;
+        startOver(resolution, hours(2));
         ASSERT_EQ(store::refreshBoard(fake::share), 1) << label;
         oursWrite("second");
         if (hourLater) {
@@ -273,15 +279,7 @@ TEST_F(RingTest, AFollowerCatchesUpThroughTheRingAtItsEdges) {
       {"no head seen yet, 32 behind", 32, true, 0},        {"two changes in a row", 0, false, 2},
   };
   for (const auto& c : cases) {
-    std::remove(side.c_str());
-    writeFile(board, imageWith("first"));
-    std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    fake::resetAll();
-    std::strcpy(fake::share.boardPath, board.c_str());
-    fake::share.memberCount = 3;
-    store::resetShare(other);
-    std::strcpy(other.boardPath, board.c_str());
-    other.memberCount = 3;
+    startOver(0, std::chrono::hours(1));
     ASSERT_EQ(store::refreshBoard(fake::share), 1) << c.what;
     oursWrite("zero");
     ASSERT_EQ(store::refreshIfChanged(fake::share), 1) << c.what;
@@ -354,16 +352,7 @@ TEST_F(RingTest, EachProofOfTheRingStopsABadEntryByItself) {
 // tell the undo from the write: the head it wrote first must not lead anyone to the undone row.
 TEST_F(RingTest, AFailedWriteThatWasUndoneIsNeverShown) {
   for (int resolution : {0, 1}) {
-    std::remove(side.c_str());
-    writeFile(board, imageWith("first"));
-    std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    fake::resetAll();
-    files::faults::coarseTimes(resolution);
-    std::strcpy(fake::share.boardPath, board.c_str());
-    fake::share.memberCount = 3;
-    store::resetShare(other);
-    std::strcpy(other.boardPath, board.c_str());
-    other.memberCount = 3;
+    startOver(resolution, std::chrono::hours(1));
     ASSERT_EQ(store::refreshBoard(fake::share), 1);
     oursWrite("second");
     ASSERT_EQ(store::refreshIfChanged(fake::share), 1);

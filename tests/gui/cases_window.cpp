@@ -192,6 +192,16 @@ int stringWidth(const Program& p, const Window& w, const char* text) {
   return static_cast<int>(gui::callWithBuffer(p.process(), w.list, LVM_GETSTRINGWIDTHA, 0, buffer, sizeof buffer));
 }
 
+// The record's column widths as a first start finds them, before anyone set them.
+void setFirstStartWidths(settings::Preferences& prefs) {
+  const int defaults[6] = {70, 100, 100, 60, 50, 220};
+  settings::Le16 settings::Preferences::*widths[6] = {
+      &settings::Preferences::colWidthName,      &settings::Preferences::colWidthMorning,
+      &settings::Preferences::colWidthAfternoon, &settings::Preferences::colWidthReturn,
+      &settings::Preferences::colWidthState,     &settings::Preferences::colWidthWritten};
+  for (int c = 0; c < 6; ++c) (prefs.*widths[c]).set(defaults[c]);
+}
+
 }  // namespace
 
 // A first start (the record's widths as no one set them, its 465-pixel window): the name and state columns
@@ -200,12 +210,7 @@ int stringWidth(const Program& p, const Window& w, const char* text) {
 void firstStartWidths() {
   CaseDirs d = makeCase("first-start-widths");
   settings::Preferences prefs = preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst");
-  const int defaults[6] = {70, 100, 100, 60, 50, 220};
-  settings::Le16 settings::Preferences::*widths[6] = {
-      &settings::Preferences::colWidthName,      &settings::Preferences::colWidthMorning,
-      &settings::Preferences::colWidthAfternoon, &settings::Preferences::colWidthReturn,
-      &settings::Preferences::colWidthState,     &settings::Preferences::colWidthWritten};
-  for (int c = 0; c < 6; ++c) (prefs.*widths[c]).set(defaults[c]);
+  setFirstStartWidths(prefs);
   prefs.windowWidth.set(465);
   prefs.windowHeight.set(415);
   writePreferences(d, prefs);
@@ -253,12 +258,7 @@ void firstStartWidths() {
 void longNamesWidths() {
   CaseDirs d = makeCase("long-names-widths");
   settings::Preferences prefs = preferencesFor(d.share + "\\tv_name.lst", d.share + "\\tv_cont.lst");
-  const int defaults[6] = {70, 100, 100, 60, 50, 220};
-  settings::Le16 settings::Preferences::*widths[6] = {
-      &settings::Preferences::colWidthName,      &settings::Preferences::colWidthMorning,
-      &settings::Preferences::colWidthAfternoon, &settings::Preferences::colWidthReturn,
-      &settings::Preferences::colWidthState,     &settings::Preferences::colWidthWritten};
-  for (int c = 0; c < 6; ++c) (prefs.*widths[c]).set(defaults[c]);
+  setFirstStartWidths(prefs);
   writePreferences(d, prefs);
   const char* const longNames[] = {"寿限無寿限無五劫の擦り切れ海砂利水魚の水行末雲来末風来末(2101)",
                                    "長谷川長谷川長谷川長谷川長谷川長谷川長谷川長谷川長谷川長(2102)",
