@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "text/cp932.h"
+
 namespace text {
 namespace {
 
@@ -13,9 +15,7 @@ unsigned codeAt(const char* p, size_t length) {
   return length == 2 ? b << 8 | static_cast<unsigned char>(p[1]) : b;
 }
 
-bool isLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-size_t charLength(const char* p) { return isLead(static_cast<unsigned char>(p[0])) && p[1] ? 2 : 1; }
+size_t charLength(const char* p) { return isLeadByte(static_cast<unsigned char>(p[0])) && p[1] ? 2 : 1; }
 
 Kind kindOf(unsigned c) {
   if (c == ' ' || c == '\t') return Kind::space;

@@ -59,16 +59,22 @@ int textWidthIn(HWND control, const char* text) {
   return textWidthWith(control, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), text);
 }
 
+int textExtent(HDC dc, const char* text, size_t length) {
+  wchar_t wide[2048];
+  const int n = length ? MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide, 2048) : 0;
+  SIZE size = {};
+  if (n <= 0 || !GetTextExtentPoint32W(dc, wide, n, &size)) return 0;
+  return size.cx;
+}
+
 int textWidthWith(HWND control, HFONT font, const char* text) {
   HDC dc = GetDC(control);
   if (!dc) return 0;
   HGDIOBJ old = SelectObject(dc, font);
-  wchar_t wide[512];
-  SIZE size = {};
-  GetTextExtentPoint32W(dc, wide, wideText(text, wide, 512), &size);
+  const int width = textExtent(dc, text, strnlen(text, 2047));
   SelectObject(dc, old);
   ReleaseDC(control, dc);
-  return size.cx;
+  return width;
 }
 
 }  // namespace ui

@@ -37,6 +37,8 @@ class Font {
 // The font Windows gives list and icon texts, at dpi.
 HFONT createUiFont(int dpi);
 
+// The width of length bytes of text in the font selected into dc, in pixels; 0 when it cannot be measured.
+int textExtent(HDC dc, const char* text, size_t length);
 // How wide the text shows in the control's own font, in pixels; 0 when it cannot be measured.
 int textWidthIn(HWND control, const char* text);
 // The same in another font (my row's bold, say).

@@ -13,11 +13,7 @@ constexpr int TextSize = 2048;
 constexpr int MessageBoxLine = 280;
 
 int measure(const char* text, size_t length, void* context) {
-  wchar_t wide[TextSize];
-  const int n = MultiByteToWideChar(932, 0, text, static_cast<int>(length), wide, TextSize);
-  SIZE size{};
-  if (n <= 0 || !GetTextExtentPoint32W(static_cast<HDC>(context), wide, n, &size)) return 0;
-  return size.cx;
+  return textExtent(static_cast<HDC>(context), text, length);
 }
 
 // The font a control draws with, selected into a DC of its own for as long as this lives.

@@ -58,7 +58,7 @@ void writeScriptText(FILE* out, const unsigned char* bytes, size_t size) {
 
 void writeLink(FILE* out, const char* base, const Token& token) {
   char link[2048];
-  std::snprintf(link, sizeof link, "%s/m/%.*s", base, static_cast<int>(TokenChars), token.secret);
+  linkOf(base, token.secret, token.slot, link, sizeof link);
   report::writeHtmlText(out, link, std::strlen(link));
 }
 
@@ -79,7 +79,7 @@ void writeSlip(FILE* out, const store::Share& share, const char* base, const Tok
 int writeSheet(FILE* out, const TokenTable& table, const store::Share& share, const char* base, int onlySlot) {
   std::fprintf(out,
                u8"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n%s\n"
-               u8"<title>タベリン 在席表 個人用リンク</title>\n<style>\n%s</style>\n</head>\n<body>\n"
+               u8"<title>タベリン 行き先ボード 個人用リンク</title>\n<style>\n%s</style>\n</head>\n<body>\n"
                u8"<p class=\"note\">印刷して点線で切り分け、本人に渡してください。リンクを知っている人はその人の行を"
                u8"書き換えられます。配り終えたら、このファイルは消してください。</p>\n<main class=\"sheet\">\n",
                SheetMark, SheetStyle);

@@ -167,19 +167,27 @@ bool makeTokens(const store::Share& share, const char* path, const char* urlBase
     if (!freshToken(token, error, errorSize)) return false;
     const std::string name = nameOf(share, slot);
     lines += std::string(token) + '\t' + name + '\n';
-    if (urlBase) links += name + '\t' + urlBase + "/m/" + token + '\n';
+    if (urlBase) {
+      char link[2048];
+      linkOf(urlBase, token, slot, link, sizeof link);
+      links += name + '\t' + link + '\n';
+    }
   }
   if (!writePrivateFile(path, lines.data(), lines.size(), error, errorSize)) return false;
   if (urlBase) std::fputs(links.c_str(), out);
   return true;
 }
 
+void linkOf(const char* base, const char* secret, int slot, char* out, size_t size) {
+  // The reception's token is no member's: its link is the kiosk view.
+  std::snprintf(out, size, "%s/%s/%.*s", base, slot == KioskSlot ? "kiosk" : "m", static_cast<int>(TokenChars), secret);
+}
+
 void printLinks(const TokenTable& table, const store::Share& share, const char* base, FILE* out) {
   for (int i = 0; i < table.count; ++i) {
-    // The reception's token is no member's: its link is the kiosk view.
-    const int slot = table.tokens[i].slot;
-    std::fprintf(out, "%s\t%s/%s/%.*s\n", nameOf(share, slot).c_str(), base, slot == KioskSlot ? "kiosk" : "m",
-                 static_cast<int>(TokenChars), table.tokens[i].secret);
+    char link[2048];
+    linkOf(base, table.tokens[i].secret, table.tokens[i].slot, link, sizeof link);
+    std::fprintf(out, "%s\t%s\n", nameOf(share, table.tokens[i].slot).c_str(), link);
   }
 }
 

@@ -49,6 +49,9 @@ unsigned tokenDifference(const char* a, const char* b);
 // Whether the token may write now (at most WritesPerMinute in any minute); counts the write when so.
 bool takeWrite(Token& token, uint64_t nowMs);
 
+// A token's link: BASE/m/TOKEN, or BASE/kiosk/TOKEN for the reception's (cut to fit out).
+void linkOf(const char* base, const char* secret, int slot, char* out, size_t size);
+
 // A fresh token for every member of the share, written to path readable by its owner only. With
 // urlBase, each member's link (urlBase/m/TOKEN) is printed to out after the name. False with a
 // reason (the system's, when it gave one) when no randomness or no file could be had.
