@@ -78,6 +78,7 @@ int nearMembers(const char* name, int* slots) {
 // The board access failed: say why when it can be told (no lock possible, a lock held, a board
 // file that does not open for the reading or the writing).
 int boardFailed(const Options& opts, bool writing) {
+  if (refuseOddLockSeen("set")) return ExitFailed;
   if (store::lockUnavailable(share()) && !opts.noLock)
     reportNoLock("set", true);
   else if (!explainHeldLock("set") && !explainBoardNotOpening("set", writing))
@@ -139,7 +140,6 @@ int runSet(int argc, char** argv) {
   if (status != ExitOk) return status;
   if (!opts.force && !boardLooksRight("set", true)) return ExitUsage;
   if (!opts.noLock && refuseUnsafeMount("set")) return ExitFailed;
-  if (refuseOddLockFile("set")) return ExitFailed;
   if (!loadNames("set")) return ExitFailed;
   if (share().memberCount == 0) return usageError("set", "the name list has no members", "");
   int slot = pickSlot(opts, "set");
@@ -149,6 +149,7 @@ int runSet(int argc, char** argv) {
   // Unlike older PCs, nothing is written where no lock keeps the others out, unless asked.
   share().requireLock = !opts.noLock;
   share().writeWithoutLock = opts.noLock;
+  OddLockWatch oddLock;
   if (!store::refreshBoard(share())) return boardFailed(opts, false);
   if (opts.clear)
     t = store::TypedRow{};

@@ -90,18 +90,58 @@ bool boardLooksRight(const char* command, bool refused) {
   return false;
 }
 
-bool refuseOddLockFile(const char* command) {
+namespace {
+
+// The lock path's kind as last looked at; regular until a look says otherwise.
+files::Kind lockKind = files::Kind::regular;
+
+files::Kind kindOfLockFile() {
   char board[settings::PathSize + 1], lock[store::LockPathSize];
   store::sharePath(share().boardPath, board);
-  if (store::lockPathFor(board, sizeof board, lock) != store::LockPath::ok) return false;
-  const files::Kind kind = files::kindOf(lock);
-  if (kind != files::Kind::folder && kind != files::Kind::other) return false;
+  if (store::lockPathFor(board, sizeof board, lock) != store::LockPath::ok) return files::Kind::regular;
+  return files::kindOf(lock);
+}
+
+bool oddKind(files::Kind kind) { return kind == files::Kind::folder || kind == files::Kind::other; }
+
+}  // namespace
+
+bool refuseOddLockFile(const char* command) {
+  lockKind = kindOfLockFile();
+  return refuseOddLockSeen(command);
+}
+
+namespace {
+
+bool lockLooked = false;
+
+void lockSeenBusy(const char* text) {
+  const bool busy = std::strncmp(text, "(201)", 5) == 0 || std::strncmp(text, "(202)", 5) == 0;
+  if (!busy || lockLooked || share().holderName[0] != '\0') return;
+  lockLooked = true;
+  lockKind = kindOfLockFile();
+  if (oddKind(lockKind)) __atomic_store_n(&share().cancelWait, true, __ATOMIC_RELEASE);
+}
+
+}  // namespace
+
+OddLockWatch::OddLockWatch() : listen_(heard_, lockSeenBusy) {
+  lockLooked = false;
+  lockKind = files::Kind::regular;
+}
+
+bool refuseOddLockSeen(const char* command) {
+  if (!oddKind(lockKind)) return false;
+  char board[settings::PathSize + 1], lock[store::LockPathSize];
+  store::sharePath(share().boardPath, board);
+  store::lockPathFor(board, sizeof board, lock);
   std::fprintf(stderr, "tavelin-cli %s: '", command);
   writeNativePath(stderr, lock);
   std::fprintf(stderr,
                "' is %s, not a lock file: no PC can lock the board while it is there, and it is no PC's lock. "
                "Nothing was changed; rename or remove it by hand.\n",
-               kind == files::Kind::folder ? "a folder" : "not a regular file");
+               lockKind == files::Kind::folder ? "a folder" : "not a regular file");
+  forgetStatus();
   return true;
 }
 

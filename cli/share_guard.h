@@ -1,6 +1,7 @@
 #pragma once
 // What the commands that write (set) or delete (reset-lock) make sure of before they touch the
 // share, and how they say no. --no-lock and --force are the ways past.
+#include "platform/status.h"
 
 namespace cli {
 
@@ -20,6 +21,21 @@ const char* openFailureReason(const char* path, int error);
 // When the lock file's name beside the board holds a folder or anything but a file, no PC can
 // ever lock there and nothing of it is a lock to remove: says so, naming it, and answers true.
 bool refuseOddLockFile(const char* command);
+// The same, for a command that waits for the lock, while one of these lives: the look is made only
+// when a busy lock has no holder's name, so a PC waiting for a real lock makes no request beyond its
+// tries, and the wait stops at once when the lock is no file. After the access failed,
+// refuseOddLockSeen says so and answers true when that was why.
+class OddLockWatch {
+ public:
+  OddLockWatch();
+  OddLockWatch(const OddLockWatch&) = delete;
+  OddLockWatch& operator=(const OddLockWatch&) = delete;
+
+ private:
+  status::Heard heard_;
+  status::Listen listen_;
+};
+bool refuseOddLockSeen(const char* command);
 
 // After a board access that failed: when the board file does not open (for update when writing),
 // names it and the reason on stderr; returns whether that was it.

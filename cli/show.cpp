@@ -53,12 +53,13 @@ int runShow(int argc, char** argv) {
     if (!loadNames("show")) return ExitFailed;
     rows.count = share().memberCount;
   }
-  if (refuseOddLockFile("show")) return ExitFailed;
   // Reading without the lock harms nobody: show goes ahead where no lock file can be made, and says so.
   share().requireLock = false;
+  OddLockWatch oddLock;
   const bool read = share().memberCount == 0 || store::refreshBoard(share());
   if (share().memberCount > 0 && store::lockUnavailable(share())) reportNoLock("show", false);
   if (!read) {
+    if (refuseOddLockSeen("show")) return ExitFailed;
     if (!explainHeldLock("show") && !explainBoardNotOpening("show", false)) reportLastStatus("show", true);
     return ExitFailed;
   }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cli/output.h"
+#include "cli/session.h"
 #include "platform/status.h"
 #include "text/bounded.h"
 
@@ -36,7 +37,7 @@ void showStatus(const char* text) {
     cli::noteStatus(text);
     // Up to 20 s of silence looks like a hang to someone at a terminal; a script's stderr stays quiet.
     if (!toldWaiting && (std::strncmp(text, "(201)", 5) == 0 || std::strncmp(text, "(202)", 5) == 0) &&
-        isatty(fileno(stderr))) {
+        !__atomic_load_n(&cli::share().cancelWait, __ATOMIC_ACQUIRE) && isatty(fileno(stderr))) {
       toldWaiting = true;
       std::fputs("tavelin-cli: another PC is using the board (sem.dat); waiting for it up to 20 s (Ctrl+C stops)\n",
                  stderr);

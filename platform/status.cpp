@@ -7,6 +7,7 @@ namespace status {
 namespace {
 
 thread_local Heard* listening = nullptr;
+thread_local void (*saidTo)(const char*) = nullptr;
 
 }  // namespace
 
@@ -16,6 +17,7 @@ void hear(const char* text) {
   std::memcpy(listening->message, text, length);
   listening->message[length] = '\0';
   listening->said = true;
+  if (saidTo) saidTo(listening->message);
 }
 
 void hearBeep() {
@@ -26,11 +28,15 @@ void hearRead() {
   if (listening) listening->read = true;
 }
 
-Listen::Listen(Heard& into) : before_(listening) {
+Listen::Listen(Heard& into, void (*said)(const char*)) : before_(listening), saidBefore_(saidTo) {
   into = Heard{};
   listening = &into;
+  saidTo = said;
 }
 
-Listen::~Listen() { listening = before_; }
+Listen::~Listen() {
+  listening = before_;
+  saidTo = saidBefore_;
+}
 
 }  // namespace status

@@ -28,16 +28,18 @@ struct Heard {
 void hear(const char* text);
 void hearBeep();
 void hearRead();
-// Listens on this thread for its life.
+// Listens on this thread for its life; said, when given, is called with each message as it comes
+// (a front end acting on a message in the middle of a long access).
 class Listen {
  public:
-  explicit Listen(Heard& into);
+  explicit Listen(Heard& into, void (*said)(const char* text) = nullptr);
   ~Listen();
   Listen(const Listen&) = delete;
   Listen& operator=(const Listen&) = delete;
 
  private:
   Heard* before_;
+  void (*saidBefore_)(const char*);
 };
 
 }  // namespace status
