@@ -287,7 +287,12 @@ void onPublished(HWND window, bool namesLoaded) {
 }
 
 void onAnswer(HWND window, Job job, int outcome) {
-  if (job == Job::load) showOwnRow(listOf(window));
+  if (job == Job::load) {
+    showOwnRow(listOf(window));
+    // The rows are what the window is opened for: drawn now, before the bars' first paint, which
+    // loads their theme's pictures and glyphs (tens of milliseconds under Wine) and follows at once.
+    UpdateWindow(listOf(window));
+  }
   if (job == Job::lockState) askToResetLock(window);
   if (job == Job::writeMine) myStateAnswered(window, outcome);
 }
