@@ -757,7 +757,8 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLo
     share.stampTrusted = false;
   // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
   if (!shown && files::stamp(lock, seen))
-    return ringKept ? heldLook(share, path, lock, whenLocked, again, deferred) : namedTick(share, path, lock, whenLocked);
+    return ringKept ? heldLook(share, path, lock, whenLocked, again, deferred)
+                    : namedTick(share, path, lock, whenLocked);
   // A failure's message goes with the share's return, though the board itself did not change.
   if (shown || later || share.lockedTickShown || share.troubleShown) status::showStatus("");
   share.lockedTickShown = false;
