@@ -422,7 +422,11 @@ TEST_F(RingTest, OnACoarseShareOneLockedReadAfterTheTickProvesASaveForAll) {
     bool whole[4];  // A and B within the tick, then A and B after it
   } cases[] = {
       {"a save of ours", [] { oursWrite("second"); }, 0, "second", false, {false, false, true, false}},
-      {"a save of ours the folder watch showed", [] { oursWrite("second"); }, 0, "second", true,
+      {"a save of ours the folder watch showed",
+       [] { oursWrite("second"); },
+       0,
+       "second",
+       true,
        {false, false, true, false}},
       // Read at once by the first to meet it, to show it; proven by a later read as ours are.
       {"an older PC's save", olderWrite, 1, "older", false, {true, false, true, false}},
