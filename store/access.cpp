@@ -42,8 +42,10 @@ constexpr char NoSideFile[] =
 
 // busy: another client holds the lock; retry: something else failed, try again after the wait;
 // changed: the row is not as the writer last saw it, and nothing was written; uncertain: a failed
-// write that could not be undone, which may be on the board.
-enum class Outcome { done, busy, retry, stop, changed, uncertain };
+// write that could not be undone, which may be on the board; later: a read that could prove nothing
+// yet, left to a look after the board's tick (ProofLater).
+enum class Outcome { done, busy, retry, stop, changed, uncertain, later };
+constexpr int ProofLater = 4;
 
 // While the lock is busy it is tried again this often within each attempt's second, so a waiter takes a
 // freed lock within half a second rather than a whole one, and asks no more than twice a second (the
@@ -237,6 +239,7 @@ int runAttempts(Share& share, Attempt attempt, int attempts = Attempts) {
     if (outcome == Outcome::stop) return 0;
     if (outcome == Outcome::changed) return RowChanged;
     if (outcome == Outcome::uncertain) return MayHaveLanded;
+    if (outcome == Outcome::later) return ProofLater;
     if (i == attempts) {
       if (outcome == Outcome::busy && attempts == 1) return 0;
       break;
@@ -336,11 +339,23 @@ const char* cannotUpdateMessage(const char* path) {
                             : "(205)掲示板ファイルがオープンできません";
 }
 
-Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet) {
+// Whether the board's stamp is older than our lock's, both the share's times: a later write must then
+// carry another stamp. True too where there is no lock of ours to compare with.
+bool pastItsTick(const Share& share, const char* path) {
+  files::Stamp board, lock;
+  const char* held = heldLockPath(share);
+  return !held || !files::stamp(path, board) || !files::stamp(held, lock) || board.modified < lock.modified;
+}
+
+Outcome refreshAttempt(Share& share, const char* path, int attempt, bool quiet, bool mayWait) {
   Outcome outcome;
   if (!takeLock(share, outcome, quiet)) {
     if (outcome == Outcome::busy && !quiet) showBusyHolder(share, attempt);
     return outcome;
+  }
+  if (mayWait && !pastItsTick(share, path)) {
+    releaseLock(share);
+    return Outcome::later;
   }
   files::Handle file(files::openRead(path));
   if (!file) return boardWillNotOpen(share, "(105)掲示板ファイルがオープンできません");
@@ -517,11 +532,12 @@ Outcome writeAttempt(Share& share, const char* path, int slot, const RowTexts& t
   return Outcome::done;
 }
 
-// The locked read, with the patience asked for.
-int lockedRefresh(Share& share, char (&path)[SharePathSize + 1], int attempts) {
+// The locked read, with the patience asked for. mayWait: a coarse board stamped no earlier than our lock
+// is left unread (ProofLater), since a read now would prove nothing the look does not know already.
+int lockedRefresh(Share& share, char (&path)[SharePathSize + 1], int attempts, bool mayWait = false) {
   startOperation(share, "サーバーアクセス中..", path);
   const int read = runAttempts(
-      share, [&](int attempt, bool quiet) { return refreshAttempt(share, path, attempt, quiet); }, attempts);
+      share, [&](int attempt, bool quiet) { return refreshAttempt(share, path, attempt, quiet, mayWait); }, attempts);
   if (!read) share.troubleShown = true;
   return read;
 }
@@ -631,9 +647,9 @@ void showLockedTick(Share& share, const char* lock) {
   share.lockedTickShown = true;
 }
 
-// The timer's locked read: one attempt, a busy lock said as a skipped tick.
-int tickUnderLock(Share& share, char (&path)[SharePathSize + 1], const char* lock) {
-  const int read = lockedRefresh(share, path, 1);
+// The timer's locked read: one attempt, a busy lock said as a skipped tick. mayWait: see lockedRefresh.
+int tickUnderLock(Share& share, char (&path)[SharePathSize + 1], const char* lock, bool mayWait = false) {
+  const int read = lockedRefresh(share, path, 1, mayWait);
   if (!read && share.lockWasBusy) showLockedTick(share, lock);
   return read;
 }
@@ -645,7 +661,9 @@ int lockedTick(Share& share, char (&path)[SharePathSize + 1], const char* lock) 
   return 0;
 }
 
-int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again);
+// deferred: a timer's look before this one left the proof of a coarse stamp to it.
+int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again,
+         bool deferred);
 
 // A lock stands on a share without the ring: named as the timer has always named it, or nothing.
 int namedTick(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked) {
@@ -655,29 +673,31 @@ int namedTick(Share& share, char (&path)[SharePathSize + 1], const char* lock, W
 // A lock stands while the ring is kept: its holder is named, unless the look is to stay quiet. A lock
 // gone meanwhile is a write just ended, which the ring tells: it is looked at once more rather than the
 // board read under the lock.
-int heldLook(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again) {
+int heldLook(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again,
+             bool deferred) {
   files::Stamp seen;
   if (whenLocked == WhenLocked::quiet && files::stamp(lock, seen)) return 0;
   if (whenLocked == WhenLocked::named && lookAtHolder(share)) {
     showLockedTick(share, lock);
     return 0;
   }
-  return again ? look(share, path, lock, whenLocked, false) : 0;
+  return again ? look(share, path, lock, whenLocked, false, deferred) : 0;
 }
 
-int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again) {
+int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLocked whenLocked, bool again,
+         bool deferred) {
   files::Stamp now, seen;
   RingHead head;
   const Ring ring = lookAtRing(share, path, head);
   // What a writer of ours may be in the middle of: its holder is named, and once its lock is gone the
   // ring is looked at once more. Still so without a lock: a crash's, or a client's that keeps no ring.
   if (ring == Ring::writing || ring == Ring::damaged || ring == Ring::moved) {
-    if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again);
-    if (again) return look(share, path, lock, whenLocked, false);
+    if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again, deferred);
+    if (again) return look(share, path, lock, whenLocked, false, deferred);
   }
   if (!files::stamp(path, now)) return lockedRefresh(share, path, Attempts);
   const bool unchanged = share.stampTrusted && now == share.lastStamp;
-  bool shown = false, proven = false;
+  bool shown = false, proven = false, later = false;
   const uint32_t shownCrc = share.imageCrc;
   switch (ring) {
     // Content decides: the board is the head's only at a stamp a proof left (our own read, or the mark a
@@ -691,16 +711,24 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLo
         break;
       }
       // On a coarse share a read without the lock proves nothing for later (a write in the same tick
-      // keeps the stamp): the first timer to come reads under the lock once the tick has passed and
-      // leaves its mark for the others. A folder watch's look shows the head meanwhile.
+      // keeps the stamp), nor does a locked one made within the tick. A folder watch's look shows the
+      // head. A timer's reads under the lock once the tick has passed and leaves its mark for the others;
+      // within it, the timer's shows the head and leaves the proof to the look after it (a few seconds
+      // on), which reads whatever the tick.
       if (now.coarse) {
         if (whenLocked == WhenLocked::quiet) break;
-        if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again);
-        return tickUnderLock(share, path, lock);
+        if (files::stamp(lock, seen)) return heldLook(share, path, lock, whenLocked, again, deferred);
+        // A board the ring has not moved since a proof was written outside it (an older client): it is
+        // read now, to be shown, and named for the others.
+        const bool outside = ring == Ring::unchanged && (share.stampTrusted || head.proven);
+        const int read = tickUnderLock(share, path, lock, !deferred && !outside);
+        if (read != ProofLater) return read;
+        share.proofDeferred = later = true;
+        break;
       }
       // A head marked with another stamp: the board was written since by a client that keeps no ring.
       if (head.proven)
-        return files::stamp(lock, seen) ? heldLook(share, path, lock, whenLocked, again)
+        return files::stamp(lock, seen) ? heldLook(share, path, lock, whenLocked, again, deferred)
                                         : tickUnderLock(share, path, lock);
       [[fallthrough]];
     case Ring::moved:
@@ -722,12 +750,17 @@ int look(Share& share, char (&path)[SharePathSize + 1], const char* lock, WhenLo
   }
   if (ring == Ring::unchanged) followHead(share, head);
   const bool ringKept = ring != Ring::none && ring != Ring::damaged;
-  if (proven) sawBoard(share, now);
+  // An image the ring moved is no longer the board at the stamp last proven.
+  if (proven)
+    sawBoard(share, now);
+  else if (shown)
+    share.stampTrusted = false;
   // Unchanged, but not current while a lock stands: one left behind keeps every PC from reading.
   if (!shown && files::stamp(lock, seen))
-    return ringKept ? heldLook(share, path, lock, whenLocked, again) : namedTick(share, path, lock, whenLocked);
+    return ringKept ? heldLook(share, path, lock, whenLocked, again, deferred)
+                    : namedTick(share, path, lock, whenLocked);
   // A failure's message goes with the share's return, though the board itself did not change.
-  if (shown || share.lockedTickShown || share.troubleShown) status::showStatus("");
+  if (shown || later || share.lockedTickShown || share.troubleShown) status::showStatus("");
   share.lockedTickShown = false;
   share.troubleShown = false;
   boardIsCurrent(share);
@@ -746,15 +779,19 @@ int refreshIfChanged(Share& share) { return refreshIfChanged(share, WhenLocked::
 
 int refreshIfChanged(Share& share, WhenLocked whenLocked) {
   if (share.memberCount == 0) return 0;
+  // A deferred proof waits one named look, never more.
+  const bool deferred = share.proofDeferred;
+  if (whenLocked == WhenLocked::named) share.proofDeferred = false;
   char path[SharePathSize + 1];
   sharePath(share.boardPath, path);
   char lock[LockPathSize];
   if (lockPathFor(path, sizeof path, lock) != LockPath::ok) return lockedRefresh(share, path, 1);
-  return look(share, path, lock, whenLocked, true);
+  return look(share, path, lock, whenLocked, true, deferred);
 }
 
 void forgetBoardStamp(Share& share) {
   share.stampTrusted = false;
+  share.proofDeferred = false;
   share.ringSeen = false;
   share.lockedTickShown = false;
 }

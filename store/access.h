@@ -15,6 +15,12 @@ int refreshBoard(Share& share);
 // whenLocked: what a lock another client holds makes of it: named in the status line (the timer's, so a
 // lock left behind shows), or nothing (a folder watch's look, which the lock's own going wakes again).
 enum class WhenLocked { named, quiet };
+// On a coarse share a locked read proves the board only once the write's tick (at most 2 s) has passed.
+// A timer's look that takes the lock within the tick of a stamp not proven yet reads nothing: it shows
+// the ring's head, sets share.proofDeferred and leaves the proof to the next named look, which the front
+// end makes about this long later (with a spread). By then one PC's read proves, and the others find
+// its mark rather than each reading under the lock.
+constexpr unsigned ProofLookMs = 3000;
 int refreshIfChanged(Share& share, WhenLocked whenLocked);
 int refreshIfChanged(Share& share);  // named
 // Makes the next refreshIfChanged read in full (another board, another process state).

@@ -63,6 +63,9 @@ struct Share {
   bool lockedTickShown;  // the status line still holds a skipped tick's message
   bool lockWasBusy;      // the last try found the lock busy (or failing in passing)
   bool troubleShown;     // the status line still holds a failed access's message
+  // A timer's look on a coarse share showed the ring's head at a stamp not yet proven, which may still be
+  // its write's tick, and left the proof to the next named look (the front end's, ProofLookMs later).
+  bool proofDeferred;
   // A save found the side file there but not writable for this account (made by another with rights
   // of its own): said once a session, and the save goes on without it.
   bool sideFileRefused;

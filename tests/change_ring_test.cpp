@@ -397,3 +397,48 @@ TEST_F(RingTest, AnOlderPcsWriteReadUnderTheLockByOneCostsTheOthersItsEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+store::Share third;  // a third PC of ours
+
+// On a 2-s share a save is proven once, by a locked read after its tick: a timer within the tick shows the
+// ring's head and leaves the proof to its quick look, and the PCs that come after the proof take its mark.
+// A and B look within the tick (the board stamped later than any lock made now), then after it.
+TEST_F(RingTest, OnACoarseShareOneLockedReadAfterTheTickProvesASaveForAll) {
+  namespace fs = std::filesystem;
+  const struct {
+    const char* what;
+    bool older;     // an older PC's save (read at once by the first to meet it, to show it)
+    bool glance;    // A's folder watch showed it first
+    bool whole[4];  // whole boards read by A's and B's looks within the tick, then after it
+  } cases[] = {{"a save of ours", false, false, {false, false, true, false}},
+               {"a save of ours the folder watch showed", false, true, {false, false, true, false}},
+               {"an older PC's save", true, false, {true, false, true, false}}};
+  for (const auto& c : cases) {
+    startOver(2, std::chrono::hours(2));
+    store::resetShare(third);
+    std::strcpy(third.boardPath, board.c_str());
+    third.memberCount = 3;
+    ASSERT_TRUE(store::refreshBoard(fake::share) == 1 && store::refreshBoard(third) == 1) << c.what;
+    std::string bytes = readFile(board);
+    std::strcpy(&bytes[19200 + 256], "older");
+    c.older ? writeFile(board, bytes) : oursWrite("second");
+    fs::last_write_time(board, fs::file_time_type::clock::now() + std::chrono::seconds(10));
+    if (c.glance) store::refreshIfChanged(fake::share, store::WhenLocked::quiet);
+    store::Share* pcs[] = {&fake::share, &third, &fake::share, &third};
+    for (int i = 0; i < 4; ++i) {
+      const std::string label = std::string(c.what) + ", look " + std::to_string(i + 1);
+      if (i == 2) fs::last_write_time(board, fs::file_time_type::clock::now() - std::chrono::seconds(10));
+      files::faults::reset();
+      EXPECT_EQ(store::refreshIfChanged(*pcs[i]), 1) << label;
+      EXPECT_STREQ(pcs[i]->board.entries[c.older ? 1 : 0].morning, c.older ? "older" : "second") << label;
+      EXPECT_EQ(files::faults::bytesRead() >= static_cast<long long>(store::BoardSize), c.whole[i])
+          << label << ": " << files::faults::bytesRead() << " bytes";
+      EXPECT_EQ(pcs[i]->proofDeferred, i < 2 && !c.whole[i]) << label;
+    }
+  }
+  files::faults::coarseTimes(0);
+}
+
+}  // namespace

@@ -251,16 +251,20 @@ void fitFirstStart(HWND window) {
 
 // While a failure's message shows, a quick look every few seconds: a share that answers again takes the
 // message away at once, though its folder's watch may have ended with the outage and the timer is minutes
-// away. The spread keeps an office's PCs from looking in step.
+// away. A proof the timer's look left for later (a coarse share's) is made by such a look too, sooner.
+// The spread keeps an office's PCs from looking in step.
 void followTrouble(HWND window) {
-  if (boardView().troubleShown)
+  const BoardView& view = boardView();
+  if (view.troubleShown)
     SetTimer(window, IDT_RETRY, TroubleLookMs + text::spreadMs(TroubleSpreadMs), nullptr);
+  else if (view.proofDeferred)
+    SetTimer(window, IDT_RETRY, store::ProofLookMs + text::spreadMs(TroubleSpreadMs), nullptr);
   else
     KillTimer(window, IDT_RETRY);
 }
 
 void onTroubleTimer(HWND window) {
-  if (!boardView().troubleShown) return static_cast<void>(KillTimer(window, IDT_RETRY));
+  if (!boardView().troubleShown && !boardView().proofDeferred) return static_cast<void>(KillTimer(window, IDT_RETRY));
   if (shareBusy()) return;
   Request look;
   look.job = Job::tick;

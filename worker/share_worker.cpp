@@ -429,6 +429,7 @@ void ShareWorker::publish(bool namesLoaded, bool midway, bool goodRead) {
     text::copyField(p.statusInfoText, share_.statusInfoText);
     p.lockBusy = share_.lockWasBusy;
     p.troubleShown = share_.troubleShown || share_.lockedTickShown;
+    p.proofDeferred = share_.proofDeferred;
     p.namesMissing = !share_.listLoaded;
     p.namesUtf8 = listUtf8_;
     p.namesIgnored = share_.namesIgnored;

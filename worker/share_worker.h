@@ -70,6 +70,7 @@ struct Snapshot {
   char statusInfoText[text::StatusInfoSize];
   bool lockBusy;                   // the last access ended with another PC's lock still there
   bool troubleShown;               // the status line holds a failed access's message
+  bool proofDeferred;              // the board's proof waits for a look soon (store::ProofLookMs)
   bool namesMissing;               // the name list could not be opened
   bool namesUtf8;                  // the list as loaded looks like UTF-8
   int namesIgnored;                // names of the list past the board's 300 rows
