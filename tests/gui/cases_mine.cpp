@@ -90,14 +90,10 @@ void myRow() {
   // A tip shows only in the active window; on a busy machine the activation comes a while later.
   SetForegroundWindow(w.main);
   gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000);
-  SetCursorPos(onButton.x, onButton.y);
+  gui::moveMouseOnto(onButton);
   HWND tip = reinterpret_cast<HWND>(gui::ask(w.toolbar, TB_GETTOOLTIPS, 0, 0));
-  CHECK(gui::waitFor(
-            [&] {
-              gui::keepMouseAt(onButton);
-              return IsWindowVisible(tip) && gui::windowText(tip).find("環境設定") != std::string::npos;
-            },
-            5000),
+  CHECK(gui::waitFor([&] { return IsWindowVisible(tip) && gui::windowText(tip).find("環境設定") != std::string::npos; },
+                     5000),
         "the tip names the settings: %s", gui::windowText(tip).c_str());
   SetCursorPos(0, 0);
   // Their key says how to choose my name, rather than nothing at all.

@@ -251,9 +251,9 @@ HWND commandDialog(const Program& p, const Window& w, int command, const char* c
   return box;
 }
 
-void keepMouseAt(POINT at) {
-  POINT now = {};
-  if (GetCursorPos(&now) && (now.x != at.x || now.y != at.y)) SetCursorPos(at.x, at.y);
+void moveMouseOnto(POINT at) {
+  SetCursorPos(at.x + 1, at.y);
+  SetCursorPos(at.x, at.y);
 }
 
 bool closeProgram(Program& p, const Window& w) {

@@ -115,9 +115,10 @@ bool boardIdle(const Window& w);
 bool actWhenIdle(const Window& w, const std::function<void()>& act, const std::function<bool()>& taken, DWORD ms);
 // The dialog with the caption that a menu command opens, given once the window takes it; nullptr when none came.
 HWND commandDialog(const Program& p, const Window& w, int command, const char* caption);
-// The mouse kept on a screen point: a pointer event of an earlier move, late on a busy machine, may
-// still put it back where it was.
-void keepMouseAt(POINT at);
+// The mouse moved onto a screen point from the pixel beside it. Under Wine a move to the very point the
+// pointer was last moved to (a case tried again hovers where its first try did) reaches no window, and a
+// tip shows only after a move over its tool.
+void moveMouseOnto(POINT at);
 
 // The cases, one family to a file.
 void membersSecondStartAndClose();
