@@ -43,6 +43,20 @@ bool listFillsWidth(const Window& w) {
 
 int in96(int pixels) { return (pixels * 96 + screenDpi() / 2) / screenDpi(); }
 
+ULONGLONG in100ns(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+ULONGLONG nowIn100ns() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return in100ns(now);
+}
+
+// When an ended process ended, as the system keeps it; 0 when it does not say.
+ULONGLONG exitIn100ns(const Program& p) {
+  FILETIME created, exited, kernel, user;
+  return GetProcessTimes(p.process(), &created, &exited, &kernel, &user) ? in100ns(exited) : 0;
+}
+
 }  // namespace
 
 // The timer leaves a busy board to its next tick, at once, saying whose lock it is and since when. The
@@ -129,14 +143,17 @@ void closeDuringAccess() {
   CHECK(gui::waitFor([&] { return attemptShown(p, w) >= 1; }, 5000), "waiting for the lock");
   CHECK(moveAndResize(w, 80, 70, 720, 460), "moved");
   PostMessageA(w.main, WM_CLOSE, 0, 0);
-  const DWORD closed = GetTickCount();
+  const ULONGLONG closed = nowIn100ns();
   CHECK(gui::waitFor([&] { return !IsWindowVisible(w.main); }, 3000), "out of sight at once");
 
   Program second;
   CHECK(second.start(exe, d.run), "second start");
   DWORD code = 1234;
   CHECK(p.waitExit(3000, &code) && code == 0, "ends: %lu", code);
-  CHECK(GetTickCount() - closed <= 2000, "within 2 s: %lu ms", GetTickCount() - closed);
+  // Timed by the system's own record of the end, not by when this driver, starting the second copy on a
+  // busy machine, got round to looking.
+  const long long endedMs = (static_cast<long long>(exitIn100ns(p)) - static_cast<long long>(closed)) / 10000;
+  CHECK(endedMs <= 2000, "within 2 s: %lld ms", endedMs);
   CHECK(!second.waitExit(0), "the second copy did not hand over to the closing one");
   settings::Preferences saved = readPreferences(d);
   CHECK(saved.windowX.get() == 80 && saved.windowY.get() == 70, "position saved: %d,%d", saved.windowX.get(),

@@ -409,7 +409,9 @@ void settingsOwnNameByTyping() {
   HWND typed = FindWindowExA(combo, nullptr, "Edit", nullptr);
   CHECK(typed != nullptr, "my name can be typed");
   if (!typed) return;
-  // Typed where the member clicked: the field has the focus first, as the list opens only for typing there.
+  // Typed where the member clicked: the field has the focus first, as the list opens only for typing there;
+  // the mouse out of the way, since the open list follows it.
+  SetCursorPos(0, 0);
   PostMessageA(box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(typed), TRUE);
   CHECK(gui::waitFor([&] { return focusOf(box) == typed; }, 5000), "the field has the focus");
   const struct {
