@@ -173,6 +173,50 @@ TEST_F(WorkerTest, AStopFinishesQueuedWritesInBoundedTimeAndNamesThoseNotSaved) 
   }
 }
 
+// A close while a look (the list update) waits for another PC's lock: a look is not worth the close's
+// wait, so its wait ends at its first pause; a save's goes on for the stop's time.
+TEST_F(WorkerTest, AStopEndsALooksWaitAtOnceButNotASaves) {
+  struct Case {
+    const char* name;
+    worker::Job job;
+    bool endsAtOnce;
+  };
+  const Case cases[] = {
+      {"list update", worker::Job::update, true},
+      {"my state", worker::Job::writeMine, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::resetAll();
+    SetUp();
+    Recorder recorder;
+    const std::string names = dir.file("tv_name.lst");
+    writeFile(names, "A;B;C;");
+    std::strcpy(fake::share.nameListPath, names.c_str());
+    lockHeldUntil(fake::nowMs + 600000);
+    worker::ShareWorker w(fake::share, recorder);
+    // The close comes as the request begins, on the worker's thread like the virtual clock.
+    uint64_t stoppedAt = 0;
+    recorder.onBegun = [&](const worker::Request&) {
+      stoppedAt = fake::nowMs;
+      w.stop(worker::StopFinishMs);
+    };
+    int waits = 0;
+    recorder.onWaiting = [&] { ++waits; };
+    worker::Request r = write(c.job, 1, "帰宅");
+    ASSERT_TRUE(w.post(r));
+    ASSERT_TRUE(w.start());
+    ASSERT_TRUE(recorder.waitEnded());
+    ASSERT_NE(stoppedAt, 0u);
+    EXPECT_GE(waits, 1);
+    if (c.endsAtOnce)
+      EXPECT_LE(fake::nowMs - stoppedAt, 500u);
+    else
+      EXPECT_GE(fake::nowMs - stoppedAt, worker::StopFinishMs);
+    EXPECT_FALSE(store::holdsLock(fake::share));
+  }
+}
+
 // What other threads read: the board as the last access left it, with the time of the last good
 // read, which a look that finds the board busy does not move.
 TEST_F(WorkerTest, TheSnapshotFollowsEachAccessAndItsLastGoodRead) {

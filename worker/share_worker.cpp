@@ -125,11 +125,13 @@ void ShareWorker::stop(uint64_t finishWithinMs) {
     std::lock_guard<std::mutex> hold(guard_);
     if (!stopping_) stopBy_ = platform::elapsedMs() + finishWithinMs;
     stopping_ = true;
-    // Looks are dropped at once: only what the member asked to be saved is worth the wait.
+    // Looks are dropped at once: only what the member asked to be saved is worth the wait. A look under
+    // way that waits for another PC's lock gives up at its next pause.
     int kept = 0;
     for (int i = 0; i < queued_; ++i)
       if (servedWhileStopping(queue_[i].job)) queue_[kept++] = queue_[i];
     queued_ = kept;
+    if (running_ && !servedWhileStopping(runningJob_)) __atomic_store_n(&share_.cancelWait, true, __ATOMIC_RELEASE);
   }
   wake_.notify_one();
 }
@@ -208,8 +210,9 @@ void ShareWorker::busyHeard(int attempt) {
     publishedWait_.attempt = attempt;
     publishedWait_.aged = waitLock_.present && waitLock_.aged;
     publishedWait_.ageSeconds = waitLock_.ageSeconds;
-    // A stop whose time is up gives up the wait at this pause.
-    if (stopping_ && platform::elapsedMs() >= stopBy_) __atomic_store_n(&share_.cancelWait, true, __ATOMIC_RELEASE);
+    // A stop gives up a look's wait at this pause, a save's once its time is up.
+    if (stopping_ && (!servedWhileStopping(runningJob_) || platform::elapsedMs() >= stopBy_))
+      __atomic_store_n(&share_.cancelWait, true, __ATOMIC_RELEASE);
   }
   if (current_) listener_.waiting(*current_, attempt);
 }

@@ -1,5 +1,6 @@
 // My row: chosen in the settings, bold and in view, and my state set in one click.
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "tests/gui/entry.h"
@@ -48,6 +49,25 @@ SlotTexts waitMyState(const CaseDirs& d, const char* state) {
   return s;
 }
 
+// My state set by act once the window takes it; my row on the share as it then reads.
+SlotTexts setMyStateBy(const CaseDirs& d, const Window& w, const char* state, const std::function<void()>& act) {
+  SlotTexts s;
+  gui::actWhenIdle(
+      w, act,
+      [&] {
+        s = slotOf(readBoard(d), 7);
+        return s.state == state;
+      },
+      10000);
+  return s;
+}
+
+void pressInFront(const Window& w, std::vector<WORD> keys) {
+  SetForegroundWindow(w.main);
+  gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000);
+  pressKeys(keys);
+}
+
 }  // namespace
 
 // My name is chosen from the members in the settings and kept in tavelin.ini. At the next start my row
@@ -64,23 +84,24 @@ void myRow() {
   CHECK(!buttonEnabled(w, IDM_MY_OFFICE), "no state buttons without my name");
   // Their tip says why, with the mouse on one.
   RECT button;
-  if (gui::toolbarButtonRect(p.process(), w.toolbar, IDM_MY_OFFICE, &button)) {
-    MapWindowPoints(w.toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
-    // A tip shows only in the active window; on a busy machine the activation comes a while later.
-    SetForegroundWindow(w.main);
-    gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000);
-    SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-  }
+  CHECK(gui::toolbarButtonRect(p.process(), w.toolbar, IDM_MY_OFFICE, &button), "the 社内 button's place");
+  MapWindowPoints(w.toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+  const POINT onButton = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+  // A tip shows only in the active window; on a busy machine the activation comes a while later.
+  SetForegroundWindow(w.main);
+  gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000);
+  gui::moveMouseOnto(onButton);
   HWND tip = reinterpret_cast<HWND>(gui::ask(w.toolbar, TB_GETTOOLTIPS, 0, 0));
   CHECK(gui::waitFor([&] { return IsWindowVisible(tip) && gui::windowText(tip).find("環境設定") != std::string::npos; },
                      5000),
         "the tip names the settings: %s", gui::windowText(tip).c_str());
   SetCursorPos(0, 0);
   // Their key says how to choose my name, rather than nothing at all.
-  SetForegroundWindow(w.main);
-  gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000);
-  pressKeys({VK_CONTROL, '1'});
-  CHECK(gui::waitFor(
+  CHECK(gui::actWhenIdle(
+            w,
+            [&] {
+              pressInFront(w, {VK_CONTROL, '1'});
+            },
             [&] {
               const std::string said = gui::statusText(p.process(), w.status, 0);
               return said.find("自分の名前") != std::string::npos && said.find("環境設定") != std::string::npos;
@@ -92,8 +113,7 @@ void myRow() {
   screenshot("42-before-my-name");
   const int regular = nameWidth(p, w, 7);
 
-  PostMessageA(w.main, WM_COMMAND, IDM_SETTINGS, 0);
-  HWND box = gui::waitForDialog(p.id(), "環境設定", 10000);
+  HWND box = gui::commandDialog(p, w, IDM_SETTINGS, "環境設定");
   CHECK(box != nullptr, "settings");
   if (!box) return;
   HWND names = GetDlgItem(box, IDC_OWN_NAME);
@@ -122,20 +142,18 @@ void myRow() {
 
   SYSTEMTIME t0, t1;
   GetLocalTime(&t0);
-  CHECK(gui::clickToolbarButton(again.process(), w.toolbar, IDM_MY_OFFICE), "社内 button");
-  SlotTexts s = waitMyState(d, "社内");
+  SlotTexts s = setMyStateBy(d, w, "社内", [&] { gui::clickToolbarButton(again.process(), w.toolbar, IDM_MY_OFFICE); });
   GetLocalTime(&t1);
   CHECK(s.state == "社内" && s.morning == "表示テスト" && s.afternoon == "ソフト開発", "state set, plans kept");
   CHECK(s.returnTime.empty() && stampedBetween(s.written, t0, t1), "no return time, stamped: %s", s.written.c_str());
-  CHECK(gui::statusText(again.process(), w.status, 0) == "自分の状態を「社内」にしました", "said so");
+  // Said once the answer is back, a moment after the share shows it.
+  CHECK(gui::waitFor([&] { return gui::statusText(again.process(), w.status, 0) == "自分の状態を「社内」にしました"; },
+                     5000),
+        "said so: %s", gui::statusText(again.process(), w.status, 0).c_str());
 
-  SetForegroundWindow(w.main);
-  CHECK(gui::waitFor([&] { return GetForegroundWindow() == w.main; }, 5000), "program in front");
-  pressKeys({VK_CONTROL, '4'});
-  CHECK(waitMyState(d, "外出・直帰").state == "外出・直帰", "Ctrl+4");
+  CHECK(setMyStateBy(d, w, "外出・直帰", [&] { pressInFront(w, {VK_CONTROL, '4'}); }).state == "外出・直帰", "Ctrl+4");
 
-  PostMessageA(w.main, WM_COMMAND, IDM_MY_OUT_RETURNING, 0);
-  HWND asked = gui::waitForDialog(again.id(), "帰社予定", 10000);
+  HWND asked = gui::commandDialog(again, w, IDM_MY_OUT_RETURNING, "帰社予定");
   CHECK(asked != nullptr, "外出・戻り asks the return time");
   if (!asked) return;
   CHECK(gui::comboItems(GetDlgItem(asked, IDC_MY_RETURN)).size() == 19, "the hours offered");
@@ -150,19 +168,19 @@ void myRow() {
   setRow({7, "他のPCで書いた予定", "", "16:30", "外出・戻り", todayAt("12:00")});
   writeFile(d.share + "\\tv_cont.lst", &image, sizeof image);
   store::BoardImage before = readBoard(d);
-  CHECK(gui::clickToolbarButton(again.process(), w.toolbar, IDM_MY_HOME), "帰宅 button");
-  s = waitMyState(d, "帰宅");
+  s = setMyStateBy(d, w, "帰宅", [&] { gui::clickToolbarButton(again.process(), w.toolbar, IDM_MY_HOME); });
   CHECK(s.morning == "他のPCで書いた予定" && s.returnTime.empty(), "their plans kept: %s", s.morning.c_str());
   checkOtherSlotsKept(before, readBoard(d), {7});
   CHECK(gui::waitFor([&] { return gui::itemText(again.process(), w.list, 7, 4) == "帰宅"; }, 5000), "list shows it");
   screenshot("45-my-row");
 
   // The menu's 予定を消去 asks first, then empties my row, its time too.
-  PostMessageA(w.main, WM_COMMAND, IDM_CLEAR_MINE, 0);
-  HWND question = gui::waitForDialog(again.id(), "予定を消去", 10000);
-  CHECK(question && pressAndWaitClosed(question, IDNO), "asked first; No");
-  PostMessageA(w.main, WM_COMMAND, IDM_CLEAR_MINE, 0);
-  question = gui::waitForDialog(again.id(), "予定を消去", 10000);
+  // Each time once the window takes the command: the folder's watch looks at the board after each save.
+  HWND question = gui::commandDialog(again, w, IDM_CLEAR_MINE, "予定を消去");
+  CHECK(question != nullptr, "asked first");
+  CHECK(question && pressAndWaitClosed(question, IDNO), "No");
+  question = gui::commandDialog(again, w, IDM_CLEAR_MINE, "予定を消去");
+  CHECK(question != nullptr, "asked again");
   CHECK(question && pressAndWaitClosed(question, IDYES), "Yes");
   CHECK(gui::waitFor(
             [&] {

@@ -63,8 +63,7 @@ bool browseTo(const Program& p, HWND settingsBox, int button, const std::string&
 }
 
 HWND openSettingsFromMenu(const Program& p, const Window& w) {
-  PostMessageA(w.main, WM_COMMAND, IDM_SETTINGS, 0);
-  return gui::waitForDialog(p.id(), "環境設定", 10000);
+  return gui::commandDialog(p, w, IDM_SETTINGS, "環境設定");
 }
 
 // The program started on a board case with the settings opened from the menu; null after a failed check.
@@ -410,6 +409,11 @@ void settingsOwnNameByTyping() {
   HWND typed = FindWindowExA(combo, nullptr, "Edit", nullptr);
   CHECK(typed != nullptr, "my name can be typed");
   if (!typed) return;
+  // Typed where the member clicked: the field has the focus first, as the list opens only for typing there;
+  // the mouse out of the way, since the open list follows it.
+  SetCursorPos(0, 0);
+  PostMessageA(box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(typed), TRUE);
+  CHECK(gui::waitFor([&] { return focusOf(box) == typed; }, 5000), "the field has the focus");
   const struct {
     const char* part;
     int chosen;  // (なし) is the first item

@@ -83,15 +83,16 @@ void layoutAtScreenDpi() {
     screenshot("31-entry-dialog");
     CHECK(pressAndWaitClosed(e.dialog, IDCANCEL), "cancel");
   }
-  PostMessageA(w.main, WM_COMMAND, IDM_ABOUT, 0);
-  HWND about = gui::waitForDialog(p.id(), "このﾌﾟﾛｸﾞﾗﾑについて", 10000);
+  // Once the window takes the command: the entry dialog's close may have the share looking.
+  HWND about = gui::commandDialog(p, w, IDM_ABOUT, "このﾌﾟﾛｸﾞﾗﾑについて");
+  CHECK(about != nullptr, "About");
   CHECK(about && fitsScreen(about), "About fits the screen");
   if (about) {
     screenshot("32-about");
     CHECK(pressAndWaitClosed(about, IDOK), "About closes");
   }
-  PostMessageA(w.main, WM_COMMAND, IDM_SETTINGS, 0);
-  HWND box = gui::waitForDialog(p.id(), "環境設定", 10000);
+  HWND box = gui::commandDialog(p, w, IDM_SETTINGS, "環境設定");
+  CHECK(box != nullptr, "the settings");
   CHECK(box && fitsScreen(box), "the settings on the screen");
   if (!box) return;
   screenshot("33-settings");

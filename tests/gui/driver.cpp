@@ -223,6 +223,39 @@ bool pressAndWaitClosed(HWND dialog, int id) {
   return gui::waitFor([&] { return !IsWindow(dialog); }, 10000);
 }
 
+bool boardIdle(const Window& w) { return gui::ask(w.toolbar, TB_ISBUTTONENABLED, IDM_UPDATE_LIST, 0) > 0; }
+
+bool actWhenIdle(const Window& w, const std::function<void()>& act, const std::function<bool()>& taken, DWORD ms) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (!gui::waitFor([&] { return boardIdle(w); }, 10000)) return false;
+    act();
+    bool wentBusy = false;
+    if (gui::waitFor(
+            [&] {
+              wentBusy = wentBusy || !boardIdle(w);
+              return taken();
+            },
+            ms))
+      return true;
+    if (!wentBusy) return false;
+    std::printf("  (refused while the share was busy: done again)\n");
+  }
+  return false;
+}
+
+HWND commandDialog(const Program& p, const Window& w, int command, const char* caption) {
+  HWND box = nullptr;
+  actWhenIdle(
+      w, [&] { PostMessageA(w.main, WM_COMMAND, command, 0); },
+      [&] { return (box = gui::waitForDialog(p.id(), caption, 0)) != nullptr; }, 10000);
+  return box;
+}
+
+void moveMouseOnto(POINT at) {
+  SetCursorPos(at.x + 1, at.y);
+  SetCursorPos(at.x, at.y);
+}
+
 bool closeProgram(Program& p, const Window& w) {
   PostMessageA(w.main, WM_CLOSE, 0, 0);
   return p.waitExit(ExitMs);

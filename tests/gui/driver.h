@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "settings/preferences.h"
@@ -105,6 +106,19 @@ bool closeProgram(Program& p, const Window& w);
 bool clickHeader(const Program& p, const Window& w, int column);
 // Presses a dialog button and waits for the dialog to go.
 bool pressAndWaitClosed(HWND dialog, int id);
+// Whether the window takes a command now: while its share is busy (a look of the timer or of the folder's
+// watch too) it greys the board's buttons and refuses commands with a beep.
+bool boardIdle(const Window& w);
+// A click, key or menu command the window may refuse while its share is busy: done once it is idle, and
+// again, as a member tries again once the buttons are back, only when the share went busy before it was
+// taken. False when it was never taken, or went unanswered while the window stayed idle.
+bool actWhenIdle(const Window& w, const std::function<void()>& act, const std::function<bool()>& taken, DWORD ms);
+// The dialog with the caption that a menu command opens, given once the window takes it; nullptr when none came.
+HWND commandDialog(const Program& p, const Window& w, int command, const char* caption);
+// The mouse moved onto a screen point from the pixel beside it. Under Wine a move to the very point the
+// pointer was last moved to (a case tried again hovers where its first try did) reaches no window, and a
+// tip shows only after a move over its tool.
+void moveMouseOnto(POINT at);
 
 // The cases, one family to a file.
 void membersSecondStartAndClose();
