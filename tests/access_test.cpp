@@ -458,7 +458,9 @@ TEST_F(PollTest, ABoardWrittenInTheTickOfOurLockOrSettledByUsIsReadAgain) {
   writeFile(boardFile, imageWith(0, "first"));
   setAge(-std::chrono::hours(1));
   ASSERT_EQ(store::refreshBoard(fake::share), 1);
-  EXPECT_TRUE(readWhole(store::refreshIfChanged));
+  // Read by this look, or, where the stamp is whole seconds (as Windows' file times are set here) and so
+  // may still be in its tick, by the quick look it asks for.
+  EXPECT_TRUE(readWhole(store::refreshIfChanged) || (fake::share.proofDeferred && readWhole(store::refreshIfChanged)));
   // Written in the very tick our lock was made: as little to be trusted.
   static std::string board, lockFile;
   board = boardFile, lockFile = lock;
