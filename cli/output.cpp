@@ -69,6 +69,10 @@ void noteStatus(const char* cp932) {
 
 void forgetStatus() { lastCoded[0] = '\0'; }
 
+bool saysLockBusy(const char* cp932) {
+  return std::strncmp(cp932, "(201)", 5) == 0 || std::strncmp(cp932, "(202)", 5) == 0;
+}
+
 const char* lastStatusCode() {
   static char code[8];
   code[0] = '\0';

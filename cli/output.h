@@ -24,6 +24,8 @@ bool outputWritten(const char* command);
 // (progress texts are dropped); forgetStatus clears it.
 void noteStatus(const char* cp932);
 void forgetStatus();
+// Whether a core message says another PC holds the lock ((201), (202)).
+bool saysLockBusy(const char* cp932);
 // " (105)": the last coded message's code, or "" when there was none.
 const char* lastStatusCode();
 // After a failure the command could not explain itself: "tavelin-cli CMD: MESSAGE" as the core

@@ -92,32 +92,27 @@ bool boardLooksRight(const char* command, bool refused) {
 
 namespace {
 
-// The lock path's kind as last looked at; regular until a look says otherwise.
+// What OddLockWatch saw: whether it looked at the lock path yet, and its kind (regular until looked at).
+bool lockLooked = false;
 files::Kind lockKind = files::Kind::regular;
 
-files::Kind kindOfLockFile() {
-  char board[settings::PathSize + 1], lock[store::LockPathSize];
+bool lockFilePath(char (&lock)[store::LockPathSize]) {
+  char board[settings::PathSize + 1];
   store::sharePath(share().boardPath, board);
-  if (store::lockPathFor(board, sizeof board, lock) != store::LockPath::ok) return files::Kind::regular;
-  return files::kindOf(lock);
+  return store::lockPathFor(board, sizeof board, lock) == store::LockPath::ok;
+}
+
+files::Kind kindOfLockFile() {
+  char lock[store::LockPathSize];
+  return lockFilePath(lock) ? files::kindOf(lock) : files::Kind::regular;
 }
 
 bool oddKind(files::Kind kind) { return kind == files::Kind::folder || kind == files::Kind::other; }
 
-}  // namespace
-
-bool refuseOddLockFile(const char* command) {
-  lockKind = kindOfLockFile();
-  return refuseOddLockSeen(command);
-}
-
-namespace {
-
-bool lockLooked = false;
-
+// A busy lock with no holder's name may be no lock file at all: looked at once, and a wait for what no
+// PC can release is stopped.
 void lockSeenBusy(const char* text) {
-  const bool busy = std::strncmp(text, "(201)", 5) == 0 || std::strncmp(text, "(202)", 5) == 0;
-  if (!busy || lockLooked || share().holderName[0] != '\0') return;
+  if (!saysLockBusy(text) || lockLooked || share().holderName[0] != '\0') return;
   lockLooked = true;
   lockKind = kindOfLockFile();
   if (oddKind(lockKind)) __atomic_store_n(&share().cancelWait, true, __ATOMIC_RELEASE);
@@ -130,11 +125,14 @@ OddLockWatch::OddLockWatch() : listen_(heard_, lockSeenBusy) {
   lockKind = files::Kind::regular;
 }
 
+bool refuseOddLockFile(const char* command) {
+  lockKind = kindOfLockFile();
+  return refuseOddLockSeen(command);
+}
+
 bool refuseOddLockSeen(const char* command) {
-  if (!oddKind(lockKind)) return false;
-  char board[settings::PathSize + 1], lock[store::LockPathSize];
-  store::sharePath(share().boardPath, board);
-  store::lockPathFor(board, sizeof board, lock);
+  char lock[store::LockPathSize];
+  if (!oddKind(lockKind) || !lockFilePath(lock)) return false;
   std::fprintf(stderr, "tavelin-cli %s: '", command);
   writeNativePath(stderr, lock);
   std::fprintf(stderr,

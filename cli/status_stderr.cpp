@@ -36,8 +36,8 @@ void showStatus(const char* text) {
   if (!changesOnly) {
     cli::noteStatus(text);
     // Up to 20 s of silence looks like a hang to someone at a terminal; a script's stderr stays quiet.
-    if (!toldWaiting && (std::strncmp(text, "(201)", 5) == 0 || std::strncmp(text, "(202)", 5) == 0) &&
-        !__atomic_load_n(&cli::share().cancelWait, __ATOMIC_ACQUIRE) && isatty(fileno(stderr))) {
+    if (!toldWaiting && cli::saysLockBusy(text) && !__atomic_load_n(&cli::share().cancelWait, __ATOMIC_ACQUIRE) &&
+        isatty(fileno(stderr))) {
       toldWaiting = true;
       std::fputs("tavelin-cli: another PC is using the board (sem.dat); waiting for it up to 20 s (Ctrl+C stops)\n",
                  stderr);

@@ -38,11 +38,15 @@ class RingTest : public CoreTest {
     lock = dir.file("sem.dat");
     writeFile(board, imageWith("first"));
     std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    std::strcpy(fake::share.boardPath, board.c_str());
-    fake::share.memberCount = 3;
+    join(fake::share);
     store::resetShare(other);
-    std::strcpy(other.boardPath, board.c_str());
-    other.memberCount = 3;
+    join(other);
+  }
+
+  // A PC of ours on the test board with its three members.
+  void join(store::Share& pc) {
+    std::strcpy(pc.boardPath, board.c_str());
+    pc.memberCount = 3;
   }
 
   // Both PCs start over on a board of "first" written `age` ago and no side file, on a share whose
@@ -53,11 +57,9 @@ class RingTest : public CoreTest {
     std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - age);
     fake::resetAll();
     files::faults::coarseTimes(resolution);
-    std::strcpy(fake::share.boardPath, board.c_str());
-    fake::share.memberCount = 3;
+    join(fake::share);
     store::resetShare(other);
-    std::strcpy(other.boardPath, board.c_str());
-    other.memberCount = 3;
+    join(other);
   }
 };
 
@@ -122,8 +124,7 @@ TEST_F(RingTest, AChangeCostsItsEntryAndWhatTheRingCannotTellOneWholeRead) {
     writeFile(board, imageWith("first"));
     std::filesystem::last_write_time(board, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     fake::resetAll();
-    std::strcpy(fake::share.boardPath, board.c_str());
-    fake::share.memberCount = 3;
+    join(fake::share);
     ASSERT_EQ(store::refreshBoard(fake::share), 1);
     oursWrite("second");
     c.arrange();
@@ -188,8 +189,7 @@ TEST_F(RingTest, NoTornRowReachesTheImageWhateverTheCachedMetadataSays) {
       writeFile(side, marked);
       std::remove(lock.c_str());
       if (c.stranger) {
-        std::strcpy(fake::share.boardPath, board.c_str());
-        fake::share.memberCount = 3;
+        join(fake::share);
       } else {
         fake::share = behind;
       }
@@ -396,10 +396,6 @@ TEST_F(RingTest, AnOlderPcsWriteReadUnderTheLockByOneCostsTheOthersItsEntry) {
   EXPECT_EQ(files::faults::operations(Op::create), 0);
 }
 
-}  // namespace
-
-namespace {
-
 store::Share third;  // a third PC of ours
 
 // On a 2-s share a save is proven once, by a locked read after its tick: a timer within the tick shows the
@@ -418,8 +414,7 @@ TEST_F(RingTest, OnACoarseShareOneLockedReadAfterTheTickProvesASaveForAll) {
   for (const auto& c : cases) {
     startOver(2, std::chrono::hours(2));
     store::resetShare(third);
-    std::strcpy(third.boardPath, board.c_str());
-    third.memberCount = 3;
+    join(third);
     ASSERT_TRUE(store::refreshBoard(fake::share) == 1 && store::refreshBoard(third) == 1) << c.what;
     std::string bytes = readFile(board);
     std::strcpy(&bytes[19200 + 256], "older");
