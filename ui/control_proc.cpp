@@ -14,7 +14,8 @@ bool frontControl(HWND control, WNDPROC proc, WNDPROC& base) {
 }
 
 LRESULT passOn(WNDPROC base, HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-  return base ? CallWindowProcW(base, control, message, wParam, lParam) : DefWindowProcW(control, message, wParam, lParam);
+  return base ? CallWindowProcW(base, control, message, wParam, lParam)
+              : DefWindowProcW(control, message, wParam, lParam);
 }
 
 }  // namespace ui
