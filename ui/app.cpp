@@ -90,7 +90,11 @@ int run(HINSTANCE hInstance, int showCommand) {
     // Closed maximised, it opens maximised, unless it was started minimised or hidden.
     const bool normal = showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOW;
     ShowWindow(window, normal && savedMaximized() ? SW_SHOWMAXIMIZED : showCommand);
-    SetFocus(window);
+    // Shown active, it has given its list the focus already: a second SetFocus would take it away and
+    // back (four focus changes and their input-method messages, a sixth of the start's requests to the
+    // window server under Wine). Shown without activation, it takes the focus here.
+    const HWND focus = GetFocus();
+    if (focus != window && !IsChild(window, focus)) SetFocus(window);
     code = runMessageLoop(window);
   }
   // However the loop ended (a close, the settings' restart, a quit), the worker finishes the request

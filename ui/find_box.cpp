@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ui/control_proc.h"
 #include "ui/dpi.h"
 #include "ui/identity.h"
 #include "ui/member_list.h"
@@ -34,14 +35,16 @@ void moveToFirstMatch(HWND box) {
 }
 
 // Down, Enter and Tab leave the box for the list; their characters are dropped so the box does not beep.
-LRESULT CALLBACK boxKeys(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+WNDPROC boxProc;
+
+LRESULT CALLBACK boxKeys(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
   const bool leaving = wParam == VK_DOWN || wParam == VK_RETURN || wParam == VK_TAB;
   if (message == WM_KEYDOWN && leaving) {
     moveToFirstMatch(box);
     return 0;
   }
   if (message == WM_CHAR && (wParam == '\r' || wParam == '\t')) return 0;
-  return DefSubclassProc(box, message, wParam, lParam);
+  return passOn(boxProc, box, message, wParam, lParam);
 }
 
 }  // namespace
@@ -53,7 +56,7 @@ HWND createFindBox(HWND toolbar, int dpi) {
   if (!box) return nullptr;
   SendMessageA(box, EM_LIMITTEXT, MaxTyped, 0);
   setHint(box);
-  SetWindowSubclass(box, boxKeys, 0, 0);
+  frontControl(box, boxKeys, boxProc);
   layOutFindBox(toolbar, dpi);
   return box;
 }

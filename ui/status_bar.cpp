@@ -13,6 +13,7 @@
 #include "text/timestamps.h"
 #include "ui/board_age.h"
 #include "ui/colours.h"
+#include "ui/control_proc.h"
 #include "ui/dpi.h"
 #include "ui/resources/resource.h"
 #include "ui/session.h"
@@ -91,10 +92,11 @@ namespace ui {
 namespace {
 
 // The bar's state goes with the bar, first out of the seam's reach.
-LRESULT CALLBACK barGoes(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+WNDPROC barProc;
+
+LRESULT CALLBACK barGoes(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCDESTROY) {
     StatusBar* b = barOf(bar);
-    RemoveWindowSubclass(bar, barGoes, 0);
     SetWindowLongPtrA(bar, GWLP_USERDATA, 0);
     {
       std::lock_guard<std::mutex> hold(seamGuard);
@@ -102,7 +104,7 @@ LRESULT CALLBACK barGoes(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, U
     }
     delete b;
   }
-  return DefSubclassProc(bar, message, wParam, lParam);
+  return passOn(barProc, bar, message, wParam, lParam);
 }
 
 }  // namespace
@@ -111,7 +113,7 @@ HWND createStatusBar(HWND parent) {
   HWND line = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "", parent, IDC_STATUS_BAR);
   if (!line) return nullptr;
   StatusBar* b = new (std::nothrow) StatusBar();
-  if (!b || !SetWindowSubclass(line, barGoes, 0, 0)) {
+  if (!b || !frontControl(line, barGoes, barProc)) {
     delete b;
     DestroyWindow(line);
     return nullptr;

@@ -92,12 +92,16 @@ HWND createToolbar(HWND parent, int dpi) {
                       0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance, nullptr);
   if (!bar) return nullptr;
   SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  // Out of drawing, the bar is laid out once for its buttons, pictures, gaps and find box, not after
+  // each (under Wine each invalidation is a round trip to the window server).
+  SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
   SendMessageA(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
   TBBUTTON buttons[MaxButtons];
   const int total = tableButtons(buttons);
   SendMessageA(bar, TB_ADDBUTTONSA, total, reinterpret_cast<LPARAM>(buttons));
   setImages(bar, dpi);
   createFindBox(bar, dpi);
+  SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
   return bar;
 }
 
