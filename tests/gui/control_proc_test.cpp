@@ -6,8 +6,12 @@
 
 namespace {
 
-LRESULT CALLBACK ownA(HWND w, UINT m, WPARAM wp, LPARAM lp) { return m == WM_USER ? 'A' : DefWindowProcW(w, m, wp, lp); }
-LRESULT CALLBACK ownB(HWND w, UINT m, WPARAM wp, LPARAM lp) { return m == WM_USER ? 'B' : DefWindowProcW(w, m, wp, lp); }
+LRESULT CALLBACK ownA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return m == WM_USER ? 'A' : DefWindowProcW(w, m, wp, lp);
+}
+LRESULT CALLBACK ownB(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return m == WM_USER ? 'B' : DefWindowProcW(w, m, wp, lp);
+}
 
 WNDPROC baseOfA;
 int seen;
