@@ -4,7 +4,6 @@ namespace ui {
 
 bool frontControl(HWND control, WNDPROC proc, WNDPROC& base) {
   if (!control) return false;
-  SetLastError(0);
   const LONG_PTR own = GetWindowLongPtrW(control, GWLP_WNDPROC);
   if (!own) return false;
   if (!base) base = reinterpret_cast<WNDPROC>(own);
